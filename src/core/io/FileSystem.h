@@ -1,0 +1,48 @@
+#pragma once
+// The file-system port. The core reads and writes files only through it, so tests can run
+// on an in-memory file system and inject a failure at any step of a write.
+//
+// Writes are whole-file and safe: the bytes go to a temporary file in the same folder, every
+// write, the flush and the sync are checked, and only then is the temporary renamed over the
+// old file. On any failure the temporary is removed, the old file is left byte for byte as it
+// was, and UserError carries the user's message ("Cannot create file %s" when the file cannot
+// be created, "Unable to write to %s" when writing it fails).
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace qm {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual bool fileExists(const std::string& path) const = 0;
+    virtual bool folderExists(const std::string& path) const = 0;
+    // Creates the last level of the folder; throws UserError with the system's message.
+    virtual void createFolder(const std::string& path) = 0;
+    // The whole file, or nothing when it does not exist or cannot be read.
+    virtual std::optional<std::string> readFile(const std::string& path) const = 0;
+    // Replaces the file with these bytes safely (see above); throws UserError on failure.
+    virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
+    virtual bool removeFile(const std::string& path) = 0;
+};
+
+// The real file system of this machine (POSIX).
+std::unique_ptr<FileSystem> makeRealFileSystem();
+
+// Holds an exclusive lock file beside a shared file for the few milliseconds of a
+// read-modify-write; a lock left by a killed process is taken over. Unlocks on destruction.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool locked() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+} // namespace qm

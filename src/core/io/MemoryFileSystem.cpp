@@ -1,0 +1,50 @@
+#include "core/io/MemoryFileSystem.h"
+
+#include "core/shell/Error.h"
+
+namespace qm {
+
+std::string MemoryFileSystem::stripSlash(const std::string& path) {
+    std::string p = path;
+    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    return p;
+}
+
+bool MemoryFileSystem::fileExists(const std::string& path) const { return m_files.count(path) > 0; }
+
+bool MemoryFileSystem::folderExists(const std::string& path) const {
+    const std::string p = stripSlash(path);
+    if (p == "/" || m_folders.count(p)) return true;
+    const std::string prefix = p + "/";
+    const auto it = m_files.lower_bound(prefix);
+    return it != m_files.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+void MemoryFileSystem::createFolder(const std::string& path) {
+    if (m_readOnly) throw UserError("File access denied");
+    if (folderExists(path)) throw UserError("File exists: " + path);
+    m_folders.insert(stripSlash(path));
+}
+
+std::optional<std::string> MemoryFileSystem::readFile(const std::string& path) const {
+    const auto it = m_files.find(path);
+    if (it == m_files.end()) return std::nullopt;
+    return it->second;
+}
+
+void MemoryFileSystem::writeFile(const std::string& path, const std::string& bytes) {
+    const Fault fault = m_fault;
+    m_fault = Fault::None;
+    if (m_readOnly || fault == Fault::CannotCreate) throw UserError(cannotCreateFileMessage(path));
+    if (fault == Fault::WriteFails) throw UserError(unableToWriteMessage(path));
+    if (fault == Fault::RenameFails) throw UserError(cannotCreateFileMessage(path));
+    const auto slash = path.find_last_of('/');
+    if (slash != std::string::npos && !folderExists(path.substr(0, slash + 1)))
+        throw UserError(cannotCreateFileMessage(path));
+    m_files[path] = bytes;
+    ++m_writes;
+}
+
+bool MemoryFileSystem::removeFile(const std::string& path) { return m_files.erase(path) > 0; }
+
+} // namespace qm

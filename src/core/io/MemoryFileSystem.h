@@ -1,0 +1,39 @@
+#pragma once
+// An in-memory file system for tests, with injectable write failures. Folders are implied by
+// the files in them unless added explicitly; the root "/" always exists.
+#include "core/io/FileSystem.h"
+
+#include <map>
+#include <set>
+
+namespace qm {
+
+class MemoryFileSystem final : public FileSystem {
+public:
+    enum class Fault { None, CannotCreate, WriteFails, RenameFails };
+
+    bool fileExists(const std::string& path) const override;
+    bool folderExists(const std::string& path) const override;
+    void createFolder(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path) const override;
+    void writeFile(const std::string& path, const std::string& bytes) override;
+    bool removeFile(const std::string& path) override;
+
+    // The next write fails in the given way (once); the old file stays as it was.
+    void failNextWrite(Fault fault) { m_fault = fault; }
+    // Every write fails while set.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    void addFolder(const std::string& path) { m_folders.insert(stripSlash(path)); }
+    int writeCount() const { return m_writes; }
+    const std::map<std::string, std::string>& files() const { return m_files; }
+
+private:
+    static std::string stripSlash(const std::string& path);
+    std::map<std::string, std::string> m_files;
+    std::set<std::string> m_folders;
+    Fault m_fault = Fault::None;
+    bool m_readOnly = false;
+    int m_writes = 0;
+};
+
+} // namespace qm

@@ -1,0 +1,127 @@
+#include "core/io/FileSystem.h"
+
+#include "core/shell/Error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qm {
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+class RealFileSystem final : public FileSystem {
+public:
+    bool fileExists(const std::string& path) const override {
+        struct stat st {};
+        return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    bool folderExists(const std::string& path) const override {
+        struct stat st {};
+        return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    void createFolder(const std::string& path) override {
+        if (::mkdir(path.c_str(), 0755) != 0)
+            throw UserError(std::string(std::strerror(errno)) + ": " + path);
+    }
+    std::optional<std::string> readFile(const std::string& path) const override {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return std::nullopt;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        std::string bytes;
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t got = 0;
+        for (;;) {
+            if (got == bytes.size()) bytes.resize(bytes.size() + 65536);
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                ::close(fd);
+                return std::nullopt;
+            }
+            if (n == 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        ::close(fd);
+        bytes.resize(got);
+        return bytes;
+    }
+    void writeFile(const std::string& path, const std::string& bytes) override {
+        std::string temp = path + ".XXXXXX";
+        const int fd = ::mkstemp(temp.data());
+        if (fd < 0) throw UserError(cannotCreateFileMessage(path));
+        // Keep the permissions an ordinary new file would get.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        const bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+        const bool closed = ::close(fd) == 0;
+        if (!ok || !closed) {
+            ::unlink(temp.c_str());
+            throw UserError(unableToWriteMessage(path));
+        }
+        if (::rename(temp.c_str(), path.c_str()) != 0) {
+            ::unlink(temp.c_str());
+            throw UserError(cannotCreateFileMessage(path));
+        }
+        // Make the rename itself durable.
+        const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    bool removeFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+};
+
+} // namespace
+
+std::unique_ptr<FileSystem> makeRealFileSystem() { return std::make_unique<RealFileSystem>(); }
+
+FileLock::FileLock(const std::string& path) {
+    // flock() locks die with their process, so a lock left by a killed reader is free again.
+    const std::string lockPath = path + ".lock";
+    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_fd < 0) return;
+    while (::flock(m_fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            ::close(m_fd);
+            m_fd = -1;
+            return;
+        }
+    }
+}
+
+FileLock::~FileLock() {
+    if (m_fd >= 0) {
+        ::flock(m_fd, LOCK_UN);
+        ::close(m_fd);
+    }
+}
+
+} // namespace qm

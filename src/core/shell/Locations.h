@@ -1,0 +1,27 @@
+#pragma once
+// Deriving the program folder and program base name from a path (the executable's, or a
+// catalogue file's). Two path styles: the Windows style of the original rules (folder
+// lower-cased, base name cut at the first "." of the whole path) and this platform's style
+// (folder case kept, base name cut at the first "." of the file name, so a "." in a folder
+// such as ~/.local cannot empty it).
+#include <string>
+
+namespace qm {
+
+enum class PathStyle { Windows, Posix };
+
+struct ProgramLocation {
+    std::string folder;   // up to and including the last separator
+    std::string baseName; // lower-cased
+};
+
+ProgramLocation deriveProgramLocation(const std::string& path, PathStyle style);
+
+// The text key of a path: its file name up to, not including, its first "." (empty when the
+// file name holds no "."); letter case kept.
+std::string textKeyOf(const std::string& path);
+
+// The file-name part of a path (after the last "/" or "\").
+std::string fileNameOf(const std::string& path);
+
+} // namespace qm

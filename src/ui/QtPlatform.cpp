@@ -1,0 +1,1 @@
+// PLACEHOLDER: the window's owner replaces this file.

@@ -1,0 +1,46 @@
+#include "core/shell/Locations.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LocationCase {
+    const char* path;
+    qm::PathStyle style;
+    const char* folder;
+    const char* baseName;
+};
+
+class ProgramLocationTest : public ::testing::TestWithParam<LocationCase> {};
+
+TEST_P(ProgramLocationTest, DerivesFolderAndBaseName) {
+    const auto& c = GetParam();
+    const auto loc = qm::deriveProgramLocation(c.path, c.style);
+    EXPECT_EQ(loc.folder, c.folder);
+    EXPECT_EQ(loc.baseName, c.baseName);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ProgramLocationTest,
+    ::testing::Values(
+        LocationCase{"C:\\Apps\\READER.EXE", qm::PathStyle::Windows, "c:\\apps\\", "reader"},
+        LocationCase{"C:\\Readers\\Reader.exe", qm::PathStyle::Windows, "c:\\readers\\",
+                     "reader"},
+        // The Windows rule cuts at the first "." of the whole path.
+        LocationCase{"c:\\my.tools\\reader.exe", qm::PathStyle::Windows, "c:\\my.tools\\", "my"},
+        LocationCase{"c:\\old.cdb\\books.toc", qm::PathStyle::Windows, "c:\\old.cdb\\", "old"},
+        // This platform keeps the folder's case and cuts at the first "." of the file name.
+        LocationCase{"/home/ann/.local/bin/Quillmar", qm::PathStyle::Posix,
+                     "/home/ann/.local/bin/", "quillmar"},
+        LocationCase{"/opt/My.Tools/reader.bin", qm::PathStyle::Posix, "/opt/My.Tools/", "reader"},
+        LocationCase{"quillmar", qm::PathStyle::Posix, "", "quillmar"}));
+
+TEST(TextKeyTest, IsFileNameUpToFirstDotCaseKept) {
+    EXPECT_EQ(qm::textKeyOf("/books/qdemo.tvt"), "qdemo");
+    EXPECT_EQ(qm::textKeyOf("/books/QDEMO.tvt"), "QDEMO");
+    EXPECT_EQ(qm::textKeyOf("/some.dir/qdemo.x.tvt"), "qdemo");
+    EXPECT_EQ(qm::textKeyOf("/books/readme"), "");
+    EXPECT_EQ(qm::textKeyOf("c:\\books\\none.tvt"), "none");
+}
+
+} // namespace
