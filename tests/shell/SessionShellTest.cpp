@@ -1,0 +1,153 @@
+#include "core/io/MemoryFileSystem.h"
+#include "core/shell/Session.h"
+#include "core/view/FakeSurface.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LayoutCase {
+    int clientWidth;
+    bool panelShown;
+    qm::Rect pageControl1, pageControl2, programIcon, memo1, okButton, bookTitleLabel;
+};
+
+class LayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(LayoutTest, PlacesPartsFromClientWidth) {
+    const auto& c = GetParam();
+    const auto l = qm::Session::computeLayout(c.clientWidth, 457, c.panelShown, {0, 0, 75, 25});
+    EXPECT_EQ(l.pageControl1, c.pageControl1);
+    EXPECT_EQ(l.pageControl2, c.pageControl2);
+    EXPECT_EQ(l.programIcon, c.programIcon);
+    EXPECT_EQ(l.memo1, c.memo1);
+    EXPECT_EQ(l.okButton, c.okButton);
+    EXPECT_EQ(l.bookTitleLabel, c.bookTitleLabel);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, LayoutTest,
+    ::testing::Values(
+        // 713 wide with the panel: the picture and memo are 256-pixel squares side by side,
+        // the OK button straddles their border and the title label is centred below.
+        LayoutCase{713, true, {0, 0, 513, 457}, {513, 0, 200, 457}, {0, 0, 256, 256},
+                   {256, 0, 256, 256}, {219, 264, 75, 25}, {124, 338, 265, 13}},
+        LayoutCase{713, false, {0, 0, 713, 457}, {713, 0, 0, 457}, {0, 0, 356, 356},
+                   {356, 0, 356, 356}, {319, 364, 75, 25}, {224, 438, 265, 13}},
+        // Narrower than the label: its left goes negative and it is cut at the edge.
+        LayoutCase{400, true, {0, 0, 200, 457}, {200, 0, 200, 457}, {0, 0, 100, 100},
+                   {100, 0, 100, 100}, {63, 108, 75, 25}, {-32, 182, 265, 13}}));
+
+class ShellSession : public ::testing::Test {
+protected:
+    qmtest::RecordingView view;
+    qm::MemoryFileSystem fs;
+    qmtest::FixedPlatform platform;
+    qm::Session s{view, fs, platform};
+    qm::FakeSurface surface{800, 600};
+
+    void SetUp() override {
+        fs.addFolder("/opt/quillmar");
+        fs.addFolder("/home/ann/.local/share");
+        s.setSurface(&surface);
+    }
+    void create(const std::string& argument = "") {
+        ASSERT_TRUE(s.run([&] {
+            s.FormCreate("/opt/quillmar/quillmar", "/home/ann/.local/share/Halvorn/", argument);
+        }));
+    }
+};
+
+TEST_F(ShellSession, CreationDerivesEveryPathAndMakesTheDataFolder) {
+    create();
+    EXPECT_TRUE(fs.folderExists("/home/ann/.local/share/Halvorn"));
+    EXPECT_EQ(s.loc.programFolder, "/opt/quillmar/");
+    EXPECT_EQ(s.loc.programBaseName, "quillmar");
+    EXPECT_EQ(s.loc.settingsFile, "/home/ann/.local/share/Halvorn/quillmar.ini");
+    EXPECT_EQ(s.loc.bookmarkFile, "/home/ann/.local/share/Halvorn/quillmar.bm");
+    EXPECT_EQ(s.loc.catalogueFile, "/opt/quillmar/quillmar.toc");
+    EXPECT_EQ(s.loc.helpFile, "/opt/quillmar/tv_br.hlp");
+    // No index beside the program: the path is emptied and the Index tab hidden.
+    EXPECT_EQ(s.loc.collectionIndexFile, "");
+    EXPECT_FALSE(view.tabVisible.at(qm::Page::IndexTabSheet));
+    EXPECT_FALSE(s.controls.visible(qm::Control::PrintColButton));
+    EXPECT_TRUE(s.haveDisplayList);
+    EXPECT_TRUE(s.displayLines.empty());
+}
+
+TEST_F(ShellSession, CompanionFilesBesideTheProgramAreFound) {
+    fs.writeFile("/opt/quillmar/quillmar.tvx", "alpha|00000012\r\n");
+    fs.writeFile("/opt/quillmar/prtcol", "");
+    create();
+    EXPECT_EQ(s.loc.collectionIndexFile, "/opt/quillmar/quillmar.tvx");
+    EXPECT_TRUE(view.tabVisible.at(qm::Page::IndexTabSheet));
+    EXPECT_TRUE(s.controls.visible(qm::Control::PrintColButton));
+}
+
+TEST_F(ShellSession, AnExistingSettingsFileIsNeverTouched) {
+    fs.addFolder("/home/ann/.local/share/Halvorn");
+    const std::string mine = "[how]\r\nfontsize=22\r\n; my note\r\n";
+    fs.writeFile("/home/ann/.local/share/Halvorn/quillmar.ini", mine);
+    s.run([&] { s.deriveCollectionPaths(); });
+    create();
+    EXPECT_EQ(*fs.readFile("/home/ann/.local/share/Halvorn/quillmar.ini"), mine);
+}
+
+TEST_F(ShellSession, AFailingDataFolderStopsCreationWithTheMessage) {
+    fs.setReadOnly(true);
+    EXPECT_FALSE(s.run([&] {
+        s.FormCreate("/opt/quillmar/quillmar", "/home/ann/.local/share/Halvorn/", "");
+    }));
+    ASSERT_EQ(view.messages.size(), 1u);
+    // The later steps did not run: no settings path was derived.
+    EXPECT_EQ(s.loc.settingsFile, "");
+}
+
+TEST_F(ShellSession, FirstActivationAppendsTheWelcomeLinesOnce) {
+    create();
+    s.FormActivate();
+    ASSERT_EQ(s.displayLines.size(), 19u);
+    EXPECT_EQ(s.displayLines.front(), " ");
+    EXPECT_EQ(s.displayLines[1], "Select a Book");
+    EXPECT_EQ(s.displayLines[2], "       from the Table of Contents");
+    EXPECT_EQ(s.displayLines[10], "     \"+\"");
+    EXPECT_EQ(s.displayLines[16], "           of the Book.");
+    EXPECT_EQ(s.displayLines.back(), "p000");
+    for (const auto& line : s.displayLines)
+        EXPECT_TRUE(line == " " || line.back() != ' ') << "trailing blank in '" << line << "'";
+    EXPECT_EQ(view.pagesShown.back(), qm::Page::ControlsTabSheet);
+    ASSERT_EQ(view.lines[qm::Control::IndexMemo].size(), 10u);
+    EXPECT_EQ(view.lines[qm::Control::IndexMemo][7], "index entries.  Clicking on ");
+
+    s.FormActivate(); // a later activation changes nothing
+    EXPECT_EQ(s.displayLines.size(), 19u);
+}
+
+TEST_F(ShellSession, PanelItemsToggleAndRestoreTheLayout) {
+    create();
+    s.FormResize(713, 457);
+    const auto first = view.layout;
+    s.topLine = 3;
+    s.HideControlPanelItemClick();
+    EXPECT_FALSE(s.controls.visible(qm::Control::HideControlPanelItem));
+    EXPECT_TRUE(s.controls.visible(qm::Control::ShowControlPanelItem));
+    EXPECT_EQ(view.layout.pageControl1.width, 713);
+    s.ShowControlPanelItemClick();
+    EXPECT_EQ(view.layout, first);
+    EXPECT_EQ(s.topLine, 3);
+}
+
+TEST_F(ShellSession, TabCouplingAndButtons) {
+    s.ReadTabSheetEnter();
+    EXPECT_EQ(view.pagesShown.back(), qm::Page::ControlsTabSheet);
+    s.ControlsTabSheetEnter();
+    EXPECT_EQ(view.pagesShown.back(), qm::Page::ReadTabSheet);
+    s.OKButtonClick();
+    EXPECT_EQ(view.pagesShown.back(), qm::Page::TOCTabSheet);
+    s.ExitButtonClick();
+    s.ExitItemClick();
+    EXPECT_EQ(view.closeRequests, 2);
+}
+
+} // namespace
