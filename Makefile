@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench clean book
+.PHONY: deps configure build run test bench clean book package check-asan fuzz
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,3 +25,19 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) build-asan
+
+book: configure
+	@cmake --build $(BUILD) --target book
+
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+check-asan: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILLMAR_SANITIZE=ON >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	@bash scripts/fuzz.sh 60
