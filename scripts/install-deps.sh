@@ -10,7 +10,7 @@ packages=(
   fonts-liberation fontconfig
   xvfb xauth imagemagick x11-utils
   desktop-file-utils appstream
-  libclang-rt-14-dev
+  libclang-rt-14-dev python3
 )
 
 missing=()
