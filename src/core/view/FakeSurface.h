@@ -28,7 +28,9 @@ public:
         Color color;
     };
 
-    FakeSurface(int w, int h) : m_width(w), m_height(h) {}
+    FakeSurface(int w, int h)
+        : m_width(w)
+        , m_height(h) {}
 
     void resize(int w, int h) {
         m_width = w;

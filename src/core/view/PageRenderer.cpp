@@ -1,0 +1,277 @@
+#include "core/view/PageRenderer.h"
+
+#include "core/view/Tags.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace qm {
+
+namespace {
+
+constexpr int kTopMargin = 5;
+constexpr int kSmallestShrunkSize = 8;
+constexpr Color kSeparatorColour = 0x808080;
+constexpr int kSeparatorWidth = 6;
+const std::string kSerif = "Times New Roman";
+const std::string kFixed = "Courier New";
+const std::string kFiveBlanks = "     ";
+const std::string kImageShown = "  [image]";
+
+int lineCount(const Lines& lines) {
+    return lines.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX
+                                                            : static_cast<int>(lines.size());
+}
+
+Color slot(const ColourTable& colours, int shade, int index) {
+    return colours[shade == 0 ? 0 : 1][static_cast<std::size_t>(index)];
+}
+
+std::string_view trimTrailingBlanks(std::string_view s) {
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+// One call's drawing: the column geometry and the running row position.
+class PageDrawer {
+public:
+    PageDrawer(Surface& surface, const PageRequest& request, int& shade)
+        : m_surface(surface)
+        , m_request(request)
+        , m_shade(shade)
+        , m_count(lineCount(request.lines))
+        , m_width(surface.width())
+        , m_height(surface.height()) {}
+
+    PageResult draw() {
+        const int columns = m_request.twoColumns ? 2 : 1;
+        int i = m_request.top < 0 ? 0 : m_request.top;
+        m_right = m_request.twoColumns ? m_width / 2 - 2 : m_width;
+        for (int column = 0; column < columns; ++column) {
+            if (column == 1 && !(i < m_count - 1)) break;
+            m_x0 = 0;
+            if (column == 1) {
+                m_x0 = m_width / 2 + 3;
+                m_right = m_width;
+            }
+            i = drawColumn(i);
+        }
+        if (m_request.twoColumns) {
+            m_surface.setPen(kSeparatorWidth, kSeparatorColour);
+            m_surface.line(m_width / 2 - 3, 0, m_width / 2 - 3, m_height);
+        }
+        return {i, std::move(m_imageName)};
+    }
+
+private:
+    int drawColumn(int i) {
+        const ColourTable& colours = m_request.colours;
+        m_surface.setBrushColor(slot(colours, m_shade, 1));
+        m_surface.fillRect(m_x0, 0, m_width, m_height);
+        m_surface.setFontSize(m_request.fontSize);
+        m_surface.setFontColor(slot(colours, m_shade, 4));
+        m_lineHeight = std::max(1, m_surface.textHeight("X"));
+        m_y = kTopMargin;
+        int rows = m_height / m_lineHeight;
+        if (i < 0) i = 0;
+        if (i >= m_count - 1) return i; // nothing left that may be drawn
+        if (i + rows > m_count - 1) rows = m_count - 1 - i;
+        // The column ends before the last page-break point it would otherwise hold; one on
+        // its own first line does not count.
+        for (int n = rows - 1; n >= 1; --n) {
+            if (isForwardPageBreak(m_request.lines[static_cast<std::size_t>(i + n)])) {
+                rows = n;
+                break;
+            }
+        }
+        do {
+            drawLine(m_request.lines[static_cast<std::size_t>(i)]);
+            m_y += m_lineHeight;
+            ++i;
+            --rows;
+        } while (rows > 0 && m_y < m_height && i < m_count - 1);
+        return i;
+    }
+
+    void fillRow(int x1) {
+        if (x1 < m_right) m_surface.fillRect(x1, m_y, m_right, m_y + m_lineHeight);
+    }
+
+    // Draws text at the running x and advances x; text wholly right of the surface is not
+    // drawn or measured, since nothing of it can show.
+    void drawText(std::string_view text, int knownWidth = -1) {
+        if (text.empty() || m_x >= m_width) return;
+        m_surface.textOut(m_x, m_y, text);
+        m_x += knownWidth >= 0 ? knownWidth : m_surface.textWidth(text);
+    }
+
+    void flipShade() {
+        m_shade = m_shade == 0 ? 1 : 0;
+        m_surface.setBrushColor(slot(m_request.colours, m_shade, 1));
+        m_surface.setFontColor(slot(m_request.colours, m_shade, 4));
+    }
+
+    void drawLine(const std::string& line) {
+        m_surface.setFontSize(m_request.fontSize);
+        m_x = m_x0;
+        m_text.assign(line);
+        m_text.push_back(' ');
+        std::string_view s = m_text;
+        if (s.front() == 'p') {
+            s = kFiveBlanks;
+            flipShade();
+        } else if (s.find("refp") != std::string_view::npos) {
+            const auto bar = s.find("|refp");
+            if (bar != std::string_view::npos) s.remove_prefix(bar + 1);
+            const auto close = s.find('>');
+            if (close != std::string_view::npos) s.remove_prefix(close + 1);
+            if (s.size() < 5) {
+                std::string padded(s);
+                padded += kFiveBlanks;
+                m_text = std::move(padded);
+                s = m_text;
+            }
+            flipShade();
+        } else if (s.find("s000") != std::string_view::npos) {
+            s = kFiveBlanks;
+        }
+
+        // Fitting: the row is cleared once when the line shrinks, as every shrink step would
+        // clear the same row in the same colour.
+        int width = -1;
+        const bool tagged = s.find('|') != std::string_view::npos;
+        std::string_view measured = s;
+        if (tagged) {
+            m_measure = removeTags(s);
+            measured = m_measure;
+        }
+        const int size =
+            fitFontSize(m_surface, measured, m_right - m_x0, m_request.fontSize, &width);
+        if (size != m_request.fontSize) fillRow(m_x0);
+        if (!tagged) {
+            drawText(s, width);
+            fillRow(m_x);
+            return;
+        }
+
+        for (auto bar = s.find('|'); bar != std::string_view::npos; bar = s.find('|')) {
+            drawText(s.substr(0, bar));
+            const char c = bar + 1 < s.size() ? s[bar + 1] : '\0';
+            const char after = bar + 2 < s.size() ? s[bar + 2] : '\0';
+            if (c == 'i' && after == 'm') {
+                s = imageTag(s.substr(bar));
+                break;
+            }
+            applyTag(c, after);
+            s.remove_prefix(std::min(s.size(), bar + 3));
+        }
+        drawText(s);
+        fillRow(m_x);
+    }
+
+    void applyTag(char c, char after) {
+        FontStyle style = m_surface.fontStyle();
+        if (c >= '1' && c <= '9') {
+            m_surface.setFontColor(slot(m_request.colours, m_shade, c - '0'));
+        } else if (c == 'f') {
+            m_surface.setFontName(kFixed);
+        } else if (c == 'a') {
+            m_surface.setFontName(kSerif);
+        } else if (c == 'b' || c == 'u' || (c == 'i' && after == '>')) {
+            if (c == 'b') style.bold = true;
+            if (c == 'u') style.underline = true;
+            if (c == 'i') style.italic = true;
+            m_surface.setFontStyle(style);
+            m_surface.setFontName(kSerif);
+        } else if (c == 'n') {
+            m_surface.setFontStyle(FontStyle{});
+            m_surface.setFontName(kSerif);
+        }
+    }
+
+    // An image tag and the rest of its line; returns what is left to draw of the line.
+    std::string_view imageTag(std::string_view tag) {
+        if (!m_imageName.empty()) {
+            // A second picture on one page ends the column after this row.
+            m_y = m_height - m_lineHeight + 1;
+            return {};
+        }
+        const auto close = tag.find('>');
+        const std::string_view name = close == std::string_view::npos
+                                          ? std::string_view{}
+                                          : trimTrailingBlanks(tag.substr(close + 1));
+        m_imageName = m_request.programFolder;
+        m_imageName += name;
+        const bool exists =
+            isSafeImageName(name) && m_request.imageExists && m_request.imageExists(m_imageName);
+        return exists ? std::string_view(kImageShown) : std::string_view{};
+    }
+
+    Surface& m_surface;
+    const PageRequest& m_request;
+    int& m_shade;
+    const int m_count;
+    const int m_width;
+    const int m_height;
+    int m_x0 = 0;
+    int m_right = 0;
+    int m_x = 0;
+    int m_y = 0;
+    int m_lineHeight = 1;
+    std::string m_imageName;
+    std::string m_text;    // the line being drawn, reused across lines
+    std::string m_measure; // its text without tags
+};
+
+} // namespace
+
+PageResult renderPage(Surface& surface, const PageRequest& request, int& shade) {
+    return PageDrawer(surface, request, shade).draw();
+}
+
+int fitFontSize(Surface& surface, std::string_view text, int available, int setting, int* width) {
+    int w = surface.textWidth(text);
+    int size = setting;
+    if (w > available && setting > kSmallestShrunkSize) {
+        // Widths grow about in proportion to the size: start at the estimate, then step
+        // towards the largest size that fits.
+        const long long estimate =
+            available <= 0 ? 0 : static_cast<long long>(setting) * available / w;
+        size = static_cast<int>(std::clamp<long long>(estimate, kSmallestShrunkSize, setting - 1));
+        surface.setFontSize(size);
+        w = surface.textWidth(text);
+        if (w <= available) {
+            while (size + 1 < setting) {
+                surface.setFontSize(size + 1);
+                const int larger = surface.textWidth(text);
+                if (larger > available) {
+                    surface.setFontSize(size);
+                    break;
+                }
+                ++size;
+                w = larger;
+            }
+        } else {
+            while (size > kSmallestShrunkSize) {
+                --size;
+                surface.setFontSize(size);
+                w = surface.textWidth(text);
+                if (w <= available) break;
+            }
+        }
+    }
+    if (width) *width = w;
+    return size;
+}
+
+bool isSafeImageName(std::string_view name) {
+    if (name.empty() || name.find("..") != std::string_view::npos) return false;
+    return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+}
+
+std::string panelLabel(int top, int count) {
+    return std::to_string(top / 100) + " of " + std::to_string(count / 100) + " panels";
+}
+
+} // namespace qm

@@ -1,0 +1,55 @@
+#pragma once
+// Draws one page of display lines on a surface: one or two columns filled row by row, the
+// shade flipped at every paragraph marker and reference point, inline tags applied, and lines
+// too wide for their column shrunk point by point (never below 8 points). Returns where the
+// next page begins.
+//
+// The renderer keeps nothing between calls: the caller owns the current shade (read and
+// updated here) and the surface keeps its font name and style, which tags change and which
+// carry over to the next drawing.
+#include "core/io/Text.h"
+#include "core/view/ColourSchemes.h"
+#include "core/view/Surface.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+struct PageRequest {
+    const Lines& lines;
+    int top = 0;       // first line of the page; a negative top draws from line 0
+    int fontSize = 15; // the font size setting, 4 to 40
+    bool twoColumns = false;
+    const ColourTable& colours;
+    std::string programFolder; // where image files are looked up
+    // Whether the image file at this full path exists; asked at most once per page.
+    std::function<bool(const std::string&)> imageExists;
+};
+
+struct PageResult {
+    int next = 0;          // first display line not drawn
+    std::string imageName; // full path of the page's first image tag, or empty
+};
+
+// Draws the columns of a page starting at request.top, which must be below count - 2 (or
+// negative); lines past the list's second-to-last line are never drawn.
+PageResult renderPage(Surface& surface, const PageRequest& request, int& shade);
+
+// The size at which text of this width fits `available` pixels: the font size setting when it
+// fits or when the setting is 8 or less, otherwise the largest size from setting - 1 down to 8
+// at which it fits, or 8. The result equals shrinking one point at a time, on the premise that
+// widths never shrink as the size grows, but measures only two or three sizes. Leaves the
+// surface at the returned size; *width receives the text's width at that size.
+int fitFontSize(Surface& surface, std::string_view text, int available, int setting,
+                int* width = nullptr);
+
+// Whether an image tag's file name stays inside the program folder: not empty, no path
+// separator, drive colon, NUL or "..".
+bool isSafeImageName(std::string_view name);
+
+// "a of b panels": the page position in panels of 100 display lines.
+std::string panelLabel(int top, int count);
+
+} // namespace qm
