@@ -177,6 +177,8 @@ public:
     Lines catalogue;
     bool skipNextClick = false;
     std::string applicationTitle;
+    // The catalogue file chosen last; its lines replace the built-in ones while it can be read.
+    std::string catalogueSourceFile;
 
     // Bookmarks
     Lines bookmarkList;
