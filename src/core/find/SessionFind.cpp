@@ -1,9 +1,30 @@
-// PLACEHOLDER: not built yet; the owner of this subsystem replaces this file.
+// The Search menu's Find command and the find dialog's find-next step.
+#include "core/find/Find.h"
 #include "core/shell/Session.h"
 
 namespace qm {
 
-void Session::FindItemClick() {}
-void Session::FindDialog1Find(const std::string&, bool, bool) {}
+void Session::FindItemClick() {
+    const Rect window = view.windowBounds();
+    view.showFindDialog(window.left + 50, window.top + 50);
+    findDialogShowing = true;
+}
+
+void Session::FindDialog1Find(const std::string& findText, bool down, bool matchCase) {
+    const FindResult result =
+        findStep(displayLines, topLine, nextTopLine, findText, down, matchCase);
+    switch (result.kind) {
+    case FindResult::Kind::NoSearch:
+        return;
+    case FindResult::Kind::Miss:
+        view.closeFindDialog();
+        findDialogShowing = false;
+        return;
+    case FindResult::Kind::Hit:
+        if (const auto top = pageTopForHit(displayLines, result.hitLine, result.startLine))
+            nextTopLine = drawPage(*top);
+        return;
+    }
+}
 
 } // namespace qm

@@ -1,0 +1,36 @@
+#pragma once
+// One step of the text search over the display lines, without a session: the window's find
+// dialog, the headless runner and the tests all go through these two functions.
+//
+// The step scans raw display lines (leading blanks, line codes and tags included) for the
+// first word of the pattern, starting two lines beyond its start line, and when the pattern
+// holds a blank confirms the whole phrase on the tag-free join of the line found and the one
+// after it. Lines outside the list are never read: one beyond the last counts as empty.
+#include "core/io/Text.h"
+
+#include <optional>
+#include <string_view>
+
+namespace qm {
+
+struct FindResult {
+    enum class Kind {
+        Hit,     // the pattern was found at hitLine
+        Miss,    // nothing found (or nowhere left to search): the dialog closes
+        NoSearch // empty find text: nothing changes and the dialog stays open
+    };
+    Kind kind = Kind::Miss;
+    int startLine = 0; // the line the step searched from; meaningful unless Miss at an end
+    int hitLine = 0;
+};
+
+// A find step from the page [top, nextTop) in the given direction.
+FindResult findStep(const Lines& lines, int top, int nextTop, std::string_view findText, bool down,
+                    bool matchCase);
+
+// The line that should start the page showing a hit: the paragraph line above the hit, unless
+// that lies at or before the start line, then the hit itself. Nothing when the hit is on the
+// list's last line (which is never drawn).
+std::optional<int> pageTopForHit(const Lines& lines, int hitLine, int startLine);
+
+} // namespace qm

@@ -1,0 +1,269 @@
+#include "core/find/Find.h"
+#include "core/io/MemoryFileSystem.h"
+#include "core/shell/Session.h"
+#include "core/view/FakeSurface.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using qm::FindResult;
+using Kind = qm::FindResult::Kind;
+
+// A text of n filler lines that hold none of the words searched for.
+qm::Lines filler(int n) {
+    return qm::Lines(static_cast<std::size_t>(n), "     filler text ");
+}
+
+TEST(FindStep, StopsAtEitherEndOfTheText) {
+    const qm::Lines lines = filler(10);
+    struct Case {
+        int top, nextTop;
+        bool down;
+    } cases[] = {{0, 9, true},  {0, 10, true}, {0, 500, true},
+                 {0, 3, false}, {1, 3, false}, {-4, 3, false}};
+    for (const auto& c : cases) {
+        const FindResult r = qm::findStep(lines, c.top, c.nextTop, "filler", c.down, false);
+        EXPECT_EQ(r.kind, Kind::Miss) << c.top << " " << c.nextTop << " " << c.down;
+    }
+    // One line before those ends there is still something to search.
+    EXPECT_EQ(qm::findStep(lines, 0, 7, "filler", true, false).kind, Kind::Hit);
+    EXPECT_EQ(qm::findStep(lines, 2, 5, "filler", false, false).kind, Kind::Hit);
+}
+
+TEST(FindStep, FirstLineExaminedIsTwoBeyondTheStart) {
+    for (const bool down : {true, false}) {
+        qm::Lines lines = filler(40);
+        const int start = 20, d = down ? 1 : -1;
+        lines[start + d] = "    the lantern ";
+        lines[start] = "    a lantern ";
+        const int top = down ? 5 : start, nextTop = down ? start : 30;
+        EXPECT_EQ(qm::findStep(lines, top, nextTop, "lantern", down, false).kind, Kind::Miss);
+        lines[start + 2 * d] = "    lantern light ";
+        const FindResult r = qm::findStep(lines, top, nextTop, "lantern", down, false);
+        ASSERT_EQ(r.kind, Kind::Hit);
+        EXPECT_EQ(r.hitLine, start + 2 * d);
+        EXPECT_EQ(r.startLine, start);
+    }
+}
+
+TEST(FindStep, CaseRulesAndPlainSubstrings) {
+    struct Case {
+        const char* line;
+        const char* text;
+        bool matchCase;
+        bool hit;
+    } cases[] = {
+        {"  the wind ", "Wind", false, true},
+        {"  the WIND ", "Wind", false, true},
+        {"  the Wind ", "Wind", false, true},
+        {"  the wind ", "Wind", true, false},
+        {"  the WIND ", "Wind", true, false},
+        {"  the Wind ", "Wind", true, true},
+        {"  a band played ", "and", false, true},      // no whole-word rule
+        {"  the wind|9> rose|4> ", "9>", false, true}, // raw tags are searched
+        {"  the wind|9> rose|4> ", "wind rose", false, true},
+        {"l05raw code ", "L05", false, true},
+        {"  caf\xC9 ", "caf\xC9", false, true},  // bytes above 0x7F are compared as they are
+        {"  caf\xE9 ", "caf\xC9", false, false}, // and never lower-cased
+    };
+    for (const auto& c : cases) {
+        qm::Lines lines = filler(12);
+        lines[6] = c.line;
+        const FindResult r = qm::findStep(lines, 0, 3, c.text, true, c.matchCase);
+        EXPECT_EQ(r.kind == Kind::Hit, c.hit) << c.line << " / " << c.text;
+        if (c.hit && r.kind == Kind::Hit) {
+            EXPECT_EQ(r.hitLine, 6);
+        }
+    }
+}
+
+TEST(FindStep, PhraseRunsAcrossTwoLinesWithoutTheirTags) {
+    qm::Lines lines = filler(30);
+    lines[10] = "         the little|9> match";
+    lines[11] = "              |6>seller|4> went ";
+    const FindResult r = qm::findStep(lines, 0, 2, "match seller", true, false);
+    ASSERT_EQ(r.kind, Kind::Hit);
+    EXPECT_EQ(r.hitLine, 10);
+    // Upward the scan finds the same first line.
+    const FindResult up = qm::findStep(lines, 25, 29, "Match Seller", false, false);
+    ASSERT_EQ(up.kind, Kind::Hit);
+    EXPECT_EQ(up.hitLine, 10);
+    // A marker line between the halves breaks the phrase.
+    lines.insert(lines.begin() + 11, "p012 ");
+    EXPECT_EQ(qm::findStep(lines, 0, 2, "match seller", true, false).kind, Kind::Miss);
+}
+
+TEST(FindStep, FailedPhraseTestContinuesTheScan) {
+    qm::Lines lines = filler(30);
+    lines[8] = "   cold night "; // the first word, but not the phrase
+    lines[9] = "   fell ";
+    lines[15] = "   a cold ";
+    lines[16] = "   wind blew ";
+    FindResult r = qm::findStep(lines, 0, 2, "cold wind", true, false);
+    ASSERT_EQ(r.kind, Kind::Hit);
+    EXPECT_EQ(r.hitLine, 15);
+    r = qm::findStep(lines, 25, 28, "cold wind", false, false);
+    ASSERT_EQ(r.kind, Kind::Hit);
+    EXPECT_EQ(r.hitLine, 15);
+}
+
+TEST(FindStep, LeadingBlankOnlyHitsAtTheLastLineExamined) {
+    qm::Lines lines = filler(20);
+    lines[10] = "  the rose ";
+    // The first word is empty: no line matches it, and the phrase test runs only where the
+    // scan stops (count - 2 going down).
+    EXPECT_EQ(qm::findStep(lines, 0, 2, " rose", true, false).kind, Kind::Miss);
+    lines[18] = "  a red ";
+    lines[19] = "rose ";
+    const FindResult r = qm::findStep(lines, 0, 2, " rose", true, false);
+    ASSERT_EQ(r.kind, Kind::Hit);
+    EXPECT_EQ(r.hitLine, 18);
+    // Going up the scan stops at line 1, joined with line 2.
+    lines[1] = "  red";
+    lines[2] = "rose";
+    const FindResult up = qm::findStep(lines, 15, 17, " rose", false, false);
+    ASSERT_EQ(up.kind, Kind::Hit);
+    EXPECT_EQ(up.hitLine, 1);
+}
+
+TEST(FindStep, PhraseAtTheLastLineJoinsAnEmptyLine) {
+    qm::Lines lines = filler(6);
+    lines[5] = "the end";
+    // Line 5 is the last; the line after it counts as empty, so "end " (with the joining
+    // blank) is found and nothing is read beyond the list.
+    const FindResult r = qm::findStep(lines, 0, 3, "end ", true, true);
+    ASSERT_EQ(r.kind, Kind::Hit);
+    EXPECT_EQ(r.hitLine, 5);
+    EXPECT_FALSE(qm::pageTopForHit(lines, r.hitLine, r.startLine)); // the last line is never drawn
+}
+
+TEST(FindStep, EmptyTextSearchesNothing) {
+    const qm::Lines lines = filler(10);
+    EXPECT_EQ(qm::findStep(lines, 0, 3, "", true, false).kind, Kind::NoSearch);
+    EXPECT_EQ(qm::findStep(lines, 5, 8, "", false, false).kind, Kind::NoSearch);
+    // At an end the direction check comes first.
+    EXPECT_EQ(qm::findStep(lines, 0, 9, "", true, false).kind, Kind::Miss);
+}
+
+TEST(FindStep, NeverReadsOutsideTheList) {
+    // Small random texts, every page position in and beyond the list, both directions: a hit
+    // always names a line of the list that holds the word, and its page shows it.
+    std::mt19937 rng(7);
+    const char* words[] = {"ab", "b a", "ba", "|a>", "p001", ""};
+    for (int round = 0; round < 300; ++round) {
+        qm::Lines lines(rng() % 7);
+        for (auto& l : lines)
+            l = std::string(words[rng() % 6]) + words[rng() % 6];
+        const int n = static_cast<int>(lines.size());
+        for (int top = 0; top <= n + 3; ++top) {
+            for (int nextTop = 0; nextTop <= n + 3; ++nextTop) {
+                for (const bool down : {true, false}) {
+                    const FindResult r = qm::findStep(lines, top, nextTop, "ba", down, true);
+                    if (r.kind != Kind::Hit) continue;
+                    ASSERT_GE(r.hitLine, 0);
+                    ASSERT_LT(r.hitLine, n);
+                    EXPECT_NE(lines[static_cast<std::size_t>(r.hitLine)].find("ba"),
+                              std::string::npos);
+                    if (auto p = qm::pageTopForHit(lines, r.hitLine, r.startLine)) {
+                        EXPECT_GE(*p, 0);
+                        EXPECT_LE(*p, r.hitLine);
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(PageTopForHit, StartsAtTheParagraphAboveUnlessItIsBeforeTheStart) {
+    qm::Lines lines = filler(40);
+    lines[12] = "p003 ";
+    lines[25] = "";     // an empty line is never a paragraph line
+    lines[30] = "s000"; // nor is a section line
+    EXPECT_EQ(qm::pageTopForHit(lines, 33, 8), 12);
+    EXPECT_EQ(qm::pageTopForHit(lines, 33, 12), 33); // paragraph at the start line
+    EXPECT_EQ(qm::pageTopForHit(lines, 33, 20), 33);
+    EXPECT_EQ(qm::pageTopForHit(lines, 12, 5), 12); // no paragraph above it
+    // Backward: the paragraph found always lies before the start, so the hit starts the page.
+    EXPECT_EQ(qm::pageTopForHit(lines, 15, 30), 15);
+    // Hits at the very top: the search starts at line 1 at the latest.
+    lines[0] = "p000";
+    EXPECT_EQ(qm::pageTopForHit(lines, 0, 0), 0);
+    EXPECT_EQ(qm::pageTopForHit(lines, 1, 0), 1);
+    EXPECT_EQ(qm::pageTopForHit(lines, 38, 0), 12);
+    EXPECT_FALSE(qm::pageTopForHit(lines, 39, 0));
+    EXPECT_FALSE(qm::pageTopForHit(lines, 40, 0));
+}
+
+class FindSession : public ::testing::Test {
+protected:
+    FindSession() {
+        s.setSurface(&surf);
+        s.haveDisplayList = true;
+        s.displayLines = filler(200);
+        s.displayLines[50] = "p020 ";
+        s.displayLines[60] = "       the |8>Nightingale|4> sang ";
+        s.displayLines[150] = "  the nightingale slept ";
+        s.displayLines[199] = " ";
+    }
+    qmtest::RecordingView view;
+    qm::MemoryFileSystem fs;
+    qmtest::FixedPlatform platform;
+    qm::Session s{view, fs, platform};
+    qm::FakeSurface surf{800, 600};
+};
+
+TEST_F(FindSession, FindItemPlacesTheDialogBesideTheWindow) {
+    view.bounds = {100, 70, 700, 500};
+    s.FindItemClick();
+    ASSERT_TRUE(view.findDialogAt);
+    EXPECT_EQ(*view.findDialogAt, std::make_pair(150, 120));
+    EXPECT_TRUE(view.findDialogOpen);
+    EXPECT_TRUE(s.findDialogShowing);
+}
+
+TEST_F(FindSession, HitsDrawFromTheirParagraphAndMissesCloseTheDialog) {
+    s.FindItemClick();
+    s.topLine = 0;
+    s.nextTopLine = 30;
+    s.FindDialog1Find("nightingale", true, false);
+    EXPECT_EQ(s.topLine, 50);
+    EXPECT_GE(s.nextTopLine, s.topLine);
+    EXPECT_TRUE(view.findDialogOpen);
+
+    // Searching on from the drawn page finds the second one; no paragraph above it lies
+    // after the start line, so the hit itself starts the page.
+    s.topLine = 55;
+    s.nextTopLine = 100;
+    s.FindDialog1Find("nightingale", true, false);
+    EXPECT_EQ(s.topLine, 150);
+    EXPECT_TRUE(view.findDialogOpen);
+
+    s.topLine = 120;
+    s.nextTopLine = 140;
+    s.FindDialog1Find("Nightingale", false, true);
+    EXPECT_EQ(s.topLine, 60);
+
+    const int top = s.topLine, next = s.nextTopLine;
+    s.FindDialog1Find("lark", true, false);
+    EXPECT_FALSE(view.findDialogOpen);
+    EXPECT_FALSE(s.findDialogShowing);
+    EXPECT_EQ(s.topLine, top);
+    EXPECT_EQ(s.nextTopLine, next);
+}
+
+TEST_F(FindSession, EmptyTextLeavesEverythingAsItWas) {
+    s.FindItemClick();
+    s.topLine = 10;
+    s.nextTopLine = 40;
+    s.FindDialog1Find("", true, false);
+    EXPECT_TRUE(view.findDialogOpen);
+    EXPECT_EQ(s.topLine, 10);
+    EXPECT_EQ(s.nextTopLine, 40);
+    EXPECT_EQ(s.pageTurned, false);
+}
+
+} // namespace
