@@ -234,32 +234,37 @@ int fitFontSize(Surface& surface, std::string_view text, int available, int sett
     int w = surface.textWidth(text);
     int size = setting;
     if (w > available && setting > kSmallestShrunkSize) {
-        // Widths grow about in proportion to the size: start at the estimate, then step
-        // towards the largest size that fits.
-        const long long estimate =
-            available <= 0 ? 0 : static_cast<long long>(setting) * available / w;
-        size = static_cast<int>(std::clamp<long long>(estimate, kSmallestShrunkSize, setting - 1));
-        surface.setFontSize(size);
-        w = surface.textWidth(text);
-        if (w <= available) {
-            while (size + 1 < setting) {
-                surface.setFontSize(size + 1);
-                const int larger = surface.textWidth(text);
-                if (larger > available) {
-                    surface.setFontSize(size);
-                    break;
-                }
-                ++size;
-                w = larger;
-            }
-        } else {
-            while (size > kSmallestShrunkSize) {
-                --size;
-                surface.setFontSize(size);
-                w = surface.textWidth(text);
-                if (w <= available) break;
+        // Search the sizes between the largest known to fit (lo; 7 stands for "none down to
+        // 8") and the smallest known not to (hi). Widths grow about in proportion to the
+        // size, so the next size to try is interpolated from the known widths; a real font
+        // lands within a point of the answer, so two or three sizes are measured in all.
+        int lo = kSmallestShrunkSize - 1;
+        int hi = setting;
+        long long wLo = 0;
+        long long wHi = w;
+        int measured = setting;
+        while (hi - lo > 1) {
+            long long guess = 0;
+            if (lo < kSmallestShrunkSize)
+                guess = available <= 0 ? 0 : static_cast<long long>(hi) * available / wHi;
+            else if (wHi > wLo)
+                guess = lo + (available - wLo) * (hi - lo) / (wHi - wLo);
+            const int next = static_cast<int>(
+                std::clamp<long long>(guess, std::max(lo + 1, kSmallestShrunkSize), hi - 1));
+            surface.setFontSize(next);
+            measured = next;
+            const int nextWidth = surface.textWidth(text);
+            if (nextWidth <= available) {
+                lo = next;
+                wLo = nextWidth;
+            } else {
+                hi = next;
+                wHi = nextWidth;
             }
         }
+        size = lo < kSmallestShrunkSize ? kSmallestShrunkSize : lo;
+        w = static_cast<int>(size == lo ? wLo : wHi);
+        if (measured != size) surface.setFontSize(size);
     }
     if (width) *width = w;
     return size;

@@ -1,0 +1,468 @@
+#include "ViewFixture.h"
+
+#include "core/view/PageRenderer.h"
+
+#include <algorithm>
+
+namespace {
+
+using qmview::ViewTest;
+using Ctl = qm::Control;
+
+TEST_F(ViewTest, TopLineShadeAndButtonsAtStartAndInside) {
+    s.displayLines = numberedText(100);
+    s.currentShade = 1;
+    s.drawPage(5);
+    EXPECT_EQ(s.topLine, 5);
+    EXPECT_TRUE(s.controls.enabled(Ctl::PrevButton));
+    ASSERT_FALSE(surf.fills.empty());
+    EXPECT_EQ(surf.fills.front().color, slot(1, 1)) << "a page inside the text keeps the shade";
+
+    surf.clearRecord();
+    s.currentShade = 1;
+    const int next = s.drawPage(0);
+    EXPECT_FALSE(s.controls.enabled(Ctl::PrevButton));
+    EXPECT_EQ(surf.fills.front().color, slot(0, 1));
+    EXPECT_EQ(next, 30) << "600 pixels of 20-pixel rows";
+    EXPECT_TRUE(s.controls.enabled(Ctl::NextButton));
+    EXPECT_EQ(rowText(5), "     line 0  ");
+    EXPECT_EQ(rowText(5 + 29 * 20), "     line 29  ");
+    EXPECT_EQ(view.pagesDrawn, 2);
+}
+
+TEST_F(ViewTest, PositionLabelAndProgressBar) {
+    struct Case {
+        int lines, top;
+        const char* label;
+    };
+    const Case cases[] = {{5600, 250, "2 of 56 panels"},
+                          {5600, 0, "0 of 56 panels"},
+                          {99, 3, "0 of 0 panels"},
+                          {1000, 999 - 3, "9 of 10 panels"}};
+    for (const auto& c : cases) {
+        s.displayLines.assign(static_cast<std::size_t>(c.lines), "   text ");
+        s.drawPage(c.top);
+        EXPECT_EQ(s.controls.text(Ctl::PosLabel), c.label);
+        EXPECT_EQ(view.progressMax, c.lines);
+        EXPECT_EQ(view.progressPos, c.top);
+    }
+}
+
+TEST_F(ViewTest, NoListAndTopAtTheEnd) {
+    s.haveDisplayList = false;
+    EXPECT_EQ(s.drawPage(7), -1);
+    EXPECT_EQ(s.topLine, 7);
+    EXPECT_TRUE(surf.fills.empty());
+
+    s.haveDisplayList = true;
+    s.displayLines = numberedText(40); // 43 lines
+    s.controls.setEnabled(Ctl::NextButton, true);
+    for (int top : {41, 42, 43, 1000}) {
+        EXPECT_EQ(s.drawPage(top), top);
+        EXPECT_EQ(s.topLine, top);
+    }
+    EXPECT_TRUE(surf.fills.empty());
+    EXPECT_TRUE(s.controls.enabled(Ctl::NextButton)) << "an undrawn page leaves Next alone";
+    EXPECT_EQ(view.pagesDrawn, 0);
+
+    // The last page: the end marker in the other shade, the end line, never the final blank.
+    s.currentShade = 0;
+    EXPECT_EQ(s.drawPage(40), 42);
+    EXPECT_EQ(rowText(5), "     ");
+    EXPECT_EQ(rowText(25), "        END OF FILE ");
+    EXPECT_EQ(rowText(45), "");
+    EXPECT_EQ(s.currentShade, 1);
+    EXPECT_FALSE(s.controls.enabled(Ctl::NextButton));
+}
+
+// Surface 800 x 500 at 15 points: 25 rows per column.
+TEST_F(ViewTest, PageBreakSearchEndsBeforeTheLastBreakPoint) {
+    struct Case {
+        std::vector<std::pair<int, std::string>> breaks; // offset from the top, line
+        int drawn;
+    };
+    const Case cases[] = {
+        {{}, 25},
+        {{{20, "p001"}}, 20},
+        {{{0, "p001"}}, 25},
+        {{{3, "s000"}, {17, ""}}, 17},
+        {{{10, "refpt002"}}, 10},
+        {{{24, "ab"}}, 24},
+        {{{25, "p001"}}, 25},
+        {{{12, "  "}}, 12},
+        {{{12, " xy"}}, 25},
+        {{{12, " x"}}, 12},
+        {{{7, "|refpt002> "}}, 25},
+    };
+    surf.resize(800, 500);
+    for (const auto& c : cases) {
+        s.displayLines = numberedText(200);
+        for (const auto& [offset, line] : c.breaks)
+            s.displayLines[static_cast<std::size_t>(100 + offset)] = line;
+        EXPECT_EQ(s.drawPage(100), 100 + c.drawn) << c.breaks.size();
+    }
+}
+
+TEST_F(ViewTest, MarkersReferencePointsAndSectionsDrawEmptyRows) {
+    struct Case {
+        const char* line;
+        const char* shown;
+        bool flips;
+    };
+    const Case cases[] = {
+        {"p056 ", "     ", true},
+        {"p999", "     ", true},
+        {"|refpt001> ", "       ", true},
+        {"  before |refpt001> after ", " after  ", true},
+        {"   see refpoint ", "   see refpoint  ", true},
+        {"|refpt001", "refpt001 ", true},
+        {"s000", "     ", false},
+        {"  has s000 inside ", "     ", false},
+        {"|p> ", "  ", false},
+        {"|x>word ", "word  ", false},
+        {"pretty ", "     ", true},
+    };
+    for (const auto& c : cases) {
+        s.displayLines = {"   first ", c.line, "   after ", "x", "y", "z"};
+        surf.clearRecord();
+        s.currentShade = 1;
+        s.drawPage(1);
+        EXPECT_EQ(rowText(5), c.shown) << c.line;
+        const int shade = c.flips ? 0 : 1;
+        EXPECT_EQ(s.currentShade, shade) << c.line;
+        const auto row = textsAt(5);
+        ASSERT_FALSE(row.empty()) << c.line;
+        EXPECT_EQ(row.back().background, slot(shade, 1)) << c.line;
+        EXPECT_EQ(row.back().color, slot(shade, 4)) << c.line;
+    }
+}
+
+// The reference: shrink one point at a time while the line is too wide.
+int shrinkPointByPoint(qm::Surface& surface, std::string_view text, int available, int setting) {
+    int size = setting;
+    surface.setFontSize(size);
+    while (surface.textWidth(text) > available && size > 8)
+        surface.setFontSize(--size);
+    return size;
+}
+
+// Widths that grow faster than the size, unlike the fake's.
+class CurvedSurface final : public qm::Surface {
+public:
+    int width() const override { return 800; }
+    int height() const override { return 600; }
+    void setBrushColor(qm::Color) override {}
+    qm::Color brushColor() const override { return 0; }
+    void fillRect(int, int, int, int) override {}
+    void setFontName(const std::string&) override {}
+    const std::string& fontName() const override { return m_name; }
+    void setFontSize(int points) override { m_size = points; }
+    int fontSize() const override { return m_size; }
+    void setFontStyle(qm::FontStyle) override {}
+    qm::FontStyle fontStyle() const override { return {}; }
+    void setFontColor(qm::Color) override {}
+    qm::Color fontColor() const override { return 0; }
+    int textWidth(std::string_view text) override {
+        ++measures;
+        return static_cast<int>(text.size()) * (m_size * m_size / 9 + 1);
+    }
+    int textHeight(std::string_view) override { return m_size; }
+    void textOut(int, int, std::string_view) override {}
+    void setPen(int, qm::Color) override {}
+    void line(int, int, int, int) override {}
+    int measures = 0;
+
+private:
+    std::string m_name = "MS Sans Serif";
+    int m_size = 8;
+};
+
+TEST(FitFontSize, SameSizeAsShrinkingPointByPointWithFewMeasurements) {
+    qm::FakeSurface fake(800, 600);
+    CurvedSurface curved;
+    for (qm::Surface* surface :
+         {static_cast<qm::Surface*>(&fake), static_cast<qm::Surface*>(&curved)}) {
+        for (int setting = 4; setting <= 40; ++setting) {
+            for (int length : {0, 1, 10, 57, 80, 113, 114, 115, 160, 200, 400, 5000}) {
+                for (int available : {-5, 0, 1, 248, 500, 800}) {
+                    const std::string text(static_cast<std::size_t>(length), 'w');
+                    const int expected = shrinkPointByPoint(*surface, text, available, setting);
+                    surface->setFontSize(setting);
+                    fake.measureCount = 0;
+                    curved.measures = 0;
+                    int width = -1;
+                    const int got = qm::fitFontSize(*surface, text, available, setting, &width);
+                    ASSERT_EQ(got, expected) << setting << " " << length << " " << available;
+                    EXPECT_EQ(surface->fontSize(), got);
+                    // Point by point would measure up to 33 times; widths far from
+                    // proportional to the size take a few more steps, but the same result.
+                    EXPECT_LE(fake.measureCount + curved.measures, surface == &fake ? 4 : 8)
+                        << setting << " " << length << " " << available;
+                    EXPECT_EQ(width, surface->textWidth(text));
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ViewTest, WideLinesShrinkWithinTheirColumn) {
+    s.controls.setPosition(Ctl::FontSizeTrackBar, 20);
+    // At 20 points a character is 10 pixels: 160 characters are twice the 800-pixel page.
+    s.displayLines = {"   x ",
+                      std::string(159, 'w'),
+                      std::string(1000, 'w'),
+                      "  short ",
+                      "|9>" + std::string(80, 'w') + "|4>",
+                      "  tail ",
+                      "z",
+                      " "};
+    s.drawPage(1);
+    const auto wide = textsAt(5);
+    ASSERT_EQ(wide.size(), 1u);
+    EXPECT_EQ(wide[0].size, 11) << "the largest size at which 160 characters fit 800 pixels";
+    EXPECT_EQ(textsAt(5 + 26).at(0).size, 8) << "too wide even at 8 points";
+    EXPECT_EQ(textsAt(5 + 52).at(0).size, 20) << "the next line starts at the setting again";
+    // Tags take no room: 81 characters at 20 points do not fit, at 19 (9 pixels) they do.
+    EXPECT_EQ(textsAt(5 + 78).at(0).size, 19);
+    // A shrunk row is cleared across the column in the line's background.
+    EXPECT_TRUE(std::any_of(surf.fills.begin(), surf.fills.end(), [](const auto& f) {
+        return f.x1 == 0 && f.y1 == 5 && f.x2 == 800 && f.y2 == 31;
+    }));
+}
+
+TEST_F(ViewTest, SmallSettingsNeverShrink) {
+    s.controls.setPosition(Ctl::FontSizeTrackBar, 8);
+    s.displayLines = {"   x ", std::string(2000, 'w'), "z", " "};
+    s.drawPage(1);
+    EXPECT_EQ(textsAt(5).at(0).size, 8);
+}
+
+TEST_F(ViewTest, TagsSetColourAndFontAndCarryOver) {
+    s.displayLines = {"   a|9>b ",
+                      "   c|4>d ",
+                      "   |b>bold ",
+                      "   still ",
+                      "   |n>plain ",
+                      "   |f>fixed ",
+                      "   |u>under ",
+                      "   |f>x|a>serif ",
+                      "   |i>it|im",
+                      "   |0>zero ",
+                      "   |x>none ",
+                      "z",
+                      " "};
+    surf.setFontName("MS Sans Serif");
+    s.drawPage(0);
+    auto row = [&](int index) { return textsAt(5 + 20 * index); };
+    ASSERT_EQ(row(0).size(), 2u);
+    EXPECT_EQ(row(0)[0].color, slot(0, 4));
+    EXPECT_EQ(row(0)[0].font, "MS Sans Serif");
+    EXPECT_EQ(row(0)[1].color, slot(0, 9));
+    EXPECT_EQ(row(0)[1].x, 4 * 7);
+    EXPECT_EQ(row(1)[0].color, slot(0, 9)) << "colour carries to the next line";
+    EXPECT_EQ(row(1)[1].color, slot(0, 4));
+    EXPECT_TRUE(row(2)[1].style.bold);
+    EXPECT_EQ(row(2)[1].font, "Times New Roman");
+    EXPECT_TRUE(row(3)[0].style.bold) << "bold carries to the next line";
+    EXPECT_EQ(row(4)[1].style, qm::FontStyle{});
+    EXPECT_EQ(row(5)[1].font, "Courier New");
+    EXPECT_EQ(row(6)[0].font, "Courier New");
+    EXPECT_EQ(row(6)[1].font, "Times New Roman") << "a style tag ends fixed pitch";
+    EXPECT_TRUE(row(6)[1].style.underline);
+    EXPECT_EQ(row(7)[1].font, "Courier New");
+    EXPECT_EQ(row(7)[2].font, "Times New Roman");
+    EXPECT_EQ(row(7)[2].text, "serif  ");
+    EXPECT_TRUE(row(8).back().style.italic);
+    EXPECT_EQ(rowText(5 + 20 * 9), "   zero  ");
+    EXPECT_EQ(row(9)[1].color, slot(0, 4)) << "|0> changes nothing";
+    EXPECT_EQ(rowText(5 + 20 * 10), "   none  ");
+}
+
+TEST_F(ViewTest, ColourReturnsToTextColourAtPageColumnAndParagraph) {
+    s.displayLines = numberedText(100);
+    s.displayLines[0] = "   |8>accent ";
+    s.displayLines[2] = "p001";
+    s.displayLines[3] = "   |7>again ";
+    s.displayLines[10] = "p002";
+    EXPECT_EQ(s.drawPage(0), 10);
+    EXPECT_EQ(textsAt(25).at(0).color, slot(0, 8)) << "carried to the next line";
+    EXPECT_EQ(textsAt(65).at(0).color, slot(1, 4)) << "after the paragraph marker";
+    EXPECT_EQ(textsAt(65).back().color, slot(1, 7));
+    EXPECT_EQ(textsAt(85).at(0).color, slot(1, 7));
+    surf.clearRecord();
+    s.drawPage(4);
+    EXPECT_EQ(textsAt(5).at(0).color, slot(1, 4)) << "a new page starts in the text colour";
+
+    // The second column starts in the text colour too.
+    s.controls.setChecked(Ctl::TwoColCheckBox, true);
+    s.displayLines[59] = "   |6>late ";
+    surf.clearRecord();
+    s.currentShade = 0;
+    EXPECT_EQ(s.drawPage(30), 90);
+    const auto row = textsAt(5);
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_EQ(row[1].x, 403);
+    EXPECT_EQ(row[1].color, slot(0, 4));
+    EXPECT_EQ(textsAt(5 + 29 * 20).at(1).color, slot(0, 6));
+}
+
+TEST_F(ViewTest, TwoColumnGeometry) {
+    surf.resize(500, 400);
+    s.controls.setChecked(Ctl::TwoColCheckBox, true);
+    s.displayLines = numberedText(100);
+    const int next = s.drawPage(0);
+    EXPECT_EQ(next, 40);
+    EXPECT_EQ(rowText(5, 0), "     line 0       line 20  ");
+    const auto row = textsAt(5);
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_EQ(row[0].x, 0);
+    EXPECT_EQ(row[1].x, 253);
+    // Column fills: the first clears the whole surface, the second from its own edge.
+    const auto& fills = surf.fills;
+    EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const auto& f) {
+        return f.x1 == 0 && f.y1 == 0 && f.x2 == 500 && f.y2 == 400;
+    }));
+    EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const auto& f) {
+        return f.x1 == 253 && f.y1 == 0 && f.x2 == 500 && f.y2 == 400;
+    }));
+    // Row ends reach each column's right edge.
+    EXPECT_TRUE(std::any_of(fills.begin(), fills.end(),
+                            [](const auto& f) { return f.y1 == 5 && f.x2 == 248; }));
+    ASSERT_EQ(surf.lines.size(), 1u);
+    const auto& sep = surf.lines[0];
+    EXPECT_EQ(sep.x1, 247);
+    EXPECT_EQ(sep.x2, 247);
+    EXPECT_EQ(sep.y1, 0);
+    EXPECT_EQ(sep.y2, 400);
+    EXPECT_EQ(sep.width, 6);
+    EXPECT_EQ(sep.color, 0x808080u);
+
+    // The separator is drawn even when the second column stays empty.
+    surf.clearRecord();
+    const int count = static_cast<int>(s.displayLines.size());
+    EXPECT_EQ(s.drawPage(count - 3), count - 1);
+    EXPECT_EQ(surf.lines.size(), 1u);
+    EXPECT_EQ(std::count_if(surf.fills.begin(), surf.fills.end(),
+                            [](const auto& f) { return f.y1 == 0 && f.y2 == 400; }),
+              1);
+}
+
+TEST_F(ViewTest, ImageTags) {
+    s.loc.programFolder = "/prog/";
+    fs.addFolder("/prog");
+    fs.addFolder("/prog/sub");
+    fs.addFolder("/etc");
+    fs.writeFile("/prog/pic.jpg", "x");
+    fs.writeFile("/prog/two.jpg", "x");
+    fs.writeFile("/prog/sub/pic.jpg", "x");
+    fs.writeFile("/etc/pic.jpg", "x");
+    struct Case {
+        const char* line;
+        const char* shown;
+        const char* imageName;
+    };
+    const Case cases[] = {
+        {"  see |image>pic.jpg  ", "  see   [image]", "/prog/pic.jpg"},
+        {"|image>missing.jpg", "", "/prog/missing.jpg"},
+        {"|image>", "", "/prog/"},
+        {"|image>sub/pic.jpg", "", "/prog/sub/pic.jpg"},
+        {"|image>../etc/pic.jpg", "", "/prog/../etc/pic.jpg"},
+        {"|image>..", "", "/prog/.."},
+        {"|im", "", "/prog/"},
+    };
+    for (const auto& c : cases) {
+        s.displayLines = {"   x ", c.line, "  after ", "z", " "};
+        surf.clearRecord();
+        EXPECT_EQ(s.drawPage(1), 3) << c.line;
+        EXPECT_EQ(rowText(5), c.shown) << c.line;
+        EXPECT_EQ(rowText(25), "  after  ") << c.line;
+        EXPECT_EQ(s.pageImageName, c.imageName) << c.line;
+    }
+
+    // A second picture ends the column after its row; the next page starts after that line.
+    s.displayLines = numberedText(100);
+    s.displayLines[2] = "   |image>pic.jpg ";
+    s.displayLines[5] = "   |image>two.jpg ";
+    surf.clearRecord();
+    EXPECT_EQ(s.drawPage(0), 6);
+    EXPECT_EQ(rowText(45), "     [image]");
+    EXPECT_EQ(s.pageImageName, "/prog/pic.jpg");
+    const auto fills = surf.fills;
+    EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const auto& f) {
+        return f.y1 == 600 - 20 + 1 && f.x1 == 21 && f.x2 == 800;
+    }));
+    // The limit lives for one page.
+    s.displayLines[7] = "  |image>two.jpg ";
+    surf.clearRecord();
+    EXPECT_EQ(s.drawPage(6), 36);
+    EXPECT_EQ(s.pageImageName, "/prog/two.jpg");
+}
+
+TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {
+    std::string manyTags;
+    for (int i = 0; i < 10000; ++i)
+        manyTags += "|" + std::string(1, "0123456789bnifau"[i % 16]) + ">w";
+    const std::vector<std::string> hostile = {
+        std::string("a\0b", 3),
+        "\x80\x9f\xff\xfe high bytes",
+        std::string(1 << 20, 'm'),
+        manyTags,
+        "ends with a bar|",
+        "|",
+        "|refp",
+        "x |refp no close",
+        "|image>",
+        "|image>../../../../etc/passwd",
+        "|image>/etc/passwd",
+        "p",
+        "r",
+        "",
+        std::string(1 << 16, '|'),
+    };
+    for (const auto& line : hostile) {
+        s.displayLines = {"  start ", line, line, "  end ", "z", " "};
+        for (bool twoColumns : {false, true}) {
+            s.controls.setChecked(Ctl::TwoColCheckBox, twoColumns);
+            surf.clearRecord();
+            const int next = s.drawPage(1);
+            EXPECT_GE(next, 2);
+            EXPECT_LE(next, 5);
+        }
+    }
+    // A surface lower than one row still draws one line per column; an empty one too.
+    s.displayLines = numberedText(10);
+    for (auto [w, h] : {std::pair{800, 10}, std::pair{0, 0}, std::pair{3, 1}}) {
+        surf.resize(w, h);
+        s.controls.setChecked(Ctl::TwoColCheckBox, true);
+        EXPECT_EQ(s.drawPage(0), 2) << w << "x" << h;
+        s.controls.setChecked(Ctl::TwoColCheckBox, false);
+        EXPECT_EQ(s.drawPage(0), 1) << w << "x" << h;
+    }
+}
+
+TEST_F(ViewTest, NegativeTopsDrawFromTheFirstLine) {
+    s.displayLines = numberedText(10);
+    EXPECT_EQ(s.drawPage(-3), 10) << "up to the end marker";
+    EXPECT_EQ(rowText(5), "     line 0  ");
+    EXPECT_EQ(s.controls.text(Ctl::PosLabel), "0 of 0 panels");
+    EXPECT_EQ(view.progressPos, -3);
+    // Lists too short for a page: never a line that does not exist, nor the last line.
+    for (std::size_t n : {0u, 1u, 2u}) {
+        s.displayLines.assign(n, "p000");
+        surf.clearRecord();
+        const int next = s.drawPage(-7);
+        EXPECT_EQ(surf.texts.size(), n == 2 ? 1u : 0u) << n;
+        EXPECT_EQ(next, n == 2 ? 1 : 0) << n;
+    }
+}
+
+TEST_F(ViewTest, NoSurfaceDrawsNothing) {
+    s.setSurface(nullptr);
+    s.displayLines = numberedText(50);
+    EXPECT_EQ(s.drawPage(3), 3);
+    s.ShowNextPage();
+    s.ShowPreviousPage();
+    EXPECT_EQ(view.pagesDrawn, 0);
+}
+
+} // namespace
