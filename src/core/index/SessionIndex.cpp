@@ -1,10 +1,72 @@
-// PLACEHOLDER: not built yet; the owner of this subsystem replaces this file.
+// The Index tab: loading the word index into its tree and following a reference.
+#include "core/index/IndexTree.h"
 #include "core/shell/Session.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace qm {
 
-void Session::IndexLoadButtonClick() {}
-void Session::InxTreeViewClick(std::optional<int>) {}
-void Session::resetToPanel() {}
+namespace {
+
+// Puts the busy label and the button back however the operation ends, so a failure never
+// leaves the tab looking busy.
+template <class F> class AtExit {
+public:
+    explicit AtExit(F f)
+        : m_f(std::move(f)) {}
+    ~AtExit() { m_f(); }
+    AtExit(const AtExit&) = delete;
+    AtExit& operator=(const AtExit&) = delete;
+
+private:
+    F m_f;
+};
+
+bool beginsWithDigit(const std::string& s) {
+    return !s.empty() && s[0] >= '0' && s[0] <= '9';
+}
+
+} // namespace
+
+void Session::IndexLoadButtonClick() {
+    if (indexFile.empty() || !fs.fileExists(indexFile)) return;
+    controls.setVisible(Control::LoadingIndexLabel, true);
+    controls.setEnabled(Control::IndexLoadButton, false);
+    view.repaintNow(Control::LoadingIndexLabel);
+    {
+        AtExit done([this] {
+            controls.setVisible(Control::LoadingIndexLabel, false);
+            controls.setEnabled(Control::IndexLoadButton, true);
+        });
+        const std::optional<std::string> bytes = fs.readFile(indexFile);
+        indexNodes = buildIndexTree(bytes ? std::string_view(*bytes) : std::string_view{});
+    }
+    controls.setVisible(Control::IndexPanel, false);
+    controls.setVisible(Control::InxTreeView, true);
+    view.indexTreeChanged();
+    if (const auto first = firstSelectableIndexNode(indexNodes)) view.selectIndexNode(*first);
+}
+
+void Session::InxTreeViewClick(std::optional<int> node) {
+    controls.setVisible(Control::SearchingIndexLabel, true);
+    view.repaintNow(Control::SearchingIndexLabel);
+    AtExit done([this] { controls.setVisible(Control::SearchingIndexLabel, false); });
+
+    std::string text;
+    if (node && *node >= 0 && static_cast<std::size_t>(*node) < indexNodes.size())
+        text = trimBlanksAndControls(indexNodes[static_cast<std::size_t>(*node)].text);
+    if (!beginsWithDigit(text) || text == lastFollowedEntry) return;
+    lastFollowedEntry = text;
+    const int line = toInteger(text);
+    nextTopLine = drawPage(std::max(line - 5, 0));
+}
+
+void Session::resetToPanel() {
+    controls.setVisible(Control::IndexPanel, true);
+    controls.setVisible(Control::InxTreeView, false);
+    indexNodes.clear();
+    view.indexTreeChanged();
+}
 
 } // namespace qm
