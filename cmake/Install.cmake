@@ -47,6 +47,23 @@ install(FILES ${QM_DATA}/icons/scalable/quillmar.svg
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmar
         RENAME copyright)
 
+# The manual page and the package's change log are installed compressed, as Debian keeps them.
+# They are compressed while configuring (an edit re-runs it), so an install never waits on a
+# build step; gzip -n leaves out the time stamp so the same sources give the same bytes.
+find_program(QM_GZIP gzip REQUIRED)
+set(QM_DOC_GZ ${CMAKE_CURRENT_BINARY_DIR}/install-docs)
+file(MAKE_DIRECTORY ${QM_DOC_GZ})
+foreach(doc quillmar.1 changelog)
+    execute_process(COMMAND ${QM_GZIP} -9 -n -c ${QM_DATA}/${doc} OUTPUT_FILE ${QM_DOC_GZ}/${doc}.gz
+                    RESULT_VARIABLE gzipResult)
+    if(NOT gzipResult EQUAL 0)
+        message(FATAL_ERROR "Cannot compress ${QM_DATA}/${doc}: ${gzipResult}")
+    endif()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${QM_DATA}/${doc})
+endforeach()
+install(FILES ${QM_DOC_GZ}/quillmar.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${QM_DOC_GZ}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillmar)
+
 # The Debian package: `cpack -G DEB` in the build folder writes quillmar_<version>_<arch>.deb.
 set(CPACK_PACKAGE_NAME quillmar)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -54,10 +71,10 @@ set(CPACK_PACKAGE_VENDOR "The Quillmar developers")
 set(CPACK_PACKAGE_CONTACT "The Quillmar developers <dev@quillmar.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reader for books in a cascaded reading layout")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quillmar shows books laid out one phrase per line, each line indented by its depth in the\n"
-    "sentence, with coloured words and paragraphs on alternating background shades. It carries\n"
-    "a collection with a table of contents and a word index, and keeps bookmarks and the\n"
-    "reading position of every book.")
+    "Quillmar shows books laid out one phrase per line, each line indented by its\n"
+    "depth in the sentence, with coloured words and paragraphs on alternating\n"
+    "background shades. It carries a collection with a table of contents and a\n"
+    "word index, and keeps bookmarks and the reading position of every book.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

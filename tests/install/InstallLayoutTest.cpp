@@ -101,6 +101,23 @@ TEST_F(InstallLayout, DesktopFilesReachTheirStandardPlaces) {
     }
 }
 
+// The manual page and the change log are installed gzip-compressed, as Debian keeps them.
+TEST_F(InstallLayout, CompressedDocumentsHoldTheirSources) {
+    const std::string dataRoot = cacheValue("CMAKE_INSTALL_DATAROOTDIR").value_or("share");
+    std::string manDir = cacheValue("CMAKE_INSTALL_MANDIR").value_or("");
+    if (manDir.empty()) manDir = dataRoot + "/man";
+    const std::pair<fs::path, fs::path> documents[] = {
+        {s_prefix->path() / manDir / "man1/quillmar.1.gz", kSourceDir / "data/quillmar.1"},
+        {s_prefix->path() / dataRoot / "doc/quillmar/changelog.gz", kSourceDir / "data/changelog"},
+    };
+    for (const auto& [installed, source] : documents) {
+        ASSERT_TRUE(fs::is_regular_file(installed)) << installed;
+        const auto unpacked = runCommand({"gzip", "-d", "-c", installed.string()});
+        EXPECT_EQ(unpacked.exitCode, 0) << installed;
+        EXPECT_EQ(unpacked.output, readFile(source)) << installed;
+    }
+}
+
 // Companion files made by other parts of the build: each one that exists in the output folder
 // must sit beside the installed reader.
 struct Companion {
