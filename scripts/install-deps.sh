@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
   xvfb xauth imagemagick x11-utils
-  desktop-file-utils appstream
+  desktop-file-utils appstream librsvg2-bin dpkg-dev file libxml2-utils shared-mime-info gzip
   libclang-rt-14-dev python3
 )
 
