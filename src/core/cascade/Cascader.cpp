@@ -1,10 +1,372 @@
-// PLACEHOLDER: the cascader's owner replaces this file.
 #include "core/cascade/Cascader.h"
+
+#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/Tokenizer.h"
+
+#include <algorithm>
+#include <cstdio>
+
 namespace qm {
-Lines cascadeText(std::string_view prose) {
-    Lines out{"Cascaded text"};
-    for (auto& l : splitLines(prose)) out.push_back("l05" + l + " ");
-    out.push_back("END");
-    return out;
+
+using cascade::NameMemory;
+using cascade::SentenceLayout;
+using cascade::Token;
+
+namespace {
+
+// A licence header is looked for only near the top of a text.
+constexpr std::size_t kHeaderSearchLines = 400;
+// A paragraph marker follows the first paragraph end after this many lines.
+constexpr std::size_t kLinesPerMarker = 250;
+// Markers and reference points carry three digits.
+constexpr int kLargestNumber = 999;
+// A line this long cannot come from hard-wrapped prose: it is a paragraph of its own.
+constexpr std::size_t kUnwrappedLine = 150;
+constexpr std::size_t kLongestHeading = 80;
+constexpr int kSceneBreakLevel = 17;
+
+const char* const kDefaultBanner = "Cascaded text";
+
+bool isUpper(char c) {
+    return c >= 'A' && c <= 'Z';
 }
+bool isLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (toLowerAscii(s[i]) != prefix[i]) return false;
+    }
+    return true;
+}
+
+bool containsNoCase(std::string_view s, std::string_view lowerNeedle) {
+    if (lowerNeedle.size() > s.size()) return false;
+    for (std::size_t i = 0; i + lowerNeedle.size() <= s.size(); ++i) {
+        if (startsWithNoCase(s.substr(i), lowerNeedle)) return true;
+    }
+    return false;
+}
+
+// "*** START OF ..." / "*** END OF ..." lines around the text of a plain-text e-book.
+bool isLicenceMarker(std::string_view line, std::string_view lowerWhat) {
+    std::size_t i = 0;
+    while (i < line.size() && line[i] == ' ')
+        ++i;
+    if (line.substr(i, 3) != "***") return false;
+    i += 3;
+    while (i < line.size() && (line[i] == '*' || line[i] == ' '))
+        ++i;
+    return startsWithNoCase(line.substr(i), lowerWhat);
+}
+
+// Control bytes become blanks; a bar would start a tag and becomes a slash; letter runs that
+// the reader takes for a section marker or a reference point are broken by a hyphen.
+std::string cleanLine(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (char ch : raw) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F) {
+            out.push_back(' ');
+        } else if (ch == '|') {
+            out.push_back('/');
+        } else {
+            out.push_back(ch);
+            const std::size_t n = out.size();
+            if (n >= 4 && out.compare(n - 4, 4, "s000") == 0) {
+                out.insert(n - 3, 1, '-');
+            } else if (n >= 4 && out.compare(n - 4, 4, "refp") == 0) {
+                out.insert(n - 1, 1, '-');
+            }
+        }
+    }
+    return trimBlanks(out);
+}
+
+// Appends a line to a paragraph, runs of blanks folded into one.
+void appendWords(std::string& para, std::string_view line) {
+    for (char c : line) {
+        if (c == ' ' && (para.empty() || para.back() == ' ')) continue;
+        para.push_back(c);
+    }
+    if (!para.empty() && para.back() != ' ') para.push_back(' ');
+}
+
+std::size_t charCount(std::string_view s) {
+    std::size_t n = 0;
+    for (char c : s) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+bool isRomanNumeral(std::string_view w) {
+    if (w.empty()) return false;
+    for (char c : w) {
+        if (std::string_view("IVXLCDMivxlcdm").find(c) == std::string_view::npos) return false;
+    }
+    return true;
+}
+
+bool isNumberWord(std::string_view w) {
+    if (w.empty()) return false;
+    if (std::all_of(w.begin(), w.end(), isDigit) || isRomanNumeral(w)) return true;
+    static const char* const kWords[] = {"one",   "two",    "three", "four", "five",
+                                         "six",   "seven",  "eight", "nine", "ten",
+                                         "first", "second", "third", "last"};
+    for (const char* k : kWords) {
+        if (toLowerAscii(w) == k) return true;
+    }
+    return false;
+}
+
+// "Chapter 1", "CHAPTER IV.", "Book the First", "Part Two: The Journey" ...
+bool isNumberedHeading(std::string_view line) {
+    static const char* const kKinds[] = {"chapter", "book", "part", "volume", "section", "canto"};
+    for (const char* kind : kKinds) {
+        const std::string_view k(kind);
+        if (!startsWithNoCase(line, k) || line.size() <= k.size() || line[k.size()] != ' ')
+            continue;
+        std::string_view rest = line.substr(k.size() + 1);
+        if (startsWithNoCase(rest, "the ")) rest.remove_prefix(4);
+        std::size_t e = 0;
+        while (e < rest.size() && rest[e] != ' ' && rest[e] != '.' && rest[e] != ':')
+            ++e;
+        return isNumberWord(rest.substr(0, e));
+    }
+    return false;
+}
+
+// A short line in capitals, a numbered heading or a bare roman numeral, standing alone.
+bool isHeadingLine(std::string_view line) {
+    if (line.empty() || charCount(line) > kLongestHeading) return false;
+    if (isNumberedHeading(line)) return true;
+    std::string_view bare = line;
+    if (bare.back() == '.') bare.remove_suffix(1);
+    if (isRomanNumeral(bare) && std::all_of(bare.begin(), bare.end(), isUpper)) return true;
+    const char first = line.front();
+    const char last = line.back();
+    if (first == '"' || first == '\'' || first == '(') return false;
+    if (last == ',' || last == '!' || last == '?' || last == ';' || last == '"') return false;
+    std::size_t upper = 0;
+    for (char c : line) {
+        if (isLower(c)) return false;
+        if (isUpper(c)) ++upper;
+    }
+    if (upper < 2) return false;
+    // "NO." is a shouted reply; a heading of one word has no full stop.
+    return last != '.' || line.find(' ') != std::string_view::npos;
+}
+
+bool isSceneBreak(std::string_view line) {
+    if (line.empty()) return false;
+    bool mark = false;
+    for (char c : line) {
+        if (c == '*' || c == '~' || c == '#' || c == '=') {
+            mark = true;
+        } else if (c != ' ' && c != '-') {
+            return false;
+        }
+    }
+    return mark || line.find("---") != std::string_view::npos;
+}
+
+// The closing line of a plain-text e-book's text ("End of the ... EBook of ...").
+bool isEbookTrailer(std::string_view line) {
+    return startsWithNoCase(line, "end of ") && containsNoCase(line, "ebook");
+}
+
+// Cuts a heading wider than a line into pieces at commas, colons and full stops, or else at
+// the blank nearest to the middle.
+std::vector<std::string> headingPieces(const std::string& heading) {
+    std::vector<std::string> pieces;
+    std::string_view rest = heading;
+    while (charCount(rest) > cascade::kMaxLineWidth) {
+        std::size_t cut = std::string_view::npos;
+        std::size_t best = std::string_view::npos;
+        for (std::size_t i = 1; i + 1 < rest.size() && i <= cascade::kMaxLineWidth; ++i) {
+            if (rest[i] != ' ') continue;
+            const char p = rest[i - 1];
+            if (p == ',' || p == ':' || p == '.' || p == ';') cut = i;
+            best = i;
+        }
+        if (cut == std::string_view::npos) cut = best;
+        if (cut == std::string_view::npos) break;
+        pieces.emplace_back(rest.substr(0, cut));
+        rest.remove_prefix(cut + 1);
+    }
+    pieces.emplace_back(rest);
+    return pieces;
+}
+
+std::string numbered(char code, int number) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%c%03d", code, std::clamp(number, 0, kLargestNumber));
+    return buf;
+}
+
+} // namespace
+
+struct Cascader::State {
+    std::string banner;
+    Lines out;
+    int nextReference = 1;
+    int paragraphNumber = 0;
+    std::size_t linesSinceMarker = 0;
+    bool storyTitled = false;
+    NameMemory names;
+    SentenceLayout layout;
+    std::vector<Token> tokens;
+    std::string paragraph;
+
+    void heading(const std::vector<std::string>& lines);
+    void sceneBreak();
+    void prose(std::string_view text);
+    void endParagraph();
+};
+
+void Cascader::State::heading(const std::vector<std::string>& lines) {
+    if (nextReference <= kLargestNumber) {
+        char buf[24];
+        std::snprintf(buf, sizeof buf, "l00|refpt%03d> ", nextReference);
+        out.emplace_back(buf);
+        ++nextReference;
+    }
+    std::vector<std::string> pieces;
+    for (const std::string& l : lines) {
+        for (std::string& p : headingPieces(l))
+            pieces.push_back(std::move(p));
+    }
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        std::string line = i == 0 ? "l00|b>" : "l00";
+        // A level-00 line that began with p, r or s would act as a marker.
+        if (i > 0 && !pieces[i].empty() &&
+            std::string_view("prs").find(pieces[i].front()) != std::string_view::npos)
+            line = "l01";
+        line += pieces[i];
+        if (i + 1 == pieces.size()) line += "|n>";
+        line += ' ';
+        out.push_back(std::move(line));
+    }
+    if (!storyTitled) {
+        storyTitled = true;
+        if (banner.empty() && !lines.empty()) banner = lines.front();
+        paragraphNumber = 1;
+        out.push_back(numbered('p', paragraphNumber) + " ");
+        linesSinceMarker = 0;
+    } else {
+        out.push_back("s000 ");
+    }
+}
+
+void Cascader::State::sceneBreak() {
+    out.push_back("l" + std::to_string(kSceneBreakLevel) + "* * * ");
+    out.push_back("s000 ");
+    linesSinceMarker += 2;
+}
+
+void Cascader::State::prose(std::string_view text) {
+    cascade::tokenize(text, tokens);
+    if (tokens.empty()) return;
+    cascade::markSpeechAndSentences(text, tokens);
+    std::size_t first = 0;
+    for (std::size_t i = 1; i <= tokens.size(); ++i) {
+        if (i < tokens.size() && !tokens[i].sentenceStart) continue;
+        linesSinceMarker += layout.layout(text, tokens, first, i, names, out);
+        out.push_back("s000 ");
+        ++linesSinceMarker;
+        first = i;
+    }
+    endParagraph();
+}
+
+void Cascader::State::endParagraph() {
+    if (linesSinceMarker < kLinesPerMarker) return;
+    paragraphNumber = std::min(paragraphNumber + 1, kLargestNumber);
+    out.push_back(numbered('p', paragraphNumber) + " ");
+    linesSinceMarker = 0;
+}
+
+Cascader::Cascader(std::string banner)
+    : m_state(std::make_unique<State>()) {
+    m_state->banner = std::move(banner);
+}
+
+Cascader::~Cascader() = default;
+
+void Cascader::addStory(std::string_view prose) {
+    State& st = *m_state;
+    st.storyTitled = false;
+    st.paragraphNumber = 0;
+    st.linesSinceMarker = 0;
+
+    const Lines lines = splitLines(prose);
+    std::size_t begin = 0, end = lines.size();
+    for (std::size_t i = 0; i < std::min(end, kHeaderSearchLines); ++i) {
+        if (isLicenceMarker(lines[i], "start of")) {
+            begin = i + 1;
+            break;
+        }
+    }
+    for (std::size_t i = begin; i < end; ++i) {
+        if (isLicenceMarker(lines[i], "end of")) {
+            end = i;
+            break;
+        }
+    }
+
+    std::vector<std::string> block;
+    std::size_t i = begin;
+    while (i < end) {
+        block.clear();
+        while (i < end && isBlankLine(lines[i]))
+            ++i;
+        while (i < end && !isBlankLine(lines[i]))
+            block.push_back(cleanLine(lines[i++]));
+        if (block.empty()) continue;
+        if (block.size() <= 3 && std::all_of(block.begin(), block.end(), isHeadingLine)) {
+            st.heading(block);
+            continue;
+        }
+        if (block.size() == 1 && isSceneBreak(block.front())) {
+            st.sceneBreak();
+            continue;
+        }
+        if (block.size() == 1 && isEbookTrailer(block.front())) continue;
+        st.paragraph.clear();
+        for (std::size_t k = 0; k < block.size(); ++k) {
+            appendWords(st.paragraph, block[k]);
+            const bool paragraphEnds = block[k].size() >= kUnwrappedLine || k + 1 == block.size();
+            if (paragraphEnds) {
+                st.prose(st.paragraph);
+                st.paragraph.clear();
+            }
+        }
+    }
+}
+
+Lines Cascader::finish() {
+    State& st = *m_state;
+    Lines result;
+    result.reserve(st.out.size() + 2);
+    result.push_back(st.banner.empty() ? std::string(kDefaultBanner) : st.banner);
+    for (std::string& l : st.out)
+        result.push_back(std::move(l));
+    result.emplace_back("END");
+    st.out.clear();
+    return result;
+}
+
+Lines cascadeText(std::string_view prose) {
+    Cascader cascader;
+    cascader.addStory(prose);
+    return cascader.finish();
+}
+
 } // namespace qm

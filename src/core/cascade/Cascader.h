@@ -1,8 +1,13 @@
 #pragma once
-// The cascader: turns plain prose into the stored plain form of a cascaded text.
-// PLACEHOLDER body in Cascader.cpp until the cascader is built; the interface stays.
+// The cascader: turns plain prose into the stored plain form of a cascaded text. Phrases of a
+// few words, one per line, indented by their depth in the sentence; "s000 " after every
+// sentence; a numbered paragraph marker about every 300 lines; a reference point and a bold
+// line for every heading; colour tags for speech (|6>), verbs (|7>) and names (|8>).
+// Deterministic, no external data, linear in the size of the prose.
 #include "core/io/Text.h"
 
+#include <memory>
+#include <string>
 #include <string_view>
 
 namespace qm {
@@ -11,5 +16,27 @@ namespace qm {
 // line first, then phrase lines, markers, a reference point and bold title for each heading,
 // and "END" as the last line.
 Lines cascadeText(std::string_view prose);
+
+// Cascades several stories into one stored text, reference points numbered through all of
+// them and paragraph markers numbered from 001 within each.
+class Cascader {
+public:
+    // An empty banner lets the first heading's text (or a fixed line) become the banner.
+    explicit Cascader(std::string banner = {});
+    ~Cascader();
+    Cascader(const Cascader&) = delete;
+    Cascader& operator=(const Cascader&) = delete;
+
+    // Adds one story. Its first heading is the story's title; later headings are headings
+    // inside the story. Licence headers and footers of plain-text e-books are skipped.
+    void addStory(std::string_view prose);
+
+    // The stored lines: the banner, every story added, then "END". Ends the cascader's use.
+    Lines finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 } // namespace qm

@@ -1,0 +1,14 @@
+#include "core/cascade/StoredBook.h"
+
+#include "core/cascade/Cascader.h"
+
+namespace qm {
+
+Lines makeStoredBook(const std::vector<std::string>& stories) {
+    Cascader cascader{std::string(kStoredBookBanner)};
+    for (const std::string& story : stories)
+        cascader.addStory(story);
+    return cascader.finish();
+}
+
+} // namespace qm
