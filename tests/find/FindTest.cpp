@@ -81,6 +81,26 @@ TEST(FindStep, CaseRulesAndPlainSubstrings) {
     }
 }
 
+TEST(FindStep, IgnoringCaseAgreesWithLowerCasingTheLine) {
+    // Random lines over a small alphabet, so that partial matches, both cases of the first
+    // character and matches at either end of the line all occur often.
+    std::mt19937 rng(11);
+    const std::string alphabet = "aAbB|9>\xC1\xE1 ";
+    for (int round = 0; round < 20000; ++round) {
+        std::string line, word;
+        for (std::size_t n = rng() % 12; n > 0; --n)
+            line += alphabet[rng() % alphabet.size()];
+        for (std::size_t n = 1 + rng() % 3; n > 0; --n)
+            word += alphabet[rng() % alphabet.size()];
+        if (word.find(' ') != std::string::npos) continue;
+        const bool expected =
+            qm::toLowerAscii(line).find(qm::toLowerAscii(word)) != std::string::npos;
+        const qm::Lines lines = {"", "", line};
+        const FindResult r = qm::findStep(lines, 0, 0, word, true, false);
+        ASSERT_EQ(r.kind == Kind::Hit, expected) << "[" << line << "] [" << word << "]";
+    }
+}
+
 TEST(FindStep, PhraseRunsAcrossTwoLinesWithoutTheirTags) {
     qm::Lines lines = filler(30);
     lines[10] = "         the little|9> match";

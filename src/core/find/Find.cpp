@@ -3,6 +3,7 @@
 #include "core/view/Tags.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace qm {
@@ -20,26 +21,50 @@ void lowerInPlace(std::string& s) {
         c = toLowerAscii(c);
 }
 
-// Tests lines for the first word. Without match case the line is lower-cased into one buffer
-// that is reused for every line, so a scan over a long text allocates almost nothing.
+// Whether the line holds the word (already lower-cased) with the letters A to Z of the line
+// compared in lower case. Candidates are found with memchr for both cases of the word's first
+// character, so a line is scanned at memchr speed and never copied.
+bool containsIgnoringCase(std::string_view line, std::string_view word) {
+    const std::size_t n = line.size(), m = word.size();
+    if (m == 0 || n < m) return false;
+    const char lower = word[0];
+    const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 32) : lower;
+    const std::size_t span = n - m + 1; // positions where the word can start
+    auto next = [&](char c, std::size_t from) -> std::size_t {
+        const void* p = std::memchr(line.data() + from, c, span - from);
+        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - line.data()) : span;
+    };
+    std::size_t nextLower = next(lower, 0);
+    std::size_t nextUpper = upper == lower ? span : next(upper, 0);
+    for (;;) {
+        const std::size_t pos = std::min(nextLower, nextUpper);
+        if (pos >= span) return false;
+        std::size_t k = 1;
+        while (k < m && toLowerAscii(line[pos + k]) == word[k])
+            ++k;
+        if (k == m) return true;
+        if (pos == nextLower) nextLower = pos + 1 < span ? next(lower, pos + 1) : span;
+        if (pos == nextUpper) nextUpper = pos + 1 < span ? next(upper, pos + 1) : span;
+    }
+}
+
+// Tests lines for the first word: a plain substring test on the raw line, with the line
+// lower-cased (A to Z) when match case is off.
 class WordMatcher {
 public:
     WordMatcher(std::string_view word, bool matchCase)
         : m_word(word)
         , m_matchCase(matchCase) {}
 
-    bool matches(std::string_view line) {
+    bool matches(std::string_view line) const {
         if (m_word.empty() || line.size() < m_word.size()) return false;
         if (m_matchCase) return line.find(m_word) != std::string_view::npos;
-        m_buffer.assign(line);
-        lowerInPlace(m_buffer);
-        return m_buffer.find(m_word) != std::string::npos;
+        return containsIgnoringCase(line, m_word);
     }
 
 private:
     std::string_view m_word;
     bool m_matchCase;
-    std::string m_buffer;
 };
 
 // The phrase test: the trimmed line i and the trimmed line after it, joined by one blank and
