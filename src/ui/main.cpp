@@ -1,6 +1,93 @@
-// PLACEHOLDER: the window's owner replaces this file.
-#include <cstdio>
-int main() {
-    std::puts("Quillmar");
-    return 0;
+// quillmar [options] [text]: the reader's window, or a headless run when an action or output
+// option is given (see --help).
+#include "core/io/FileSystem.h"
+#include "ui/CommandLine.h"
+#include "ui/Cp1252.h"
+#include "ui/Headless.h"
+#include "ui/MainWindow.h"
+#include "ui/QtPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+bool haveDisplay() {
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    if (set("DISPLAY") || set("WAYLAND_DISPLAY")) return true;
+    // A platform plugin chosen by the user that needs no X or Wayland display.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    return !platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland");
+}
+
+// The data folder, with its final separator; its parents are created, its last level is
+// created by the start-up itself.
+std::string dataFolder(const qm::CommandLine& options) {
+    QString folder;
+    if (options.dataDir)
+        folder = qm::fromLocalPath(*options.dataDir);
+    else if (const QByteArray env = qgetenv("QUILLMAR_DATA_DIR"); !env.isEmpty())
+        folder = QFile::decodeName(env);
+    else
+        folder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Halvorn/";
+    folder = QDir::cleanPath(QDir(folder).absolutePath());
+    const QFileInfo info(folder);
+    QDir().mkpath(info.absolutePath());
+    return qm::toLocalPath(folder) + "/";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    qm::ParsedCommandLine parsed = qm::parseCommandLine(args);
+    if (!parsed.error.empty()) {
+        std::cerr << "quillmar: " << parsed.error << "\nTry 'quillmar --help'.\n";
+        return 2;
+    }
+    qm::CommandLine& options = parsed.options;
+    if (options.help) {
+        std::cout << qm::usageText();
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "quillmar " << QUILLMAR_VERSION << '\n';
+        return 0;
+    }
+    const std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
+    if (options.toolsOnly()) return qm::runTools(options, *fs, std::cout, std::cerr);
+
+    if (!options.headless() && !haveDisplay()) {
+        std::cerr << "No display: printing and rendering the first page headless\n";
+        options.pageText = true;
+        options.render = "first-page.png";
+    }
+    if (options.headless()) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    const std::string exePath = qm::toLocalPath(QCoreApplication::applicationFilePath());
+    const std::string data = dataFolder(options);
+    qm::QtPlatform platform;
+
+    if (options.headless()) {
+        int code = qm::runHeadless(options, exePath, data, *fs, platform, std::cout, std::cerr);
+        if (code == 0 && (options.cascade || options.makeIndex))
+            code = qm::runTools(options, *fs, std::cout, std::cerr);
+        return code;
+    }
+
+    qm::TForm1 form(*fs, platform);
+    form.create({exePath, data, options.text});
+    form.show();
+    return app.exec();
 }

@@ -1,0 +1,19 @@
+#pragma once
+// Texts are single-byte (Windows-1252) in the core; the window shows and takes characters.
+// Every byte decodes to a character as the reading page shows it, and every character that
+// has a byte encodes back to it (others become "?").
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace qm {
+
+QString fromCp1252(std::string_view bytes);
+std::string toCp1252(const QString& text);
+
+// Local file names: the core keeps paths as the file system's bytes.
+QString fromLocalPath(const std::string& path);
+std::string toLocalPath(const QString& path);
+
+} // namespace qm

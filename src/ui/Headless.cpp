@@ -1,0 +1,124 @@
+#include "ui/Headless.h"
+
+#include "core/cascade/Cascader.h"
+#include "core/output/SaveScreen.h"
+#include "core/shell/Error.h"
+#include "core/shell/Session.h"
+#include "ui/Cp1252.h"
+#include "ui/QtSurface.h"
+
+#include <ostream>
+
+namespace qm {
+
+namespace {
+
+class HeadlessView : public ViewPort {
+public:
+    explicit HeadlessView(std::ostream& err)
+        : m_err(err) {}
+    void showMessage(const std::string& message) override { m_err << message << '\n'; }
+    void setWindowBounds(const Rect& bounds) override { m_bounds = bounds; }
+    Rect windowBounds() const override { return m_bounds; }
+
+private:
+    std::ostream& m_err;
+    Rect m_bounds{90, 122, 729, 509};
+};
+
+} // namespace
+
+int runHeadless(const CommandLine& o, const std::string& exePath, const std::string& dataFolder,
+                FileSystem& fs, Platform& platform, std::ostream& out, std::ostream& err) {
+    HeadlessView view(err);
+    Session session(view, fs, platform);
+    QtSurface surface(o.width, o.height, 1.0);
+    session.setSurface(&surface);
+
+    auto step = [&session](const std::function<void()>& handler) { return session.run(handler); };
+    if (!step([&] { session.FormCreate(exePath, dataFolder, o.text); })) return 1;
+    // The window's client area around a reading page of this size, with the panel shown.
+    session.clientWidth = o.width + 200;
+    session.clientHeight = o.height;
+    if (!step([&] { session.FormActivate(); })) return 1;
+    // The reading page then comes to the front at its size, as in the window.
+    if (!step([&] { session.ReadTabSheetResize(); })) return 1;
+
+    Control box = Control::Count;
+    auto check = [&](Control c, void (Session::*handler)(bool)) {
+        box = c;
+        return step([&] {
+            session.controls.setChecked(box, true);
+            (session.*handler)(true);
+        });
+    };
+    if (o.toc && !step([&] {
+            view.selectTocNode(*o.toc);
+            session.TOCTreeViewClick(*o.toc);
+        }))
+        return 1;
+    if (o.scheme && !step([&] {
+            session.controls.setPosition(Control::BGColorRadioGroup, *o.scheme);
+            session.BGColorRadioGroupClick(*o.scheme);
+        }))
+        return 1;
+    if (o.noColoredText && !check(Control::TwoColorCheckBox, &Session::TwoColorCheckBoxClick))
+        return 1;
+    if (o.singleShade &&
+        !check(Control::SingleShadeBgCheckBox, &Session::SingleShadeBgCheckBoxClick))
+        return 1;
+    if (o.twoColumns && !check(Control::TwoColCheckBox, &Session::TwoColCheckBoxClick)) return 1;
+    if (o.fontSize && !step([&] {
+            session.controls.setPosition(Control::FontSizeTrackBar, *o.fontSize);
+            session.FontSizeTrackBarChange(*o.fontSize);
+        }))
+        return 1;
+    for (int i = 0; i < o.next; ++i)
+        if (!step([&] { session.ShowNextPage(); })) return 1;
+    for (int i = 0; i < o.prev; ++i)
+        if (!step([&] { session.ShowPreviousPage(); })) return 1;
+    if (o.find && !step([&] { session.FindDialog1Find(*o.find, !o.findUp, o.matchCase); }))
+        return 1;
+
+    Lines pageLines;
+    if ((o.pageText || o.saveScreen) && !step([&] {
+            pageLines = saveScreenLines(session.displayLines, session.topLine, session.nextTopLine);
+        }))
+        return 1;
+    if (o.pageText)
+        for (const std::string& line : pageLines)
+            out << line << '\n';
+    if (o.saveScreen && !step([&] { fs.writeFile(*o.saveScreen, joinLinesCrLf(pageLines)); }))
+        return 1;
+    if (o.pageInfo)
+        out << "top line " << session.topLine << ", next top line " << session.nextTopLine
+            << ", lines " << session.displayLines.size() << '\n';
+    // The page is the surface's top-left part, the size the page was drawn at.
+    if (o.render &&
+        !surface.image().copy(0, 0, o.width, o.height).save(fromLocalPath(*o.render), "PNG")) {
+        err << "Cannot create file " << *o.render << '\n';
+        return 1;
+    }
+    out.flush();
+    return 0;
+}
+
+int runTools(const CommandLine& o, FileSystem& fs, std::ostream& out, std::ostream& err) {
+    if (o.cascade) {
+        const std::optional<std::string> prose = fs.readFile(*o.cascade);
+        if (!prose) {
+            err << "Cannot open file " << *o.cascade << '\n';
+            return 1;
+        }
+        for (const std::string& line : cascadeText(*prose))
+            out << line << '\n';
+    }
+    if (o.makeIndex) {
+        err << "--make-index: the word index tool is not part of this build yet\n";
+        return 1;
+    }
+    out.flush();
+    return 0;
+}
+
+} // namespace qm

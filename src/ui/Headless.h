@@ -1,0 +1,23 @@
+#pragma once
+// The headless runner: the window's start-up and first activation on a reading page of a
+// given size with no window, then the command line's actions as a user would do them, then
+// the requested output. Questions are answered No and messages go to the error stream.
+// Nothing is saved at the end: no settings, no closing mark.
+#include "core/io/FileSystem.h"
+#include "core/shell/Platform.h"
+#include "ui/CommandLine.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace qm {
+
+// Returns the exit code: 0, or 1 when a handler failed (its message is printed).
+int runHeadless(const CommandLine& options, const std::string& exePath,
+                const std::string& dataFolder, FileSystem& fs, Platform& platform,
+                std::ostream& out, std::ostream& err);
+
+// The tools (--cascade, --make-index); returns the exit code.
+int runTools(const CommandLine& options, FileSystem& fs, std::ostream& out, std::ostream& err);
+
+} // namespace qm

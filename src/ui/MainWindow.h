@@ -1,0 +1,218 @@
+#pragma once
+// TForm1, the main window: the page controls, the control panel, the menus and the dialogs,
+// with the controls' own names. Every event is forwarded to one handler of the session, run
+// as the window's general error report does (a failure shows its message); the session asks
+// for what it needs through the view port that the window implements.
+#include "core/shell/Session.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QTabWidget;
+class QTextEdit;
+class QTreeWidgetItem;
+
+namespace qm {
+
+class FindDialog;
+class IndexModel;
+class IndexTree;
+class PictureBox;
+class QtSurface;
+class ReadingPage;
+class Sheet;
+class TForm4;
+class TocTree;
+class UpDown;
+
+// What the program was started with.
+struct StartUp {
+    std::string exePath;    // the executable's full path
+    std::string dataFolder; // with its final separator
+    std::string argument;   // the text named on the command line, or empty
+};
+
+class TForm1 : public QMainWindow, public ViewPort {
+    Q_OBJECT
+public:
+    TForm1(FileSystem& fs, Platform& platform, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The creation steps (FormCreate), then the bookmark name dialog, created hidden.
+    void create(const StartUp& startUp);
+    Session& session() { return *m_session; }
+    const QImage& pageImage() const;
+
+    // Runs a handler as the event loop does: a failure shows its message.
+    bool handle(const std::function<void()>& handler);
+
+    // ---- ViewPort ----
+    using QMainWindow::setEnabled;
+    using QMainWindow::setVisible;
+    void setCaption(const std::string& caption) override;
+    void setApplicationTitle(const std::string& title) override;
+    void showMessage(const std::string& message) override;
+    bool askYesNo(const std::string& caption, const std::string& text) override;
+    void setEnabled(Control c, bool on) override;
+    void setVisible(Control c, bool on) override;
+    void setText(Control c, const std::string& text) override;
+    void setChecked(Control c, bool on) override;
+    void setPosition(Control c, int position) override;
+    void setProgress(int maximum, int position) override;
+    void setLines(Control c, const Lines& lines) override;
+    void repaintNow(Control c) override;
+    void showPage(Page page) override;
+    void setTabVisible(Page page, bool visible) override;
+    void pageDrawn() override;
+    void applyLayout(const WindowLayout& layout) override;
+    void setWindowBounds(const Rect& bounds) override;
+    Rect windowBounds() const override;
+    void closeWindow() override;
+    void setTocTree(const Tree& tree) override;
+    void expandTocNode(int absoluteIndex) override;
+    void selectTocNode(int absoluteIndex) override;
+    void setTocFontSize(int points) override;
+    void indexTreeChanged() override;
+    void selectIndexNode(int absoluteIndex) override;
+    std::optional<std::string> chooseOpenFile(const std::string& filter,
+                                              const std::string& defaultExtension,
+                                              const std::string& title,
+                                              const std::string& fileName) override;
+    std::optional<std::string> chooseSaveFile(const std::string& defaultExtension) override;
+    std::string askBookmarkName() override;
+    std::optional<int> popupBookmarks(const std::vector<std::string>& captions, int x,
+                                      int y) override;
+    void showFindDialog(int x, int y) override;
+    void closeFindDialog() override;
+
+    // Absolute index of a contents-tree node (its place in a walk from top to bottom).
+    int tocIndexOf(const QTreeWidgetItem* item) const;
+    QTreeWidgetItem* tocItem(int absoluteIndex) const;
+    // The text of the lines on the page, without tags, as Image1 describes it.
+    QString pageText() const;
+
+    // ---- Controls, with their design names ----
+    QWidget* Client;
+    QTabWidget* PageControl1;
+    Sheet* TOCTabSheet;
+    TocTree* TOCTreeView;
+    Sheet* ReadTabSheet;
+    ReadingPage* Image1;
+    Sheet* AboutTabSheet;
+    PictureBox* ProgramIcon;
+    QTextEdit* Memo1;
+    QLabel* BookTitleLabel;
+    QPushButton* OKButton;
+    Sheet* LogoHoldingTabSheet;
+    PictureBox* Image3;
+
+    QTabWidget* PageControl2;
+    Sheet* ControlsTabSheet;
+    QLabel* ReadingPositionLabel;
+    QProgressBar* BookPosProgressBar;
+    QLabel* PosLabel;
+    QLabel* FontSizeLabel;
+    QSlider* FontSizeTrackBar;
+    UpDown* FontSizeUpDown;
+    QPushButton* PrevButton;
+    QPushButton* NextButton;
+    QPushButton* ExitButton;
+
+    Sheet* OptionsTabSheet;
+    QGroupBox* BGColorRadioGroup;
+    QButtonGroup* BGColorButtons;
+    QCheckBox* SingleShadeBgCheckBox;
+    QCheckBox* TwoColorCheckBox;
+    QCheckBox* TwoColCheckBox;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QPushButton* PrintColButton;
+    QLabel* LoadingPrintColLabel;
+    QPushButton* ResetToStartupDefaultsButton;
+    QCheckBox* DictCheckBox;
+
+    Sheet* IndexTabSheet;
+    QLabel* FindingEntryLabel;
+    QLabel* SearchingIndexLabel;
+    IndexTree* InxTreeView;
+    QWidget* IndexPanel;
+    QLabel* LoadingIndexLabel;
+    QPushButton* IndexLoadButton;
+    QTextEdit* IndexMemo;
+    QTextEdit* Memo2;
+
+    QMenu* FileMenu;
+    QAction* OpenTVTItem;
+    QAction* OpenTOCItem;
+    QAction* N1;
+    QAction* SaveScreenItem;
+    QAction* N3;
+    QAction* ExitItem;
+    QMenu* SearchMenu;
+    QAction* FindItem;
+    QMenu* BMMenu;
+    QAction* BMAddItem;
+    QAction* BMDeleteItem;
+    QAction* N2;
+    QAction* BMGOItem;
+    QMenu* ViewMenu;
+    QAction* HideControlPanelItem;
+    QAction* ShowControlPanelItem;
+    QMenu* HempMenu;
+    QAction* AboutItem;
+    QAction* HelpContentsItem;
+    QMenu* BMPopupMenu;
+    FindDialog* FindDialog1;
+    TForm4* Form4 = nullptr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildPages();
+    void buildControlPage();
+    void buildOptionsPage();
+    void buildIndexPage();
+    void buildMenus();
+    void connectHandlers();
+    void readPageResized(QSize size);
+    void layoutIndexPage();
+    void openDroppedFile(const QString& path);
+    QWidget* widgetFor(Control c) const;
+    QAction* actionFor(Control c) const;
+
+    std::unique_ptr<QtSurface> m_surface;
+    std::unique_ptr<Session> m_session;
+    IndexModel* m_indexModel = nullptr;
+    std::vector<QTreeWidgetItem*> m_tocItems;
+    std::string m_applicationTitle;
+    std::optional<std::string> m_droppedFile; // answers the next open dialog
+    bool m_created = false;
+    bool m_activated = false;
+    bool m_closed = false;
+    bool m_pageDirty = false;
+    bool m_treeBuilding = false;  // expansion by the program is no user action
+    bool m_coupling = false;      // a page change made by the tab coupling itself
+    bool m_bmMenuLocated = false; // the Bookmarks menu was opened for the current command
+};
+
+} // namespace qm

@@ -1,0 +1,455 @@
+// The main window as the core's view port: control state, pages, trees and dialogs.
+#include "ui/BookmarkDialog.h"
+#include "ui/Cp1252.h"
+#include "ui/FindDialog.h"
+#include "ui/IndexModel.h"
+#include "ui/Logo.h"
+#include "ui/MainWindow.h"
+#include "ui/Widgets.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTreeWidgetItemIterator>
+
+#include <algorithm>
+
+namespace qm {
+
+namespace {
+
+// "Name|*.a;*.b|Other|*.c" becomes "Name (*.a *.b);;Other (*.c)".
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = fromCp1252(filter).split('|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        out << parts[i] + " (" + patterns + ")";
+    }
+    return out.join(";;");
+}
+
+// Menu texts show "&" literally.
+QString menuText(const std::string& caption) {
+    return fromCp1252(caption).replace('&', "&&");
+}
+
+} // namespace
+
+QWidget* TForm1::widgetFor(Control c) const {
+    switch (c) {
+    case Control::PrevButton:
+        return PrevButton;
+    case Control::NextButton:
+        return NextButton;
+    case Control::ExitButton:
+        return ExitButton;
+    case Control::PosLabel:
+        return PosLabel;
+    case Control::BookPosProgressBar:
+        return BookPosProgressBar;
+    case Control::FontSizeLabel:
+        return FontSizeLabel;
+    case Control::FontSizeTrackBar:
+        return FontSizeTrackBar;
+    case Control::FontSizeUpDown:
+        return FontSizeUpDown;
+    case Control::BGColorRadioGroup:
+        return BGColorRadioGroup;
+    case Control::SingleShadeBgCheckBox:
+        return SingleShadeBgCheckBox;
+    case Control::TwoColorCheckBox:
+        return TwoColorCheckBox;
+    case Control::TwoColCheckBox:
+        return TwoColCheckBox;
+    case Control::DictCheckBox:
+        return DictCheckBox;
+    case Control::PrintColButton:
+        return PrintColButton;
+    case Control::LoadingPrintColLabel:
+        return LoadingPrintColLabel;
+    case Control::IndexPanel:
+        return IndexPanel;
+    case Control::IndexMemo:
+        return IndexMemo;
+    case Control::IndexLoadButton:
+        return IndexLoadButton;
+    case Control::LoadingIndexLabel:
+        return LoadingIndexLabel;
+    case Control::InxTreeView:
+        return InxTreeView;
+    case Control::SearchingIndexLabel:
+        return SearchingIndexLabel;
+    default:
+        return nullptr;
+    }
+}
+
+QAction* TForm1::actionFor(Control c) const {
+    switch (c) {
+    case Control::BMMenu:
+        return BMMenu->menuAction();
+    case Control::BMDeleteItem:
+        return BMDeleteItem;
+    case Control::BMGOItem:
+        return BMGOItem;
+    case Control::HideControlPanelItem:
+        return HideControlPanelItem;
+    case Control::ShowControlPanelItem:
+        return ShowControlPanelItem;
+    default:
+        return nullptr;
+    }
+}
+
+void TForm1::setCaption(const std::string& caption) {
+    setWindowTitle(fromCp1252(caption));
+}
+
+void TForm1::setApplicationTitle(const std::string& title) {
+    // Kept for the message boxes' title; Qt would append a display name to every caption.
+    m_applicationTitle = title;
+}
+
+void TForm1::showMessage(const std::string& message) {
+    const QString title =
+        m_applicationTitle.empty() ? QString("Quillmar") : fromCp1252(m_applicationTitle);
+    QMessageBox box(QMessageBox::NoIcon, title, fromCp1252(message), QMessageBox::Ok, this);
+    box.setObjectName("MessageBox");
+    box.exec();
+}
+
+bool TForm1::askYesNo(const std::string& caption, const std::string& text) {
+    QMessageBox box(QMessageBox::Question, fromCp1252(caption), fromCp1252(text),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName("QuestionBox");
+    return box.exec() == QMessageBox::Yes;
+}
+
+void TForm1::setEnabled(Control c, bool on) {
+    if (QWidget* w = widgetFor(c))
+        w->setEnabled(on);
+    else if (QAction* a = actionFor(c))
+        a->setEnabled(on);
+}
+
+void TForm1::setVisible(Control c, bool on) {
+    if (QWidget* w = widgetFor(c)) {
+        w->setVisible(on);
+        if (c == Control::SearchingIndexLabel || c == Control::InxTreeView) layoutIndexPage();
+    } else if (QAction* a = actionFor(c)) {
+        a->setVisible(on);
+    }
+}
+
+void TForm1::setText(Control c, const std::string& text) {
+    const QString t = fromCp1252(text);
+    QWidget* w = widgetFor(c);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(t);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(t);
+    else if (auto* group = qobject_cast<QGroupBox*>(w))
+        group->setTitle(t);
+    else if (QAction* a = actionFor(c))
+        a->setText(menuText(text));
+    else
+        return;
+    if (w) w->setAccessibleName(t);
+}
+
+void TForm1::setChecked(Control c, bool on) {
+    if (auto* box = qobject_cast<QAbstractButton*>(widgetFor(c))) {
+        const QSignalBlocker blocker(box);
+        box->setChecked(on);
+    }
+}
+
+void TForm1::setPosition(Control c, int position) {
+    switch (c) {
+    case Control::FontSizeTrackBar: {
+        const QSignalBlocker blocker(FontSizeTrackBar);
+        FontSizeTrackBar->setValue(position);
+        break;
+    }
+    case Control::FontSizeUpDown:
+        FontSizeUpDown->setPosition(position);
+        break;
+    case Control::BGColorRadioGroup: {
+        const QSignalBlocker blocker(BGColorButtons);
+        // Item -1 selects nothing: the group must allow an empty choice for a moment.
+        BGColorButtons->setExclusive(false);
+        for (QAbstractButton* b : BGColorButtons->buttons())
+            b->setChecked(BGColorButtons->id(b) == position);
+        BGColorButtons->setExclusive(true);
+        break;
+    }
+    case Control::BookPosProgressBar:
+        BookPosProgressBar->setValue(
+            std::clamp(position, BookPosProgressBar->minimum(), BookPosProgressBar->maximum()));
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::setProgress(int maximum, int position) {
+    BookPosProgressBar->setRange(0, std::max(0, maximum));
+    BookPosProgressBar->setValue(std::clamp(position, 0, std::max(0, maximum)));
+}
+
+void TForm1::setLines(Control c, const Lines& lines) {
+    auto* edit = qobject_cast<QTextEdit*>(widgetFor(c));
+    if (!edit) return;
+    QStringList list;
+    for (const std::string& line : lines)
+        list << fromCp1252(line);
+    edit->setPlainText(list.join('\n'));
+}
+
+void TForm1::repaintNow(Control c) {
+    if (QWidget* w = widgetFor(c)) w->repaint();
+}
+
+void TForm1::showPage(Page page) {
+    switch (page) {
+    case Page::TOCTabSheet:
+        PageControl1->setCurrentWidget(TOCTabSheet);
+        break;
+    case Page::ReadTabSheet:
+        PageControl1->setCurrentWidget(ReadTabSheet);
+        break;
+    case Page::AboutTabSheet:
+        PageControl1->setCurrentWidget(AboutTabSheet);
+        break;
+    case Page::ControlsTabSheet:
+        PageControl2->setCurrentWidget(ControlsTabSheet);
+        break;
+    case Page::OptionsTabSheet:
+        PageControl2->setCurrentWidget(OptionsTabSheet);
+        break;
+    case Page::IndexTabSheet:
+        PageControl2->setCurrentWidget(IndexTabSheet);
+        break;
+    }
+}
+
+void TForm1::setTabVisible(Page page, bool visible) {
+    auto set = [visible](QTabWidget* tabs, QWidget* sheet) {
+        tabs->setTabVisible(tabs->indexOf(sheet), visible);
+    };
+    switch (page) {
+    case Page::TOCTabSheet:
+        set(PageControl1, TOCTabSheet);
+        break;
+    case Page::ReadTabSheet:
+        set(PageControl1, ReadTabSheet);
+        break;
+    case Page::AboutTabSheet:
+        set(PageControl1, AboutTabSheet);
+        break;
+    case Page::ControlsTabSheet:
+        set(PageControl2, ControlsTabSheet);
+        break;
+    case Page::OptionsTabSheet:
+        set(PageControl2, OptionsTabSheet);
+        break;
+    case Page::IndexTabSheet:
+        set(PageControl2, IndexTabSheet);
+        break;
+    }
+}
+
+void TForm1::pageDrawn() {
+    // The page's text is described once the handler has stored where the page ends.
+    m_pageDirty = true;
+    Image1->update();
+}
+
+void TForm1::applyLayout(const WindowLayout& l) {
+    auto place = [](QWidget* w, const Rect& r) {
+        w->setGeometry(r.left, r.top, r.width, r.height);
+    };
+    place(PageControl1, l.pageControl1);
+    place(PageControl2, l.pageControl2);
+    place(ProgramIcon, l.programIcon);
+    place(BookTitleLabel, l.bookTitleLabel);
+    place(Memo1, l.memo1);
+    place(OKButton, l.okButton);
+    // The logo is drawn scaled into the picture's visible part; the rest of the picture
+    // keeps what it held.
+    if (l.programIcon.width > 0 && l.programIcon.height > 0) {
+        QPainter painter(&ProgramIcon->picture());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(0, 0, l.programIcon.width, l.programIcon.height),
+                          Image3->picture());
+    }
+    ProgramIcon->update();
+}
+
+void TForm1::setWindowBounds(const Rect& bounds) {
+    // The bounds are the outer frame's; the frame's own size is known once the window shows.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    move(bounds.left, bounds.top);
+    resize(std::max(bounds.width, 400) - frame.width(),
+           std::max(bounds.height, 450) - frame.height());
+}
+
+Rect TForm1::windowBounds() const {
+    const QRect r = frameGeometry();
+    return {r.left(), r.top(), r.width(), r.height()};
+}
+
+void TForm1::closeWindow() {
+    close();
+}
+
+void TForm1::setTocTree(const Tree& tree) {
+    m_treeBuilding = true;
+    TOCTreeView->clear();
+    m_tocItems.clear();
+    std::vector<QTreeWidgetItem*> items(tree.size(), nullptr);
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        const int p = tree[i].parent;
+        auto* item = (p >= 0 && static_cast<std::size_t>(p) < i)
+                         ? new QTreeWidgetItem(items[static_cast<std::size_t>(p)])
+                         : new QTreeWidgetItem(TOCTreeView);
+        item->setText(0, fromCp1252(tree[i].text));
+        items[i] = item;
+    }
+    // A node's absolute index is its place in a walk from top to bottom, parents first.
+    for (QTreeWidgetItemIterator it(TOCTreeView); *it; ++it) {
+        (*it)->setData(0, Qt::UserRole, static_cast<int>(m_tocItems.size()));
+        m_tocItems.push_back(*it);
+    }
+    m_treeBuilding = false;
+}
+
+int TForm1::tocIndexOf(const QTreeWidgetItem* item) const {
+    if (!item) return -1;
+    bool ok = false;
+    const int i = item->data(0, Qt::UserRole).toInt(&ok);
+    return ok ? i : -1;
+}
+
+QTreeWidgetItem* TForm1::tocItem(int absoluteIndex) const {
+    if (absoluteIndex < 0 || static_cast<std::size_t>(absoluteIndex) >= m_tocItems.size())
+        return nullptr;
+    return m_tocItems[static_cast<std::size_t>(absoluteIndex)];
+}
+
+void TForm1::expandTocNode(int absoluteIndex) {
+    if (QTreeWidgetItem* item = tocItem(absoluteIndex)) {
+        m_treeBuilding = true;
+        item->setExpanded(true);
+        m_treeBuilding = false;
+    }
+}
+
+void TForm1::selectTocNode(int absoluteIndex) {
+    if (QTreeWidgetItem* item = tocItem(absoluteIndex)) {
+        TOCTreeView->setCurrentItem(item);
+        TOCTreeView->scrollToItem(item);
+    }
+}
+
+void TForm1::setTocFontSize(int points) {
+    QFont font = TOCTreeView->font();
+    font.setPointSize(std::clamp(points, 1, 200));
+    TOCTreeView->setFont(font);
+}
+
+void TForm1::indexTreeChanged() {
+    m_indexModel->reload();
+}
+
+void TForm1::selectIndexNode(int absoluteIndex) {
+    const QModelIndex index = m_indexModel->indexOfNode(absoluteIndex);
+    if (index.isValid()) InxTreeView->setCurrentIndex(index);
+}
+
+std::optional<std::string> TForm1::chooseOpenFile(const std::string& filter,
+                                                  const std::string& defaultExtension,
+                                                  const std::string& title,
+                                                  const std::string& fileName) {
+    if (m_droppedFile) {
+        std::optional<std::string> dropped = std::move(m_droppedFile);
+        m_droppedFile.reset();
+        return dropped;
+    }
+    QFileDialog dialog(this, fromCp1252(title));
+    dialog.setObjectName("OpenDialog1");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(qtFilter(filter));
+    dialog.setDefaultSuffix(fromCp1252(defaultExtension));
+    if (!fileName.empty()) {
+        const QFileInfo info(fromLocalPath(fileName));
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return toLocalPath(dialog.selectedFiles().first());
+}
+
+std::optional<std::string> TForm1::chooseSaveFile(const std::string& defaultExtension) {
+    QFileDialog dialog(this);
+    dialog.setObjectName("SaveDialog1");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(fromCp1252(defaultExtension));
+    // Saving replaces a file of that name without asking.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return toLocalPath(dialog.selectedFiles().first());
+}
+
+std::string TForm1::askBookmarkName() {
+    if (!Form4) Form4 = new TForm4(this);
+    Form4->exec();
+    return toCp1252(Form4->Edit1->text());
+}
+
+std::optional<int> TForm1::popupBookmarks(const std::vector<std::string>& captions, int x, int y) {
+    BMPopupMenu->clear();
+    std::vector<QAction*> items;
+    items.reserve(captions.size());
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        QAction* a = BMPopupMenu->addAction(menuText(captions[i]));
+        a->setObjectName(QString("bm%1").arg(i, 2, 10, QChar('0')));
+        items.push_back(a);
+    }
+    QAction* chosen = BMPopupMenu->exec(QPoint(x, y));
+    const auto it = std::find(items.begin(), items.end(), chosen);
+    if (!chosen || it == items.end()) return std::nullopt;
+    return static_cast<int>(it - items.begin());
+}
+
+void TForm1::showFindDialog(int x, int y) {
+    FindDialog1->move(x, y);
+    FindDialog1->show();
+    FindDialog1->raise();
+    FindDialog1->activateWindow();
+}
+
+void TForm1::closeFindDialog() {
+    FindDialog1->hide();
+}
+
+} // namespace qm

@@ -1,0 +1,120 @@
+#pragma once
+// The small widgets the main window is built from where Qt has no exact counterpart: a
+// picture box, the reading page, an up-down control, a page that reports its size, and the
+// two trees that report every mouse click, as the window's click handlers expect.
+#include <QImage>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QWidget>
+
+class QToolButton;
+
+namespace qm {
+
+// Shows the top-left part of its picture; the picture is kept larger than the control.
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+    QImage& picture() { return m_picture; }
+    void setPicture(const QImage& picture);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QImage m_picture;
+};
+
+// The reading page: paints the image the page renderer drew, and nothing else (no background
+// erase). The wheel turns pages, one page per notch.
+class ReadingPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit ReadingPage(QWidget* parent = nullptr);
+    void setImage(const QImage* image);
+
+signals:
+    // Positive: pages forward; negative: pages back.
+    void pageSteps(int steps);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    const QImage* m_image = nullptr;
+    int m_wheelRest = 0;
+};
+
+// Up-down arrows over a position in a range, without wrap-around. A click reports the new
+// position, also when the position is at its limit and does not change.
+class UpDown : public QWidget {
+    Q_OBJECT
+public:
+    UpDown(int minimum, int maximum, int position, QWidget* parent = nullptr);
+    int position() const { return m_position; }
+    // Sets the position without reporting a click.
+    void setPosition(int position);
+
+signals:
+    void clicked(int position);
+
+protected:
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    void step(int delta);
+    int m_minimum, m_maximum, m_position;
+    QToolButton* m_up;
+    QToolButton* m_down;
+};
+
+// A page of a page control that reports its size changes.
+class Sheet : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+signals:
+    void resized(QSize size);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+// The contents tree: a click anywhere in it (on a label or on an expand box) is reported
+// after the tree has handled it; a double click is reported before the tree expands or
+// collapses the node, and the button release that ends it is no click.
+class TocTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    using QTreeWidget::QTreeWidget;
+
+signals:
+    void userClicked();
+    void userDoubleClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    bool m_releaseEndsDoubleClick = false;
+};
+
+// The index tree: every click, on a label or on an expand box, is reported after the tree
+// has handled it.
+class IndexTree : public QTreeView {
+    Q_OBJECT
+public:
+    using QTreeView::QTreeView;
+
+signals:
+    void userClicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+} // namespace qm
