@@ -173,11 +173,16 @@ void SentenceLayout::findGaps() {
 }
 
 void SentenceLayout::chooseBreaks() {
-    // Index of the next mandatory break (or the end) for every gap.
+    // Index of the next mandatory break, and of the next place any break may come, for
+    // every gap (or the end).
     std::vector<std::size_t>& nextMandatory = m_starts;
-    nextMandatory.assign(m_n + 1, m_n);
-    for (std::size_t i = m_n; i-- > 1;)
+    nextMandatory.assign(2 * (m_n + 1), m_n);
+    std::size_t* nextCandidate = nextMandatory.data() + m_n + 1;
+    for (std::size_t i = m_n; i-- > 1;) {
         nextMandatory[i] = m_gaps[i].mandatory ? i : nextMandatory[i + 1];
+        nextCandidate[i] =
+            m_gaps[i].mandatory || m_gaps[i].word != kNone ? i : nextCandidate[i + 1];
+    }
     std::size_t last = 0;
     for (std::size_t i = 1; i < m_n; ++i) {
         Gap& g = m_gaps[i];
@@ -191,6 +196,9 @@ void SentenceLayout::chooseBreaks() {
         bool take = false;
         switch (g.word) {
         case kPrep:
+            // "who stood on one leg" stays whole; "She sat down / by the fire" breaks.
+            take = before >= 2 && after >= 2 && before + wordsIn(i, nextCandidate[i + 1]) >= 6;
+            break;
         case kClauseCore:
             take = before >= 2 && after >= 2;
             break;
@@ -481,7 +489,7 @@ void SentenceLayout::assignColours(NameMemory& names) {
                 m_colour[i] = kNameColour;
         }
     }
-    // The verb group of each clause: the first verb with its auxiliaries and adverbs.
+    // The verb group of each main clause: its first verb with auxiliaries and adverbs.
     std::size_t i = 0;
     while (i < m_n) {
         std::size_t end = i + 1;
@@ -492,7 +500,10 @@ void SentenceLayout::assignColours(NameMemory& names) {
                 break;
             ++end;
         }
-        std::size_t k = i;
+        // Only main clauses: a clause opened by "because", "who" and the like has none.
+        const bool dependent = i == 0 ? (m_tok[0].classes & kSubordinator) != 0
+                                      : (m_gaps[i].word == kSub || m_gaps[i].word == kRel);
+        std::size_t k = dependent ? end : i;
         while (k < end && !(m_verb[k] && m_colour[k] == 0))
             ++k;
         if (k < end) {

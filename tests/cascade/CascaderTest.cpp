@@ -1,0 +1,419 @@
+// The cascader on tricky prose: where sentences end, where lines break, how deep they sit,
+// markers and headings, and inputs of any bytes.
+#include "core/cascade/Cascader.h"
+#include "CascadeTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace qm {
+namespace {
+
+using test::isBodyLine;
+using test::levelOf;
+using test::phraseText;
+using test::sentencesOf;
+using test::wordCount;
+
+// Every non-blank byte of the prose, in order ("|" shown as "/").
+std::string visibleBytes(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) continue;
+        out.push_back(c == '|' ? '/' : c);
+    }
+    return out;
+}
+
+std::string visibleBytesOf(const Lines& lines) {
+    std::string all;
+    for (const std::string& l : lines) {
+        if (isBodyLine(l)) all += phraseText(l);
+    }
+    std::string out = visibleBytes(all);
+    // Letter runs the cascader breaks with a hyphen so the reader shows them as text.
+    for (std::size_t p; (p = out.find("s-000")) != std::string::npos;)
+        out.erase(p + 1, 1);
+    for (std::size_t p; (p = out.find("ref-p")) != std::string::npos;)
+        out.erase(p + 3, 1);
+    return out;
+}
+
+struct SplitCase {
+    const char* name;
+    const char* prose;
+    std::vector<std::string> sentences;
+};
+
+class SentenceSplit : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SentenceSplit, EndsSentencesOnlyWhereTheyEnd) {
+    const SplitCase& c = GetParam();
+    const Lines lines = cascadeText(c.prose);
+    EXPECT_EQ(sentencesOf(lines), c.sentences);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Prose, SentenceSplit,
+    ::testing::Values(SplitCase{"titles",
+                                "Mr. Darcy bowed to Mrs. Bennet. She smiled at him.",
+                                {"Mr. Darcy bowed to Mrs. Bennet.", "She smiled at him."}},
+                      SplitCase{"saint",
+                                "They walked to St. Paul's before dawn. It was shut.",
+                                {"They walked to St. Paul's before dawn.", "It was shut."}},
+                      SplitCase{"numbers",
+                                "The ratio was 3.14 exactly. It cost 1,000 pounds.",
+                                {"The ratio was 3.14 exactly.", "It cost 1,000 pounds."}},
+                      SplitCase{"initials",
+                                "J. R. Smith signed the letter. Nobody read it.",
+                                {"J. R. Smith signed the letter.", "Nobody read it."}},
+                      SplitCase{"abbreviations",
+                                "Visit a city, e.g. Paris or Rome. We leave soon.",
+                                {"Visit a city, e.g. Paris or Rome.", "We leave soon."}},
+                      SplitCase{"exclamation before a tag",
+                                "\"Stop!\" cried the boy. He ran away.",
+                                {"\"Stop!\" cried the boy.", "He ran away."}},
+                      SplitCase{"question inside speech",
+                                "\"Who is there? Answer me!\" she called.",
+                                {"\"Who is there?", "Answer me!\" she called."}},
+                      SplitCase{"quotation inside quotation",
+                                "\"He told me 'go away' and left,\" said Kay. Then he wept.",
+                                {"\"He told me 'go away' and left,\" said Kay.", "Then he wept."}},
+                      SplitCase{
+                          "ellipsis",
+                          "She waited... Then the door opened. Nothing... nothing at all.",
+                          {"She waited...", "Then the door opened.", "Nothing... nothing at all."}},
+                      SplitCase{"lower case after a stop",
+                                "It was cold. and yet she sang.",
+                                {"It was cold. and yet she sang."}},
+                      SplitCase{"no punctuation",
+                                "the snow fell and fell all night long",
+                                {"the snow fell and fell all night long"}}),
+    [](const auto& paramInfo) {
+        std::string n = paramInfo.param.name;
+        std::replace_if(
+            n.begin(), n.end(), [](char ch) { return !isalnum(ch); }, '_');
+        return n;
+    });
+
+// Inputs that must give well-formed lines and lose no text.
+struct RobustCase {
+    const char* name;
+    std::string prose;
+};
+
+std::string repeatWords(std::size_t n, bool punctuation) {
+    static const char* const kWords[] = {"the",    "soldier", "stood", "in",     "window", "and",
+                                         "looked", "at",      "a",     "little", "dancer", "who"};
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) {
+        s += kWords[i % 12];
+        if (punctuation && i % 17 == 16) s += (i % 34 == 33) ? "." : ",";
+        s += ' ';
+    }
+    return s;
+}
+
+std::vector<RobustCase> robustCases() {
+    std::string allBytes;
+    for (int i = 0; i < 256; ++i) {
+        allBytes.push_back(static_cast<char>(i));
+        if (i % 7 == 0) allBytes += " word ";
+    }
+    return {
+        {"empty", ""},
+        {"only line ends", "\r\n\n\r\r\n   \t \n"},
+        {"no punctuation", repeatWords(5000, false)},
+        {"one huge paragraph", repeatWords(200000, true)},
+        {"one huge word", std::string(100000, 'x')},
+        {"every byte value", allBytes},
+        {"nul bytes", std::string("The tin\0 soldier stood.\0\0 He fell.", 35)},
+        {"non ascii",
+         "The caf\xc3\xa9 was \xe2\x80\x9cwarm\xe2\x80\x9d \xe2\x80\x94 said G\xc3\xb6ran. "
+         "\xff\xfe\x80 bytes \xc3 end."},
+        {"bars and markers", "A | B |6> c s000 d refpt001 e |refpt002> f."},
+        {"lone punctuation", "\" \" -- ... ; , ! ? * * * \"\" '' -- -- --"},
+        {"unbalanced quotes", "\"He said \"yes\" and \"no. \"Then\" \"\"\" she left."},
+        {"cr only", "First line of text.\rSecond line.\r\rNew paragraph here.\r"},
+        {"dashes", "It was late--too late--and the candle--gutted--went out."},
+        {"deep nesting",
+         "The key of the door of the house of the man of the town of the valley of the river "
+         "of the kingdom of the king of the land of the north of the world was lost."},
+    };
+}
+
+class Robust : public ::testing::TestWithParam<RobustCase> {};
+
+TEST_P(Robust, WellFormedAndNothingLost) {
+    const RobustCase& c = GetParam();
+    const Lines lines = cascadeText(c.prose);
+    test::expectWellFormed(lines);
+    EXPECT_EQ(visibleBytesOf(lines), visibleBytes(c.prose));
+    for (const std::string& l : lines) {
+        if (isBodyLine(l)) {
+            EXPECT_LE(test::phraseText(l).size(), 44u) << l;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, Robust, ::testing::ValuesIn(robustCases()),
+                         [](const auto& paramInfo) {
+                             std::string n = paramInfo.param.name;
+                             std::replace(n.begin(), n.end(), ' ', '_');
+                             return n;
+                         });
+
+TEST(Cascader, EmptyTextIsBannerAndEnd) {
+    const Lines lines = cascadeText("");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1], "END");
+}
+
+// A dependent phrase sits a step (4) right of its host; coordinated clauses line up.
+struct LevelCase {
+    const char* prose;
+    const char* line; // the text of a phrase line ...
+    int level;        // ... and the level it must have
+};
+
+TEST(Cascader, LevelsShowHowPhrasesHang) {
+    const LevelCase cases[] = {
+        {"She sat down by the fire because she was very tired.", "because she was very tired.", 9},
+        {"The soldier looked at the dancer who stood on one leg.", "who stood on one leg.", 13},
+        {"He sang all night long in the hall, and she danced with the king.", "and she danced", 5},
+        {"\"Come here at once,\" said the old soldier.", "said the old soldier.", 9},
+        {"The little girl walked through the streets of the town.", "walked through the streets",
+         9},
+        {"The little girl walked through the streets of the town.", "of the town.", 13},
+        {"When the soldier woke, he was lying in the gutter.", "he was lying", 5},
+    };
+    for (const LevelCase& c : cases) {
+        SCOPED_TRACE(c.prose);
+        const Lines lines = cascadeText(c.prose);
+        std::vector<std::string> body;
+        std::copy_if(lines.begin(), lines.end(), std::back_inserter(body), isBodyLine);
+        ASSERT_FALSE(body.empty());
+        EXPECT_EQ(levelOf(body.front()), 5);
+        const auto it = std::find_if(body.begin(), body.end(),
+                                     [&](const std::string& l) { return phraseText(l) == c.line; });
+        ASSERT_NE(it, body.end()) << "no line \"" << c.line << "\"";
+        EXPECT_EQ(levelOf(*it), c.level);
+    }
+}
+
+TEST(Cascader, EverySentenceStartsAtTheBaseLevelAndLevelsStepByFour) {
+    const std::string prose =
+        "In the morning the old soldier, who had stood all night, looked out of the window "
+        "at the street; nobody came. \"Is it you?\" he asked, and the dancer, whose dress "
+        "was of muslin, nodded. " +
+        repeatWords(600, true);
+    const Lines lines = cascadeText(prose);
+    bool sentenceStart = true;
+    for (const std::string& l : lines) {
+        if (l == "s000 ") {
+            sentenceStart = true;
+            continue;
+        }
+        if (!isBodyLine(l)) continue;
+        SCOPED_TRACE(l);
+        if (sentenceStart) {
+            EXPECT_EQ(levelOf(l), 5);
+        }
+        EXPECT_EQ((levelOf(l) - 5) % 4, 0);
+        EXPECT_LE(levelOf(l), 36);
+        sentenceStart = false;
+    }
+}
+
+TEST(Cascader, TitlesStayWithTheirNames) {
+    const Lines lines =
+        cascadeText("Then Mr. Darcy and Mrs. Bennet and Dr. Jones went up to St. Paul's, where "
+                    "Mr. Bingley was waiting with Miss Bennet beside the old gate of the town.");
+    for (const std::string& l : lines) {
+        if (!isBodyLine(l)) continue;
+        const std::string t = phraseText(l);
+        for (const char* title : {"Mr.", "Mrs.", "Dr.", "St."}) {
+            const std::string ending = std::string(" ") + title;
+            EXPECT_FALSE(t == title ||
+                         (t.size() > ending.size() &&
+                          t.compare(t.size() - ending.size(), ending.size(), ending) == 0))
+                << "line ends with a title: " << t;
+        }
+    }
+}
+
+TEST(Cascader, DialogueTagIsItsOwnPhraseAndSpeechIsColoured) {
+    const Lines lines = cascadeText("\"I will stand firm,\" said the soldier, \"whatever comes.\"");
+    std::vector<std::string> body;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(body), isBodyLine);
+    ASSERT_GE(body.size(), 3u);
+    EXPECT_EQ(body[0].substr(3, 3), "|6>") << body[0];
+    const auto tag = std::find_if(body.begin(), body.end(), [](const std::string& l) {
+        return phraseText(l).rfind("said the soldier", 0) == 0;
+    });
+    ASSERT_NE(tag, body.end());
+    EXPECT_EQ(tag->find("|6>"), std::string::npos) << "the tag is not speech: " << *tag;
+    EXPECT_NE(body.back().find("|6>\"whatever"), std::string::npos) << body.back();
+}
+
+TEST(Cascader, NamesInMidSentenceAreColoured) {
+    const Lines lines = cascadeText("The wind carried little Gerda far from Copenhagen. "
+                                    "Gerda wept.");
+    std::string all;
+    for (const std::string& l : lines)
+        all += l;
+    EXPECT_NE(all.find("|8> Gerda"), std::string::npos) << all;
+    EXPECT_NE(all.find("|8> Copenhagen"), std::string::npos) << all;
+    // Learnt as a name, so coloured at the start of a sentence too.
+    EXPECT_NE(all.find("|8>Gerda"), std::string::npos) << all;
+}
+
+TEST(Cascader, HeadingsBecomeReferencePointsAndBoldLines) {
+    const std::string prose =
+        "Produced by nobody in particular.\n\nTHE STORY OF A KEY\n\n"
+        "Chapter 1\n\nIt began. It ended.\n\nCHAPTER IV.\n\nAgain.\n\n"
+        "NO.\n\n\"HELP ME!\"\n\nChapter and verse were quoted.\n\nXII\n\nDone.";
+    const Lines lines = cascadeText(prose);
+    test::expectWellFormed(lines);
+    EXPECT_EQ(lines.front(), "THE STORY OF A KEY");
+    std::vector<std::string> titles;
+    int expected = 1;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i].find("|refpt") == std::string::npos) continue;
+        char want[32];
+        std::snprintf(want, sizeof want, "l00|refpt%03d> ", expected++);
+        EXPECT_EQ(lines[i], want);
+        ASSERT_EQ(lines[i + 1].rfind("l00|b>", 0), 0u) << lines[i + 1];
+        titles.push_back(phraseText(lines[i + 1]));
+    }
+    EXPECT_EQ(titles,
+              (std::vector<std::string>{"THE STORY OF A KEY", "Chapter 1", "CHAPTER IV.", "XII"}));
+    // The story's paragraph numbering starts right after its title.
+    const auto title = std::find(lines.begin(), lines.end(), "l00|b>THE STORY OF A KEY|n> ");
+    ASSERT_NE(title, lines.end());
+    EXPECT_EQ(*(title + 1), "p001 ");
+    const auto sentences = sentencesOf(lines);
+    EXPECT_NE(std::find(sentences.begin(), sentences.end(), "NO."), sentences.end());
+    EXPECT_NE(std::find(sentences.begin(), sentences.end(), "Chapter and verse were quoted."),
+              sentences.end());
+}
+
+TEST(Cascader, LongHeadingIsCutIntoBoldLines) {
+    const Lines lines = cascadeText("SEVENTH STORY: THE SNOW QUEEN'S PALACE AND WHAT HAPPENED "
+                                    "THERE\n\nIt was cold.");
+    const auto ref = std::find(lines.begin(), lines.end(), "l00|refpt001> ");
+    ASSERT_NE(ref, lines.end());
+    EXPECT_EQ(*(ref + 1), "l00|b>SEVENTH STORY: ");
+    std::string heading;
+    for (auto it = ref + 1; it != lines.end() && levelOf(*it) == 0; ++it) {
+        EXPECT_LE(phraseText(*it).size(), 40u);
+        heading += phraseText(*it) + " ";
+        if (it->find("|n>") != std::string::npos) break;
+    }
+    EXPECT_EQ(heading, "SEVENTH STORY: THE SNOW QUEEN'S PALACE AND WHAT HAPPENED THERE ");
+}
+
+TEST(Cascader, LicenceHeaderAndFooterAreSkipped) {
+    const std::string prose =
+        "The EBook of Something, free to copy\r\n\r\nLicence words here.\r\n"
+        "*** START OF THIS EBOOK SOMETHING ***\r\n\r\nThe tale itself begins.\r\n\r\n"
+        "End of the EBook of Something\r\n\r\n*** END OF THIS EBOOK SOMETHING ***\r\n"
+        "More licence words.\r\n";
+    EXPECT_EQ(sentencesOf(cascadeText(prose)), std::vector<std::string>{"The tale itself begins."});
+}
+
+TEST(Cascader, ScenesAndWrappedParagraphs) {
+    const Lines lines = cascadeText("The first scene\nends here in a wrapped\nline.\n\n* * *\n\n"
+                                    "The second scene.");
+    EXPECT_EQ(sentencesOf(lines),
+              (std::vector<std::string>{"The first scene ends here in a wrapped line.", "* * *",
+                                        "The second scene."}));
+}
+
+// Paragraph markers: after a paragraph, once 250 lines have passed; rising from 001 within a
+// story, and from 001 again in the next story, while reference points count on.
+TEST(Cascader, ParagraphMarkersRiseWithinEachStory) {
+    std::string story = "THE STORY\n\n";
+    for (int p = 0; p < 120; ++p) {
+        story += "Para" + std::to_string(p) + " begins, and the soldier stood in the window " +
+                 "while the dancer looked at him from her castle. He did not move.\n\n";
+    }
+    Cascader cascader("Banner");
+    cascader.addStory(story);
+    cascader.addStory(story);
+    const Lines lines = cascader.finish();
+    test::expectWellFormed(lines);
+    EXPECT_EQ(lines.front(), "Banner");
+    std::vector<std::vector<int>> numbers;
+    std::size_t lastMarker = 0;
+    int refpts = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& l = lines[i];
+        if (l.find("|refpt") != std::string::npos) {
+            ++refpts;
+            numbers.emplace_back();
+            continue;
+        }
+        if (l.size() != 5 || l[0] != 'p') continue;
+        ASSERT_FALSE(numbers.empty());
+        numbers.back().push_back(std::stoi(l.substr(1, 3)));
+        if (numbers.back().size() > 1) {
+            EXPECT_GE(i - lastMarker, 250u);
+            EXPECT_LE(i - lastMarker, 350u);
+            EXPECT_EQ(lines[i - 1], "s000 ");
+            if (isBodyLine(lines[i + 1])) {
+                EXPECT_EQ(phraseText(lines[i + 1]).rfind("Para", 0), 0u) << lines[i + 1];
+            }
+        }
+        lastMarker = i;
+    }
+    EXPECT_EQ(refpts, 2);
+    ASSERT_EQ(numbers.size(), 2u);
+    for (const auto& story1 : numbers) {
+        ASSERT_GE(story1.size(), 3u);
+        for (std::size_t k = 0; k < story1.size(); ++k)
+            EXPECT_EQ(story1[k], static_cast<int>(k + 1));
+    }
+}
+
+// Read as a reader would: most lines hold a few words, lone words are rare and never come
+// in runs, and no line is too wide for a column.
+TEST(Cascader, RealProseReadsInShortPhrases) {
+    const std::string prose = test::readFile(QM_SHARED_DIR "/corpus/pride-and-prejudice.txt");
+    ASSERT_GT(prose.size(), 100000u);
+    const Lines lines = cascadeText(prose);
+    test::expectWellFormed(lines);
+    std::vector<std::size_t> words;
+    std::size_t lone = 0, loneRun = 0;
+    bool previousLone = false;
+    for (const std::string& l : lines) {
+        if (!isBodyLine(l)) {
+            previousLone = false;
+            continue;
+        }
+        const std::size_t w = wordCount(phraseText(l));
+        words.push_back(w);
+        if (w == 1) {
+            ++lone;
+            if (previousLone) ++loneRun;
+        }
+        previousLone = w == 1;
+        EXPECT_LE(phraseText(l).size(), 44u) << l;
+    }
+    std::sort(words.begin(), words.end());
+    const std::size_t median = words[words.size() / 2];
+    EXPECT_GE(median, 2u);
+    EXPECT_LE(median, 6u);
+    EXPECT_LT(lone * 50, words.size()) << lone << " one-word lines";
+    EXPECT_LT(loneRun * 1000, words.size()) << loneRun << " one-word lines in runs";
+    // The licence text stays out; the chapters are reference points.
+    for (const std::string& l : lines)
+        EXPECT_EQ(l.find("License"), std::string::npos) << l;
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "l00|b>Chapter 61|n> "), 1);
+}
+
+} // namespace
+} // namespace qm
