@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 
 namespace qm {
@@ -30,11 +31,20 @@ std::string_view letterLine(char c) {
 // character changes (compared in lower case; the first previous character is a blank).
 std::vector<std::string_view> linesWithLetters(std::string_view bytes) {
     std::vector<std::string_view> out;
+    const char* const data = bytes.data();
+    const std::size_t size = bytes.size();
+    // The next CR and the next LF at or after the current position, found with memchr.
+    auto nextOf = [&](char c, std::size_t from) -> std::size_t {
+        const void* p = from < size ? std::memchr(data + from, c, size - from) : nullptr;
+        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - data) : size;
+    };
+    std::size_t nextCr = nextOf('\r', 0), nextLf = nextOf('\n', 0);
     char previous = ' ';
     std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = bytes.size();
+    while (pos < size) {
+        if (nextCr < pos) nextCr = nextOf('\r', pos);
+        if (nextLf < pos) nextLf = nextOf('\n', pos);
+        const std::size_t end = std::min(nextCr, nextLf);
         const std::string_view line = bytes.substr(pos, end - pos);
         pos = end + 1;
         if (line.empty()) continue;
@@ -60,22 +70,24 @@ public:
     }
 
     void add(std::string_view line) {
-        IndexNode node;
-        if (!line.empty() && line[0] == '|') {
-            node.level = 3;
-            const std::string_view rest = line.size() > 5 ? line.substr(5) : std::string_view{};
-            node.text.assign(2 + rest.size(), ' ');
-            std::copy(rest.begin(), rest.end(), node.text.begin() + 2);
-            node.parent = m_lastWord;
-        } else {
-            node.level = line.size() == 1 ? 1 : 2;
-            node.text.assign(line);
-            node.parent = node.level == 1 ? 0 : m_lastLetter;
-        }
         const int index = static_cast<int>(m_nodes.size());
-        if (node.level == 1) m_lastLetter = index;
-        if (node.level == 2) m_lastWord = index;
-        m_nodes.push_back(std::move(node));
+        if (!line.empty() && line[0] == '|') {
+            const std::string_view rest = line.size() > 5 ? line.substr(5) : std::string_view{};
+            if (rest.size() <= 14) {
+                // The usual reference: the text fits the string's own buffer.
+                char text[16] = {' ', ' '};
+                std::memcpy(text + 2, rest.data(), rest.size());
+                m_nodes.push_back({std::string(text, 2 + rest.size()), 3, m_lastWord});
+            } else {
+                m_nodes.push_back({"  " + std::string(rest), 3, m_lastWord});
+            }
+        } else if (line.size() == 1) {
+            m_nodes.push_back({std::string(line), 1, 0});
+            m_lastLetter = index;
+        } else {
+            m_nodes.push_back({std::string(line), 2, m_lastLetter});
+            m_lastWord = index;
+        }
     }
 
 private:
@@ -89,9 +101,10 @@ private:
 std::vector<IndexNode> buildIndexTree(std::string_view fileBytes) {
     const std::vector<std::string_view> lines = linesWithLetters(fileBytes);
 
+    // Every node comes from a line or from a piece of at least ten bytes, so this is enough
+    // room for all of them; pages that stay unused are never touched.
     std::vector<IndexNode> nodes;
-    nodes.reserve(1 + lines.size() +
-                  static_cast<std::size_t>(std::count(fileBytes.begin(), fileBytes.end(), '|')));
+    nodes.reserve(1 + lines.size() + fileBytes.size() / kShortRef);
     NodeWriter writer(nodes);
 
     // Cut pieces of the line in hand, in the order they were cut (from the end of the line).

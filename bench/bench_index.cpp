@@ -1,0 +1,139 @@
+// Loading a word index of 50,000 words and 1,000,000 references into the node list, against
+// the floor of reading the same file and splitting it into lines. Peak RSS of each is reported
+// in megabytes (the process's high-water mark, reset before each measured run).
+#include "core/index/IndexTree.h"
+#include "core/shell/Session.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+class NoPlatform : public qm::Platform {
+public:
+    std::string localDateTimeText() const override { return {}; }
+    bool startDetached(const std::string&, const std::vector<std::string>&) override {
+        return false;
+    }
+};
+
+// Writes the index file once: 50,000 distinct words in case-insensitive order, 20 references
+// each, mixing the 10- and 11-character forms.
+const std::string& indexPath() {
+    static const std::string path = [] {
+        std::mt19937 rng(5);
+        std::set<std::string> seen;
+        std::vector<std::string> words;
+        while (words.size() < 50'000) {
+            std::string w;
+            const std::size_t len = 3 + rng() % 8;
+            for (std::size_t i = 0; i < len; ++i)
+                w += static_cast<char>('a' + rng() % 26);
+            if (rng() % 5 == 0) w[0] = static_cast<char>(w[0] - 32);
+            if (seen.insert(qm::toLowerAscii(w)).second) words.push_back(w);
+        }
+        std::sort(words.begin(), words.end(), [](const std::string& a, const std::string& b) {
+            return qm::toLowerAscii(a) < qm::toLowerAscii(b);
+        });
+        std::string bytes;
+        char ref[16];
+        for (const auto& w : words) {
+            bytes += w;
+            for (int r = 0; r < 20; ++r) {
+                const unsigned line = static_cast<unsigned>(rng() % 1'000'000);
+                if (line < 100'000)
+                    std::snprintf(ref, sizeof ref, "|0000%05u", line);
+                else
+                    std::snprintf(ref, sizeof ref, "|0000%06u", line);
+                bytes += ref;
+            }
+            bytes += "\r\n";
+        }
+        const std::string p = "/tmp/qm-bench-index-" + std::to_string(getpid()) + ".tvx";
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }();
+    return path;
+}
+
+void resetPeak() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+}
+
+double peakRssMb() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            double kb = 0;
+            status >> kb;
+            return kb / 1024.0;
+        }
+        status.ignore(1 << 20, '\n');
+    }
+    return 0;
+}
+
+void BM_IndexLoad(benchmark::State& state) {
+    const std::string path = indexPath();
+    qm::ViewPort view;
+    auto fs = qm::makeRealFileSystem();
+    NoPlatform platform;
+    double peak = 0;
+    std::size_t nodes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto s = std::make_unique<qm::Session>(view, *fs, platform);
+        s->indexFile = path;
+        resetPeak();
+        state.ResumeTiming();
+        s->IndexLoadButtonClick();
+        state.PauseTiming();
+        peak = std::max(peak, peakRssMb());
+        nodes = s->indexNodes.size();
+        s.reset();
+        state.ResumeTiming();
+    }
+    state.counters["peak_rss_mb"] = peak;
+    state.counters["nodes"] = static_cast<double>(nodes);
+}
+
+void BM_IndexFloor(benchmark::State& state) {
+    const std::string path = indexPath();
+    auto fs = qm::makeRealFileSystem();
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        resetPeak();
+        state.ResumeTiming();
+        const auto bytes = fs->readFile(path);
+        qm::Lines lines = qm::splitLines(bytes ? *bytes : std::string());
+        benchmark::DoNotOptimize(lines);
+        state.PauseTiming();
+        peak = std::max(peak, peakRssMb());
+        lines = {};
+        state.ResumeTiming();
+    }
+    state.counters["peak_rss_mb"] = peak;
+}
+
+BENCHMARK(BM_IndexLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_IndexFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::remove(indexPath().c_str());
+    return 0;
+}
