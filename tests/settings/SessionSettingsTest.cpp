@@ -176,6 +176,51 @@ const ApplyCase kApplyCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, ApplySettings, ::testing::ValuesIn(kApplyCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
+// The scheme and option actions run as the file is applied; their result is the colour table.
+struct SchemeCase {
+    const char* name;
+    std::string file;
+    qm::Color shade0Background, shade1Background, shade0Accent7, shade1Accent7;
+};
+
+class ApplyScheme : public SettingsTest, public ::testing::WithParamInterface<SchemeCase> {};
+
+TEST_P(ApplyScheme, ColourTableFollowsSchemeAndOptions) {
+    putSettings(GetParam().file);
+    s.applySettings();
+    EXPECT_EQ(s.colours[0][1], GetParam().shade0Background);
+    EXPECT_EQ(s.colours[1][1], GetParam().shade1Background);
+    EXPECT_EQ(s.colours[0][7], GetParam().shade0Accent7);
+    EXPECT_EQ(s.colours[1][7], GetParam().shade1Accent7);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ApplyScheme,
+    ::testing::Values(
+        SchemeCase{"readDefaultIsDark", "", 0x462F39, 0x454538, 0xACA4FB, 0x9DB1E1},
+        SchemeCase{"light", "[how]\nbackground=0\n", 0x9FBCE3, 0xA6C2DD, 0x000097, 0x000097},
+        SchemeCase{"windows", "[how]\nbackground=9\n", 0x80000005, 0x80000005, 0x80000011,
+                   0x80000011},
+        SchemeCase{"noItemNoScheme", "[how]\nbackground=-5\n", 0, 0, 0, 0},
+        // Both options were set before the scheme existed; applying the scheme applies them
+        // again on top of it.
+        SchemeCase{"lightNoColouredTextOneShade", "[how]\nbackground=0\ntwocolor=1\nplainbkg=1\n",
+                   0xA6C2DD, 0xA6C2DD, 0, 0},
+        // Without "No Colored Text" the scheme applied last gives each shade its own colours
+        // again, though the single-shade box stays checked.
+        SchemeCase{"darkSingleShadeBoxOnly", "[how]\nplainbkg=1\n", 0x462F39, 0x454538, 0xACA4FB,
+                   0x9DB1E1}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(SettingsTest, OversizedFontReachesTreeAndPageAsForty) {
+    putSettings("[how]\r\nfontsize=99\r\n");
+    s.applySettings();
+    ASSERT_GE(view.treeSizes.size(), 2u);
+    EXPECT_EQ(view.treeSizes.front(), 99);
+    EXPECT_EQ(view.treeSizes.back(), 40);
+    EXPECT_EQ(s.controls.text(Control::FontSizeLabel), "Font Size = 40");
+}
+
 TEST_F(SettingsTest, ApplyingTwiceKeepsTheControlsWhereTheFileSays) {
     putSettings("[how]\r\nfontsize=22\r\nbackground=2\r\ntwocolor=1\r\n");
     s.applySettings();
@@ -259,6 +304,17 @@ TEST_F(SettingsTest, SaveThenApplyRestoresTheSameState) {
     EXPECT_FALSE(next.controls.checked(Control::TwoColorCheckBox));
     EXPECT_TRUE(next.controls.checked(Control::DictCheckBox));
     EXPECT_FALSE(next.controls.checked(Control::TwoColCheckBox)); // never saved
+}
+
+TEST_F(SettingsTest, UnchangedSettingsAreNotRewritten) {
+    setState(s, view);
+    s.saveSettings();
+    const int writes = fs.writeCount();
+    s.saveSettings();
+    EXPECT_EQ(fs.writeCount(), writes);
+    view.bounds.left += 1;
+    s.saveSettings();
+    EXPECT_EQ(fs.writeCount(), writes + 1);
 }
 
 TEST_F(SettingsTest, FailedSaveLeavesTheFileAsItWas) {

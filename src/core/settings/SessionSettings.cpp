@@ -130,7 +130,9 @@ void Session::saveSettings() {
     ini.writeInteger(kSection, "twocolor", onOff(Control::TwoColorCheckBox));
     ini.writeInteger(kSection, "dictionary", onOff(Control::DictCheckBox));
 
-    // One safe write of the whole file: either every key reaches the disk or none does.
+    // One safe write of the whole file: either every key reaches the disk or none does. A
+    // file that already says all this is left alone (each safe write costs a sync).
+    if (old && *old == ini.bytes()) return;
     try {
         fs.writeFile(path, ini.bytes());
     } catch (const UserError&) {
