@@ -43,6 +43,7 @@ int Session::drawPage(int top) {
         .imageExists = [this](const std::string& path) { return fs.fileExists(path); },
     };
     PageResult result = renderPage(*surface_, request, currentShade);
+    surface_->flush();
     pageImageName = std::move(result.imageName);
     controls.setEnabled(Control::NextButton, result.next < count - 2);
     view.pageDrawn();

@@ -54,6 +54,9 @@ public:
 
     virtual void setPen(int width, Color color) = 0;
     virtual void line(int x1, int y1, int x2, int y2) = 0;
+
+    // A page is complete: a surface that batches its drawing finishes it here.
+    virtual void flush() {}
 };
 
 } // namespace qm

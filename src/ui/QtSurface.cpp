@@ -1,0 +1,278 @@
+#include "ui/QtSurface.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+// 0x80-0x9F; the five bytes without a character keep the C1 code of the same value.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Strings longer than this are measured and drawn without keeping them.
+constexpr std::size_t kLongText = 1024;
+// Strings kept per font before the font's store starts afresh.
+constexpr std::size_t kStringsPerFont = 20000;
+// Coordinates beyond this are off any real surface; holding them here keeps sums in range.
+constexpr int kFar = 1 << 22;
+
+int far(int v) {
+    return std::clamp(v, -kFar, kFar);
+}
+
+// Font sizes kept to a range the font engine handles; the renderer uses 4 to 40.
+int pixelSizeFor(int points) {
+    const int p = std::clamp(points, 1, 400);
+    return (p * 96 + 36) / 72; // points at 96 dots per inch, rounded as the platform does
+}
+
+std::uint64_t fontKey(std::size_t nameIndex, FontStyle style, int points) {
+    const unsigned styleBits =
+        (style.bold ? 1u : 0u) | (style.italic ? 2u : 0u) | (style.underline ? 4u : 0u);
+    return (static_cast<std::uint64_t>(nameIndex) << 16) | (styleBits << 12) |
+           static_cast<std::uint64_t>(std::clamp(points, 1, 400));
+}
+
+} // namespace
+
+QtSurface::QtSurface(int width, int height, qreal devicePixelRatio)
+    : m_width(std::max(0, width))
+    , m_height(std::max(0, height))
+    , m_ratio(devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0) {
+    if (qGuiApp) m_palette = QGuiApplication::palette();
+    recreateImage(static_cast<int>(std::ceil(std::max(1, m_width) * m_ratio)),
+                  static_cast<int>(std::ceil(std::max(1, m_height) * m_ratio)));
+    m_fontNames.push_back(m_fontName);
+}
+
+QtSurface::~QtSurface() {
+    flush();
+}
+
+void QtSurface::recreateImage(int pixelWidth, int pixelHeight) {
+    QImage grown(pixelWidth, pixelHeight, QImage::Format_RGB32);
+    grown.setDevicePixelRatio(m_ratio);
+    grown.fill(Qt::white);
+    if (!m_image.isNull()) {
+        QPainter p(&grown);
+        p.drawImage(QPoint(0, 0), m_image);
+    }
+    m_image = std::move(grown);
+}
+
+void QtSurface::resize(int width, int height) {
+    flush();
+    m_width = std::max(0, width);
+    m_height = std::max(0, height);
+    const int w = static_cast<int>(std::ceil(std::max(1, m_width) * m_ratio));
+    const int h = static_cast<int>(std::ceil(std::max(1, m_height) * m_ratio));
+    if (w <= m_image.width() && h <= m_image.height()) return;
+    recreateImage(std::max(w, m_image.width()), std::max(h, m_image.height()));
+}
+
+const QImage& QtSurface::image() const {
+    if (m_painter && m_painter->isActive()) m_painter->end();
+    return m_image;
+}
+
+void QtSurface::flush() {
+    if (m_painter && m_painter->isActive()) m_painter->end();
+}
+
+void QtSurface::setPalette(const QPalette& palette) {
+    m_palette = palette;
+}
+
+QString QtSurface::decode(std::string_view bytes) {
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* data = out.data();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        char16_t c = b;
+        if (b < 0x20 || b == 0x7F)
+            c = u' ';
+        else if (b >= 0x80 && b <= 0x9F)
+            c = kHigh[b - 0x80];
+        data[i] = QChar(c);
+    }
+    return out;
+}
+
+QColor QtSurface::resolve(Color color) const {
+    if (color & 0x80000000u) {
+        switch (color & 0x7FFFFFFFu) {
+        case 5:
+            return m_palette.color(QPalette::Base);
+        case 8:
+            return m_palette.color(QPalette::Text);
+        case 0x11:
+            return m_palette.color(QPalette::PlaceholderText);
+        default:
+            return m_palette.color(QPalette::WindowText);
+        }
+    }
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+QString QtSurface::familyFor(const std::string& fontName) {
+    if (fontName == "Times New Roman") return QStringLiteral("Liberation Serif");
+    if (fontName == "Courier New") return QStringLiteral("Liberation Mono");
+    return QStringLiteral("Liberation Sans");
+}
+
+void QtSurface::setFontName(const std::string& name) {
+    if (name == m_fontName) return;
+    m_fontName = name;
+    m_font = nullptr;
+}
+
+void QtSurface::setFontSize(int points) {
+    if (points == m_fontSize) return;
+    m_fontSize = points;
+    m_font = nullptr;
+}
+
+void QtSurface::setFontStyle(FontStyle style) {
+    if (style == m_style) return;
+    m_style = style;
+    m_font = nullptr;
+}
+
+QtSurface::FontEntry& QtSurface::currentFont() {
+    if (m_font) return *m_font;
+    auto nameIt = std::find(m_fontNames.begin(), m_fontNames.end(), m_fontName);
+    if (nameIt == m_fontNames.end()) nameIt = m_fontNames.insert(m_fontNames.end(), m_fontName);
+    const auto key =
+        fontKey(static_cast<std::size_t>(nameIt - m_fontNames.begin()), m_style, m_fontSize);
+    auto& slot = m_fonts[key];
+    if (!slot) {
+        slot = std::make_unique<FontEntry>();
+        QFont f(familyFor(m_fontName));
+        f.setPixelSize(pixelSizeFor(m_fontSize));
+        f.setBold(m_style.bold);
+        f.setItalic(m_style.italic);
+        f.setUnderline(m_style.underline);
+        const QFontMetrics metrics(f);
+        slot->font = f;
+        slot->height = metrics.height();
+        slot->ascent = metrics.ascent();
+    }
+    m_font = slot.get();
+    return *m_font;
+}
+
+QtSurface::Shaped* QtSurface::cached(FontEntry& font, std::string_view text) {
+    if (text.size() > kLongText) return nullptr;
+    auto it = font.strings.find(text);
+    if (it != font.strings.end()) return &it->second;
+    if (font.strings.size() >= kStringsPerFont) font.strings.clear();
+    return &font.strings.emplace(std::string(text), Shaped{}).first->second;
+}
+
+int QtSurface::measure(FontEntry& font, std::string_view text) {
+    if (text.empty()) return 0;
+    Shaped* shaped = cached(font, text);
+    if (shaped && shaped->width >= 0) return shaped->width;
+    const QFontMetrics metrics(font.font);
+    int width = 0;
+    constexpr std::size_t kMeasured = 1 << 16;
+    if (text.size() <= kMeasured) {
+        width = metrics.horizontalAdvance(decode(text));
+    } else {
+        // Beyond any page's width whatever its exact value: measure a part and scale it,
+        // which keeps the font engine's sums in range.
+        const double part = metrics.horizontalAdvance(decode(text.substr(0, kMeasured)));
+        width = static_cast<int>(
+            std::min(part * static_cast<double>(text.size()) / kMeasured, INT_MAX / 2.0));
+    }
+    if (shaped) shaped->width = width;
+    return width;
+}
+
+int QtSurface::textWidth(std::string_view text) {
+    return measure(currentFont(), text);
+}
+
+int QtSurface::textHeight(std::string_view) {
+    return currentFont().height;
+}
+
+QPainter& QtSurface::painter() {
+    if (!m_painter) m_painter = std::make_unique<QPainter>();
+    if (!m_painter->isActive()) {
+        m_painter->begin(&m_image);
+        m_painterFont = nullptr;
+        m_painterPen.reset();
+    }
+    return *m_painter;
+}
+
+void QtSurface::fillRect(int x1, int y1, int x2, int y2) {
+    x1 = far(x1), y1 = far(y1), x2 = far(x2), y2 = far(y2);
+    if (x2 <= x1 || y2 <= y1) return;
+    painter().fillRect(QRect(x1, y1, x2 - x1, y2 - y1), resolve(m_brush));
+}
+
+void QtSurface::textOut(int x, int y, std::string_view text) {
+    x = far(x), y = far(y);
+    FontEntry& font = currentFont();
+    if (text.empty() || x >= m_width || y >= m_height || y + font.height <= 0) return;
+    if (text.size() > kLongText) {
+        // Only the part that can reach the right edge is drawn: even the narrowest glyph of
+        // the smallest size takes more than a quarter pixel.
+        const auto visible = static_cast<std::size_t>(m_width - std::min(x, 0)) * 4 + 64;
+        text = text.substr(0, std::min(text.size(), visible));
+    }
+    Shaped* shaped = cached(font, text);
+    const int width = measure(font, text);
+
+    QPainter& p = painter();
+    p.fillRect(QRect(x, y, width, font.height), resolve(m_brush));
+    if (m_painterFont != &font) {
+        p.setFont(font.font);
+        m_painterFont = &font;
+    }
+    const QColor colour = resolve(m_fontColor);
+    if (m_painterPen != colour.rgb()) {
+        p.setPen(colour);
+        m_painterPen = colour.rgb();
+    }
+    if (shaped && shaped->text) {
+        p.drawStaticText(QPointF(x, y), *shaped->text);
+        return;
+    }
+    const QString decoded = decode(text);
+    if (shaped && ++shaped->draws >= 2) {
+        // Drawn again (a redraw or a repeated phrase): keep it shaped from now on.
+        QStaticText prepared(decoded);
+        prepared.setTextFormat(Qt::PlainText);
+        prepared.prepare(p.transform(), font.font);
+        shaped->text = std::move(prepared);
+        p.drawStaticText(QPointF(x, y), *shaped->text);
+        return;
+    }
+    p.drawText(QPointF(x, y + font.ascent), decoded);
+}
+
+void QtSurface::line(int x1, int y1, int x2, int y2) {
+    QPainter& p = painter();
+    QPen pen(resolve(m_penColor));
+    pen.setWidth(std::clamp(m_penWidth, 0, 1000));
+    p.setPen(pen);
+    m_painterPen.reset();
+    p.drawLine(far(x1), far(y1), far(x2), far(y2));
+}
+
+} // namespace qm

@@ -1,0 +1,127 @@
+#pragma once
+// The reading page's drawing surface: a QPainter drawing on a QImage that the reading page
+// shows. Bytes are decoded as Windows-1252 here; the font names of the text stay the font
+// state and map to installed faces ("Times New Roman" to Liberation Serif, "Courier New" to
+// Liberation Mono, anything else to Liberation Sans); point sizes are taken at 96 dots per
+// inch, so a 15-point font is 20 logical pixels. System colours (0x80000000 + n) take the
+// palette's colours.
+//
+// Speed: Qt keeps no text widths, and a page is drawn again on every option change, resize
+// and page turn. The surface therefore keeps, per font, the width of every short string it
+// measured and the shaped text of every string drawn more than once.
+//
+// The painter stays open while a page is drawn; flush() (called at the end of every page)
+// and image() close it, so the image is complete whenever someone looks at it.
+#include "core/view/Surface.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPalette>
+#include <QStaticText>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class QPainter;
+
+namespace qm {
+
+class QtSurface final : public Surface {
+public:
+    // A page of width x height logical pixels on an image of that size times the ratio.
+    QtSurface(int width, int height, qreal devicePixelRatio = 1.0);
+    ~QtSurface() override;
+    QtSurface(const QtSurface&) = delete;
+    QtSurface& operator=(const QtSurface&) = delete;
+
+    // The page is drawn at this size from now on; the image grows to hold it and never
+    // shrinks, keeping what it showed.
+    void resize(int width, int height);
+    // The drawn image; its top-left width x height logical pixels are the page.
+    const QImage& image() const;
+    // The colours that stand for the system colours; the application's palette by default.
+    void setPalette(const QPalette& palette);
+
+    // Windows-1252 bytes as characters for display: 0x80-0x9F through their table, the rest
+    // as Latin-1, control characters (NUL among them) as blanks.
+    static QString decode(std::string_view bytes);
+    // The colour a table value stands for.
+    QColor resolve(Color color) const;
+    // The installed face that stands for a font name of the text.
+    static QString familyFor(const std::string& fontName);
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    void setBrushColor(Color color) override { m_brush = color; }
+    Color brushColor() const override { return m_brush; }
+    void fillRect(int x1, int y1, int x2, int y2) override;
+    void setFontName(const std::string& name) override;
+    const std::string& fontName() const override { return m_fontName; }
+    void setFontSize(int points) override;
+    int fontSize() const override { return m_fontSize; }
+    void setFontStyle(FontStyle style) override;
+    FontStyle fontStyle() const override { return m_style; }
+    void setFontColor(Color color) override { m_fontColor = color; }
+    Color fontColor() const override { return m_fontColor; }
+    int textWidth(std::string_view text) override;
+    int textHeight(std::string_view text) override;
+    void textOut(int x, int y, std::string_view text) override;
+    void setPen(int width, Color color) override {
+        m_penWidth = width;
+        m_penColor = color;
+    }
+    void line(int x1, int y1, int x2, int y2) override;
+    void flush() override;
+
+private:
+    struct StringHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const noexcept {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    struct Shaped {
+        int width = -1; // -1 until measured
+        int draws = 0;
+        std::optional<QStaticText> text;
+    };
+    struct FontEntry {
+        QFont font;
+        int height = 0;
+        int ascent = 0;
+        std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> strings;
+    };
+
+    FontEntry& currentFont();
+    Shaped* cached(FontEntry& font, std::string_view text);
+    int measure(FontEntry& font, std::string_view text);
+    QPainter& painter();
+    void recreateImage(int pixelWidth, int pixelHeight);
+
+    QImage m_image;
+    std::unique_ptr<QPainter> m_painter;
+    int m_width, m_height;
+    qreal m_ratio;
+    QPalette m_palette;
+
+    Color m_brush = 0xFFFFFF, m_fontColor = 0, m_penColor = 0;
+    int m_penWidth = 1;
+    std::string m_fontName = "MS Sans Serif";
+    int m_fontSize = 8;
+    FontStyle m_style;
+
+    std::vector<std::string> m_fontNames; // every name set so far, for the font keys
+    std::unordered_map<std::uint64_t, std::unique_ptr<FontEntry>> m_fonts;
+    FontEntry* m_font = nullptr; // the entry of the current state, once looked up
+    const FontEntry* m_painterFont = nullptr;
+    std::optional<QRgb> m_painterPen;
+};
+
+} // namespace qm
