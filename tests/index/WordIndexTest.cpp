@@ -1,0 +1,125 @@
+#include "core/index/WordIndex.h"
+#include "core/index/IndexTree.h"
+#include "core/io/MemoryFileSystem.h"
+#include "core/shell/Session.h"
+#include "core/view/FakeSurface.h"
+#include "core/view/Tags.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+// The words of the loaded tree with the line indices of their references.
+std::map<std::string, std::vector<int>> loadedWords(const qm::Lines& indexLines) {
+    const auto nodes = qm::buildIndexTree(qm::joinLinesCrLf(indexLines));
+    std::map<std::string, std::vector<int>> words;
+    for (const auto& n : nodes) {
+        if (n.level != 3) continue;
+        EXPECT_GE(n.parent, 0);
+        if (n.parent < 0) continue;
+        const auto& word = nodes[static_cast<std::size_t>(n.parent)];
+        EXPECT_EQ(word.level, 2) << word.text;
+        words[word.text].push_back(qm::toInteger(n.text));
+    }
+    return words;
+}
+
+TEST(WordIndex, WordsOfTheLinesWithoutTagsMarkersAndShortWords) {
+    const qm::Lines lines = {
+        "|refpt001> ",
+        "|b>THE LANTERN|n> ",
+        "p001 ",
+        "     the |9>Wind|4> and the wind ",
+        "          blew on a lantern's |6>glass|4> ",
+        "  |image>castle.jpg ",
+        "s000",
+        "     glass, Glass; wind-blown ",
+        " ",
+    };
+    const auto words = loadedWords(qm::makeWordIndex(lines));
+    const std::map<std::string, std::vector<int>> expected = {
+        {"blew", {4}},    {"blown", {7}},     {"glass", {4, 7}}, {"Glass", {7}},
+        {"LANTERN", {1}}, {"lantern's", {4}}, {"wind", {3, 7}},  {"Wind", {3}},
+    };
+    EXPECT_EQ(words, expected);
+}
+
+TEST(WordIndex, OrderedWithoutRegardToCaseSoLettersStayTogether) {
+    const qm::Lines lines = {"Zebra apple Apple banana Bear zebra ", " "};
+    const qm::Lines index = qm::makeWordIndex(lines);
+    std::vector<std::string> order;
+    for (const auto& l : index)
+        order.push_back(l.substr(0, l.find('|')));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"Apple", "apple", "banana", "Bear", "Zebra", "zebra"}));
+    const auto nodes = qm::buildIndexTree(qm::joinLinesCrLf(index));
+    int letters = 0;
+    for (const auto& n : nodes)
+        letters += n.level == 1;
+    EXPECT_EQ(letters, 3);
+}
+
+TEST(WordIndex, LongTextsUseSixDigitReferences) {
+    qm::Lines lines(100'003, " ");
+    lines[7] = "  comet ";
+    lines[99'999] = "  comet ";
+    lines[100'000] = "  comet ";
+    lines[100'002] = "  comet ";
+    const qm::Lines index = qm::makeWordIndex(lines);
+    ASSERT_EQ(index.size(), 1u);
+    EXPECT_EQ(index[0], "comet|000000007|000099999|0000100000|0000100002");
+    EXPECT_EQ(loadedWords(index).at("comet"), (std::vector<int>{7, 99'999, 100'000, 100'002}));
+}
+
+TEST(WordIndex, EmbeddedBookIndexLeadsToItsWords) {
+    qm::MemoryFileSystem fs;
+    const qm::Lines lines = qm::openedTextLines(fs, "/x/qdemo.tvt");
+    ASSERT_GT(lines.size(), 100u);
+    const auto words = loadedWords(qm::makeWordIndex(lines));
+    ASSERT_GT(words.size(), 50u);
+    std::size_t refs = 0;
+    for (const auto& [word, at] : words) {
+        for (const int n : at) {
+            ASSERT_LT(static_cast<std::size_t>(n), lines.size());
+            EXPECT_NE(qm::removeTags(lines[static_cast<std::size_t>(n)]).find(word),
+                      std::string::npos)
+                << word << " at " << n;
+            ++refs;
+        }
+    }
+    EXPECT_GT(refs, words.size());
+}
+
+TEST(WordIndex, WrittenForTheOpenTextAndFollowedInTheTree) {
+    qmtest::RecordingView view;
+    qm::MemoryFileSystem fs;
+    qmtest::FixedPlatform platform;
+    qm::Session s(view, fs, platform);
+    qm::FakeSurface surf(800, 600);
+    s.setSurface(&surf);
+    s.haveDisplayList = true;
+    fs.addFolder("/opt/q");
+    qm::writeWordIndexFor(s, "/opt/q/qdemo.tvt", "/opt/q/qdemo.tvx");
+    ASSERT_TRUE(fs.fileExists("/opt/q/qdemo.tvx"));
+
+    s.indexFile = "/opt/q/qdemo.tvx";
+    s.IndexLoadButtonClick();
+    // Follow the first reference of the first word.
+    std::optional<int> ref;
+    for (std::size_t i = 0; i < s.indexNodes.size() && !ref; ++i)
+        if (s.indexNodes[i].level == 3) ref = static_cast<int>(i);
+    ASSERT_TRUE(ref);
+    const auto& node = s.indexNodes[static_cast<std::size_t>(*ref)];
+    const int line = qm::toInteger(node.text);
+    const std::string word = s.indexNodes[static_cast<std::size_t>(node.parent)].text;
+    s.InxTreeViewClick(ref);
+    EXPECT_EQ(s.topLine, std::max(line - 5, 0));
+    EXPECT_NE(qm::removeTags(s.displayLines[static_cast<std::size_t>(line)]).find(word),
+              std::string::npos);
+}
+
+} // namespace
