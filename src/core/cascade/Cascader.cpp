@@ -79,6 +79,7 @@ std::string cleanLine(std::string_view raw) {
         } else {
             out.push_back(ch);
             const std::size_t n = out.size();
+            if (ch != '0' && ch != 'p') continue;
             if (n >= 4 && out.compare(n - 4, 4, "s000") == 0) {
                 out.insert(n - 3, 1, '-');
             } else if (n >= 4 && out.compare(n - 4, 4, "refp") == 0) {

@@ -1,0 +1,75 @@
+// Cascading plain prose: 1 MB and 5 MB of real text (the corpus's tale repeated to reach the
+// size), against the floor of splitting the same bytes into lines.
+#include "core/cascade/Cascader.h"
+#include "core/io/Text.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string proseOfSize(std::size_t bytes) {
+    static const std::string corpus = [] {
+        std::ifstream in(QM_SHARED_DIR "/corpus/pride-and-prejudice.txt", std::ios::binary);
+        std::stringstream buf;
+        buf << in.rdbuf();
+        // Only the tale itself: a licence footer in the middle of the repeated text would end
+        // the cascade there.
+        std::string text = buf.str();
+        const std::size_t start = text.find("*** START OF");
+        const std::size_t end = text.find("*** END OF");
+        if (start != std::string::npos && end != std::string::npos && end > start) {
+            const std::size_t from = text.find('\n', start);
+            text = text.substr(from + 1, end - from - 1);
+        }
+        return text;
+    }();
+    std::string out;
+    if (corpus.empty()) return out;
+    out.reserve(bytes + corpus.size());
+    while (out.size() < bytes)
+        out += corpus;
+    out.resize(bytes);
+    return out;
+}
+
+void BM_Cascade(benchmark::State& state) {
+    const std::string prose = proseOfSize(static_cast<std::size_t>(state.range(0)) << 20);
+    for (auto _ : state) {
+        qm::Lines lines = qm::cascadeText(prose);
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(prose.size()));
+}
+
+// The floor: the same bytes split into lines, as every reader of the text must do.
+void BM_SplitLinesFloor(benchmark::State& state) {
+    const std::string prose = proseOfSize(static_cast<std::size_t>(state.range(0)) << 20);
+    for (auto _ : state) {
+        qm::Lines lines = qm::splitLines(prose);
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(prose.size()));
+}
+
+} // namespace
+
+BENCHMARK(BM_Cascade)
+    ->Arg(1)
+    ->Arg(5)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SplitLinesFloor)
+    ->Arg(1)
+    ->Arg(5)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+BENCHMARK_MAIN();
