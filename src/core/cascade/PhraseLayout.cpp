@@ -241,7 +241,8 @@ int SentenceLayout::splitScore(std::size_t g) const {
     default:
         return 7;
     }
-    if (t.classes & kDeterminer) return 5;
+    if (t.classes & (kSubordinator | kRelative)) return 6;
+    if ((t.classes & kDeterminer) && !(t.classes & kObject)) return 5;
     if (m_verb[g] || (t.classes & kAuxiliary)) return 4;
     if (t.classes & kFunctionWord) return 3;
     return 1;
@@ -309,9 +310,11 @@ void SentenceLayout::mergeShortLines() {
             keptBefore = a;
             continue;
         }
-        // A word with a comma after it leads into the next line ("Then, she ..."); any
-        // other lone word finishes the line before it.
-        const bool preferBack = k + 1 == lines || !hasBreakingPunct(m_tok[a]) || m_tok[a].endsStop;
+        // A word with a comma after it ("Then, she ...") or a joining word ("and although
+        // ...") leads into the next line; any other lone word finishes the line before it.
+        const bool leads = (hasBreakingPunct(m_tok[a]) && !m_tok[a].endsStop) ||
+                           (m_tok[a].classes & kFunctionWord);
+        const bool preferBack = k + 1 == lines || !leads;
         const bool canBack = k > 0 && fits(keptBefore, b);
         const bool canForward = k + 1 < lines && fits(a, endOf(k + 1));
         if (canBack && (preferBack || !canForward)) {
@@ -361,6 +364,10 @@ void SentenceLayout::assignLevels() {
         if (g.punct == kSemicolon) {
             popToSpeech();
             cur = m_frames.back().level;
+            // What follows a semicolon is a clause of its own.
+            m_frames.back().verbSeen = false;
+            m_frames.back().words = 0;
+            m_frames.back().itemLevel = -1;
         } else if (g.punct == kComma && m_frames.back().fronted && m_frames.size() > 1 &&
                    g.word != kRel) {
             m_frames.pop_back();
