@@ -267,6 +267,27 @@ TEST(RecordPass, BreakFlagInsertsTheMarkerTheNextHeaderNames) {
                      "l08END OF FILE", " "}));
 }
 
+TEST(RecordPass, ShortOrForeignLinesStayAsTheyAre) {
+    const std::string header = "p00000000000000000000001000000002000";
+    struct Case {
+        std::string stored;
+        Lines display; // then the sentinels
+    };
+    const Case cases[] = {
+        {header.substr(0, 35), {header.substr(0, 35)}},
+        {header.substr(0, 32), {header.substr(0, 32)}},
+        {header, {"", "s000"}},
+        {"q" + header.substr(1) + "text", {"q" + header.substr(1) + "text"}},
+        {"l05" + header, {"l05" + header}},
+    };
+    for (const Case& c : cases) {
+        Lines want = c.display;
+        want.insert(want.end(), {"p999", "l08END OF FILE", " "});
+        EXPECT_EQ(qm::prepareDisplayLines({"banner", c.stored}, ConversionPass::Record), want)
+            << c.stored;
+    }
+}
+
 TEST(RecordPass, EofCollapsesUpToTheLineHoldingL08) {
     const Lines stored{"banner", "l05kept", "xx EOF", "dropped", "l08 gone", "after"};
     EXPECT_EQ(
