@@ -72,6 +72,21 @@ TEST_F(InstallLayout, CommandIsARelativeLinkIntoTheProgramFolder) {
     EXPECT_EQ(fs::canonical(s_command).parent_path(), fs::canonical(s_programDir));
 }
 
+// Started through the link, the installed reader takes the real program folder as its own: a new
+// settings file names the catalogue file there (program folder + base name + ".toc").
+TEST_F(InstallLayout, ReaderStartedThroughTheLinkUsesTheProgramFolder) {
+    TempDir data;
+    ASSERT_TRUE(data.valid());
+    const auto result = runCommand({"env", "QT_QPA_PLATFORM=offscreen", s_command.string(),
+                                    "--data-dir", data.path().string(), "--page-info"});
+    ASSERT_EQ(result.exitCode, 0) << result.output;
+    std::istringstream settings(readFile(data.path() / "quillmar.ini"));
+    std::string firstLine;
+    std::getline(settings, firstLine);
+    if (!firstLine.empty() && firstLine.back() == '\r') firstLine.pop_back();
+    EXPECT_EQ(firstLine, "[" + (fs::canonical(s_programDir) / "quillmar.toc").string() + "]");
+}
+
 struct DesktopFile {
     const char* installed; // below the installed data folder
     const char* source;    // below the source folder
