@@ -165,6 +165,7 @@ QtSurface::FontEntry& QtSurface::currentFont() {
         f.setItalic(m_style.italic);
         f.setUnderline(m_style.underline);
         const QFontMetrics metrics(f);
+        slot->raw = QRawFont::fromFont(f);
         slot->font = f;
         slot->height = metrics.height();
         slot->ascent = metrics.ascent();
@@ -181,19 +182,46 @@ QtSurface::Shaped* QtSurface::cached(FontEntry& font, std::string_view text) {
     return &font.strings.emplace(std::string(text), Shaped{}).first->second;
 }
 
+int QtSurface::layout(const FontEntry& font, std::string_view text) {
+    const QString chars = decode(text);
+    int count = static_cast<int>(chars.size());
+    m_glyphs.resize(count);
+    if (!font.raw.glyphIndexesForChars(chars.constData(), count, m_glyphs.data(), &count))
+        count = 0;
+    m_glyphs.resize(count);
+    m_advances.resize(static_cast<std::size_t>(count));
+    m_positions.resize(count);
+    if (count > 0 && !font.raw.advancesForGlyphIndexes(m_glyphs.constData(), m_advances.data(),
+                                                       count, QRawFont::KernedAdvances))
+        std::fill(m_advances.begin(), m_advances.end(), QPointF());
+    qreal x = 0;
+    for (int i = 0; i < count; ++i) {
+        m_positions[i] = QPointF(x, 0);
+        x += m_advances[static_cast<std::size_t>(i)].x();
+    }
+    return static_cast<int>(std::lround(std::clamp<qreal>(x, 0, INT_MAX / 2)));
+}
+
+QGlyphRun QtSurface::glyphRun(const FontEntry& font) const {
+    QGlyphRun run;
+    run.setRawFont(font.raw);
+    run.setGlyphIndexes(m_glyphs);
+    run.setPositions(m_positions);
+    run.setUnderline(font.font.underline());
+    return run;
+}
+
 int QtSurface::measure(FontEntry& font, std::string_view text) {
     if (text.empty()) return 0;
     Shaped* shaped = cached(font, text);
     if (shaped && shaped->width >= 0) return shaped->width;
-    const QFontMetrics metrics(font.font);
-    int width = 0;
     constexpr std::size_t kMeasured = 1 << 16;
+    int width = 0;
     if (text.size() <= kMeasured) {
-        width = metrics.horizontalAdvance(decode(text));
+        width = layout(font, text);
     } else {
-        // Beyond any page's width whatever its exact value: measure a part and scale it,
-        // which keeps the font engine's sums in range.
-        const double part = metrics.horizontalAdvance(decode(text.substr(0, kMeasured)));
+        // Far beyond any page's width whatever its exact value: lay out a part and scale.
+        const double part = layout(font, text.substr(0, kMeasured));
         width = static_cast<int>(
             std::min(part * static_cast<double>(text.size()) / kMeasured, INT_MAX / 2.0));
     }
@@ -213,7 +241,6 @@ QPainter& QtSurface::painter() {
     if (!m_painter) m_painter = std::make_unique<QPainter>();
     if (!m_painter->isActive()) {
         m_painter->begin(&m_image);
-        m_painterFont = nullptr;
         m_painterPen.reset();
     }
     return *m_painter;
@@ -236,34 +263,28 @@ void QtSurface::textOut(int x, int y, std::string_view text) {
         text = text.substr(0, std::min(text.size(), visible));
     }
     Shaped* shaped = cached(font, text);
-    const int width = measure(font, text);
+    int width = 0;
+    QGlyphRun run;
+    if (shaped && shaped->run) {
+        width = shaped->width;
+        run = *shaped->run;
+    } else {
+        width = layout(font, text);
+        run = glyphRun(font);
+        if (shaped) {
+            shaped->width = width;
+            shaped->run = run;
+        }
+    }
 
     QPainter& p = painter();
     p.fillRect(QRect(x, y, width, font.height), resolve(m_brush));
-    if (m_painterFont != &font) {
-        p.setFont(font.font);
-        m_painterFont = &font;
-    }
     const QColor colour = resolve(m_fontColor);
     if (m_painterPen != colour.rgb()) {
         p.setPen(colour);
         m_painterPen = colour.rgb();
     }
-    if (shaped && shaped->text) {
-        p.drawStaticText(QPointF(x, y), *shaped->text);
-        return;
-    }
-    const QString decoded = decode(text);
-    if (shaped && ++shaped->draws >= 2) {
-        // Drawn again (a redraw or a repeated phrase): keep it shaped from now on.
-        QStaticText prepared(decoded);
-        prepared.setTextFormat(Qt::PlainText);
-        prepared.prepare(p.transform(), font.font);
-        shaped->text = std::move(prepared);
-        p.drawStaticText(QPointF(x, y), *shaped->text);
-        return;
-    }
-    p.drawText(QPointF(x, y + font.ascent), decoded);
+    p.drawGlyphRun(QPointF(x, y + font.ascent), run);
 }
 
 void QtSurface::line(int x1, int y1, int x2, int y2) {

@@ -6,9 +6,11 @@
 // inch, so a 15-point font is 20 logical pixels. System colours (0x80000000 + n) take the
 // palette's colours.
 //
-// Speed: Qt keeps no text widths, and a page is drawn again on every option change, resize
-// and page turn. The surface therefore keeps, per font, the width of every short string it
-// measured and the shaped text of every string drawn more than once.
+// Speed: Qt keeps no text widths and shapes a string again on every drawText. The surface
+// lays strings out itself from the font's character map and glyph advances (with kerning),
+// which costs a fraction of shaping, and keeps per font the width of every short string it
+// measured and the glyph run of every short string it drew, so a redraw after an option
+// change or a resize only paints.
 //
 // The painter stays open while a page is drawn; flush() (called at the end of every page)
 // and image() close it, so the image is complete whenever someone looks at it.
@@ -16,9 +18,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPalette>
-#include <QStaticText>
+#include <QRawFont>
 #include <QString>
 
 #include <cstdint>
@@ -89,11 +92,11 @@ private:
     };
     struct Shaped {
         int width = -1; // -1 until measured
-        int draws = 0;
-        std::optional<QStaticText> text;
+        std::optional<QGlyphRun> run;
     };
     struct FontEntry {
         QFont font;
+        QRawFont raw;
         int height = 0;
         int ascent = 0;
         std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> strings;
@@ -102,6 +105,9 @@ private:
     FontEntry& currentFont();
     Shaped* cached(FontEntry& font, std::string_view text);
     int measure(FontEntry& font, std::string_view text);
+    // Lays the text out into m_glyphs and m_positions (baseline origin); returns its width.
+    int layout(const FontEntry& font, std::string_view text);
+    QGlyphRun glyphRun(const FontEntry& font) const;
     QPainter& painter();
     void recreateImage(int pixelWidth, int pixelHeight);
 
@@ -120,8 +126,10 @@ private:
     std::vector<std::string> m_fontNames; // every name set so far, for the font keys
     std::unordered_map<std::uint64_t, std::unique_ptr<FontEntry>> m_fonts;
     FontEntry* m_font = nullptr; // the entry of the current state, once looked up
-    const FontEntry* m_painterFont = nullptr;
     std::optional<QRgb> m_painterPen;
+    QList<quint32> m_glyphs;    // scratch of layout()
+    QList<QPointF> m_positions; // scratch of layout()
+    std::vector<QPointF> m_advances;
 };
 
 } // namespace qm

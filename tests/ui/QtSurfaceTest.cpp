@@ -1,0 +1,202 @@
+#include "ui/QtSurface.h"
+#include "core/io/MemoryFileSystem.h"
+#include "core/shell/Session.h"
+#include "core/view/ColourSchemes.h"
+#include "support/Fakes.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The tests of this program share one application object; whoever comes first makes it.
+void ensureApplication() {
+    if (QCoreApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+}
+
+class QtSurfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override { ensureApplication(); }
+};
+
+TEST_F(QtSurfaceTest, DecodesWindows1252ForDisplay) {
+    struct Case {
+        unsigned char byte;
+        char16_t shown;
+    };
+    const Case cases[] = {{'A', u'A'},    {0x80, 0x20AC}, {0x85, 0x2026}, {0x92, 0x2019},
+                          {0x9F, 0x0178}, {0x81, 0x0081}, {0x9D, 0x009D}, {0xA0, 0x00A0},
+                          {0xE9, 0x00E9}, {0xFF, 0x00FF}, {0x00, u' '},   {0x09, u' '},
+                          {0x7F, u' '},   {0x7E, u'~'}};
+    for (const auto& c : cases) {
+        const std::string byte(1, static_cast<char>(c.byte));
+        const QString s = qm::QtSurface::decode(byte);
+        ASSERT_EQ(s.size(), 1);
+        EXPECT_EQ(s.at(0).unicode(), c.shown) << int(c.byte);
+    }
+    EXPECT_EQ(qm::QtSurface::decode(std::string("a\0b", 3)), QString("a b"));
+}
+
+TEST_F(QtSurfaceTest, ColoursAndSystemColours) {
+    qm::QtSurface surface(10, 10);
+    QPalette palette;
+    palette.setColor(QPalette::Base, QColor(1, 2, 3));
+    palette.setColor(QPalette::Text, QColor(4, 5, 6));
+    palette.setColor(QPalette::PlaceholderText, QColor(7, 8, 9));
+    surface.setPalette(palette);
+    EXPECT_EQ(surface.resolve(0x462F39), QColor(0x39, 0x2F, 0x46));
+    EXPECT_EQ(surface.resolve(0x808080), QColor(128, 128, 128));
+    EXPECT_EQ(surface.resolve(qm::kSystemWindow), QColor(1, 2, 3));
+    EXPECT_EQ(surface.resolve(qm::kSystemWindowText), QColor(4, 5, 6));
+    EXPECT_EQ(surface.resolve(qm::kSystemGrayText), QColor(7, 8, 9));
+}
+
+TEST_F(QtSurfaceTest, FontsMapToInstalledFacesAndKeepTheirNames) {
+    qm::QtSurface surface(100, 100);
+    EXPECT_EQ(surface.fontName(), "MS Sans Serif");
+    const std::pair<const char*, const char*> faces[] = {{"Times New Roman", "Liberation Serif"},
+                                                         {"Courier New", "Liberation Mono"},
+                                                         {"MS Sans Serif", "Liberation Sans"}};
+    for (const auto& [name, family] : faces) {
+        surface.setFontName(name);
+        EXPECT_EQ(surface.fontName(), name);
+        QFont font(qm::QtSurface::familyFor(name));
+        EXPECT_EQ(QFontInfo(font).family(), family) << "is fonts-liberation installed?";
+        font.setPixelSize(20);
+        surface.setFontSize(15);
+        EXPECT_EQ(surface.textHeight("X"), QFontMetrics(font).height()) << name;
+        EXPECT_EQ(surface.textWidth("the wind rose"),
+                  QFontMetrics(font).horizontalAdvance("the wind rose"))
+            << name;
+    }
+    // Fixed pitch: every character as wide as the next.
+    surface.setFontName("Courier New");
+    EXPECT_EQ(surface.textWidth("iiii"), surface.textWidth("WWWW"));
+}
+
+// Shrinking a line tries a few sizes and relies on widths never getting smaller as the size
+// grows; this holds for every face, style and size the reader uses.
+TEST_F(QtSurfaceTest, WidthsGrowWithTheSize) {
+    qm::QtSurface surface(100, 100);
+    const std::string samples[] = {"        It is a truth universally acknowledged, ",
+                                   "iiiiiiiiiiiiiiii", "W", "\x93quoted\x94 \x85"};
+    for (const char* name : {"Times New Roman", "Courier New", "MS Sans Serif"}) {
+        for (int styleBits = 0; styleBits < 8; ++styleBits) {
+            surface.setFontName(name);
+            surface.setFontStyle(
+                {(styleBits & 1) != 0, (styleBits & 2) != 0, (styleBits & 4) != 0});
+            for (const auto& text : samples) {
+                int previous = 0;
+                for (int size = 4; size <= 40; ++size) {
+                    surface.setFontSize(size);
+                    const int w = surface.textWidth(text);
+                    EXPECT_GE(w, previous)
+                        << name << " " << styleBits << " " << size << " " << text;
+                    EXPECT_EQ(surface.textWidth(text), w) << "the kept width is the measured one";
+                    previous = w;
+                }
+            }
+        }
+    }
+}
+
+struct SessionOnQt {
+    SessionOnQt(int w, int h)
+        : surface(w, h) {
+        s.setSurface(&surface);
+        s.haveDisplayList = true;
+    }
+    qmtest::RecordingView view;
+    qm::MemoryFileSystem fs;
+    qmtest::FixedPlatform platform;
+    qm::Session s{view, fs, platform};
+    qm::QtSurface surface;
+};
+
+TEST_F(QtSurfaceTest, DrawsTheDarkSchemeAndTheSameImageAgain) {
+    SessionOnQt page(400, 300);
+    page.s.displayLines = {"     It is a truth|9> universally|4> acknowledged ",
+                           "          that a single man ",
+                           "p001",
+                           "     in possession ",
+                           "  |b>of a good fortune|n> ",
+                           "p999",
+                           "        END OF FILE",
+                           " "};
+    page.s.BGColorRadioGroupClick(1);
+    page.s.drawPage(0);
+    const QImage first = page.surface.image().copy();
+    EXPECT_EQ(first.pixelColor(0, 0), QColor(0x39, 0x2F, 0x46));
+    EXPECT_EQ(first.pixelColor(399, 299), QColor(0x39, 0x2F, 0x46)) << "below the last row";
+    // The text shows in the text colour somewhere on the first row.
+    bool textSeen = false;
+    for (int x = 0; x < 200 && !textSeen; ++x)
+        for (int y = 5; y < 25 && !textSeen; ++y)
+            textSeen = first.pixelColor(x, y) != QColor(0x39, 0x2F, 0x46);
+    EXPECT_TRUE(textSeen);
+    // The paragraph after the marker has the other shade.
+    const int row = page.surface.textHeight("X");
+    EXPECT_EQ(first.pixelColor(399, 5 + 3 * row + 1), QColor(0x38, 0x45, 0x45));
+
+    // Drawn a second and third time (shaped text kept), the page is the same to the pixel.
+    page.s.currentShade = 0;
+    page.s.drawPage(0);
+    page.s.currentShade = 0;
+    page.s.drawPage(0);
+    EXPECT_EQ(page.surface.image().copy(), first);
+}
+
+TEST_F(QtSurfaceTest, WindowsSchemeUsesThePalette) {
+    SessionOnQt page(200, 100);
+    QPalette palette;
+    palette.setColor(QPalette::Base, QColor(10, 20, 30));
+    page.surface.setPalette(palette);
+    page.s.displayLines = {"  a ", "  b ", " "};
+    page.s.BGColorRadioGroupClick(2);
+    page.s.drawPage(0);
+    EXPECT_EQ(page.surface.image().pixelColor(0, 0), QColor(10, 20, 30));
+}
+
+TEST_F(QtSurfaceTest, HostileTextAndSizes) {
+    SessionOnQt page(300, 600);
+    page.s.BGColorRadioGroupClick(0);
+    std::string tags;
+    for (int i = 0; i < 10000; ++i)
+        tags += "|9>w|b>|f>";
+    page.s.displayLines = {std::string("nul\0byte", 8),
+                           std::string(1 << 20, 'W'),
+                           tags,
+                           "\x80\x81\x8d\xff",
+                           "ab|",
+                           "  |image>../x ",
+                           " "};
+    for (int size : {4, 40, 0, -5, 1000}) {
+        page.s.controls.setPosition(qm::Control::FontSizeTrackBar, size);
+        EXPECT_EQ(page.s.drawPage(0), 6) << size;
+    }
+    qm::QtSurface& surface = page.surface;
+    surface.setFontSize(-3);
+    EXPECT_GT(surface.textHeight("X"), 0);
+    surface.setFontSize(100000);
+    EXPECT_GT(surface.textWidth("x"), 0);
+    surface.fillRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    surface.textOut(INT_MIN, -50, "far away");
+    surface.line(INT_MAX, 0, INT_MIN, 0);
+    surface.resize(0, 0);
+    page.s.controls.setPosition(qm::Control::FontSizeTrackBar, 15);
+    EXPECT_EQ(page.s.drawPage(0), 1);
+    // The image grows and never shrinks; the page is its top-left part.
+    surface.resize(1000, 20);
+    EXPECT_EQ(surface.image().width(), 1000);
+    EXPECT_EQ(surface.image().height(), 600);
+}
+
+} // namespace
