@@ -249,7 +249,8 @@ TEST(CleanUp, DropsBannerAndTrailingBlanksAndAppendsSentinels) {
 }
 
 TEST(PlainPass, KeepsWhatWasConvertedWhenALevelIsBad) {
-    qm::ListLineSource source(Lines{"banner", "l02a", "lxxb", "l03c"});
+    const Lines stored{"banner", "l02a", "lxxb", "l03c"};
+    qm::ListLineSource source(stored);
     Lines out;
     EXPECT_THROW(qm::prepareDisplayLines(source, ConversionPass::Plain, out), qm::UserError);
     EXPECT_EQ(out, (Lines{"  a", "lxxb", "l03c", "p999", "l08END OF FILE", " "}));
