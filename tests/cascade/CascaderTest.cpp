@@ -117,6 +117,14 @@ std::string repeatWords(std::size_t n, bool punctuation) {
     return s;
 }
 
+std::string repeat(std::string_view piece, std::size_t times) {
+    std::string s;
+    s.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        s += piece;
+    return s;
+}
+
 std::vector<RobustCase> robustCases() {
     std::string allBytes;
     for (int i = 0; i < 256; ++i) {
@@ -139,6 +147,10 @@ std::vector<RobustCase> robustCases() {
         {"unbalanced quotes", "\"He said \"yes\" and \"no. \"Then\" \"\"\" she left."},
         {"cr only", "First line of text.\rSecond line.\r\rNew paragraph here.\r"},
         {"dashes", "It was late--too late--and the candle--gutted--went out."},
+        {"run of adverbs", repeat("now ", 100000)},
+        {"run of commas", "word" + repeat(" ,", 200000) + " end."},
+        {"run of opening quotes", repeat("\" ", 100000) + "word."},
+        {"run of dashes", repeat("a--", 50000)},
         {"deep nesting",
          "The key of the door of the house of the man of the town of the valley of the river "
          "of the kingdom of the king of the land of the north of the world was lost."},
@@ -189,6 +201,8 @@ TEST(Cascader, LevelsShowHowPhrasesHang) {
          9},
         {"The little girl walked through the streets of the town.", "of the town.", 13},
         {"When the soldier woke, he was lying in the gutter.", "he was lying", 5},
+        {"And when they went home again they told everyone about it.",
+         "they told everyone about it.", 5},
     };
     for (const LevelCase& c : cases) {
         SCOPED_TRACE(c.prose);

@@ -8,6 +8,9 @@ namespace qm::cascade {
 
 namespace {
 
+// Adverbs looked through between a subject and its verb ("she only ever sat").
+constexpr std::size_t kMaxAdverbs = 3;
+
 bool coreIs(std::string_view text, const Token& t, std::string_view lower) {
     if (t.coreEnd - t.coreBegin != lower.size()) return false;
     for (std::size_t i = 0; i < lower.size(); ++i) {
@@ -81,7 +84,7 @@ void SentenceLayout::findVerbs() {
         } else if (!(t.classes & kFunctionWord) && !t.capitalised) {
             // The word after a subject pronoun (adverbs between them allowed) is its verb.
             std::size_t k = i;
-            while (k > 0 && (m_tok[k - 1].classes & kAdverb) &&
+            while (k > 0 && i - k < kMaxAdverbs && (m_tok[k - 1].classes & kAdverb) &&
                    !(m_tok[k - 1].classes & kFunctionWord) && !hasBreakingPunct(m_tok[k - 1]))
                 --k;
             if (k > 0 && k - 1 < i) {
@@ -244,6 +247,7 @@ int SentenceLayout::splitScore(std::size_t g) const {
     if (t.classes & (kSubordinator | kRelative)) return 6;
     if ((t.classes & kDeterminer) && !(t.classes & kObject)) return 5;
     if (m_verb[g] || (t.classes & kAuxiliary)) return 4;
+    if (m_verb[g - 1] && t.isWord) return 4; // the object after its verb
     if (t.classes & kFunctionWord) return 3;
     return 1;
 }
@@ -344,9 +348,13 @@ void SentenceLayout::assignLevels() {
     if ((t0.classes & kSubordinator) && !coreIs(m_text, t0, "as"))
         m_frames.push_back(Frame{kBaseLevel, true});
     m_levels[0] = kBaseLevel;
+    // Only joining words and adverbs so far ("And when ...", "But then if ...").
+    bool leadIn = true;
     auto account = [&](std::size_t i) {
         if (m_tok[i].isWord) ++m_frames.back().words;
         if (m_verb[i]) m_frames.back().verbSeen = true;
+        if (!(m_tok[i].classes & (kCoordinator | kAdverb)) || hasBreakingPunct(m_tok[i]))
+            leadIn = false;
     };
     auto popToSpeech = [&] {
         while (m_frames.size() > 1 && !m_frames.back().speech)
@@ -375,7 +383,7 @@ void SentenceLayout::assignLevels() {
         }
         const Event governing = g.quote != kNone ? g.quote : g.word;
         int level = cur;
-        enum { kNoPush, kPushClause, kPushSpeech } push = kNoPush;
+        enum { kNoPush, kPushClause, kPushFronted, kPushSpeech } push = kNoPush;
         Frame& top = m_frames.back();
         switch (governing) {
         case kQuoteOpen:
@@ -400,8 +408,15 @@ void SentenceLayout::assignLevels() {
             }
             break;
         case kSub:
-            level = top.level + kLevelStep;
-            push = kPushClause;
+            if (leadIn) {
+                // A subordinate clause before its main clause: the main clause comes back
+                // to this level after it.
+                level = top.level;
+                push = kPushFronted;
+            } else {
+                level = top.level + kLevelStep;
+                push = kPushClause;
+            }
             break;
         case kRel:
             level = cur + kLevelStep;
@@ -453,6 +468,7 @@ void SentenceLayout::assignLevels() {
         if (push != kNoPush) {
             Frame f{lineLevel};
             f.speech = push == kPushSpeech;
+            f.fronted = push == kPushFronted;
             m_frames.push_back(f);
             if (f.speech && speechLevel < 0) speechLevel = lineLevel;
         }

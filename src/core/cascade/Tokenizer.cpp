@@ -265,7 +265,9 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
         computeFacts(s, t);
 
     // Punctuation standing alone joins a word: an opening mark the word after it, anything
-    // else the word before it.
+    // else the word before it. A token grown long stops taking more, so runs of punctuation
+    // cost no more than their length.
+    const std::size_t longest = kLongestWord;
     out.reserve(raw.size());
     bool pendingPrefix = false;
     std::size_t prefixBegin = 0;
@@ -278,13 +280,14 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
             computeFacts(s, t);
             pendingPrefix = false;
         }
-        if (!t.isWord && k + 1 < raw.size() && (out.empty() || (t.opensQuote && !t.closesQuote))) {
+        if (!t.isWord && k + 1 < raw.size() && t.end - t.begin <= longest &&
+            (out.empty() || (t.opensQuote && !t.closesQuote))) {
             pendingPrefix = true;
             prefixBegin = t.begin;
             prefixGap = t.gapBefore;
             continue;
         }
-        if (!t.isWord && !out.empty()) {
+        if (!t.isWord && !out.empty() && t.end - out.back().begin <= longest) {
             out.back().end = t.end;
             computeFacts(s, out.back());
             continue;
