@@ -364,8 +364,11 @@ void TForm1::expandTocNode(int absoluteIndex) {
 
 void TForm1::selectTocNode(int absoluteIndex) {
     if (QTreeWidgetItem* item = tocItem(absoluteIndex)) {
+        // Scrolling to the node opens its parents, which is no user expansion either.
+        m_treeBuilding = true;
         TOCTreeView->setCurrentItem(item);
         TOCTreeView->scrollToItem(item);
+        m_treeBuilding = false;
     }
 }
 

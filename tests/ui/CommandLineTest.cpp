@@ -1,0 +1,157 @@
+// The command line: options understood, values checked, and the headless runner's output for
+// the start-up page and a story.
+#include "ui/CommandLine.h"
+#include "UiSupport.h"
+#include "core/io/FileSystem.h"
+#include "ui/Headless.h"
+#include "ui/QtPlatform.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using qm::parseCommandLine;
+
+TEST(CommandLineTest, ReadsEveryOption) {
+    const auto parsed = parseCommandLine({"--data-dir",
+                                          "/tmp/d",
+                                          "--size",
+                                          "640x480",
+                                          "--toc",
+                                          "6",
+                                          "--scheme",
+                                          "dark",
+                                          "--no-colored-text",
+                                          "--single-shade",
+                                          "--two-columns",
+                                          "--font-size",
+                                          "22",
+                                          "--next",
+                                          "3",
+                                          "--prev",
+                                          "1",
+                                          "--find",
+                                          "the queen",
+                                          "--find-up",
+                                          "--match-case",
+                                          "--page-text",
+                                          "--save-screen",
+                                          "out.txt",
+                                          "--page-info",
+                                          "--render",
+                                          "p.png",
+                                          "book.tvt"});
+    ASSERT_EQ(parsed.error, "");
+    const qm::CommandLine& o = parsed.options;
+    EXPECT_EQ(o.dataDir, "/tmp/d");
+    EXPECT_EQ(o.width, 640);
+    EXPECT_EQ(o.height, 480);
+    EXPECT_EQ(o.toc, 6);
+    EXPECT_EQ(o.scheme, 1);
+    EXPECT_TRUE(o.noColoredText && o.singleShade && o.twoColumns);
+    EXPECT_EQ(o.fontSize, 22);
+    EXPECT_EQ(o.next, 3);
+    EXPECT_EQ(o.prev, 1);
+    EXPECT_EQ(o.find, "the queen");
+    EXPECT_TRUE(o.findUp && o.matchCase && o.pageText && o.pageInfo);
+    EXPECT_EQ(o.saveScreen, "out.txt");
+    EXPECT_EQ(o.render, "p.png");
+    EXPECT_EQ(o.text, "book.tvt");
+    EXPECT_TRUE(o.headless());
+    EXPECT_FALSE(o.toolsOnly());
+}
+
+TEST(CommandLineTest, RejectsWhatItCannotUse) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--size", "800"},        {"--size", "0x600"}, {"--size", "800x-1"}, {"--size", "99999x10"},
+        {"--toc", "-1"},          {"--toc", "five"},   {"--font-size", "3"}, {"--font-size", "41"},
+        {"--scheme", "blue"},     {"--next"},          {"--frobnicate"},     {"a.tvt", "b.tvt"},
+        {"--next", "99999999999"}};
+    for (const auto& args : bad) {
+        const auto parsed = parseCommandLine(args);
+        EXPECT_NE(parsed.error, "") << args.front() << " " << (args.size() > 1 ? args[1] : "");
+    }
+}
+
+TEST(CommandLineTest, TellsWindowRunsHeadlessRunsAndToolRunsApart) {
+    EXPECT_FALSE(parseCommandLine({}).options.headless());
+    EXPECT_FALSE(parseCommandLine({"--data-dir", "d", "book.tvt"}).options.headless());
+    EXPECT_TRUE(parseCommandLine({"--page-info"}).options.headless());
+    EXPECT_TRUE(parseCommandLine({"--cascade", "p.txt"}).options.toolsOnly());
+    EXPECT_FALSE(parseCommandLine({"--cascade", "p.txt", "--page-info"}).options.toolsOnly());
+    EXPECT_EQ(parseCommandLine({"--", "--help"}).options.text, "--help");
+    for (const char* option : {"--toc", "--scheme", "--font-size", "--next", "--page-text",
+                               "--render", "--cascade", "--make-index", "--version"})
+        EXPECT_NE(qm::usageText().find(option), std::string::npos) << option;
+}
+
+class HeadlessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        uitest::ensureApplication();
+        ASSERT_TRUE(m_data.isValid());
+    }
+    int run(const std::vector<std::string>& args) {
+        const auto parsed = parseCommandLine(args);
+        EXPECT_EQ(parsed.error, "");
+        out.str("");
+        err.str("");
+        return qm::runHeadless(parsed.options, std::string(QM_BINARY_DIR) + "/bin/quillmar",
+                               m_data.path().toStdString() + "/", *m_fs, m_platform, out, err);
+    }
+    QString dataPath(const char* name) const { return m_data.filePath(name); }
+
+    std::ostringstream out, err;
+
+private:
+    QTemporaryDir m_data;
+    std::unique_ptr<qm::FileSystem> m_fs = qm::makeRealFileSystem();
+    qm::QtPlatform m_platform;
+};
+
+TEST_F(HeadlessTest, PrintsTheWelcomePageOfAFreshStart) {
+    ASSERT_EQ(run({"--page-info", "--page-text"}), 0) << err.str();
+    std::istringstream lines(out.str());
+    std::vector<std::string> text;
+    for (std::string line; std::getline(lines, line);)
+        text.push_back(line);
+    ASSERT_EQ(text.size(), 19u);
+    EXPECT_EQ(text[1], "Select a Book");
+    EXPECT_EQ(text[16], "           of the Book.");
+    EXPECT_EQ(text[18], "top line 0, next top line 17, lines 19");
+}
+
+TEST_F(HeadlessTest, OpensAStoryPagesAndRendersThePage) {
+    auto topLine = [this] {
+        const std::string info = out.str();
+        return std::stoi(info.substr(9, info.find(',') - 9));
+    };
+    ASSERT_EQ(run({"--size", "500x300", "--toc", "6", "--page-info"}), 0) << err.str();
+    const int opened = topLine();
+    EXPECT_GT(opened, 0);
+    ASSERT_EQ(run({"--size", "500x300", "--toc", "6", "--next", "2", "--page-info"}), 0);
+    EXPECT_GT(topLine(), opened);
+
+    const std::string png = dataPath("page.png").toStdString();
+    ASSERT_EQ(run({"--size", "500x300", "--toc", "6", "--two-columns", "--render", png}), 0)
+        << err.str();
+    const QImage page(QString::fromStdString(png));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(page.size(), QSize(500, 300));
+    // The column separator is drawn grey down the middle.
+    EXPECT_EQ(page.pixelColor(247, 150), QColor(0x80, 0x80, 0x80));
+}
+
+TEST_F(HeadlessTest, AFailingStepPrintsItsMessageAndFails) {
+    const std::string folder = dataPath("a-folder").toStdString();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    // Saving the page over a folder cannot work.
+    EXPECT_EQ(run({"--save-screen", folder}), 1);
+    EXPECT_NE(err.str().find(folder), std::string::npos) << err.str();
+}
+
+} // namespace
