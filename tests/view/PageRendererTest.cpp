@@ -317,10 +317,11 @@ TEST_F(ViewTest, TwoColumnGeometry) {
     ASSERT_EQ(row.size(), 2u);
     EXPECT_EQ(row[0].x, 0);
     EXPECT_EQ(row[1].x, 253);
-    // Column fills: the first clears the whole surface, the second from its own edge.
+    // Column fills: the second column fills from its own edge; the first stops there as
+    // the second is certain to follow.
     const auto& fills = surf.fills;
     EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const auto& f) {
-        return f.x1 == 0 && f.y1 == 0 && f.x2 == 500 && f.y2 == 400;
+        return f.x1 == 0 && f.y1 == 0 && f.x2 == 253 && f.y2 == 400;
     }));
     EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const auto& f) {
         return f.x1 == 253 && f.y1 == 0 && f.x2 == 500 && f.y2 == 400;
@@ -342,9 +343,26 @@ TEST_F(ViewTest, TwoColumnGeometry) {
     const int count = static_cast<int>(s.displayLines.size());
     EXPECT_EQ(s.drawPage(count - 3), count - 1);
     EXPECT_EQ(surf.lines.size(), 1u);
+    // The first column's fill then clears the whole surface, under any line running past
+    // the column.
+    EXPECT_EQ(std::count_if(surf.fills.begin(), surf.fills.end(),
+                            [](const auto& f) {
+                                return f.x1 == 0 && f.y1 == 0 && f.x2 == 500 && f.y2 == 400;
+                            }),
+              1);
     EXPECT_EQ(std::count_if(surf.fills.begin(), surf.fills.end(),
                             [](const auto& f) { return f.y1 == 0 && f.y2 == 400; }),
               1);
+
+    // Near the end the first column might take the rest of the list: its fill reaches the
+    // right edge, and the second column still follows here.
+    surf.clearRecord();
+    EXPECT_EQ(s.drawPage(count - 18), count - 1);
+    EXPECT_EQ(std::count_if(surf.fills.begin(), surf.fills.end(),
+                            [](const auto& f) { return f.y1 == 0 && f.y2 == 400; }),
+              2);
+    EXPECT_EQ(surf.fills.at(0).x2, 500);
+    EXPECT_EQ(rowText(5, 253), "     ") << "the end marker heads the second column";
 }
 
 TEST_F(ViewTest, ImageTags) {

@@ -67,13 +67,20 @@ public:
 private:
     int drawColumn(int i) {
         const ColourTable& colours = m_request.colours;
-        m_surface.setBrushColor(slot(colours, m_shade, 1));
-        m_surface.fillRect(m_x0, 0, m_width, m_height);
         m_surface.setFontSize(m_request.fontSize);
         m_surface.setFontColor(slot(colours, m_shade, 4));
         m_lineHeight = std::max(1, m_surface.textHeight("X"));
-        m_y = kTopMargin;
         int rows = m_height / m_lineHeight;
+        // The fill reaches the surface's right edge. When the first of two columns cannot
+        // reach the end of the list, the second column is certain to follow and to fill its
+        // own area over this one, so this fill stops where that one starts.
+        int fillRight = m_width;
+        if (m_request.twoColumns && m_x0 == 0 &&
+            static_cast<long long>(i < 0 ? 0 : i) + std::max(rows, 1) < m_count - 1)
+            fillRight = std::min(m_width, m_width / 2 + 3);
+        m_surface.setBrushColor(slot(colours, m_shade, 1));
+        m_surface.fillRect(m_x0, 0, fillRight, m_height);
+        m_y = kTopMargin;
         if (i < 0) i = 0;
         if (i >= m_count - 1) return i; // nothing left that may be drawn
         if (i + rows > m_count - 1) rows = m_count - 1 - i;
