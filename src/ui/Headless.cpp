@@ -1,6 +1,7 @@
 #include "ui/Headless.h"
 
 #include "core/cascade/Cascader.h"
+#include "core/index/WordIndex.h"
 #include "core/output/SaveScreen.h"
 #include "core/shell/Error.h"
 #include "core/shell/Session.h"
@@ -114,8 +115,13 @@ int runTools(const CommandLine& o, FileSystem& fs, std::ostream& out, std::ostre
             out << line << '\n';
     }
     if (o.makeIndex) {
-        err << "--make-index: the word index tool is not part of this build yet\n";
-        return 1;
+        try {
+            for (const std::string& line : makeWordIndex(openedTextLines(fs, *o.makeIndex)))
+                out << line << '\n';
+        } catch (const UserError& e) {
+            err << e.what() << '\n';
+            return 1;
+        }
     }
     out.flush();
     return 0;

@@ -6,6 +6,8 @@
 #include "ui/Headless.h"
 #include "ui/QtPlatform.h"
 
+#include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -152,6 +154,41 @@ TEST_F(HeadlessTest, AFailingStepPrintsItsMessageAndFails) {
     // Saving the page over a folder cannot work.
     EXPECT_EQ(run({"--save-screen", folder}), 1);
     EXPECT_NE(err.str().find(folder), std::string::npos) << err.str();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
+    auto fs = qm::makeRealFileSystem();
+    std::ostringstream toolOut, toolErr;
+    const auto index = parseCommandLine({"--make-index", "/anywhere/qdemo.tvt"});
+    ASSERT_EQ(qm::runTools(index.options, *fs, toolOut, toolErr), 0) << toolErr.str();
+    std::istringstream lines(toolOut.str());
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        // word, then references of a bar, four fillers and the line index.
+        const auto bar = line.find('|');
+        ASSERT_NE(bar, std::string::npos) << line;
+        ASSERT_GT(bar, 0u) << line;
+    }
+    EXPECT_GT(count, 100);
+
+    const QString prose = dataPath("prose.txt");
+    QFile file(prose);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("It was a dark and stormy night. The rain fell in torrents.\n");
+    file.close();
+    toolOut.str("");
+    const auto cascade = parseCommandLine({"--cascade", prose.toStdString()});
+    ASSERT_EQ(qm::runTools(cascade.options, *fs, toolOut, toolErr), 0) << toolErr.str();
+    EXPECT_NE(toolOut.str().find("stormy"), std::string::npos);
+    EXPECT_EQ(toolOut.str().substr(toolOut.str().size() - 4), "END\n");
+
+    const auto missing = parseCommandLine({"--cascade", dataPath("none.txt").toStdString()});
+    EXPECT_EQ(qm::runTools(missing.options, *fs, toolOut, toolErr), 1);
+    EXPECT_NE(toolErr.str().find("none.txt"), std::string::npos);
 }
 
 } // namespace
