@@ -338,6 +338,44 @@ TEST_F(WindowTest, OffersToResumeWhereReadingStopped) {
     }
 }
 
+TEST_F(WindowTest, LoadsTheBooksIndexAndFollowsAReference) {
+    if (!QFile::exists(QString(QM_BINARY_DIR) + "/bin/qdemo.tvx"))
+        GTEST_SKIP() << "the book's word index is not built";
+    openStory("refpt001");
+    const int indexTab = form->PageControl2->indexOf(form->IndexTabSheet);
+    ASSERT_TRUE(form->PageControl2->isTabVisible(indexTab));
+    form->PageControl2->setCurrentIndex(indexTab);
+    QTest::mouseClick(form->IndexLoadButton, Qt::LeftButton);
+    ASSERT_TRUE(form->InxTreeView->isVisible());
+    EXPECT_FALSE(form->IndexPanel->isVisible());
+    EXPECT_TRUE(form->IndexLoadButton->isEnabled());
+
+    // Open the first letter and its first word by their expand boxes, then click the word's
+    // first reference.
+    QAbstractItemModel* model = form->InxTreeView->model();
+    const QModelIndex letter = form->InxTreeView->currentIndex();
+    ASSERT_TRUE(letter.isValid());
+    const QModelIndex word = model->index(0, 0, letter);
+    auto clickBox = [this](const QModelIndex& index) {
+        const QRect r = form->InxTreeView->visualRect(index);
+        QTest::mouseClick(form->InxTreeView->viewport(), Qt::LeftButton, {},
+                          QPoint(r.left() - form->InxTreeView->indentation() / 2, r.center().y()));
+    };
+    clickBox(letter);
+    ASSERT_TRUE(form->InxTreeView->isExpanded(letter));
+    clickBox(word);
+    ASSERT_TRUE(form->InxTreeView->isExpanded(word));
+    const QModelIndex reference = model->index(0, 0, word);
+    const int line = model->data(reference).toString().trimmed().toInt();
+    QTest::mouseClick(form->InxTreeView->viewport(), Qt::LeftButton, {},
+                      form->InxTreeView->visualRect(reference).center());
+    // The page shows the line with a few lines of context above it.
+    EXPECT_LE(session().topLine, line);
+    EXPECT_GT(session().nextTopLine, line);
+    EXPECT_FALSE(form->SearchingIndexLabel->isVisible());
+    EXPECT_EQ(form->InxTreeView->height(), form->IndexTabSheet->height());
+}
+
 TEST_F(WindowTest, ShortcutsRunTheirCommands) {
     QTest::keyClick(form.get(), Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(form->FindDialog1->isVisible());
