@@ -110,7 +110,8 @@ private:
     void drawText(std::string_view text, int knownWidth = -1) {
         if (text.empty() || m_x >= m_width) return;
         m_surface.textOut(m_x, m_y, text);
-        m_x += knownWidth >= 0 ? knownWidth : m_surface.textWidth(text);
+        const long long width = knownWidth >= 0 ? knownWidth : m_surface.textWidth(text);
+        m_x = static_cast<int>(std::clamp<long long>(m_x + width, INT_MIN / 2, INT_MAX / 2));
     }
 
     void flipShade() {
