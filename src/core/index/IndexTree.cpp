@@ -76,7 +76,7 @@ public:
             if (rest.size() <= 14) {
                 // The usual reference: the text fits the string's own buffer.
                 char text[16] = {' ', ' '};
-                std::memcpy(text + 2, rest.data(), rest.size());
+                if (!rest.empty()) std::memcpy(text + 2, rest.data(), rest.size());
                 m_nodes.push_back({std::string(text, 2 + rest.size()), 3, m_lastWord});
             } else {
                 m_nodes.push_back({"  " + std::string(rest), 3, m_lastWord});
