@@ -319,8 +319,12 @@ void SentenceLayout::mergeShortLines() {
         const bool leads = (hasBreakingPunct(m_tok[a]) && !m_tok[a].endsStop) ||
                            (m_tok[a].classes & kFunctionWord);
         const bool preferBack = k + 1 == lines || !leads;
-        const bool canBack = k > 0 && fits(keptBefore, b);
-        const bool canForward = k + 1 < lines && fits(a, endOf(k + 1));
+        // A lone word may make a full line one word longer, never wider.
+        auto fitsWith = [&](std::size_t from, std::size_t to) {
+            return wordsIn(from, to) <= kMaxLineWords + 1 && widthOf(from, to) <= kMaxLineWidth;
+        };
+        const bool canBack = k > 0 && fitsWith(keptBefore, b);
+        const bool canForward = k + 1 < lines && fitsWith(a, endOf(k + 1));
         if (canBack && (preferBack || !canForward)) {
             m_gaps[a].start = false;
             continue;
