@@ -151,7 +151,9 @@ void SentenceLayout::findGaps() {
                         if (hasBreakingPunct(m_tok[k]) || (m_tok[k].classes & kPreposition)) break;
                     }
                 }
-                g.word = clause ? kCoordClause : kCoordPlain;
+                // Without a clause after them "so" and "yet" are adverbs ("so wild").
+                const bool adverb = coreIs(m_text, t, "so") || coreIs(m_text, t, "yet");
+                g.word = clause ? kCoordClause : adverb ? kNone : kCoordPlain;
             } else if ((c & kPreposition) && next && p.isWord && !pLeadsNoun) {
                 g.word = coreIs(m_text, t, "of") ? kPrepOf : kPrep;
             } else if ((c & kSubject) && !(c & kObject) && pContent && !m_verb[i - 1] &&
@@ -213,8 +215,7 @@ void SentenceLayout::chooseBreaks() {
             break;
         case kCoordPlain:
             // "with no bonnet on her head / and no shoes on her feet"
-            take = before >= 2 && after >= 3 && i + 1 < m_n && !coreIs(m_text, m_tok[i], "so") &&
-                   !coreIs(m_text, m_tok[i], "yet") &&
+            take = before >= 2 && after >= 3 && i + 1 < m_n &&
                    (m_tok[i + 1].classes & (kDeterminer | kPreposition));
             break;
         default:
