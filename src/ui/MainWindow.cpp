@@ -155,7 +155,10 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
-    // The session may still reach the view port while it goes; it goes first.
+    // The controls go after this body; none of their last signals may reach the session,
+    // and the index tree must not read the session's nodes once they are gone.
+    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+    InxTreeView->setModel(nullptr);
     m_session.reset();
 }
 
