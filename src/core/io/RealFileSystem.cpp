@@ -53,19 +53,30 @@ public:
             ::close(fd);
             return std::nullopt;
         }
+        // Read into a buffer of the file's size; only a file that grew while being read
+        // makes it grow, so an ordinary read copies nothing.
         std::string bytes;
         bytes.resize(static_cast<std::size_t>(st.st_size));
         std::size_t got = 0;
         for (;;) {
-            if (got == bytes.size()) bytes.resize(bytes.size() + 65536);
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            ssize_t n;
+            if (got < bytes.size()) {
+                n = ::read(fd, bytes.data() + got, bytes.size() - got);
+                if (n > 0) got += static_cast<std::size_t>(n);
+            } else {
+                char more[4096];
+                n = ::read(fd, more, sizeof more);
+                if (n > 0) {
+                    bytes.append(more, static_cast<std::size_t>(n));
+                    got = bytes.size();
+                }
+            }
             if (n < 0) {
                 if (errno == EINTR) continue;
                 ::close(fd);
                 return std::nullopt;
             }
             if (n == 0) break;
-            got += static_cast<std::size_t>(n);
         }
         ::close(fd);
         bytes.resize(got);
