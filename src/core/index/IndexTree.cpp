@@ -69,23 +69,29 @@ public:
         m_nodes.push_back({"Index", 0, -1});
     }
 
+    // Each node is made in its place in the list; a reference's text is written into the
+    // string's own buffer byte by byte (it is a handful of digits), which keeps the million
+    // nodes of a large index free of per-node library calls.
     void add(std::string_view line) {
         const int index = static_cast<int>(m_nodes.size());
+        IndexNode& node = m_nodes.emplace_back();
         if (!line.empty() && line[0] == '|') {
             const std::string_view rest = line.size() > 5 ? line.substr(5) : std::string_view{};
-            if (rest.size() <= 14) {
-                // The usual reference: the text fits the string's own buffer.
-                char text[16] = {' ', ' '};
-                if (!rest.empty()) std::memcpy(text + 2, rest.data(), rest.size());
-                m_nodes.push_back({std::string(text, 2 + rest.size()), 3, m_lastWord});
-            } else {
-                m_nodes.push_back({"  " + std::string(rest), 3, m_lastWord});
-            }
+            node.level = 3;
+            node.parent = m_lastWord;
+            node.text.resize(2 + rest.size(), ' ');
+            char* out = node.text.data() + 2;
+            for (const char c : rest)
+                *out++ = c;
         } else if (line.size() == 1) {
-            m_nodes.push_back({std::string(line), 1, 0});
+            node.text.assign(line);
+            node.level = 1;
+            node.parent = 0;
             m_lastLetter = index;
         } else {
-            m_nodes.push_back({std::string(line), 2, m_lastLetter});
+            node.text.assign(line);
+            node.level = 2;
+            node.parent = m_lastLetter;
             m_lastWord = index;
         }
     }
