@@ -157,7 +157,8 @@ TForm1::~TForm1() {
     qApp->removeEventFilter(this);
     // The controls go after this body; none of their last signals may reach the session,
     // and the index tree must not read the session's nodes once they are gone.
-    for (QObject* child : findChildren<QObject*>()) child->disconnect(this);
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
     InxTreeView->setModel(nullptr);
     m_session.reset();
 }
