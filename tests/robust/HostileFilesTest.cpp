@@ -1,0 +1,272 @@
+// Hostile files in every place the reader reads a file: as a text (plain and record form), as
+// prose for the cascader, as a catalogue, a word index, a bookmark file and a settings file.
+// Each case runs in a child with a time bound: it must end normally, with every failure the
+// user sees being one of the reader's messages, and the reader going on to the next step.
+//
+// The small files are under tests/data/hostile; the big ones are made here.
+#include "core/shell/Session.h"
+#include "core/view/FakeSurface.h"
+#include "robust/RobustSupport.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+using namespace qmrobust;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr unsigned kSecondsPerCase = 180;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr unsigned kSecondsPerCase = 180;
+#else
+constexpr unsigned kSecondsPerCase = 20;
+#endif
+#else
+constexpr unsigned kSecondsPerCase = 20;
+#endif
+
+struct Hostile {
+    std::string name;
+    std::string path; // a committed file, or empty for a made one
+};
+
+std::string madeBytes(const std::string& name) {
+    if (name == "empty") return {};
+    if (name == "only-line-ends") return std::string(200000, '\n');
+    if (name == "one-megabyte-line") {
+        std::string line = "l05";
+        for (int i = 0; line.size() < (1u << 20); ++i)
+            line += (i % 7 == 6) ? ' ' : static_cast<char>('a' + i % 26);
+        return "l01before\r\n" + line + "\r\nl02after\r\n" + line.substr(3);
+    }
+    // A million lines of every form the readers look at, in turn.
+    std::string text;
+    text.reserve(24u << 20);
+    for (int i = 0; i < 1000000; ++i) {
+        const std::string n = std::to_string(i);
+        switch (i % 8) {
+        case 0:
+            text += "l0" + std::to_string(i % 10) + "phrase " + n;
+            break;
+        case 1:
+            text += "p000";
+            break;
+        case 2:
+            text += "|refpt" + n + ">";
+            break;
+        case 3:
+            text += "Entry " + n + "<<2key" + n;
+            break;
+        case 4:
+            text += "#" + n + " mark " + n;
+            break;
+        case 5:
+            text += "fontsize=" + n;
+            break;
+        case 6:
+            text += "w" + n + "|xxxx" + std::to_string(10000 + i % 90000);
+            break;
+        default:
+            text += "<<k" + n;
+            break;
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::vector<Hostile> hostileFiles() {
+    std::vector<Hostile> files;
+    for (const auto& name : folderEntries(std::string(QM_SOURCE_DIR) + "/tests/data/hostile"))
+        files.push_back({name, std::string(QM_SOURCE_DIR) + "/tests/data/hostile/" + name});
+    for (const char* made : {"empty", "only-line-ends", "one-megabyte-line", "million-lines"})
+        files.push_back({made, ""});
+    return files;
+}
+
+enum class Role { Text, RecordText, Prose, Catalogue, Index, Bookmarks, Settings };
+const std::vector<std::pair<Role, std::string>> kRoles = {
+    {Role::Text, "text"},         {Role::RecordText, "record-text"},
+    {Role::Prose, "prose"},       {Role::Catalogue, "catalogue"},
+    {Role::Index, "index"},       {Role::Bookmarks, "bookmarks"},
+    {Role::Settings, "settings"},
+};
+
+const char* extensionFor(Role role) {
+    switch (role) {
+    case Role::Prose:
+        return ".txt";
+    case Role::Catalogue:
+        return ".toc";
+    case Role::Index:
+        return ".tvx";
+    case Role::Bookmarks:
+        return ".bm";
+    case Role::Settings:
+        return ".ini";
+    default:
+        return ".tvt";
+    }
+}
+
+bool startsWith(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// One of the reader's own messages.
+bool isReaderMessage(const std::string& m) {
+    const auto endsWith = [&m](const std::string& suffix) {
+        return m.size() >= suffix.size() &&
+               m.compare(m.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    return startsWith(m, "Cannot create file /") || startsWith(m, "Unable to write to /") ||
+           (startsWith(m, "List index out of bounds (") && endsWith(")")) ||
+           (startsWith(m, "'") && endsWith("' is not a valid integer value")) ||
+           m == "No BookMark Added" || m == "Not here yet";
+}
+
+// The child's exit codes.
+constexpr int kQuiet = 0;    // every step went through
+constexpr int kMessages = 1; // some step stopped with a reader's message
+constexpr int kStrange = 98; // a message that is not the reader's
+constexpr int kStartFailed = 99;
+
+// Reads the file in its role through the reader's own handlers, then goes on using the
+// reader; every handler runs as the window runs it.
+int exercise(const std::string& root, Role role, const std::string& bytes) {
+    auto fs = qm::makeRealFileSystem();
+    qmtest::RecordingView view;
+    qmtest::FixedPlatform platform;
+    qm::FakeSurface surface(640, 480);
+    qm::Session s(view, *fs, platform);
+    s.setSurface(&surface);
+    for (const char* sub : {"/prog", "/data", "/in"})
+        fs->createFolder(root + sub);
+    if (!s.run([&] { s.FormCreate(root + "/prog/quillmar", root + "/data/", ""); }))
+        return kStartFailed;
+    s.FormActivate();
+
+    const std::string path = root + "/in/hostile" + extensionFor(role);
+    writeBytes(path, bytes);
+    const auto paging = [&] {
+        for (int i = 0; i < 3; ++i)
+            s.run([&] { s.NextButtonClick(); });
+        s.run([&] { s.PrevButtonClick(); });
+        s.run([&] { s.FontSizeTrackBarChange(40); });
+        s.run([&] { s.TwoColCheckBoxClick(true); });
+        s.run([&] { s.FontSizeTrackBarChange(4); });
+        s.run([&] { s.FindDialog1Find("e", true, false); });
+        s.run([&] { s.FindDialog1Find("Z", false, true); });
+        view.saveAnswers.push_back(root + "/screen.txt");
+        s.run([&] { s.SaveScreenItemClick(); });
+    };
+
+    switch (role) {
+    case Role::RecordText:
+        s.loc.catalogueExtension = ".cdb";
+        [[fallthrough]];
+    case Role::Text:
+    case Role::Prose:
+        s.run([&] { s.openText(path, "00000"); });
+        paging();
+        break;
+    case Role::Catalogue: {
+        view.openAnswers.push_back(path);
+        s.run([&] { s.OpenTOCItemClick(); });
+        const int count = static_cast<int>(s.catalogue.size());
+        for (const int node : {0, 1, 2, 3, count / 2, count - 1, count})
+            s.run([&] { s.TOCTreeViewClick(node); });
+        paging();
+        break;
+    }
+    case Role::Index: {
+        s.indexFile = path;
+        s.run([&] { s.IndexLoadButtonClick(); });
+        const int count = static_cast<int>(s.indexNodes.size());
+        for (const int node : {0, 1, 2, 3, 4, 5, count / 2, count - 1, count})
+            s.run([&] { s.InxTreeViewClick(node); });
+        break;
+    }
+    case Role::Bookmarks:
+        s.loc.bookmarkFile = path;
+        s.textKey = "qdemo";
+        s.run([&] { s.BMMenuClick(); });
+        s.run([&] { s.newestEntry(); });
+        s.run([&] { s.BMGotoPopupHandler(0); });
+        view.bookmarkNames.push_back("a mark on a hostile file");
+        s.run([&] { s.BMAddItemClick(); });
+        s.run([&] { s.BMMenuClick(); });
+        s.run([&] { s.BMDeletePopupHandler(0); });
+        s.pageTurned = true;
+        s.run([&] { s.writeClosingMark(); });
+        break;
+    case Role::Settings:
+        s.loc.settingsFile = path;
+        s.run([&] { s.applySettings(); });
+        view.bounds = {5, 6, 600, 500};
+        s.run([&] { s.saveSettings(); });
+        s.run([&] { s.applySettings(); });
+        break;
+    }
+    // The reader still works: the built-in book opens and pages.
+    s.loc.catalogueExtension = ".toc";
+    s.run([&] { s.openText(root + "/prog/qdemo.tvt", "00000"); });
+    s.run([&] { s.NextButtonClick(); });
+
+    bool strange = false;
+    for (const auto& m : view.messages) {
+        if (isReaderMessage(m)) continue;
+        strange = true;
+        std::string shown;
+        for (const char c : m.substr(0, 200)) {
+            const auto byte = static_cast<unsigned char>(c);
+            shown += byte >= 32 && byte < 127 ? std::string(1, c) : "\\" + std::to_string(byte);
+        }
+        std::fprintf(stderr, "not a message of the reader: \"%s\" (%zu bytes)\n", shown.c_str(),
+                     m.size());
+    }
+    if (strange) return kStrange;
+    return view.messages.empty() ? kQuiet : kMessages;
+}
+
+class HostileFiles : public ::testing::TestWithParam<Hostile> {};
+
+TEST_P(HostileFiles, EveryReaderEndsWithAResult) {
+    const Hostile& file = GetParam();
+    const std::string bytes =
+        file.path.empty() ? madeBytes(file.name) : readBytes(file.path).value_or("missing");
+    int quiet = 0, withMessages = 0;
+    for (const auto& [role, roleName] : kRoles) {
+        TempFolder dir;
+        const ChildEnd end =
+            runForked([&] { return exercise(dir.path(), role, bytes); }, kSecondsPerCase);
+        if (end.exited && end.exitCode == kQuiet)
+            ++quiet;
+        else if (end.exited && end.exitCode == kMessages)
+            ++withMessages;
+        else
+            ADD_FAILURE() << file.name << " as " << roleName << ": the child " << end.describe()
+                          << (end.signal == SIGALRM ? " (time bound hit)" : "");
+    }
+    report(file.name, {{"bytes", static_cast<long long>(bytes.size())},
+                       {"roles", static_cast<long long>(kRoles.size())},
+                       {"quiet", quiet},
+                       {"withMessages", withMessages}});
+}
+
+std::string caseName(const ::testing::TestParamInfo<Hostile>& info) {
+    std::string name = info.param.name;
+    std::replace_if(
+        name.begin(), name.end(),
+        [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, HostileFiles, ::testing::ValuesIn(hostileFiles()), caseName);
+
+} // namespace
