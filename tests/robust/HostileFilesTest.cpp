@@ -234,6 +234,10 @@ int exercise(const std::string& root, Role role, const std::string& bytes) {
     return view.messages.empty() ? kQuiet : kMessages;
 }
 
+void PrintTo(const Hostile& file, std::ostream* out) {
+    *out << file.name;
+}
+
 class HostileFiles : public ::testing::TestWithParam<Hostile> {};
 
 TEST_P(HostileFiles, EveryReaderEndsWithAResult) {
@@ -241,7 +245,8 @@ TEST_P(HostileFiles, EveryReaderEndsWithAResult) {
     const std::string bytes =
         file.path.empty() ? madeBytes(file.name) : readBytes(file.path).value_or("missing");
     int quiet = 0, withMessages = 0;
-    for (const auto& [role, roleName] : kRoles) {
+    for (const auto& [roleValue, roleName] : kRoles) {
+        const Role role = roleValue; // a lambda cannot capture a structured binding in C++20
         TempFolder dir;
         const ChildEnd end =
             runForked([&] { return exercise(dir.path(), role, bytes); }, kSecondsPerCase);

@@ -327,4 +327,41 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
     EXPECT_GT(last, 0);
 }
 
+// A kill between making the temporary and renaming it leaves "name.XXXXXX" in the data
+// folder; the next start-up clears such strays of the reader's own files (old enough not to
+// belong to a copy that is writing right now) and nothing else.
+TEST(KilledWhileWriting, StartUpClearsStrayTemporaries) {
+    TempFolder dir;
+    const std::string data = dir.path() + "/data";
+    fsys::create_directories(data);
+    fsys::create_directories(dir.path() + "/prog");
+    const std::vector<std::string> strays = {"quillmar.ini.Ab12Cd", "quillmar.bm.XyZ789"};
+    const std::vector<std::string> kept = {"quillmar.ini.bak", "other.txt.Ab12Cd",
+                                           "quillmar.ini.toolong1"};
+    for (const auto& name : strays)
+        writeBytes(data + "/" + name, "cut off");
+    for (const auto& name : kept)
+        writeBytes(data + "/" + name, "not ours");
+    for (const auto& name : folderEntries(data))
+        fsys::last_write_time(data + "/" + name,
+                              fsys::file_time_type::clock::now() - std::chrono::hours(1));
+
+    auto fs = qm::makeRealFileSystem();
+    qmtest::RecordingView view;
+    qmtest::FixedPlatform platform;
+    qm::Session s(view, *fs, platform);
+    ASSERT_TRUE(s.run([&] { s.FormCreate(dir.path() + "/prog/quillmar", data + "/", ""); }));
+
+    const auto left = folderEntries(data);
+    int cleared = 0;
+    for (const auto& name : strays) {
+        EXPECT_EQ(left.count(name), 0u) << name << " is still there";
+        cleared += left.count(name) == 0;
+    }
+    for (const auto& name : kept)
+        EXPECT_EQ(left.count(name), 1u) << name << " was removed";
+    report("stray temporaries at start-up",
+           {{"strays", static_cast<long long>(strays.size())}, {"cleared", cleared}});
+}
+
 } // namespace
