@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -130,6 +132,18 @@ bool isReaderMessage(const std::string& m) {
            m == "No BookMark Added" || m == "Not here yet";
 }
 
+// makePath(root, extension) puts the thing to be read in place and gives its path.
+using PathMaker = std::function<std::string(const std::string&, const std::string&)>;
+
+// A file of these bytes.
+PathMaker fileOf(const std::string& bytes) {
+    return [&bytes](const std::string& root, const std::string& extension) {
+        const std::string path = root + "/in/hostile" + extension;
+        writeBytes(path, bytes);
+        return path;
+    };
+}
+
 // The child's exit codes.
 constexpr int kQuiet = 0;    // every step went through
 constexpr int kMessages = 1; // some step stopped with a reader's message
@@ -138,7 +152,7 @@ constexpr int kStartFailed = 99;
 
 // Reads the file in its role through the reader's own handlers, then goes on using the
 // reader; every handler runs as the window runs it.
-int exercise(const std::string& root, Role role, const std::string& bytes) {
+int exercise(const std::string& root, Role role, const PathMaker& makePath) {
     auto fs = qm::makeRealFileSystem();
     qmtest::RecordingView view;
     qmtest::FixedPlatform platform;
@@ -151,8 +165,7 @@ int exercise(const std::string& root, Role role, const std::string& bytes) {
         return kStartFailed;
     s.FormActivate();
 
-    const std::string path = root + "/in/hostile" + extensionFor(role);
-    writeBytes(path, bytes);
+    const std::string path = makePath(root, extensionFor(role));
     const auto paging = [&] {
         for (int i = 0; i < 3; ++i)
             s.run([&] { s.NextButtonClick(); });
@@ -249,7 +262,7 @@ TEST_P(HostileFiles, EveryReaderEndsWithAResult) {
         const Role role = roleValue; // a lambda cannot capture a structured binding in C++20
         TempFolder dir;
         const ChildEnd end =
-            runForked([&] { return exercise(dir.path(), role, bytes); }, kSecondsPerCase);
+            runForked([&] { return exercise(dir.path(), role, fileOf(bytes)); }, kSecondsPerCase);
         if (end.exited && end.exitCode == kQuiet)
             ++quiet;
         else if (end.exited && end.exitCode == kMessages)
@@ -273,5 +286,63 @@ std::string caseName(const ::testing::TestParamInfo<Hostile>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, HostileFiles, ::testing::ValuesIn(hostileFiles()), caseName);
+
+// Paths that are not ordinary files: a folder, a named pipe (opening it for reading waits for
+// a writer that never comes), a dangling link, a device, a name longer than the system takes,
+// and a name of control and high bytes holding an ordinary file.
+TEST(HostilePaths, EveryReaderEndsWithAResult) {
+    const std::vector<std::pair<std::string, PathMaker>> kinds = {
+        {"folder",
+         [](const std::string& root, const std::string& ext) {
+             fsys::create_directory(root + "/in/folder" + ext);
+             return root + "/in/folder" + ext;
+         }},
+        {"named-pipe",
+         [](const std::string& root, const std::string& ext) {
+             const std::string path = root + "/in/pipe" + ext;
+             if (::mkfifo(path.c_str(), 0644) != 0) throw std::runtime_error("mkfifo");
+             return path;
+         }},
+        {"dangling-link",
+         [](const std::string& root, const std::string& ext) {
+             fsys::create_symlink(root + "/in/nowhere", root + "/in/link" + ext);
+             return root + "/in/link" + ext;
+         }},
+        {"device",
+         [](const std::string& root, const std::string& ext) {
+             fsys::create_symlink("/dev/zero", root + "/in/zero" + ext);
+             return root + "/in/zero" + ext;
+         }},
+        {"name-too-long",
+         [](const std::string& root, const std::string& ext) {
+             return root + "/in/" + std::string(5000, 'n') + ext;
+         }},
+        {"odd-name",
+         [](const std::string& root, const std::string& ext) {
+             const std::string path = root + "/in/odd \n\r\t\"'$(x)\xff\x80" + ext;
+             writeBytes(path, "l01a phrase\r\n#3 mark\r\nfontsize=12\r\n");
+             return path;
+         }},
+    };
+    int cases = 0, quiet = 0, withMessages = 0;
+    for (const auto& [kind, makePath] : kinds) {
+        for (const auto& [roleValue, roleName] : kRoles) {
+            const Role role = roleValue;
+            const PathMaker& maker = makePath;
+            TempFolder dir;
+            const ChildEnd end =
+                runForked([&] { return exercise(dir.path(), role, maker); }, kSecondsPerCase / 4);
+            ++cases;
+            if (end.exited && end.exitCode == kQuiet)
+                ++quiet;
+            else if (end.exited && end.exitCode == kMessages)
+                ++withMessages;
+            else
+                ADD_FAILURE() << kind << " as " << roleName << ": the child " << end.describe()
+                              << (end.signal == SIGALRM ? " (time bound hit)" : "");
+        }
+    }
+    report("hostile paths", {{"cases", cases}, {"quiet", quiet}, {"withMessages", withMessages}});
+}
 
 } // namespace
