@@ -116,6 +116,33 @@ TEST_F(IndexSession, FollowingReferencesDrawsFiveLinesAbove) {
     }
 }
 
+TEST_F(IndexSession, PageStartsFiveLinesAboveOrAtLineZero) {
+    struct Case {
+        const char* entry;
+        int top;
+    } cases[] = {
+        {"00000", 0},
+        {"00004", 0},
+        {"00005", 0},
+        {"00006", 1},
+        {"000299", 294},
+        {"2147483647", 2147483642},
+        // The number conversion reads this as the lowest integer: below 5, so line 0.
+        {"0x80000000", 0},
+        {"0xFFFFFFFF", 0},
+    };
+    std::string file = "w";
+    for (const Case& c : cases)
+        file += std::string("\r\n") + c.entry;
+    fs.writeFile(s.indexFile, file + "\r\n");
+    s.IndexLoadButtonClick();
+    for (const Case& c : cases) {
+        s.topLine = -1;
+        ASSERT_TRUE(s.run([&] { s.InxTreeViewClick(node(c.entry)); })) << c.entry;
+        EXPECT_EQ(s.topLine, c.top) << c.entry;
+    }
+}
+
 TEST_F(IndexSession, BadInputLoadsAndFollowingANonNumberShowsTheMessage) {
     std::string junk;
     for (int i = 0; i < 4096; ++i)

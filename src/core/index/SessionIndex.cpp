@@ -2,7 +2,6 @@
 #include "core/index/IndexTree.h"
 #include "core/shell/Session.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace qm {
@@ -59,7 +58,8 @@ void Session::InxTreeViewClick(std::optional<int> node) {
     if (!beginsWithDigit(text) || text == lastFollowedEntry) return;
     lastFollowedEntry = text;
     const int line = toInteger(text);
-    nextTopLine = drawPage(std::max(line - 5, 0));
+    // Compared before subtracting: the conversion can yield the lowest integer.
+    nextTopLine = drawPage(line < 5 ? 0 : line - 5);
 }
 
 void Session::resetToPanel() {
