@@ -229,6 +229,53 @@ INSTANTIATE_TEST_SUITE_P(
                       ChosenCase{"/lib/Shelf/records.CDB", ".cdb", "/lib/Shelf/", "records"},
                       ChosenCase{"/lib/Shelf/a.b.toc", ".toc", "/lib/Shelf/", "a"}));
 
+// Records, in order, the window changes that tell the steps of opening a catalogue apart.
+class StepLogView : public qmtest::RecordingView {
+public:
+    void setTabVisible(Page p, bool v) override {
+        RecordingView::setTabVisible(p, v);
+        if (p == Page::IndexTabSheet) steps.push_back("index tab");
+    }
+    void indexTreeChanged() override { steps.push_back("index tree emptied"); }
+    void setWindowBounds(const qm::Rect& r) override {
+        RecordingView::setWindowBounds(r);
+        steps.push_back("settings applied");
+    }
+    void setTocTree(const qm::Tree& t) override {
+        RecordingView::setTocTree(t);
+        steps.push_back(t.empty() ? "contents emptied" : "contents built");
+    }
+    void showPage(Page p) override {
+        RecordingView::showPage(p);
+        if (p == Page::TOCTabSheet) steps.push_back("contents page");
+    }
+    std::vector<std::string> steps;
+};
+
+TEST(OpenCatalogueSteps, PathsIndexSettingsTreeThenPage) {
+    StepLogView view;
+    qm::MemoryFileSystem fs;
+    qmtest::FixedPlatform platform;
+    qm::Session s{view, fs, platform};
+    fs.addFolder("/data");
+    fs.addFolder("/lib");
+    s.loc.dataFolder = "/data/";
+    fs.writeFile("/data/shelf.ini", "[how]\r\nfontsize=22\r\ntleft=7\r\n");
+    s.bookmarkList = {"<<none", "<<qdemo"};
+    view.openAnswers = {std::string("/lib/shelf.toc")};
+    s.OpenTOCItemClick();
+
+    EXPECT_EQ(view.steps,
+              (std::vector<std::string>{"index tab", "index tree emptied", "settings applied",
+                                        "contents emptied", "contents built", "contents page"}));
+    // The new collection's settings are the ones applied.
+    EXPECT_EQ(view.bounds.left, 7);
+    EXPECT_EQ(s.controls.position(qm::Control::FontSizeTrackBar), 22);
+    EXPECT_TRUE(s.bookmarkList.empty());
+    EXPECT_EQ(fs.readFile("/data/shelf.bm").value_or(""),
+              qm::joinLinesCrLf(qm::bookmarkSeedLines(qm::builtInCatalogueLines())));
+}
+
 TEST_F(BuildCatalogue, CancelledCatalogueDialogChangesNothing) {
     s.buildCatalogue();
     const auto before = s.loc;

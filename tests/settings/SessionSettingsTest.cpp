@@ -221,6 +221,17 @@ TEST_F(SettingsTest, OversizedFontReachesTreeAndPageAsForty) {
     EXPECT_EQ(s.controls.text(Control::FontSizeLabel), "Font Size = 40");
 }
 
+TEST_F(SettingsTest, SizeActionRunsEvenWhenThePositionStays) {
+    // The track bar already stands at 15 and the radio group at item 0, so neither changes;
+    // the scheme and the font-size action are applied all the same.
+    putSettings("[how]\r\nfontsize=15\r\nbackground=0\r\n");
+    s.applySettings();
+    EXPECT_EQ(view.treeSizes, (std::vector<int>{15, 15}));
+    EXPECT_EQ(s.controls.text(Control::FontSizeLabel), "Font Size = 15");
+    EXPECT_EQ(s.controls.position(Control::FontSizeUpDown), 15);
+    EXPECT_EQ(s.colours[0][1], 0x9FBCE3u);
+}
+
 TEST_F(SettingsTest, ApplyingTwiceKeepsTheControlsWhereTheFileSays) {
     putSettings("[how]\r\nfontsize=22\r\nbackground=2\r\ntwocolor=1\r\n");
     s.applySettings();
