@@ -2,6 +2,9 @@
 
 #include "ui/Cp1252.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace qm {
 
 namespace {
@@ -32,62 +35,73 @@ IndexModel::IndexModel(const std::vector<IndexNode>& nodes, QObject* parent)
     reload();
 }
 
-void IndexModel::reload() {
-    beginResetModel();
-    const int count = static_cast<int>(m_nodes.size());
-    m_topLevel.clear();
-    m_children.assign(m_nodes.size(), {});
-    m_row.assign(m_nodes.size(), 0);
-    for (int i = 0; i < count; ++i) {
-        const int p = m_nodes[static_cast<std::size_t>(i)].parent;
-        // A parent must come before its child; anything else is shown at the top level so
-        // that no node is lost and no cycle can form.
-        std::vector<int>& list =
-            (p >= 0 && p < i) ? m_children[static_cast<std::size_t>(p)] : m_topLevel;
-        m_row[static_cast<std::size_t>(i)] = static_cast<int>(list.size());
-        list.push_back(i);
-    }
-    endResetModel();
+int IndexModel::shownParent(int node) const {
+    // A parent must come before its child; anything else is shown at the top level so that
+    // no node is lost and no cycle can form.
+    const int p = m_nodes[static_cast<std::size_t>(node)].parent;
+    return p >= 0 && p < node ? p : -1;
 }
 
-const std::vector<int>& IndexModel::childrenOf(int node) const {
-    return node < 0 ? m_topLevel : m_children[static_cast<std::size_t>(node)];
+void IndexModel::reload() {
+    beginResetModel();
+    // Rows are ints; a list longer than that shows its first nodes.
+    constexpr std::size_t kMaxNodes = std::numeric_limits<int>::max() - 2;
+    m_count = static_cast<int>(std::min(m_nodes.size(), kMaxNodes));
+    const auto n = static_cast<std::size_t>(m_count);
+    m_groupStart.assign(n + 2, 0);
+    m_grouped.resize(n);
+    m_row.resize(n);
+    m_groupStart.shrink_to_fit();
+    m_grouped.shrink_to_fit();
+    m_row.shrink_to_fit();
+    // Each node's row is the count of its group so far; the count is kept in the entry after
+    // the group's start, so that summing the counts turns them into starts.
+    for (int i = 0; i < m_count; ++i) {
+        const auto group = static_cast<std::size_t>(shownParent(i) + 1);
+        m_row[static_cast<std::size_t>(i)] = m_groupStart[group + 1]++;
+    }
+    for (std::size_t g = 1; g < m_groupStart.size(); ++g)
+        m_groupStart[g] += m_groupStart[g - 1];
+    for (int i = 0; i < m_count; ++i) {
+        const auto at = static_cast<std::size_t>(groupStart(shownParent(i)) +
+                                                 m_row[static_cast<std::size_t>(i)]);
+        m_grouped[at] = i;
+    }
+    endResetModel();
 }
 
 int IndexModel::nodeOf(const QModelIndex& index) const {
     if (!index.isValid() || index.model() != this) return -1;
     const quint64 node = unmixId(index.internalId());
     // The session may have changed its list before telling the window; never read past it.
-    if (node >= m_children.size() || node >= m_nodes.size()) return -1;
+    if (node >= static_cast<quint64>(m_count) || node >= m_nodes.size()) return -1;
     return static_cast<int>(node);
 }
 
 QModelIndex IndexModel::indexOfNode(int node) const {
-    if (node < 0 || static_cast<std::size_t>(node) >= m_children.size()) return {};
+    if (node < 0 || node >= m_count) return {};
     return createIndex(m_row[static_cast<std::size_t>(node)], 0, mixId(static_cast<quint64>(node)));
 }
 
 QModelIndex IndexModel::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0) return {};
-    if (parent.isValid() && nodeOf(parent) < 0) return {};
-    const std::vector<int>& list = childrenOf(parent.isValid() ? nodeOf(parent) : -1);
-    if (static_cast<std::size_t>(row) >= list.size()) return {};
-    return createIndex(row, 0, mixId(static_cast<quint64>(list[static_cast<std::size_t>(row)])));
+    const int p = parent.isValid() ? nodeOf(parent) : -1;
+    if (parent.isValid() && p < 0) return {};
+    if (row >= childCount(p)) return {};
+    const int node = m_grouped[static_cast<std::size_t>(groupStart(p) + row)];
+    return createIndex(row, 0, mixId(static_cast<quint64>(node)));
 }
 
 QModelIndex IndexModel::parent(const QModelIndex& child) const {
     const int node = nodeOf(child);
-    if (node < 0) return {};
-    const int p = m_nodes[static_cast<std::size_t>(node)].parent;
-    if (p < 0 || p >= node) return {};
-    return indexOfNode(p);
+    return node < 0 ? QModelIndex() : indexOfNode(shownParent(node));
 }
 
 int IndexModel::rowCount(const QModelIndex& parent) const {
     if (parent.column() > 0) return 0;
-    if (!parent.isValid()) return static_cast<int>(m_topLevel.size());
+    if (!parent.isValid()) return childCount(-1);
     const int node = nodeOf(parent);
-    return node < 0 ? 0 : static_cast<int>(m_children[static_cast<std::size_t>(node)].size());
+    return node < 0 ? 0 : childCount(node);
 }
 
 int IndexModel::columnCount(const QModelIndex&) const {

@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <random>
+
 namespace {
 
 using qm::IndexModel;
@@ -59,6 +62,93 @@ TEST_F(IndexModelTest, PassesTheModelTesterAndMirrorsTheNodeList) {
     model.reload();
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_FALSE(model.indexOfNode(0).isValid());
+}
+
+// Node lists of several shapes, each checked against children lists built the plain way.
+struct Shape {
+    const char* name;
+    std::vector<IndexNode> nodes;
+};
+
+std::vector<Shape> shapes() {
+    std::vector<Shape> out;
+    out.push_back({"empty", {}});
+    out.push_back({"root only", {{"Index", 0, -1}}});
+    std::vector<IndexNode> chain, flat, bushy, hostile;
+    for (int i = 0; i < 3000; ++i) // each node the only child of the one before
+        chain.push_back({"n" + std::to_string(i), 0, i - 1});
+    for (int i = 0; i < 500; ++i)
+        flat.push_back({"n" + std::to_string(i), 0, -1});
+    std::mt19937 rng(11);
+    bushy.push_back({"Index", 0, -1});
+    for (int i = 1; i < 5000; ++i) // any earlier node as parent, favouring recent ones
+        bushy.push_back({"n", 0, i - 1 - static_cast<int>(rng() % std::min(i, 1 + i % 40))});
+    // Parents after their child, the node itself, far out of range or below -1, between
+    // ordinary ones: all shown at the top level.
+    for (int i = 0; i < 2000; ++i) {
+        const int kind = static_cast<int>(rng() % 6);
+        const int parent = kind == 0   ? i + 1 + static_cast<int>(rng() % 50)
+                           : kind == 1 ? i
+                           : kind == 2 ? std::numeric_limits<int>::max()
+                           : kind == 3 ? std::numeric_limits<int>::min()
+                           : i == 0    ? -1
+                                       : static_cast<int>(rng() % static_cast<unsigned>(i));
+        hostile.push_back({"h", 0, parent});
+    }
+    out.push_back({"chain", chain});
+    out.push_back({"flat", flat});
+    out.push_back({"bushy", bushy});
+    out.push_back({"hostile parents", hostile});
+    return out;
+}
+
+void expectMatchesPlainChildrenLists(const IndexModel& model, const std::vector<IndexNode>& nodes) {
+    const int count = static_cast<int>(nodes.size());
+    std::vector<int> top;
+    std::vector<std::vector<int>> children(nodes.size());
+    std::vector<int> shownParent(nodes.size(), -1);
+    for (int i = 0; i < count; ++i) {
+        const int p = nodes[static_cast<std::size_t>(i)].parent;
+        const bool below = p >= 0 && p < i;
+        shownParent[static_cast<std::size_t>(i)] = below ? p : -1;
+        (below ? children[static_cast<std::size_t>(p)] : top).push_back(i);
+    }
+    ASSERT_EQ(model.rowCount(), static_cast<int>(top.size()));
+    for (std::size_t row = 0; row < top.size(); ++row)
+        ASSERT_EQ(model.nodeOf(model.index(static_cast<int>(row), 0)), top[row]);
+    EXPECT_FALSE(model.index(static_cast<int>(top.size()), 0).isValid());
+    for (int n = 0; n < count; ++n) {
+        const QModelIndex index = model.indexOfNode(n);
+        ASSERT_TRUE(index.isValid()) << n;
+        const auto& list = children[static_cast<std::size_t>(n)];
+        ASSERT_EQ(model.rowCount(index), static_cast<int>(list.size())) << n;
+        ASSERT_EQ(model.hasChildren(index), !list.empty()) << n;
+        for (std::size_t row = 0; row < list.size(); ++row) {
+            const QModelIndex child = model.index(static_cast<int>(row), 0, index);
+            ASSERT_EQ(model.nodeOf(child), list[row]) << n << " row " << row;
+            ASSERT_EQ(child, model.indexOfNode(list[row]));
+            ASSERT_EQ(model.parent(child), index);
+        }
+        EXPECT_FALSE(model.index(static_cast<int>(list.size()), 0, index).isValid()) << n;
+        EXPECT_EQ(model.nodeOf(model.parent(index)), shownParent[static_cast<std::size_t>(n)]);
+    }
+    EXPECT_FALSE(model.indexOfNode(count).isValid());
+    EXPECT_FALSE(model.indexOfNode(-1).isValid());
+}
+
+TEST_F(IndexModelTest, EveryShapeMatchesPlainChildrenListsAfterEachReload) {
+    const std::vector<Shape> all = shapes();
+    // One model over one list that the session refills with shape after shape, longer and
+    // shorter, as loading indexes of other collections does.
+    std::vector<IndexNode> nodes;
+    IndexModel model(nodes);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (const Shape& shape : all) {
+        SCOPED_TRACE(shape.name);
+        nodes = shape.nodes;
+        model.reload();
+        expectMatchesPlainChildrenLists(model, nodes);
+    }
 }
 
 TEST_F(IndexModelTest, MixedIdsAreDistinctAndInvertible) {
