@@ -1,0 +1,31 @@
+// The start-up floor: a minimal Qt Widgets program that opens an empty window, prints
+// "first paint" at its first paint and quits.
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace {
+class Window : public QWidget {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (m_done) return;
+        m_done = true;
+        std::puts("first paint");
+        std::fflush(stdout);
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+
+private:
+    bool m_done = false;
+};
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    Window window;
+    window.resize(729, 509);
+    window.show();
+    return app.exec();
+}
