@@ -2,11 +2,11 @@
 
 #include "core/shell/Error.h"
 #include "core/view/Tags.h"
+#include "ui/AppIcon.h"
 #include "ui/BookmarkDialog.h"
 #include "ui/Cp1252.h"
 #include "ui/FindDialog.h"
 #include "ui/IndexModel.h"
-#include "ui/Logo.h"
 #include "ui/QtSurface.h"
 #include "ui/Widgets.h"
 
@@ -121,6 +121,7 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     setObjectName("Form1");
     setWindowTitle("Quillmar");
     setAccessibleName("Quillmar");
+    setWindowIcon(applicationIcon());
     QFont font("Liberation Sans");
     font.setPixelSize(11);
     setFont(font);
@@ -211,7 +212,7 @@ void TForm1::buildPages() {
 
     LogoHoldingTabSheet = named(new Sheet, "LogoHoldingTabSheet", "LogoHolding");
     Image3 = named(new PictureBox(LogoHoldingTabSheet), "Image3", "Logo");
-    Image3->setPicture(makeLogoPicture(200));
+    Image3->setPicture(logoPicture(200));
     Image3->setGeometry(0, 0, 200, 200);
     Image3->hide();
     const int logoTab = PageControl1->addTab(LogoHoldingTabSheet, "LogoHolding");

@@ -3,7 +3,6 @@
 #include "ui/Cp1252.h"
 #include "ui/FindDialog.h"
 #include "ui/IndexModel.h"
-#include "ui/Logo.h"
 #include "ui/MainWindow.h"
 #include "ui/Widgets.h"
 

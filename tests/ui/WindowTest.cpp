@@ -3,6 +3,7 @@
 #include "UiSupport.h"
 #include "core/io/FileSystem.h"
 #include "core/view/Tags.h"
+#include "ui/AppIcon.h"
 #include "ui/BookmarkDialog.h"
 #include "ui/FindDialog.h"
 #include "ui/MainWindow.h"
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabBar>
@@ -176,6 +178,68 @@ TEST_F(WindowTest, LaysOutTheWindowAndHidesAndShowsTheControlPanel) {
     EXPECT_FALSE(form->ShowControlPanelItem->isVisible());
     expectFirstLayout();
     EXPECT_EQ(session().topLine, top);
+}
+
+// The icon file of one size from the source tree, on white as the pictures are.
+QImage iconFileOnWhite(int size, int side) {
+    const QImage file(QString(QM_SOURCE_DIR "/data/icons/%1x%1/quillmar.png").arg(size));
+    QImage out(side, side, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter painter(&out);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(0, 0, side, side), file);
+    return out;
+}
+
+// Pixels of a sampled grid of the square (0, 0, side, side) differing by more than a little.
+int differingPixels(const QImage& a, const QImage& b, int side) {
+    int differing = 0;
+    for (int y = 1; y < side; y += 5)
+        for (int x = 1; x < side; x += 5) {
+            const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
+            if (std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                    std::abs(p.blue() - q.blue()) >
+                60)
+                ++differing;
+        }
+    return differing;
+}
+
+TEST_F(WindowTest, TheIconComesInEverySizeAndTheAboutPageShowsItScaledIntoThePicture) {
+    const QIcon icon = form->windowIcon();
+    for (const int size : qm::kIconSizes) {
+        SCOPED_TRACE(size);
+        ASSERT_TRUE(icon.availableSizes().contains(QSize(size, size)));
+        const QImage shown = icon.pixmap(QSize(size, size)).toImage();
+        QImage onWhite(size, size, QImage::Format_RGB32);
+        onWhite.fill(Qt::white);
+        QPainter(&onWhite).drawImage(0, 0, shown);
+        EXPECT_EQ(differingPixels(onWhite, iconFileOnWhite(size, size), size), 0);
+    }
+
+    const QImage& logo = form->Image3->picture();
+    ASSERT_EQ(logo.size(), QSize(200, 200));
+    EXPECT_EQ(differingPixels(logo, iconFileOnWhite(256, 200), 200), 0);
+    int white = 0;
+    for (int y = 0; y < 200; y += 4)
+        for (int x = 0; x < 200; x += 4)
+            white += logo.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_LT(white, 50 * 50 * 3 / 4); // the book covers a good part of the square
+
+    // The picture shows the logo scaled to its square at each layout, with the panel shown
+    // and hidden.
+    form->resize(713, 520);
+    for (const bool hide : {false, true}) {
+        SCOPED_TRACE(hide ? "panel hidden" : "panel shown");
+        if (hide) form->HideControlPanelItem->trigger();
+        const int side = form->ProgramIcon->width();
+        ASSERT_EQ(side, hide ? 356 : 256);
+        const QImage scaled =
+            logo.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        EXPECT_LE(differingPixels(form->ProgramIcon->picture(), scaled, side), side / 10);
+        const QImage grabbed = form->ProgramIcon->grab().toImage();
+        EXPECT_LE(differingPixels(grabbed, scaled, side), side / 10);
+    }
 }
 
 TEST_F(WindowTest, ClickingAStoryOpensItAtItsTitleWithTheBookAsCaption) {
