@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct LayoutCase {
@@ -31,13 +33,31 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // 713 wide with the panel: the picture and memo are 256-pixel squares side by side,
         // the OK button straddles their border and the title label is centred below.
-        LayoutCase{713, true, {0, 0, 513, 457}, {513, 0, 200, 457}, {0, 0, 256, 256},
-                   {256, 0, 256, 256}, {219, 264, 75, 25}, {124, 338, 265, 13}},
-        LayoutCase{713, false, {0, 0, 713, 457}, {713, 0, 0, 457}, {0, 0, 356, 356},
-                   {356, 0, 356, 356}, {319, 364, 75, 25}, {224, 438, 265, 13}},
+        LayoutCase{713,
+                   true,
+                   {0, 0, 513, 457},
+                   {513, 0, 200, 457},
+                   {0, 0, 256, 256},
+                   {256, 0, 256, 256},
+                   {219, 264, 75, 25},
+                   {124, 338, 265, 13}},
+        LayoutCase{713,
+                   false,
+                   {0, 0, 713, 457},
+                   {713, 0, 0, 457},
+                   {0, 0, 356, 356},
+                   {356, 0, 356, 356},
+                   {319, 364, 75, 25},
+                   {224, 438, 265, 13}},
         // Narrower than the label: its left goes negative and it is cut at the edge.
-        LayoutCase{400, true, {0, 0, 200, 457}, {200, 0, 200, 457}, {0, 0, 100, 100},
-                   {100, 0, 100, 100}, {63, 108, 75, 25}, {-32, 182, 265, 13}}));
+        LayoutCase{400,
+                   true,
+                   {0, 0, 200, 457},
+                   {200, 0, 200, 457},
+                   {0, 0, 100, 100},
+                   {100, 0, 100, 100},
+                   {63, 108, 75, 25},
+                   {-32, 182, 265, 13}}));
 
 class ShellSession : public ::testing::Test {
 protected:
@@ -94,14 +114,99 @@ TEST_F(ShellSession, AnExistingSettingsFileIsNeverTouched) {
     EXPECT_EQ(*fs.readFile("/home/ann/.local/share/Halvorn/quillmar.ini"), mine);
 }
 
-TEST_F(ShellSession, AFailingDataFolderStopsCreationWithTheMessage) {
-    fs.setReadOnly(true);
-    EXPECT_FALSE(s.run([&] {
-        s.FormCreate("/opt/quillmar/quillmar", "/home/ann/.local/share/Halvorn/", "");
-    }));
-    ASSERT_EQ(view.messages.size(), 1u);
-    // The later steps did not run: no settings path was derived.
-    EXPECT_EQ(s.loc.settingsFile, "");
+// A failed creation step stops the steps after it: no settings applied (DictCheckBox is still
+// shown), no command-line text opened, no catalogue built. The first activation still runs.
+TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
+    const std::string data = "/home/ann/.local/share/Halvorn";
+    struct Case {
+        const char* name;
+        bool dataFolderFails;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"data folder", true, "File access denied"},
+        {"default settings file", false, "Cannot create file " + data + "/quillmar.ini"},
+    };
+    for (const Case& c : cases) {
+        qmtest::RecordingView v;
+        qm::MemoryFileSystem files;
+        files.addFolder("/home/ann/.local/share");
+        if (c.dataFolderFails)
+            files.setReadOnly(true);
+        else
+            files.failNextWrite(qm::MemoryFileSystem::Fault::CannotCreate);
+        qm::Session session{v, files, platform};
+        qm::FakeSurface page{800, 600};
+        session.setSurface(&page);
+        EXPECT_FALSE(session.run([&] {
+            session.FormCreate("/opt/quillmar/quillmar", data + "/", "/opt/quillmar/title.tvt");
+        })) << c.name;
+        EXPECT_EQ(v.messages, std::vector<std::string>{c.message}) << c.name;
+        EXPECT_EQ(session.loc.catalogueExtension, ".toc") << c.name;
+        EXPECT_EQ(session.loc.settingsFile.empty(), c.dataFolderFails) << c.name;
+        EXPECT_TRUE(session.controls.visible(qm::Control::DictCheckBox)) << c.name;
+        EXPECT_EQ(session.currentTextPath, "") << c.name;
+        EXPECT_TRUE(session.catalogue.empty()) << c.name;
+
+        session.FormActivate();
+        EXPECT_EQ(session.displayLines.size(), 19u) << c.name;
+        EXPECT_EQ(session.topLine, 0) << c.name;
+    }
+}
+
+// The text named on the command line is opened during creation; the welcome lines follow its
+// end sentinels, the page shows the list from line 0, and that drawing's result is not kept.
+TEST_F(ShellSession, ATextNamedAtStartUpStandsBeforeTheWelcomeLines) {
+    create("/opt/quillmar/title.tvt");
+    EXPECT_EQ(s.openDialogFileName, "/opt/quillmar/title.tvt");
+    EXPECT_EQ(s.currentTextPath, "/opt/quillmar/title.tvt");
+    EXPECT_FALSE(s.catalogue.empty());
+    const qm::Lines text = s.displayLines;
+    ASSERT_EQ(text.back(), " ");
+
+    s.FormActivate();
+    ASSERT_EQ(s.displayLines.size(), text.size() + 19);
+    EXPECT_TRUE(std::equal(text.begin(), text.end(), s.displayLines.begin()));
+    EXPECT_EQ(s.displayLines[text.size() + 1], "Select a Book");
+    EXPECT_EQ(s.topLine, 0);
+    // The layout's redraw stored the end of the text's first page; the drawing of the
+    // longer list from line 0 that follows it reaches into the welcome lines but is not kept.
+    EXPECT_LT(s.nextTopLine, static_cast<int>(text.size()));
+    EXPECT_GT(s.drawPage(0), static_cast<int>(text.size()));
+}
+
+// Closing saves the settings, then writes the closing mark. A settings file that cannot be
+// written is reported and the closing mark is still written, so the place is not lost too.
+TEST_F(ShellSession, ClosingSavesTheSettingsThenWritesTheClosingMark) {
+    const std::string data = "/home/ann/.local/share/Halvorn/";
+    for (const bool settingsFail : {false, true}) {
+        qmtest::RecordingView v;
+        qm::MemoryFileSystem files;
+        files.addFolder("/home/ann/.local/share");
+        qm::Session session{v, files, platform};
+        qm::FakeSurface page{800, 600};
+        session.setSurface(&page);
+        ASSERT_TRUE(session.run([&] { session.FormCreate("/opt/quillmar/quillmar", data, ""); }));
+        session.FormActivate();
+        v.bounds = {10, 20, 640, 480};
+        session.openText("/opt/quillmar/qdemo.tvt", " "); // loads the text's bookmark section
+        session.ShowNextPage();
+        const int top = session.topLine;
+        ASSERT_GT(top, 0);
+        // The first write at closing fails: it must be the settings file's.
+        if (settingsFail) files.failNextWrite(qm::MemoryFileSystem::Fault::CannotCreate);
+
+        EXPECT_TRUE(session.run([&] { session.FormClose(); }));
+        EXPECT_EQ(v.messages, settingsFail ? std::vector<std::string>{"Unable to write to " + data +
+                                                                      "quillmar.ini"}
+                                           : std::vector<std::string>{});
+        const std::string settings = files.readFile(data + "quillmar.ini").value_or("");
+        EXPECT_EQ(settings.find("twidth=640") != std::string::npos, !settingsFail);
+        const std::string marks = files.readFile(data + "quillmar.bm").value_or("");
+        EXPECT_NE(marks.find("<<qdemo\r\n#" + std::to_string(top) + " Closed book at "),
+                  std::string::npos)
+            << marks;
+    }
 }
 
 TEST_F(ShellSession, FirstActivationAppendsTheWelcomeLinesOnce) {
