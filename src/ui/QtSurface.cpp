@@ -1,5 +1,7 @@
 #include "ui/QtSurface.h"
 
+#include "ui/Cp1252.h"
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -14,11 +16,6 @@ namespace qm {
 
 namespace {
 
-// 0x80-0x9F; the five bytes without a character keep the C1 code of the same value.
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // Strings longer than this are measured and drawn without keeping them.
 constexpr std::size_t kLongText = 1024;
@@ -103,7 +100,7 @@ QString QtSurface::decode(std::string_view bytes) {
         if (b < 0x20 || b == 0x7F)
             c = u' ';
         else if (b >= 0x80 && b <= 0x9F)
-            c = kHigh[b - 0x80];
+            c = kCp1252High[b - 0x80];
         data[i] = QChar(c);
     }
     return out;
