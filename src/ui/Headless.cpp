@@ -6,9 +6,11 @@
 #include "core/shell/Error.h"
 #include "core/shell/Session.h"
 #include "ui/Cp1252.h"
+#include "ui/NamedFile.h"
 #include "ui/QtSurface.h"
 
 #include <ostream>
+#include <utility>
 
 namespace qm {
 
@@ -21,6 +23,12 @@ public:
     void showMessage(const std::string& message) override { m_err << message << '\n'; }
     void setWindowBounds(const Rect& bounds) override { m_bounds = bounds; }
     Rect windowBounds() const override { return m_bounds; }
+    std::optional<std::string> chooseOpenFile(const std::string&, const std::string&,
+                                              const std::string&, const std::string&) override {
+        return std::exchange(openAnswer, std::nullopt);
+    }
+
+    std::optional<std::string> openAnswer; // the open dialog's answer, when one is given
 
 private:
     std::ostream& m_err;
@@ -37,13 +45,18 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     session.setSurface(&surface);
 
     auto step = [&session](const std::function<void()>& handler) { return session.run(handler); };
-    if (!step([&] { session.FormCreate(exePath, dataFolder, o.text); })) return 1;
+    // A collection file named at start-up is no text: it is opened after the first
+    // activation, as the catalogue command would open it.
+    const bool collection = isCollectionFile(o.text);
+    const std::string text = collection ? std::string() : o.text;
+    if (!step([&] { session.FormCreate(exePath, dataFolder, text); })) return 1;
     // The window's client area around a reading page of this size, with the panel shown.
     session.clientWidth = o.width + 200;
     session.clientHeight = o.height;
     if (!step([&] { session.FormActivate(); })) return 1;
     // The reading page then comes to the front at its size, as in the window.
     if (!step([&] { session.ReadTabSheetResize(); })) return 1;
+    if (collection && !openNamedFile(session, o.text, view.openAnswer, step)) return 1;
 
     Control box = Control::Count;
     auto check = [&](Control c, void (Session::*handler)(bool)) {

@@ -7,6 +7,7 @@
 #include "ui/Cp1252.h"
 #include "ui/FindDialog.h"
 #include "ui/IndexModel.h"
+#include "ui/NamedFile.h"
 #include "ui/QtSurface.h"
 #include "ui/Widgets.h"
 
@@ -30,6 +31,8 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <utility>
 
 namespace qm {
 
@@ -565,8 +568,11 @@ void TForm1::connectHandlers() {
 }
 
 void TForm1::create(const StartUp& startUp) {
-    handle([this, &startUp] {
-        m_session->FormCreate(startUp.exePath, startUp.dataFolder, startUp.argument);
+    const bool collection = isCollectionFile(startUp.argument);
+    if (collection) m_startUpCollection = startUp.argument;
+    const std::string text = collection ? std::string() : startUp.argument;
+    handle([this, &startUp, &text] {
+        m_session->FormCreate(startUp.exePath, startUp.dataFolder, text);
     });
     m_created = true;
     Form4 = new TForm4(this);
@@ -646,6 +652,11 @@ void TForm1::showEvent(QShowEvent* event) {
     const QSize frame = frameGeometry().size() - geometry().size();
     setMinimumSize(std::max(0, 400 - frame.width()), std::max(0, 450 - frame.height()));
     handle([this] { m_session->FormActivate(); });
+    // From the event loop, once the window is on the screen, so that a message it shows has
+    // the window behind it.
+    if (m_startUpCollection)
+        QTimer::singleShot(
+            0, this, [this, path = *std::exchange(m_startUpCollection, {})] { openFile(path); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -666,19 +677,12 @@ void TForm1::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
     event->acceptProposedAction();
-    openDroppedFile(urls.first().toLocalFile());
+    openFile(toLocalPath(urls.first().toLocalFile()));
 }
 
-void TForm1::openDroppedFile(const QString& path) {
-    // A dropped file is opened by the command that opens its kind of file, with the file as
-    // the open dialog's answer.
-    const QString suffix = path.section('.', -1).toLower();
-    m_droppedFile = toLocalPath(path);
-    if (suffix == "toc" || suffix == "cdb")
-        handle([this] { m_session->OpenTOCItemClick(); });
-    else
-        handle([this] { m_session->OpenTVTItemClick(); });
-    m_droppedFile.reset();
+void TForm1::openFile(const std::string& path) {
+    qm::openNamedFile(*m_session, path, m_openAnswer,
+                      [this](const std::function<void()>& handler) { return handle(handler); });
 }
 
 } // namespace qm

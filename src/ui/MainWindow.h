@@ -43,7 +43,7 @@ class UpDown;
 struct StartUp {
     std::string exePath;    // the executable's full path
     std::string dataFolder; // with its final separator
-    std::string argument;   // the text named on the command line, or empty
+    std::string argument;   // the file named on the command line, or empty
 };
 
 class TForm1 : public QMainWindow, public ViewPort {
@@ -52,8 +52,13 @@ public:
     TForm1(FileSystem& fs, Platform& platform, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The creation steps (FormCreate), then the bookmark name dialog, created hidden.
+    // The creation steps (FormCreate), then the bookmark name dialog, created hidden. A
+    // collection file named at start-up is no text: it is opened after the first activation,
+    // as the catalogue command would open it.
     void create(const StartUp& startUp);
+    // Opens a file named outside the open dialogs (dropped, or named at start-up) with the
+    // command for its kind, the file answering that command's open dialog.
+    void openFile(const std::string& path);
     Session& session() { return *m_session; }
     const QImage& pageImage() const;
 
@@ -196,7 +201,6 @@ private:
     void connectHandlers();
     void readPageResized(QSize size);
     void layoutIndexPage();
-    void openDroppedFile(const QString& path);
     QWidget* widgetFor(Control c) const;
     QAction* actionFor(Control c) const;
 
@@ -205,7 +209,8 @@ private:
     IndexModel* m_indexModel = nullptr;
     std::vector<QTreeWidgetItem*> m_tocItems;
     std::string m_applicationTitle;
-    std::optional<std::string> m_droppedFile; // answers the next open dialog
+    std::optional<std::string> m_openAnswer; // answers the next open dialog
+    std::optional<std::string> m_startUpCollection;
     bool m_created = false;
     bool m_activated = false;
     bool m_closed = false;

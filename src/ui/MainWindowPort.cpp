@@ -390,10 +390,10 @@ std::optional<std::string> TForm1::chooseOpenFile(const std::string& filter,
                                                   const std::string& defaultExtension,
                                                   const std::string& title,
                                                   const std::string& fileName) {
-    if (m_droppedFile) {
-        std::optional<std::string> dropped = std::move(m_droppedFile);
-        m_droppedFile.reset();
-        return dropped;
+    if (m_openAnswer) {
+        std::optional<std::string> answer = std::move(m_openAnswer);
+        m_openAnswer.reset();
+        return answer;
     }
     QFileDialog dialog(this, fromCp1252(title));
     dialog.setObjectName("OpenDialog1");

@@ -2,16 +2,19 @@
 // the start-up page and a story.
 #include "ui/CommandLine.h"
 #include "UiSupport.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/io/FileSystem.h"
 #include "ui/Headless.h"
 #include "ui/QtPlatform.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -146,6 +149,51 @@ TEST_F(HeadlessTest, OpensAStoryPagesAndRendersThePage) {
     EXPECT_EQ(page.size(), QSize(500, 300));
     // The column separator is drawn grey down the middle.
     EXPECT_EQ(page.pixelColor(247, 150), QColor(0x80, 0x80, 0x80));
+}
+
+// The catalogue "Shelf" with one story, written under the given name in the data folder.
+std::string writeShelf(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Shelf<<0none\r\nThe Nightingale<<1qdemo@refpt003\r\n(END)\r\n");
+    return path.toStdString();
+}
+
+TEST_F(HeadlessTest, ACollectionFileNamedAtStartUpOpensAsTheCatalogueCommandWould) {
+    const std::string welcome = [this] {
+        EXPECT_EQ(run({"--page-text"}), 0) << err.str();
+        return out.str();
+    }();
+    for (const char* name : {"Upper.TOC", "lower.cdb", "Mixed.cDb", "plain.toc"}) {
+        SCOPED_TRACE(name);
+        const std::string path = writeShelf(dataPath(name));
+        ASSERT_EQ(run({"--page-text", path}), 0) << err.str();
+        // Not opened as a text: the start-up page is still the welcome page.
+        EXPECT_EQ(out.str(), welcome);
+        // Opened as a collection: its own settings file was made beside the reader's.
+        const QString settings = QFileInfo(QString(name)).completeBaseName().toLower() + ".ini";
+        QStringList files = QDir(dataPath("")).entryList(QDir::Files);
+        for (QString& f : files)
+            f = f.toLower();
+        EXPECT_TRUE(files.contains(settings)) << files.join(' ').toStdString();
+    }
+
+    // The contents tree is the collection's: its first story is the built-in catalogue's
+    // story of the same reference point.
+    const std::string shelf = writeShelf(dataPath("Shelf.TOC"));
+    const qm::Lines builtIn = qm::builtInCatalogueLines();
+    const auto story = std::find_if(builtIn.begin(), builtIn.end(), [](const std::string& line) {
+        return line.find("@refpt003") != std::string::npos;
+    });
+    ASSERT_NE(story, builtIn.end());
+    ASSERT_EQ(run({"--toc", std::to_string(story - builtIn.begin()), "--page-info"}), 0);
+    const std::string expected = out.str();
+    ASSERT_EQ(run({"--toc", "1", "--page-info", shelf}), 0) << err.str();
+    EXPECT_EQ(out.str(), expected);
+
+    // Any other name is a text, opened by the creation itself.
+    ASSERT_EQ(run({"--page-text", dataPath("notes.toc.tvt").toStdString()}), 0) << err.str();
+    EXPECT_NE(out.str(), welcome);
 }
 
 TEST_F(HeadlessTest, AFailingStepPrintsItsMessageAndFails) {

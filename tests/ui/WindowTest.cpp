@@ -48,14 +48,7 @@ protected:
         uitest::ensureApplication();
         ASSERT_TRUE(m_data.isValid());
         m_fs = qm::makeRealFileSystem();
-        form = std::make_unique<TForm1>(*m_fs, m_platform);
-        // The program folder is the build's program folder, where the book's companions are.
-        form->create(
-            {std::string(QM_BINARY_DIR) + "/bin/quillmar", m_data.path().toStdString() + "/", ""});
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        start("");
         // A message nobody expected is recorded and closed, so a test fails instead of hanging.
         m_janitor.setInterval(300);
         QObject::connect(&m_janitor, &QTimer::timeout, [this] {
@@ -76,6 +69,20 @@ protected:
     }
 
     qm::Session& session() { return form->session(); }
+
+    // A new window started with this file named on the command line, shown and active.
+    void start(const std::string& argument) {
+        form.reset();
+        form = std::make_unique<TForm1>(*m_fs, m_platform);
+        // The program folder is the build's program folder, where the book's companions are.
+        form->create({std::string(QM_BINARY_DIR) + "/bin/quillmar",
+                      m_data.path().toStdString() + "/", argument});
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+    QString dataPath(const char* name) const { return m_data.filePath(name); }
 
     // Makes the contents tree visible as a user does, with the About page's OK button.
     void showContents() {
@@ -463,6 +470,28 @@ TEST_F(WindowTest, ShortcutsRunTheirCommands) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(WindowTest, ACollectionFileNamedAtStartUpOpensAsTheCatalogueCommandWould) {
+    const QString path = dataPath("Shelf.Cdb");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Shelf<<0none\r\nThe Nightingale<<1qdemo@refpt003\r\n(END)\r\n");
+    file.close();
+    start(path.toStdString());
+    // Opened from the event loop once the window is up.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return session().catalogueSourceFile == path.toStdString(); }, 2000));
+
+    EXPECT_EQ(session().currentTextPath, "");
+    EXPECT_EQ(session().loc.catalogueExtension, ".cdb");
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->TOCTabSheet);
+    ASSERT_EQ(form->TOCTreeView->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = form->TOCTreeView->topLevelItem(0);
+    EXPECT_EQ(root->text(0), "Shelf");
+    ASSERT_EQ(root->childCount(), 1);
+    EXPECT_EQ(root->child(0)->text(0), "The Nightingale");
+    EXPECT_TRUE(form->BMMenu->menuAction()->isVisible());
 }
 
 TEST_F(WindowTest, ADroppedTextOpensAsOpenFileWould) {

@@ -1,0 +1,25 @@
+#include "ui/NamedFile.h"
+
+namespace qm {
+
+bool isCollectionFile(const std::string& path) {
+    if (path.size() < 4) return false;
+    const std::string suffix = toLowerAscii(path.substr(path.size() - 4));
+    return suffix == ".toc" || suffix == ".cdb";
+}
+
+bool openNamedFile(Session& session, const std::string& path, std::optional<std::string>& answer,
+                   const std::function<bool(const std::function<void()>&)>& run) {
+    const bool collection = isCollectionFile(path);
+    answer = path;
+    const bool ok = run([&session, collection] {
+        if (collection)
+            session.OpenTOCItemClick();
+        else
+            session.OpenTVTItemClick();
+    });
+    answer.reset();
+    return ok;
+}
+
+} // namespace qm
