@@ -75,6 +75,8 @@ int main(int argc, char** argv) {
     if (options.headless()) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    // Lets a Wayland compositor match the window to the desktop entry and show its icon.
+    QGuiApplication::setDesktopFileName("quillmar");
     const std::string exePath = qm::toLocalPath(QCoreApplication::applicationFilePath());
     const std::string data = dataFolder(options);
     qm::QtPlatform platform;
