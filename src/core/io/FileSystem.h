@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -26,7 +27,19 @@ public:
     // Replaces the file with these bytes safely (see above); throws UserError on failure.
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool removeFile(const std::string& path) = 0;
+
+    struct FolderEntry {
+        std::string name;
+        long long ageSeconds = 0; // since the entry was last modified
+    };
+    // The regular files of a folder; empty when it cannot be read.
+    virtual std::vector<FolderEntry> listFolder(const std::string& folder) const = 0;
 };
+
+// Removes the temporary files a killed write of this file may have left beside it
+// ("name.XXXXXX", six letters or digits), when they are old enough that no running copy of
+// the reader can still be writing them. Nothing else is touched.
+void removeStrayTemporaries(FileSystem& fs, const std::string& path);
 
 // The real file system of this machine (POSIX).
 std::unique_ptr<FileSystem> makeRealFileSystem();

@@ -6,11 +6,14 @@ namespace qm {
 
 std::string MemoryFileSystem::stripSlash(const std::string& path) {
     std::string p = path;
-    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+    while (p.size() > 1 && (p.back() == '/' || p.back() == '\\'))
+        p.pop_back();
     return p;
 }
 
-bool MemoryFileSystem::fileExists(const std::string& path) const { return m_files.count(path) > 0; }
+bool MemoryFileSystem::fileExists(const std::string& path) const {
+    return m_files.count(path) > 0;
+}
 
 bool MemoryFileSystem::folderExists(const std::string& path) const {
     const std::string p = stripSlash(path);
@@ -45,6 +48,21 @@ void MemoryFileSystem::writeFile(const std::string& path, const std::string& byt
     ++m_writes;
 }
 
-bool MemoryFileSystem::removeFile(const std::string& path) { return m_files.erase(path) > 0; }
+bool MemoryFileSystem::removeFile(const std::string& path) {
+    return m_files.erase(path) > 0;
+}
+
+std::vector<FileSystem::FolderEntry> MemoryFileSystem::listFolder(const std::string& folder) const {
+    std::vector<FolderEntry> entries;
+    const std::string prefix = stripSlash(folder) == "/" ? "/" : stripSlash(folder) + "/";
+    for (auto it = m_files.lower_bound(prefix);
+         it != m_files.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+        const std::string name = it->first.substr(prefix.size());
+        if (name.find('/') != std::string::npos) continue;
+        const auto age = m_ages.find(it->first);
+        entries.push_back({name, age == m_ages.end() ? 3600 : age->second});
+    }
+    return entries;
+}
 
 } // namespace qm

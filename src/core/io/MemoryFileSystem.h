@@ -18,6 +18,9 @@ public:
     std::optional<std::string> readFile(const std::string& path) const override;
     void writeFile(const std::string& path, const std::string& bytes) override;
     bool removeFile(const std::string& path) override;
+    std::vector<FolderEntry> listFolder(const std::string& folder) const override;
+    // Files listed by listFolder report this age (default: an hour).
+    void setAge(const std::string& path, long long seconds) { m_ages[path] = seconds; }
 
     // The next write fails in the given way (once); the old file stays as it was.
     void failNextWrite(Fault fault) { m_fault = fault; }
@@ -31,6 +34,7 @@ private:
     static std::string stripSlash(const std::string& path);
     std::map<std::string, std::string> m_files;
     std::set<std::string> m_folders;
+    std::map<std::string, long long> m_ages;
     Fault m_fault = Fault::None;
     bool m_readOnly = false;
     int m_writes = 0;

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -46,7 +48,9 @@ public:
             throw UserError(std::string(std::strerror(errno)) + ": " + path);
     }
     std::optional<std::string> readFile(const std::string& path) const override {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Non-blocking, so that a named pipe or a device never stalls the open; anything but a
+        // regular file is refused before a byte is read.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) return std::nullopt;
         struct stat st {};
         if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -108,11 +112,28 @@ public:
         }
     }
     bool removeFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    std::vector<FolderEntry> listFolder(const std::string& folder) const override {
+        std::vector<FolderEntry> entries;
+        DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (!dir) return entries;
+        const std::time_t now = std::time(nullptr);
+        std::string base = folder;
+        if (!base.empty() && base.back() != '/') base += '/';
+        while (const dirent* e = ::readdir(dir)) {
+            struct stat st {};
+            if (::lstat((base + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+            entries.push_back({e->d_name, static_cast<long long>(now - st.st_mtime)});
+        }
+        ::closedir(dir);
+        return entries;
+    }
 };
 
 } // namespace
 
-std::unique_ptr<FileSystem> makeRealFileSystem() { return std::make_unique<RealFileSystem>(); }
+std::unique_ptr<FileSystem> makeRealFileSystem() {
+    return std::make_unique<RealFileSystem>();
+}
 
 FileLock::FileLock(const std::string& path) {
     // flock() locks die with their process, so a lock left by a killed reader is free again.

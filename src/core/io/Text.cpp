@@ -24,7 +24,8 @@ Lines splitLines(std::string_view bytes) {
 
 std::string joinLinesCrLf(const Lines& lines) {
     std::size_t total = 0;
-    for (const auto& l : lines) total += l.size() + 2;
+    for (const auto& l : lines)
+        total += l.size() + 2;
     std::string out;
     out.reserve(total);
     for (const auto& l : lines) {
@@ -34,27 +35,36 @@ std::string joinLinesCrLf(const Lines& lines) {
     return out;
 }
 
-char toLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char toLowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string toLowerAscii(std::string_view s) {
     std::string out(s);
-    for (auto& c : out) c = toLowerAscii(c);
+    for (auto& c : out)
+        c = toLowerAscii(c);
     return out;
 }
 
 std::string trimBlanks(std::string_view s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && s[b] == ' ') ++b;
-    while (e > b && s[e - 1] == ' ') --e;
+    while (b < e && s[b] == ' ')
+        ++b;
+    while (e > b && s[e - 1] == ' ')
+        --e;
     return std::string(s.substr(b, e - b));
 }
 
-static bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+static bool isBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
 
 std::string trimBlanksAndControls(std::string_view s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && isBlankOrControl(s[b])) ++b;
-    while (e > b && isBlankOrControl(s[e - 1])) --e;
+    while (b < e && isBlankOrControl(s[b]))
+        ++b;
+    while (e > b && isBlankOrControl(s[e - 1]))
+        --e;
     return std::string(s.substr(b, e - b));
 }
 
@@ -66,8 +76,10 @@ bool isBlankLine(std::string_view s) {
 
 std::optional<int> parseInteger(std::string_view text) {
     std::size_t i = 0, e = text.size();
-    while (i < e && text[i] == ' ') ++i;
-    while (e > i && text[e - 1] == ' ') --e;
+    while (i < e && text[i] == ' ')
+        ++i;
+    while (e > i && text[e - 1] == ' ')
+        --e;
     if (i == e) return std::nullopt;
     bool negative = false;
     if (text[i] == '-' || text[i] == '+') {

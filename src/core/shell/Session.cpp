@@ -32,22 +32,20 @@ const char* const kWelcomeLines[] = {
 
 // The Index page's instructions, the source of IndexMemo's text.
 const char* const kMemo2Lines[] = {
-    "Click \"Load Index\" to load",
-    "and setup the index, this",
-    "may take a short while.",
-    "",
-    "After the index is loaded",
-    "click on the \"+\"'s to select",
-    "the word, and to see the ",
-    "index entries.  Clicking on ",
-    "an index entry will go to",
-    "that line in the book.",
+    "Click \"Load Index\" to load", "and setup the index, this",
+    "may take a short while.",      "",
+    "After the index is loaded",    "click on the \"+\"'s to select",
+    "the word, and to see the ",    "index entries.  Clicking on ",
+    "an index entry will go to",    "that line in the book.",
 };
 
 } // namespace
 
 Session::Session(ViewPort& viewPort, FileSystem& fileSystem, Platform& plat)
-    : view(viewPort), fs(fileSystem), platform(plat), controls(viewPort) {}
+    : view(viewPort)
+    , fs(fileSystem)
+    , platform(plat)
+    , controls(viewPort) {}
 
 bool Session::run(const std::function<void()>& handler) {
     try {
@@ -97,6 +95,8 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
 void Session::deriveCollectionPaths() {
     loc.settingsFile = loc.dataFolder + loc.programBaseName + ".ini";
     loc.bookmarkFile = loc.dataFolder + loc.programBaseName + ".bm";
+    removeStrayTemporaries(fs, loc.settingsFile);
+    removeStrayTemporaries(fs, loc.bookmarkFile);
     loc.catalogueFile = loc.programFolder + loc.programBaseName + loc.catalogueExtension;
     loc.collectionIndexFile = loc.programFolder + loc.programBaseName + ".tvx";
     if (fs.fileExists(loc.collectionIndexFile)) {
@@ -117,7 +117,8 @@ void Session::FormActivate() {
     controls.setVisible(Control::ExitButton, true);
     view.setLines(Control::IndexMemo, Lines(std::begin(kMemo2Lines), std::end(kMemo2Lines)));
     view.showPage(Page::ControlsTabSheet);
-    for (const char* line : kWelcomeLines) displayLines.emplace_back(line);
+    for (const char* line : kWelcomeLines)
+        displayLines.emplace_back(line);
     drawPage(0);
 }
 
@@ -154,14 +155,16 @@ WindowLayout Session::computeLayout(int width, int height, bool panelShown, Rect
 void Session::FormResize(int width, int height) {
     clientWidth = width;
     clientHeight = height;
-    layout = computeLayout(width, height, controls.visible(Control::HideControlPanelItem),
-                           okButtonSize);
+    layout =
+        computeLayout(width, height, controls.visible(Control::HideControlPanelItem), okButtonSize);
     view.applyLayout(layout);
     nextTopLine = topLine;
     nextTopLine = drawPage(topLine);
 }
 
-void Session::ReadTabSheetResize() { redrawPage(); }
+void Session::ReadTabSheetResize() {
+    redrawPage();
+}
 
 void Session::HideControlPanelItemClick() {
     controls.setVisible(Control::HideControlPanelItem, false);
@@ -175,10 +178,20 @@ void Session::ShowControlPanelItemClick() {
     FormResize(clientWidth, clientHeight);
 }
 
-void Session::ReadTabSheetEnter() { view.showPage(Page::ControlsTabSheet); }
-void Session::ControlsTabSheetEnter() { view.showPage(Page::ReadTabSheet); }
-void Session::OKButtonClick() { view.showPage(Page::TOCTabSheet); }
-void Session::ExitButtonClick() { view.closeWindow(); }
-void Session::ExitItemClick() { view.closeWindow(); }
+void Session::ReadTabSheetEnter() {
+    view.showPage(Page::ControlsTabSheet);
+}
+void Session::ControlsTabSheetEnter() {
+    view.showPage(Page::ReadTabSheet);
+}
+void Session::OKButtonClick() {
+    view.showPage(Page::TOCTabSheet);
+}
+void Session::ExitButtonClick() {
+    view.closeWindow();
+}
+void Session::ExitItemClick() {
+    view.closeWindow();
+}
 
 } // namespace qm

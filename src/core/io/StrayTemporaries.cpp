@@ -1,0 +1,36 @@
+#include "core/io/FileSystem.h"
+
+namespace qm {
+
+namespace {
+
+// A write in progress keeps its temporary for milliseconds; one this old was left by a kill.
+constexpr long long kStrayAgeSeconds = 60;
+
+bool isTemporaryOf(const std::string& entry, const std::string& fileName) {
+    if (entry.size() != fileName.size() + 7 || entry.compare(0, fileName.size(), fileName) != 0 ||
+        entry[fileName.size()] != '.')
+        return false;
+    for (std::size_t i = fileName.size() + 1; i < entry.size(); ++i) {
+        const char c = entry[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void removeStrayTemporaries(FileSystem& fs, const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (fileName.empty()) return;
+    for (const auto& entry : fs.listFolder(folder)) {
+        if (entry.ageSeconds >= kStrayAgeSeconds && isTemporaryOf(entry.name, fileName))
+            fs.removeFile(folder + entry.name);
+    }
+}
+
+} // namespace qm

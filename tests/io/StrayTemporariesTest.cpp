@@ -1,0 +1,57 @@
+#include "core/io/MemoryFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct StrayCase {
+    const char* name;
+    long long ageSeconds;
+    bool removed;
+};
+
+TEST(StrayTemporaries, OnlyOldTemporariesOfTheFileGo) {
+    const StrayCase cases[] = {
+        {"quillmar.ini.Ab12Cd", 3600, true},   {"quillmar.ini.x9Y8z7", 61, true},
+        {"quillmar.ini.Qw3rTy", 5, false}, // a copy may be writing it right now
+        {"quillmar.ini", 3600, false},         {"quillmar.ini.bak", 3600, false},
+        {"quillmar.ini.toolong", 3600, false}, {"quillmar.ini.ab-12c", 3600, false},
+        {"quillmar.bm.Ab12Cd", 3600, false}, // another file's: its own call clears it
+        {"other.ini.Ab12Cd", 3600, false},
+    };
+    qm::MemoryFileSystem fs;
+    fs.addFolder("/data");
+    fs.addFolder("/data/sub");
+    fs.writeFile("/data/sub/quillmar.ini.Ab12Cd", "deeper folder");
+    for (const auto& c : cases) {
+        fs.writeFile(std::string("/data/") + c.name, "x");
+        fs.setAge(std::string("/data/") + c.name, c.ageSeconds);
+    }
+    qm::removeStrayTemporaries(fs, "/data/quillmar.ini");
+    for (const auto& c : cases)
+        EXPECT_EQ(fs.fileExists(std::string("/data/") + c.name), !c.removed) << c.name;
+    EXPECT_TRUE(fs.fileExists("/data/sub/quillmar.ini.Ab12Cd"));
+}
+
+TEST(ReadingFiles, RefusesWhatIsNotARegularFile) {
+    auto fs = qm::makeRealFileSystem();
+    char pattern[] = "/tmp/qm-read-XXXXXX";
+    const std::string dir = mkdtemp(pattern);
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // No writer ever opens the pipe: a blocking open would hang here.
+    EXPECT_FALSE(fs->readFile(fifo).has_value());
+    EXPECT_FALSE(fs->readFile(dir).has_value());
+    EXPECT_FALSE(fs->readFile(dir + "/missing").has_value());
+    fs->writeFile(dir + "/plain", std::string("a\0b", 3));
+    EXPECT_EQ(fs->readFile(dir + "/plain"), std::string("a\0b", 3));
+    std::remove(fifo.c_str());
+    std::remove((dir + "/plain").c_str());
+    rmdir(dir.c_str());
+}
+
+} // namespace
