@@ -6,6 +6,7 @@
 #include "ui/Headless.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPlatform.h"
+#include "ui/StartupProbe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,6 +76,7 @@ int main(int argc, char** argv) {
     if (options.headless()) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    qm::installStartupProbe(&app);
     // Lets a Wayland compositor match the window to the desktop entry and show its icon.
     QGuiApplication::setDesktopFileName("quillmar");
     const std::string exePath = qm::toLocalPath(QCoreApplication::applicationFilePath());
