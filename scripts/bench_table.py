@@ -10,7 +10,44 @@ import pathlib
 import sys
 
 # (label, program, benchmark, floor or None, limit text)
-FIGURES = []
+FIGURES = [
+    ("DrawPage 1920x1080 15 pt (redraw)", "bench_view", "BM_DrawPage_1080_15pt",
+     "BM_Floor_DrawText_1080_15pt", "<= 1.5x bare drawText"),
+    ("Worst page 3840x2160 4 pt two columns (fresh)", "bench_view",
+     "BM_DrawPage_4K_4pt_TwoColumns_Turn", None, "< 16 ms"),
+    ("Worst page 3840x2160 4 pt two columns (redraw)", "bench_view",
+     "BM_DrawPage_4K_4pt_TwoColumns_Redraw", None, "< 16 ms"),
+    ("Page turn: ShowNextPage 1920x1080 15 pt", "bench_view", "BM_ShowNextPage_1080_15pt",
+     "BM_Floor_DrawText_Turn_1080_15pt", "< 2 ms"),
+    ("Page back: ShowPreviousPage 1920x1080 15 pt", "bench_view",
+     "BM_ShowPreviousPage_1080_15pt", "BM_ShowNextPage_1080_15pt", "<= 1.2x ShowNextPage"),
+    ("Open a 1,000,000-line text from disk", "bench_open", "BM_OpenTextFromDisk/min_time:3.000",
+     "BM_ReadAndSplitFloor/min_time:3.000", "<= 2x read+split"),
+    ("Rebuild the embedded book list", "bench_open", "BM_RebuildEmbeddedBook", None, "< 5 ms"),
+    ("Cascade 1 MB of prose", "bench_cascade", "BM_Cascade/1/repeats:5",
+     "BM_SplitLinesFloor/1/repeats:5", "linear"),
+    ("Cascade 5 MB of prose", "bench_cascade", "BM_Cascade/5/repeats:5",
+     "BM_SplitLinesFloor/5/repeats:5", "< 1 s"),
+    ("Find step missing over 1,000,000 lines", "bench_find", "BM_FindMiss", "BM_FindFloor",
+     "<= 3x memmem"),
+    ("Load an index of 1,000,000 references", "bench_index", "BM_IndexLoad/real_time",
+     "BM_IndexFloor/real_time", "< 1 s, <= 3x read+split"),
+    ("Load and show that index in the tree", "bench_index_view",
+     "BM_LoadAndShowIndex/repeats:5/real_time", "BM_LoadIndexFloor/repeats:5/real_time",
+     "< 1 s, < 250 MB"),
+    ("Locate section in a 100,000-line bookmark file", "bench_bookmarks",
+     "LocateSection/repeats:9", "ReadAndSplit/repeats:9", "< 50 ms"),
+    ("Closing (save settings + closing mark), settings unchanged", "bench_bookmarks",
+     "Closing/0/repeats:9/real_time", "SafeWrites/1/repeats:9/real_time", "< 20 ms"),
+    ("Closing, settings changed", "bench_bookmarks", "Closing/1/repeats:9/real_time",
+     "SafeWrites/2/repeats:9/real_time", "< 20 ms"),
+    ("Start to first page, headless", "bench_startup",
+     "BM_StartupHeadless/iterations:10/manual_time",
+     "BM_StartupHeadlessFloor/iterations:10/manual_time", "floor: minimal Qt window"),
+    ("Start to first page, window under Xvfb", "bench_startup",
+     "BM_StartupWindow/iterations:10/manual_time",
+     "BM_StartupWindowFloor/iterations:10/manual_time", "floor: minimal Qt window"),
+]
 
 
 def load(folder):
@@ -37,6 +74,9 @@ def main():
         for label, prog, bench, floor, limit in FIGURES:
             m = medians.get((prog, bench))
             f = medians.get((prog, floor)) if floor else None
+            peak = medians.get((prog, bench + ":peak_rss_mb"))
+            if peak is not None:
+                limit = f"{limit}; peak {peak:.0f} MB"
             rows.append((label, m, f, limit))
     else:
         for (prog, name), value in medians.items():
