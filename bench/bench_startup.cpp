@@ -31,13 +31,17 @@ double timeToFirstLine(const std::vector<std::string>& argv, const std::vector<s
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    for (const auto& e : env) envStrings.push_back(e);
+    for (char** e = environ; *e; ++e)
+        envStrings.emplace_back(*e);
+    for (const auto& e : env)
+        envStrings.push_back(e);
     std::vector<char*> envp, args;
-    for (auto& e : envStrings) envp.push_back(e.data());
+    for (auto& e : envStrings)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
     std::vector<std::string> argCopy = argv;
-    for (auto& a : argCopy) args.push_back(a.data());
+    for (auto& a : argCopy)
+        args.push_back(a.data());
     args.push_back(nullptr);
 
     const auto start = std::chrono::steady_clock::now();
@@ -92,8 +96,8 @@ void BM_StartupHeadlessFloor(benchmark::State& state) {
     run(state, {kBin + "/minimal_window"}, {"QT_QPA_PLATFORM=offscreen"}, false);
 }
 void BM_StartupWindow(benchmark::State& state) {
-    run(state, {kBin + "/quillmar", "--data-dir", dataFolder()},
-        {"QUILLMAR_STARTUP_PROBE=quit"}, true);
+    run(state, {kBin + "/quillmar", "--data-dir", dataFolder()}, {"QUILLMAR_STARTUP_PROBE=quit"},
+        true);
 }
 void BM_StartupWindowFloor(benchmark::State& state) {
     run(state, {kBin + "/minimal_window"}, {}, true);

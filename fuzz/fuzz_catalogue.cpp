@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.view.openAnswers.push_back(std::string("/books/mine.toc"));
     f.s.run([&] { f.s.OpenTOCItemClick(); });
     const int nodes = static_cast<int>(f.view.toc.size());
-    for (int i = 0; i < nodes && i < 64; ++i) f.s.run([&] { f.s.TOCTreeViewDblClick(i); });
+    for (int i = 0; i < nodes && i < 64; ++i)
+        f.s.run([&] { f.s.TOCTreeViewDblClick(i); });
     f.s.run([&] { f.s.TOCTreeViewClick(std::nullopt); });
     return 0;
 }

@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.s.controls.setChecked(qm::Control::TwoColCheckBox, (data[0] & 1) != 0);
     f.s.run([&] { f.s.FontSizeTrackBarChange(4 + data[0] % 37); });
     f.surface.resize(data[0] & 2 ? 3 : 500, data[0] & 4 ? 2 : 400);
-    for (int step = 0; step < 4; ++step) f.s.run([&] { f.s.ShowNextPage(); });
+    for (int step = 0; step < 4; ++step)
+        f.s.run([&] { f.s.ShowNextPage(); });
     f.s.run([&] { f.s.ShowPreviousPage(); });
     f.s.run([&] { f.s.drawPage(-3); });
     return 0;

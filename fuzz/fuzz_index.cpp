@@ -8,6 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.s.run([&] { f.s.IndexLoadButtonClick(); });
     if (f.s.controls.visible(qm::Control::LoadingIndexLabel)) __builtin_trap();
     const int nodes = static_cast<int>(f.s.indexNodes.size());
-    for (int i = 0; i < nodes && i < 256; ++i) f.s.run([&] { f.s.InxTreeViewClick(i); });
+    for (int i = 0; i < nodes && i < 256; ++i)
+        f.s.run([&] { f.s.InxTreeViewClick(i); });
     return 0;
 }

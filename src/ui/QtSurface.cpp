@@ -16,7 +16,6 @@ namespace qm {
 
 namespace {
 
-
 // Strings longer than this are measured and drawn without keeping them.
 constexpr std::size_t kLongText = 1024;
 // Strings kept per font before the font's store starts afresh.

@@ -12,7 +12,9 @@ namespace {
 
 class StartupProbe : public QObject {
 public:
-    StartupProbe(QObject* parent, bool quit) : QObject(parent), m_quit(quit) {}
+    StartupProbe(QObject* parent, bool quit)
+        : QObject(parent)
+        , m_quit(quit) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {

@@ -24,14 +24,13 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, ProgramLocationTest,
     ::testing::Values(
         LocationCase{"C:\\Apps\\READER.EXE", qm::PathStyle::Windows, "c:\\apps\\", "reader"},
-        LocationCase{"C:\\Readers\\Reader.exe", qm::PathStyle::Windows, "c:\\readers\\",
-                     "reader"},
+        LocationCase{"C:\\Readers\\Reader.exe", qm::PathStyle::Windows, "c:\\readers\\", "reader"},
         // The Windows rule cuts at the first "." of the whole path.
         LocationCase{"c:\\my.tools\\reader.exe", qm::PathStyle::Windows, "c:\\my.tools\\", "my"},
         LocationCase{"c:\\old.cdb\\books.toc", qm::PathStyle::Windows, "c:\\old.cdb\\", "old"},
         // This platform keeps the folder's case and cuts at the first "." of the file name.
-        LocationCase{"/home/ann/.local/bin/Quillmar", qm::PathStyle::Posix,
-                     "/home/ann/.local/bin/", "quillmar"},
+        LocationCase{"/home/ann/.local/bin/Quillmar", qm::PathStyle::Posix, "/home/ann/.local/bin/",
+                     "quillmar"},
         LocationCase{"/opt/My.Tools/reader.bin", qm::PathStyle::Posix, "/opt/My.Tools/", "reader"},
         LocationCase{"quillmar", qm::PathStyle::Posix, "", "quillmar"}));
 

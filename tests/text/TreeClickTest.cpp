@@ -130,7 +130,8 @@ TEST_F(TreeClick, LeavingAPagedTextWritesItsClosingMark) {
     s.TOCTreeViewClick(1);
     EXPECT_FALSE(s.pageTurned);
     EXPECT_EQ(fs.readFile(s.loc.bookmarkFile).value_or(""),
-              "<<none\r\n<<qdemo\r\n#77 Closed book at " + platform.now + "\r\n<<title\r\n<<author\r\n");
+              "<<none\r\n<<qdemo\r\n#77 Closed book at " + platform.now +
+                  "\r\n<<title\r\n<<author\r\n");
     EXPECT_EQ(s.currentTextPath, "/books/title.tvt");
 }
 

@@ -2,7 +2,8 @@
 
 namespace qm {
 
-ControlBoard::ControlBoard(ViewPort& view) : m_view(view) {
+ControlBoard::ControlBoard(ViewPort& view)
+    : m_view(view) {
     // The design-time state of the window's controls.
     at(Control::NextButton).enabled = false;
     at(Control::FontSizeLabel).text = "FontSize = 15";

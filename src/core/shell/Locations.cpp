@@ -4,7 +4,9 @@
 
 namespace qm {
 
-static std::size_t lastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
+static std::size_t lastSeparator(const std::string& path) {
+    return path.find_last_of("/\\");
+}
 
 std::string fileNameOf(const std::string& path) {
     const auto sep = lastSeparator(path);

@@ -14,7 +14,8 @@ public:
     // The local date and time in the locale's short date and long time forms.
     virtual std::string localDateTimeText() const = 0;
     // Starts a program detached with these arguments (no shell); false when it cannot start.
-    virtual bool startDetached(const std::string& program, const std::vector<std::string>& args) = 0;
+    virtual bool startDetached(const std::string& program,
+                               const std::vector<std::string>& args) = 0;
 };
 
 } // namespace qm
