@@ -149,6 +149,7 @@ constexpr int kQuiet = 0;    // every step went through
 constexpr int kMessages = 1; // some step stopped with a reader's message
 constexpr int kStrange = 98; // a message that is not the reader's
 constexpr int kStartFailed = 99;
+constexpr int kNotRecovered = 96; // the built-in book no longer opens and pages afterwards
 
 // Reads the file in its role through the reader's own handlers, then goes on using the
 // reader; every handler runs as the window runs it.
@@ -228,8 +229,11 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
     }
     // The reader still works: the built-in book opens and pages.
     s.loc.catalogueExtension = ".toc";
-    s.run([&] { s.openText(root + "/prog/qdemo.tvt", "00000"); });
-    s.run([&] { s.NextButtonClick(); });
+    const std::size_t messagesBefore = view.messages.size();
+    const bool opened = s.run([&] { s.openText(root + "/prog/qdemo.tvt", "00000"); }) &&
+                        s.run([&] { s.NextButtonClick(); });
+    if (!opened || view.messages.size() != messagesBefore || s.textKey != "qdemo" || s.topLine <= 0)
+        return kNotRecovered;
 
     bool strange = false;
     for (const auto& m : view.messages) {
