@@ -84,9 +84,11 @@ bool isStrayTemporary(const std::string& name, const std::vector<std::string>& f
     return false;
 }
 
-// Starts `body` in a child that says when it is running; kills it after `delay`
-// microseconds and reaps it. Returns false when the child ended on its own.
-bool killMidway(const std::function<void()>& body, unsigned delayMicroseconds) {
+// Starts `body` in a child, which calls the function it is given just before its first write;
+// kills it `delay` microseconds after that and reaps it. Returns false when the child ended on
+// its own.
+using Body = std::function<void(const std::function<void()>& ready)>;
+bool killMidway(const Body& body, unsigned delayMicroseconds) {
     int ready[2];
     if (::pipe(ready) != 0) return false;
     const pid_t pid = ::fork();
@@ -95,10 +97,10 @@ bool killMidway(const std::function<void()>& body, unsigned delayMicroseconds) {
         ::close(ready[0]);
         ::alarm(30);
         try {
-            // The first write is under way as soon as the parent hears this.
-            const char go = 'g';
-            if (::write(ready[1], &go, 1) != 1) ::_exit(90);
-            body();
+            body([&] {
+                const char go = 'g';
+                if (::write(ready[1], &go, 1) != 1) ::_exit(90);
+            });
         } catch (...) {
             ::_exit(91);
         }
@@ -115,11 +117,11 @@ bool killMidway(const std::function<void()>& body, unsigned delayMicroseconds) {
     return started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-// Microseconds one safe write of this size takes here, to spread the kills over it.
-unsigned writeMicroseconds(qm::FileSystem& fs, const std::string& path, const std::string& bytes) {
+// Microseconds one step takes here (the mean of four), to spread the kills over the steps.
+unsigned stepMicroseconds(const std::function<void()>& step) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 4; ++i)
-        fs.writeFile(path, bytes);
+        step();
     const auto spent = std::chrono::steady_clock::now() - start;
     return static_cast<unsigned>(
         std::chrono::duration_cast<std::chrono::microseconds>(spent).count() / 4 + 1);
@@ -134,17 +136,21 @@ TEST(KilledWhileWriting, SettingsAndBookmarkFilesAreOldOrNew) {
         paths.push_back(dir.path() + "/" + n);
     for (const auto& p : paths)
         fs->writeFile(p, version(0, p));
-    const unsigned perWrite = writeMicroseconds(*fs, paths[0], version(0, paths[0]));
+    const std::string scratch = dir.path() + "/scratch";
+    const unsigned perStep =
+        stepMicroseconds([&] { fs->writeFile(scratch, version(1, paths[0])); });
+    fs->removeFile(scratch);
 
     constexpr int kKills = 200;
     std::mt19937 random(20260712);
-    std::uniform_int_distribution<unsigned> delay(0, 6 * perWrite);
+    std::uniform_int_distribution<unsigned> delay(0, 6 * perStep);
     std::vector<long long> last(paths.size(), 0);
     int kills = 0, damaged = 0, wentBack = 0;
     for (int k = 0; k < kKills; ++k) {
         // The child carries on after the version the file written last holds now.
-        const auto body = [&] {
+        const auto body = [&](const std::function<void()>& ready) {
             const long long start = versionOf(fs->readFile(paths[1]).value_or(""), paths[1]) + 1;
+            ready();
             for (long long n = start;; ++n)
                 for (const auto& p : paths)
                     fs->writeFile(p, version(n, p));
@@ -175,7 +181,7 @@ TEST(KilledWhileWriting, SettingsAndBookmarkFilesAreOldOrNew) {
             ++others;
     }
     report("kills during safe writes", {{"kills", kills},
-                                        {"microsecondsPerWrite", perWrite},
+                                        {"microsecondsPerStep", perStep},
                                         {"damaged", damaged},
                                         {"wentBack", wentBack},
                                         {"versionsWritten", last[0]},
@@ -201,7 +207,8 @@ TEST(KilledWhileWriting, ARewriteInPlaceIsCaughtDamaged) {
     std::uniform_int_distribution<unsigned> delay(0, 3000);
     int kills = 0, damaged = 0;
     while (kills < 300 && damaged == 0) {
-        const auto body = [&] {
+        const auto body = [&](const std::function<void()>& ready) {
+            ready();
             for (long long n = 1;; ++n)
                 writeBytes(path, version(n, path));
         };
@@ -263,21 +270,35 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
     const std::string path = dir.path() + "/quillmar.bm";
     auto fs = qm::makeRealFileSystem();
     fs->writeFile(path, bookmarkBytesAfter(0));
-    const unsigned perWrite = writeMicroseconds(*fs, path, bookmarkBytesAfter(0));
+    // One operation of the reader on a copy of the file, as the child runs them.
+    const std::string scratch = dir.path() + "/scratch.bm";
+    fs->writeFile(scratch, bookmarkBytesAfter(0));
+    qmtest::RecordingView scratchView;
+    qmtest::FixedPlatform scratchPlatform;
+    qm::Session scratchSession(scratchView, *fs, scratchPlatform);
+    scratchSession.loc.bookmarkFile = scratch;
+    scratchSession.textKey = "qdemo";
+    const unsigned perStep = stepMicroseconds([&] {
+        scratchSession.BMMenuClick();
+        scratchSession.BMAddItemClick();
+    });
+    fs->removeFile(scratch);
+    fs->removeFile(scratch + ".lock");
 
     constexpr int kKills = 150;
     std::mt19937 random(7);
-    std::uniform_int_distribution<unsigned> delay(0, 8 * perWrite);
+    std::uniform_int_distribution<unsigned> delay(0, 8 * perStep);
     long long last = 0;
     int kills = 0, damaged = 0, wentBack = 0;
     for (int i = 0; i < kKills; ++i) {
-        const auto body = [&] {
+        const auto body = [&](const std::function<void()>& ready) {
             qmtest::RecordingView view;
             qmtest::FixedPlatform platform;
             qm::Session s(view, *fs, platform);
             s.loc.bookmarkFile = path;
             s.textKey = "qdemo";
             const long long start = operationsIn(fs->readFile(path).value_or("")) + 1;
+            ready();
             for (long long k = start;; ++k) {
                 s.topLine = static_cast<int>(k);
                 s.BMMenuClick();
@@ -314,7 +335,7 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
             ++others;
     }
     report("kills during bookmark operations", {{"kills", kills},
-                                                {"microsecondsPerWrite", perWrite},
+                                                {"microsecondsPerStep", perStep},
                                                 {"damaged", damaged},
                                                 {"wentBack", wentBack},
                                                 {"operationsKept", last},
