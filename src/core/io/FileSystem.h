@@ -14,6 +14,14 @@
 
 namespace qm {
 
+// Reads a file piece by piece, for texts too large to hold whole beside what is made of them.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    // Reads up to `size` bytes; 0 at the end of the file; nothing on a read error.
+    virtual std::optional<std::size_t> read(char* data, std::size_t size) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -24,6 +32,9 @@ public:
     virtual void createFolder(const std::string& path) = 0;
     // The whole file, or nothing when it does not exist or cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path) const = 0;
+    // The file opened for reading piece by piece, or nothing when it does not exist or cannot
+    // be read. The default reads it whole and hands it out from memory.
+    virtual std::unique_ptr<FileReader> openFile(const std::string& path) const;
     // Replaces the file with these bytes safely (see above); throws UserError on failure.
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool removeFile(const std::string& path) = 0;

@@ -33,8 +33,44 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// Opens a regular file for reading without ever blocking on a pipe or a device.
+int openRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+class RealFileReader final : public FileReader {
+public:
+    explicit RealFileReader(int fd)
+        : m_fd(fd) {}
+    ~RealFileReader() override { ::close(m_fd); }
+    RealFileReader(const RealFileReader&) = delete;
+    RealFileReader& operator=(const RealFileReader&) = delete;
+    std::optional<std::size_t> read(char* data, std::size_t size) override {
+        for (;;) {
+            const ssize_t n = ::read(m_fd, data, size);
+            if (n >= 0) return static_cast<std::size_t>(n);
+            if (errno != EINTR) return std::nullopt;
+        }
+    }
+
+private:
+    int m_fd;
+};
+
 class RealFileSystem final : public FileSystem {
 public:
+    std::unique_ptr<FileReader> openFile(const std::string& path) const override {
+        const int fd = openRegularFile(path);
+        if (fd < 0) return nullptr;
+        return std::make_unique<RealFileReader>(fd);
+    }
     bool fileExists(const std::string& path) const override {
         struct stat st {};
         return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -48,15 +84,12 @@ public:
             throw UserError(std::string(std::strerror(errno)) + ": " + path);
     }
     std::optional<std::string> readFile(const std::string& path) const override {
-        // Non-blocking, so that a named pipe or a device never stalls the open; anything but a
-        // regular file is refused before a byte is read.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        // Never blocks on a pipe or a device: anything but a regular file is refused before a
+        // byte is read.
+        const int fd = openRegularFile(path);
         if (fd < 0) return std::nullopt;
         struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return std::nullopt;
-        }
+        ::fstat(fd, &st);
         // Read into a buffer of the file's size; only a file that grew while being read
         // makes it grow, so an ordinary read copies nothing.
         std::string bytes;

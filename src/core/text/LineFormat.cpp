@@ -104,6 +104,113 @@ void ByteLineSource::dropTrailingBlankLines() {
     m_bytes = m_bytes.substr(0, end);
 }
 
+FileLineSource::FileLineSource(std::unique_ptr<FileReader> reader, std::size_t lineCount,
+                               std::size_t pieceSize)
+    : m_reader(std::move(reader))
+    , m_pieceSize(pieceSize > 0 ? pieceSize : 1)
+    , m_remaining(lineCount) {}
+
+bool FileLineSource::refill() {
+    m_piece.resize(m_pieceSize);
+    const std::optional<std::size_t> got = m_reader->read(m_piece.data(), m_piece.size());
+    // A read error ends the text where it stands, as the end of the file would.
+    m_piece.resize(got ? *got : 0);
+    m_piecePos = 0;
+    return !m_piece.empty();
+}
+
+bool FileLineSource::readLine(std::string& out) {
+    out.clear();
+    for (;;) {
+        if (m_piecePos >= m_piece.size() && !refill()) return !out.empty();
+        const char* const data = m_piece.data();
+        const std::size_t n = m_piece.size();
+        std::size_t end = m_piecePos;
+        while (end < n && !isLineEnd(data[end]))
+            ++end;
+        out.append(data + m_piecePos, end - m_piecePos);
+        if (end == n) {
+            m_piecePos = n; // the line goes on in the next piece
+            continue;
+        }
+        m_piecePos = end + 1;
+        if (data[end] == '\r') {
+            // A CR LF pair may straddle two pieces.
+            if (m_piecePos >= m_piece.size()) refill();
+            if (m_piecePos < m_piece.size() && m_piece[m_piecePos] == '\n') ++m_piecePos;
+        }
+        return true;
+    }
+}
+
+bool FileLineSource::handOut(std::string& line, std::string_view& view) {
+    std::string& slot = m_slots[m_slot];
+    m_slot ^= 1;
+    slot.swap(line);
+    view = slot;
+    if (m_remaining > 0) --m_remaining;
+    return true;
+}
+
+bool FileLineSource::next(std::string_view& line) {
+    if (!m_dropTrailingBlanks) {
+        if (!readLine(m_scratch)) return false;
+        return handOut(m_scratch, line);
+    }
+    if (!m_heldBlanks.empty()) {
+        const bool ok = handOut(m_heldBlanks.front(), line);
+        m_heldBlanks.pop_front();
+        return ok;
+    }
+    if (m_haveAfterHeld) {
+        m_haveAfterHeld = false;
+        return handOut(m_afterHeld, line);
+    }
+    while (readLine(m_scratch)) {
+        if (!isBlankLine(m_scratch)) {
+            if (m_heldBlanks.empty()) return handOut(m_scratch, line);
+            m_afterHeld.swap(m_scratch);
+            m_haveAfterHeld = true;
+            const bool ok = handOut(m_heldBlanks.front(), line);
+            m_heldBlanks.pop_front();
+            return ok;
+        }
+        m_heldBlanks.emplace_back();
+        m_heldBlanks.back().swap(m_scratch);
+    }
+    // Only blank lines were left: they are the trailing ones, and are dropped.
+    m_heldBlanks.clear();
+    return false;
+}
+
+std::optional<std::size_t> FileLineSource::countLines(FileReader& reader, std::size_t pieceSize) {
+    std::string piece(pieceSize > 0 ? pieceSize : 1, '\0');
+    std::size_t lines = 0;
+    bool afterCr = false;  // the last byte read was a CR, whose LF may start the next piece
+    bool openLine = false; // bytes since the last line end
+    for (;;) {
+        const std::optional<std::size_t> got = reader.read(piece.data(), piece.size());
+        if (!got) return std::nullopt;
+        if (*got == 0) break;
+        for (std::size_t i = 0; i < *got; ++i) {
+            const char c = piece[i];
+            if (c == '\n') {
+                if (!afterCr) ++lines;
+                afterCr = false;
+                openLine = false;
+            } else if (c == '\r') {
+                ++lines;
+                afterCr = true;
+                openLine = false;
+            } else {
+                afterCr = false;
+                openLine = true;
+            }
+        }
+    }
+    return lines + (openLine ? 1 : 0);
+}
+
 CleanedLineSource::CleanedLineSource(StoredLineSource& raw)
     : m_raw(raw) {
     m_raw.dropTrailingBlankLines();

@@ -11,9 +11,13 @@
 //
 // Each pass reads its input once and only appends to its output, so a text of a million lines
 // costs one allocation per display line.
+#include "core/io/FileSystem.h"
 #include "core/io/Text.h"
 
 #include <cstddef>
+#include <deque>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -77,6 +81,42 @@ public:
 private:
     std::string_view m_bytes;
     std::size_t m_pos = 0;
+};
+
+// Lines of a file read piece by piece through the file-system port, split as ByteLineSource
+// splits them, so a large text is never held whole beside its display lines. A line handed out
+// stays valid until the second call of next() after it (the passes look one line ahead).
+// With trailing blank lines dropped, blank lines are held back until a line with text follows.
+class FileLineSource final : public StoredLineSource {
+public:
+    // lineCount: the file's line count (countLines), used to size the output.
+    FileLineSource(std::unique_ptr<FileReader> reader, std::size_t lineCount,
+                   std::size_t pieceSize = std::size_t{1} << 20);
+    bool next(std::string_view& line) override;
+    std::size_t remainingHint() const override { return m_remaining; }
+    void dropTrailingBlankLines() override { m_dropTrailingBlanks = true; }
+
+    // Counts the lines of a file as ByteLineSource splits them; nothing on a read error.
+    static std::optional<std::size_t> countLines(FileReader& reader,
+                                                 std::size_t pieceSize = std::size_t{1} << 20);
+
+private:
+    bool readLine(std::string& out);
+    bool refill();
+    bool handOut(std::string& line, std::string_view& view);
+
+    std::unique_ptr<FileReader> m_reader;
+    std::size_t m_pieceSize;
+    std::string m_piece;
+    std::size_t m_piecePos = 0;
+    std::size_t m_remaining;
+    std::string m_slots[2];
+    int m_slot = 0;
+    std::string m_scratch;
+    bool m_dropTrailingBlanks = false;
+    std::deque<std::string> m_heldBlanks;
+    std::string m_afterHeld;
+    bool m_haveAfterHeld = false;
 };
 
 // The clean-up applied to another source: its trailing blank lines dropped, "p999" appended,

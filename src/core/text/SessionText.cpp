@@ -27,19 +27,27 @@ bool endsWithTxt(const std::string& path) {
 // source: the file's own lines when it can be read (a ".txt" file is plain prose and is
 // cascaded first), otherwise the author entry page.
 void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, Lines& out) {
-    const std::optional<std::string> bytes = fs.readFile(path);
-    if (!bytes) {
-        const Lines page = builtInPageLines(BuiltInSource::None);
-        ListLineSource source(page);
-        prepareDisplayLines(source, pass, out);
-    } else if (endsWithTxt(path)) {
-        const Lines cascaded = cascadeText(*bytes);
-        ListLineSource source(cascaded);
-        prepareDisplayLines(source, pass, out);
-    } else {
-        ByteLineSource source(*bytes);
-        prepareDisplayLines(source, pass, out);
+    if (endsWithTxt(path)) {
+        if (const std::optional<std::string> bytes = fs.readFile(path)) {
+            const Lines cascaded = cascadeText(*bytes);
+            ListLineSource source(cascaded);
+            prepareDisplayLines(source, pass, out);
+            return;
+        }
+    } else if (std::unique_ptr<FileReader> counter = fs.openFile(path)) {
+        // A stored text is read in pieces (once to count its lines, once to convert them), so
+        // a large file is never held whole beside its display lines.
+        const std::optional<std::size_t> lines = FileLineSource::countLines(*counter);
+        counter.reset();
+        if (std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr) {
+            FileLineSource source(std::move(reader), *lines);
+            prepareDisplayLines(source, pass, out);
+            return;
+        }
     }
+    const Lines page = builtInPageLines(BuiltInSource::None);
+    ListLineSource source(page);
+    prepareDisplayLines(source, pass, out);
 }
 
 // The catalogue line's entry key: what follows the level character after the first "<<",

@@ -1,0 +1,35 @@
+#include "core/io/FileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qm {
+
+namespace {
+
+// Hands out a file read whole, for file systems that keep files in memory.
+class WholeFileReader final : public FileReader {
+public:
+    explicit WholeFileReader(std::string bytes)
+        : m_bytes(std::move(bytes)) {}
+    std::optional<std::size_t> read(char* data, std::size_t size) override {
+        const std::size_t n = std::min(size, m_bytes.size() - m_pos);
+        if (n > 0) std::memcpy(data, m_bytes.data() + m_pos, n);
+        m_pos += n;
+        return n;
+    }
+
+private:
+    std::string m_bytes;
+    std::size_t m_pos = 0;
+};
+
+} // namespace
+
+std::unique_ptr<FileReader> FileSystem::openFile(const std::string& path) const {
+    std::optional<std::string> bytes = readFile(path);
+    if (!bytes) return nullptr;
+    return std::make_unique<WholeFileReader>(std::move(*bytes));
+}
+
+} // namespace qm
