@@ -2,6 +2,7 @@
 // writes that really fail.
 #include "core/shell/Session.h"
 #include "support/Fakes.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -158,12 +159,7 @@ TEST(BookmarkFileOnDisk, WritesBeyondTheFileSizeLimitKeepTheOldFile) {
     const std::string before = qm::joinLinesCrLf({"<<none", "<<qdemo", "#5 five", "<<x"});
     fs->writeFile(path, before);
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{static_cast<rlim_t>(before.size()), static_cast<rlim_t>(before.size())};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const bool failedAsExpected = qmtest::passesWithFileSizeLimit(before.size(), [&] {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
@@ -178,12 +174,9 @@ TEST(BookmarkFileOnDisk, WritesBeyondTheFileSizeLimitKeepTheOldFile) {
         s.pageTurned = true;
         anyOk = s.run([&] { s.writeClosingMark(); }) || anyOk;
         const std::vector<std::string> expected(3, "Unable to write to " + path);
-        _exit(!anyOk && view.messages == expected ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "a write did not fail with the expected message";
+        return !anyOk && view.messages == expected;
+    });
+    EXPECT_TRUE(failedAsExpected) << "a write did not fail with the expected message";
     EXPECT_EQ(fs->readFile(path), before);
     EXPECT_EQ(folderEntries(dir.path),
               (std::vector<std::string>{"quillmar.bm", "quillmar.bm.lock"}));

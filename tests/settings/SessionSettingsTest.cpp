@@ -1,6 +1,7 @@
 #include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
 #include "support/Fakes.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -379,26 +380,16 @@ TEST(SettingsOnDisk, WriteBeyondTheFileSizeLimitKeepsTheOldFile) {
     const std::string before = "[how]\r\nfontsize=11\r\n";
     fs->writeFile(path, before);
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{static_cast<rlim_t>(before.size()), static_cast<rlim_t>(before.size())};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const bool failedAsExpected = qmtest::passesWithFileSizeLimit(before.size(), [&] {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
         s.loc.settingsFile = path;
         setState(s, view);
         const bool ok = s.run([&] { s.saveSettings(); });
-        const bool rightMessage =
-            view.messages == std::vector<std::string>{"Unable to write to " + path};
-        _exit(!ok && rightMessage ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save did not fail with the expected message";
+        return !ok && view.messages == std::vector<std::string>{"Unable to write to " + path};
+    });
+    EXPECT_TRUE(failedAsExpected) << "the save did not fail with the expected message";
     EXPECT_EQ(fs->readFile(path), before);
     int entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir))
