@@ -147,7 +147,7 @@ TEST(BookmarkFileOnDisk, TwoCopiesLoseNothing) {
     EXPECT_EQ(lines[6], "<<story");
     EXPECT_EQ(lines.back(), "");
     EXPECT_EQ(folderEntries(dir.path),
-              (std::vector<std::string>{"quillmar.bm", "quillmar.bm.lock"}));
+              (std::vector<std::string>{"quillmar.bm"}));
 }
 
 // The write of every change fails for real (the file-size limit gives EFBIG): the old file
@@ -179,7 +179,7 @@ TEST(BookmarkFileOnDisk, WritesBeyondTheFileSizeLimitKeepTheOldFile) {
     EXPECT_TRUE(failedAsExpected) << "a write did not fail with the expected message";
     EXPECT_EQ(fs->readFile(path), before);
     EXPECT_EQ(folderEntries(dir.path),
-              (std::vector<std::string>{"quillmar.bm", "quillmar.bm.lock"}));
+              (std::vector<std::string>{"quillmar.bm"}));
 }
 
 TEST(BookmarkFileOnDisk, FolderRemovedWhileRunning) {

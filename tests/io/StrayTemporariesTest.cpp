@@ -16,17 +16,29 @@ struct StrayCase {
 
 TEST(StrayTemporaries, OnlyOldTemporariesOfTheFileGo) {
     const StrayCase cases[] = {
-        {"quillmar.ini.Ab12Cd", 3600, true},   {"quillmar.ini.x9Y8z7", 61, true},
-        {"quillmar.ini.Qw3rTy", 5, false}, // a copy may be writing it right now
-        {"quillmar.ini", 3600, false},         {"quillmar.ini.bak", 3600, false},
-        {"quillmar.ini.toolong", 3600, false}, {"quillmar.ini.ab-12c", 3600, false},
-        {"quillmar.bm.Ab12Cd", 3600, false}, // another file's: its own call clears it
-        {"other.ini.Ab12Cd", 3600, false},
+        {".quillmar-tmp-quillmar.ini-Ab12Cd", 3600, true},
+        {".quillmar-tmp-quillmar.ini-x9Y8z7", 61, true},
+        {".quillmar-tmp-quillmar.ini-Qw3rTy", 5, false}, // a copy may be writing it right now
+        {"quillmar.ini", 3600, false},
+        // The user's own files, however much they look like a temporary.
+        {"quillmar.ini.Ab12Cd", 3600, false},
+        {"quillmar.ini.orig01", 3600, false},
+        {"quillmar.ini.bak", 3600, false},
+        {"quillmar.bm.backup", 3600, false},
+        {"quillmar.bm.ABC123", 3600, false},
+        {".quillmar-tmp-quillmar.ini-toolong", 3600, false},
+        {".quillmar-tmp-quillmar.ini-ab-12c", 3600, false},
+        {".quillmar-tmp-quillmar.ini-Ab12C", 3600, false},
+        {".quillmar-tmp-quillmar.ini.Ab12Cd", 3600, false},
+        {"quillmar-tmp-quillmar.ini-Ab12Cd", 3600, false},
+        {".quillmar-tmp-quillmar.in-Ab12Cd", 3600, false},
+        {".quillmar-tmp-quillmar.bm-Ab12Cd", 3600, false}, // another file's: its own call
+        {".quillmar-tmp-other.ini-Ab12Cd", 3600, false},
     };
     qm::MemoryFileSystem fs;
     fs.addFolder("/data");
     fs.addFolder("/data/sub");
-    fs.writeFile("/data/sub/quillmar.ini.Ab12Cd", "deeper folder");
+    fs.writeFile("/data/sub/.quillmar-tmp-quillmar.ini-Ab12Cd", "deeper folder");
     for (const auto& c : cases) {
         fs.writeFile(std::string("/data/") + c.name, "x");
         fs.setAge(std::string("/data/") + c.name, c.ageSeconds);
@@ -34,7 +46,7 @@ TEST(StrayTemporaries, OnlyOldTemporariesOfTheFileGo) {
     qm::removeStrayTemporaries(fs, "/data/quillmar.ini");
     for (const auto& c : cases)
         EXPECT_EQ(fs.fileExists(std::string("/data/") + c.name), !c.removed) << c.name;
-    EXPECT_TRUE(fs.fileExists("/data/sub/quillmar.ini.Ab12Cd"));
+    EXPECT_TRUE(fs.fileExists("/data/sub/.quillmar-tmp-quillmar.ini-Ab12Cd"));
 }
 
 TEST(ReadingFiles, RefusesWhatIsNotARegularFile) {

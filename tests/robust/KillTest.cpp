@@ -1,6 +1,6 @@
 // The reader killed at random moments while it rewrites its files: afterwards each file is
 // exactly one of the versions it wrote, never a mix or a cut-off one, and only the stray
-// temporaries "name.XXXXXX" of interrupted writes are left beside it.
+// temporaries ".quillmar-tmp-name-XXXXXX" of interrupted writes are left beside it.
 #include "core/io/FileSystem.h"
 #include "core/shell/Error.h"
 #include "core/shell/Session.h"
@@ -77,8 +77,9 @@ long long versionOf(const std::string& bytes, const std::string& tag) {
 // A leftover is allowed only as a stray temporary of one of the files.
 bool isStrayTemporary(const std::string& name, const std::vector<std::string>& files) {
     for (const auto& f : files) {
-        const std::regex stray(std::regex_replace(f, std::regex(R"(\.)"), R"(\.)") +
-                               R"(\.[A-Za-z0-9]{6})");
+        const std::regex stray(R"(\.quillmar-tmp-)" +
+                               std::regex_replace(f, std::regex(R"(\.)"), R"(\.)") +
+                               R"(-[A-Za-z0-9]{6})");
         if (std::regex_match(name, stray)) return true;
     }
     return false;
@@ -283,7 +284,6 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
         scratchSession.BMAddItemClick();
     });
     fs->removeFile(scratch);
-    fs->removeFile(scratch + ".lock");
 
     constexpr int kKills = 150;
     std::mt19937 random(7);
@@ -328,7 +328,7 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
     }
     int strays = 0, others = 0;
     for (const auto& name : folderEntries(dir.path())) {
-        if (name == "quillmar.bm" || name == "quillmar.bm.lock") continue;
+        if (name == "quillmar.bm") continue;
         if (isStrayTemporary(name, {"quillmar.bm"}))
             ++strays;
         else
@@ -348,17 +348,24 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
     EXPECT_GT(last, 0);
 }
 
-// A kill between making the temporary and renaming it leaves "name.XXXXXX" in the data
-// folder; the next start-up clears such strays of the reader's own files (old enough not to
-// belong to a copy that is writing right now) and nothing else.
+// A kill between making the temporary and renaming it leaves ".quillmar-tmp-name-XXXXXX" in
+// the data folder; the next start-up clears such strays of the reader's own files (old enough
+// not to belong to a copy that is writing right now) and nothing else, however much a user's
+// file looks like one.
 TEST(KilledWhileWriting, StartUpClearsStrayTemporaries) {
     TempFolder dir;
     const std::string data = dir.path() + "/data";
     fsys::create_directories(data);
     fsys::create_directories(dir.path() + "/prog");
-    const std::vector<std::string> strays = {"quillmar.ini.Ab12Cd", "quillmar.bm.XyZ789"};
-    const std::vector<std::string> kept = {"quillmar.ini.bak", "other.txt.Ab12Cd",
-                                           "quillmar.ini.toolong1"};
+    const std::vector<std::string> strays = {".quillmar-tmp-quillmar.ini-Ab12Cd",
+                                             ".quillmar-tmp-quillmar.bm-XyZ789"};
+    const std::vector<std::string> kept = {"quillmar.ini.bak",
+                                           "other.txt.Ab12Cd",
+                                           "quillmar.ini.toolong1",
+                                           "quillmar.bm.backup",
+                                           "quillmar.ini.orig01",
+                                           "quillmar.bm.ABC123",
+                                           ".quillmar-tmp-other.ini-Ab12Cd"};
     for (const auto& name : strays)
         writeBytes(data + "/" + name, "cut off");
     for (const auto& name : kept)

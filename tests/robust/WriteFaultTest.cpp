@@ -332,10 +332,8 @@ CaseReport runCase(Op op, World& reference, World& faulty, Fault& fault, Lister 
     r.messages = faulty.view.messages;
     r.leakedDescriptors = openDescriptors() - descriptors;
     r.oldIntact = faulty.fs.readFile(r.target) == old;
-    // The bookmark file's lock file stays beside it by design.
-    const std::string lockName = r.target.substr(folder.size() + 1) + ".lock";
     for (const auto& name : list(faulty.fs, folder))
-        if (!namesBefore.count(name) && name != lockName) r.leftovers.push_back(name);
+        if (!namesBefore.count(name)) r.leftovers.push_back(name);
     r.folderStillGone = !faulty.fs.folderExists(folder);
 
     fault.disarm(faulty, r.target);

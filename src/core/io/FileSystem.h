@@ -6,7 +6,9 @@
 // write, the flush and the sync are checked, and only then is the temporary renamed over the
 // old file. On any failure the temporary is removed, the old file is left byte for byte as it
 // was, and UserError carries the user's message ("Cannot create file %s" when the file cannot
-// be created, "Unable to write to %s" when writing it fails).
+// be created, "Unable to write to %s" when writing it fails or the file may not be written).
+// A symbolic link is written through: the temporary goes beside the file it points to, and
+// the link stays. The new file keeps the old one's mode (and owner, where the process may).
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +40,8 @@ public:
     // Replaces the file with these bytes safely (see above); throws UserError on failure.
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool removeFile(const std::string& path) = 0;
+    // The file a write of `path` replaces: `path` itself, or the end of its chain of links.
+    virtual std::string writeTarget(const std::string& path) const { return path; }
 
     struct FolderEntry {
         std::string name;
@@ -47,16 +51,23 @@ public:
     virtual std::vector<FolderEntry> listFolder(const std::string& folder) const = 0;
 };
 
-// Removes the temporary files a killed write of this file may have left beside it
-// ("name.XXXXXX", six letters or digits), when they are old enough that no running copy of
-// the reader can still be writing them. Nothing else is touched.
+// The name of a temporary file written for the file `fileName`: this prefix, then six letters
+// or digits. Hidden and program-specific, so that no file of the user's has such a name.
+std::string temporaryPrefix(const std::string& fileName);
+
+// Removes the temporary files a killed write of this file may have left beside it (or beside
+// the file its link points to), when they are old enough that no running copy of the reader
+// can still be writing them. Only names of the temporaries' own form are touched.
 void removeStrayTemporaries(FileSystem& fs, const std::string& path);
 
 // The real file system of this machine (POSIX).
 std::unique_ptr<FileSystem> makeRealFileSystem();
 
-// Holds an exclusive lock file beside a shared file for the few milliseconds of a
-// read-modify-write; a lock left by a killed process is taken over. Unlocks on destruction.
+// Holds an exclusive lock for a shared file for the few milliseconds of a read-modify-write.
+// The lock is taken on the folder that holds the file (the link's target's folder), not on the
+// file, whose every write replaces it by a new one, nor on a lock file, which would stay
+// behind. The lock dies with its process, so a killed reader blocks nobody. Unlocks on
+// destruction.
 class FileLock {
 public:
     explicit FileLock(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "core/shell/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -64,6 +65,23 @@ private:
     int m_fd;
 };
 
+// Whether a direct write of the file would be allowed. The write permission of the class the
+// process falls in decides, as the system would judge an open for writing; a file that no
+// class may write is read-only for every user, the superuser included, as a read-only file
+// is meant to be.
+bool mayWrite(const struct stat& st) {
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    if (::geteuid() == 0) return true;
+    if (st.st_uid == ::geteuid()) return (st.st_mode & S_IWUSR) != 0;
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(0, ::getgroups(0, nullptr))));
+    const int count = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    groups.resize(static_cast<std::size_t>(std::max(0, count)));
+    groups.push_back(::getegid());
+    if (std::find(groups.begin(), groups.end(), st.st_gid) != groups.end())
+        return (st.st_mode & S_IWGRP) != 0;
+    return (st.st_mode & S_IWOTH) != 0;
+}
+
 class RealFileSystem final : public FileSystem {
 public:
     std::unique_ptr<FileReader> openFile(const std::string& path) const override {
@@ -119,26 +137,60 @@ public:
         bytes.resize(got);
         return bytes;
     }
+    std::string writeTarget(const std::string& path) const override {
+        // Follows the chain of links by hand, so that a link to a file not made yet still
+        // leads to where that file will be.
+        std::string target = path;
+        for (int hops = 0; hops < 40; ++hops) {
+            struct stat st {};
+            if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
+            std::string link(static_cast<std::size_t>(st.st_size) + 1, '\0');
+            const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+            if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return target;
+            link.resize(static_cast<std::size_t>(n));
+            const auto slash = target.find_last_of('/');
+            target = link.front() == '/' || slash == std::string::npos
+                         ? link
+                         : target.substr(0, slash + 1) + link;
+        }
+        return target;
+    }
     void writeFile(const std::string& path, const std::string& bytes) override {
-        std::string temp = path + ".XXXXXX";
+        const std::string target = writeTarget(path);
+        struct stat old {};
+        const bool replacing = ::stat(target.c_str(), &old) == 0;
+        if (replacing && !S_ISREG(old.st_mode)) throw UserError(cannotCreateFileMessage(path));
+        if (replacing && !mayWrite(old)) throw UserError(unableToWriteMessage(path));
+        const auto slash = target.find_last_of('/');
+        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+        std::string temp = folderOf(target) + temporaryPrefix(name) + "XXXXXX";
+        if (slash == std::string::npos) temp = temporaryPrefix(name) + "XXXXXX";
         const int fd = ::mkstemp(temp.data());
         if (fd < 0) throw UserError(cannotCreateFileMessage(path));
-        // Keep the permissions an ordinary new file would get.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
+        if (replacing) {
+            // The new file takes the old one's place: its mode, and its owner where the
+            // process may give it (a failure leaves the writer as the owner).
+            if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+                (void)!::fchown(fd, old.st_uid, old.st_gid);
+            ::fchmod(fd, old.st_mode & 07777);
+        } else {
+            // Keep the permissions an ordinary new file would get.
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            ::fchmod(fd, 0666 & ~mask);
+        }
         const bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
         const bool closed = ::close(fd) == 0;
         if (!ok || !closed) {
             ::unlink(temp.c_str());
             throw UserError(unableToWriteMessage(path));
         }
-        if (::rename(temp.c_str(), path.c_str()) != 0) {
+        if (::rename(temp.c_str(), target.c_str()) != 0) {
             ::unlink(temp.c_str());
             throw UserError(cannotCreateFileMessage(path));
         }
         // Make the rename itself durable.
-        const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             ::fsync(dir);
             ::close(dir);
@@ -170,8 +222,9 @@ std::unique_ptr<FileSystem> makeRealFileSystem() {
 
 FileLock::FileLock(const std::string& path) {
     // flock() locks die with their process, so a lock left by a killed reader is free again.
-    const std::string lockPath = path + ".lock";
-    m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // The folder is there for as long as the file is and is never replaced by a write.
+    const std::string folder = folderOf(RealFileSystem().writeTarget(path));
+    m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0) return;
     while (::flock(m_fd, LOCK_EX) != 0) {
         if (errno != EINTR) {

@@ -8,10 +8,10 @@ namespace {
 constexpr long long kStrayAgeSeconds = 60;
 
 bool isTemporaryOf(const std::string& entry, const std::string& fileName) {
-    if (entry.size() != fileName.size() + 7 || entry.compare(0, fileName.size(), fileName) != 0 ||
-        entry[fileName.size()] != '.')
+    const std::string prefix = temporaryPrefix(fileName);
+    if (entry.size() != prefix.size() + 6 || entry.compare(0, prefix.size(), prefix) != 0)
         return false;
-    for (std::size_t i = fileName.size() + 1; i < entry.size(); ++i) {
+    for (std::size_t i = prefix.size(); i < entry.size(); ++i) {
         const char c = entry[i];
         if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
             return false;
@@ -21,7 +21,12 @@ bool isTemporaryOf(const std::string& entry, const std::string& fileName) {
 
 } // namespace
 
-void removeStrayTemporaries(FileSystem& fs, const std::string& path) {
+std::string temporaryPrefix(const std::string& fileName) {
+    return ".quillmar-tmp-" + fileName + "-";
+}
+
+void removeStrayTemporaries(FileSystem& fs, const std::string& linkPath) {
+    const std::string path = fs.writeTarget(linkPath);
     const auto slash = path.find_last_of('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
