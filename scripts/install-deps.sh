@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fontconfig
-  xvfb xauth imagemagick x11-utils
+  xvfb xauth imagemagick x11-utils openbox wmctrl
   desktop-file-utils appstream librsvg2-bin dpkg-dev file libxml2-utils shared-mime-info gzip
   libclang-rt-14-dev python3
 )

@@ -648,15 +648,28 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_activated || !m_created) return;
     m_activated = true;
-    // The outer size is held to the minimum; the frame is known once the window is shown.
+    // The outer size is held to the minimum; with a window manager the frame may come later.
     const QSize frame = frameGeometry().size() - geometry().size();
     setMinimumSize(std::max(0, 400 - frame.width()), std::max(0, 450 - frame.height()));
+    frameMayBeKnown();
     handle([this] { m_session->FormActivate(); });
     // From the event loop, once the window is on the screen, so that a message it shows has
     // the window behind it.
     if (m_startUpCollection)
         QTimer::singleShot(
             0, this, [this, path = *std::exchange(m_startUpCollection, {})] { openFile(path); });
+}
+
+// A window manager frames the window after it is shown; the frame arrives with a move or a
+// resize of the window.
+void TForm1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    frameMayBeKnown();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    frameMayBeKnown();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -188,6 +188,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -201,6 +203,8 @@ private:
     void connectHandlers();
     void readPageResized(QSize size);
     void layoutIndexPage();
+    void fitFrameTo(const Rect& bounds);
+    void frameMayBeKnown();
     QWidget* widgetFor(Control c) const;
     QAction* actionFor(Control c) const;
 
@@ -211,6 +215,9 @@ private:
     std::string m_applicationTitle;
     std::optional<std::string> m_openAnswer; // answers the next open dialog
     std::optional<std::string> m_startUpCollection;
+    // Outer bounds asked for while the window had no frame yet: a window manager adds the
+    // frame only after the window is shown, and the bounds are fitted again then.
+    std::optional<Rect> m_boundsAwaitingFrame;
     bool m_created = false;
     bool m_activated = false;
     bool m_closed = false;

@@ -27,6 +27,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include <algorithm>
+#include <utility>
 
 namespace qm {
 
@@ -303,11 +304,29 @@ void TForm1::applyLayout(const WindowLayout& l) {
 }
 
 void TForm1::setWindowBounds(const Rect& bounds) {
-    // The bounds are the outer frame's; the frame's own size is known once the window shows.
+    // The bounds are the outer frame's. Before the window manager has framed the window the
+    // frame counts as nothing, and the bounds are fitted again once it is known, so that the
+    // bounds saved at close are those applied here.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    m_boundsAwaitingFrame.reset();
+    if (frame.isEmpty() && !isVisible()) m_boundsAwaitingFrame = bounds;
+    fitFrameTo(bounds);
+}
+
+void TForm1::fitFrameTo(const Rect& bounds) {
     const QSize frame = frameGeometry().size() - geometry().size();
     move(bounds.left, bounds.top);
     resize(std::max(bounds.width, 400) - frame.width(),
            std::max(bounds.height, 450) - frame.height());
+    // The outer size is held to the minimum.
+    setMinimumSize(std::max(0, 400 - frame.width()), std::max(0, 450 - frame.height()));
+}
+
+void TForm1::frameMayBeKnown() {
+    if (!m_boundsAwaitingFrame || !isVisible()) return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.isEmpty()) return;
+    fitFrameTo(*std::exchange(m_boundsAwaitingFrame, std::nullopt));
 }
 
 Rect TForm1::windowBounds() const {
