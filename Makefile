@@ -24,7 +24,7 @@ bench: build
 	@bash scripts/bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-release
 
 book: configure
 	@cmake --build $(BUILD) --target book
