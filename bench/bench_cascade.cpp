@@ -2,6 +2,7 @@
 // size), against the floor of splitting the same bytes into lines.
 #include "core/cascade/Cascader.h"
 #include "core/io/Text.h"
+#include "support/Corpus.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,12 +14,9 @@ namespace {
 
 std::string proseOfSize(std::size_t bytes) {
     static const std::string corpus = [] {
-        std::ifstream in(QM_SHARED_DIR "/corpus/pride-and-prejudice.txt", std::ios::binary);
-        std::stringstream buf;
-        buf << in.rdbuf();
         // Only the tale itself: a licence footer in the middle of the repeated text would end
         // the cascade there.
-        std::string text = buf.str();
+        std::string text = qmbench::corpusProse().value_or(std::string());
         const std::size_t start = text.find("*** START OF");
         const std::size_t end = text.find("*** END OF");
         if (start != std::string::npos && end != std::string::npos && end > start) {
@@ -37,6 +35,7 @@ std::string proseOfSize(std::size_t bytes) {
 }
 
 void BM_Cascade(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     const std::string prose = proseOfSize(static_cast<std::size_t>(state.range(0)) << 20);
     for (auto _ : state) {
         qm::Lines lines = qm::cascadeText(prose);
@@ -48,6 +47,7 @@ void BM_Cascade(benchmark::State& state) {
 
 // The floor: the same bytes split into lines, as every reader of the text must do.
 void BM_SplitLinesFloor(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     const std::string prose = proseOfSize(static_cast<std::size_t>(state.range(0)) << 20);
     for (auto _ : state) {
         qm::Lines lines = qm::splitLines(prose);

@@ -1,6 +1,7 @@
 // A find step that misses across a text of 1,000,000 display lines, against the floor of a
 // memmem scan for the same word over the same lines.
 #include "core/find/Find.h"
+#include "support/Corpus.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,9 +15,7 @@ namespace {
 // each with its trailing blank, and a paragraph marker now and then.
 const qm::Lines& bookLines() {
     static const qm::Lines lines = [] {
-        std::ifstream in(QM_SHARED_DIR "/corpus/pride-and-prejudice.txt", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
+        std::stringstream text(qmbench::corpusProse().value_or(std::string()));
         std::vector<std::string> words;
         std::string w;
         while (text >> w)
@@ -59,13 +58,16 @@ void findMiss(benchmark::State& state, bool matchCase) {
 }
 
 void BM_FindMiss(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     findMiss(state, false);
 }
 void BM_FindMissMatchCase(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     findMiss(state, true);
 }
 
 void BM_FindFloor(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     const qm::Lines& lines = bookLines();
     const std::size_t len = std::strlen(kMissing);
     for (auto _ : state) {

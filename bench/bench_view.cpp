@@ -6,6 +6,7 @@
 #include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
 #include "core/view/Tags.h"
+#include "support/Corpus.h"
 #include "ui/QtSurface.h"
 
 #include <QFontMetrics>
@@ -34,10 +35,7 @@ public:
 // The novel cascaded and opened as display lines; colour tags kept on about half the lines.
 const qm::Lines& bookLines() {
     static const qm::Lines lines = [] {
-        std::ifstream in(QM_SHARED_DIR "/corpus/pride-and-prejudice.txt", std::ios::binary);
-        std::stringstream prose;
-        prose << in.rdbuf();
-        const qm::Lines stored = qm::cascadeText(prose.str());
+        const qm::Lines stored = qm::cascadeText(qmbench::corpusProse().value_or(std::string()));
         qm::Lines display;
         int tagged = 0;
         for (std::size_t i = 1; i < stored.size(); ++i) {
@@ -91,6 +89,7 @@ void pageCounters(benchmark::State& state, const Reader& r) {
 }
 
 void BM_DrawPage_1080_15pt(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
     const int top = r.pageInside(200);
     for (auto _ : state)
@@ -102,6 +101,7 @@ BENCHMARK(BM_DrawPage_1080_15pt)->Unit(benchmark::kMicrosecond);
 // The floor: the same page's visible strings (tags removed), one opaque drawText per line in
 // the text colour on the shade's background, on an image of the same size.
 void BM_Floor_DrawText_1080_15pt(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
     const int top = r.pageInside(200);
     const int next = r.session.drawPage(top);
@@ -134,6 +134,7 @@ BENCHMARK(BM_Floor_DrawText_1080_15pt)->Unit(benchmark::kMicrosecond);
 
 // The worst page: 3840 x 2160 at 4 points in two columns, drawn again and drawn fresh.
 void BM_DrawPage_4K_4pt_TwoColumns_Redraw(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     Reader r(3840, 2160, 4, true);
     const int top = r.pageInside(20);
     for (auto _ : state)
@@ -154,6 +155,7 @@ void turnPagesForward(benchmark::State& state, Reader& r) {
 }
 
 void BM_DrawPage_4K_4pt_TwoColumns_Turn(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     Reader r(3840, 2160, 4, true);
     turnPagesForward(state, r);
 }
@@ -161,12 +163,14 @@ BENCHMARK(BM_DrawPage_4K_4pt_TwoColumns_Turn)->Unit(benchmark::kMillisecond);
 
 // Page turns through the whole book, each page drawn for the first time in a while.
 void BM_ShowNextPage_1080_15pt(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
     turnPagesForward(state, r);
 }
 BENCHMARK(BM_ShowNextPage_1080_15pt)->Unit(benchmark::kMicrosecond);
 
 void BM_ShowPreviousPage_1080_15pt(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
     const int count = static_cast<int>(r.session.displayLines.size());
     r.session.topLine = count - 3;
@@ -180,6 +184,7 @@ BENCHMARK(BM_ShowPreviousPage_1080_15pt)->Unit(benchmark::kMicrosecond);
 
 // The floor of a page turn: a fresh page's visible strings drawn with bare drawText.
 void BM_Floor_DrawText_Turn_1080_15pt(benchmark::State& state) {
+    if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
     r.session.nextTopLine = r.session.drawPage(0);
     std::vector<std::vector<QString>> pages;
