@@ -53,9 +53,9 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     // The window's client area around a reading page of this size, with the panel shown.
     session.clientWidth = o.width + 200;
     session.clientHeight = o.height;
+    // The first activation ends the window's start-up: its page is drawn from line 0 and the
+    // next top line stays what it was before the welcome lines came (nothing is redrawn).
     if (!step([&] { session.FormActivate(); })) return 1;
-    // The reading page then comes to the front at its size, as in the window.
-    if (!step([&] { session.ReadTabSheetResize(); })) return 1;
     if (collection && !openNamedFile(session, o.text, view.openAnswer, step)) return 1;
 
     Control box = Control::Count;
