@@ -1,8 +1,10 @@
 #include "ui/Cp1252.h"
 
+#include "core/io/Text.h"
 #include "ui/QtSurface.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <array>
 
@@ -11,6 +13,13 @@ namespace qm {
 // Shown exactly as the reading page shows it.
 QString fromCp1252(std::string_view bytes) {
     return QtSurface::decode(bytes);
+}
+
+QString fromCp1252Message(const std::string& message) {
+    QStringList lines;
+    for (const std::string& line : splitLines(message))
+        lines << fromCp1252(line);
+    return lines.join('\n');
 }
 
 std::string toCp1252(const QString& text) {

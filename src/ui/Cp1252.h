@@ -18,6 +18,9 @@ inline constexpr std::array<char16_t, 32> kCp1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString fromCp1252(std::string_view bytes);
+// A message for a message box: decoded as above, its line ends (CR, CR LF, LF) kept as line
+// breaks, where fromCp1252 shows every control character as a blank.
+QString fromCp1252Message(const std::string& message);
 std::string toCp1252(const QString& text);
 
 // Local file names: the core keeps paths as the file system's bytes.

@@ -130,13 +130,13 @@ void TForm1::setApplicationTitle(const std::string& title) {
 void TForm1::showMessage(const std::string& message) {
     const QString title =
         m_applicationTitle.empty() ? QString("Quillmar") : fromCp1252(m_applicationTitle);
-    QMessageBox box(QMessageBox::NoIcon, title, fromCp1252(message), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, title, fromCp1252Message(message), QMessageBox::Ok, this);
     box.setObjectName("MessageBox");
     box.exec();
 }
 
 bool TForm1::askYesNo(const std::string& caption, const std::string& text) {
-    QMessageBox box(QMessageBox::Question, fromCp1252(caption), fromCp1252(text),
+    QMessageBox box(QMessageBox::Question, fromCp1252(caption), fromCp1252Message(text),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setObjectName("QuestionBox");
     return box.exec() == QMessageBox::Yes;

@@ -115,7 +115,8 @@ TEST_F(ShellSession, AnExistingSettingsFileIsNeverTouched) {
 }
 
 // A failed creation step stops the steps after it: no settings applied (DictCheckBox is still
-// shown), no command-line text opened, no catalogue built. The first activation still runs.
+// shown), no command-line text opened, no catalogue built. The first activation still runs,
+// and so does closing.
 TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
     const std::string data = "/home/ann/.local/share/Halvorn";
     struct Case {
@@ -151,6 +152,14 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
         session.FormActivate();
         EXPECT_EQ(session.displayLines.size(), 19u) << c.name;
         EXPECT_EQ(session.topLine, 0) << c.name;
+
+        // Closing saves what it can: with no data folder there is no settings file to write
+        // (and no message about a file without a name).
+        v.messages.clear();
+        files.setReadOnly(false);
+        EXPECT_TRUE(session.run([&] { session.FormClose(); })) << c.name;
+        EXPECT_EQ(v.messages, std::vector<std::string>{}) << c.name;
+        EXPECT_EQ(files.fileExists(data + "/quillmar.ini"), !c.dataFolderFails) << c.name;
     }
 }
 

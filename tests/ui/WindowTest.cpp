@@ -464,7 +464,9 @@ TEST_F(WindowTest, ShortcutsRunTheirCommands) {
         box->accept();
     });
     QTest::keyClick(form.get(), Qt::Key_F1);
-    EXPECT_TRUE(help.startsWith("The complete Readme/Help file is at:")) << help.toStdString();
+    // The message's carriage return shows as a line break.
+    EXPECT_TRUE(help.startsWith("The complete Readme/Help file is at:\n")) << help.toStdString();
+    EXPECT_FALSE(help.contains('\r')) << help.toStdString();
 
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));

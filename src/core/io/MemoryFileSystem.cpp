@@ -42,7 +42,7 @@ void MemoryFileSystem::writeFile(const std::string& path, const std::string& byt
     if (fault == Fault::WriteFails) throw UserError(unableToWriteMessage(path));
     if (fault == Fault::RenameFails) throw UserError(cannotCreateFileMessage(path));
     const auto slash = path.find_last_of('/');
-    if (slash != std::string::npos && !folderExists(path.substr(0, slash + 1)))
+    if (path.empty() || (slash != std::string::npos && !folderExists(path.substr(0, slash + 1))))
         throw UserError(cannotCreateFileMessage(path));
     m_files[path] = bytes;
     ++m_writes;

@@ -110,6 +110,9 @@ void Session::applySettings() {
 }
 
 void Session::saveSettings() {
+    // A start-up that stopped before the data folder was there derived no settings file:
+    // there is nothing to save to.
+    if (loc.settingsFile.empty()) return;
     const Rect bounds = view.windowBounds();
     if (bounds.width == platform.screenWidth() || bounds.height == platform.screenHeight()) return;
 
