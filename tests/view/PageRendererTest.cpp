@@ -373,6 +373,8 @@ TEST_F(ViewTest, ImageTags) {
     fs.writeFile("/prog/pic.jpg", "x");
     fs.writeFile("/prog/two.jpg", "x");
     fs.writeFile("/prog/sub/pic.jpg", "x");
+    fs.writeFile("/prog/a..b.jpg", "x");
+    fs.writeFile("/prog/..pic.jpg", "x");
     fs.writeFile("/etc/pic.jpg", "x");
     struct Case {
         const char* line;
@@ -383,7 +385,10 @@ TEST_F(ViewTest, ImageTags) {
         {"  see |image>pic.jpg  ", "  see   [image]", "/prog/pic.jpg"},
         {"|image>missing.jpg", "", "/prog/missing.jpg"},
         {"|image>", "", "/prog/"},
-        {"|image>sub/pic.jpg", "", "/prog/sub/pic.jpg"},
+        // Names of files inside the program folder, in a subfolder or with dots in them.
+        {"|image>sub/pic.jpg", "  [image]", "/prog/sub/pic.jpg"},
+        {"|image>a..b.jpg", "  [image]", "/prog/a..b.jpg"},
+        {"|image>..pic.jpg", "  [image]", "/prog/..pic.jpg"},
         {"|image>../etc/pic.jpg", "", "/prog/../etc/pic.jpg"},
         {"|image>..", "", "/prog/.."},
         {"|im", "", "/prog/"},
@@ -414,6 +419,37 @@ TEST_F(ViewTest, ImageTags) {
     surf.clearRecord();
     EXPECT_EQ(s.drawPage(6), 36);
     EXPECT_EQ(s.pageImageName, "/prog/two.jpg");
+}
+
+// Only a name that leads out of the program folder is refused.
+TEST(ImageNames, OnlyNamesLeadingOutOfTheFolderAreRefused) {
+    const std::pair<const char*, bool> cases[] = {
+        {"pic.jpg", true},
+        {"sub/pic.jpg", true},
+        {"a/b/c/pic.jpg", true},
+        {"a..b.jpg", true},
+        {"..pic.jpg", true},
+        {"pic.jpg..", true},
+        {"./pic.jpg", true},
+        {"sub/../pic.jpg", true},
+        {"sub//pic.jpg", true},
+        {"sub\\pic.jpg", true},
+        {"", false},
+        {"..", false},
+        {"../pic.jpg", false},
+        {"sub/../../pic.jpg", false},
+        {"a/./../..", false},
+        {"..\\pic.jpg", false},
+        {"/etc/pic.jpg", false},
+        {"\\server\\pic.jpg", false},
+        {"c:pic.jpg", false},
+        {"sub/", false},
+        {".", false},
+        {"sub/..", false},
+    };
+    for (const auto& [name, inside] : cases)
+        EXPECT_EQ(qm::isSafeImageName(name), inside) << name;
+    EXPECT_FALSE(qm::isSafeImageName(std::string_view("pic\0.jpg", 8)));
 }
 
 TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {

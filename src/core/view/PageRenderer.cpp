@@ -279,8 +279,25 @@ int fitFontSize(Surface& surface, std::string_view text, int available, int sett
 }
 
 bool isSafeImageName(std::string_view name) {
-    if (name.empty() || name.find("..") != std::string_view::npos) return false;
-    return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+    // No absolute name, drive or NUL; then the name is followed part by part (either slash
+    // separates), and it must name a file and never climb above the folder it starts in.
+    if (name.empty() || name.front() == '/' || name.front() == '\\' ||
+        name.find_first_of(std::string_view(":\0", 2)) != std::string_view::npos)
+        return false;
+    int depth = 0;
+    std::string_view last;
+    for (std::size_t start = 0; start <= name.size();) {
+        std::size_t end = name.find_first_of("/\\", start);
+        if (end == std::string_view::npos) end = name.size();
+        last = name.substr(start, end - start);
+        if (last == "..") {
+            if (--depth < 0) return false;
+        } else if (!last.empty() && last != ".") {
+            ++depth;
+        }
+        start = end + 1;
+    }
+    return !last.empty() && last != "." && last != "..";
 }
 
 std::string panelLabel(int top, int count) {

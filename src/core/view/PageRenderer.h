@@ -45,8 +45,8 @@ PageResult renderPage(Surface& surface, const PageRequest& request, int& shade);
 int fitFontSize(Surface& surface, std::string_view text, int available, int setting,
                 int* width = nullptr);
 
-// Whether an image tag's file name stays inside the program folder: not empty, no path
-// separator, drive colon, NUL or "..".
+// Whether an image tag's file name names a file inside the program folder, a subfolder's
+// included: not empty, not absolute, no drive colon or NUL, never above the folder on the way.
 bool isSafeImageName(std::string_view name);
 
 // "a of b panels": the page position in panels of 100 display lines.
