@@ -103,8 +103,11 @@ TEST_F(IndexSession, FollowingReferencesDrawsFiveLinesAbove) {
     EXPECT_EQ(s.topLine, 7);
 
     // A whole-number word is followed too; the root, letters, words and no node are not.
-    s.InxTreeViewClick(node("1812"));
-    EXPECT_EQ(s.topLine, 1807);
+    s.InxTreeViewClick(node("  00040"));
+    EXPECT_EQ(s.topLine, 35);
+    s.InxTreeViewClick(node("1812")); // past the end of this text: its last page
+    EXPECT_GT(s.topLine, 35);
+    EXPECT_GE(s.nextTopLine, 298);
     for (const std::optional<int> n :
          {std::optional<int>(0), std::optional<int>(node("g")), std::optional<int>(node("glass")),
           std::optional<int>(), std::optional<int>(-3), std::optional<int>(1000)}) {
@@ -126,7 +129,10 @@ TEST_F(IndexSession, PageStartsFiveLinesAboveOrAtLineZero) {
         {"00005", 0},
         {"00006", 1},
         {"000299", 294},
-        {"2147483647", 2147483642},
+        {"000302", 297},
+        // At or past the end (line 298 of 300): the last page, 30 rows of 20 pixels.
+        {"000303", 269},
+        {"2147483647", 269},
         // The number conversion reads this as the lowest integer: below 5, so line 0.
         {"0x80000000", 0},
         {"0xFFFFFFFF", 0},
@@ -140,6 +146,31 @@ TEST_F(IndexSession, PageStartsFiveLinesAboveOrAtLineZero) {
         s.topLine = -1;
         ASSERT_TRUE(s.run([&] { s.InxTreeViewClick(node(c.entry)); })) << c.entry;
         EXPECT_EQ(s.topLine, c.top) << c.entry;
+    }
+}
+
+// A reference at or past the end of the text shows the text's last page, drawn afresh, with
+// the end on it; one step back reaches the page before it.
+TEST_F(IndexSession, AReferenceAtOrPastTheEndShowsTheLastPage) {
+    const int count = static_cast<int>(s.displayLines.size());
+    const char* const entries[] = {"00302", "00303", "00400", "99999", "2147483647"};
+    std::string file = "w";
+    for (const char* entry : entries)
+        file += std::string("\r\n") + entry;
+    fs.writeFile(s.indexFile, file + "\r\n");
+    s.IndexLoadButtonClick();
+    for (const char* entry : entries) {
+        s.nextTopLine = s.drawPage(100);
+        surf.clearRecord();
+        s.InxTreeViewClick(node(entry));
+        EXPECT_LT(s.topLine, count - 2) << entry;
+        EXPECT_GT(s.topLine, 100) << entry;
+        EXPECT_GE(s.nextTopLine, count - 2) << entry << ": the end is on the page";
+        EXPECT_FALSE(surf.texts.empty()) << entry << ": the page was drawn";
+        const int last = s.topLine;
+        s.ShowPreviousPage();
+        EXPECT_LT(s.topLine, last) << entry;
+        EXPECT_GT(s.nextTopLine, s.topLine) << entry;
     }
 }
 

@@ -1,7 +1,10 @@
 // The Index tab: loading the word index into its tree and following a reference.
 #include "core/index/IndexTree.h"
 #include "core/shell/Session.h"
+#include "core/view/Paging.h"
 
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace qm {
@@ -59,7 +62,18 @@ void Session::InxTreeViewClick(std::optional<int> node) {
     lastFollowedEntry = text;
     const int line = toInteger(text);
     // Compared before subtracting: the conversion can yield the lowest integer.
-    nextTopLine = drawPage(line < 5 ? 0 : line - 5);
+    int top = line < 5 ? 0 : line - 5;
+    // A reference at or past the end of the text would draw nothing and leave the old page
+    // on screen, far from anything a page step could reach: the text's last page is shown,
+    // the one a step back from beyond the end line would show.
+    const int count = static_cast<int>(
+        std::min<std::size_t>(displayLines.size(), std::numeric_limits<int>::max()));
+    if (haveDisplayList && top >= count - 2) {
+        int rows = 0;
+        if (surface_) rows = surface_->height() / std::max(1, surface_->textHeight("X"));
+        top = previousPageTop(displayLines, count - 1, rows);
+    }
+    nextTopLine = drawPage(top);
 }
 
 void Session::resetToPanel() {
