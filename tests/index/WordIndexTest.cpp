@@ -1,6 +1,7 @@
 #include "core/index/WordIndex.h"
 #include "core/index/IndexTree.h"
 #include "core/io/MemoryFileSystem.h"
+#include "core/shell/Error.h"
 #include "core/shell/Session.h"
 #include "core/view/FakeSurface.h"
 #include "core/view/Tags.h"
@@ -120,6 +121,64 @@ TEST(WordIndex, WrittenForTheOpenTextAndFollowedInTheTree) {
     EXPECT_EQ(s.topLine, std::max(line - 5, 0));
     EXPECT_NE(qm::removeTags(s.displayLines[static_cast<std::size_t>(line)]).find(word),
               std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// The display lines the reader shows for a text opened in a collection of this form.
+qm::Lines openedAs(qm::FileSystem& fs, const std::string& path, const std::string& extension) {
+    qmtest::RecordingView view;
+    qmtest::FixedPlatform platform;
+    qm::Session s(view, fs, platform);
+    s.haveDisplayList = true;
+    s.loc.catalogueExtension = extension;
+    s.openText(path, "refpt001");
+    return s.displayLines;
+}
+
+// The tool reads a text as the reader does in the text's own collection: record form for the
+// texts of a ".cdb" catalogue beside them, plain form otherwise.
+TEST(WordIndex, TextsAreOpenedInTheFormOfTheirCollection) {
+    auto fs = qm::makeRealFileSystem();
+    const std::string examples = std::string(QM_SOURCE_DIR) + "/examples/";
+    const struct {
+        std::string path;
+        const char* form;
+        const char* other;
+    } cases[] = {
+        {examples + "records/ledger.tvt", ".cdb", ".toc"},
+        {examples + "fables.tvt", ".toc", ".cdb"},
+    };
+    for (const auto& c : cases) {
+        const qm::Lines expected = openedAs(*fs, c.path, c.form);
+        ASSERT_NE(expected, openedAs(*fs, c.path, c.other)) << c.path << ": both forms agree";
+        EXPECT_EQ(qm::openedTextLines(*fs, c.path), expected) << c.path;
+    }
+}
+
+// A text that cannot be read gives no index (the reader would show its author page), and the
+// reader's own end line adds no words to any index.
+TEST(WordIndex, NoIndexOfAMissingTextAndNoWordsOfTheEndLine) {
+    qm::MemoryFileSystem fs;
+    fs.addFolder("/books");
+    for (const std::string path : {"/books/missing.tvt", "/books/", "missing.tvt"}) {
+        try {
+            qm::openedTextLines(fs, path);
+            ADD_FAILURE() << path << " was indexed";
+        } catch (const qm::UserError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot open file " + path);
+        }
+    }
+    fs.writeFile("/books/story.tvt", "banner\r\nl03The END of the story\r\nl05ends FILE here\r\n");
+    const qm::Lines lines = qm::openedTextLines(fs, "/books/story.tvt");
+    ASSERT_EQ(lines[lines.size() - 2], "        END OF FILE");
+    const auto words = loadedWords(qm::makeWordIndex(lines));
+    EXPECT_EQ(words.at("END"), std::vector<int>{0});
+    EXPECT_EQ(words.at("FILE"), std::vector<int>{1});
+    const auto book = loadedWords(qm::makeWordIndex(qm::openedTextLines(fs, "/x/qdemo.tvt")));
+    EXPECT_EQ(book.count("FILE"), 0u);
 }
 
 } // namespace

@@ -228,6 +228,10 @@ TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
         ASSERT_GT(bar, 0u) << line;
     }
     EXPECT_GT(count, 100);
+    const std::string none = dataPath("nowhere.tvt").toStdString();
+    const auto noText = parseCommandLine({"--make-index", none});
+    EXPECT_EQ(qm::runTools(noText.options, *fs, toolOut, toolErr), 1);
+    EXPECT_NE(toolErr.str().find("Cannot open file " + none), std::string::npos);
 
     const QString prose = dataPath("prose.txt");
     QFile file(prose);

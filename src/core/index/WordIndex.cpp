@@ -1,6 +1,10 @@
 #include "core/index/WordIndex.h"
 
+#include "core/shell/Error.h"
+#include "core/shell/Locations.h"
 #include "core/shell/Session.h"
+#include "core/text/BuiltInTexts.h"
+#include "core/text/LineFormat.h"
 #include "core/view/Tags.h"
 
 #include <algorithm>
@@ -60,7 +64,12 @@ struct Entry {
 Lines makeWordIndex(const Lines& displayLines) {
     std::vector<Entry> entries;
     std::unordered_map<std::string, std::size_t> byWord;
-    const std::size_t count = std::min(displayLines.size(), kMaxLines);
+    // The end line that opening appends is the reader's, not the text's: its words are not
+    // indexed.
+    std::size_t count = displayLines.size();
+    if (count >= 2 && displayLines[count - 2] == kEndLine && displayLines[count - 1] == " ")
+        count -= 2;
+    count = std::min(count, kMaxLines);
     for (std::size_t i = 0; i < count; ++i) {
         const std::string text = wordText(displayLines[i]);
         std::size_t pos = 0;
@@ -120,13 +129,48 @@ public:
 // A reference point that no question follows: opening without one would offer to resume.
 constexpr const char* kAnyReferencePoint = "refpt001";
 
+// The catalogue extension of the collection the text belongs to: a catalogue file (".toc" or
+// ".cdb", any letter case) in the text's folder with an entry of the text's key. Texts of a
+// ".cdb" collection are stored in the record form. Without such a catalogue, ".toc", as at
+// start-up.
+std::string collectionExtensionOf(FileSystem& fs, const std::string& textPath) {
+    const auto slash = textPath.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : textPath.substr(0, slash + 1);
+    const std::string key = textKeyOf(textPath);
+    std::vector<FileSystem::FolderEntry> entries = fs.listFolder(folder);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const auto& entry : entries) {
+        const std::string lower = toLowerAscii(entry.name);
+        if (lower.size() < 4) continue;
+        const std::string extension = lower.substr(lower.size() - 4);
+        if (extension != ".toc" && extension != ".cdb") continue;
+        const auto bytes = fs.readFile(folder + entry.name);
+        if (!bytes) continue;
+        for (const std::string& line : splitLines(*bytes)) {
+            const auto sep = line.find("<<");
+            if (sep == std::string::npos || sep + 3 > line.size()) continue;
+            std::string entryKey = trimBlanks(std::string_view(line).substr(sep + 3));
+            entryKey = entryKey.substr(0, entryKey.find('@'));
+            if (entryKey == key) return extension;
+        }
+    }
+    return ".toc";
+}
+
 } // namespace
 
 Lines openedTextLines(FileSystem& fs, const std::string& textPath) {
+    // The reader shows a page of its own for a text it cannot read; an index of that page
+    // would be no index of the text.
+    if (builtInSourceFor(textKeyOf(textPath)) == BuiltInSource::None && !fs.openFile(textPath))
+        throw UserError("Cannot open file " + textPath);
     ViewPort view;
     QuietPlatform platform;
     Session session(view, fs, platform);
     session.haveDisplayList = true;
+    session.loc.catalogueExtension = collectionExtensionOf(fs, textPath);
     session.openText(textPath, kAnyReferencePoint);
     return std::move(session.displayLines);
 }
