@@ -107,16 +107,34 @@ QString QtSurface::decode(std::string_view bytes) {
 
 QColor QtSurface::resolve(Color color) const {
     if (color & 0x80000000u) {
+        QColor system;
         switch (color & 0x7FFFFFFFu) {
         case 5:
-            return m_palette.color(QPalette::Base);
+            system = m_palette.color(QPalette::Base);
+            break;
         case 8:
-            return m_palette.color(QPalette::Text);
+            system = m_palette.color(QPalette::Text);
+            break;
         case 0x11:
-            return m_palette.color(QPalette::PlaceholderText);
+            system = m_palette.color(QPalette::PlaceholderText);
+            break;
         default:
-            return m_palette.color(QPalette::WindowText);
+            system = m_palette.color(QPalette::WindowText);
+            break;
         }
+        // A translucent palette colour (the grey text is often black at half alpha) shows
+        // over the window's background: it is drawn as that opaque mix, whatever lies below.
+        if (system.alpha() < 255) {
+            const QColor base = m_palette.color(QPalette::Base);
+            const double a = system.alphaF();
+            const auto mix = [a](float over, float under) {
+                return std::clamp(over * a + under * (1.0 - a), 0.0, 1.0);
+            };
+            system = QColor::fromRgbF(static_cast<float>(mix(system.redF(), base.redF())),
+                                      static_cast<float>(mix(system.greenF(), base.greenF())),
+                                      static_cast<float>(mix(system.blueF(), base.blueF())));
+        }
+        return system;
     }
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                   static_cast<int>((color >> 16) & 0xFF));
@@ -276,9 +294,10 @@ void QtSurface::textOut(int x, int y, std::string_view text) {
     QPainter& p = painter();
     p.fillRect(QRect(x, y, width, font.height), resolve(m_brush));
     const QColor colour = resolve(m_fontColor);
-    if (m_painterPen != colour.rgb()) {
+    // The whole colour, alpha included, tells whether the pen must change.
+    if (m_painterPen != colour.rgba()) {
         p.setPen(colour);
-        m_painterPen = colour.rgb();
+        m_painterPen = colour.rgba();
     }
     p.drawGlyphRun(QPointF(x, y + font.ascent), run);
 }

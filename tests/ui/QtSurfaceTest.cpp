@@ -165,6 +165,43 @@ TEST_F(QtSurfaceTest, WindowsSchemeUsesThePalette) {
     EXPECT_EQ(page.surface.image().pixelColor(0, 0), QColor(10, 20, 30));
 }
 
+// The grey text of the "Windows" scheme is often a translucent colour (black at half alpha):
+// accent words are drawn in that grey over the page, other words in the opaque text colour,
+// whichever comes first on the page.
+TEST_F(QtSurfaceTest, WindowsSchemeDrawsTranslucentGreyTextAsGrey) {
+    QPalette palette;
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
+    const std::string accent = "  |6>grey grey|4> ", plain = "  black black ";
+    for (const bool accentFirst : {true, false}) {
+        SCOPED_TRACE(accentFirst ? "accent first" : "plain first");
+        SessionOnQt page(300, 200);
+        page.surface.setPalette(palette);
+        page.s.displayLines = {accentFirst ? accent : plain, accentFirst ? plain : accent, "z",
+                               " "};
+        page.s.BGColorRadioGroupClick(2);
+        page.s.drawPage(0);
+        // The darkest pixel of each band of rows that holds text, from the top.
+        const QImage image = page.surface.image().copy(0, 0, 300, 200);
+        std::vector<int> darkest;
+        bool inBand = false;
+        for (int y = 0; y < image.height(); ++y) {
+            int rowMin = 255;
+            for (int x = 0; x < image.width(); ++x)
+                rowMin = std::min(rowMin, qGray(image.pixel(x, y)));
+            if (rowMin < 250 && !inBand) darkest.push_back(rowMin);
+            if (rowMin < 250) darkest.back() = std::min(darkest.back(), rowMin);
+            inBand = rowMin < 250;
+        }
+        ASSERT_GE(darkest.size(), 2u);
+        const int grey = darkest[accentFirst ? 0 : 1], black = darkest[accentFirst ? 1 : 0];
+        EXPECT_EQ(black, 0);
+        EXPECT_NEAR(grey, 127, 2);
+        EXPECT_EQ(page.surface.resolve(0x80000011).alpha(), 255);
+    }
+}
+
 TEST_F(QtSurfaceTest, HostileTextAndSizes) {
     SessionOnQt page(300, 600);
     page.s.BGColorRadioGroupClick(0);
