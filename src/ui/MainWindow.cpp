@@ -609,6 +609,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // Key preview: every key press meant for this window reaches the page keys first and goes
     // no further, so no control of the window moves on a key. Shortcuts are separate events
     // and still work; other windows (dialogs, menus, message boxes) get their own typing.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            const MenuKey menu = menuKey(*static_cast<QKeyEvent*>(event));
+            if (menu == MenuKey::Used) return true;
+            if (menu == MenuKey::PassOn) return QMainWindow::eventFilter(watched, event);
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {
@@ -636,6 +644,30 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The menu keys are system keys that never reach the page keys: keys held with Alt go on to
+// the menu bar and the shortcuts; F10, and Alt pressed and released alone, open the menu bar
+// at its first menu (unless the menu bar already follows the keys: then Alt leaves it).
+TForm1::MenuKey TForm1::menuKey(const QKeyEvent& key) {
+    const bool press = key.type() == QEvent::KeyPress;
+    if (key.key() == Qt::Key_Alt) {
+        if (press) {
+            m_altAlone = !key.isAutoRepeat();
+            return MenuKey::PassOn;
+        }
+        const bool barBusy = menuBar()->hasFocus() || QApplication::activePopupWidget();
+        if (!std::exchange(m_altAlone, false) || barBusy) return MenuKey::PassOn;
+        menuBar()->setActiveAction(FileMenu->menuAction());
+        return MenuKey::Used;
+    }
+    if (!press) return MenuKey::None;
+    m_altAlone = false;
+    if (key.key() == Qt::Key_F10 && key.modifiers() == Qt::NoModifier) {
+        menuBar()->setActiveAction(FileMenu->menuAction());
+        return MenuKey::Used;
+    }
+    return key.modifiers() & Qt::AltModifier ? MenuKey::PassOn : MenuKey::None;
 }
 
 void TForm1::readPageResized(QSize size) {

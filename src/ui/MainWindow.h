@@ -13,6 +13,7 @@
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
@@ -204,6 +205,8 @@ private:
     void readPageResized(QSize size);
     void layoutIndexPage();
     void fitFrameTo(const Rect& bounds);
+    enum class MenuKey { None, Used, PassOn };
+    MenuKey menuKey(const QKeyEvent& key);
     void frameMayBeKnown();
     QWidget* widgetFor(Control c) const;
     QAction* actionFor(Control c) const;
@@ -225,6 +228,7 @@ private:
     bool m_treeBuilding = false;  // expansion by the program is no user action
     bool m_coupling = false;      // a page change made by the tab coupling itself
     bool m_bmMenuLocated = false; // the Bookmarks menu was opened for the current command
+    bool m_altAlone = false;      // Alt is down and no other key came since
 };
 
 } // namespace qm
