@@ -38,15 +38,27 @@ mode_t modeOf(const std::string& path) {
     return st.st_mode & 07777;
 }
 
-TEST(SafeWrite, KeepsTheModeOfTheFileItReplaces) {
+// The mode, and the owner where the process may set it (the superuser may; others keep
+// their own files, so the owner stays theirs anyway).
+TEST(SafeWrite, KeepsTheModeAndOwnerOfTheFileItReplaces) {
+    const bool mayChown = ::geteuid() == 0;
     for (const mode_t mode : {0600, 0640, 0664, 0604}) {
         Folder dir;
         auto fs = qm::makeRealFileSystem();
         const std::string file = dir.path + "/quillmar.ini";
         fs->writeFile(file, "old");
         ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        const uid_t owner = mayChown ? 4321 : ::geteuid();
+        const gid_t group = mayChown ? 4321 : ::getegid();
+        if (mayChown) {
+            ASSERT_EQ(::chown(file.c_str(), owner, group), 0);
+        }
         fs->writeFile(file, "new");
         EXPECT_EQ(modeOf(file), mode) << std::oct << mode;
+        struct stat st {};
+        ::stat(file.c_str(), &st);
+        EXPECT_EQ(st.st_uid, owner);
+        EXPECT_EQ(st.st_gid, group);
         EXPECT_EQ(fs->readFile(file), "new");
         EXPECT_EQ(dir.entries(), std::set<std::string>{"quillmar.ini"});
     }
