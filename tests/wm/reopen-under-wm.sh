@@ -31,14 +31,23 @@ if [ ! -s "$work/display" ]; then
   echo "SKIP: Xvfb did not start: $(head -c 300 "$work/xvfb.log")"
   exit 77
 fi
-export DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY=":$(head -n1 "$work/display" | tr -d '[:space:]')"
 export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb HOME="$work"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+# The server answers before anything is started on it (a busy machine may be slow).
+for _ in $(seq 200); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+if ! xdpyinfo >/dev/null 2>&1; then
+  echo "SKIP: Xvfb on $DISPLAY does not answer: $(head -c 300 "$work/xvfb.log")"
+  exit 77
+fi
+for attempt in 1 2 3; do
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+  wmctrl -m >/dev/null 2>&1 && break
+done
 if ! wmctrl -m >/dev/null 2>&1; then
-  echo "FAIL: openbox did not start: $(head -c 300 "$work/openbox.log")"
+  echo "FAIL: openbox did not start on $DISPLAY: $(head -c 300 "$work/openbox.log")"
   exit 1
 fi
 
