@@ -5,7 +5,7 @@
 // and writing the closing mark with ordinary files, with the settings unchanged (0: only the
 // bookmark file is written) or changed (1: both files are written); its floors, SafeWrites/1
 // and SafeWrites/2, write one or both files safely without reading or changing anything.
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
 
 #include <benchmark/benchmark.h>

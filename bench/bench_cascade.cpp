@@ -1,7 +1,7 @@
 // Cascading plain prose: 1 MB and 5 MB of real text (the corpus's tale repeated to reach the
 // size), against the floor of splitting the same bytes into lines.
+#include "core/base/Text.h"
 #include "core/cascade/Cascader.h"
-#include "core/io/Text.h"
 #include "support/Corpus.h"
 
 #include <benchmark/benchmark.h>

@@ -4,7 +4,7 @@
 // Peak memory is measured in a process of its own, since the resident high-water mark never
 // goes down:  bench_open --peak=open  or  bench_open --peak=floor  prints the growth of the
 // maximum resident size over the idle footprint, and its ratio to the file's size.
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
 #include "core/text/BuiltInTexts.h"
 

@@ -3,9 +3,9 @@
 // back through a whole cascaded novel. The floor is bare QPainter drawText of the same
 // visible strings, opaque, on the same image, measured in the same run.
 #include "core/cascade/Cascader.h"
-#include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
-#include "core/view/Tags.h"
+#include "core/testing/MemoryFileSystem.h"
+#include "core/text/Tags.h"
 #include "support/Corpus.h"
 #include "ui/QtSurface.h"
 

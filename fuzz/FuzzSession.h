@@ -1,9 +1,9 @@
 #pragma once
 // A headless session over an in-memory file system and a fixed-metrics surface, for fuzz
 // targets that drive whole operations the way the window does.
-#include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
-#include "core/view/FakeSurface.h"
+#include "core/testing/FakeSurface.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "support/Fakes.h"
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 #pragma once
 // Shared by the index benchmarks: a platform that starts nothing, and a large word index
 // written once per process.
-#include "core/io/Text.h"
-#include "core/shell/Platform.h"
+#include "core/base/Text.h"
+#include "core/port/Platform.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,11 +8,11 @@
 // Reference-point lines print as the empty rows the reading page shows. Without --pdf the
 // platform's print dialog chooses the printer; with it the column goes to a PDF file and no
 // dialog is shown (and no display is needed).
+#include "core/base/Error.h"
+#include "core/base/Paths.h"
 #include "core/index/WordIndex.h"
-#include "core/io/FileSystem.h"
 #include "core/output/SaveScreen.h"
-#include "core/shell/Error.h"
-#include "core/shell/Locations.h"
+#include "core/port/FileSystem.h"
 #include "core/text/BuiltInTexts.h"
 #include "ui/Cp1252.h"
 

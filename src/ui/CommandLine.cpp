@@ -1,6 +1,6 @@
 #include "ui/CommandLine.h"
 
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <functional>
 #include <map>

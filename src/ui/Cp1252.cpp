@@ -1,6 +1,6 @@
 #include "ui/Cp1252.h"
 
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 #include "ui/QtSurface.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "ui/Headless.h"
 
+#include "core/base/Error.h"
 #include "core/cascade/Cascader.h"
 #include "core/index/WordIndex.h"
 #include "core/output/SaveScreen.h"
-#include "core/shell/Error.h"
 #include "core/shell/Session.h"
 #include "ui/Cp1252.h"
 #include "ui/NamedFile.h"

@@ -3,8 +3,8 @@
 // given size with no window, then the command line's actions as a user would do them, then
 // the requested output. Questions are answered No and messages go to the error stream.
 // Nothing is saved at the end: no settings, no closing mark.
-#include "core/io/FileSystem.h"
-#include "core/shell/Platform.h"
+#include "core/port/FileSystem.h"
+#include "core/port/Platform.h"
 #include "ui/CommandLine.h"
 
 #include <iosfwd>

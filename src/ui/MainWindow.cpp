@@ -1,7 +1,7 @@
 #include "ui/MainWindow.h"
 
-#include "core/shell/Error.h"
-#include "core/view/Tags.h"
+#include "core/base/Error.h"
+#include "core/text/Tags.h"
 #include "ui/AppIcon.h"
 #include "ui/BookmarkDialog.h"
 #include "ui/Cp1252.h"

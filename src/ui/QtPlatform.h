@@ -1,7 +1,7 @@
 #pragma once
 // The platform's system values for the core: screen size, local date and time, and starting
 // a program detached with an argument list (never through a shell).
-#include "core/shell/Platform.h"
+#include "core/port/Platform.h"
 
 namespace qm {
 

@@ -14,7 +14,7 @@
 //
 // The painter stays open while a page is drawn; flush() (called at the end of every page)
 // and image() close it, so the image is complete whenever someone looks at it.
-#include "core/view/Surface.h"
+#include "core/port/Surface.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,6 +1,6 @@
 // quillmar [options] [text]: the reader's window, or a headless run when an action or output
 // option is given (see --help).
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
 #include "ui/Headless.h"

@@ -1,6 +1,6 @@
-#include "core/io/MemoryFileSystem.h"
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
 #include "core/shell/Session.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>

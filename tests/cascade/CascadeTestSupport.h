@@ -1,7 +1,7 @@
 #pragma once
 // Reading cascaded output back: phrase text without tags, sentences, and the well-formedness
 // rules every stored line must keep.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <gtest/gtest.h>
 

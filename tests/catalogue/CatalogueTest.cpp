@@ -1,6 +1,6 @@
 #include "core/catalogue/Catalogue.h"
-#include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The sample collections in examples/, opened from disk through the catalogue command and
 // the contents tree as a user would.
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/FakeSurface.h"
 #include "core/text/LineFormat.h"
-#include "core/view/FakeSurface.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>

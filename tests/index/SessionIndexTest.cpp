@@ -1,8 +1,8 @@
+#include "core/base/Error.h"
 #include "core/index/IndexTree.h"
-#include "core/io/MemoryFileSystem.h"
-#include "core/shell/Error.h"
 #include "core/shell/Session.h"
-#include "core/view/FakeSurface.h"
+#include "core/testing/FakeSurface.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "core/index/WordIndex.h"
+#include "core/base/Error.h"
 #include "core/index/IndexTree.h"
-#include "core/io/MemoryFileSystem.h"
-#include "core/shell/Error.h"
 #include "core/shell/Session.h"
-#include "core/view/FakeSurface.h"
-#include "core/view/Tags.h"
+#include "core/testing/FakeSurface.h"
+#include "core/testing/MemoryFileSystem.h"
+#include "core/text/Tags.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 //
 // The small files are under tests/data/hostile; the big ones are made here.
 #include "core/shell/Session.h"
-#include "core/view/FakeSurface.h"
+#include "core/testing/FakeSurface.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 

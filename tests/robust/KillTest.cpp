@@ -1,8 +1,8 @@
 // The reader killed at random moments while it rewrites its files: afterwards each file is
 // exactly one of the versions it wrote, never a mix or a cut-off one, and only the stray
 // temporaries ".quillmar-tmp-name-XXXXXX" of interrupted writes are left beside it.
-#include "core/io/FileSystem.h"
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
+#include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"

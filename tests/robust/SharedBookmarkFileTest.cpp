@@ -2,7 +2,7 @@
 // thousand operations each, in a shared section and in a section of their own: every entry
 // lands exactly once, in its section, newest first, and the file stays well formed.
 #include "core/bookmarks/BookmarkList.h"
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
@@ -171,8 +171,7 @@ TEST(SharedBookmarkFile, TwoReadersAThousandOperationsEach) {
     EXPECT_EQ(headers.size(), 6u);
     EXPECT_EQ(lines.size(), 6 + static_cast<std::size_t>(added) + 1);
     EXPECT_EQ(lines.back(), "");
-    EXPECT_EQ(folderEntries(dir.path()),
-              (std::set<std::string>{"quillmar.bm"}));
+    EXPECT_EQ(folderEntries(dir.path()), (std::set<std::string>{"quillmar.bm"}));
 }
 
 } // namespace

@@ -6,10 +6,10 @@
 // The in-memory file system covers the table quickly; on the real file system each case runs
 // in a child of its own (this program started again), with a real file-size limit, a full
 // tmpfs, a removed folder, or a preloaded library failing one call.
-#include "core/io/MemoryFileSystem.h"
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
 #include "core/shell/Session.h"
-#include "core/view/FakeSurface.h"
+#include "core/testing/FakeSurface.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 

@@ -1,5 +1,5 @@
-#include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "support/Fakes.h"
 #include "support/FileSizeLimit.h"
 

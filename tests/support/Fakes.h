@@ -1,8 +1,8 @@
 #pragma once
 // Test doubles shared by the core's tests: a view port that records what the core asks of the
 // window and answers questions from queues, and a platform with a fixed screen and clock.
-#include "core/shell/Platform.h"
-#include "core/shell/ViewPort.h"
+#include "core/port/Platform.h"
+#include "core/port/ViewPort.h"
 
 #include <deque>
 #include <map>

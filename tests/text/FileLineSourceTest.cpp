@@ -1,5 +1,5 @@
-#include "core/io/MemoryFileSystem.h"
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "core/text/LineFormat.h"
 
 #include <gtest/gtest.h>

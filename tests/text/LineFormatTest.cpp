@@ -1,5 +1,5 @@
 #include "core/text/LineFormat.h"
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // A session on an in-memory file system with a recording view and a fixed-metrics surface,
 // its program folder /books/ and its data folder /data/, holding the built-in catalogue.
 #include "core/catalogue/Catalogue.h"
-#include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/FakeSurface.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "core/text/EmbeddedBook.h"
 #include "core/text/LineFormat.h"
-#include "core/view/FakeSurface.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "ui/CommandLine.h"
 #include "UiSupport.h"
 #include "core/catalogue/Catalogue.h"
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "ui/Headless.h"
 #include "ui/QtPlatform.h"
 

@@ -1,7 +1,7 @@
 // The headless runner and the real window, given the same start-up and the same actions,
 // end on the same page: the same top line, next top line and number of display lines.
 #include "UiSupport.h"
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "ui/CommandLine.h"
 #include "ui/Headless.h"
 #include "ui/MainWindow.h"

@@ -1,7 +1,7 @@
 // The menu keys reach the menu bar through the key preview: F10, and Alt pressed and released
 // alone, open the first menu; every other key still goes to the page keys only.
 #include "UiSupport.h"
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPlatform.h"
 #include "ui/Widgets.h"

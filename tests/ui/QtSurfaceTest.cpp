@@ -1,6 +1,6 @@
 #include "ui/QtSurface.h"
-#include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "core/view/ColourSchemes.h"
 #include "support/Fakes.h"
 

@@ -1,8 +1,8 @@
 // End-to-end tests through the real main window, offscreen: start-up, layout, the contents
 // tree, paging, the font size controls, bookmarks, the resume question, shortcuts and drops.
 #include "UiSupport.h"
-#include "core/io/FileSystem.h"
-#include "core/view/Tags.h"
+#include "core/port/FileSystem.h"
+#include "core/text/Tags.h"
 #include "ui/AppIcon.h"
 #include "ui/BookmarkDialog.h"
 #include "ui/FindDialog.h"

@@ -1,7 +1,7 @@
 #include "ViewFixture.h"
 
+#include "core/text/Tags.h"
 #include "core/view/Paging.h"
-#include "core/view/Tags.h"
 
 #include <random>
 #include <set>

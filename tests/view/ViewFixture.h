@@ -1,10 +1,10 @@
 #pragma once
 // A session with a fixed-metrics surface and the light scheme, for the reading view's tests.
 // At the default 15 points a character is 7 pixels wide and a row 20 pixels high.
-#include "core/io/MemoryFileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/FakeSurface.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "core/view/ColourSchemes.h"
-#include "core/view/FakeSurface.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>

@@ -4,10 +4,10 @@
 //
 // The text is opened exactly as the reader opens it from the contents tree (the embedded book
 // for the key "qdemo"), so the references are the reader's display-line indices.
+#include "core/base/Error.h"
 #include "core/index/WordIndex.h"
-#include "core/io/FileSystem.h"
-#include "core/io/MemoryFileSystem.h"
-#include "core/shell/Error.h"
+#include "core/port/FileSystem.h"
+#include "core/testing/MemoryFileSystem.h"
 
 #include <cstdio>
 #include <string>

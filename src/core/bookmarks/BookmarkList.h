@@ -8,7 +8,7 @@
 // matched as a header, and the last line (the closing line) is neither matched nor listed.
 // An entry is "#" + top line + " " + name; new entries go directly below the header, so the
 // newest comes first. At most kMaxListed lines of a section are listed.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <string>
 #include <string_view>

@@ -4,7 +4,7 @@
 // sentence; a numbered paragraph marker about every 300 lines; a reference point and a bold
 // line for every heading; colour tags for speech (|6>), verbs (|7>) and names (|8>).
 // Deterministic, no external data, linear in the size of the prose.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <memory>
 #include <string>

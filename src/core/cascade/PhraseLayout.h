@@ -1,8 +1,8 @@
 #pragma once
 // Lays out one sentence as phrase lines: where lines break, how deep each line sits, and
 // which words carry a colour.
+#include "core/base/Text.h"
 #include "core/cascade/Tokenizer.h"
-#include "core/io/Text.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 // The built-in book as the cascader makes it from the four stories' prose.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <array>
 #include <string>

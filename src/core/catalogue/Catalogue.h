@@ -6,8 +6,8 @@
 // it, so a well-formed catalogue (first line level 0, each level at most one deeper than the
 // line before, every line but the last holding "<<") gives a tree whose nodes, walked top to
 // bottom, stand in the order of their lines. Any other catalogue still builds a tree.
-#include "core/io/Text.h"
-#include "core/shell/ViewPort.h"
+#include "core/base/Text.h"
+#include "core/port/ViewPort.h"
 
 #include <cstddef>
 #include <optional>

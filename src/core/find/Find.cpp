@@ -1,6 +1,6 @@
 #include "core/find/Find.h"
 
-#include "core/view/Tags.h"
+#include "core/text/Tags.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 // first word of the pattern, starting two lines beyond its start line, and when the pattern
 // holds a blank confirms the whole phrase on the tag-free join of the line found and the one
 // after it. Lines outside the list are never read: one beyond the last counts as empty.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <optional>
 #include <string_view>

@@ -1,11 +1,11 @@
 #include "core/index/WordIndex.h"
 
-#include "core/shell/Error.h"
-#include "core/shell/Locations.h"
+#include "core/base/Error.h"
+#include "core/base/Paths.h"
 #include "core/shell/Session.h"
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
-#include "core/view/Tags.h"
+#include "core/text/Tags.h"
 
 #include <algorithm>
 #include <unordered_map>

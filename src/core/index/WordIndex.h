@@ -10,8 +10,8 @@
 // with the same first letter stay together. Each line of a word is referenced once, as "|" +
 // four filler characters + the line index in five digits (six from 100000 on); lines beyond
 // 999999 cannot be written in that form and are left out.
-#include "core/io/FileSystem.h"
-#include "core/io/Text.h"
+#include "core/base/Text.h"
+#include "core/port/FileSystem.h"
 
 #include <string>
 

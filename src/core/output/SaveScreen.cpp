@@ -1,7 +1,7 @@
 #include "core/output/SaveScreen.h"
 
-#include "core/shell/Error.h"
-#include "core/view/Tags.h"
+#include "core/base/Error.h"
+#include "core/text/Tags.h"
 
 #include <algorithm>
 

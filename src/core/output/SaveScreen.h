@@ -2,7 +2,7 @@
 // The lines of a page as "Save Screen as Text File" writes them (and the headless --page-text
 // option prints them): display lines top through nextTop (top always, even when nextTop is
 // smaller), tags removed, paragraph and section markers and image lines dropped.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 #include "core/settings/IniDocument.h"
 
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 namespace qm {
 namespace {

@@ -2,7 +2,7 @@
 // The core's copy of the window's control state (checked, position, enabled, visible, text).
 // Rules read the state from here, so every sequence runs headless; each change is mirrored
 // to the view port at once.
-#include "core/shell/ViewPort.h"
+#include "core/port/ViewPort.h"
 
 #include <array>
 #include <string>

@@ -1,7 +1,7 @@
 #include "core/shell/Session.h"
 
-#include "core/shell/Error.h"
-#include "core/shell/Locations.h"
+#include "core/base/Error.h"
+#include "core/base/Paths.h"
 
 namespace qm {
 

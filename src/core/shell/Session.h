@@ -8,12 +8,12 @@
 //
 // Failures: a method that fails throws UserError with the user's message and stops there;
 // run() catches it and shows the message, as the window's general error report does.
-#include "core/io/FileSystem.h"
-#include "core/io/Text.h"
+#include "core/base/Text.h"
+#include "core/port/FileSystem.h"
+#include "core/port/Platform.h"
+#include "core/port/Surface.h"
+#include "core/port/ViewPort.h"
 #include "core/shell/ControlBoard.h"
-#include "core/shell/Platform.h"
-#include "core/shell/ViewPort.h"
-#include "core/view/Surface.h"
 
 #include <array>
 #include <functional>

@@ -3,7 +3,7 @@
 // introductions of the listings by title and by author, and the author entry page shown for
 // every text key without a source of its own). All are stored lines in the plain form, each
 // beginning with a banner line that opening drops.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 #include "core/text/LineFormat.h"
 
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
 
 #include <algorithm>
 #include <array>

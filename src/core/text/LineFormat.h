@@ -11,8 +11,8 @@
 //
 // Each pass reads its input once and only appends to its output, so a text of a million lines
 // costs one allocation per display line.
-#include "core/io/FileSystem.h"
-#include "core/io/Text.h"
+#include "core/base/Text.h"
+#include "core/port/FileSystem.h"
 
 #include <cstddef>
 #include <deque>

@@ -5,7 +5,7 @@
 // The table has two shade rows (0 and 1) of nine slots numbered 1 to 9 (index 0 unused):
 // slot 1 is the shade's background, slot 4 its text colour, slots 6 to 9 its accents, and
 // slots 2, 3 and 5 are never written by a scheme and stay black.
-#include "core/view/Surface.h"
+#include "core/port/Surface.h"
 
 #include <array>
 

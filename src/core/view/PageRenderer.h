@@ -7,9 +7,9 @@
 // The renderer keeps nothing between calls: the caller owns the current shade (read and
 // updated here) and the surface keeps its font name and style, which tags change and which
 // carry over to the next drawing.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
+#include "core/port/Surface.h"
 #include "core/view/ColourSchemes.h"
-#include "core/view/Surface.h"
 
 #include <functional>
 #include <string>

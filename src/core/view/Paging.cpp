@@ -1,6 +1,6 @@
 #include "core/view/Paging.h"
 
-#include "core/view/Tags.h"
+#include "core/text/Tags.h"
 
 #include <algorithm>
 

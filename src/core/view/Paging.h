@@ -1,6 +1,6 @@
 #pragma once
 // The pure rules of paging and of the font size setting.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
 // Opening a text into the display-line list, the contents-tree click and "Open File".
+#include "core/base/Error.h"
+#include "core/base/Paths.h"
 #include "core/cascade/Cascader.h"
-#include "core/shell/Error.h"
-#include "core/shell/Locations.h"
 #include "core/shell/Session.h"
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"

@@ -1,4 +1,4 @@
-#include "core/view/Tags.h"
+#include "core/text/Tags.h"
 
 namespace qm {
 

@@ -1,4 +1,4 @@
-#include "core/io/MemoryFileSystem.h"
+#include "core/testing/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 // When the file has vanished since it was loaded, a change rebuilds it from the list last
 // loaded (the lines the user was shown), so no line known to the reader is lost and the new
 // entry still lands directly below its text's header.
+#include "core/base/Error.h"
 #include "core/bookmarks/BookmarkList.h"
-#include "core/shell/Error.h"
 #include "core/shell/Session.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
 
 namespace qm {
 

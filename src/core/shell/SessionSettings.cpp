@@ -1,8 +1,8 @@
 // The settings file: the default file, reading and applying it, saving at close, and the
 // reset command. All settings live in the section "how"; a missing file, section or key, or a
 // value that is not an integer, gives the key's read default.
+#include "core/base/Error.h"
 #include "core/settings/IniDocument.h"
-#include "core/shell/Error.h"
 #include "core/shell/Session.h"
 
 #include <algorithm>

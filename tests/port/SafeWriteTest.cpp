@@ -1,7 +1,7 @@
 // Writes on the real file system replace the file the user has, as the user has it: through
 // links, with its mode, never over a read-only file, and without leaving anything beside it.
-#include "core/io/FileSystem.h"
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
+#include "core/port/FileSystem.h"
 
 #include <gtest/gtest.h>
 

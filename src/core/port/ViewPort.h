@@ -2,7 +2,7 @@
 // The view port: everything the core asks of the window. The Qt window implements it; tests
 // use a recording fake; the headless runner answers every question with No. Every method has
 // a harmless default so a fake overrides only what it watches.
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 #include <optional>
 #include <string>

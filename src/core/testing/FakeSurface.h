@@ -2,7 +2,7 @@
 // A drawing surface with fixed metrics that records what is drawn, for tests and fuzzing.
 // A character is size / 2 pixels wide (at least 1) and a line is size * 4 / 3 pixels high,
 // so a 15-point line of 10 characters is 70 pixels wide and 20 pixels high.
-#include "core/view/Surface.h"
+#include "core/port/Surface.h"
 
 #include <string>
 #include <vector>

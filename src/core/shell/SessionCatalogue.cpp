@@ -1,8 +1,8 @@
 // Building the contents tree, opening another collection's catalogue, and the tree's
 // expanded and collapsed handlers.
+#include "core/base/Error.h"
+#include "core/base/Paths.h"
 #include "core/catalogue/Catalogue.h"
-#include "core/shell/Error.h"
-#include "core/shell/Locations.h"
 #include "core/shell/Session.h"
 
 namespace qm {

@@ -1,6 +1,6 @@
-#include "core/shell/Locations.h"
+#include "core/base/Paths.h"
 
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
 namespace qm {
 

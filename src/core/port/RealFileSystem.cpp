@@ -1,6 +1,6 @@
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 
 #include <algorithm>
 #include <cstring>

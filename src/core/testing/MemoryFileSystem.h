@@ -1,7 +1,7 @@
 #pragma once
 // An in-memory file system for tests, with injectable write failures. Folders are implied by
 // the files in them unless added explicitly; the root "/" always exists.
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 
 #include <map>
 #include <set>

@@ -1,6 +1,6 @@
-#include "core/io/Text.h"
+#include "core/base/Text.h"
 
-#include "core/shell/Error.h"
+#include "core/base/Error.h"
 
 #include <climits>
 

@@ -1,4 +1,4 @@
-#include "core/shell/Locations.h"
+#include "core/base/Paths.h"
 
 #include <gtest/gtest.h>
 
