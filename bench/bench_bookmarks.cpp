@@ -7,6 +7,7 @@
 // and SafeWrites/2, write one or both files safely without reading or changing anything.
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/NullViewPort.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +26,7 @@ public:
     }
 };
 
-class BenchView : public qm::ViewPort {
+class BenchView : public qm::NullViewPort {
 public:
     qm::Rect windowBounds() const override { return bounds; }
     qm::Rect bounds{90, 122, 729, 509};
@@ -68,28 +69,30 @@ struct Fixture {
     qm::Session session{view, *fs, platform};
 
     Fixture() {
-        session.loc.bookmarkFile = folder.file("quillmar.bm");
-        session.loc.settingsFile = folder.file("quillmar.ini");
+        session.setLocation(&qm::Locations::bookmarkFile, folder.file("quillmar.bm"));
+        session.setLocation(&qm::Locations::settingsFile, folder.file("quillmar.ini"));
     }
 };
 
 void LocateSection(benchmark::State& state) {
     Fixture f;
     const qm::Lines big = bigBookmarkList();
-    f.fs->writeFile(f.session.loc.bookmarkFile, qm::joinLinesCrLf(big));
-    f.session.textKey = "text999";
+    f.fs->writeFile(f.session.locations().bookmarkFile, qm::joinLinesCrLf(big));
+    f.session.setTextKey("text999");
     for (auto _ : state) {
         f.session.locateSection();
-        benchmark::DoNotOptimize(f.session.sectionEnd);
+        benchmark::DoNotOptimize(f.session.bookmarks().listedEnd());
     }
-    if (f.session.headerIndex + 1 >= f.session.sectionEnd) state.SkipWithError("section not found");
+    if (f.session.bookmarks().headerIndex() + 1 >= f.session.bookmarks().listedEnd())
+        state.SkipWithError("section not found");
 }
 
 void ReadAndSplit(benchmark::State& state) {
     Fixture f;
-    f.fs->writeFile(f.session.loc.bookmarkFile, qm::joinLinesCrLf(bigBookmarkList()));
+    f.fs->writeFile(f.session.locations().bookmarkFile, qm::joinLinesCrLf(bigBookmarkList()));
     for (auto _ : state) {
-        qm::Lines lines = qm::splitLines(f.fs->readFile(f.session.loc.bookmarkFile).value());
+        qm::Lines lines =
+            qm::splitLines(f.fs->readFile(f.session.locations().bookmarkFile).value());
         benchmark::DoNotOptimize(lines.data());
     }
 }
@@ -98,20 +101,20 @@ const qm::Lines kSeeded = {"<<none", "<<title", "<<qdemo", "<<author", "<<qau", 
 
 void Closing(benchmark::State& state) {
     Fixture f;
-    f.session.loc.catalogueFile = "/opt/quillmar/quillmar.toc";
-    f.fs->writeFile(f.session.loc.settingsFile,
+    f.session.setLocation(&qm::Locations::catalogueFile, "/opt/quillmar/quillmar.toc");
+    f.fs->writeFile(f.session.locations().settingsFile,
                     qm::joinLinesCrLf(f.session.defaultSettingsLines()));
-    f.fs->writeFile(f.session.loc.bookmarkFile, qm::joinLinesCrLf(kSeeded));
-    f.session.textKey = "qdemo";
+    f.fs->writeFile(f.session.locations().bookmarkFile, qm::joinLinesCrLf(kSeeded));
+    f.session.setTextKey("qdemo");
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         // Keep the file ordinary: start again from the seeded file now and then.
         if (++round % 50 == 0)
-            f.fs->writeFile(f.session.loc.bookmarkFile, qm::joinLinesCrLf(kSeeded));
+            f.fs->writeFile(f.session.locations().bookmarkFile, qm::joinLinesCrLf(kSeeded));
         f.session.locateSection();
-        f.session.pageTurned = true;
-        f.session.topLine = round;
+        f.session.setPageTurned(true);
+        f.session.setTopLine(round);
         // With argument 1 the window moved since the last close, so the settings change too.
         if (state.range(0) == 1) f.view.bounds.left = round % 200;
         state.ResumeTiming();
@@ -122,15 +125,15 @@ void Closing(benchmark::State& state) {
 
 void SafeWrites(benchmark::State& state) {
     Fixture f;
-    f.session.loc.catalogueFile = "/opt/quillmar/quillmar.toc";
+    f.session.setLocation(&qm::Locations::catalogueFile, "/opt/quillmar/quillmar.toc");
     const std::string settings = qm::joinLinesCrLf(f.session.defaultSettingsLines());
     qm::Lines marks = kSeeded;
     for (int i = 0; i < 25; ++i)
         marks.push_back("#" + std::to_string(i) + " Closed book at x");
     const std::string bookmarks = qm::joinLinesCrLf(marks);
     for (auto _ : state) {
-        if (state.range(0) == 2) f.fs->writeFile(f.session.loc.settingsFile, settings);
-        f.fs->writeFile(f.session.loc.bookmarkFile, bookmarks);
+        if (state.range(0) == 2) f.fs->writeFile(f.session.locations().settingsFile, settings);
+        f.fs->writeFile(f.session.locations().bookmarkFile, bookmarks);
     }
 }
 

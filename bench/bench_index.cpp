@@ -3,6 +3,7 @@
 // startCold). Peak RSS of each is reported in megabytes (the process's high-water mark).
 #include "core/index/IndexTree.h"
 #include "core/shell/Session.h"
+#include "core/testing/NullViewPort.h"
 
 #include <benchmark/benchmark.h>
 
@@ -52,7 +53,7 @@ double peakRssMb() {
 
 void BM_IndexLoad(benchmark::State& state) {
     const std::string path = indexPath();
-    qm::ViewPort view;
+    qm::NullViewPort view;
     auto fs = qm::makeRealFileSystem();
     NoPlatform platform;
     double peak = 0;
@@ -60,13 +61,13 @@ void BM_IndexLoad(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto s = std::make_unique<qm::Session>(view, *fs, platform);
-        s->indexFile = path;
+        s->setIndexFile(path);
         startCold();
         state.ResumeTiming();
         s->IndexLoadButtonClick();
         state.PauseTiming();
         peak = std::max(peak, peakRssMb());
-        nodes = s->indexNodes.size();
+        nodes = s->indexNodes().size();
         s.reset();
         state.ResumeTiming();
     }

@@ -10,6 +10,7 @@
 // added_mb is that mark less the resident set just before the run.
 #include "core/index/IndexTree.h"
 #include "core/shell/Session.h"
+#include "core/testing/NullViewPort.h"
 #include "ui/IndexModel.h"
 
 #include <QAbstractListModel>
@@ -85,7 +86,7 @@ std::unique_ptr<QTreeView> makeTree(QAbstractItemModel& model) {
 }
 
 // The window's side of the load: the model re-reads the list, the tree shows and selects.
-class TreeView : public qm::ViewPort {
+class TreeView : public qm::NullViewPort {
 public:
     qm::IndexModel* model = nullptr;
     QTreeView* tree = nullptr;
@@ -121,8 +122,8 @@ void BM_LoadAndShowIndex(benchmark::State& state) {
         state.PauseTiming();
         TreeView view;
         auto session = std::make_unique<qm::Session>(view, *fs, platform);
-        session->indexFile = path;
-        auto model = std::make_unique<qm::IndexModel>(session->indexNodes);
+        session->setIndexFile(path);
+        auto model = std::make_unique<qm::IndexModel>(session->indexNodes());
         auto tree = makeTree(*model);
         view.model = model.get();
         view.tree = tree.get();
@@ -135,7 +136,7 @@ void BM_LoadAndShowIndex(benchmark::State& state) {
 
         state.PauseTiming();
         memory.record(before);
-        nodes = session->indexNodes.size();
+        nodes = session->indexNodes().size();
         tree.reset();
         model.reset();
         session.reset();
@@ -149,12 +150,12 @@ void BM_LoadIndexFloor(benchmark::State& state) {
     const std::string path = indexPath();
     auto fs = qm::makeRealFileSystem();
     NoPlatform platform;
-    qm::ViewPort view;
+    qm::NullViewPort view;
     Memory memory;
     for (auto _ : state) {
         state.PauseTiming();
         auto session = std::make_unique<qm::Session>(view, *fs, platform);
-        session->indexFile = path;
+        session->setIndexFile(path);
         const double before = startCold();
         state.ResumeTiming();
 

@@ -6,6 +6,7 @@
 // maximum resident size over the idle footprint, and its ratio to the file's size.
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/NullViewPort.h"
 #include "core/text/BuiltInTexts.h"
 
 #include <benchmark/benchmark.h>
@@ -86,13 +87,13 @@ LargeText& largeText() {
 }
 
 struct Reader {
-    qm::ViewPort view;
+    qm::NullViewPort view;
     QuietPlatform platform;
     std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
     qm::Session session{view, *fs, platform};
-    Reader() { session.haveDisplayList = true; }
+    Reader() { session.setHaveDisplayList(true); }
     void open(const std::string& path) {
-        session.currentTextPath.clear();
+        session.setCurrentTextPath({});
         session.openText(path, "refpt004");
     }
 };
@@ -119,9 +120,9 @@ void BM_OpenTextFromDisk(benchmark::State& state) {
     Reader reader;
     for (auto _ : state) {
         reader.open(text.path());
-        benchmark::DoNotOptimize(reader.session.displayLines.data());
+        benchmark::DoNotOptimize(reader.session.displayLines().data());
     }
-    if (reader.session.displayLines.size() != static_cast<std::size_t>(kLines) + 2)
+    if (reader.session.displayLines().size() != static_cast<std::size_t>(kLines) + 2)
         state.SkipWithError("unexpected line count");
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.bytes()));
 }
@@ -160,7 +161,7 @@ int measurePeak(const char* what) {
     if (std::strcmp(what, "open") == 0) {
         Reader reader;
         reader.open(text.path());
-        lines = reader.session.displayLines.size();
+        lines = reader.session.displayLines().size();
     } else {
         const auto fs = qm::makeRealFileSystem();
         qm::Lines split;

@@ -5,6 +5,7 @@
 #include "core/cascade/Cascader.h"
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/NullViewPort.h"
 #include "core/text/Tags.h"
 #include "support/Corpus.h"
 #include "ui/QtSurface.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-class QuietView : public qm::ViewPort {};
+class QuietView : public qm::NullViewPort {};
 
 class NoPlatform : public qm::Platform {
 public:
@@ -64,18 +65,18 @@ struct Reader {
     Reader(int width, int height, int fontSize, bool twoColumns)
         : surface(width, height) {
         session.setSurface(&surface);
-        session.haveDisplayList = true;
-        session.displayLines = bookLines();
-        session.controls.setPosition(qm::Control::FontSizeTrackBar, fontSize);
-        session.controls.setChecked(qm::Control::TwoColCheckBox, twoColumns);
+        session.setHaveDisplayList(true);
+        session.setDisplayLines(bookLines());
+        session.setControlPosition(qm::Control::FontSizeTrackBar, fontSize);
+        session.setControlChecked(qm::Control::TwoColCheckBox, twoColumns);
         session.BGColorRadioGroupClick(0);
     }
     // The top line of a page well inside the book, reached by paging.
     int pageInside(int turns) {
-        session.nextTopLine = session.drawPage(0);
+        session.setNextTopLine(session.drawPage(0));
         for (int i = 0; i < turns; ++i)
             session.ShowNextPage();
-        return session.topLine;
+        return session.topLine();
     }
     QuietView view;
     qm::MemoryFileSystem fs;
@@ -85,7 +86,7 @@ struct Reader {
 };
 
 void pageCounters(benchmark::State& state, const Reader& r) {
-    state.counters["lines"] = r.session.nextTopLine - r.session.topLine;
+    state.counters["lines"] = r.session.nextTopLine() - r.session.topLine();
 }
 
 void BM_DrawPage_1080_15pt(benchmark::State& state) {
@@ -93,7 +94,7 @@ void BM_DrawPage_1080_15pt(benchmark::State& state) {
     Reader r(1920, 1080, 15, false);
     const int top = r.pageInside(200);
     for (auto _ : state)
-        r.session.nextTopLine = r.session.drawPage(top);
+        r.session.setNextTopLine(r.session.drawPage(top));
     pageCounters(state, r);
 }
 BENCHMARK(BM_DrawPage_1080_15pt)->Unit(benchmark::kMicrosecond);
@@ -138,17 +139,17 @@ void BM_DrawPage_4K_4pt_TwoColumns_Redraw(benchmark::State& state) {
     Reader r(3840, 2160, 4, true);
     const int top = r.pageInside(20);
     for (auto _ : state)
-        r.session.nextTopLine = r.session.drawPage(top);
+        r.session.setNextTopLine(r.session.drawPage(top));
     pageCounters(state, r);
 }
 BENCHMARK(BM_DrawPage_4K_4pt_TwoColumns_Redraw)->Unit(benchmark::kMillisecond);
 
 // Turns pages forward through the whole book, starting again at its first page at the end.
 void turnPagesForward(benchmark::State& state, Reader& r) {
-    r.session.nextTopLine = r.session.drawPage(0);
-    const int count = static_cast<int>(r.session.displayLines.size());
+    r.session.setNextTopLine(r.session.drawPage(0));
+    const int count = static_cast<int>(r.session.displayLines().size());
     for (auto _ : state) {
-        if (r.session.nextTopLine >= count - 2) r.session.nextTopLine = 0;
+        if (r.session.nextTopLine() >= count - 2) r.session.setNextTopLine(0);
         r.session.ShowNextPage();
     }
     pageCounters(state, r);
@@ -172,10 +173,10 @@ BENCHMARK(BM_ShowNextPage_1080_15pt)->Unit(benchmark::kMicrosecond);
 void BM_ShowPreviousPage_1080_15pt(benchmark::State& state) {
     if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
-    const int count = static_cast<int>(r.session.displayLines.size());
-    r.session.topLine = count - 3;
+    const int count = static_cast<int>(r.session.displayLines().size());
+    r.session.setTopLine(count - 3);
     for (auto _ : state) {
-        if (r.session.topLine == 0) r.session.topLine = count - 3;
+        if (r.session.topLine() == 0) r.session.setTopLine(count - 3);
         r.session.ShowPreviousPage();
     }
     pageCounters(state, r);
@@ -186,12 +187,12 @@ BENCHMARK(BM_ShowPreviousPage_1080_15pt)->Unit(benchmark::kMicrosecond);
 void BM_Floor_DrawText_Turn_1080_15pt(benchmark::State& state) {
     if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
-    r.session.nextTopLine = r.session.drawPage(0);
+    r.session.setNextTopLine(r.session.drawPage(0));
     std::vector<std::vector<QString>> pages;
-    const int count = static_cast<int>(r.session.displayLines.size());
-    while (r.session.nextTopLine < count - 2) {
+    const int count = static_cast<int>(r.session.displayLines().size());
+    while (r.session.nextTopLine() < count - 2) {
         std::vector<QString> page;
-        for (int i = r.session.topLine; i < r.session.nextTopLine; ++i)
+        for (int i = r.session.topLine(); i < r.session.nextTopLine(); ++i)
             page.push_back(qm::QtSurface::decode(
                 qm::removeTags(bookLines()[static_cast<std::size_t>(i)] + " ")));
         pages.push_back(std::move(page));

@@ -4,15 +4,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qmfuzz::FuzzSession f;
-    f.fs.writeFile(f.s.loc.bookmarkFile, qmfuzz::bytesOf(data, size));
-    f.s.textKey = "qdemo";
+    f.fs.writeFile(f.s.locations().bookmarkFile, qmfuzz::bytesOf(data, size));
+    f.s.setTextKey("qdemo");
     f.s.run([&] { f.s.BMMenuClick(); });
     f.s.run([&] { (void)f.s.newestEntry(); });
     f.view.bookmarkNames.push_back("fuzz mark");
     f.s.run([&] { f.s.BMAddItemClick(); });
     f.s.run([&] { f.s.BMGotoPopupHandler(0); });
     f.s.run([&] { f.s.BMDeletePopupHandler(0); });
-    f.s.pageTurned = true;
+    f.s.setPageTurned(true);
     f.s.run([&] { f.s.writeClosingMark(); });
     return 0;
 }

@@ -8,9 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (lines.empty()) return 0;
     const std::string pattern = lines.front();
     lines.erase(lines.begin());
-    f.s.displayLines = lines;
-    f.s.topLine = data[0] % 8;
-    f.s.nextTopLine = data[0] / 8;
+    f.s.setDisplayLines(lines);
+    f.s.setTopLine(data[0] % 8);
+    f.s.setNextTopLine(data[0] / 8);
     f.s.run([&] { f.s.FindDialog1Find(pattern, (data[0] & 1) != 0, (data[0] & 2) != 0); });
     f.s.run([&] { f.s.FindDialog1Find(pattern, true, false); });
     return 0;

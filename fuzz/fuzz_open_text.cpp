@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.s.run([&] { f.s.openText("/prog/story.tvt", "refpt001"); });
     f.s.run([&] { f.s.ShowNextPage(); });
     f.s.run([&] { f.s.ShowPreviousPage(); });
-    f.s.loc.catalogueExtension = ".cdb";
+    f.s.setLocation(&qm::Locations::catalogueExtension, ".cdb");
     f.fs.writeFile("/prog/record.tvt", bytes);
     f.s.run([&] { f.s.openText("/prog/record.tvt", " "); });
     f.s.run([&] { f.s.ShowNextPage(); });

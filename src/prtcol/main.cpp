@@ -10,9 +10,9 @@
 // dialog is shown (and no display is needed).
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
-#include "core/index/WordIndex.h"
 #include "core/output/SaveScreen.h"
 #include "core/port/FileSystem.h"
+#include "core/shell/CollectionText.h"
 #include "core/text/BuiltInTexts.h"
 #include "ui/Cp1252.h"
 

@@ -4,6 +4,7 @@
 #include "core/cascade/Cascader.h"
 #include "core/index/WordIndex.h"
 #include "core/output/SaveScreen.h"
+#include "core/shell/CollectionText.h"
 #include "core/shell/Session.h"
 #include "ui/Cp1252.h"
 #include "ui/NamedFile.h"
@@ -16,17 +17,50 @@ namespace qm {
 
 namespace {
 
+// No window: messages go to the error stream, questions are answered No, the open dialog
+// gives the answer set for it, every other dialog is cancelled, and control changes go nowhere
+// (the session keeps its own copy of them).
 class HeadlessView : public ViewPort {
 public:
     explicit HeadlessView(std::ostream& err)
         : m_err(err) {}
     void showMessage(const std::string& message) override { m_err << message << '\n'; }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
     void setWindowBounds(const Rect& bounds) override { m_bounds = bounds; }
     Rect windowBounds() const override { return m_bounds; }
     std::optional<std::string> chooseOpenFile(const std::string&, const std::string&,
                                               const std::string&, const std::string&) override {
         return std::exchange(openAnswer, std::nullopt);
     }
+    std::optional<std::string> chooseSaveFile(const std::string&) override { return std::nullopt; }
+    std::string askBookmarkName() override { return " "; }
+    std::optional<int> popupBookmarks(const std::vector<std::string>&, int, int) override {
+        return std::nullopt;
+    }
+
+    void setCaption(const std::string&) override {}
+    void setApplicationTitle(const std::string&) override {}
+    void setEnabled(Control, bool) override {}
+    void setVisible(Control, bool) override {}
+    void setText(Control, const std::string&) override {}
+    void setChecked(Control, bool) override {}
+    void setPosition(Control, int) override {}
+    void setProgress(int, int) override {}
+    void setLines(Control, const Lines&) override {}
+    void repaintNow(Control) override {}
+    void showPage(Page) override {}
+    void setTabVisible(Page, bool) override {}
+    void pageDrawn() override {}
+    void applyLayout(const WindowLayout&) override {}
+    void closeWindow() override {}
+    void setTocTree(const Tree&) override {}
+    void expandTocNode(int) override {}
+    void selectTocNode(int) override {}
+    void setTocFontSize(int) override {}
+    void indexTreeChanged() override {}
+    void selectIndexNode(int) override {}
+    void showFindDialog(int, int) override {}
+    void closeFindDialog() override {}
 
     std::optional<std::string> openAnswer; // the open dialog's answer, when one is given
 
@@ -51,8 +85,7 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     const std::string text = collection ? std::string() : o.text;
     if (!step([&] { session.FormCreate(exePath, dataFolder, text); })) return 1;
     // The window's client area around a reading page of this size, with the panel shown.
-    session.clientWidth = o.width + 200;
-    session.clientHeight = o.height;
+    session.setClientSize(o.width + 200, o.height);
     // The first activation ends the window's start-up: its page is drawn from line 0 and the
     // next top line stays what it was before the welcome lines came (nothing is redrawn).
     if (!step([&] { session.FormActivate(); })) return 1;
@@ -62,7 +95,7 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     auto check = [&](Control c, void (Session::*handler)(bool)) {
         box = c;
         return step([&] {
-            session.controls.setChecked(box, true);
+            session.setControlChecked(box, true);
             (session.*handler)(true);
         });
     };
@@ -72,7 +105,7 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
         }))
         return 1;
     if (o.scheme && !step([&] {
-            session.controls.setPosition(Control::BGColorRadioGroup, *o.scheme);
+            session.setControlPosition(Control::BGColorRadioGroup, *o.scheme);
             session.BGColorRadioGroupClick(*o.scheme);
         }))
         return 1;
@@ -83,7 +116,7 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
         return 1;
     if (o.twoColumns && !check(Control::TwoColCheckBox, &Session::TwoColCheckBoxClick)) return 1;
     if (o.fontSize && !step([&] {
-            session.controls.setPosition(Control::FontSizeTrackBar, *o.fontSize);
+            session.setControlPosition(Control::FontSizeTrackBar, *o.fontSize);
             session.FontSizeTrackBarChange(*o.fontSize);
         }))
         return 1;
@@ -96,7 +129,8 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
 
     Lines pageLines;
     if ((o.pageText || o.saveScreen) && !step([&] {
-            pageLines = saveScreenLines(session.displayLines, session.topLine, session.nextTopLine);
+            pageLines =
+                saveScreenLines(session.displayLines(), session.topLine(), session.nextTopLine());
         }))
         return 1;
     if (o.pageText)
@@ -105,8 +139,8 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     if (o.saveScreen && !step([&] { fs.writeFile(*o.saveScreen, joinLinesCrLf(pageLines)); }))
         return 1;
     if (o.pageInfo)
-        out << "top line " << session.topLine << ", next top line " << session.nextTopLine
-            << ", lines " << session.displayLines.size() << '\n';
+        out << "top line " << session.topLine() << ", next top line " << session.nextTopLine()
+            << ", lines " << session.displayLines().size() << '\n';
     // The page is the surface's top-left part, the size the page was drawn at.
     if (o.render &&
         !surface.image().copy(0, 0, o.width, o.height).save(fromLocalPath(*o.render), "PNG")) {

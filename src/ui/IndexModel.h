@@ -8,7 +8,7 @@
 // Internal ids are node numbers multiplied by an odd constant: Qt hashes a QModelIndex by
 // adding its internal id to the row with no mixing, and sequential ids make expanding or
 // collapsing a large tree quadratic.
-#include "core/shell/Session.h"
+#include "core/base/Tree.h"
 
 #include <QAbstractItemModel>
 

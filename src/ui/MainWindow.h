@@ -202,6 +202,11 @@ private:
     void buildIndexPage();
     void buildMenus();
     void connectHandlers();
+    void connectButtons();
+    void connectOptions();
+    void connectMenus();
+    void connectTrees();
+    void connectPages();
     void readPageResized(QSize size);
     void layoutIndexPage();
     void fitFrameTo(const Rect& bounds);

@@ -2,12 +2,6 @@
 
 namespace qm {
 
-bool isCollectionFile(const std::string& path) {
-    if (path.size() < 4) return false;
-    const std::string suffix = toLowerAscii(path.substr(path.size() - 4));
-    return suffix == ".toc" || suffix == ".cdb";
-}
-
 bool openNamedFile(Session& session, const std::string& path, std::optional<std::string>& answer,
                    const std::function<bool(const std::function<void()>&)>& run) {
     const bool collection = isCollectionFile(path);

@@ -2,6 +2,7 @@
 // Files named to the reader outside its open dialogs: dropped on the window, or named on the
 // command line. Each is opened by the command that opens its kind of file, with the file as
 // that command's open-dialog answer, so it goes exactly the way the command goes.
+#include "core/base/Paths.h"
 #include "core/shell/Session.h"
 
 #include <functional>
@@ -9,9 +10,6 @@
 #include <string>
 
 namespace qm {
-
-// A collection's catalogue: a name ending in ".toc" or ".cdb", in any letter case.
-bool isCollectionFile(const std::string& path);
 
 // Runs the catalogue command for a collection file, Open File for any other, through run
 // (which reports a failure as the event loop does), with answer holding the path for the

@@ -141,8 +141,8 @@ QColor QtSurface::resolve(Color color) const {
 }
 
 QString QtSurface::familyFor(const std::string& fontName) {
-    if (fontName == "Times New Roman") return QStringLiteral("Liberation Serif");
-    if (fontName == "Courier New") return QStringLiteral("Liberation Mono");
+    if (fontName == kSerifFont) return QStringLiteral("Liberation Serif");
+    if (fontName == kFixedFont) return QStringLiteral("Liberation Mono");
     return QStringLiteral("Liberation Sans");
 }
 

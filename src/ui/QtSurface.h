@@ -119,7 +119,7 @@ private:
 
     Color m_brush = 0xFFFFFF, m_fontColor = 0, m_penColor = 0;
     int m_penWidth = 1;
-    std::string m_fontName = "MS Sans Serif";
+    std::string m_fontName = kDefaultFont;
     int m_fontSize = 8;
     FontStyle m_style;
 

@@ -42,4 +42,27 @@ TEST(TextKeyTest, IsFileNameUpToFirstDotCaseKept) {
     EXPECT_EQ(qm::textKeyOf("c:\\books\\none.tvt"), "none");
 }
 
+struct SuffixCase {
+    const char* path;
+    bool prose, collection;
+};
+
+TEST(FileKindTest, SuffixDecidesIgnoringLetterCase) {
+    const SuffixCase cases[] = {
+        {"/books/notes.txt", true, false},
+        {"/books/NOTES.TxT", true, false},
+        {".txt", true, false},
+        {"txt", false, false},
+        {"/books/a.txt.bak", false, false},
+        {"/lib/Shelf.TOC", false, true},
+        {"/lib/records.cdb", false, true},
+        {"/lib/old.cdb/books.tvt", false, false},
+        {"", false, false},
+    };
+    for (const SuffixCase& c : cases) {
+        EXPECT_EQ(qm::isPlainProseFile(c.path), c.prose) << c.path;
+        EXPECT_EQ(qm::isCollectionFile(c.path), c.collection) << c.path;
+    }
+}
+
 } // namespace

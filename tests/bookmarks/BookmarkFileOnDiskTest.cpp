@@ -60,10 +60,10 @@ int runCopy(const std::string& path, const std::string& tag, int ops) {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
-        s.loc.bookmarkFile = path;
-        s.textKey = "story"; // not in the seeded file: both copies race to add the section
+        s.setLocation(&qm::Locations::bookmarkFile, path);
+        s.setTextKey("story"); // not in the seeded file: both copies race to add the section
         for (int op = 0; op < ops; ++op) {
-            s.topLine = op;
+            s.setTopLine(op);
             switch (op % 4) {
             case 0:
             case 1:
@@ -73,7 +73,7 @@ int runCopy(const std::string& path, const std::string& tag, int ops) {
                 break;
             case 2:
                 s.BMMenuClick();
-                s.pageTurned = true;
+                s.setPageTurned(true);
                 platform.now = tag + " " + std::to_string(op);
                 s.writeClosingMark();
                 break;
@@ -81,9 +81,9 @@ int runCopy(const std::string& path, const std::string& tag, int ops) {
                 s.BMMenuClick();
                 const std::string target = addLine(tag, op - 3);
                 int item = -1;
-                for (int i = s.headerIndex + 1; i < s.sectionEnd; ++i)
-                    if (s.bookmarkList[static_cast<std::size_t>(i)] == target)
-                        item = i - s.headerIndex - 1;
+                for (int i = s.bookmarks().headerIndex() + 1; i < s.bookmarks().listedEnd(); ++i)
+                    if (s.bookmarks().lines()[static_cast<std::size_t>(i)] == target)
+                        item = i - s.bookmarks().headerIndex() - 1;
                 if (item < 0) return 2;
                 view.popupAnswers.push_back(item);
                 s.BMDeleteItemClick();
@@ -146,8 +146,7 @@ TEST(BookmarkFileOnDisk, TwoCopiesLoseNothing) {
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6), kSeeded);
     EXPECT_EQ(lines[6], "<<story");
     EXPECT_EQ(lines.back(), "");
-    EXPECT_EQ(folderEntries(dir.path),
-              (std::vector<std::string>{"quillmar.bm"}));
+    EXPECT_EQ(folderEntries(dir.path), (std::vector<std::string>{"quillmar.bm"}));
 }
 
 // The write of every change fails for real (the file-size limit gives EFBIG): the old file
@@ -163,23 +162,22 @@ TEST(BookmarkFileOnDisk, WritesBeyondTheFileSizeLimitKeepTheOldFile) {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
-        s.loc.bookmarkFile = path;
-        s.textKey = "story";
+        s.setLocation(&qm::Locations::bookmarkFile, path);
+        s.setTextKey("story");
         // The fix-up of the missing section, an add and a closing mark all fail.
         bool anyOk = s.run([&] { s.BMMenuClick(); });
-        s.textKey = "qdemo";
+        s.setTextKey("qdemo");
         s.BMMenuClick();
         view.bookmarkNames.push_back("a much longer name than fits");
         anyOk = s.run([&] { s.BMAddItemClick(); }) || anyOk;
-        s.pageTurned = true;
+        s.setPageTurned(true);
         anyOk = s.run([&] { s.writeClosingMark(); }) || anyOk;
         const std::vector<std::string> expected(3, "Unable to write to " + path);
         return !anyOk && view.messages == expected;
     });
     EXPECT_TRUE(failedAsExpected) << "a write did not fail with the expected message";
     EXPECT_EQ(fs->readFile(path), before);
-    EXPECT_EQ(folderEntries(dir.path),
-              (std::vector<std::string>{"quillmar.bm"}));
+    EXPECT_EQ(folderEntries(dir.path), (std::vector<std::string>{"quillmar.bm"}));
 }
 
 TEST(BookmarkFileOnDisk, FolderRemovedWhileRunning) {
@@ -190,16 +188,16 @@ TEST(BookmarkFileOnDisk, FolderRemovedWhileRunning) {
     qmtest::RecordingView view;
     qmtest::FixedPlatform platform;
     qm::Session s(view, *fs, platform);
-    s.loc.bookmarkFile = path;
-    s.textKey = "qdemo";
+    s.setLocation(&qm::Locations::bookmarkFile, path);
+    s.setTextKey("qdemo");
     s.BMMenuClick();
     fsys::remove_all(dir.path);
 
     EXPECT_FALSE(s.run([&] { s.BMAddItemClick(); }));
-    s.pageTurned = true;
+    s.setPageTurned(true);
     EXPECT_FALSE(s.run([&] { s.writeClosingMark(); }));
     EXPECT_EQ(view.messages, std::vector<std::string>(2, "Cannot create file " + path));
-    EXPECT_EQ(s.bookmarkList, kSeeded);
+    EXPECT_EQ(s.bookmarks().lines(), kSeeded);
     EXPECT_FALSE(fsys::exists(dir.path));
 }
 

@@ -87,9 +87,9 @@ class BuildCatalogue : public ::testing::Test {
 protected:
     void SetUp() override {
         fs.addFolder("/books");
-        s.loc.programFolder = "/books/";
-        s.loc.dataFolder = "/data/";
-        s.loc.bookmarkFile = "/data/quillmar.bm";
+        s.setLocation(&qm::Locations::programFolder, "/books/");
+        s.setLocation(&qm::Locations::dataFolder, "/data/");
+        s.setLocation(&qm::Locations::bookmarkFile, "/data/quillmar.bm");
     }
     qmtest::RecordingView view;
     qm::MemoryFileSystem fs;
@@ -99,9 +99,9 @@ protected:
 
 TEST_F(BuildCatalogue, BuiltInBuildShowsTreeTitleAndSeedsBookmarks) {
     s.buildCatalogue();
-    EXPECT_EQ(s.catalogue, qm::builtInCatalogueLines());
+    EXPECT_EQ(s.catalogue(), qm::builtInCatalogueLines());
     EXPECT_EQ(view.applicationTitle, "Brindlemoor");
-    EXPECT_EQ(s.applicationTitle, "Brindlemoor");
+    EXPECT_EQ(s.applicationTitle(), "Brindlemoor");
     EXPECT_EQ(view.toc.size(), 14u);
     EXPECT_TRUE(fs.folderExists("/data"));
     EXPECT_EQ(fs.readFile("/data/quillmar.bm").value_or(""),
@@ -144,9 +144,9 @@ TEST_F(BuildCatalogue, AuthorLineOnlyCountsBeforeTheLastLine) {
     };
     for (const Case& c : cases) {
         fs.writeFile("/books/c.toc", qm::joinLinesCrLf(c.lines));
-        s.catalogueSourceFile = "/books/c.toc";
+        s.setCatalogueSourceFile("/books/c.toc");
         s.buildCatalogue();
-        EXPECT_EQ(s.catalogue, c.lines);
+        EXPECT_EQ(s.catalogue(), c.lines);
         EXPECT_EQ(view.expanded, c.expanded);
     }
 }
@@ -158,25 +158,25 @@ TEST_F(BuildCatalogue, LargeCatalogueFileBuilds) {
                  std::to_string(i) + "\n";
     bytes += "(END)";
     fs.writeFile("/books/big.toc", bytes);
-    s.catalogueSourceFile = "/books/big.toc";
+    s.setCatalogueSourceFile("/books/big.toc");
     s.buildCatalogue();
-    EXPECT_EQ(s.catalogue.size(), 100001u);
+    EXPECT_EQ(s.catalogue().size(), 100001u);
     EXPECT_EQ(view.toc.size(), 100000u);
     EXPECT_EQ(view.applicationTitle, "Big");
 }
 
 TEST_F(BuildCatalogue, UnreadableCatalogueFileFallsBackToBuiltIn) {
-    s.catalogueSourceFile = "/books/gone.toc";
+    s.setCatalogueSourceFile("/books/gone.toc");
     s.buildCatalogue();
-    EXPECT_EQ(s.catalogue, qm::builtInCatalogueLines());
+    EXPECT_EQ(s.catalogue(), qm::builtInCatalogueLines());
 }
 
 TEST_F(BuildCatalogue, ExpandingOrCollapsingSetsTheSkipFlag) {
     s.TOCTreeViewExpanded();
-    EXPECT_TRUE(s.skipNextClick);
-    s.skipNextClick = false;
+    EXPECT_TRUE(s.skipNextClick());
+    s.TOCTreeViewClick(std::nullopt); // the swallowed click clears the flag
     s.TOCTreeViewCollapsed();
-    EXPECT_TRUE(s.skipNextClick);
+    EXPECT_TRUE(s.skipNextClick());
 }
 
 struct ChosenCase {
@@ -194,9 +194,9 @@ TEST_P(OpenCatalogue, ChosenFileReRootsTheCollection) {
     fs.addFolder(c.folder);
     fs.writeFile(c.path, "Mine   <<0none\r\nBook<<1mine\r\n(END)\r\n");
     fs.writeFile(std::string(c.folder) + c.baseName + ".tvx", "index");
-    s.indexNodes = {{"Index", 0, -1}};
-    s.openDialogFileName = "/books/qdemo.tvt";
-    s.controls.setVisible(qm::Control::BMMenu, false);
+    s.setIndexNodes({{"Index", 0, -1}});
+    s.setOpenDialogFileName("/books/qdemo.tvt");
+    s.setControlVisible(qm::Control::BMMenu, false);
     view.openAnswers = {std::string(c.path)};
     s.OpenTOCItemClick();
 
@@ -206,19 +206,19 @@ TEST_P(OpenCatalogue, ChosenFileReRootsTheCollection) {
     EXPECT_EQ(view.openDialogs[0].title, "Open Torvane(tm) Book");
     EXPECT_EQ(view.openDialogs[0].fileName, "/books/qdemo.tvt");
 
-    EXPECT_EQ(s.loc.catalogueExtension, c.extension);
-    EXPECT_EQ(s.loc.programFolder, c.folder);
-    EXPECT_EQ(s.loc.programBaseName, c.baseName);
-    EXPECT_EQ(s.loc.bookmarkFile, std::string("/data/") + c.baseName + ".bm");
-    EXPECT_TRUE(s.controls.visible(qm::Control::BMMenu));
-    EXPECT_TRUE(s.indexNodes.empty());
-    EXPECT_FALSE(s.controls.visible(qm::Control::IndexPanel));
-    EXPECT_TRUE(s.controls.visible(qm::Control::InxTreeView));
+    EXPECT_EQ(s.locations().catalogueExtension, c.extension);
+    EXPECT_EQ(s.locations().programFolder, c.folder);
+    EXPECT_EQ(s.locations().programBaseName, c.baseName);
+    EXPECT_EQ(s.locations().bookmarkFile, std::string("/data/") + c.baseName + ".bm");
+    EXPECT_TRUE(s.controls().visible(qm::Control::BMMenu));
+    EXPECT_TRUE(s.indexNodes().empty());
+    EXPECT_FALSE(s.controls().visible(qm::Control::IndexPanel));
+    EXPECT_TRUE(s.controls().visible(qm::Control::InxTreeView));
     EXPECT_TRUE(view.tabVisible.at(Page::IndexTabSheet));
 
-    EXPECT_EQ(s.catalogue, (Lines{"Mine   <<0none", "Book<<1mine", "(END)"}));
+    EXPECT_EQ(s.catalogue(), (Lines{"Mine   <<0none", "Book<<1mine", "(END)"}));
     EXPECT_EQ(view.applicationTitle, "Mine");
-    EXPECT_EQ(fs.readFile(s.loc.bookmarkFile).value_or(""), "<<none\r\n<<mine\r\n");
+    EXPECT_EQ(fs.readFile(s.locations().bookmarkFile).value_or(""), "<<none\r\n<<mine\r\n");
     EXPECT_EQ(view.pagesShown.back(), Page::TOCTabSheet);
 }
 
@@ -259,9 +259,9 @@ TEST(OpenCatalogueSteps, PathsIndexSettingsTreeThenPage) {
     qm::Session s{view, fs, platform};
     fs.addFolder("/data");
     fs.addFolder("/lib");
-    s.loc.dataFolder = "/data/";
+    s.setLocation(&qm::Locations::dataFolder, "/data/");
     fs.writeFile("/data/shelf.ini", "[how]\r\nfontsize=22\r\ntleft=7\r\n");
-    s.bookmarkList = {"<<none", "<<qdemo"};
+    s.adoptBookmarks({"<<none", "<<qdemo"}, 1);
     view.openAnswers = {std::string("/lib/shelf.toc")};
     s.OpenTOCItemClick();
 
@@ -270,26 +270,26 @@ TEST(OpenCatalogueSteps, PathsIndexSettingsTreeThenPage) {
                                         "contents emptied", "contents built", "contents page"}));
     // The new collection's settings are the ones applied.
     EXPECT_EQ(view.bounds.left, 7);
-    EXPECT_EQ(s.controls.position(qm::Control::FontSizeTrackBar), 22);
-    EXPECT_TRUE(s.bookmarkList.empty());
+    EXPECT_EQ(s.controls().position(qm::Control::FontSizeTrackBar), 22);
+    EXPECT_TRUE(s.bookmarks().lines().empty());
     EXPECT_EQ(fs.readFile("/data/shelf.bm").value_or(""),
               qm::joinLinesCrLf(qm::bookmarkSeedLines(qm::builtInCatalogueLines())));
 }
 
 TEST_F(BuildCatalogue, CancelledCatalogueDialogChangesNothing) {
     s.buildCatalogue();
-    const auto before = s.loc;
-    const Lines catalogue = s.catalogue;
+    const auto before = s.locations();
+    const Lines catalogue = s.catalogue();
     view.pagesShown.clear();
     view.openAnswers = {std::nullopt, std::string()};
     s.OpenTOCItemClick();
     s.OpenTOCItemClick();
     EXPECT_EQ(view.openDialogs.size(), 2u);
-    EXPECT_EQ(s.loc.programFolder, before.programFolder);
-    EXPECT_EQ(s.loc.catalogueExtension, before.catalogueExtension);
-    EXPECT_EQ(s.catalogue, catalogue);
+    EXPECT_EQ(s.locations().programFolder, before.programFolder);
+    EXPECT_EQ(s.locations().catalogueExtension, before.catalogueExtension);
+    EXPECT_EQ(s.catalogue(), catalogue);
     EXPECT_TRUE(view.pagesShown.empty());
-    EXPECT_TRUE(s.catalogueSourceFile.empty());
+    EXPECT_TRUE(s.catalogueSourceFile().empty());
 }
 
 } // namespace

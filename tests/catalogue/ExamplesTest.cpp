@@ -24,8 +24,8 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_data = pattern;
         s.setSurface(&surface);
-        s.haveDisplayList = true;
-        s.loc.dataFolder = m_data + "/";
+        s.setHaveDisplayList(true);
+        s.setLocation(&qm::Locations::dataFolder, m_data + "/");
     }
     void TearDown() override { std::filesystem::remove_all(m_data); }
 
@@ -50,8 +50,8 @@ protected:
 
 TEST_F(Examples, SampleCollectionOpensItsOwnTexts) {
     openCatalogue(kExamples + "sample.toc");
-    EXPECT_EQ(s.loc.programFolder, kExamples);
-    EXPECT_EQ(s.catalogue, qm::splitLines(*fs->readFile(kExamples + "sample.toc")));
+    EXPECT_EQ(s.locations().programFolder, kExamples);
+    EXPECT_EQ(s.catalogue(), qm::splitLines(*fs->readFile(kExamples + "sample.toc")));
     EXPECT_EQ(view.applicationTitle, "Quillmar Samples");
     EXPECT_TRUE(fs->fileExists(m_data + "/sample.bm"));
 
@@ -70,25 +70,25 @@ TEST_F(Examples, SampleCollectionOpensItsOwnTexts) {
     };
     for (const Click& c : clicks) {
         s.TOCTreeViewClick(nodeOf(c.node));
-        EXPECT_EQ(s.currentTextPath, kExamples + c.text);
+        EXPECT_EQ(s.currentTextPath(), kExamples + c.text);
         EXPECT_EQ(view.caption, std::string("Quillmar -- ") + c.caption);
-        ASSERT_LT(static_cast<std::size_t>(s.topLine), s.displayLines.size());
-        EXPECT_EQ(s.displayLines[static_cast<std::size_t>(s.topLine)], c.top);
-        EXPECT_EQ(s.displayLines.back(), " ");
-        EXPECT_EQ(s.displayLines[s.displayLines.size() - 2], std::string(qm::kEndLine));
+        ASSERT_LT(static_cast<std::size_t>(s.topLine()), s.displayLines().size());
+        EXPECT_EQ(s.displayLines()[static_cast<std::size_t>(s.topLine())], c.top);
+        EXPECT_EQ(s.displayLines().back(), " ");
+        EXPECT_EQ(s.displayLines()[s.displayLines().size() - 2], std::string(qm::kEndLine));
     }
     // Phrase lines are indented by their level.
-    EXPECT_EQ(s.displayLines[3], "     Fog lies ");
-    EXPECT_EQ(s.displayLines[4], "         on the harbour ");
+    EXPECT_EQ(s.displayLines()[3], "     Fog lies ");
+    EXPECT_EQ(s.displayLines()[4], "         on the harbour ");
     // A key with no file of its own shows the author entry page.
     s.TOCTreeViewClick(nodeOf("Anonymous             "));
-    EXPECT_EQ(s.displayLines[1], "    Andersen, Hans Christian, 1805-1875");
+    EXPECT_EQ(s.displayLines()[1], "    Andersen, Hans Christian, 1805-1875");
     EXPECT_TRUE(view.messages.empty());
 }
 
 TEST_F(Examples, RecordCollectionUsesTheRecordPass) {
     openCatalogue(kExamples + "records/records.cdb");
-    EXPECT_EQ(s.loc.catalogueExtension, ".cdb");
+    EXPECT_EQ(s.locations().catalogueExtension, ".cdb");
     s.TOCTreeViewClick(nodeOf("AUTUMN"));
     EXPECT_EQ(view.caption, "Quillmar -- The Harbour Ledger");
     const Lines expected{"|refpt001> ",
@@ -112,8 +112,8 @@ TEST_F(Examples, RecordCollectionUsesTheRecordPass) {
                          "p999",
                          "l08END OF FILE",
                          " "};
-    EXPECT_EQ(s.displayLines, expected);
-    EXPECT_EQ(s.topLine, 11);
+    EXPECT_EQ(s.displayLines(), expected);
+    EXPECT_EQ(s.topLine(), 11);
 }
 
 } // namespace

@@ -222,12 +222,12 @@ class FindSession : public ::testing::Test {
 protected:
     FindSession() {
         s.setSurface(&surf);
-        s.haveDisplayList = true;
-        s.displayLines = filler(200);
-        s.displayLines[50] = "p020 ";
-        s.displayLines[60] = "       the |8>Nightingale|4> sang ";
-        s.displayLines[150] = "  the nightingale slept ";
-        s.displayLines[199] = " ";
+        s.setHaveDisplayList(true);
+        s.setDisplayLines(filler(200));
+        s.setDisplayLine(50, "p020 ");
+        s.setDisplayLine(60, "       the |8>Nightingale|4> sang ");
+        s.setDisplayLine(150, "  the nightingale slept ");
+        s.setDisplayLine(199, " ");
     }
     qmtest::RecordingView view;
     qm::MemoryFileSystem fs;
@@ -242,48 +242,48 @@ TEST_F(FindSession, FindItemPlacesTheDialogBesideTheWindow) {
     ASSERT_TRUE(view.findDialogAt);
     EXPECT_EQ(*view.findDialogAt, std::make_pair(150, 120));
     EXPECT_TRUE(view.findDialogOpen);
-    EXPECT_TRUE(s.findDialogShowing);
+    EXPECT_TRUE(s.findDialogShowing());
 }
 
 TEST_F(FindSession, HitsDrawFromTheirParagraphAndMissesCloseTheDialog) {
     s.FindItemClick();
-    s.topLine = 0;
-    s.nextTopLine = 30;
+    s.setTopLine(0);
+    s.setNextTopLine(30);
     s.FindDialog1Find("nightingale", true, false);
-    EXPECT_EQ(s.topLine, 50);
-    EXPECT_GE(s.nextTopLine, s.topLine);
+    EXPECT_EQ(s.topLine(), 50);
+    EXPECT_GE(s.nextTopLine(), s.topLine());
     EXPECT_TRUE(view.findDialogOpen);
 
     // Searching on from the drawn page finds the second one; no paragraph above it lies
     // after the start line, so the hit itself starts the page.
-    s.topLine = 55;
-    s.nextTopLine = 100;
+    s.setTopLine(55);
+    s.setNextTopLine(100);
     s.FindDialog1Find("nightingale", true, false);
-    EXPECT_EQ(s.topLine, 150);
+    EXPECT_EQ(s.topLine(), 150);
     EXPECT_TRUE(view.findDialogOpen);
 
-    s.topLine = 120;
-    s.nextTopLine = 140;
+    s.setTopLine(120);
+    s.setNextTopLine(140);
     s.FindDialog1Find("Nightingale", false, true);
-    EXPECT_EQ(s.topLine, 60);
+    EXPECT_EQ(s.topLine(), 60);
 
-    const int top = s.topLine, next = s.nextTopLine;
+    const int top = s.topLine(), next = s.nextTopLine();
     s.FindDialog1Find("lark", true, false);
     EXPECT_FALSE(view.findDialogOpen);
-    EXPECT_FALSE(s.findDialogShowing);
-    EXPECT_EQ(s.topLine, top);
-    EXPECT_EQ(s.nextTopLine, next);
+    EXPECT_FALSE(s.findDialogShowing());
+    EXPECT_EQ(s.topLine(), top);
+    EXPECT_EQ(s.nextTopLine(), next);
 }
 
 TEST_F(FindSession, EmptyTextLeavesEverythingAsItWas) {
     s.FindItemClick();
-    s.topLine = 10;
-    s.nextTopLine = 40;
+    s.setTopLine(10);
+    s.setNextTopLine(40);
     s.FindDialog1Find("", true, false);
     EXPECT_TRUE(view.findDialogOpen);
-    EXPECT_EQ(s.topLine, 10);
-    EXPECT_EQ(s.nextTopLine, 40);
-    EXPECT_EQ(s.pageTurned, false);
+    EXPECT_EQ(s.topLine(), 10);
+    EXPECT_EQ(s.nextTopLine(), 40);
+    EXPECT_EQ(s.pageTurned(), false);
 }
 
 } // namespace

@@ -25,22 +25,22 @@ class IndexSession : public ::testing::Test {
 protected:
     IndexSession() {
         s.setSurface(&surf);
-        s.haveDisplayList = true;
-        s.displayLines = qm::Lines(300, "     a line ");
+        s.setHaveDisplayList(true);
+        s.setDisplayLines(qm::Lines(300, "     a line "));
         fs.addFolder("/books");
-        s.indexFile = "/books/qdemo.tvx";
+        s.setIndexFile("/books/qdemo.tvx");
     }
     // Finds a node by its text under a parent, as a user clicks it.
     int node(const std::string& text) const {
-        for (std::size_t i = 0; i < s.indexNodes.size(); ++i)
-            if (s.indexNodes[i].text == text) return static_cast<int>(i);
+        for (std::size_t i = 0; i < s.indexNodes().size(); ++i)
+            if (s.indexNodes()[i].text == text) return static_cast<int>(i);
         ADD_FAILURE() << "no node " << text;
         return -1;
     }
     void expectIdleTab() const {
-        EXPECT_FALSE(s.controls.visible(Control::LoadingIndexLabel));
-        EXPECT_TRUE(s.controls.enabled(Control::IndexLoadButton));
-        EXPECT_FALSE(s.controls.visible(Control::SearchingIndexLabel));
+        EXPECT_FALSE(s.controls().visible(Control::LoadingIndexLabel));
+        EXPECT_TRUE(s.controls().enabled(Control::IndexLoadButton));
+        EXPECT_FALSE(s.controls().visible(Control::SearchingIndexLabel));
     }
 
     IndexView view;
@@ -52,69 +52,69 @@ protected:
 
 TEST_F(IndexSession, LoadWithoutAFileDoesNothing) {
     for (const std::string path : {"", "/books/missing.tvx"}) {
-        s.indexFile = path;
+        s.setIndexFile(path);
         s.IndexLoadButtonClick();
         EXPECT_TRUE(view.repainted.empty());
         EXPECT_EQ(view.treeChanges, 0);
-        EXPECT_TRUE(s.indexNodes.empty());
+        EXPECT_TRUE(s.indexNodes().empty());
     }
 }
 
 TEST_F(IndexSession, LoadShowsTheTreeAndSelectsTheFirstLetter) {
-    fs.writeFile(s.indexFile, "gale|abcd00012\r\nGlass|abcd00003|abcd000100\r\n");
-    s.controls.setVisible(Control::LoadingIndexLabel, false);
-    s.controls.setVisible(Control::InxTreeView, false);
+    fs.writeFile(s.indexFile(), "gale|abcd00012\r\nGlass|abcd00003|abcd000100\r\n");
+    s.setControlVisible(Control::LoadingIndexLabel, false);
+    s.setControlVisible(Control::InxTreeView, false);
     s.IndexLoadButtonClick();
     ASSERT_EQ(view.repainted.size(), 1u);
     EXPECT_EQ(view.repainted[0], Control::LoadingIndexLabel);
     expectIdleTab();
-    EXPECT_FALSE(s.controls.visible(Control::IndexPanel));
-    EXPECT_TRUE(s.controls.visible(Control::InxTreeView));
+    EXPECT_FALSE(s.controls().visible(Control::IndexPanel));
+    EXPECT_TRUE(s.controls().visible(Control::InxTreeView));
     EXPECT_EQ(view.treeChanges, 1);
     EXPECT_EQ(view.selected, 1);
-    ASSERT_EQ(s.indexNodes.size(), 7u);
-    EXPECT_EQ(s.indexNodes[1].text, "g");
-    EXPECT_EQ(s.indexNodes[6].text, "  000100");
+    ASSERT_EQ(s.indexNodes().size(), 7u);
+    EXPECT_EQ(s.indexNodes()[1].text, "g");
+    EXPECT_EQ(s.indexNodes()[6].text, "  000100");
 
     s.resetToPanel();
-    EXPECT_TRUE(s.indexNodes.empty());
-    EXPECT_TRUE(s.controls.visible(Control::IndexPanel));
-    EXPECT_FALSE(s.controls.visible(Control::InxTreeView));
+    EXPECT_TRUE(s.indexNodes().empty());
+    EXPECT_TRUE(s.controls().visible(Control::IndexPanel));
+    EXPECT_FALSE(s.controls().visible(Control::InxTreeView));
     EXPECT_EQ(view.treeChanges, 2);
 }
 
 TEST_F(IndexSession, FollowingReferencesDrawsFiveLinesAbove) {
-    fs.writeFile(s.indexFile, "gale|abcd00012|abcd00003\r\nglass|abcd00040\r\n1812\r\n");
+    fs.writeFile(s.indexFile(), "gale|abcd00012|abcd00003\r\nglass|abcd00040\r\n1812\r\n");
     s.IndexLoadButtonClick();
-    s.topLine = -1;
+    s.setTopLine(-1);
     s.InxTreeViewClick(node("  00012"));
-    EXPECT_EQ(s.topLine, 7);
-    EXPECT_EQ(s.lastFollowedEntry, "00012");
+    EXPECT_EQ(s.topLine(), 7);
+    EXPECT_EQ(s.lastFollowedEntry(), "00012");
     EXPECT_EQ(view.repainted.back(), Control::SearchingIndexLabel);
     expectIdleTab();
 
     // The same entry again draws nothing; after another entry it draws again.
-    s.topLine = -1;
+    s.setTopLine(-1);
     s.InxTreeViewClick(node("  00012"));
-    EXPECT_EQ(s.topLine, -1);
+    EXPECT_EQ(s.topLine(), -1);
     s.InxTreeViewClick(node("  00003")); // a reference to line 3 draws from line 0
-    EXPECT_EQ(s.topLine, 0);
+    EXPECT_EQ(s.topLine(), 0);
     s.InxTreeViewClick(node("  00012"));
-    EXPECT_EQ(s.topLine, 7);
+    EXPECT_EQ(s.topLine(), 7);
 
     // A whole-number word is followed too; the root, letters, words and no node are not.
     s.InxTreeViewClick(node("  00040"));
-    EXPECT_EQ(s.topLine, 35);
+    EXPECT_EQ(s.topLine(), 35);
     s.InxTreeViewClick(node("1812")); // past the end of this text: its last page
-    EXPECT_GT(s.topLine, 35);
-    EXPECT_GE(s.nextTopLine, 298);
+    EXPECT_GT(s.topLine(), 35);
+    EXPECT_GE(s.nextTopLine(), 298);
     for (const std::optional<int> n :
          {std::optional<int>(0), std::optional<int>(node("g")), std::optional<int>(node("glass")),
           std::optional<int>(), std::optional<int>(-3), std::optional<int>(1000)}) {
-        s.topLine = -1;
+        s.setTopLine(-1);
         s.InxTreeViewClick(n);
-        EXPECT_EQ(s.topLine, -1);
-        EXPECT_EQ(s.lastFollowedEntry, "1812");
+        EXPECT_EQ(s.topLine(), -1);
+        EXPECT_EQ(s.lastFollowedEntry(), "1812");
         expectIdleTab();
     }
 }
@@ -140,37 +140,37 @@ TEST_F(IndexSession, PageStartsFiveLinesAboveOrAtLineZero) {
     std::string file = "w";
     for (const Case& c : cases)
         file += std::string("\r\n") + c.entry;
-    fs.writeFile(s.indexFile, file + "\r\n");
+    fs.writeFile(s.indexFile(), file + "\r\n");
     s.IndexLoadButtonClick();
     for (const Case& c : cases) {
-        s.topLine = -1;
+        s.setTopLine(-1);
         ASSERT_TRUE(s.run([&] { s.InxTreeViewClick(node(c.entry)); })) << c.entry;
-        EXPECT_EQ(s.topLine, c.top) << c.entry;
+        EXPECT_EQ(s.topLine(), c.top) << c.entry;
     }
 }
 
 // A reference at or past the end of the text shows the text's last page, drawn afresh, with
 // the end on it; one step back reaches the page before it.
 TEST_F(IndexSession, AReferenceAtOrPastTheEndShowsTheLastPage) {
-    const int count = static_cast<int>(s.displayLines.size());
+    const int count = static_cast<int>(s.displayLines().size());
     const char* const entries[] = {"00302", "00303", "00400", "99999", "2147483647"};
     std::string file = "w";
     for (const char* entry : entries)
         file += std::string("\r\n") + entry;
-    fs.writeFile(s.indexFile, file + "\r\n");
+    fs.writeFile(s.indexFile(), file + "\r\n");
     s.IndexLoadButtonClick();
     for (const char* entry : entries) {
-        s.nextTopLine = s.drawPage(100);
+        s.setNextTopLine(s.drawPage(100));
         surf.clearRecord();
         s.InxTreeViewClick(node(entry));
-        EXPECT_LT(s.topLine, count - 2) << entry;
-        EXPECT_GT(s.topLine, 100) << entry;
-        EXPECT_GE(s.nextTopLine, count - 2) << entry << ": the end is on the page";
+        EXPECT_LT(s.topLine(), count - 2) << entry;
+        EXPECT_GT(s.topLine(), 100) << entry;
+        EXPECT_GE(s.nextTopLine(), count - 2) << entry << ": the end is on the page";
         EXPECT_FALSE(surf.texts.empty()) << entry << ": the page was drawn";
-        const int last = s.topLine;
+        const int last = s.topLine();
         s.ShowPreviousPage();
-        EXPECT_LT(s.topLine, last) << entry;
-        EXPECT_GT(s.nextTopLine, s.topLine) << entry;
+        EXPECT_LT(s.topLine(), last) << entry;
+        EXPECT_GT(s.nextTopLine(), s.topLine()) << entry;
     }
 }
 
@@ -189,36 +189,36 @@ TEST_F(IndexSession, BadInputLoadsAndFollowingANonNumberShowsTheMessage) {
         "\r\n",
     };
     for (const auto& file : files) {
-        fs.writeFile(s.indexFile, file);
+        fs.writeFile(s.indexFile(), file);
         s.resetToPanel();
         s.IndexLoadButtonClick();
         expectIdleTab();
-        EXPECT_TRUE(s.controls.visible(Control::InxTreeView));
-        ASSERT_FALSE(s.indexNodes.empty());
-        EXPECT_EQ(s.indexNodes[0].text, "Index");
-        for (std::size_t i = 0; i < s.indexNodes.size() && i < 5000; ++i) {
+        EXPECT_TRUE(s.controls().visible(Control::InxTreeView));
+        ASSERT_FALSE(s.indexNodes().empty());
+        EXPECT_EQ(s.indexNodes()[0].text, "Index");
+        for (std::size_t i = 0; i < s.indexNodes().size() && i < 5000; ++i) {
             view.messages.clear();
-            s.topLine = -1;
+            s.setTopLine(-1);
             const bool ok = s.run([&] { s.InxTreeViewClick(static_cast<int>(i)); });
             expectIdleTab();
             if (!ok) {
                 // Only an entry that begins with a digit and is not a number fails, and it
                 // has become the last followed entry all the same.
                 ASSERT_EQ(view.messages.size(), 1u);
-                EXPECT_EQ(view.messages[0], qm::notValidIntegerMessage(s.lastFollowedEntry));
-                EXPECT_EQ(s.topLine, -1);
+                EXPECT_EQ(view.messages[0], qm::notValidIntegerMessage(s.lastFollowedEntry()));
+                EXPECT_EQ(s.topLine(), -1);
             }
         }
     }
     view.messages.clear();
-    s.lastFollowedEntry = " ";
-    fs.writeFile(s.indexFile, "3rd|abcd00001\r\n");
+    s.setLastFollowedEntry(" ");
+    fs.writeFile(s.indexFile(), "3rd|abcd00001\r\n");
     s.resetToPanel();
     s.IndexLoadButtonClick();
     EXPECT_FALSE(s.run([&] { s.InxTreeViewClick(node("3rd")); }));
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_EQ(view.messages[0], "'3rd' is not a valid integer value");
-    EXPECT_EQ(s.lastFollowedEntry, "3rd");
+    EXPECT_EQ(s.lastFollowedEntry(), "3rd");
     // Clicking it again does nothing: it is already the last followed entry.
     EXPECT_TRUE(s.run([&] { s.InxTreeViewClick(node("3rd")); }));
     EXPECT_EQ(view.messages.size(), 1u);

@@ -1,7 +1,9 @@
 #include "core/index/WordIndex.h"
 #include "core/base/Error.h"
 #include "core/index/IndexTree.h"
+#include "core/shell/CollectionText.h"
 #include "core/shell/Session.h"
+#include "core/shell/WordIndexFile.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
 #include "core/text/Tags.h"
@@ -102,24 +104,24 @@ TEST(WordIndex, WrittenForTheOpenTextAndFollowedInTheTree) {
     qm::Session s(view, fs, platform);
     qm::FakeSurface surf(800, 600);
     s.setSurface(&surf);
-    s.haveDisplayList = true;
+    s.setHaveDisplayList(true);
     fs.addFolder("/opt/q");
     qm::writeWordIndexFor(s, "/opt/q/qdemo.tvt", "/opt/q/qdemo.tvx");
     ASSERT_TRUE(fs.fileExists("/opt/q/qdemo.tvx"));
 
-    s.indexFile = "/opt/q/qdemo.tvx";
+    s.setIndexFile("/opt/q/qdemo.tvx");
     s.IndexLoadButtonClick();
     // Follow the first reference of the first word.
     std::optional<int> ref;
-    for (std::size_t i = 0; i < s.indexNodes.size() && !ref; ++i)
-        if (s.indexNodes[i].level == 3) ref = static_cast<int>(i);
+    for (std::size_t i = 0; i < s.indexNodes().size() && !ref; ++i)
+        if (s.indexNodes()[i].level == 3) ref = static_cast<int>(i);
     ASSERT_TRUE(ref);
-    const auto& node = s.indexNodes[static_cast<std::size_t>(*ref)];
+    const auto& node = s.indexNodes()[static_cast<std::size_t>(*ref)];
     const int line = qm::toInteger(node.text);
-    const std::string word = s.indexNodes[static_cast<std::size_t>(node.parent)].text;
+    const std::string word = s.indexNodes()[static_cast<std::size_t>(node.parent)].text;
     s.InxTreeViewClick(ref);
-    EXPECT_EQ(s.topLine, std::max(line - 5, 0));
-    EXPECT_NE(qm::removeTags(s.displayLines[static_cast<std::size_t>(line)]).find(word),
+    EXPECT_EQ(s.topLine(), std::max(line - 5, 0));
+    EXPECT_NE(qm::removeTags(s.displayLines()[static_cast<std::size_t>(line)]).find(word),
               std::string::npos);
 }
 
@@ -132,10 +134,10 @@ qm::Lines openedAs(qm::FileSystem& fs, const std::string& path, const std::strin
     qmtest::RecordingView view;
     qmtest::FixedPlatform platform;
     qm::Session s(view, fs, platform);
-    s.haveDisplayList = true;
-    s.loc.catalogueExtension = extension;
+    s.setHaveDisplayList(true);
+    s.setLocation(&qm::Locations::catalogueExtension, extension);
     s.openText(path, "refpt001");
-    return s.displayLines;
+    return s.displayLines();
 }
 
 // The tool reads a text as the reader does in the text's own collection: record form for the

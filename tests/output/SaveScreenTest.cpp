@@ -73,9 +73,9 @@ class OutputSession : public ::testing::Test {
 protected:
     OutputSession() {
         s.setSurface(&surf);
-        s.haveDisplayList = true;
-        s.displayLines = {"|refpt002> ",  "l00 ", "       a |9>bright|4> day ", "soon ", "p001 ",
-                          "       more ", " "};
+        s.setHaveDisplayList(true);
+        s.setDisplayLines({"|refpt002> ", "l00 ", "       a |9>bright|4> day ", "soon ", "p001 ",
+                           "       more ", " "});
         fs.addFolder("/home/u");
     }
     qmtest::RecordingView view;
@@ -86,8 +86,8 @@ protected:
 };
 
 TEST_F(OutputSession, SaveScreenWritesThePageWithCrLf) {
-    s.topLine = 0;
-    s.nextTopLine = 4;
+    s.setTopLine(0);
+    s.setNextTopLine(4);
     view.saveAnswers.push_back("/home/u/page.txt");
     EXPECT_TRUE(s.run([&] { s.SaveScreenItemClick(); }));
     ASSERT_EQ(view.saveDialogs, (std::vector<std::string>{"txt"}));
@@ -95,14 +95,14 @@ TEST_F(OutputSession, SaveScreenWritesThePageWithCrLf) {
 }
 
 TEST_F(OutputSession, NothingIsWrittenWhenCancelledOrOutOfRange) {
-    s.topLine = 0;
-    s.nextTopLine = 4;
+    s.setTopLine(0);
+    s.setNextTopLine(4);
     s.SaveScreenItemClick(); // cancelled
     EXPECT_EQ(fs.writeCount(), 0);
 
     fs.writeFile("/home/u/page.txt", "old");
-    s.topLine = 5;
-    s.nextTopLine = 9;
+    s.setTopLine(5);
+    s.setNextTopLine(9);
     view.saveAnswers.push_back("/home/u/page.txt");
     EXPECT_FALSE(s.run([&] { s.SaveScreenItemClick(); }));
     EXPECT_EQ(view.messages, (std::vector<std::string>{"List index out of bounds (7)"}));
@@ -110,8 +110,8 @@ TEST_F(OutputSession, NothingIsWrittenWhenCancelledOrOutOfRange) {
 
     // A file that cannot be created reports its path and leaves the old one.
     view.messages.clear();
-    s.topLine = 0;
-    s.nextTopLine = 4;
+    s.setTopLine(0);
+    s.setNextTopLine(4);
     view.saveAnswers.push_back("/home/u/page.txt");
     fs.failNextWrite(qm::MemoryFileSystem::Fault::CannotCreate);
     EXPECT_FALSE(s.run([&] { s.SaveScreenItemClick(); }));
@@ -120,7 +120,7 @@ TEST_F(OutputSession, NothingIsWrittenWhenCancelledOrOutOfRange) {
 }
 
 TEST_F(OutputSession, PrintColumnPassesThePathAsOneArgument) {
-    s.loc.programFolder = "/opt/quillmar/";
+    s.setLocation(&qm::Locations::programFolder, "/opt/quillmar/");
     const std::string paths[] = {
         "/home/u/my books/qdemo.tvt", "/home/u/\"quoted\" 'single'.tvt",
         "/tmp/a;rm -rf ~;b.tvt",      "/tmp/$(touch x) `id` $HOME.tvt",
@@ -128,31 +128,31 @@ TEST_F(OutputSession, PrintColumnPassesThePathAsOneArgument) {
     };
     for (const auto& path : paths) {
         platform.started.clear();
-        s.currentTextPath = path;
+        s.setCurrentTextPath(path);
         s.PrintColButtonClick();
         ASSERT_EQ(platform.started.size(), 1u);
         EXPECT_EQ(platform.started[0].program, "/opt/quillmar/prtcol");
         EXPECT_EQ(platform.started[0].args, std::vector<std::string>{path});
-        EXPECT_FALSE(s.controls.visible(qm::Control::LoadingPrintColLabel));
-        EXPECT_TRUE(s.controls.enabled(qm::Control::PrintColButton));
+        EXPECT_FALSE(s.controls().visible(qm::Control::LoadingPrintColLabel));
+        EXPECT_TRUE(s.controls().enabled(qm::Control::PrintColButton));
     }
     // No text open: the program starts without an argument. A failed start reports nothing.
     platform.started.clear();
     platform.startSucceeds = false;
-    s.currentTextPath.clear();
+    s.setCurrentTextPath({});
     EXPECT_TRUE(s.run([&] { s.PrintColButtonClick(); }));
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_TRUE(platform.started[0].args.empty());
     EXPECT_TRUE(view.messages.empty());
-    EXPECT_TRUE(s.controls.enabled(qm::Control::PrintColButton));
+    EXPECT_TRUE(s.controls().enabled(qm::Control::PrintColButton));
 }
 
 TEST_F(OutputSession, CompanionFilesStayBesideTheExecutable) {
     // Opening a catalogue moves the program folder; the print-column program and the readme
     // page are still found beside the executable.
-    s.exeFolderForPrograms = "/opt/quillmar/";
-    s.loc.programFolder = "/media/collection/";
-    s.currentTextPath = "/media/collection/qdemo.tvt";
+    s.setExeFolderForPrograms("/opt/quillmar/");
+    s.setLocation(&qm::Locations::programFolder, "/media/collection/");
+    s.setCurrentTextPath("/media/collection/qdemo.tvt");
     s.PrintColButtonClick();
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(platform.started[0].program, "/opt/quillmar/prtcol");

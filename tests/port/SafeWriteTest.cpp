@@ -135,8 +135,8 @@ TEST(SafeWrite, TheLockLeavesNoFileAndExcludesOthers) {
     const std::string file = dir.path + "/quillmar.bm";
     fs->writeFile(file, "x");
     {
-        qm::FileLock lock(file);
-        ASSERT_TRUE(lock.locked());
+        const std::unique_ptr<qm::FileLock> lock = fs->lock(file);
+        ASSERT_TRUE(lock);
         // A second open of the same folder stands for another running copy.
         const int other = ::open(dir.path.c_str(), O_RDONLY | O_DIRECTORY);
         EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);

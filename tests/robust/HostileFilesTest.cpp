@@ -182,7 +182,7 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
 
     switch (role) {
     case Role::RecordText:
-        s.loc.catalogueExtension = ".cdb";
+        s.setLocation(&qm::Locations::catalogueExtension, ".cdb");
         [[fallthrough]];
     case Role::Text:
     case Role::Prose:
@@ -192,23 +192,23 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
     case Role::Catalogue: {
         view.openAnswers.push_back(path);
         s.run([&] { s.OpenTOCItemClick(); });
-        const int count = static_cast<int>(s.catalogue.size());
+        const int count = static_cast<int>(s.catalogue().size());
         for (const int node : {0, 1, 2, 3, count / 2, count - 1, count})
             s.run([&] { s.TOCTreeViewClick(node); });
         paging();
         break;
     }
     case Role::Index: {
-        s.indexFile = path;
+        s.setIndexFile(path);
         s.run([&] { s.IndexLoadButtonClick(); });
-        const int count = static_cast<int>(s.indexNodes.size());
+        const int count = static_cast<int>(s.indexNodes().size());
         for (const int node : {0, 1, 2, 3, 4, 5, count / 2, count - 1, count})
             s.run([&] { s.InxTreeViewClick(node); });
         break;
     }
     case Role::Bookmarks:
-        s.loc.bookmarkFile = path;
-        s.textKey = "qdemo";
+        s.setLocation(&qm::Locations::bookmarkFile, path);
+        s.setTextKey("qdemo");
         s.run([&] { s.BMMenuClick(); });
         s.run([&] { s.newestEntry(); });
         s.run([&] { s.BMGotoPopupHandler(0); });
@@ -216,11 +216,11 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
         s.run([&] { s.BMAddItemClick(); });
         s.run([&] { s.BMMenuClick(); });
         s.run([&] { s.BMDeletePopupHandler(0); });
-        s.pageTurned = true;
+        s.setPageTurned(true);
         s.run([&] { s.writeClosingMark(); });
         break;
     case Role::Settings:
-        s.loc.settingsFile = path;
+        s.setLocation(&qm::Locations::settingsFile, path);
         s.run([&] { s.applySettings(); });
         view.bounds = {5, 6, 600, 500};
         s.run([&] { s.saveSettings(); });
@@ -228,11 +228,12 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
         break;
     }
     // The reader still works: the built-in book opens and pages.
-    s.loc.catalogueExtension = ".toc";
+    s.setLocation(&qm::Locations::catalogueExtension, ".toc");
     const std::size_t messagesBefore = view.messages.size();
     const bool opened = s.run([&] { s.openText(root + "/prog/qdemo.tvt", "00000"); }) &&
                         s.run([&] { s.NextButtonClick(); });
-    if (!opened || view.messages.size() != messagesBefore || s.textKey != "qdemo" || s.topLine <= 0)
+    if (!opened || view.messages.size() != messagesBefore || s.textKey() != "qdemo" ||
+        s.topLine() <= 0)
         return kNotRecovered;
 
     bool strange = false;

@@ -277,8 +277,8 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
     qmtest::RecordingView scratchView;
     qmtest::FixedPlatform scratchPlatform;
     qm::Session scratchSession(scratchView, *fs, scratchPlatform);
-    scratchSession.loc.bookmarkFile = scratch;
-    scratchSession.textKey = "qdemo";
+    scratchSession.setLocation(&qm::Locations::bookmarkFile, scratch);
+    scratchSession.setTextKey("qdemo");
     const unsigned perStep = stepMicroseconds([&] {
         scratchSession.BMMenuClick();
         scratchSession.BMAddItemClick();
@@ -295,18 +295,18 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
             qmtest::RecordingView view;
             qmtest::FixedPlatform platform;
             qm::Session s(view, *fs, platform);
-            s.loc.bookmarkFile = path;
-            s.textKey = "qdemo";
+            s.setLocation(&qm::Locations::bookmarkFile, path);
+            s.setTextKey("qdemo");
             const long long start = operationsIn(fs->readFile(path).value_or("")) + 1;
             ready();
             for (long long k = start;; ++k) {
-                s.topLine = static_cast<int>(k);
+                s.setTopLine(static_cast<int>(k));
                 s.BMMenuClick();
                 if (k % 2) {
                     view.bookmarkNames.push_back("mark " + std::to_string(k));
                     s.BMAddItemClick();
                 } else {
-                    s.pageTurned = true;
+                    s.setPageTurned(true);
                     platform.now = std::to_string(k);
                     s.writeClosingMark();
                 }

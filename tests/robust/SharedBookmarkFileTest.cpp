@@ -49,27 +49,27 @@ int runReader(const std::string& path, const std::string& tag) {
     qmtest::RecordingView view;
     qmtest::FixedPlatform platform;
     qm::Session s(view, *fs, platform);
-    s.loc.bookmarkFile = path;
+    s.setLocation(&qm::Locations::bookmarkFile, path);
     for (int op = 0; op < kOps; ++op) {
-        s.topLine = op;
+        s.setTopLine(op);
         const std::string n = std::to_string(op);
         switch (op % 4) {
         case 0:
         case 1:
-            s.textKey = "shared";
+            s.setTextKey("shared");
             s.BMMenuClick();
             view.bookmarkNames.push_back(tag + " shared " + n);
             s.BMAddItemClick();
             break;
         case 2:
-            s.textKey = "shared";
+            s.setTextKey("shared");
             s.BMMenuClick();
-            s.pageTurned = true;
+            s.setPageTurned(true);
             platform.now = tag + " " + n;
             s.writeClosingMark();
             break;
         default:
-            s.textKey = ownKey(tag);
+            s.setTextKey(ownKey(tag));
             s.BMMenuClick();
             view.bookmarkNames.push_back(tag + " own " + n);
             s.BMAddItemClick();

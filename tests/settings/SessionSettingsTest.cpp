@@ -31,13 +31,15 @@ public:
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        s.loc.dataFolder = "/data/";
+        s.setLocation(&qm::Locations::dataFolder, "/data/");
         fs.addFolder("/data");
-        s.loc.settingsFile = "/data/quillmar.ini";
-        s.loc.catalogueFile = "/opt/quillmar/quillmar.toc";
+        s.setLocation(&qm::Locations::settingsFile, "/data/quillmar.ini");
+        s.setLocation(&qm::Locations::catalogueFile, "/opt/quillmar/quillmar.toc");
     }
-    void putSettings(const std::string& bytes) { fs.writeFile(s.loc.settingsFile, bytes); }
-    std::string settingsBytes() const { return fs.readFile(s.loc.settingsFile).value_or("<none>"); }
+    void putSettings(const std::string& bytes) { fs.writeFile(s.locations().settingsFile, bytes); }
+    std::string settingsBytes() const {
+        return fs.readFile(s.locations().settingsFile).value_or("<none>");
+    }
 
     TreeFontView view;
     qm::MemoryFileSystem fs;
@@ -105,23 +107,23 @@ class ApplySettings : public SettingsTest, public ::testing::WithParamInterface<
 TEST_P(ApplySettings, ControlsAndWindowFollowTheFile) {
     const ApplyCase& c = GetParam();
     if (c.file) putSettings(*c.file);
-    s.bookmarkList = {"<<none", "<<qdemo"};
+    s.adoptBookmarks({"<<none", "<<qdemo"}, 1);
     s.applySettings();
 
     EXPECT_EQ(view.bounds, c.bounds);
     ASSERT_FALSE(view.treeSizes.empty());
     EXPECT_EQ(view.treeSizes.front(), c.firstTreeSize);
-    EXPECT_EQ(s.controls.position(Control::FontSizeTrackBar), c.trackBar);
-    EXPECT_EQ(s.controls.position(Control::FontSizeUpDown), c.trackBar);
-    EXPECT_EQ(s.controls.position(Control::BGColorRadioGroup), c.item);
-    EXPECT_EQ(s.controls.checked(Control::DictCheckBox), c.dictionary);
-    EXPECT_EQ(s.controls.checked(Control::TwoColorCheckBox), c.twoColor);
-    EXPECT_EQ(s.controls.checked(Control::SingleShadeBgCheckBox), c.plain);
-    EXPECT_EQ(s.controls.checked(Control::TwoColCheckBox), c.twoColumns);
-    EXPECT_FALSE(s.controls.visible(Control::DictCheckBox));
-    EXPECT_TRUE(s.controls.visible(Control::ExitButton));
-    EXPECT_TRUE(s.controls.visible(Control::BMMenu));
-    EXPECT_TRUE(s.bookmarkList.empty());
+    EXPECT_EQ(s.controls().position(Control::FontSizeTrackBar), c.trackBar);
+    EXPECT_EQ(s.controls().position(Control::FontSizeUpDown), c.trackBar);
+    EXPECT_EQ(s.controls().position(Control::BGColorRadioGroup), c.item);
+    EXPECT_EQ(s.controls().checked(Control::DictCheckBox), c.dictionary);
+    EXPECT_EQ(s.controls().checked(Control::TwoColorCheckBox), c.twoColor);
+    EXPECT_EQ(s.controls().checked(Control::SingleShadeBgCheckBox), c.plain);
+    EXPECT_EQ(s.controls().checked(Control::TwoColCheckBox), c.twoColumns);
+    EXPECT_FALSE(s.controls().visible(Control::DictCheckBox));
+    EXPECT_TRUE(s.controls().visible(Control::ExitButton));
+    EXPECT_TRUE(s.controls().visible(Control::BMMenu));
+    EXPECT_TRUE(s.bookmarks().lines().empty());
 }
 
 const Rect kReadDefaultBounds{100, 0, 500, 450};
@@ -189,10 +191,10 @@ class ApplyScheme : public SettingsTest, public ::testing::WithParamInterface<Sc
 TEST_P(ApplyScheme, ColourTableFollowsSchemeAndOptions) {
     putSettings(GetParam().file);
     s.applySettings();
-    EXPECT_EQ(s.colours[0][1], GetParam().shade0Background);
-    EXPECT_EQ(s.colours[1][1], GetParam().shade1Background);
-    EXPECT_EQ(s.colours[0][7], GetParam().shade0Accent7);
-    EXPECT_EQ(s.colours[1][7], GetParam().shade1Accent7);
+    EXPECT_EQ(s.colours()[0][1], GetParam().shade0Background);
+    EXPECT_EQ(s.colours()[1][1], GetParam().shade1Background);
+    EXPECT_EQ(s.colours()[0][7], GetParam().shade0Accent7);
+    EXPECT_EQ(s.colours()[1][7], GetParam().shade1Accent7);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -219,7 +221,7 @@ TEST_F(SettingsTest, OversizedFontReachesTreeAndPageAsForty) {
     ASSERT_GE(view.treeSizes.size(), 2u);
     EXPECT_EQ(view.treeSizes.front(), 99);
     EXPECT_EQ(view.treeSizes.back(), 40);
-    EXPECT_EQ(s.controls.text(Control::FontSizeLabel), "Font Size = 40");
+    EXPECT_EQ(s.controls().text(Control::FontSizeLabel), "Font Size = 40");
 }
 
 TEST_F(SettingsTest, SizeActionRunsEvenWhenThePositionStays) {
@@ -228,9 +230,9 @@ TEST_F(SettingsTest, SizeActionRunsEvenWhenThePositionStays) {
     putSettings("[how]\r\nfontsize=15\r\nbackground=0\r\n");
     s.applySettings();
     EXPECT_EQ(view.treeSizes, (std::vector<int>{15, 15}));
-    EXPECT_EQ(s.controls.text(Control::FontSizeLabel), "Font Size = 15");
-    EXPECT_EQ(s.controls.position(Control::FontSizeUpDown), 15);
-    EXPECT_EQ(s.colours[0][1], 0x9FBCE3u);
+    EXPECT_EQ(s.controls().text(Control::FontSizeLabel), "Font Size = 15");
+    EXPECT_EQ(s.controls().position(Control::FontSizeUpDown), 15);
+    EXPECT_EQ(s.colours()[0][1], 0x9FBCE3u);
 }
 
 TEST_F(SettingsTest, ApplyingTwiceKeepsTheControlsWhereTheFileSays) {
@@ -238,21 +240,21 @@ TEST_F(SettingsTest, ApplyingTwiceKeepsTheControlsWhereTheFileSays) {
     s.applySettings();
     putSettings("[how]\r\nfontsize=9\r\nbackground=0\r\ntwocolor=0\r\n");
     s.applySettings();
-    EXPECT_EQ(s.controls.position(Control::FontSizeTrackBar), 9);
-    EXPECT_EQ(s.controls.position(Control::BGColorRadioGroup), 0);
-    EXPECT_FALSE(s.controls.checked(Control::TwoColorCheckBox));
+    EXPECT_EQ(s.controls().position(Control::FontSizeTrackBar), 9);
+    EXPECT_EQ(s.controls().position(Control::BGColorRadioGroup), 0);
+    EXPECT_FALSE(s.controls().checked(Control::TwoColorCheckBox));
 }
 
 // ---- Saving ----
 
 void setState(qm::Session& s, qmtest::RecordingView& view) {
     view.bounds = {12, 34, 640, 480};
-    s.controls.setPosition(Control::BGColorRadioGroup, 2);
-    s.controls.setPosition(Control::FontSizeTrackBar, 27);
-    s.controls.setChecked(Control::SingleShadeBgCheckBox, true);
-    s.controls.setChecked(Control::TwoColorCheckBox, false);
-    s.controls.setChecked(Control::DictCheckBox, true);
-    s.controls.setChecked(Control::TwoColCheckBox, true);
+    s.setControlPosition(Control::BGColorRadioGroup, 2);
+    s.setControlPosition(Control::FontSizeTrackBar, 27);
+    s.setControlChecked(Control::SingleShadeBgCheckBox, true);
+    s.setControlChecked(Control::TwoColorCheckBox, false);
+    s.setControlChecked(Control::DictCheckBox, true);
+    s.setControlChecked(Control::TwoColCheckBox, true);
 }
 
 TEST_F(SettingsTest, SaveReplacesKeysInPlaceAndKeepsEveryOtherLine) {
@@ -280,10 +282,10 @@ TEST_F(SettingsTest, HandEnteredTwoColumnsStaysOnAcrossRuns) {
     for (int run = 0; run < 2; ++run) {
         TreeFontView v;
         qm::Session session(v, fs, platform);
-        session.loc = s.loc;
+        session.setLocations(s.locations());
         session.applySettings();
-        EXPECT_TRUE(session.controls.checked(Control::TwoColCheckBox)) << "run " << run;
-        session.controls.setChecked(Control::TwoColCheckBox, false);
+        EXPECT_TRUE(session.controls().checked(Control::TwoColCheckBox)) << "run " << run;
+        session.setControlChecked(Control::TwoColCheckBox, false);
         session.saveSettings();
     }
     EXPECT_NE(settingsBytes().find("twocolumn=1\r\n"), std::string::npos);
@@ -307,15 +309,15 @@ TEST_F(SettingsTest, SaveThenApplyRestoresTheSameState) {
     s.saveSettings();
     TreeFontView v;
     qm::Session next(v, fs, platform);
-    next.loc = s.loc;
+    next.setLocations(s.locations());
     next.applySettings();
     EXPECT_EQ(v.bounds, (Rect{12, 34, 640, 480}));
-    EXPECT_EQ(next.controls.position(Control::BGColorRadioGroup), 2);
-    EXPECT_EQ(next.controls.position(Control::FontSizeTrackBar), 27);
-    EXPECT_TRUE(next.controls.checked(Control::SingleShadeBgCheckBox));
-    EXPECT_FALSE(next.controls.checked(Control::TwoColorCheckBox));
-    EXPECT_TRUE(next.controls.checked(Control::DictCheckBox));
-    EXPECT_FALSE(next.controls.checked(Control::TwoColCheckBox)); // never saved
+    EXPECT_EQ(next.controls().position(Control::BGColorRadioGroup), 2);
+    EXPECT_EQ(next.controls().position(Control::FontSizeTrackBar), 27);
+    EXPECT_TRUE(next.controls().checked(Control::SingleShadeBgCheckBox));
+    EXPECT_FALSE(next.controls().checked(Control::TwoColorCheckBox));
+    EXPECT_TRUE(next.controls().checked(Control::DictCheckBox));
+    EXPECT_FALSE(next.controls().checked(Control::TwoColCheckBox)); // never saved
 }
 
 TEST_F(SettingsTest, UnchangedSettingsAreNotRewritten) {
@@ -349,15 +351,15 @@ TEST_F(SettingsTest, ResetOnAn800ScreenAppliesTheDefaults) {
     putSettings("[how]\r\nfontsize=30\r\nbackground=2\r\ntwocolor=1\r\nplainbkg=1\r\n"
                 "twocolumn=1\r\ntleft=50\r\n");
     s.applySettings();
-    s.bookmarkList = {"<<none"};
+    s.adoptBookmarks({"<<none"}, 1);
     s.ResetToStartupDefaultsButtonClick();
     EXPECT_EQ(view.bounds, (Rect{0, 0, 600, 500}));
-    EXPECT_EQ(s.controls.position(Control::BGColorRadioGroup), 0);
-    EXPECT_EQ(s.controls.position(Control::FontSizeTrackBar), 15);
-    EXPECT_FALSE(s.controls.checked(Control::TwoColorCheckBox));
-    EXPECT_FALSE(s.controls.checked(Control::SingleShadeBgCheckBox));
-    EXPECT_FALSE(s.controls.checked(Control::TwoColCheckBox));
-    EXPECT_TRUE(s.bookmarkList.empty());
+    EXPECT_EQ(s.controls().position(Control::BGColorRadioGroup), 0);
+    EXPECT_EQ(s.controls().position(Control::FontSizeTrackBar), 15);
+    EXPECT_FALSE(s.controls().checked(Control::TwoColorCheckBox));
+    EXPECT_FALSE(s.controls().checked(Control::SingleShadeBgCheckBox));
+    EXPECT_FALSE(s.controls().checked(Control::TwoColCheckBox));
+    EXPECT_TRUE(s.bookmarks().lines().empty());
     EXPECT_EQ(settingsBytes(), qm::joinLinesCrLf(s.defaultSettingsLines()));
 }
 
@@ -384,7 +386,7 @@ TEST(SettingsOnDisk, WriteBeyondTheFileSizeLimitKeepsTheOldFile) {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
-        s.loc.settingsFile = path;
+        s.setLocation(&qm::Locations::settingsFile, path);
         setState(s, view);
         const bool ok = s.run([&] { s.saveSettings(); });
         return !ok && view.messages == std::vector<std::string>{"Unable to write to " + path};

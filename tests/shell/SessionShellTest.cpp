@@ -82,27 +82,27 @@ protected:
 TEST_F(ShellSession, CreationDerivesEveryPathAndMakesTheDataFolder) {
     create();
     EXPECT_TRUE(fs.folderExists("/home/ann/.local/share/Halvorn"));
-    EXPECT_EQ(s.loc.programFolder, "/opt/quillmar/");
-    EXPECT_EQ(s.loc.programBaseName, "quillmar");
-    EXPECT_EQ(s.loc.settingsFile, "/home/ann/.local/share/Halvorn/quillmar.ini");
-    EXPECT_EQ(s.loc.bookmarkFile, "/home/ann/.local/share/Halvorn/quillmar.bm");
-    EXPECT_EQ(s.loc.catalogueFile, "/opt/quillmar/quillmar.toc");
-    EXPECT_EQ(s.loc.helpFile, "/opt/quillmar/tv_br.hlp");
+    EXPECT_EQ(s.locations().programFolder, "/opt/quillmar/");
+    EXPECT_EQ(s.locations().programBaseName, "quillmar");
+    EXPECT_EQ(s.locations().settingsFile, "/home/ann/.local/share/Halvorn/quillmar.ini");
+    EXPECT_EQ(s.locations().bookmarkFile, "/home/ann/.local/share/Halvorn/quillmar.bm");
+    EXPECT_EQ(s.locations().catalogueFile, "/opt/quillmar/quillmar.toc");
+    EXPECT_EQ(s.locations().helpFile, "/opt/quillmar/tv_br.hlp");
     // No index beside the program: the path is emptied and the Index tab hidden.
-    EXPECT_EQ(s.loc.collectionIndexFile, "");
+    EXPECT_EQ(s.locations().collectionIndexFile, "");
     EXPECT_FALSE(view.tabVisible.at(qm::Page::IndexTabSheet));
-    EXPECT_FALSE(s.controls.visible(qm::Control::PrintColButton));
-    EXPECT_TRUE(s.haveDisplayList);
-    EXPECT_TRUE(s.displayLines.empty());
+    EXPECT_FALSE(s.controls().visible(qm::Control::PrintColButton));
+    EXPECT_TRUE(s.haveDisplayList());
+    EXPECT_TRUE(s.displayLines().empty());
 }
 
 TEST_F(ShellSession, CompanionFilesBesideTheProgramAreFound) {
     fs.writeFile("/opt/quillmar/quillmar.tvx", "alpha|00000012\r\n");
     fs.writeFile("/opt/quillmar/prtcol", "");
     create();
-    EXPECT_EQ(s.loc.collectionIndexFile, "/opt/quillmar/quillmar.tvx");
+    EXPECT_EQ(s.locations().collectionIndexFile, "/opt/quillmar/quillmar.tvx");
     EXPECT_TRUE(view.tabVisible.at(qm::Page::IndexTabSheet));
-    EXPECT_TRUE(s.controls.visible(qm::Control::PrintColButton));
+    EXPECT_TRUE(s.controls().visible(qm::Control::PrintColButton));
 }
 
 TEST_F(ShellSession, AnExistingSettingsFileIsNeverTouched) {
@@ -143,15 +143,15 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
             session.FormCreate("/opt/quillmar/quillmar", data + "/", "/opt/quillmar/title.tvt");
         })) << c.name;
         EXPECT_EQ(v.messages, std::vector<std::string>{c.message}) << c.name;
-        EXPECT_EQ(session.loc.catalogueExtension, ".toc") << c.name;
-        EXPECT_EQ(session.loc.settingsFile.empty(), c.dataFolderFails) << c.name;
-        EXPECT_TRUE(session.controls.visible(qm::Control::DictCheckBox)) << c.name;
-        EXPECT_EQ(session.currentTextPath, "") << c.name;
-        EXPECT_TRUE(session.catalogue.empty()) << c.name;
+        EXPECT_EQ(session.locations().catalogueExtension, ".toc") << c.name;
+        EXPECT_EQ(session.locations().settingsFile.empty(), c.dataFolderFails) << c.name;
+        EXPECT_TRUE(session.controls().visible(qm::Control::DictCheckBox)) << c.name;
+        EXPECT_EQ(session.currentTextPath(), "") << c.name;
+        EXPECT_TRUE(session.catalogue().empty()) << c.name;
 
         session.FormActivate();
-        EXPECT_EQ(session.displayLines.size(), 19u) << c.name;
-        EXPECT_EQ(session.topLine, 0) << c.name;
+        EXPECT_EQ(session.displayLines().size(), 19u) << c.name;
+        EXPECT_EQ(session.topLine(), 0) << c.name;
 
         // Closing saves what it can: with no data folder there is no settings file to write
         // (and no message about a file without a name).
@@ -167,20 +167,20 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
 // end sentinels, the page shows the list from line 0, and that drawing's result is not kept.
 TEST_F(ShellSession, ATextNamedAtStartUpStandsBeforeTheWelcomeLines) {
     create("/opt/quillmar/title.tvt");
-    EXPECT_EQ(s.openDialogFileName, "/opt/quillmar/title.tvt");
-    EXPECT_EQ(s.currentTextPath, "/opt/quillmar/title.tvt");
-    EXPECT_FALSE(s.catalogue.empty());
-    const qm::Lines text = s.displayLines;
+    EXPECT_EQ(s.openDialogFileName(), "/opt/quillmar/title.tvt");
+    EXPECT_EQ(s.currentTextPath(), "/opt/quillmar/title.tvt");
+    EXPECT_FALSE(s.catalogue().empty());
+    const qm::Lines text = s.displayLines();
     ASSERT_EQ(text.back(), " ");
 
     s.FormActivate();
-    ASSERT_EQ(s.displayLines.size(), text.size() + 19);
-    EXPECT_TRUE(std::equal(text.begin(), text.end(), s.displayLines.begin()));
-    EXPECT_EQ(s.displayLines[text.size() + 1], "Select a Book");
-    EXPECT_EQ(s.topLine, 0);
+    ASSERT_EQ(s.displayLines().size(), text.size() + 19);
+    EXPECT_TRUE(std::equal(text.begin(), text.end(), s.displayLines().begin()));
+    EXPECT_EQ(s.displayLines()[text.size() + 1], "Select a Book");
+    EXPECT_EQ(s.topLine(), 0);
     // The layout's redraw stored the end of the text's first page; the drawing of the
     // longer list from line 0 that follows it reaches into the welcome lines but is not kept.
-    EXPECT_LT(s.nextTopLine, static_cast<int>(text.size()));
+    EXPECT_LT(s.nextTopLine(), static_cast<int>(text.size()));
     EXPECT_GT(s.drawPage(0), static_cast<int>(text.size()));
 }
 
@@ -200,7 +200,7 @@ TEST_F(ShellSession, ClosingSavesTheSettingsThenWritesTheClosingMark) {
         v.bounds = {10, 20, 640, 480};
         session.openText("/opt/quillmar/qdemo.tvt", " "); // loads the text's bookmark section
         session.ShowNextPage();
-        const int top = session.topLine;
+        const int top = session.topLine();
         ASSERT_GT(top, 0);
         // The first write at closing fails: it must be the settings file's.
         if (settingsFail) files.failNextWrite(qm::MemoryFileSystem::Fault::CannotCreate);
@@ -221,35 +221,35 @@ TEST_F(ShellSession, ClosingSavesTheSettingsThenWritesTheClosingMark) {
 TEST_F(ShellSession, FirstActivationAppendsTheWelcomeLinesOnce) {
     create();
     s.FormActivate();
-    ASSERT_EQ(s.displayLines.size(), 19u);
-    EXPECT_EQ(s.displayLines.front(), " ");
-    EXPECT_EQ(s.displayLines[1], "Select a Book");
-    EXPECT_EQ(s.displayLines[2], "       from the Table of Contents");
-    EXPECT_EQ(s.displayLines[10], "     \"+\"");
-    EXPECT_EQ(s.displayLines[16], "           of the Book.");
-    EXPECT_EQ(s.displayLines.back(), "p000");
-    for (const auto& line : s.displayLines)
+    ASSERT_EQ(s.displayLines().size(), 19u);
+    EXPECT_EQ(s.displayLines().front(), " ");
+    EXPECT_EQ(s.displayLines()[1], "Select a Book");
+    EXPECT_EQ(s.displayLines()[2], "       from the Table of Contents");
+    EXPECT_EQ(s.displayLines()[10], "     \"+\"");
+    EXPECT_EQ(s.displayLines()[16], "           of the Book.");
+    EXPECT_EQ(s.displayLines().back(), "p000");
+    for (const auto& line : s.displayLines())
         EXPECT_TRUE(line == " " || line.back() != ' ') << "trailing blank in '" << line << "'";
     EXPECT_EQ(view.pagesShown.back(), qm::Page::ControlsTabSheet);
     ASSERT_EQ(view.lines[qm::Control::IndexMemo].size(), 10u);
     EXPECT_EQ(view.lines[qm::Control::IndexMemo][7], "index entries.  Clicking on ");
 
     s.FormActivate(); // a later activation changes nothing
-    EXPECT_EQ(s.displayLines.size(), 19u);
+    EXPECT_EQ(s.displayLines().size(), 19u);
 }
 
 TEST_F(ShellSession, PanelItemsToggleAndRestoreTheLayout) {
     create();
     s.FormResize(713, 457);
     const auto first = view.layout;
-    s.topLine = 3;
+    s.setTopLine(3);
     s.HideControlPanelItemClick();
-    EXPECT_FALSE(s.controls.visible(qm::Control::HideControlPanelItem));
-    EXPECT_TRUE(s.controls.visible(qm::Control::ShowControlPanelItem));
+    EXPECT_FALSE(s.controls().visible(qm::Control::HideControlPanelItem));
+    EXPECT_TRUE(s.controls().visible(qm::Control::ShowControlPanelItem));
     EXPECT_EQ(view.layout.pageControl1.width, 713);
     s.ShowControlPanelItemClick();
     EXPECT_EQ(view.layout, first);
-    EXPECT_EQ(s.topLine, 3);
+    EXPECT_EQ(s.topLine(), 3);
 }
 
 TEST_F(ShellSession, TabCouplingAndButtons) {

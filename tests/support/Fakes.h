@@ -3,6 +3,7 @@
 // window and answers questions from queues, and a platform with a fixed screen and clock.
 #include "core/port/Platform.h"
 #include "core/port/ViewPort.h"
+#include "core/testing/NullViewPort.h"
 
 #include <deque>
 #include <map>
@@ -12,7 +13,7 @@
 
 namespace qmtest {
 
-class RecordingView : public qm::ViewPort {
+class RecordingView : public qm::NullViewPort {
 public:
     void setCaption(const std::string& c) override { caption = c; }
     void setApplicationTitle(const std::string& t) override { applicationTitle = t; }

@@ -19,11 +19,11 @@ protected:
         for (const char* folder : {"/books", "/data", "/else"})
             fs.addFolder(folder);
         s.setSurface(&surface);
-        s.haveDisplayList = true;
-        s.loc.programFolder = "/books/";
-        s.loc.dataFolder = "/data/";
-        s.loc.bookmarkFile = "/data/quillmar.bm";
-        s.catalogue = qm::builtInCatalogueLines();
+        s.setHaveDisplayList(true);
+        s.setLocation(&qm::Locations::programFolder, "/books/");
+        s.setLocation(&qm::Locations::dataFolder, "/data/");
+        s.setLocation(&qm::Locations::bookmarkFile, "/data/quillmar.bm");
+        s.setCatalogue(qm::builtInCatalogueLines());
     }
 
     static qm::Lines bookLines() {

@@ -21,15 +21,15 @@ TEST_P(StoryClick, OpensTheBookAtTheStoryWithTheBookTitleAsCaption) {
     const auto& c = GetParam();
     s.TOCTreeViewClick(c.node);
     EXPECT_EQ(view.caption, kBookCaption);
-    EXPECT_EQ(s.caption, kBookCaption);
-    EXPECT_EQ(s.currentTextPath, "/books/qdemo.tvt");
-    EXPECT_EQ(s.openDialogFileName, "/books/qdemo.tvt");
-    EXPECT_EQ(s.entryKey, "qdemo");
-    EXPECT_EQ(s.topLine, static_cast<int>(bookIndexOf(c.tag)));
+    EXPECT_EQ(s.caption(), kBookCaption);
+    EXPECT_EQ(s.currentTextPath(), "/books/qdemo.tvt");
+    EXPECT_EQ(s.openDialogFileName(), "/books/qdemo.tvt");
+    EXPECT_EQ(s.entryKey(), "qdemo");
+    EXPECT_EQ(s.topLine(), static_cast<int>(bookIndexOf(c.tag)));
     ASSERT_FALSE(view.pagesShown.empty());
     EXPECT_EQ(view.pagesShown.back(), Page::ReadTabSheet);
     EXPECT_FALSE(view.tabVisible.at(Page::IndexTabSheet));
-    EXPECT_TRUE(s.indexFile.empty());
+    EXPECT_TRUE(s.indexFile().empty());
 }
 
 // Stories under the title listing and under the author listing, whose book line ends in a
@@ -43,28 +43,28 @@ TEST_F(TreeClick, IndexTabFollowsTheEntrysIndexFile) {
     putFile("/books/qdemo.tvx", "index");
     s.TOCTreeViewClick(2);
     EXPECT_TRUE(view.tabVisible.at(Page::IndexTabSheet));
-    EXPECT_EQ(s.indexFile, "/books/qdemo.tvx");
+    EXPECT_EQ(s.indexFile(), "/books/qdemo.tvx");
     s.TOCTreeViewClick(1);
     EXPECT_FALSE(view.tabVisible.at(Page::IndexTabSheet));
-    EXPECT_EQ(s.indexFile, "");
+    EXPECT_EQ(s.indexFile(), "");
 }
 
 TEST_F(TreeClick, ClickRightAfterExpandingOrCollapsingOpensNothing) {
     for (auto toggle : {&qm::Session::TOCTreeViewExpanded, &qm::Session::TOCTreeViewCollapsed}) {
         view.pagesShown.clear();
-        s.currentTextPath.clear();
+        s.setCurrentTextPath({});
         (s.*toggle)();
         s.TOCTreeViewClick(6);
         EXPECT_TRUE(view.pagesShown.empty());
-        EXPECT_EQ(s.currentTextPath, "");
+        EXPECT_EQ(s.currentTextPath(), "");
         s.TOCTreeViewClick(6);
-        EXPECT_EQ(s.currentTextPath, "/books/qdemo.tvt");
+        EXPECT_EQ(s.currentTextPath(), "/books/qdemo.tvt");
     }
     // A double click always opens.
     s.TOCTreeViewExpanded();
     s.TOCTreeViewDblClick(7);
-    EXPECT_EQ(s.currentTextPath, "/books/author.tvt");
-    EXPECT_FALSE(s.skipNextClick);
+    EXPECT_EQ(s.currentTextPath(), "/books/author.tvt");
+    EXPECT_FALSE(s.skipNextClick());
 }
 
 TEST_F(TreeClick, NotHereYet) {
@@ -84,68 +84,69 @@ TEST_F(TreeClick, NotHereYet) {
     };
     for (const Case& c : cases) {
         view = qmtest::RecordingView();
-        s.catalogue = c.catalogue;
-        s.entryKey.clear();
-        s.captionTitle = "kept";
-        s.currentTextPath = "/books/kept.tvt";
+        s.setCatalogue(c.catalogue);
+        s.setEntryKey({});
+        s.setCaptionTitle("kept");
+        s.setCurrentTextPath("/books/kept.tvt");
         s.TOCTreeViewClick(c.node);
         EXPECT_EQ(view.messages, (std::vector<std::string>{"Not here yet"}));
         EXPECT_EQ(view.caption, c.caption);
-        EXPECT_EQ(s.currentTextPath, "/books/kept.tvt");
-        EXPECT_EQ(s.captionTitle, c.captionTitle);
+        EXPECT_EQ(s.currentTextPath(), "/books/kept.tvt");
+        EXPECT_EQ(s.captionTitle(), c.captionTitle);
         EXPECT_TRUE(view.pagesShown.empty());
     }
 }
 
 TEST_F(TreeClick, RootFirstOnlyPositionsTheStartUpPage) {
     const Lines welcome{" ", "Select a Book", "p000"};
-    s.displayLines = welcome;
+    s.setDisplayLines(welcome);
     s.TOCTreeViewClick(0);
-    EXPECT_EQ(s.currentTextPath, "/books/none.tvt");
-    EXPECT_EQ(s.displayLines, welcome);
-    EXPECT_EQ(s.topLine, 0);
+    EXPECT_EQ(s.currentTextPath(), "/books/none.tvt");
+    EXPECT_EQ(s.displayLines(), welcome);
+    EXPECT_EQ(s.topLine(), 0);
     // After another text, the root builds the greeting page.
     s.TOCTreeViewClick(1);
     s.TOCTreeViewClick(0);
-    EXPECT_EQ(s.displayLines.front(), "     Welcome to Torvane!");
+    EXPECT_EQ(s.displayLines().front(), "     Welcome to Torvane!");
     EXPECT_EQ(view.caption, "Quillmar -- Brindlemoor");
 }
 
 TEST_F(TreeClick, NoSelectionReopensTheLastEntryWithoutItsReferencePoint) {
-    putFile(s.loc.bookmarkFile, "<<none\r\n<<qdemo\r\n#42 Closed book at noon\r\n<<author\r\n");
+    putFile(s.locations().bookmarkFile,
+            "<<none\r\n<<qdemo\r\n#42 Closed book at noon\r\n<<author\r\n");
     view.yesNoAnswers = {true};
     s.TOCTreeViewClick(6);
     EXPECT_TRUE(view.questions.empty());
     s.TOCTreeViewClick(std::nullopt);
     ASSERT_EQ(view.questions.size(), 1u);
-    EXPECT_EQ(s.topLine, 42);
+    EXPECT_EQ(s.topLine(), 42);
     EXPECT_EQ(view.caption, kBookCaption);
 }
 
 TEST_F(TreeClick, LeavingAPagedTextWritesItsClosingMark) {
-    putFile(s.loc.bookmarkFile, "<<none\r\n<<qdemo\r\n<<title\r\n<<author\r\n");
+    putFile(s.locations().bookmarkFile, "<<none\r\n<<qdemo\r\n<<title\r\n<<author\r\n");
     s.TOCTreeViewClick(2); // the book without a reference point loads its section
-    s.topLine = 77;
-    s.pageTurned = true;
+    s.setTopLine(77);
+    s.setPageTurned(true);
     s.TOCTreeViewClick(1);
-    EXPECT_FALSE(s.pageTurned);
-    EXPECT_EQ(fs.readFile(s.loc.bookmarkFile).value_or(""),
+    EXPECT_FALSE(s.pageTurned());
+    EXPECT_EQ(fs.readFile(s.locations().bookmarkFile).value_or(""),
               "<<none\r\n<<qdemo\r\n#77 Closed book at " + platform.now +
                   "\r\n<<title\r\n<<author\r\n");
-    EXPECT_EQ(s.currentTextPath, "/books/title.tvt");
+    EXPECT_EQ(s.currentTextPath(), "/books/title.tvt");
 }
 
 TEST_F(TreeClick, AnotherTextResetsTheIndexPanel) {
     s.TOCTreeViewClick(3);
-    s.controls.setVisible(qm::Control::IndexPanel, false);
+    s.setControlVisible(qm::Control::IndexPanel, false);
     s.TOCTreeViewClick(4); // same book: the panel stays as it is
-    EXPECT_FALSE(s.controls.visible(qm::Control::IndexPanel));
+    EXPECT_FALSE(s.controls().visible(qm::Control::IndexPanel));
     s.TOCTreeViewClick(1);
-    EXPECT_TRUE(s.controls.visible(qm::Control::IndexPanel));
+    EXPECT_TRUE(s.controls().visible(qm::Control::IndexPanel));
 }
 
 TEST_F(TreeClick, FailedOpenDoesNotBringTheReadingPageForward) {
-    s.catalogue = {"Root<<0bad", "(END)"};
+    s.setCatalogue({"Root<<0bad", "(END)"});
     putFile("/books/bad.tvt", "banner\nl1x\n");
     EXPECT_FALSE(s.run([&] { s.TOCTreeViewClick(0); }));
     EXPECT_EQ(view.messages, (std::vector<std::string>{"'1x' is not a valid integer value"}));
@@ -153,14 +154,14 @@ TEST_F(TreeClick, FailedOpenDoesNotBringTheReadingPageForward) {
 }
 
 TEST_F(TreeClick, RebuildsTheEmbeddedBookEveryClick) {
-    s.embeddedBook = {"tampered"};
+    s.setEmbeddedBook({"tampered"});
     s.TOCTreeViewClick(1);
-    EXPECT_EQ(s.embeddedBook, bookLines());
+    EXPECT_EQ(s.embeddedBook(), bookLines());
 }
 
 TEST_F(TreeClick, OpenFileCancelledChangesNothing) {
-    s.openDialogFileName = "/books/qdemo.tvt";
-    s.displayLines = {"a", " "};
+    s.setOpenDialogFileName("/books/qdemo.tvt");
+    s.setDisplayLines({"a", " "});
     view.openAnswers = {std::nullopt, std::string()};
     s.OpenTVTItemClick();
     s.OpenTVTItemClick();
@@ -171,9 +172,9 @@ TEST_F(TreeClick, OpenFileCancelledChangesNothing) {
     EXPECT_EQ(d.extension, "tvt");
     EXPECT_EQ(d.title, "Open Torvane(tm) Document");
     EXPECT_EQ(d.fileName, "/books/qdemo.tvt");
-    EXPECT_EQ(s.displayLines, (Lines{"a", " "}));
+    EXPECT_EQ(s.displayLines(), (Lines{"a", " "}));
     EXPECT_TRUE(view.pagesShown.empty());
-    EXPECT_TRUE(s.controls.visible(qm::Control::BMMenu));
+    EXPECT_TRUE(s.controls().visible(qm::Control::BMMenu));
 }
 
 TEST_F(TreeClick, OpenFileOpensWithoutTouchingCaptionOrEntry) {
@@ -181,14 +182,14 @@ TEST_F(TreeClick, OpenFileOpensWithoutTouchingCaptionOrEntry) {
     putFile("/else/fables.tvt", "b\r\nl02fox\r\n");
     view.openAnswers = {std::string("/else/fables.tvt")};
     s.OpenTVTItemClick();
-    EXPECT_EQ(s.currentTextPath, "/else/fables.tvt");
-    EXPECT_EQ(s.displayLines.front(), "  fox");
-    EXPECT_EQ(s.openDialogFileName, "/else/fables.tvt");
-    EXPECT_FALSE(s.controls.visible(qm::Control::BMMenu));
+    EXPECT_EQ(s.currentTextPath(), "/else/fables.tvt");
+    EXPECT_EQ(s.displayLines().front(), "  fox");
+    EXPECT_EQ(s.openDialogFileName(), "/else/fables.tvt");
+    EXPECT_FALSE(s.controls().visible(qm::Control::BMMenu));
     EXPECT_EQ(view.pagesShown.back(), Page::ReadTabSheet);
     EXPECT_EQ(view.caption, kBookCaption);
-    EXPECT_EQ(s.entryKey, "qdemo");
-    EXPECT_EQ(s.referencePoint, "refpt002");
+    EXPECT_EQ(s.entryKey(), "qdemo");
+    EXPECT_EQ(s.referencePoint(), "refpt002");
 }
 
 } // namespace

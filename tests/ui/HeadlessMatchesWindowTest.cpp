@@ -31,8 +31,8 @@ struct Actions {
 };
 
 std::string pageInfo(const qm::Session& s) {
-    return "top line " + std::to_string(s.topLine) + ", next top line " +
-           std::to_string(s.nextTopLine) + ", lines " + std::to_string(s.displayLines.size()) +
+    return "top line " + std::to_string(s.topLine()) + ", next top line " +
+           std::to_string(s.nextTopLine()) + ", lines " + std::to_string(s.displayLines().size()) +
            "\n";
 }
 

@@ -112,7 +112,7 @@ struct SessionOnQt {
     SessionOnQt(int w, int h)
         : surface(w, h) {
         s.setSurface(&surface);
-        s.haveDisplayList = true;
+        s.setHaveDisplayList(true);
     }
     qmtest::RecordingView view;
     qm::MemoryFileSystem fs;
@@ -123,14 +123,9 @@ struct SessionOnQt {
 
 TEST_F(QtSurfaceTest, DrawsTheDarkSchemeAndTheSameImageAgain) {
     SessionOnQt page(400, 300);
-    page.s.displayLines = {"     It is a truth|9> universally|4> acknowledged ",
-                           "          that a single man ",
-                           "p001",
-                           "     in possession ",
-                           "  |b>of a good fortune|n> ",
-                           "p999",
-                           "        END OF FILE",
-                           " "};
+    page.s.setDisplayLines({"     It is a truth|9> universally|4> acknowledged ",
+                            "          that a single man ", "p001", "     in possession ",
+                            "  |b>of a good fortune|n> ", "p999", "        END OF FILE", " "});
     page.s.BGColorRadioGroupClick(1);
     page.s.drawPage(0);
     const QImage first = page.surface.image().copy();
@@ -147,9 +142,9 @@ TEST_F(QtSurfaceTest, DrawsTheDarkSchemeAndTheSameImageAgain) {
     EXPECT_EQ(first.pixelColor(399, 5 + 3 * row + 1), QColor(0x38, 0x45, 0x45));
 
     // Drawn a second and third time (shaped text kept), the page is the same to the pixel.
-    page.s.currentShade = 0;
+    page.s.setCurrentShade(0);
     page.s.drawPage(0);
-    page.s.currentShade = 0;
+    page.s.setCurrentShade(0);
     page.s.drawPage(0);
     EXPECT_EQ(page.surface.image().copy(), first);
 }
@@ -159,7 +154,7 @@ TEST_F(QtSurfaceTest, WindowsSchemeUsesThePalette) {
     QPalette palette;
     palette.setColor(QPalette::Base, QColor(10, 20, 30));
     page.surface.setPalette(palette);
-    page.s.displayLines = {"  a ", "  b ", " "};
+    page.s.setDisplayLines({"  a ", "  b ", " "});
     page.s.BGColorRadioGroupClick(2);
     page.s.drawPage(0);
     EXPECT_EQ(page.surface.image().pixelColor(0, 0), QColor(10, 20, 30));
@@ -178,8 +173,8 @@ TEST_F(QtSurfaceTest, WindowsSchemeDrawsTranslucentGreyTextAsGrey) {
         SCOPED_TRACE(accentFirst ? "accent first" : "plain first");
         SessionOnQt page(300, 200);
         page.surface.setPalette(palette);
-        page.s.displayLines = {accentFirst ? accent : plain, accentFirst ? plain : accent, "z",
-                               " "};
+        page.s.setDisplayLines(
+            {accentFirst ? accent : plain, accentFirst ? plain : accent, "z", " "});
         page.s.BGColorRadioGroupClick(2);
         page.s.drawPage(0);
         // The darkest pixel of each band of rows that holds text, from the top.
@@ -208,15 +203,10 @@ TEST_F(QtSurfaceTest, HostileTextAndSizes) {
     std::string tags;
     for (int i = 0; i < 10000; ++i)
         tags += "|9>w|b>|f>";
-    page.s.displayLines = {std::string("nul\0byte", 8),
-                           std::string(1 << 20, 'W'),
-                           tags,
-                           "\x80\x81\x8d\xff",
-                           "ab|",
-                           "  |image>../x ",
-                           " "};
+    page.s.setDisplayLines({std::string("nul\0byte", 8), std::string(1 << 20, 'W'), tags,
+                            "\x80\x81\x8d\xff", "ab|", "  |image>../x ", " "});
     for (int size : {4, 40, 0, -5, 1000}) {
-        page.s.controls.setPosition(qm::Control::FontSizeTrackBar, size);
+        page.s.setControlPosition(qm::Control::FontSizeTrackBar, size);
         EXPECT_EQ(page.s.drawPage(0), 6) << size;
     }
     qm::QtSurface& surface = page.surface;
@@ -228,7 +218,7 @@ TEST_F(QtSurfaceTest, HostileTextAndSizes) {
     surface.textOut(INT_MIN, -50, "far away");
     surface.line(INT_MAX, 0, INT_MIN, 0);
     surface.resize(0, 0);
-    page.s.controls.setPosition(qm::Control::FontSizeTrackBar, 15);
+    page.s.setControlPosition(qm::Control::FontSizeTrackBar, 15);
     EXPECT_EQ(page.s.drawPage(0), 1);
     // The image grows and never shrinks; the page is its top-left part.
     surface.resize(1000, 20);

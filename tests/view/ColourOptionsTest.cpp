@@ -58,15 +58,15 @@ class OptionsTest : public ViewTest, public ::testing::WithParamInterface<Option
 // the other one than the shade it started in, so each redraw's start shows in the record.
 TEST_P(OptionsTest, HandlersRunInOrderAndRedrawFromTheRightShade) {
     const OptionCase& c = GetParam();
-    s.displayLines = numberedText(100);
-    s.displayLines[6] = "p001";
-    s.displayLines[20] = "p002";
-    s.controls.setChecked(Ctl::TwoColorCheckBox, c.noColouredText);
-    s.controls.setChecked(Ctl::SingleShadeBgCheckBox, c.singleShade);
-    s.topLine = 5;
+    s.setDisplayLines(numberedText(100));
+    s.setDisplayLine(6, "p001");
+    s.setDisplayLine(20, "p002");
+    s.setControlChecked(Ctl::TwoColorCheckBox, c.noColouredText);
+    s.setControlChecked(Ctl::SingleShadeBgCheckBox, c.singleShade);
+    s.setTopLine(5);
     s.BGColorRadioGroupClick(c.item);
     view.endShades.clear();
-    s.currentShade = 1;
+    s.setCurrentShade(1);
 
     c.action(s);
 
@@ -74,11 +74,11 @@ TEST_P(OptionsTest, HandlersRunInOrderAndRedrawFromTheRightShade) {
     for (int end : view.endShades)
         starts.push_back(1 - end);
     EXPECT_EQ(starts, c.redrawShades);
-    EXPECT_EQ(s.topLine, 5);
+    EXPECT_EQ(s.topLine(), 5);
     if (!starts.empty()) {
-        EXPECT_EQ(s.nextTopLine, 20);
+        EXPECT_EQ(s.nextTopLine(), 20);
     }
-    c.check(s.colours);
+    c.check(s.colours());
 }
 
 const qm::Color kLightText = 0x000000, kDarkText = 0x87D6E7;
@@ -139,7 +139,7 @@ const OptionCase kOptionCases[] = {
      false,
      false,
      [](Session& s) {
-         s.controls.setChecked(Ctl::TwoColCheckBox, true);
+         s.setControlChecked(Ctl::TwoColCheckBox, true);
          s.TwoColCheckBoxClick(false);
      },
      {1},
@@ -229,9 +229,9 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionsTest, ::testing::ValuesIn(kOptionCases)
 
 TEST_F(ViewTest, SchemeChoiceIsKeptInTheRadioGroup) {
     s.BGColorRadioGroupClick(2);
-    EXPECT_EQ(s.controls.position(Ctl::BGColorRadioGroup), 2);
+    EXPECT_EQ(s.controls().position(Ctl::BGColorRadioGroup), 2);
     s.TwoColorCheckBoxClick(false); // re-applies the kept scheme
-    EXPECT_EQ(s.colours[0][1], 0x80000005u);
+    EXPECT_EQ(s.colours()[0][1], 0x80000005u);
 }
 
 } // namespace

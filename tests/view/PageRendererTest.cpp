@@ -10,21 +10,21 @@ using qmview::ViewTest;
 using Ctl = qm::Control;
 
 TEST_F(ViewTest, TopLineShadeAndButtonsAtStartAndInside) {
-    s.displayLines = numberedText(100);
-    s.currentShade = 1;
+    s.setDisplayLines(numberedText(100));
+    s.setCurrentShade(1);
     s.drawPage(5);
-    EXPECT_EQ(s.topLine, 5);
-    EXPECT_TRUE(s.controls.enabled(Ctl::PrevButton));
+    EXPECT_EQ(s.topLine(), 5);
+    EXPECT_TRUE(s.controls().enabled(Ctl::PrevButton));
     ASSERT_FALSE(surf.fills.empty());
     EXPECT_EQ(surf.fills.front().color, slot(1, 1)) << "a page inside the text keeps the shade";
 
     surf.clearRecord();
-    s.currentShade = 1;
+    s.setCurrentShade(1);
     const int next = s.drawPage(0);
-    EXPECT_FALSE(s.controls.enabled(Ctl::PrevButton));
+    EXPECT_FALSE(s.controls().enabled(Ctl::PrevButton));
     EXPECT_EQ(surf.fills.front().color, slot(0, 1));
     EXPECT_EQ(next, 30) << "600 pixels of 20-pixel rows";
-    EXPECT_TRUE(s.controls.enabled(Ctl::NextButton));
+    EXPECT_TRUE(s.controls().enabled(Ctl::NextButton));
     EXPECT_EQ(rowText(5), "     line 0  ");
     EXPECT_EQ(rowText(5 + 29 * 20), "     line 29  ");
     EXPECT_EQ(view.pagesDrawn, 2);
@@ -40,39 +40,39 @@ TEST_F(ViewTest, PositionLabelAndProgressBar) {
                           {99, 3, "0 of 0 panels"},
                           {1000, 999 - 3, "9 of 10 panels"}};
     for (const auto& c : cases) {
-        s.displayLines.assign(static_cast<std::size_t>(c.lines), "   text ");
+        s.setDisplayLines(qm::Lines(static_cast<std::size_t>(c.lines), "   text "));
         s.drawPage(c.top);
-        EXPECT_EQ(s.controls.text(Ctl::PosLabel), c.label);
+        EXPECT_EQ(s.controls().text(Ctl::PosLabel), c.label);
         EXPECT_EQ(view.progressMax, c.lines);
         EXPECT_EQ(view.progressPos, c.top);
     }
 }
 
 TEST_F(ViewTest, NoListAndTopAtTheEnd) {
-    s.haveDisplayList = false;
+    s.setHaveDisplayList(false);
     EXPECT_EQ(s.drawPage(7), -1);
-    EXPECT_EQ(s.topLine, 7);
+    EXPECT_EQ(s.topLine(), 7);
     EXPECT_TRUE(surf.fills.empty());
 
-    s.haveDisplayList = true;
-    s.displayLines = numberedText(40); // 43 lines
-    s.controls.setEnabled(Ctl::NextButton, true);
+    s.setHaveDisplayList(true);
+    s.setDisplayLines(numberedText(40)); // 43 lines
+    s.setControlEnabled(Ctl::NextButton, true);
     for (int top : {41, 42, 43, 1000}) {
         EXPECT_EQ(s.drawPage(top), top);
-        EXPECT_EQ(s.topLine, top);
+        EXPECT_EQ(s.topLine(), top);
     }
     EXPECT_TRUE(surf.fills.empty());
-    EXPECT_TRUE(s.controls.enabled(Ctl::NextButton)) << "an undrawn page leaves Next alone";
+    EXPECT_TRUE(s.controls().enabled(Ctl::NextButton)) << "an undrawn page leaves Next alone";
     EXPECT_EQ(view.pagesDrawn, 0);
 
     // The last page: the end marker in the other shade, the end line, never the final blank.
-    s.currentShade = 0;
+    s.setCurrentShade(0);
     EXPECT_EQ(s.drawPage(40), 42);
     EXPECT_EQ(rowText(5), "     ");
     EXPECT_EQ(rowText(25), "        END OF FILE ");
     EXPECT_EQ(rowText(45), "");
-    EXPECT_EQ(s.currentShade, 1);
-    EXPECT_FALSE(s.controls.enabled(Ctl::NextButton));
+    EXPECT_EQ(s.currentShade(), 1);
+    EXPECT_FALSE(s.controls().enabled(Ctl::NextButton));
 }
 
 // Surface 800 x 500 at 15 points: 25 rows per column.
@@ -96,9 +96,9 @@ TEST_F(ViewTest, PageBreakSearchEndsBeforeTheLastBreakPoint) {
     };
     surf.resize(800, 500);
     for (const auto& c : cases) {
-        s.displayLines = numberedText(200);
+        s.setDisplayLines(numberedText(200));
         for (const auto& [offset, line] : c.breaks)
-            s.displayLines[static_cast<std::size_t>(100 + offset)] = line;
+            s.setDisplayLine(static_cast<std::size_t>(100 + offset), line);
         EXPECT_EQ(s.drawPage(100), 100 + c.drawn) << c.breaks.size();
     }
 }
@@ -123,13 +123,13 @@ TEST_F(ViewTest, MarkersReferencePointsAndSectionsDrawEmptyRows) {
         {"pretty ", "     ", true},
     };
     for (const auto& c : cases) {
-        s.displayLines = {"   first ", c.line, "   after ", "x", "y", "z"};
+        s.setDisplayLines({"   first ", c.line, "   after ", "x", "y", "z"});
         surf.clearRecord();
-        s.currentShade = 1;
+        s.setCurrentShade(1);
         s.drawPage(1);
         EXPECT_EQ(rowText(5), c.shown) << c.line;
         const int shade = c.flips ? 0 : 1;
-        EXPECT_EQ(s.currentShade, shade) << c.line;
+        EXPECT_EQ(s.currentShade(), shade) << c.line;
         const auto row = textsAt(5);
         ASSERT_FALSE(row.empty()) << c.line;
         EXPECT_EQ(row.back().background, slot(shade, 1)) << c.line;
@@ -206,16 +206,10 @@ TEST(FitFontSize, SameSizeAsShrinkingPointByPointWithFewMeasurements) {
 }
 
 TEST_F(ViewTest, WideLinesShrinkWithinTheirColumn) {
-    s.controls.setPosition(Ctl::FontSizeTrackBar, 20);
+    s.setControlPosition(Ctl::FontSizeTrackBar, 20);
     // At 20 points a character is 10 pixels: 160 characters are twice the 800-pixel page.
-    s.displayLines = {"   x ",
-                      std::string(159, 'w'),
-                      std::string(1000, 'w'),
-                      "  short ",
-                      "|9>" + std::string(80, 'w') + "|4>",
-                      "  tail ",
-                      "z",
-                      " "};
+    s.setDisplayLines({"   x ", std::string(159, 'w'), std::string(1000, 'w'), "  short ",
+                       "|9>" + std::string(80, 'w') + "|4>", "  tail ", "z", " "});
     s.drawPage(1);
     const auto wide = textsAt(5);
     ASSERT_EQ(wide.size(), 1u);
@@ -231,26 +225,16 @@ TEST_F(ViewTest, WideLinesShrinkWithinTheirColumn) {
 }
 
 TEST_F(ViewTest, SmallSettingsNeverShrink) {
-    s.controls.setPosition(Ctl::FontSizeTrackBar, 8);
-    s.displayLines = {"   x ", std::string(2000, 'w'), "z", " "};
+    s.setControlPosition(Ctl::FontSizeTrackBar, 8);
+    s.setDisplayLines({"   x ", std::string(2000, 'w'), "z", " "});
     s.drawPage(1);
     EXPECT_EQ(textsAt(5).at(0).size, 8);
 }
 
 TEST_F(ViewTest, TagsSetColourAndFontAndCarryOver) {
-    s.displayLines = {"   a|9>b ",
-                      "   c|4>d ",
-                      "   |b>bold ",
-                      "   still ",
-                      "   |n>plain ",
-                      "   |f>fixed ",
-                      "   |u>under ",
-                      "   |f>x|a>serif ",
-                      "   |i>it|im",
-                      "   |0>zero ",
-                      "   |x>none ",
-                      "z",
-                      " "};
+    s.setDisplayLines({"   a|9>b ", "   c|4>d ", "   |b>bold ", "   still ", "   |n>plain ",
+                       "   |f>fixed ", "   |u>under ", "   |f>x|a>serif ", "   |i>it|im",
+                       "   |0>zero ", "   |x>none ", "z", " "});
     surf.setFontName("MS Sans Serif");
     s.drawPage(0);
     auto row = [&](int index) { return textsAt(5 + 20 * index); };
@@ -279,11 +263,11 @@ TEST_F(ViewTest, TagsSetColourAndFontAndCarryOver) {
 }
 
 TEST_F(ViewTest, ColourReturnsToTextColourAtPageColumnAndParagraph) {
-    s.displayLines = numberedText(100);
-    s.displayLines[0] = "   |8>accent ";
-    s.displayLines[2] = "p001";
-    s.displayLines[3] = "   |7>again ";
-    s.displayLines[10] = "p002";
+    s.setDisplayLines(numberedText(100));
+    s.setDisplayLine(0, "   |8>accent ");
+    s.setDisplayLine(2, "p001");
+    s.setDisplayLine(3, "   |7>again ");
+    s.setDisplayLine(10, "p002");
     EXPECT_EQ(s.drawPage(0), 10);
     EXPECT_EQ(textsAt(25).at(0).color, slot(0, 8)) << "carried to the next line";
     EXPECT_EQ(textsAt(65).at(0).color, slot(1, 4)) << "after the paragraph marker";
@@ -294,10 +278,10 @@ TEST_F(ViewTest, ColourReturnsToTextColourAtPageColumnAndParagraph) {
     EXPECT_EQ(textsAt(5).at(0).color, slot(1, 4)) << "a new page starts in the text colour";
 
     // The second column starts in the text colour too.
-    s.controls.setChecked(Ctl::TwoColCheckBox, true);
-    s.displayLines[59] = "   |6>late ";
+    s.setControlChecked(Ctl::TwoColCheckBox, true);
+    s.setDisplayLine(59, "   |6>late ");
     surf.clearRecord();
-    s.currentShade = 0;
+    s.setCurrentShade(0);
     EXPECT_EQ(s.drawPage(30), 90);
     const auto row = textsAt(5);
     ASSERT_EQ(row.size(), 2u);
@@ -308,8 +292,8 @@ TEST_F(ViewTest, ColourReturnsToTextColourAtPageColumnAndParagraph) {
 
 TEST_F(ViewTest, TwoColumnGeometry) {
     surf.resize(500, 400);
-    s.controls.setChecked(Ctl::TwoColCheckBox, true);
-    s.displayLines = numberedText(100);
+    s.setControlChecked(Ctl::TwoColCheckBox, true);
+    s.setDisplayLines(numberedText(100));
     const int next = s.drawPage(0);
     EXPECT_EQ(next, 40);
     EXPECT_EQ(rowText(5, 0), "     line 0       line 20  ");
@@ -340,7 +324,7 @@ TEST_F(ViewTest, TwoColumnGeometry) {
 
     // The separator is drawn even when the second column stays empty.
     surf.clearRecord();
-    const int count = static_cast<int>(s.displayLines.size());
+    const int count = static_cast<int>(s.displayLines().size());
     EXPECT_EQ(s.drawPage(count - 3), count - 1);
     EXPECT_EQ(surf.lines.size(), 1u);
     // The first column's fill then clears the whole surface, under any line running past
@@ -366,7 +350,7 @@ TEST_F(ViewTest, TwoColumnGeometry) {
 }
 
 TEST_F(ViewTest, ImageTags) {
-    s.loc.programFolder = "/prog/";
+    s.setLocation(&qm::Locations::programFolder, "/prog/");
     fs.addFolder("/prog");
     fs.addFolder("/prog/sub");
     fs.addFolder("/etc");
@@ -394,31 +378,31 @@ TEST_F(ViewTest, ImageTags) {
         {"|im", "", "/prog/"},
     };
     for (const auto& c : cases) {
-        s.displayLines = {"   x ", c.line, "  after ", "z", " "};
+        s.setDisplayLines({"   x ", c.line, "  after ", "z", " "});
         surf.clearRecord();
         EXPECT_EQ(s.drawPage(1), 3) << c.line;
         EXPECT_EQ(rowText(5), c.shown) << c.line;
         EXPECT_EQ(rowText(25), "  after  ") << c.line;
-        EXPECT_EQ(s.pageImageName, c.imageName) << c.line;
+        EXPECT_EQ(s.pageImageName(), c.imageName) << c.line;
     }
 
     // A second picture ends the column after its row; the next page starts after that line.
-    s.displayLines = numberedText(100);
-    s.displayLines[2] = "   |image>pic.jpg ";
-    s.displayLines[5] = "   |image>two.jpg ";
+    s.setDisplayLines(numberedText(100));
+    s.setDisplayLine(2, "   |image>pic.jpg ");
+    s.setDisplayLine(5, "   |image>two.jpg ");
     surf.clearRecord();
     EXPECT_EQ(s.drawPage(0), 6);
     EXPECT_EQ(rowText(45), "     [image]");
-    EXPECT_EQ(s.pageImageName, "/prog/pic.jpg");
+    EXPECT_EQ(s.pageImageName(), "/prog/pic.jpg");
     const auto fills = surf.fills;
     EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const auto& f) {
         return f.y1 == 600 - 20 + 1 && f.x1 == 21 && f.x2 == 800;
     }));
     // The limit lives for one page.
-    s.displayLines[7] = "  |image>two.jpg ";
+    s.setDisplayLine(7, "  |image>two.jpg ");
     surf.clearRecord();
     EXPECT_EQ(s.drawPage(6), 36);
-    EXPECT_EQ(s.pageImageName, "/prog/two.jpg");
+    EXPECT_EQ(s.pageImageName(), "/prog/two.jpg");
 }
 
 // Only a name that leads out of the program folder is refused.
@@ -474,9 +458,9 @@ TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {
         std::string(1 << 16, '|'),
     };
     for (const auto& line : hostile) {
-        s.displayLines = {"  start ", line, line, "  end ", "z", " "};
+        s.setDisplayLines({"  start ", line, line, "  end ", "z", " "});
         for (bool twoColumns : {false, true}) {
-            s.controls.setChecked(Ctl::TwoColCheckBox, twoColumns);
+            s.setControlChecked(Ctl::TwoColCheckBox, twoColumns);
             surf.clearRecord();
             const int next = s.drawPage(1);
             EXPECT_GE(next, 2);
@@ -484,25 +468,25 @@ TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {
         }
     }
     // A surface lower than one row still draws one line per column; an empty one too.
-    s.displayLines = numberedText(10);
+    s.setDisplayLines(numberedText(10));
     for (auto [w, h] : {std::pair{800, 10}, std::pair{0, 0}, std::pair{3, 1}}) {
         surf.resize(w, h);
-        s.controls.setChecked(Ctl::TwoColCheckBox, true);
+        s.setControlChecked(Ctl::TwoColCheckBox, true);
         EXPECT_EQ(s.drawPage(0), 2) << w << "x" << h;
-        s.controls.setChecked(Ctl::TwoColCheckBox, false);
+        s.setControlChecked(Ctl::TwoColCheckBox, false);
         EXPECT_EQ(s.drawPage(0), 1) << w << "x" << h;
     }
 }
 
 TEST_F(ViewTest, NegativeTopsDrawFromTheFirstLine) {
-    s.displayLines = numberedText(10);
+    s.setDisplayLines(numberedText(10));
     EXPECT_EQ(s.drawPage(-3), 10) << "up to the end marker";
     EXPECT_EQ(rowText(5), "     line 0  ");
-    EXPECT_EQ(s.controls.text(Ctl::PosLabel), "0 of 0 panels");
+    EXPECT_EQ(s.controls().text(Ctl::PosLabel), "0 of 0 panels");
     EXPECT_EQ(view.progressPos, -3);
     // Lists too short for a page: never a line that does not exist, nor the last line.
     for (std::size_t n : {0u, 1u, 2u}) {
-        s.displayLines.assign(n, "p000");
+        s.setDisplayLines(qm::Lines(n, "p000"));
         surf.clearRecord();
         const int next = s.drawPage(-7);
         EXPECT_EQ(surf.texts.size(), n == 2 ? 1u : 0u) << n;
@@ -512,7 +496,7 @@ TEST_F(ViewTest, NegativeTopsDrawFromTheFirstLine) {
 
 TEST_F(ViewTest, NoSurfaceDrawsNothing) {
     s.setSurface(nullptr);
-    s.displayLines = numberedText(50);
+    s.setDisplayLines(numberedText(50));
     EXPECT_EQ(s.drawPage(3), 3);
     s.ShowNextPage();
     s.ShowPreviousPage();

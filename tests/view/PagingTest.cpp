@@ -46,45 +46,45 @@ TEST_F(ViewTest, PagingForwardToTheEndAndBack) {
     for (unsigned seed : {1u, 2u, 3u}) {
         for (auto [w, h] : {std::pair{800, 600}, std::pair{300, 137}}) {
             surf.resize(w, h);
-            s.displayLines = syntheticBook(3000, seed);
-            const int count = static_cast<int>(s.displayLines.size());
+            s.setDisplayLines(syntheticBook(3000, seed));
+            const int count = static_cast<int>(s.displayLines().size());
             std::vector<int> drawnTimes(static_cast<std::size_t>(count), 0);
 
             // Forward: pages follow each other and every line but the last is drawn once.
-            s.nextTopLine = s.drawPage(0);
+            s.setNextTopLine(s.drawPage(0));
             int pages = 0;
             while (true) {
-                ASSERT_GT(s.nextTopLine, s.topLine);
-                ASSERT_LE(s.nextTopLine, count - 1);
-                for (int n = s.topLine; n < s.nextTopLine; ++n)
+                ASSERT_GT(s.nextTopLine(), s.topLine());
+                ASSERT_LE(s.nextTopLine(), count - 1);
+                for (int n = s.topLine(); n < s.nextTopLine(); ++n)
                     ++drawnTimes[static_cast<std::size_t>(n)];
-                if (s.nextTopLine >= count - 2) break;
-                const int expectedTop = s.nextTopLine;
+                if (s.nextTopLine() >= count - 2) break;
+                const int expectedTop = s.nextTopLine();
                 s.ShowNextPage();
-                ASSERT_EQ(s.topLine, expectedTop);
+                ASSERT_EQ(s.topLine(), expectedTop);
                 ASSERT_LT(++pages, count);
             }
             for (int n = 0; n < count - 1; ++n)
                 ASSERT_EQ(drawnTimes[static_cast<std::size_t>(n)], 1) << "line " << n;
-            EXPECT_FALSE(s.controls.enabled(Ctl::NextButton));
+            EXPECT_FALSE(s.controls().enabled(Ctl::NextButton));
 
             // One more step forward draws nothing and makes the next top the top.
-            const int last = s.nextTopLine;
+            const int last = s.nextTopLine();
             surf.clearRecord();
             s.ShowNextPage();
-            EXPECT_EQ(s.topLine, last);
+            EXPECT_EQ(s.topLine(), last);
             EXPECT_TRUE(surf.texts.empty());
 
             // Back: each step goes back at most one column's rows and stops at the first
             // backward break point after that.
-            while (s.topLine > 0) {
-                const int top = s.topLine;
+            while (s.topLine() > 0) {
+                const int top = s.topLine();
                 const int rows = surf.height() / surf.textHeight("X");
                 s.ShowPreviousPage();
-                const int newTop = s.topLine;
+                const int newTop = s.topLine();
                 ASSERT_GE(newTop, 0);
                 ASSERT_LT(newTop, top);
-                ASSERT_LE(s.nextTopLine, count - 1);
+                ASSERT_LE(s.nextTopLine(), count - 1);
                 const int from = top - rows;
                 if (from < 0) {
                     ASSERT_EQ(newTop, 0);
@@ -93,14 +93,14 @@ TEST_F(ViewTest, PagingForwardToTheEndAndBack) {
                 ASSERT_GE(newTop, from);
                 for (int n = from; n < newTop; ++n)
                     ASSERT_FALSE(
-                        qm::isBackwardPageBreak(s.displayLines[static_cast<std::size_t>(n)]))
+                        qm::isBackwardPageBreak(s.displayLines()[static_cast<std::size_t>(n)]))
                         << "skipped the break point at " << n;
                 if (newTop != from) {
-                    ASSERT_TRUE(
-                        qm::isBackwardPageBreak(s.displayLines[static_cast<std::size_t>(newTop)]));
+                    ASSERT_TRUE(qm::isBackwardPageBreak(
+                        s.displayLines()[static_cast<std::size_t>(newTop)]));
                 }
             }
-            EXPECT_FALSE(s.controls.enabled(Ctl::PrevButton));
+            EXPECT_FALSE(s.controls().enabled(Ctl::PrevButton));
         }
     }
 }
@@ -124,23 +124,23 @@ TEST(PreviousPageTop, StepsBackOneColumn) {
 
 TEST_F(ViewTest, StepBackUsesTheFontTheLastDrawingLeft) {
     surf.resize(800, 500);
-    s.displayLines = numberedText(300);
+    s.setDisplayLines(numberedText(300));
     s.drawPage(200);
     s.ShowPreviousPage();
-    EXPECT_EQ(s.topLine, 175) << "25 rows of 20 pixels";
+    EXPECT_EQ(s.topLine(), 175) << "25 rows of 20 pixels";
 
     // The last line drawn was shrunk to 8 points (10-pixel rows): the step covers 50 rows.
-    s.displayLines[124] = std::string(1000, 'w');
+    s.setDisplayLine(124, std::string(1000, 'w'));
     s.drawPage(100);
     ASSERT_EQ(surf.fontSize(), 8);
     s.ShowPreviousPage();
-    EXPECT_EQ(s.topLine, 50);
+    EXPECT_EQ(s.topLine(), 50);
 
     // Two columns: still one column's worth.
-    s.controls.setChecked(Ctl::TwoColCheckBox, true);
+    s.setControlChecked(Ctl::TwoColCheckBox, true);
     s.drawPage(200);
     s.ShowPreviousPage();
-    EXPECT_EQ(s.topLine, 175);
+    EXPECT_EQ(s.topLine(), 175);
 }
 
 TEST_F(ViewTest, StepBackFromFixedPitchRestoresTheSerifFont) {
@@ -154,14 +154,14 @@ TEST_F(ViewTest, StepBackFromFixedPitchRestoresTheSerifFont) {
                           {103, "Courier New"},
                           {69, "Courier New"}};
     for (const auto& c : cases) {
-        s.displayLines = numberedText(300);
-        s.displayLines[static_cast<std::size_t>(c.fixedAt)] = "   |f>code ";
-        s.topLine = 100;
+        s.setDisplayLines(numberedText(300));
+        s.setDisplayLine(static_cast<std::size_t>(c.fixedAt), "   |f>code ");
+        s.setTopLine(100);
         surf.setFontName("Courier New");
         surf.setFontSize(15);
         surf.clearRecord();
         s.ShowPreviousPage();
-        ASSERT_EQ(s.topLine, 70);
+        ASSERT_EQ(s.topLine(), 70);
         EXPECT_EQ(surf.texts.at(0).font, c.firstFont) << c.fixedAt;
     }
 }
@@ -169,63 +169,61 @@ TEST_F(ViewTest, StepBackFromFixedPitchRestoresTheSerifFont) {
 TEST_F(ViewTest, PagingOnDegenerateLists) {
     for (std::size_t n : {0u, 1u, 2u, 3u}) {
         for (int top : {0, 2, 50, -4}) {
-            s.displayLines.assign(n, "p000");
-            s.topLine = top;
-            s.nextTopLine = top;
+            s.setDisplayLines(qm::Lines(n, "p000"));
+            s.setTopLine(top);
+            s.setNextTopLine(top);
             s.ShowNextPage();
             s.ShowPreviousPage();
             s.ShowPreviousPage();
             s.ShowNextPage();
-            EXPECT_TRUE(s.pageTurned);
-            EXPECT_LE(s.topLine, std::max(top, 50));
+            EXPECT_TRUE(s.pageTurned());
+            EXPECT_LE(s.topLine(), std::max(top, 50));
         }
     }
-    s.haveDisplayList = false;
+    s.setHaveDisplayList(false);
     s.ShowNextPage();
-    EXPECT_EQ(s.nextTopLine, -1);
+    EXPECT_EQ(s.nextTopLine(), -1);
 }
 
 TEST_F(ViewTest, PageUpAtTheStartRedrawsTheFirstPageInShadeZero) {
-    s.displayLines = numberedText(100);
+    s.setDisplayLines(numberedText(100));
     s.drawPage(0);
-    s.currentShade = 1;
+    s.setCurrentShade(1);
     surf.clearRecord();
     EXPECT_TRUE(s.FormKeyDown(33));
-    EXPECT_EQ(s.topLine, 0);
+    EXPECT_EQ(s.topLine(), 0);
     EXPECT_EQ(surf.fills.at(0).color, slot(0, 1));
 }
 
 TEST_F(ViewTest, KeysAndButtons) {
-    s.displayLines = numberedText(100);
-    s.nextTopLine = s.drawPage(0);
+    s.setDisplayLines(numberedText(100));
+    s.setNextTopLine(s.drawPage(0));
     EXPECT_TRUE(s.FormKeyDown(34));
-    EXPECT_EQ(s.topLine, 30);
+    EXPECT_EQ(s.topLine(), 30);
     EXPECT_TRUE(s.FormKeyDown(33));
-    EXPECT_EQ(s.topLine, 0);
+    EXPECT_EQ(s.topLine(), 0);
     for (int key : {13, 37, 38, 39, 40, 35, 36, 0, -1, 100000}) {
         EXPECT_TRUE(s.FormKeyDown(key)) << key;
-        EXPECT_EQ(s.topLine, 0);
+        EXPECT_EQ(s.topLine(), 0);
     }
     // The keys leave the find dialog open; the buttons close it first.
-    s.findDialogShowing = true;
-    view.findDialogOpen = true;
+    s.FindItemClick();
     s.FormKeyDown(34);
     EXPECT_TRUE(view.findDialogOpen);
     s.NextButtonClick();
     EXPECT_FALSE(view.findDialogOpen);
-    EXPECT_FALSE(s.findDialogShowing);
-    EXPECT_EQ(s.topLine, 60);
-    s.findDialogShowing = true;
-    view.findDialogOpen = true;
+    EXPECT_FALSE(s.findDialogShowing());
+    EXPECT_EQ(s.topLine(), 60);
+    s.FindItemClick();
     s.PrevButtonClick();
     EXPECT_FALSE(view.findDialogOpen);
-    EXPECT_EQ(s.topLine, 30);
+    EXPECT_EQ(s.topLine(), 30);
 }
 
 TEST_F(ViewTest, FontSizeChangesRedrawTheSameTopLine) {
-    s.displayLines = numberedText(300);
-    s.nextTopLine = s.drawPage(40);
-    EXPECT_EQ(s.controls.text(Ctl::FontSizeLabel), "FontSize = 15");
+    s.setDisplayLines(numberedText(300));
+    s.setNextTopLine(s.drawPage(40));
+    EXPECT_EQ(s.controls().text(Ctl::FontSizeLabel), "FontSize = 15");
     struct Case {
         bool upDown;
         int position, size, next;
@@ -241,16 +239,16 @@ TEST_F(ViewTest, FontSizeChangesRedrawTheSameTopLine) {
         else
             s.FontSizeTrackBarChange(c.position);
         const std::string label = "Font Size = " + std::to_string(c.size);
-        EXPECT_EQ(s.controls.text(Ctl::FontSizeLabel), label);
-        EXPECT_EQ(s.controls.position(Ctl::FontSizeTrackBar), c.size);
-        EXPECT_EQ(s.controls.position(Ctl::FontSizeUpDown), c.size);
+        EXPECT_EQ(s.controls().text(Ctl::FontSizeLabel), label);
+        EXPECT_EQ(s.controls().position(Ctl::FontSizeTrackBar), c.size);
+        EXPECT_EQ(s.controls().position(Ctl::FontSizeUpDown), c.size);
         EXPECT_EQ(view.tocFontSize, c.size);
-        EXPECT_EQ(s.topLine, 40);
-        EXPECT_EQ(s.nextTopLine, c.next) << c.position;
+        EXPECT_EQ(s.topLine(), 40);
+        EXPECT_EQ(s.nextTopLine(), c.next) << c.position;
         EXPECT_EQ(surf.texts.at(0).size, c.size);
     }
     // A size put straight into the track bar (from the settings file) is held to the range.
-    s.controls.setPosition(Ctl::FontSizeTrackBar, 400);
+    s.setControlPosition(Ctl::FontSizeTrackBar, 400);
     surf.clearRecord();
     s.redrawPage();
     EXPECT_EQ(surf.texts.at(0).size, 40);

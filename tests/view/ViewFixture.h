@@ -23,7 +23,7 @@ public:
     }
     void pageDrawn() override {
         RecordingView::pageDrawn();
-        if (session) endShades.push_back(session->currentShade);
+        if (session) endShades.push_back(session->currentShade());
     }
     int progressMax = -1, progressPos = -1;
     const qm::Session* session = nullptr;
@@ -35,8 +35,10 @@ protected:
     void SetUp() override {
         view.session = &s;
         s.setSurface(&surf);
-        s.haveDisplayList = true;
-        qm::writeScheme(s.colours, qm::ColourScheme::Light);
+        s.setHaveDisplayList(true);
+        qm::ColourTable colours{};
+        qm::writeScheme(colours, qm::ColourScheme::Light);
+        s.setColours(colours);
     }
 
     // Lines "line 0", "line 1", ... followed by the sentinels opening appends.
@@ -64,7 +66,7 @@ protected:
         return out;
     }
     qm::Color slot(int shade, int index) const {
-        return s.colours[static_cast<std::size_t>(shade)][static_cast<std::size_t>(index)];
+        return s.colours()[static_cast<std::size_t>(shade)][static_cast<std::size_t>(index)];
     }
 
     View view;

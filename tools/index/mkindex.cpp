@@ -7,7 +7,7 @@
 #include "core/base/Error.h"
 #include "core/index/WordIndex.h"
 #include "core/port/FileSystem.h"
-#include "core/testing/MemoryFileSystem.h"
+#include "core/shell/CollectionText.h"
 
 #include <cstdio>
 #include <string>
@@ -21,13 +21,8 @@ int main(int argc, char** argv) {
     const std::string text = argc == 3 ? argv[2] : "/qdemo/qdemo.tvt";
     try {
         auto disk = qm::makeRealFileSystem();
-        qm::Lines lines;
-        if (argc == 3) {
-            lines = qm::openedTextLines(*disk, text);
-        } else {
-            qm::MemoryFileSystem none;
-            lines = qm::openedTextLines(none, text);
-        }
+        // The key "qdemo" selects the embedded book, so the default reads no file.
+        const qm::Lines lines = qm::openedTextLines(*disk, text);
         const qm::Lines index = qm::makeWordIndex(lines);
         disk->writeFile(out, qm::joinLinesCrLf(index));
         std::printf("mkindex: %zu words over %zu display lines -> %s\n", index.size(), lines.size(),

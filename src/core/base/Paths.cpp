@@ -35,4 +35,17 @@ std::string textKeyOf(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(0, dot);
 }
 
+bool hasSuffixIgnoringCase(std::string_view path, std::string_view suffix) {
+    return path.size() >= suffix.size() &&
+           toLowerAscii(path.substr(path.size() - suffix.size())) == toLowerAscii(suffix);
+}
+
+bool isPlainProseFile(std::string_view path) {
+    return hasSuffixIgnoringCase(path, ".txt");
+}
+
+bool isCollectionFile(std::string_view path) {
+    return hasSuffixIgnoringCase(path, ".toc") || hasSuffixIgnoringCase(path, ".cdb");
+}
+
 } // namespace qm

@@ -5,6 +5,7 @@
 // (folder case kept, base name cut at the first "." of the file name, so a "." in a folder
 // such as ~/.local cannot empty it).
 #include <string>
+#include <string_view>
 
 namespace qm {
 
@@ -23,5 +24,12 @@ std::string textKeyOf(const std::string& path);
 
 // The file-name part of a path (after the last "/" or "\").
 std::string fileNameOf(const std::string& path);
+
+// Whether the path ends with the suffix, ignoring the letter case of A to Z.
+bool hasSuffixIgnoringCase(std::string_view path, std::string_view suffix);
+// A plain prose file (".txt"), cascaded when it is opened.
+bool isPlainProseFile(std::string_view path);
+// A collection's catalogue (".toc" or ".cdb").
+bool isCollectionFile(std::string_view path);
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace qm {
@@ -119,6 +120,10 @@ std::optional<int> parseInteger(std::string_view text) {
     if (negative) value = -value;
     if (value < INT_MIN || value > INT_MAX) return std::nullopt;
     return static_cast<int>(value);
+}
+
+int lineCount(const Lines& lines) {
+    return static_cast<int>(std::min<std::size_t>(lines.size(), INT_MAX));
 }
 
 int toInteger(std::string_view text) {

@@ -13,6 +13,8 @@ using Lines = std::vector<std::string>;
 // Splits file bytes into lines; CR, LF and CR LF each end a line. A line end at the very end
 // adds no empty line.
 Lines splitLines(std::string_view bytes);
+// The number of lines as an int (positions are ints), capped at the largest int.
+int lineCount(const Lines& lines);
 // Joins lines with CR LF after every line, the last one included.
 std::string joinLinesCrLf(const Lines& lines);
 

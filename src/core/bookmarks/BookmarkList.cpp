@@ -3,9 +3,6 @@
 namespace qm::bookmarks {
 
 namespace {
-int count(const Lines& list) {
-    return static_cast<int>(list.size());
-}
 bool startsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
@@ -13,7 +10,7 @@ bool startsWith(std::string_view s, std::string_view prefix) {
 
 int findHeader(const Lines& list, std::string_view header) {
     int i = 1;
-    while (i < count(list) - 1 && list[static_cast<std::size_t>(i)] != header)
+    while (i < lineCount(list) - 1 && list[static_cast<std::size_t>(i)] != header)
         ++i;
     return i;
 }
@@ -21,7 +18,7 @@ int findHeader(const Lines& list, std::string_view header) {
 bool fixUpSection(Lines& list, const std::string& header) {
     const int h = findHeader(list, header);
     // h is at least 1, so a list that reaches this point has at least two lines.
-    if (h != count(list) - 1 || list.back() == header) return false;
+    if (h != lineCount(list) - 1 || list.back() == header) return false;
     std::string& last = list.back();
     if (!last.empty() && (last.front() == '#' || last.front() == '<')) {
         list.push_back(header);
@@ -40,7 +37,7 @@ int sectionEnd(const Lines& list, int headerIndex) {
     int end = headerIndex;
     do {
         ++end;
-    } while (end < count(list) - 1 && !startsWith(list[static_cast<std::size_t>(end)], "<<"));
+    } while (end < lineCount(list) - 1 && !startsWith(list[static_cast<std::size_t>(end)], "<<"));
     return end;
 }
 

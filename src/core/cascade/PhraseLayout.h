@@ -23,6 +23,12 @@ constexpr char kSpeechColour = '6'; // quoted speech
 constexpr char kVerbColour = '7';   // the verb group of a clause
 constexpr char kNameColour = '8';   // names: words capitalised in mid-sentence
 
+// Whether the token's core, lower-cased, is this word.
+bool coreIs(std::string_view text, const Token& t, std::string_view lower);
+// Whether the token ends with punctuation that breaks a line (a stop after an abbreviation
+// does not).
+bool hasBreakingPunct(const Token& t);
+
 // Names learnt while a text is read: a capitalised word at the start of a sentence is taken
 // for a name once it has been seen capitalised in mid-sentence and never in lower case.
 struct NameMemory {

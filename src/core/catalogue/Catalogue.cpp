@@ -1,5 +1,8 @@
 #include "core/catalogue/Catalogue.h"
 
+#include "core/base/Paths.h"
+
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -108,6 +111,47 @@ std::optional<std::size_t> authorSectionLine(const Lines& catalogue) {
         if (catalogue[i].find("<<1author") != std::string::npos) return i;
     }
     return std::nullopt;
+}
+
+std::string entryKeyOfLine(const std::string& line) {
+    const auto sep = line.find("<<");
+    if (sep == std::string::npos || sep + 3 > line.size()) return {};
+    return trimBlanks(std::string_view(line).substr(sep + 3));
+}
+
+std::string titleOfLine(const std::string& line) {
+    return trimBlanks(std::string_view(line).substr(0, line.find("<<")));
+}
+
+std::size_t captionLineFor(const Lines& catalogue, std::size_t index) {
+    if (index >= catalogue.size()) return index;
+    if (entryKeyOfLine(catalogue[index]).find('@') == std::string::npos) return index;
+    while (index > 0 && catalogue[index].find('@') != std::string::npos)
+        --index;
+    return index;
+}
+
+std::string collectionExtensionOf(const FileSystem& fs, const std::string& textPath) {
+    const auto slash = textPath.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : textPath.substr(0, slash + 1);
+    const std::string key = textKeyOf(textPath);
+    std::vector<FileSystem::FolderEntry> entries = fs.listFolder(folder);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    for (const auto& entry : entries) {
+        if (!isCollectionFile(entry.name)) continue;
+        const std::string extension = toLowerAscii(entry.name.substr(entry.name.size() - 4));
+        const auto bytes = fs.readFile(folder + entry.name);
+        if (!bytes) continue;
+        for (const std::string& line : splitLines(*bytes)) {
+            const auto sep = line.find("<<");
+            if (sep == std::string::npos || sep + 3 > line.size()) continue;
+            const std::string entryKey = entryKeyOfLine(line);
+            if (entryKey.substr(0, entryKey.find('@')) == key) return extension;
+        }
+    }
+    return ".toc";
 }
 
 } // namespace qm

@@ -159,4 +159,14 @@ std::optional<int> firstSelectableIndexNode(const std::vector<IndexNode>& nodes)
     return 1;
 }
 
+Lines indexInstructionLines() {
+    return {
+        "Click \"Load Index\" to load", "and setup the index, this",
+        "may take a short while.",      "",
+        "After the index is loaded",    "click on the \"+\"'s to select",
+        "the word, and to see the ",    "index entries.  Clicking on ",
+        "an index entry will go to",    "that line in the book.",
+    };
+}
+
 } // namespace qm

@@ -16,12 +16,18 @@
 // The nodes are listed in the order they are added: every parent before its children and
 // siblings in their order. Empty file lines are skipped. Any bytes are accepted: a bar in
 // another place or a reference of another length simply stays part of the word.
-#include "core/shell/Session.h"
+#include "core/base/Text.h"
+#include "core/base/Tree.h"
+
+#include <optional>
 
 #include <string_view>
 #include <vector>
 
 namespace qm {
+
+// The Index page's instructions, shown until an index is loaded.
+Lines indexInstructionLines();
 
 // Builds the node list from the bytes of an index file in one pass over them.
 std::vector<IndexNode> buildIndexTree(std::string_view fileBytes);

@@ -1,9 +1,5 @@
 #include "core/index/WordIndex.h"
 
-#include "core/base/Error.h"
-#include "core/base/Paths.h"
-#include "core/shell/Session.h"
-#include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
 #include "core/text/Tags.h"
 
@@ -114,70 +110,6 @@ Lines makeWordIndex(const Lines& displayLines) {
         out.push_back(std::move(line));
     }
     return out;
-}
-
-namespace {
-
-class QuietPlatform final : public Platform {
-public:
-    std::string localDateTimeText() const override { return {}; }
-    bool startDetached(const std::string&, const std::vector<std::string>&) override {
-        return false;
-    }
-};
-
-// A reference point that no question follows: opening without one would offer to resume.
-constexpr const char* kAnyReferencePoint = "refpt001";
-
-// The catalogue extension of the collection the text belongs to: a catalogue file (".toc" or
-// ".cdb", any letter case) in the text's folder with an entry of the text's key. Texts of a
-// ".cdb" collection are stored in the record form. Without such a catalogue, ".toc", as at
-// start-up.
-std::string collectionExtensionOf(FileSystem& fs, const std::string& textPath) {
-    const auto slash = textPath.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : textPath.substr(0, slash + 1);
-    const std::string key = textKeyOf(textPath);
-    std::vector<FileSystem::FolderEntry> entries = fs.listFolder(folder);
-    std::sort(entries.begin(), entries.end(),
-              [](const auto& a, const auto& b) { return a.name < b.name; });
-    for (const auto& entry : entries) {
-        const std::string lower = toLowerAscii(entry.name);
-        if (lower.size() < 4) continue;
-        const std::string extension = lower.substr(lower.size() - 4);
-        if (extension != ".toc" && extension != ".cdb") continue;
-        const auto bytes = fs.readFile(folder + entry.name);
-        if (!bytes) continue;
-        for (const std::string& line : splitLines(*bytes)) {
-            const auto sep = line.find("<<");
-            if (sep == std::string::npos || sep + 3 > line.size()) continue;
-            std::string entryKey = trimBlanks(std::string_view(line).substr(sep + 3));
-            entryKey = entryKey.substr(0, entryKey.find('@'));
-            if (entryKey == key) return extension;
-        }
-    }
-    return ".toc";
-}
-
-} // namespace
-
-Lines openedTextLines(FileSystem& fs, const std::string& textPath) {
-    // The reader shows a page of its own for a text it cannot read; an index of that page
-    // would be no index of the text.
-    if (builtInSourceFor(textKeyOf(textPath)) == BuiltInSource::None && !fs.openFile(textPath))
-        throw UserError("Cannot open file " + textPath);
-    ViewPort view;
-    QuietPlatform platform;
-    Session session(view, fs, platform);
-    session.haveDisplayList = true;
-    session.loc.catalogueExtension = collectionExtensionOf(fs, textPath);
-    session.openText(textPath, kAnyReferencePoint);
-    return std::move(session.displayLines);
-}
-
-void writeWordIndexFor(Session& session, const std::string& textPath, const std::string& outPath) {
-    session.openText(textPath, kAnyReferencePoint);
-    session.fs.writeFile(outPath, joinLinesCrLf(makeWordIndex(session.displayLines)));
 }
 
 } // namespace qm

@@ -11,23 +11,11 @@
 // four filler characters + the line index in five digits (six from 100000 on); lines beyond
 // 999999 cannot be written in that form and are left out.
 #include "core/base/Text.h"
-#include "core/port/FileSystem.h"
 
 #include <string>
 
 namespace qm {
 
-class Session;
-
 Lines makeWordIndex(const Lines& displayLines);
-
-// The display lines of the text at this path, exactly as opening it in the reader gives them
-// (its built-in source for a key that has one, otherwise the file read through fs). Throws
-// UserError as opening does.
-Lines openedTextLines(FileSystem& fs, const std::string& textPath);
-
-// Opens the text in the session as the reader does and writes the word index of its display
-// lines to outPath (safely, through the session's file system). Throws UserError on failure.
-void writeWordIndexFor(Session& session, const std::string& textPath, const std::string& outPath);
 
 } // namespace qm

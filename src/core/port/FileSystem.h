@@ -24,6 +24,12 @@ public:
     virtual std::optional<std::size_t> read(char* data, std::size_t size) = 0;
 };
 
+// A lock held on a shared file; released when destroyed.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -49,6 +55,14 @@ public:
     };
     // The regular files of a folder; empty when it cannot be read.
     virtual std::vector<FolderEntry> listFolder(const std::string& folder) const = 0;
+
+    // Holds an exclusive lock for a shared file for the few milliseconds of a
+    // read-modify-write, waiting while another process holds it. The real one locks the folder
+    // that holds the file (the link's target's folder): not the file, whose every write
+    // replaces it by a new one, nor a lock file, which would stay behind; the lock dies with
+    // its process, so a killed reader blocks nobody. Nothing when no lock can be taken: the
+    // caller goes on unlocked.
+    virtual std::unique_ptr<FileLock> lock(const std::string& path) = 0;
 };
 
 // The name of a temporary file written for the file `fileName`: this prefix, then six letters
@@ -62,22 +76,5 @@ void removeStrayTemporaries(FileSystem& fs, const std::string& path);
 
 // The real file system of this machine (POSIX).
 std::unique_ptr<FileSystem> makeRealFileSystem();
-
-// Holds an exclusive lock for a shared file for the few milliseconds of a read-modify-write.
-// The lock is taken on the folder that holds the file (the link's target's folder), not on the
-// file, whose every write replaces it by a new one, nor on a lock file, which would stay
-// behind. The lock dies with its process, so a killed reader blocks nobody. Unlocks on
-// destruction.
-class FileLock {
-public:
-    explicit FileLock(const std::string& path);
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool locked() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
 
 } // namespace qm

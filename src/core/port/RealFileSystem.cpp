@@ -82,8 +82,37 @@ bool mayWrite(const struct stat& st) {
     return (st.st_mode & S_IWOTH) != 0;
 }
 
+// flock() locks die with their process, so a lock left by a killed reader is free again.
+class FlockLock final : public FileLock {
+public:
+    explicit FlockLock(int fd)
+        : m_fd(fd) {}
+    ~FlockLock() override {
+        ::flock(m_fd, LOCK_UN);
+        ::close(m_fd);
+    }
+    FlockLock(const FlockLock&) = delete;
+    FlockLock& operator=(const FlockLock&) = delete;
+
+private:
+    int m_fd;
+};
+
 class RealFileSystem final : public FileSystem {
 public:
+    std::unique_ptr<FileLock> lock(const std::string& path) override {
+        // The folder is there for as long as the file is and is never replaced by a write.
+        const std::string folder = folderOf(writeTarget(path));
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        while (::flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd);
+                return nullptr;
+            }
+        }
+        return std::make_unique<FlockLock>(fd);
+    }
     std::unique_ptr<FileReader> openFile(const std::string& path) const override {
         const int fd = openRegularFile(path);
         if (fd < 0) return nullptr;
@@ -218,28 +247,6 @@ public:
 
 std::unique_ptr<FileSystem> makeRealFileSystem() {
     return std::make_unique<RealFileSystem>();
-}
-
-FileLock::FileLock(const std::string& path) {
-    // flock() locks die with their process, so a lock left by a killed reader is free again.
-    // The folder is there for as long as the file is and is never replaced by a write.
-    const std::string folder = folderOf(RealFileSystem().writeTarget(path));
-    m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0) return;
-    while (::flock(m_fd, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            ::close(m_fd);
-            m_fd = -1;
-            return;
-        }
-    }
-}
-
-FileLock::~FileLock() {
-    if (m_fd >= 0) {
-        ::flock(m_fd, LOCK_UN);
-        ::close(m_fd);
-    }
 }
 
 } // namespace qm

@@ -18,6 +18,13 @@ constexpr Color kSystemWindow = 0x80000005;
 constexpr Color kSystemWindowText = 0x80000008;
 constexpr Color kSystemGrayText = 0x80000011;
 
+// The font names the reader uses; they are the values of the font state, and a surface maps
+// them to the faces installed.
+inline const std::string kSerifFont = "Times New Roman";
+inline const std::string kFixedFont = "Courier New";
+// The surface's font before anything sets one.
+inline const std::string kDefaultFont = "MS Sans Serif";
+
 struct FontStyle {
     bool bold = false;
     bool italic = false;

@@ -1,8 +1,9 @@
 #pragma once
-// The view port: everything the core asks of the window. The Qt window implements it; tests
-// use a recording fake; the headless runner answers every question with No. Every method has
-// a harmless default so a fake overrides only what it watches.
+// The view port: everything the core asks of the window. The Qt window implements it; the
+// headless runner answers every question with No; tests use fakes built on NullViewPort
+// (core/testing), which answers every call silently.
 #include "core/base/Text.h"
+#include "core/base/Tree.h"
 
 #include <optional>
 #include <string>
@@ -63,80 +64,64 @@ struct WindowLayout {
     bool operator==(const WindowLayout&) const = default;
 };
 
-// A tree as a flat list in display order (parents before children); parent is the index of
-// the parent node in the same list, or -1 for a top-level node.
-struct TreeNode {
-    std::string text;
-    int parent = -1;
-};
-using Tree = std::vector<TreeNode>;
-
 class ViewPort {
 public:
     virtual ~ViewPort() = default;
 
-    virtual void setCaption(const std::string&) {}
-    virtual void setApplicationTitle(const std::string&) {}
-    virtual void showMessage(const std::string&) {}
-    virtual bool askYesNo(const std::string& /*caption*/, const std::string& /*text*/) {
-        return false;
-    }
+    virtual void setCaption(const std::string&) = 0;
+    virtual void setApplicationTitle(const std::string&) = 0;
+    virtual void showMessage(const std::string&) = 0;
+    virtual bool askYesNo(const std::string& caption, const std::string& text) = 0;
 
     // Control state; the core keeps its own copy (ControlBoard) and mirrors it here.
-    virtual void setEnabled(Control, bool) {}
-    virtual void setVisible(Control, bool) {}
-    virtual void setText(Control, const std::string&) {}
-    virtual void setChecked(Control, bool) {}
-    virtual void setPosition(Control, int) {}
-    virtual void setProgress(int /*maximum*/, int /*position*/) {}
-    virtual void setLines(Control, const Lines&) {}
+    virtual void setEnabled(Control, bool) = 0;
+    virtual void setVisible(Control, bool) = 0;
+    virtual void setText(Control, const std::string&) = 0;
+    virtual void setChecked(Control, bool) = 0;
+    virtual void setPosition(Control, int) = 0;
+    virtual void setProgress(int maximum, int position) = 0;
+    virtual void setLines(Control, const Lines&) = 0;
     // Paints the control at once, before the operation goes on (a long step follows).
-    virtual void repaintNow(Control) {}
+    virtual void repaintNow(Control) = 0;
 
     // Pages.
-    virtual void showPage(Page) {}
-    virtual void setTabVisible(Page, bool) {}
+    virtual void showPage(Page) = 0;
+    virtual void setTabVisible(Page, bool) = 0;
 
     // The reading page's surface was drawn; show it.
-    virtual void pageDrawn() {}
+    virtual void pageDrawn() = 0;
 
     // Places the window's parts.
-    virtual void applyLayout(const WindowLayout&) {}
+    virtual void applyLayout(const WindowLayout&) = 0;
 
     // Main window geometry, outer frame in screen pixels.
-    virtual void setWindowBounds(const Rect&) {}
-    virtual Rect windowBounds() const { return {}; }
-    virtual void closeWindow() {}
+    virtual void setWindowBounds(const Rect&) = 0;
+    virtual Rect windowBounds() const = 0;
+    virtual void closeWindow() = 0;
 
     // Contents tree.
-    virtual void setTocTree(const Tree&) {}
-    virtual void expandTocNode(int /*absoluteIndex*/) {}
-    virtual void selectTocNode(int /*absoluteIndex*/) {}
-    virtual void setTocFontSize(int) {}
+    virtual void setTocTree(const Tree&) = 0;
+    virtual void expandTocNode(int absoluteIndex) = 0;
+    virtual void selectTocNode(int absoluteIndex) = 0;
+    virtual void setTocFontSize(int) = 0;
 
     // Index tree: the window shows the core's node list.
-    virtual void indexTreeChanged() {}
-    virtual void selectIndexNode(int /*absoluteIndex*/) {}
+    virtual void indexTreeChanged() = 0;
+    virtual void selectIndexNode(int absoluteIndex) = 0;
 
     // Dialogs. An empty result means cancelled.
-    virtual std::optional<std::string> chooseOpenFile(const std::string& /*filter*/,
-                                                      const std::string& /*defaultExtension*/,
-                                                      const std::string& /*title*/,
-                                                      const std::string& /*fileName*/) {
-        return std::nullopt;
-    }
-    virtual std::optional<std::string> chooseSaveFile(const std::string& /*defaultExtension*/) {
-        return std::nullopt;
-    }
+    virtual std::optional<std::string> chooseOpenFile(const std::string& filter,
+                                                      const std::string& defaultExtension,
+                                                      const std::string& title,
+                                                      const std::string& fileName) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const std::string& defaultExtension) = 0;
     // Shows the bookmark name dialog modally; returns its edit text when it closes.
-    virtual std::string askBookmarkName() { return " "; }
+    virtual std::string askBookmarkName() = 0;
     // Shows the bookmark popup at the screen position; returns the chosen item, if any.
-    virtual std::optional<int> popupBookmarks(const std::vector<std::string>& /*captions*/,
-                                              int /*x*/, int /*y*/) {
-        return std::nullopt;
-    }
-    virtual void showFindDialog(int /*x*/, int /*y*/) {}
-    virtual void closeFindDialog() {}
+    virtual std::optional<int> popupBookmarks(const std::vector<std::string>& captions, int x,
+                                              int y) = 0;
+    virtual void showFindDialog(int x, int y) = 0;
+    virtual void closeFindDialog() = 0;
 };
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
+#include "core/index/IndexTree.h"
 
 namespace qm {
 
@@ -30,95 +31,86 @@ const char* const kWelcomeLines[] = {
     "p000",
 };
 
-// The Index page's instructions, the source of IndexMemo's text.
-const char* const kMemo2Lines[] = {
-    "Click \"Load Index\" to load", "and setup the index, this",
-    "may take a short while.",      "",
-    "After the index is loaded",    "click on the \"+\"'s to select",
-    "the word, and to see the ",    "index entries.  Clicking on ",
-    "an index entry will go to",    "that line in the book.",
-};
-
 } // namespace
 
 Session::Session(ViewPort& viewPort, FileSystem& fileSystem, Platform& plat)
-    : view(viewPort)
-    , fs(fileSystem)
-    , platform(plat)
-    , controls(viewPort) {}
+    : m_view(viewPort)
+    , m_fs(fileSystem)
+    , m_platform(plat)
+    , m_controls(viewPort) {}
 
 bool Session::run(const std::function<void()>& handler) {
     try {
         handler();
         return true;
     } catch (const UserError& e) {
-        view.showMessage(e.what());
+        m_view.showMessage(e.what());
         return false;
     }
 }
 
 void Session::FormCreate(const std::string& exePath, const std::string& dataFolder,
                          const std::string& argument) {
-    displayLines.clear();
-    haveDisplayList = true;
-    lastFollowedEntry = " ";
+    m_displayLines.clear();
+    m_haveDisplayList = true;
+    m_lastFollowedEntry = " ";
     // PreparePictures: the reading page starts silver until the first drawing.
-    if (surface_) {
-        surface_->setBrushColor(0xC0C0C0);
-        surface_->fillRect(0, 0, surface_->width(), surface_->height());
-        view.pageDrawn();
+    if (m_surface) {
+        m_surface->setBrushColor(0xC0C0C0);
+        m_surface->fillRect(0, 0, m_surface->width(), m_surface->height());
+        m_view.pageDrawn();
     }
-    currentTextPath.clear();
+    m_currentTextPath.clear();
     const ProgramLocation prog = deriveProgramLocation(exePath, PathStyle::Posix);
-    loc.programFolder = prog.folder;
-    loc.programBaseName = prog.baseName;
-    exeFolderForPrograms = prog.folder;
-    loc.helpFile = loc.programFolder + "tv_br.hlp";
-    controls.setVisible(Control::PrintColButton, fs.fileExists(loc.programFolder + "prtcol"));
+    m_loc.programFolder = prog.folder;
+    m_loc.programBaseName = prog.baseName;
+    m_exeFolderForPrograms = prog.folder;
+    m_loc.helpFile = m_loc.programFolder + "tv_br.hlp";
+    m_controls.setVisible(Control::PrintColButton, m_fs.fileExists(m_loc.programFolder + "prtcol"));
 
-    loc.dataFolder = dataFolder;
-    if (!loc.dataFolder.empty() && loc.dataFolder.back() != '/') loc.dataFolder += '/';
-    std::string folder = loc.dataFolder;
+    m_loc.dataFolder = dataFolder;
+    if (!m_loc.dataFolder.empty() && m_loc.dataFolder.back() != '/') m_loc.dataFolder += '/';
+    std::string folder = m_loc.dataFolder;
     if (folder.size() > 1) folder.pop_back();
-    if (!fs.folderExists(folder)) fs.createFolder(folder);
+    if (!m_fs.folderExists(folder)) m_fs.createFolder(folder);
 
-    loc.catalogueExtension = ".toc";
+    m_loc.catalogueExtension = ".toc";
     deriveCollectionPaths();
     applySettings();
     if (!argument.empty()) {
-        openDialogFileName = argument;
+        m_openDialogFileName = argument;
         openText(argument, " ");
     }
     buildCatalogue();
 }
 
 void Session::deriveCollectionPaths() {
-    loc.settingsFile = loc.dataFolder + loc.programBaseName + ".ini";
-    loc.bookmarkFile = loc.dataFolder + loc.programBaseName + ".bm";
-    removeStrayTemporaries(fs, loc.settingsFile);
-    removeStrayTemporaries(fs, loc.bookmarkFile);
-    loc.catalogueFile = loc.programFolder + loc.programBaseName + loc.catalogueExtension;
-    loc.collectionIndexFile = loc.programFolder + loc.programBaseName + ".tvx";
-    if (fs.fileExists(loc.collectionIndexFile)) {
-        view.setTabVisible(Page::IndexTabSheet, true);
+    m_loc.settingsFile = m_loc.dataFolder + m_loc.programBaseName + ".ini";
+    m_loc.bookmarkFile = m_loc.dataFolder + m_loc.programBaseName + ".bm";
+    removeStrayTemporaries(m_fs, m_loc.settingsFile);
+    removeStrayTemporaries(m_fs, m_loc.bookmarkFile);
+    m_loc.catalogueFile = m_loc.programFolder + m_loc.programBaseName + m_loc.catalogueExtension;
+    m_loc.collectionIndexFile = m_loc.programFolder + m_loc.programBaseName + ".tvx";
+    if (m_fs.fileExists(m_loc.collectionIndexFile)) {
+        m_view.setTabVisible(Page::IndexTabSheet, true);
     } else {
-        loc.collectionIndexFile.clear();
-        view.setTabVisible(Page::IndexTabSheet, false);
+        m_loc.collectionIndexFile.clear();
+        m_view.setTabVisible(Page::IndexTabSheet, false);
     }
-    indexFile = loc.collectionIndexFile;
-    if (!fs.fileExists(loc.settingsFile))
-        fs.writeFile(loc.settingsFile, joinLinesCrLf(defaultSettingsLines()));
+    m_indexFile = m_loc.collectionIndexFile;
+    if (!m_fs.fileExists(m_loc.settingsFile))
+        m_fs.writeFile(m_loc.settingsFile, joinLinesCrLf(defaultSettingsLines()));
 }
 
 void Session::FormActivate() {
-    if (activated) return;
-    activated = true;
-    FormResize(clientWidth, clientHeight);
-    controls.setVisible(Control::ExitButton, true);
-    view.setLines(Control::IndexMemo, Lines(std::begin(kMemo2Lines), std::end(kMemo2Lines)));
-    view.showPage(Page::ControlsTabSheet);
+    if (m_activated) return;
+    m_activated = true;
+    FormResize(m_clientWidth, m_clientHeight);
+    m_controls.setVisible(Control::ExitButton, true);
+    m_view.setLines(Control::IndexMemo, indexInstructionLines());
+    m_view.showPage(Page::ControlsTabSheet);
     for (const char* line : kWelcomeLines)
-        displayLines.emplace_back(line);
+        m_displayLines.emplace_back(line);
     drawPage(0);
 }
 
@@ -153,13 +145,13 @@ WindowLayout Session::computeLayout(int width, int height, bool panelShown, Rect
 }
 
 void Session::FormResize(int width, int height) {
-    clientWidth = width;
-    clientHeight = height;
-    layout =
-        computeLayout(width, height, controls.visible(Control::HideControlPanelItem), okButtonSize);
-    view.applyLayout(layout);
-    nextTopLine = topLine;
-    nextTopLine = drawPage(topLine);
+    m_clientWidth = width;
+    m_clientHeight = height;
+    m_layout = computeLayout(width, height, m_controls.visible(Control::HideControlPanelItem),
+                             m_okButtonSize);
+    m_view.applyLayout(m_layout);
+    m_nextTopLine = m_topLine;
+    m_nextTopLine = drawPage(m_topLine);
 }
 
 void Session::ReadTabSheetResize() {
@@ -167,31 +159,69 @@ void Session::ReadTabSheetResize() {
 }
 
 void Session::HideControlPanelItemClick() {
-    controls.setVisible(Control::HideControlPanelItem, false);
-    controls.setVisible(Control::ShowControlPanelItem, true);
-    FormResize(clientWidth, clientHeight);
+    m_controls.setVisible(Control::HideControlPanelItem, false);
+    m_controls.setVisible(Control::ShowControlPanelItem, true);
+    FormResize(m_clientWidth, m_clientHeight);
 }
 
 void Session::ShowControlPanelItemClick() {
-    controls.setVisible(Control::HideControlPanelItem, true);
-    controls.setVisible(Control::ShowControlPanelItem, false);
-    FormResize(clientWidth, clientHeight);
+    m_controls.setVisible(Control::HideControlPanelItem, true);
+    m_controls.setVisible(Control::ShowControlPanelItem, false);
+    FormResize(m_clientWidth, m_clientHeight);
 }
 
 void Session::ReadTabSheetEnter() {
-    view.showPage(Page::ControlsTabSheet);
+    m_view.showPage(Page::ControlsTabSheet);
 }
 void Session::ControlsTabSheetEnter() {
-    view.showPage(Page::ReadTabSheet);
+    m_view.showPage(Page::ReadTabSheet);
 }
 void Session::OKButtonClick() {
-    view.showPage(Page::TOCTabSheet);
+    m_view.showPage(Page::TOCTabSheet);
 }
 void Session::ExitButtonClick() {
-    view.closeWindow();
+    m_view.closeWindow();
 }
 void Session::ExitItemClick() {
-    view.closeWindow();
+    m_view.closeWindow();
+}
+
+void Session::setClientSize(int width, int height) {
+    m_clientWidth = width;
+    m_clientHeight = height;
+}
+
+void Session::setDisplayLines(Lines lines) {
+    m_displayLines = std::move(lines);
+}
+
+void Session::setDisplayLine(std::size_t index, std::string line) {
+    if (index < m_displayLines.size()) m_displayLines[index] = std::move(line);
+}
+
+void Session::setPage(int top, int nextTop) {
+    m_topLine = top;
+    m_nextTopLine = nextTop;
+}
+
+void Session::adoptBookmarks(Lines list, int headerIndex) {
+    m_bookmarks.adopt(std::move(list), headerIndex);
+}
+
+void Session::setControlChecked(Control control, bool checked) {
+    m_controls.setChecked(control, checked);
+}
+
+void Session::setControlPosition(Control control, int position) {
+    m_controls.setPosition(control, position);
+}
+
+void Session::setControlEnabled(Control control, bool enabled) {
+    m_controls.setEnabled(control, enabled);
+}
+
+void Session::setControlVisible(Control control, bool visible) {
+    m_controls.setVisible(control, visible);
 }
 
 } // namespace qm

@@ -3,17 +3,24 @@
 // sequence of the reader. The Qt window forwards each event to one method here and shows the
 // result through the view port; the headless runner and the tests drive the same methods.
 //
-// Methods are grouped by subsystem; each group is implemented in its subsystem's folder
-// (for instance the renderer's methods in core/view/SessionView.cpp).
+// The session only sequences: the rules it calls are plain functions and small classes in the
+// rules folders. Its methods are grouped by subsystem, each group implemented in its own slice
+// (shell/SessionView.cpp for the reading view, shell/SessionBookmarks.cpp for the bookmark
+// menus, ...). Its state is private: the window, the headless runner and the tests read it
+// through the accessors and change it only through methods.
 //
 // Failures: a method that fails throws UserError with the user's message and stops there;
 // run() catches it and shows the message, as the window's general error report does.
 #include "core/base/Text.h"
+#include "core/base/Tree.h"
+#include "core/bookmarks/BookmarkSection.h"
 #include "core/port/FileSystem.h"
 #include "core/port/Platform.h"
 #include "core/port/Surface.h"
 #include "core/port/ViewPort.h"
 #include "core/shell/ControlBoard.h"
+#include "core/shell/Locations.h"
+#include "core/view/ColourSchemes.h"
 
 #include <array>
 #include <functional>
@@ -23,28 +30,6 @@
 
 namespace qm {
 
-// Where the program and its files live, and the paths built from them.
-struct Locations {
-    std::string programFolder;   // ends with the path separator
-    std::string programBaseName; // file name of the executable or catalogue, cut at its first "."
-    std::string dataFolder;      // ends with the path separator
-    std::string catalogueExtension = ".toc";
-
-    std::string settingsFile;
-    std::string bookmarkFile;
-    std::string catalogueFile;
-    std::string collectionIndexFile; // empty when no such file exists
-    std::string helpFile;
-};
-
-// One node of the word index tree: level 0 is the root "Index", 1 a letter, 2 a word, 3 a
-// reference; parent is an index into the same list, or -1.
-struct IndexNode {
-    std::string text;
-    int level = 0;
-    int parent = -1;
-};
-
 class Session {
 public:
     Session(ViewPort& view, FileSystem& fs, Platform& platform);
@@ -53,10 +38,10 @@ public:
     // shown. Returns false when the handler failed.
     bool run(const std::function<void()>& handler);
 
-    void setSurface(Surface* surface) { surface_ = surface; }
-    Surface* surface() const { return surface_; }
+    void setSurface(Surface* surface) { m_surface = surface; }
+    Surface* surface() const { return m_surface; }
 
-    // ---- Start-up, paths, layout and shutdown (core/shell/Session.cpp) ----
+    // ---- Start-up, paths, layout and shutdown (Session.cpp) ----
     // exePath: the executable's full path; dataFolder: the per-user data folder (with its
     // final separator); argument: the first command-line argument (may be empty).
     void FormCreate(const std::string& exePath, const std::string& dataFolder,
@@ -66,6 +51,8 @@ public:
     void deriveCollectionPaths();
     // Lays the window out for a client area of this size and redraws the page.
     void FormResize(int clientWidth, int clientHeight);
+    // The client size the first activation lays the window out for.
+    void setClientSize(int clientWidth, int clientHeight);
     void HideControlPanelItemClick();
     void ShowControlPanelItemClick();
     void ReadTabSheetResize();
@@ -77,13 +64,16 @@ public:
     static WindowLayout computeLayout(int clientWidth, int clientHeight, bool panelShown,
                                       Rect okButton);
 
-    // ---- Page renderer, colours, paging and font size (core/view/) ----
+    // ---- Page renderer, colours, paging and font size (SessionView.cpp) ----
     int drawPage(int top);
     void redrawPage();
     void ShowNextPage();
     void ShowPreviousPage();
     void NextButtonClick();
     void PrevButtonClick();
+    // The key codes FormKeyDown acts on.
+    static constexpr int kPageUpKey = 33;
+    static constexpr int kPageDownKey = 34;
     // Key preview; returns true when the key-down is consumed (always).
     bool FormKeyDown(int virtualKey);
     void FontSizeTrackBarChange(int position);
@@ -93,32 +83,32 @@ public:
     void SingleShadeBgCheckBoxClick(bool checked);
     void TwoColCheckBoxClick(bool checked);
 
-    // ---- Opening texts and the contents-tree click (core/text/SessionText.cpp) ----
+    // ---- Opening texts and the contents-tree click (SessionText.cpp) ----
     void openText(const std::string& path, const std::string& referencePoint);
     // selected: absolute index of the selected node, if any.
     void TOCTreeViewClick(std::optional<int> selected);
     void TOCTreeViewDblClick(std::optional<int> selected);
     void OpenTVTItemClick();
 
-    // ---- Catalogue and contents tree (core/catalogue/SessionCatalogue.cpp) ----
+    // ---- Catalogue and contents tree (SessionCatalogue.cpp) ----
     void buildCatalogue();
     void OpenTOCItemClick();
     void TOCTreeViewExpanded();
     void TOCTreeViewCollapsed();
 
-    // ---- Settings (core/settings/SessionSettings.cpp) ----
+    // ---- Settings (SessionSettings.cpp) ----
     Lines defaultSettingsLines() const;
     void applySettings();
     void saveSettings();
     void ResetToStartupDefaultsButtonClick();
 
-    // ---- Bookmarks (core/bookmarks/SessionBookmarks.cpp) ----
+    // ---- Bookmarks (SessionBookmarks.cpp) ----
     void locateSection();
     struct Entry {
         int topLine;
         std::string name;
     };
-    std::optional<Entry> newestEntry();
+    std::optional<Entry> newestEntry() const;
     void writeClosingMark();
     void BMMenuClick();
     void BMAddItemClick();
@@ -127,79 +117,161 @@ public:
     void BMDeletePopupHandler(int item);
     void BMGotoPopupHandler(int item);
 
-    // ---- Find (core/find/SessionFind.cpp) ----
+    // ---- Find (SessionFind.cpp) ----
     void FindItemClick();
     void FindDialog1Find(const std::string& findText, bool down, bool matchCase);
+    void FindDialog1Close();
 
-    // ---- Word index (core/index/SessionIndex.cpp) ----
+    // ---- Word index (SessionIndex.cpp) ----
     void IndexLoadButtonClick();
-    // node: index into indexNodes of the selected node, if any.
+    // node: index into indexNodes() of the selected node, if any.
     void InxTreeViewClick(std::optional<int> node);
     void resetToPanel();
 
-    // ---- Output (core/output/SessionOutput.cpp) ----
+    // ---- Output (SessionOutput.cpp) ----
     void SaveScreenItemClick();
     void PrintColButtonClick();
     void HempMenuClick();
 
-    // ================= State owned for the whole run =================
-    ViewPort& view;
-    FileSystem& fs;
-    Platform& platform;
-    ControlBoard controls;
-    Locations loc;
-    std::string exeFolderForPrograms; // folder of the executable, for companion programs
+    // ---- The window's controls: a user's change to a control, before its handler runs ----
+    void setControlChecked(Control control, bool checked);
+    void setControlPosition(Control control, int position);
+    void setControlEnabled(Control control, bool enabled);
+    void setControlVisible(Control control, bool visible);
 
-    // Book text
-    Lines displayLines;
-    bool haveDisplayList = false;
-    Lines embeddedBook;
-    std::string currentTextPath;
-    std::string textKey;
-    std::string entryKey;
-    std::string referencePoint = "00000";
-    std::string captionTitle;
-    std::string indexFile;
-    std::string openDialogFileName;
-    std::string caption = "Quillmar";
+    // ================= State, read =================
+    ViewPort& view() const { return m_view; }
+    FileSystem& fileSystem() const { return m_fs; }
+    const Platform& platform() const { return m_platform; }
+    const ControlBoard& controls() const { return m_controls; }
+    const Locations& locations() const { return m_loc; }
 
-    // Reading view
-    int topLine = 0;
-    int nextTopLine = 0;
-    bool pageTurned = false;
-    // colours[shade][slot], slots 1..9 (index 0 unused); all black until a scheme is applied.
-    std::array<std::array<Color, 10>, 2> colours{};
-    int currentShade = 0;
-    std::string pageImageName;
-    bool findDialogShowing = false;
+    const Lines& displayLines() const { return m_displayLines; }
+    bool haveDisplayList() const { return m_haveDisplayList; }
+    const std::string& currentTextPath() const { return m_currentTextPath; }
+    const std::string& textKey() const { return m_textKey; }
+    const std::string& entryKey() const { return m_entryKey; }
+    const std::string& referencePoint() const { return m_referencePoint; }
+    const std::string& captionTitle() const { return m_captionTitle; }
+    const std::string& caption() const { return m_caption; }
+    const std::string& indexFile() const { return m_indexFile; }
+    const std::string& openDialogFileName() const { return m_openDialogFileName; }
+    const Lines& embeddedBook() const { return m_embeddedBook; }
 
-    // Catalogue
-    Lines catalogue;
-    bool skipNextClick = false;
-    std::string applicationTitle;
-    // The catalogue file chosen last; its lines replace the built-in ones while it can be read.
-    std::string catalogueSourceFile;
+    int topLine() const { return m_topLine; }
+    int nextTopLine() const { return m_nextTopLine; }
+    bool pageTurned() const { return m_pageTurned; }
+    const ColourTable& colours() const { return m_colours; }
+    int currentShade() const { return m_currentShade; }
+    const std::string& pageImageName() const { return m_pageImageName; }
+    bool findDialogShowing() const { return m_findDialogShowing; }
 
-    // Bookmarks
-    Lines bookmarkList;
-    int headerIndex = 0;
-    int sectionEnd = 0;
-    std::string lastBookmarkName = " "; // the bookmark name dialog keeps its text
+    const Lines& catalogue() const { return m_catalogue; }
+    const std::string& applicationTitle() const { return m_applicationTitle; }
+    const std::string& catalogueSourceFile() const { return m_catalogueSourceFile; }
+    bool skipNextClick() const { return m_skipNextClick; }
 
-    // Word index
-    std::vector<IndexNode> indexNodes;
-    std::string lastFollowedEntry = " ";
+    const bookmarks::BookmarkSection& bookmarks() const { return m_bookmarks; }
 
-    // Window
-    bool activated = false;
-    bool creationFailed = false;
-    WindowLayout layout;
-    int clientWidth = 713;
-    int clientHeight = 457;
-    Rect okButtonSize{0, 0, 75, 25};
+    const std::vector<IndexNode>& indexNodes() const { return m_indexNodes; }
+    const std::string& lastFollowedEntry() const { return m_lastFollowedEntry; }
+
+    const WindowLayout& layout() const { return m_layout; }
+
+    // ================= State, set as a start-up or an earlier step leaves it =================
+    // For the tools and the tests that start from a given state rather than from FormCreate.
+    void setLocations(const Locations& locations) { m_loc = locations; }
+    void setExeFolderForPrograms(const std::string& folder) { m_exeFolderForPrograms = folder; }
+    // One of the paths, e.g. setLocation(&Locations::bookmarkFile, path).
+    void setLocation(std::string Locations::*field, const std::string& value) {
+        m_loc.*field = value;
+    }
+    void setDisplayLines(Lines lines);
+    void setDisplayLine(std::size_t index, std::string line);
+    void setHaveDisplayList(bool have) { m_haveDisplayList = have; }
+    void setCurrentTextPath(const std::string& path) { m_currentTextPath = path; }
+    void setTextKey(const std::string& key) { m_textKey = key; }
+    void setEntryKey(const std::string& key) { m_entryKey = key; }
+    void setCaptionTitle(const std::string& title) { m_captionTitle = title; }
+    void setIndexFile(const std::string& path) { m_indexFile = path; }
+    void setOpenDialogFileName(const std::string& path) { m_openDialogFileName = path; }
+    void setEmbeddedBook(Lines lines) { m_embeddedBook = std::move(lines); }
+    void setPage(int top, int nextTop);
+    void setTopLine(int top) { m_topLine = top; }
+    void setNextTopLine(int nextTop) { m_nextTopLine = nextTop; }
+    void setPageTurned(bool turned) { m_pageTurned = turned; }
+    void setCurrentShade(int shade) { m_currentShade = shade; }
+    void setColours(const ColourTable& colours) { m_colours = colours; }
+    void setCatalogue(Lines lines) { m_catalogue = std::move(lines); }
+    void setCatalogueSourceFile(const std::string& path) { m_catalogueSourceFile = path; }
+    void adoptBookmarks(Lines list, int headerIndex);
+    void setIndexNodes(std::vector<IndexNode> nodes) { m_indexNodes = std::move(nodes); }
+    void setLastFollowedEntry(const std::string& entry) { m_lastFollowedEntry = entry; }
+    void clearBookmarks() { m_bookmarks.clear(); }
+    void setLayout(const WindowLayout& layout) { m_layout = layout; }
 
 private:
-    Surface* surface_ = nullptr;
+    void openFromContentsTree(std::optional<int> selected);
+    std::string bookmarkHeader() const;
+    Lines currentBookmarkLines() const;
+    void writeBookmarkLines(const Lines& list);
+    void setBookmarkMenuState(bool anyListed);
+    bool insertBookmarkEntry(const std::string& entry);
+    int listedBookmarkLine(int item) const;
+    std::optional<int> popupBookmarkMenu();
+    std::string companionFolder() const;
+
+    ViewPort& m_view;
+    FileSystem& m_fs;
+    Platform& m_platform;
+    ControlBoard m_controls;
+    Locations m_loc;
+    std::string m_exeFolderForPrograms; // folder of the executable, for companion programs
+    Surface* m_surface = nullptr;
+
+    // Book text
+    Lines m_displayLines;
+    bool m_haveDisplayList = false;
+    Lines m_embeddedBook;
+    std::string m_currentTextPath;
+    std::string m_textKey;
+    std::string m_entryKey;
+    std::string m_referencePoint = "00000";
+    std::string m_captionTitle;
+    std::string m_indexFile;
+    std::string m_openDialogFileName;
+    std::string m_caption = "Quillmar";
+
+    // Reading view
+    int m_topLine = 0;
+    int m_nextTopLine = 0;
+    bool m_pageTurned = false;
+    // colours[shade][slot], slots 1..9 (index 0 unused); all black until a scheme is applied.
+    ColourTable m_colours{};
+    int m_currentShade = 0;
+    std::string m_pageImageName;
+    bool m_findDialogShowing = false;
+
+    // Catalogue
+    Lines m_catalogue;
+    bool m_skipNextClick = false;
+    std::string m_applicationTitle;
+    // The catalogue file chosen last; its lines replace the built-in ones while it can be read.
+    std::string m_catalogueSourceFile;
+
+    // Bookmarks: the list last loaded and the current text's section in it
+    bookmarks::BookmarkSection m_bookmarks;
+
+    // Word index
+    std::vector<IndexNode> m_indexNodes;
+    std::string m_lastFollowedEntry = " ";
+
+    // Window
+    bool m_activated = false;
+    WindowLayout m_layout;
+    int m_clientWidth = 713;
+    int m_clientHeight = 457;
+    Rect m_okButtonSize{0, 0, 75, 25};
 };
 
 } // namespace qm

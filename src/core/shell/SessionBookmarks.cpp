@@ -19,20 +19,10 @@ namespace {
 
 using namespace bookmarks;
 
-std::size_t at(int index) {
-    return static_cast<std::size_t>(index);
-}
-
 // The file's lock, unless there is no file path to lock beside.
-class BookmarkLock {
-public:
-    explicit BookmarkLock(const std::string& path) {
-        if (!path.empty()) m_lock.emplace(path);
-    }
-
-private:
-    std::optional<FileLock> m_lock;
-};
+std::unique_ptr<FileLock> lockBookmarkFile(FileSystem& fs, const std::string& path) {
+    return path.empty() ? nullptr : fs.lock(path);
+}
 
 // Line ends inside a name would split the entry into two lines of the file.
 std::string oneLine(std::string text) {
@@ -41,106 +31,102 @@ std::string oneLine(std::string text) {
     return text;
 }
 
-std::string headerFor(const Session& s) {
-    return "<<" + s.textKey;
+} // namespace
+
+std::string Session::bookmarkHeader() const {
+    return "<<" + m_textKey;
 }
 
 // The lines of the bookmark file as they are on disk now (call under the lock). When the
 // file is gone, the list last loaded stands in for it. A file that exists but cannot be read
 // is never overwritten.
-Lines currentLines(const Session& s) {
-    const std::string& path = s.loc.bookmarkFile;
-    if (const auto bytes = s.fs.readFile(path)) return splitLines(*bytes);
-    if (s.fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
-    return s.bookmarkList;
+Lines Session::currentBookmarkLines() const {
+    const std::string& path = m_loc.bookmarkFile;
+    if (const auto bytes = m_fs.readFile(path)) return splitLines(*bytes);
+    if (m_fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
+    return m_bookmarks.lines();
 }
 
-void writeLines(Session& s, const Lines& list) {
-    s.fs.writeFile(s.loc.bookmarkFile, joinLinesCrLf(list));
+void Session::writeBookmarkLines(const Lines& list) {
+    m_fs.writeFile(m_loc.bookmarkFile, joinLinesCrLf(list));
 }
 
-void adopt(Session& s, Lines list, int header) {
-    s.bookmarkList = std::move(list);
-    s.headerIndex = header;
-    s.sectionEnd = listedEnd(s.bookmarkList, header);
-}
-
-void setMenuState(Session& s, bool anyListed) {
-    s.controls.setEnabled(Control::BMDeleteItem, anyListed);
-    s.controls.setEnabled(Control::BMGOItem, anyListed);
+void Session::setBookmarkMenuState(bool anyListed) {
+    m_controls.setEnabled(Control::BMDeleteItem, anyListed);
+    m_controls.setEnabled(Control::BMGOItem, anyListed);
 }
 
 // Inserts the entry directly below the current text's header, as the file is now. Returns
 // whether the section listed any line before the insert.
-bool insertEntry(Session& s, const std::string& entry) {
-    BookmarkLock lock(s.loc.bookmarkFile);
-    Lines list = currentLines(s);
-    const int header = prepareSection(list, headerFor(s));
-    const bool anyListed = header + 1 < listedEnd(list, header);
-    list.insert(list.begin() + header + 1, entry);
-    writeLines(s, list);
-    adopt(s, std::move(list), header);
+bool Session::insertBookmarkEntry(const std::string& entry) {
+    const auto lock = lockBookmarkFile(m_fs, m_loc.bookmarkFile);
+    Lines list = currentBookmarkLines();
+    const int header = prepareSection(list, bookmarkHeader());
+    BookmarkSection updated;
+    updated.adopt(std::move(list), header);
+    const bool anyListed = updated.anyListed();
+    updated.insert(entry);
+    writeBookmarkLines(updated.lines());
+    m_bookmarks = std::move(updated);
     return anyListed;
 }
 
 // Index in the bookmark list of the listed line behind popup item `item`.
-int listedLine(const Session& s, int item) {
-    const long long index = static_cast<long long>(s.headerIndex) + 1 + item;
-    const long long limit =
-        std::min<long long>(s.sectionEnd, static_cast<long long>(s.bookmarkList.size()));
-    if (item < 0 || index >= limit) throw UserError(listIndexOutOfBoundsMessage(index));
-    return static_cast<int>(index);
+int Session::listedBookmarkLine(int item) const {
+    if (const std::optional<int> index = m_bookmarks.listedLine(item)) return *index;
+    throw UserError(
+        listIndexOutOfBoundsMessage(static_cast<long long>(m_bookmarks.headerIndex()) + 1 + item));
 }
 
-std::vector<std::string> popupCaptions(const Session& s) {
-    std::vector<std::string> captions;
-    const int end = std::min(s.sectionEnd, static_cast<int>(s.bookmarkList.size()));
-    for (int i = s.headerIndex + 1; i < end; ++i)
-        captions.emplace_back(nameOf(s.bookmarkList[at(i)]));
-    return captions;
+// Shows the section's entries as a popup menu beside the control panel; the item chosen.
+std::optional<int> Session::popupBookmarkMenu() {
+    const std::vector<std::string> captions = m_bookmarks.captions();
+    const Rect window = m_view.windowBounds();
+    const std::optional<int> chosen =
+        m_view.popupBookmarks(captions, window.left + m_layout.pageControl2.left - 100, window.top);
+    if (chosen && *chosen >= 0 && static_cast<std::size_t>(*chosen) < captions.size())
+        return chosen;
+    return std::nullopt;
 }
-
-} // namespace
 
 void Session::locateSection() {
-    const std::string& path = loc.bookmarkFile;
-    if (!fs.fileExists(path)) return;
-    BookmarkLock lock(path);
-    const auto bytes = fs.readFile(path);
+    const std::string& path = m_loc.bookmarkFile;
+    if (!m_fs.fileExists(path)) return;
+    const auto lock = lockBookmarkFile(m_fs, path);
+    const auto bytes = m_fs.readFile(path);
     if (!bytes) return;
-    const std::string header = headerFor(*this);
-    bookmarkList = splitLines(*bytes);
-    headerIndex = findHeader(bookmarkList, header);
-    sectionEnd = listedEnd(bookmarkList, headerIndex);
-    if (headerIndex == static_cast<int>(bookmarkList.size()) - 1 && bookmarkList.back() != header) {
+    const std::string header = bookmarkHeader();
+    Lines list = splitLines(*bytes);
+    const int headerIndex = findHeader(list, header);
+    m_bookmarks.adopt(std::move(list), headerIndex);
+    const Lines& loaded = m_bookmarks.lines();
+    if (headerIndex == lineCount(loaded) - 1 && loaded.back() != header) {
         // The list keeps matching the file if the fix-up cannot be written.
-        Lines fixedUp = bookmarkList;
+        Lines fixedUp = loaded;
         fixUpSection(fixedUp, header);
-        writeLines(*this, fixedUp);
+        writeBookmarkLines(fixedUp);
         const int fixedHeader = findHeader(fixedUp, header);
-        adopt(*this, std::move(fixedUp), fixedHeader);
+        m_bookmarks.adopt(std::move(fixedUp), fixedHeader);
     }
-    setMenuState(*this, headerIndex + 1 < sectionEnd);
+    setBookmarkMenuState(m_bookmarks.anyListed());
 }
 
-std::optional<Session::Entry> Session::newestEntry() {
-    const long long count = static_cast<long long>(bookmarkList.size());
-    if (headerIndex < 0 || headerIndex >= count - 1 || headerIndex + 1 >= sectionEnd)
-        return std::nullopt;
-    const std::string& line = bookmarkList[at(headerIndex + 1)];
-    return Entry{toInteger(topLineText(line)), std::string(nameOf(line))};
+std::optional<Session::Entry> Session::newestEntry() const {
+    const std::optional<std::string> line = m_bookmarks.newestLine();
+    if (!line) return std::nullopt;
+    return Entry{toInteger(topLineText(*line)), std::string(nameOf(*line))};
 }
 
 void Session::writeClosingMark() {
-    if (bookmarkList.empty() || !pageTurned) return;
-    pageTurned = false;
-    const std::string entry = "#" + std::to_string(topLine) + " " +
-                              oneLine("Closed book at " + platform.localDateTimeText());
+    if (m_bookmarks.empty() || !m_pageTurned) return;
+    m_pageTurned = false;
+    const std::string entry = "#" + std::to_string(m_topLine) + " " +
+                              oneLine("Closed book at " + m_platform.localDateTimeText());
     // Finding the section, its fix-up and the new entry reach the file in one write.
-    const bool fileWasThere = fs.fileExists(loc.bookmarkFile);
-    const bool anyListed = insertEntry(*this, entry);
-    if (fileWasThere) setMenuState(*this, anyListed);
-    bookmarkList.clear();
+    const bool fileWasThere = m_fs.fileExists(m_loc.bookmarkFile);
+    const bool anyListed = insertBookmarkEntry(entry);
+    if (fileWasThere) setBookmarkMenuState(anyListed);
+    m_bookmarks.clear();
 }
 
 void Session::BMMenuClick() {
@@ -148,71 +134,53 @@ void Session::BMMenuClick() {
 }
 
 void Session::BMAddItemClick() {
-    const std::string name = view.askBookmarkName();
-    lastBookmarkName = name;
+    const std::string name = m_view.askBookmarkName();
     if (name.empty()) {
-        view.showMessage("No BookMark Added");
+        m_view.showMessage("No BookMark Added");
         return;
     }
-    pageTurned = false;
-    insertEntry(*this, "#" + std::to_string(topLine) + " " + oneLine(name));
+    m_pageTurned = false;
+    insertBookmarkEntry("#" + std::to_string(m_topLine) + " " + oneLine(name));
 }
 
 void Session::BMDeleteItemClick() {
-    const auto captions = popupCaptions(*this);
-    const Rect window = view.windowBounds();
-    const auto chosen =
-        view.popupBookmarks(captions, window.left + layout.pageControl2.left - 100, window.top);
-    if (chosen && *chosen >= 0 && at(*chosen) < captions.size()) BMDeletePopupHandler(*chosen);
+    if (const std::optional<int> chosen = popupBookmarkMenu()) BMDeletePopupHandler(*chosen);
 }
 
 void Session::BMGOItemClick() {
-    const auto captions = popupCaptions(*this);
-    const Rect window = view.windowBounds();
-    const auto chosen =
-        view.popupBookmarks(captions, window.left + layout.pageControl2.left - 100, window.top);
-    if (chosen && *chosen >= 0 && at(*chosen) < captions.size()) BMGotoPopupHandler(*chosen);
+    if (const std::optional<int> chosen = popupBookmarkMenu()) BMGotoPopupHandler(*chosen);
 }
 
 void Session::BMDeletePopupHandler(int item) {
-    const int chosenIndex = listedLine(*this, item);
-    const std::string chosen = bookmarkList[at(chosenIndex)];
-    // Which of the section's lines with this text was chosen, counted from the header.
-    const auto first = bookmarkList.begin() + headerIndex + 1;
-    const auto rank = std::count(first, bookmarkList.begin() + chosenIndex, chosen);
+    const int chosenIndex = listedBookmarkLine(item);
+    const std::string chosen = m_bookmarks.lines()[static_cast<std::size_t>(chosenIndex)];
+    const long long rank = m_bookmarks.rankOf(chosenIndex);
 
-    BookmarkLock lock(loc.bookmarkFile);
-    const bool fileThere = fs.fileExists(loc.bookmarkFile);
-    Lines list = currentLines(*this);
-    int header = headerIndex;
+    const auto lock = lockBookmarkFile(m_fs, m_loc.bookmarkFile);
+    const bool fileThere = m_fs.fileExists(m_loc.bookmarkFile);
+    Lines list = currentBookmarkLines();
+    int header = m_bookmarks.headerIndex();
     int target = chosenIndex;
     if (fileThere) {
-        // Find the chosen line again in the file as it is now: another copy of the reader
-        // may have added or removed lines since the list was shown.
-        header = findHeader(list, headerFor(*this));
-        const int end = bookmarks::sectionEnd(list, header);
-        target = -1;
-        long long seen = 0;
-        for (int i = header + 1; i < end && i < static_cast<int>(list.size()); ++i) {
-            if (list[at(i)] != chosen) continue;
-            target = i;
-            if (seen++ == rank) break;
-        }
+        header = findHeader(list, bookmarkHeader());
+        target = findLineAgain(list, header, chosen, rank);
         if (target < 0) {
             // Already gone from the file: nothing to delete.
-            adopt(*this, std::move(list), header);
+            m_bookmarks.adopt(std::move(list), header);
             return;
         }
     }
-    list.erase(list.begin() + target);
-    writeLines(*this, list);
-    adopt(*this, std::move(list), header);
+    BookmarkSection updated;
+    updated.adopt(std::move(list), header);
+    updated.remove(target);
+    writeBookmarkLines(updated.lines());
+    m_bookmarks = std::move(updated);
 }
 
 void Session::BMGotoPopupHandler(int item) {
-    const int index = listedLine(*this, item);
-    const int top = toInteger(topLineText(bookmarkList[at(index)]));
-    nextTopLine = drawPage(top);
+    const int index = listedBookmarkLine(item);
+    const int top = toInteger(topLineText(m_bookmarks.lines()[static_cast<std::size_t>(index)]));
+    m_nextTopLine = drawPage(top);
 }
 
 } // namespace qm

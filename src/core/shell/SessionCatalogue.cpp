@@ -21,70 +21,71 @@ Lines catalogueLines(const FileSystem& fs, const std::string& chosenFile) {
 } // namespace
 
 void Session::buildCatalogue() {
-    catalogue = catalogueLines(fs, catalogueSourceFile);
-    applicationTitle = catalogueApplicationTitle(catalogue);
-    view.setApplicationTitle(applicationTitle);
-    const Tree tree = buildCatalogueTree(catalogue);
-    view.setTocTree(tree);
+    m_catalogue = catalogueLines(m_fs, m_catalogueSourceFile);
+    m_applicationTitle = catalogueApplicationTitle(m_catalogue);
+    m_view.setApplicationTitle(m_applicationTitle);
+    const Tree tree = buildCatalogueTree(m_catalogue);
+    m_view.setTocTree(tree);
 
     // The data folder may have gone since start-up; failing to make it is not an error here.
-    std::string folder = loc.dataFolder;
+    std::string folder = m_loc.dataFolder;
     if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (!folder.empty() && !fs.folderExists(folder)) {
+    if (!folder.empty() && !m_fs.folderExists(folder)) {
         try {
-            fs.createFolder(folder);
+            m_fs.createFolder(folder);
         } catch (const UserError&) {
         }
     }
 
     // A failed write stops the build here: the tree stands, nothing is expanded or selected.
-    if (!fs.fileExists(loc.bookmarkFile))
-        fs.writeFile(loc.bookmarkFile, joinLinesCrLf(bookmarkSeedLines(catalogue)));
+    if (!m_fs.fileExists(m_loc.bookmarkFile))
+        m_fs.writeFile(m_loc.bookmarkFile, joinLinesCrLf(bookmarkSeedLines(m_catalogue)));
 
-    if (const auto author = authorSectionLine(catalogue); author && *author < tree.size()) {
-        view.expandTocNode(static_cast<int>(*author));
-        view.selectTocNode(static_cast<int>(*author));
+    if (const auto author = authorSectionLine(m_catalogue); author && *author < tree.size()) {
+        m_view.expandTocNode(static_cast<int>(*author));
+        m_view.selectTocNode(static_cast<int>(*author));
     }
     if (!tree.empty()) {
-        view.expandTocNode(0);
-        view.selectTocNode(0);
+        m_view.expandTocNode(0);
+        m_view.selectTocNode(0);
     }
 }
 
 void Session::OpenTOCItemClick() {
-    const std::optional<std::string> chosen = view.chooseOpenFile(
-        "Table of Contents|*.toc;*.cdb", "toc", "Open Torvane(tm) Book", openDialogFileName);
+    const std::optional<std::string> chosen = m_view.chooseOpenFile(
+        "Table of Contents|*.toc;*.cdb", "toc", "Open Torvane(tm) Book", m_openDialogFileName);
     if (!chosen || chosen->empty()) return;
     const std::string& path = *chosen;
-    openDialogFileName = path;
+    m_openDialogFileName = path;
 
-    loc.catalogueExtension = toLowerAscii(path).find(".cdb") != std::string::npos ? ".cdb" : ".toc";
-    controls.setVisible(Control::BMMenu, true);
+    m_loc.catalogueExtension =
+        toLowerAscii(path).find(".cdb") != std::string::npos ? ".cdb" : ".toc";
+    m_controls.setVisible(Control::BMMenu, true);
     const ProgramLocation program = deriveProgramLocation(path, PathStyle::Posix);
-    loc.programBaseName = program.baseName;
-    loc.programFolder = program.folder;
+    m_loc.programBaseName = program.baseName;
+    m_loc.programFolder = program.folder;
     deriveCollectionPaths();
 
     // The index tree of the old collection is gone.
-    indexNodes.clear();
-    view.indexTreeChanged();
-    controls.setVisible(Control::IndexPanel, false);
-    controls.setVisible(Control::InxTreeView, true);
+    m_indexNodes.clear();
+    m_view.indexTreeChanged();
+    m_controls.setVisible(Control::IndexPanel, false);
+    m_controls.setVisible(Control::InxTreeView, true);
 
     applySettings();
 
-    view.setTocTree({});
-    catalogue.clear();
-    catalogueSourceFile = path;
+    m_view.setTocTree({});
+    m_catalogue.clear();
+    m_catalogueSourceFile = path;
     buildCatalogue();
-    view.showPage(Page::TOCTabSheet);
+    m_view.showPage(Page::TOCTabSheet);
 }
 
 void Session::TOCTreeViewExpanded() {
-    skipNextClick = true;
+    m_skipNextClick = true;
 }
 void Session::TOCTreeViewCollapsed() {
-    skipNextClick = true;
+    m_skipNextClick = true;
 }
 
 } // namespace qm

@@ -5,24 +5,28 @@
 namespace qm {
 
 void Session::FindItemClick() {
-    const Rect window = view.windowBounds();
-    view.showFindDialog(window.left + 50, window.top + 50);
-    findDialogShowing = true;
+    const Rect window = m_view.windowBounds();
+    m_view.showFindDialog(window.left + 50, window.top + 50);
+    m_findDialogShowing = true;
+}
+
+void Session::FindDialog1Close() {
+    m_findDialogShowing = false;
 }
 
 void Session::FindDialog1Find(const std::string& findText, bool down, bool matchCase) {
     const FindResult result =
-        findStep(displayLines, topLine, nextTopLine, findText, down, matchCase);
+        findStep(m_displayLines, m_topLine, m_nextTopLine, findText, down, matchCase);
     switch (result.kind) {
     case FindResult::Kind::NoSearch:
         return;
     case FindResult::Kind::Miss:
-        view.closeFindDialog();
-        findDialogShowing = false;
+        m_view.closeFindDialog();
+        m_findDialogShowing = false;
         return;
     case FindResult::Kind::Hit:
-        if (const auto top = pageTopForHit(displayLines, result.hitLine, result.startLine))
-            nextTopLine = drawPage(*top);
+        if (const auto top = pageTopForHit(m_displayLines, result.hitLine, result.startLine))
+            m_nextTopLine = drawPage(*top);
         return;
     }
 }

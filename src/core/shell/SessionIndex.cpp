@@ -4,7 +4,6 @@
 #include "core/view/Paging.h"
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
 namespace qm {
@@ -32,55 +31,54 @@ bool beginsWithDigit(const std::string& s) {
 } // namespace
 
 void Session::IndexLoadButtonClick() {
-    if (indexFile.empty() || !fs.fileExists(indexFile)) return;
-    controls.setVisible(Control::LoadingIndexLabel, true);
-    controls.setEnabled(Control::IndexLoadButton, false);
-    view.repaintNow(Control::LoadingIndexLabel);
+    if (m_indexFile.empty() || !m_fs.fileExists(m_indexFile)) return;
+    m_controls.setVisible(Control::LoadingIndexLabel, true);
+    m_controls.setEnabled(Control::IndexLoadButton, false);
+    m_view.repaintNow(Control::LoadingIndexLabel);
     {
         AtExit done([this] {
-            controls.setVisible(Control::LoadingIndexLabel, false);
-            controls.setEnabled(Control::IndexLoadButton, true);
+            m_controls.setVisible(Control::LoadingIndexLabel, false);
+            m_controls.setEnabled(Control::IndexLoadButton, true);
         });
-        const std::optional<std::string> bytes = fs.readFile(indexFile);
-        indexNodes = buildIndexTree(bytes ? std::string_view(*bytes) : std::string_view{});
+        const std::optional<std::string> bytes = m_fs.readFile(m_indexFile);
+        m_indexNodes = buildIndexTree(bytes ? std::string_view(*bytes) : std::string_view{});
     }
-    controls.setVisible(Control::IndexPanel, false);
-    controls.setVisible(Control::InxTreeView, true);
-    view.indexTreeChanged();
-    if (const auto first = firstSelectableIndexNode(indexNodes)) view.selectIndexNode(*first);
+    m_controls.setVisible(Control::IndexPanel, false);
+    m_controls.setVisible(Control::InxTreeView, true);
+    m_view.indexTreeChanged();
+    if (const auto first = firstSelectableIndexNode(m_indexNodes)) m_view.selectIndexNode(*first);
 }
 
 void Session::InxTreeViewClick(std::optional<int> node) {
-    controls.setVisible(Control::SearchingIndexLabel, true);
-    view.repaintNow(Control::SearchingIndexLabel);
-    AtExit done([this] { controls.setVisible(Control::SearchingIndexLabel, false); });
+    m_controls.setVisible(Control::SearchingIndexLabel, true);
+    m_view.repaintNow(Control::SearchingIndexLabel);
+    AtExit done([this] { m_controls.setVisible(Control::SearchingIndexLabel, false); });
 
     std::string text;
-    if (node && *node >= 0 && static_cast<std::size_t>(*node) < indexNodes.size())
-        text = trimBlanksAndControls(indexNodes[static_cast<std::size_t>(*node)].text);
-    if (!beginsWithDigit(text) || text == lastFollowedEntry) return;
-    lastFollowedEntry = text;
+    if (node && *node >= 0 && static_cast<std::size_t>(*node) < m_indexNodes.size())
+        text = trimBlanksAndControls(m_indexNodes[static_cast<std::size_t>(*node)].text);
+    if (!beginsWithDigit(text) || text == m_lastFollowedEntry) return;
+    m_lastFollowedEntry = text;
     const int line = toInteger(text);
     // Compared before subtracting: the conversion can yield the lowest integer.
     int top = line < 5 ? 0 : line - 5;
     // A reference at or past the end of the text would draw nothing and leave the old page
     // on screen, far from anything a page step could reach: the text's last page is shown,
     // the one a step back from beyond the end line would show.
-    const int count = static_cast<int>(
-        std::min<std::size_t>(displayLines.size(), std::numeric_limits<int>::max()));
-    if (haveDisplayList && top >= count - 2) {
+    const int count = lineCount(m_displayLines);
+    if (m_haveDisplayList && top >= count - 2) {
         int rows = 0;
-        if (surface_) rows = surface_->height() / std::max(1, surface_->textHeight("X"));
-        top = previousPageTop(displayLines, count - 1, rows);
+        if (m_surface) rows = m_surface->height() / std::max(1, m_surface->textHeight("X"));
+        top = previousPageTop(m_displayLines, count - 1, rows);
     }
-    nextTopLine = drawPage(top);
+    m_nextTopLine = drawPage(top);
 }
 
 void Session::resetToPanel() {
-    controls.setVisible(Control::IndexPanel, true);
-    controls.setVisible(Control::InxTreeView, false);
-    indexNodes.clear();
-    view.indexTreeChanged();
+    m_controls.setVisible(Control::IndexPanel, true);
+    m_controls.setVisible(Control::InxTreeView, false);
+    m_indexNodes.clear();
+    m_view.indexTreeChanged();
 }
 
 } // namespace qm

@@ -34,12 +34,12 @@ bool isOn(int value) {
 } // namespace
 
 Lines Session::defaultSettingsLines() const {
-    const Geometry g = defaultGeometry(platform.screenWidth(), platform.screenHeight());
+    const Geometry g = defaultGeometry(m_platform.screenWidth(), m_platform.screenHeight());
     const auto key = [](const char* name, int value) {
         return std::string(name) + "=" + std::to_string(value);
     };
     return {
-        "[" + loc.catalogueFile + "]",
+        "[" + m_loc.catalogueFile + "]",
         "[how]",
         "dictionary=0",
         "fontsize=15",
@@ -60,25 +60,25 @@ Lines Session::defaultSettingsLines() const {
 }
 
 void Session::applySettings() {
-    const IniDocument ini(fs.readFile(loc.settingsFile).value_or(std::string()));
+    const IniDocument ini(m_fs.readFile(m_loc.settingsFile).value_or(std::string()));
     const auto read = [&ini](const char* key, int readDefault) {
         return ini.readInteger(kSection, key, readDefault);
     };
 
-    view.setTocFontSize(read("fontsize", 15));
+    m_view.setTocFontSize(read("fontsize", 15));
 
     Rect bounds;
     bounds.left = read("tleft", 100);
     bounds.top = read("ttop", 0);
     bounds.height = std::max(read("theight", 440), kMinWindowHeight);
     bounds.width = std::max(read("twidth", 500), kMinWindowWidth);
-    view.setWindowBounds(bounds);
+    m_view.setWindowBounds(bounds);
 
     // Setting a box counts as a change of its option: when its state changes, the box's own
     // click action runs before the next box is set.
     const auto setBox = [this](Control box, bool on, void (Session::*click)(bool)) {
-        const bool changed = controls.checked(box) != on;
-        controls.setChecked(box, on);
+        const bool changed = m_controls.checked(box) != on;
+        m_controls.setChecked(box, on);
         if (changed && click) (this->*click)(on);
     };
     setBox(Control::DictCheckBox, isOn(read("dictionary", 0)), nullptr);
@@ -88,14 +88,14 @@ void Session::applySettings() {
     setBox(Control::TwoColCheckBox, isOn(read("twocolumn", 0)), &Session::TwoColCheckBoxClick);
 
     const int position = std::clamp(read("fontsize", 15), 4, 40);
-    const bool positionChanged = controls.position(Control::FontSizeTrackBar) != position;
-    controls.setPosition(Control::FontSizeTrackBar, position);
+    const bool positionChanged = m_controls.position(Control::FontSizeTrackBar) != position;
+    m_controls.setPosition(Control::FontSizeTrackBar, position);
     if (positionChanged) FontSizeTrackBarChange(position);
-    controls.setPosition(Control::FontSizeUpDown, position);
+    m_controls.setPosition(Control::FontSizeUpDown, position);
 
     const int item = std::clamp(read("background", 1), -1, 2);
-    const bool itemChanged = controls.position(Control::BGColorRadioGroup) != item;
-    controls.setPosition(Control::BGColorRadioGroup, item);
+    const bool itemChanged = m_controls.position(Control::BGColorRadioGroup) != item;
+    m_controls.setPosition(Control::BGColorRadioGroup, item);
     if (itemChanged) BGColorRadioGroupClick(item);
 
     // The scheme and the size are applied again even when nothing changed, so the colour
@@ -103,32 +103,33 @@ void Session::applySettings() {
     if (item >= 0) BGColorRadioGroupClick(item);
     FontSizeTrackBarChange(position);
 
-    controls.setVisible(Control::DictCheckBox, false);
-    controls.setVisible(Control::ExitButton, true);
-    controls.setVisible(Control::BMMenu, true);
-    bookmarkList.clear();
+    m_controls.setVisible(Control::DictCheckBox, false);
+    m_controls.setVisible(Control::ExitButton, true);
+    m_controls.setVisible(Control::BMMenu, true);
+    m_bookmarks.clear();
 }
 
 void Session::saveSettings() {
     // A start-up that stopped before the data folder was there derived no settings file:
     // there is nothing to save to.
-    if (loc.settingsFile.empty()) return;
-    const Rect bounds = view.windowBounds();
-    if (bounds.width == platform.screenWidth() || bounds.height == platform.screenHeight()) return;
+    if (m_loc.settingsFile.empty()) return;
+    const Rect bounds = m_view.windowBounds();
+    if (bounds.width == m_platform.screenWidth() || bounds.height == m_platform.screenHeight())
+        return;
 
-    const std::string& path = loc.settingsFile;
-    const std::optional<std::string> old = fs.readFile(path);
+    const std::string& path = m_loc.settingsFile;
+    const std::optional<std::string> old = m_fs.readFile(path);
     // A file that exists but cannot be read is never replaced by one holding only our keys.
-    if (!old && fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
+    if (!old && m_fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
     IniDocument ini(old.value_or(std::string()));
 
-    const auto onOff = [this](Control box) { return controls.checked(box) ? 1 : 0; };
-    ini.writeInteger(kSection, "background", controls.position(Control::BGColorRadioGroup));
+    const auto onOff = [this](Control box) { return m_controls.checked(box) ? 1 : 0; };
+    ini.writeInteger(kSection, "background", m_controls.position(Control::BGColorRadioGroup));
     ini.writeInteger(kSection, "tleft", bounds.left);
     ini.writeInteger(kSection, "ttop", bounds.top);
     ini.writeInteger(kSection, "theight", bounds.height);
     ini.writeInteger(kSection, "twidth", bounds.width);
-    ini.writeInteger(kSection, "fontsize", controls.position(Control::FontSizeTrackBar));
+    ini.writeInteger(kSection, "fontsize", m_controls.position(Control::FontSizeTrackBar));
     ini.writeInteger(kSection, "plainbkg", onOff(Control::SingleShadeBgCheckBox));
     ini.writeInteger(kSection, "twocolor", onOff(Control::TwoColorCheckBox));
     ini.writeInteger(kSection, "dictionary", onOff(Control::DictCheckBox));
@@ -137,14 +138,14 @@ void Session::saveSettings() {
     // file that already says all this is left alone (each safe write costs a sync).
     if (old && *old == ini.bytes()) return;
     try {
-        fs.writeFile(path, ini.bytes());
+        m_fs.writeFile(path, ini.bytes());
     } catch (const UserError&) {
         throw UserError(unableToWriteMessage(path));
     }
 }
 
 void Session::ResetToStartupDefaultsButtonClick() {
-    fs.writeFile(loc.settingsFile, joinLinesCrLf(defaultSettingsLines()));
+    m_fs.writeFile(m_loc.settingsFile, joinLinesCrLf(defaultSettingsLines()));
     applySettings();
     redrawPage();
 }

@@ -1,10 +1,10 @@
 // Opening a text into the display-line list, the contents-tree click and "Open File".
-#include "core/base/Error.h"
 #include "core/base/Paths.h"
-#include "core/cascade/Cascader.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/shell/Session.h"
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
+#include "core/text/OpenedText.h"
 
 namespace qm {
 
@@ -12,172 +12,99 @@ namespace {
 
 constexpr const char* kResumeQuestion =
     "Do you want to start reading where you last closed the file?";
-constexpr const char* kNoReferencePoint = "00000";
-
-bool isNoReferencePoint(const std::string& referencePoint) {
-    return referencePoint.empty() || referencePoint == " " || referencePoint == kNoReferencePoint;
-}
-
-bool endsWithTxt(const std::string& path) {
-    return path.size() >= 4 &&
-           toLowerAscii(std::string_view(path).substr(path.size() - 4)) == ".txt";
-}
-
-// Fills `out` with the display lines of the text at `path`, whose key has no built-in
-// source: the file's own lines when it can be read (a ".txt" file is plain prose and is
-// cascaded first), otherwise the author entry page.
-void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, Lines& out) {
-    if (endsWithTxt(path)) {
-        if (const std::optional<std::string> bytes = fs.readFile(path)) {
-            const Lines cascaded = cascadeText(*bytes);
-            ListLineSource source(cascaded);
-            prepareDisplayLines(source, pass, out);
-            return;
-        }
-    } else if (std::unique_ptr<FileReader> counter = fs.openFile(path)) {
-        // A stored text is read in pieces (once to count its lines, once to convert them), so
-        // a large file is never held whole beside its display lines.
-        const std::optional<std::size_t> lines = FileLineSource::countLines(*counter);
-        counter.reset();
-        if (std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr) {
-            FileLineSource source(std::move(reader), *lines);
-            prepareDisplayLines(source, pass, out);
-            return;
-        }
-    }
-    const Lines page = builtInPageLines(BuiltInSource::None);
-    ListLineSource source(page);
-    prepareDisplayLines(source, pass, out);
-}
-
-// The catalogue line's entry key: what follows the level character after the first "<<",
-// trimmed. A line without "<<" names no entry.
-std::string entryKeyOfLine(const std::string& line) {
-    const auto sep = line.find("<<");
-    if (sep == std::string::npos || sep + 3 > line.size()) return {};
-    return trimBlanks(std::string_view(line).substr(sep + 3));
-}
-
-std::string titleOfLine(const std::string& line) {
-    return trimBlanks(std::string_view(line).substr(0, line.find("<<")));
-}
 
 } // namespace
 
 void Session::openText(const std::string& path, const std::string& referencePointName) {
-    if (path != currentTextPath) {
-        currentTextPath = path;
-        textKey = textKeyOf(path);
-        displayLines.clear();
-        const ConversionPass pass = conversionPassFor(loc.catalogueExtension);
-        const BuiltInSource source = builtInSourceFor(textKey);
-        if (source == BuiltInSource::EmbeddedBook) {
-            if (embeddedBook.empty()) rebuildEmbeddedBook(embeddedBook);
-            ListLineSource lines(embeddedBook);
-            prepareDisplayLines(lines, pass, displayLines);
-        } else if (source == BuiltInSource::None) {
-            fillFromFile(fs, path, pass, displayLines);
-        } else {
-            const Lines page = builtInPageLines(source);
-            ListLineSource lines(page);
-            prepareDisplayLines(lines, pass, displayLines);
-        }
+    if (path != m_currentTextPath) {
+        m_currentTextPath = path;
+        m_textKey = textKeyOf(path);
+        m_displayLines.clear();
+        readDisplayLines(m_fs, path, conversionPassFor(m_loc.catalogueExtension), m_embeddedBook,
+                         m_displayLines);
     }
 
     int top = 0;
     if (!isNoReferencePoint(referencePointName)) {
-        const std::string tag = "|" + referencePointName + ">";
-        // The last line (the single blank) is never looked at.
-        for (std::size_t j = 0; j + 1 < displayLines.size(); ++j) {
-            if (displayLines[j].find(tag) != std::string::npos) {
-                top = static_cast<int>(j + 1);
-                break;
-            }
-        }
+        top = referencePointTop(m_displayLines, referencePointName);
     } else {
         locateSection();
         if (const std::optional<Entry> entry = newestEntry()) {
-            if (view.askYesNo(kResumeQuestion, entry->name)) top = entry->topLine;
+            if (m_view.askYesNo(kResumeQuestion, entry->name)) top = entry->topLine;
         }
     }
-    nextTopLine = drawPage(top);
+    m_nextTopLine = drawPage(top);
 }
 
 // The click and the double click share these steps; only the click is swallowed after a
 // node was expanded or collapsed.
-static void openFromContentsTree(Session& s, std::optional<int> selected) {
-    s.referencePoint = kNoReferencePoint;
-    rebuildEmbeddedBook(s.embeddedBook);
+void Session::openFromContentsTree(std::optional<int> selected) {
+    m_referencePoint = kNoReferencePoint;
+    rebuildEmbeddedBook(m_embeddedBook);
     // The start-up page counts as the open greeting page, so choosing the root entry first
     // only positions it.
-    if (s.currentTextPath.empty()) s.currentTextPath = s.loc.programFolder + "none.tvt";
-    if (s.pageTurned) s.writeClosingMark();
-    s.pageTurned = false;
+    if (m_currentTextPath.empty()) m_currentTextPath = m_loc.programFolder + "none.tvt";
+    if (m_pageTurned) writeClosingMark();
+    m_pageTurned = false;
 
     if (selected) {
         const int i = *selected;
-        if (i >= 0 && static_cast<std::size_t>(i) < s.catalogue.size()) {
+        if (i >= 0 && static_cast<std::size_t>(i) < m_catalogue.size()) {
             const auto index = static_cast<std::size_t>(i);
-            s.entryKey = entryKeyOfLine(s.catalogue[index]);
-            // A story's caption is the title of the book entry above it.
-            std::size_t titleLine = index;
-            if (s.entryKey.find('@') != std::string::npos) {
-                while (titleLine > 0 && s.catalogue[titleLine].find('@') != std::string::npos)
-                    --titleLine;
-            }
-            s.captionTitle = titleOfLine(s.catalogue[titleLine]);
-            s.caption = "Quillmar -- " + s.captionTitle;
+            m_entryKey = entryKeyOfLine(m_catalogue[index]);
+            m_captionTitle = titleOfLine(m_catalogue[captionLineFor(m_catalogue, index)]);
+            m_caption = "Quillmar -- " + m_captionTitle;
         } else {
-            s.entryKey.clear();
-            s.captionTitle = " ";
-            s.caption = "Quillmar";
+            m_entryKey.clear();
+            m_captionTitle = " ";
+            m_caption = "Quillmar";
         }
-        s.view.setCaption(s.caption);
+        m_view.setCaption(m_caption);
     }
 
-    if (s.entryKey.empty()) {
-        s.view.showMessage("Not here yet");
+    if (m_entryKey.empty()) {
+        m_view.showMessage("Not here yet");
         return;
     }
-    if (const auto at = s.entryKey.find('@'); at != std::string::npos) {
-        s.referencePoint = s.entryKey.substr(at + 1);
-        s.entryKey.resize(at);
+    if (const auto at = m_entryKey.find('@'); at != std::string::npos) {
+        m_referencePoint = m_entryKey.substr(at + 1);
+        m_entryKey.resize(at);
     }
-    const std::string path = s.loc.programFolder + s.entryKey + ".tvt";
-    s.openDialogFileName = path;
+    const std::string path = m_loc.programFolder + m_entryKey + ".tvt";
+    m_openDialogFileName = path;
 
-    s.indexFile = s.loc.programFolder + s.entryKey + ".tvx";
-    const bool haveIndex = s.fs.fileExists(s.indexFile);
-    if (!haveIndex) s.indexFile.clear();
-    s.view.setTabVisible(Page::IndexTabSheet, haveIndex);
+    m_indexFile = m_loc.programFolder + m_entryKey + ".tvx";
+    const bool haveIndex = m_fs.fileExists(m_indexFile);
+    if (!haveIndex) m_indexFile.clear();
+    m_view.setTabVisible(Page::IndexTabSheet, haveIndex);
 
-    if (path != s.currentTextPath) s.resetToPanel();
-    s.openText(path, s.referencePoint);
-    s.view.showPage(Page::ReadTabSheet);
+    if (path != m_currentTextPath) resetToPanel();
+    openText(path, m_referencePoint);
+    m_view.showPage(Page::ReadTabSheet);
 }
 
 void Session::TOCTreeViewClick(std::optional<int> selected) {
-    if (skipNextClick) {
-        skipNextClick = false;
+    if (m_skipNextClick) {
+        m_skipNextClick = false;
         return;
     }
-    openFromContentsTree(*this, selected);
+    openFromContentsTree(selected);
 }
 
 void Session::TOCTreeViewDblClick(std::optional<int> selected) {
-    skipNextClick = false;
-    openFromContentsTree(*this, selected);
+    m_skipNextClick = false;
+    openFromContentsTree(selected);
 }
 
 void Session::OpenTVTItemClick() {
     // Plain prose files are offered too: they are cascaded when opened.
     const std::optional<std::string> chosen =
-        view.chooseOpenFile("Torvane(tm) File|*.tvt|Plain Text File|*.txt", "tvt",
-                            "Open Torvane(tm) Document", openDialogFileName);
+        m_view.chooseOpenFile("Torvane(tm) File|*.tvt|Plain Text File|*.txt", "tvt",
+                              "Open Torvane(tm) Document", m_openDialogFileName);
     if (!chosen || chosen->empty()) return;
-    openDialogFileName = *chosen;
-    view.showPage(Page::ReadTabSheet);
-    controls.setVisible(Control::BMMenu, false);
+    m_openDialogFileName = *chosen;
+    m_view.showPage(Page::ReadTabSheet);
+    m_controls.setVisible(Control::BMMenu, false);
     openText(*chosen, " ");
 }
 

@@ -5,94 +5,82 @@
 #include "core/view/Paging.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace qm {
 
-namespace {
-
-constexpr int kPageDownKey = 34;
-constexpr int kPageUpKey = 33;
-
-int lineCount(const Lines& lines) {
-    return static_cast<int>(std::min<std::size_t>(lines.size(), INT_MAX));
-}
-
-} // namespace
-
 int Session::drawPage(int top) {
-    topLine = top;
-    controls.setEnabled(Control::PrevButton, top != 0);
-    if (top == 0) currentShade = 0;
-    pageImageName.clear();
-    if (!haveDisplayList) return -1;
-    const int count = lineCount(displayLines);
+    m_topLine = top;
+    m_controls.setEnabled(Control::PrevButton, top != 0);
+    if (top == 0) m_currentShade = 0;
+    m_pageImageName.clear();
+    if (!m_haveDisplayList) return -1;
+    const int count = lineCount(m_displayLines);
     if (top >= count - 2) return top;
 
-    controls.setText(Control::PosLabel, panelLabel(top, count));
-    view.setProgress(count, top);
-    if (!surface_) return top;
+    m_controls.setText(Control::PosLabel, panelLabel(top, count));
+    m_view.setProgress(count, top);
+    if (!m_surface) return top;
 
     const PageRequest request{
-        .lines = displayLines,
+        .lines = m_displayLines,
         .top = top,
-        .fontSize = clampFontSize(controls.position(Control::FontSizeTrackBar)),
-        .twoColumns = controls.checked(Control::TwoColCheckBox),
-        .colours = colours,
-        .programFolder = loc.programFolder,
-        .imageExists = [this](const std::string& path) { return fs.fileExists(path); },
+        .fontSize = clampFontSize(m_controls.position(Control::FontSizeTrackBar)),
+        .twoColumns = m_controls.checked(Control::TwoColCheckBox),
+        .colours = m_colours,
+        .programFolder = m_loc.programFolder,
+        .imageExists = [this](const std::string& path) { return m_fs.fileExists(path); },
     };
-    PageResult result = renderPage(*surface_, request, currentShade);
-    surface_->flush();
-    pageImageName = std::move(result.imageName);
-    controls.setEnabled(Control::NextButton, result.next < count - 2);
-    view.pageDrawn();
+    PageResult result = renderPage(*m_surface, request, m_currentShade);
+    m_surface->flush();
+    m_pageImageName = std::move(result.imageName);
+    m_controls.setEnabled(Control::NextButton, result.next < count - 2);
+    m_view.pageDrawn();
     return result.next;
 }
 
 void Session::redrawPage() {
-    nextTopLine = drawPage(topLine);
+    m_nextTopLine = drawPage(m_topLine);
 }
 
 void Session::ShowNextPage() {
-    pageTurned = true;
-    nextTopLine = drawPage(nextTopLine);
+    m_pageTurned = true;
+    m_nextTopLine = drawPage(m_nextTopLine);
 }
 
 void Session::ShowPreviousPage() {
-    pageTurned = true;
-    const int top = topLine;
+    m_pageTurned = true;
+    const int top = m_topLine;
     // One column's worth of rows in the font the last drawing left on the surface.
     int rows = 0;
-    if (surface_) rows = surface_->height() / std::max(1, surface_->textHeight("X"));
-    const int newTop = previousPageTop(displayLines, top, rows);
-    if (surface_) {
+    if (m_surface) rows = m_surface->height() / std::max(1, m_surface->textHeight("X"));
+    const int newTop = previousPageTop(m_displayLines, top, rows);
+    if (m_surface) {
         // Fixed pitch switched on inside the page being returned to would otherwise stay
         // in force from the later page.
         const long long last =
-            std::min<long long>(static_cast<long long>(top) + 2, lineCount(displayLines) - 1);
+            std::min<long long>(static_cast<long long>(top) + 2, lineCount(m_displayLines) - 1);
         for (long long n = newTop; n <= last; ++n) {
-            if (displayLines[static_cast<std::size_t>(n)].find("|f>") != std::string::npos) {
-                surface_->setFontName("Times New Roman");
+            if (m_displayLines[static_cast<std::size_t>(n)].find("|f>") != std::string::npos) {
+                m_surface->setFontName(kSerifFont);
                 break;
             }
         }
     }
-    nextTopLine = drawPage(newTop);
+    m_nextTopLine = drawPage(newTop);
 }
 
 void Session::NextButtonClick() {
-    if (findDialogShowing) {
-        view.closeFindDialog();
-        findDialogShowing = false;
+    if (m_findDialogShowing) {
+        m_view.closeFindDialog();
+        m_findDialogShowing = false;
     }
     ShowNextPage();
 }
 
 void Session::PrevButtonClick() {
-    if (findDialogShowing) {
-        view.closeFindDialog();
-        findDialogShowing = false;
+    if (m_findDialogShowing) {
+        m_view.closeFindDialog();
+        m_findDialogShowing = false;
     }
     ShowPreviousPage();
 }
@@ -105,54 +93,54 @@ bool Session::FormKeyDown(int virtualKey) {
 
 void Session::FontSizeTrackBarChange(int position) {
     const int size = clampFontSize(position);
-    controls.setPosition(Control::FontSizeTrackBar, size);
-    controls.setText(Control::FontSizeLabel, "Font Size = " + std::to_string(size));
-    controls.setPosition(Control::FontSizeUpDown, size);
-    view.setTocFontSize(size);
+    m_controls.setPosition(Control::FontSizeTrackBar, size);
+    m_controls.setText(Control::FontSizeLabel, "Font Size = " + std::to_string(size));
+    m_controls.setPosition(Control::FontSizeUpDown, size);
+    m_view.setTocFontSize(size);
     redrawPage();
 }
 
 void Session::FontSizeUpDownClick(int position) {
     const int size = clampFontSize(position);
-    controls.setPosition(Control::FontSizeUpDown, size);
+    m_controls.setPosition(Control::FontSizeUpDown, size);
     FontSizeTrackBarChange(size);
 }
 
 void Session::BGColorRadioGroupClick(int item) {
-    controls.setPosition(Control::BGColorRadioGroup, item);
+    m_controls.setPosition(Control::BGColorRadioGroup, item);
     ColourScheme scheme{};
     if (!schemeFromItem(item, scheme)) return;
-    writeScheme(colours, scheme);
-    currentShade = 0;
-    if (scheme != ColourScheme::Windows && controls.checked(Control::TwoColorCheckBox))
+    writeScheme(m_colours, scheme);
+    m_currentShade = 0;
+    if (scheme != ColourScheme::Windows && m_controls.checked(Control::TwoColorCheckBox))
         TwoColorCheckBoxClick(true);
     redrawPage();
 }
 
 void Session::TwoColorCheckBoxClick(bool checked) {
-    controls.setChecked(Control::TwoColorCheckBox, checked);
+    m_controls.setChecked(Control::TwoColorCheckBox, checked);
     if (checked) {
-        useTextColourForAccents(colours);
-        currentShade = 0;
+        useTextColourForAccents(m_colours);
+        m_currentShade = 0;
         redrawPage();
     } else {
-        BGColorRadioGroupClick(controls.position(Control::BGColorRadioGroup));
+        BGColorRadioGroupClick(m_controls.position(Control::BGColorRadioGroup));
     }
-    if (controls.checked(Control::SingleShadeBgCheckBox)) SingleShadeBgCheckBoxClick(true);
+    if (m_controls.checked(Control::SingleShadeBgCheckBox)) SingleShadeBgCheckBoxClick(true);
 }
 
 void Session::SingleShadeBgCheckBoxClick(bool checked) {
-    controls.setChecked(Control::SingleShadeBgCheckBox, checked);
+    m_controls.setChecked(Control::SingleShadeBgCheckBox, checked);
     if (checked) {
-        copySecondShadeToFirst(colours);
+        copySecondShadeToFirst(m_colours);
         redrawPage();
     } else {
-        BGColorRadioGroupClick(controls.position(Control::BGColorRadioGroup));
+        BGColorRadioGroupClick(m_controls.position(Control::BGColorRadioGroup));
     }
 }
 
 void Session::TwoColCheckBoxClick(bool checked) {
-    controls.setChecked(Control::TwoColCheckBox, checked);
+    m_controls.setChecked(Control::TwoColCheckBox, checked);
     redrawPage();
 }
 

@@ -83,7 +83,7 @@ public:
 private:
     int m_width, m_height;
     Color m_brush = 0, m_color = 0, m_penColor = 0;
-    std::string m_font = "MS Sans Serif";
+    std::string m_font = kDefaultFont;
     int m_size = 8;
     FontStyle m_style;
     int m_penWidth = 1;

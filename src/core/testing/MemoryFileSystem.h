@@ -19,6 +19,8 @@ public:
     void writeFile(const std::string& path, const std::string& bytes) override;
     bool removeFile(const std::string& path) override;
     std::vector<FolderEntry> listFolder(const std::string& folder) const override;
+    // Only this process sees the files, so there is no one to lock out.
+    std::unique_ptr<FileLock> lock(const std::string&) override { return nullptr; }
     // Files listed by listFolder report this age (default: an hour).
     void setAge(const std::string& path, long long seconds) { m_ages[path] = seconds; }
 

@@ -13,15 +13,8 @@ constexpr int kTopMargin = 5;
 constexpr int kSmallestShrunkSize = 8;
 constexpr Color kSeparatorColour = 0x808080;
 constexpr int kSeparatorWidth = 6;
-const std::string kSerif = "Times New Roman";
-const std::string kFixed = "Courier New";
 const std::string kFiveBlanks = "     ";
 const std::string kImageShown = "  [image]";
-
-int lineCount(const Lines& lines) {
-    return lines.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX
-                                                            : static_cast<int>(lines.size());
-}
 
 Color slot(const ColourTable& colours, int shade, int index) {
     return colours[shade == 0 ? 0 : 1][static_cast<std::size_t>(index)];
@@ -183,18 +176,18 @@ private:
         if (c >= '1' && c <= '9') {
             m_surface.setFontColor(slot(m_request.colours, m_shade, c - '0'));
         } else if (c == 'f') {
-            m_surface.setFontName(kFixed);
+            m_surface.setFontName(kFixedFont);
         } else if (c == 'a') {
-            m_surface.setFontName(kSerif);
+            m_surface.setFontName(kSerifFont);
         } else if (c == 'b' || c == 'u' || (c == 'i' && after == '>')) {
             if (c == 'b') style.bold = true;
             if (c == 'u') style.underline = true;
             if (c == 'i') style.italic = true;
             m_surface.setFontStyle(style);
-            m_surface.setFontName(kSerif);
+            m_surface.setFontName(kSerifFont);
         } else if (c == 'n') {
             m_surface.setFontStyle(FontStyle{});
-            m_surface.setFontName(kSerif);
+            m_surface.setFontName(kSerifFont);
         }
     }
 

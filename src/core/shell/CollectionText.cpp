@@ -1,0 +1,12 @@
+#include "core/shell/CollectionText.h"
+
+#include "core/catalogue/Catalogue.h"
+#include "core/text/OpenedText.h"
+
+namespace qm {
+
+Lines openedTextLines(FileSystem& fs, const std::string& textPath) {
+    return openedTextLines(fs, textPath, collectionExtensionOf(fs, textPath));
+}
+
+} // namespace qm

@@ -1,0 +1,79 @@
+#include "core/text/OpenedText.h"
+
+#include "core/base/Error.h"
+#include "core/base/Paths.h"
+#include "core/cascade/Cascader.h"
+#include "core/text/BuiltInTexts.h"
+
+namespace qm {
+
+namespace {
+
+// Fills `out` with the display lines of the text at `path`, whose key has no built-in
+// source: the file's own lines when it can be read (a ".txt" file is plain prose and is
+// cascaded first), otherwise the author entry page.
+void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, Lines& out) {
+    if (isPlainProseFile(path)) {
+        if (const std::optional<std::string> bytes = fs.readFile(path)) {
+            const Lines cascaded = cascadeText(*bytes);
+            ListLineSource source(cascaded);
+            prepareDisplayLines(source, pass, out);
+            return;
+        }
+    } else if (std::unique_ptr<FileReader> counter = fs.openFile(path)) {
+        // A stored text is read in pieces (once to count its lines, once to convert them), so
+        // a large file is never held whole beside its display lines.
+        const std::optional<std::size_t> lines = FileLineSource::countLines(*counter);
+        counter.reset();
+        if (std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr) {
+            FileLineSource source(std::move(reader), *lines);
+            prepareDisplayLines(source, pass, out);
+            return;
+        }
+    }
+    const Lines page = builtInPageLines(BuiltInSource::None);
+    ListLineSource source(page);
+    prepareDisplayLines(source, pass, out);
+}
+
+} // namespace
+
+void readDisplayLines(FileSystem& fs, const std::string& path, ConversionPass pass,
+                      Lines& embeddedBook, Lines& out) {
+    const BuiltInSource source = builtInSourceFor(textKeyOf(path));
+    if (source == BuiltInSource::EmbeddedBook) {
+        if (embeddedBook.empty()) rebuildEmbeddedBook(embeddedBook);
+        ListLineSource lines(embeddedBook);
+        prepareDisplayLines(lines, pass, out);
+    } else if (source == BuiltInSource::None) {
+        fillFromFile(fs, path, pass, out);
+    } else {
+        const Lines page = builtInPageLines(source);
+        ListLineSource lines(page);
+        prepareDisplayLines(lines, pass, out);
+    }
+}
+
+Lines openedTextLines(FileSystem& fs, const std::string& textPath,
+                      std::string_view catalogueExtension) {
+    if (builtInSourceFor(textKeyOf(textPath)) == BuiltInSource::None && !fs.openFile(textPath))
+        throw UserError("Cannot open file " + textPath);
+    Lines embeddedBook;
+    Lines out;
+    readDisplayLines(fs, textPath, conversionPassFor(catalogueExtension), embeddedBook, out);
+    return out;
+}
+
+bool isNoReferencePoint(std::string_view name) {
+    return name.empty() || name == " " || name == kNoReferencePoint;
+}
+
+int referencePointTop(const Lines& displayLines, std::string_view name) {
+    const std::string tag = "|" + std::string(name) + ">";
+    for (std::size_t j = 0; j + 1 < displayLines.size(); ++j) {
+        if (displayLines[j].find(tag) != std::string::npos) return static_cast<int>(j + 1);
+    }
+    return 0;
+}
+
+} // namespace qm
