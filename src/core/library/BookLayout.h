@@ -1,0 +1,33 @@
+#pragma once
+// Laying a book's structure out as the files of its one-book collection, in memory: the
+// stored text in the page's single-byte form, its catalogue, its word index and its manifest.
+#include "core/cascade/Document.h"
+#include "core/io/Text.h"
+#include "core/library/BookManifest.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qm::library {
+
+struct LaidOutBook {
+    std::string text;      // the .tvt bytes
+    std::string catalogue; // the .toc bytes
+    std::string index;     // the .tvx bytes
+    BookManifest manifest;
+    Lines display; // the text's display lines, when asked for
+};
+
+// Told the fraction done (0 to 1); returning false stops the layout.
+using LayoutProgress = std::function<bool(double done)>;
+
+// Nothing when the progress callback stopped it. The cascaded lines are converted one by one
+// and let go as they are, so the book is never held twice in lines.
+std::optional<LaidOutBook> layOutBook(const cascade::Document& doc, const std::string& key,
+                                      std::string_view sourceName,
+                                      const std::function<std::string(std::string_view)>& convert,
+                                      const LayoutProgress& progress, bool keepDisplay);
+
+} // namespace qm::library
