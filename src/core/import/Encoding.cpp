@@ -158,7 +158,10 @@ Encoding detectEncoding(std::string_view bytes) {
 }
 
 std::string decodeToUtf8(std::string_view bytes) {
-    return decodeToUtf8(bytes, detectEncoding(bytes));
+    const Encoding e = detectEncoding(bytes);
+    // Detection has just checked the whole text.
+    if (e == Encoding::Utf8) return std::string(bytes);
+    return decodeToUtf8(bytes, e);
 }
 
 std::string decodeToUtf8(std::string_view bytes, Encoding encoding) {

@@ -73,6 +73,11 @@ void InlineText::addText(std::string_view s) {
         len = std::min(len, n - i);
         const std::string_view ch = s.substr(i, len);
         i += len;
+        // Invisible characters (soft hyphen, zero-width space and joiners, a stray
+        // byte-order mark) would only hide inside words.
+        if (ch == "\xC2\xAD" || ch == "\xE2\x80\x8B" || ch == "\xE2\x80\x8C" ||
+            ch == "\xE2\x80\x8D" || ch == "\xEF\xBB\xBF")
+            continue;
         // No-break spaces and C1 control characters are blanks here.
         if (c == 0xC2 && len == 2 &&
             (static_cast<unsigned char>(ch[1]) <= 0x9F ||

@@ -2,6 +2,7 @@
 
 #include "core/import/ChapterHeadings.h"
 #include "core/import/DistributorFrame.h"
+#include "core/import/DocumentTidy.h"
 #include "core/import/InlineText.h"
 
 #include <algorithm>
@@ -292,28 +293,11 @@ private:
         if (!text.empty()) addBlock(BlockKind::Paragraph, text.take());
     }
 
-    // Scene breaks only between prose; chapters inside a part or book one level deeper.
+    // Chapters inside a part or book sit one level deeper.
     void finish() {
-        std::vector<Block> blocks;
-        std::vector<std::size_t> newIndex(m_doc.blocks.size() + 1, 0);
-        for (std::size_t i = 0; i < m_doc.blocks.size(); ++i) {
-            newIndex[i] = blocks.size();
-            Block& b = m_doc.blocks[i];
-            if (b.kind == BlockKind::SceneBreak) {
-                const bool afterProse = !blocks.empty() &&
-                                        blocks.back().kind != BlockKind::SceneBreak &&
-                                        blocks.back().kind != BlockKind::Heading;
-                const bool beforeProse =
-                    i + 1 < m_doc.blocks.size() && m_doc.blocks[i + 1].kind != BlockKind::Heading;
-                if (!afterProse || !beforeProse) continue;
-            }
-            blocks.push_back(std::move(b));
-        }
-        newIndex[m_doc.blocks.size()] = blocks.size();
-        m_doc.blocks = std::move(blocks);
+        tidyBlocks(m_doc);
         bool insidePart = false;
         for (Chapter& c : m_doc.chapters) {
-            c.block = newIndex[c.block];
             const int level = m_doc.blocks[c.block].level;
             if (level == 1) insidePart = true;
             c.depth = level == 1 || !insidePart ? 0 : 1;
