@@ -2,6 +2,8 @@
 
 #include "core/bookmarks/BookmarkList.h"
 #include "core/cascade/LayoutVersion.h"
+#include "core/import/BookReader.h"
+#include "core/import/Encoding.h"
 #include "core/library/BookKey.h"
 #include "core/library/BookLayout.h"
 #include "core/library/BookmarkMove.h"
@@ -111,6 +113,10 @@ Library::Library(FileSystem& fs, std::string dataFolder, DocumentReader reader,
     , m_folder(m_dataFolder + "library/")
     , m_reader(std::move(reader))
     , m_convert(std::move(convert)) {}
+
+Library Library::withBookReaders(FileSystem& fs, std::string dataFolder) {
+    return Library(fs, std::move(dataFolder), import::readBook, import::utf8ToWindows1252);
+}
 
 BookFiles Library::filesOf(const std::string& key) const {
     BookFiles f;

@@ -85,6 +85,9 @@ public:
     // dataFolder ends with "/". One Library is used from one thread at a time, and the file
     // system only from the thread that calls it.
     Library(FileSystem& fs, std::string dataFolder, DocumentReader reader, LineConverter convert);
+    // The program's library: books read by the book readers (any encoding, EPUB, HTML, plain
+    // text), characters the page lacks transliterated.
+    static Library withBookReaders(FileSystem& fs, std::string dataFolder);
 
     const std::string& folder() const { return m_folder; }
     BookFiles filesOf(const std::string& key) const;
