@@ -412,6 +412,12 @@ void Cascader::addImage() {
     st.endParagraph();
 }
 
+void Cascader::drainLines(const std::function<void(std::string& line)>& sink) {
+    for (std::string& l : m_state->out)
+        sink(l);
+    m_state->out.clear();
+}
+
 Lines Cascader::finish() {
     State& st = *m_state;
     Lines result;

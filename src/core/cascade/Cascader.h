@@ -6,6 +6,7 @@
 // Deterministic, no external data, linear in the size of the prose.
 #include "core/io/Text.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ public:
     void addSceneBreak();
     // A picture: an "[image]" line and a section break.
     void addImage();
+
+    // Hands the lines made since the last call to `sink` one by one and lets them go (the
+    // banner and "END" aside, which only finish() gives), so a long book can be streamed out.
+    void drainLines(const std::function<void(std::string& line)>& sink);
 
     // The stored lines: the banner, every story added, then "END". Ends the cascader's use.
     Lines finish();

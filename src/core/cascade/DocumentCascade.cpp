@@ -25,19 +25,34 @@ std::string bookBanner(const Document& doc) {
     std::string banner = splitStyleTags(doc.title).plain;
     const std::string author = splitStyleTags(doc.author).plain;
     if (!author.empty()) banner += (banner.empty() ? "by " : ", by ") + author;
-    return banner;
+    for (const Block& b : doc.blocks) {
+        if (!banner.empty()) break;
+        if (b.kind == BlockKind::Heading) banner = splitStyleTags(b.text).plain;
+    }
+    return banner.empty() ? std::string("Cascaded text") : banner;
 }
 
 std::optional<CascadedBook> cascadeDocument(const Document& doc, const CascadeProgress& progress) {
+    CascadedBook book;
+    std::optional<std::vector<std::string>> points = cascadeDocumentTo(
+        doc, [&](std::string& line) { book.lines.push_back(std::move(line)); }, progress);
+    if (!points) return std::nullopt;
+    book.chapterPoints = std::move(*points);
+    return book;
+}
+
+std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, const LineSink& sink,
+                                                          const CascadeProgress& progress) {
     const std::size_t blockCount = doc.blocks.size();
     // The chapters that open at each block, and those pointing past the last one.
     std::vector<std::vector<std::size_t>> opening(blockCount + 1);
     for (std::size_t c = 0; c < doc.chapters.size(); ++c)
         opening[std::min(doc.chapters[c].block, blockCount)].push_back(c);
 
-    CascadedBook book;
-    book.chapterPoints.resize(doc.chapters.size());
-    Cascader cascader(bookBanner(doc));
+    std::vector<std::string> points(doc.chapters.size());
+    std::string banner = bookBanner(doc);
+    sink(banner);
+    Cascader cascader(std::move(banner));
     std::size_t sinceReport = 0;
     auto keepGoing = [&](std::size_t b) {
         sinceReport = 0;
@@ -53,7 +68,7 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, const CascadePr
             if (!here.empty()) {
                 const std::string point = referencePointName(cascader.addReferencePoint());
                 for (const std::size_t c : here)
-                    book.chapterPoints[c] = point;
+                    points[c] = point;
             }
             break;
         }
@@ -66,7 +81,7 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, const CascadePr
         }
         const std::string point = referencePointName(number);
         for (const std::size_t c : here)
-            book.chapterPoints[c] = point;
+            points[c] = point;
         switch (block.kind) {
         case BlockKind::Heading:
             break;
@@ -83,9 +98,13 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, const CascadePr
             cascader.addImage();
             break;
         }
+        cascader.drainLines(sink);
     }
-    book.lines = cascader.finish();
-    return book;
+    cascader.drainLines(sink);
+    Lines rest = cascader.finish(); // the banner, already handed out, and "END"
+    for (std::size_t i = 1; i < rest.size(); ++i)
+        sink(rest[i]);
+    return points;
 }
 
 } // namespace qm::cascade

@@ -30,8 +30,17 @@ using CascadeProgress = std::function<bool(double done)>;
 std::optional<CascadedBook> cascadeDocument(const Document& doc,
                                             const CascadeProgress& progress = {});
 
-// The banner of a book: its title, and ", by " and its author when it names one; style tags,
-// control bytes and bars left out.
+// Receives each stored line once, in order; it may take the line's bytes.
+using LineSink = std::function<void(std::string& line)>;
+
+// The same lines handed to `sink` as they are made (the banner first, "END" last), so a book
+// is never held whole in lines. Returns the chapters' reference points; nothing when the
+// progress callback stopped it (the sink has then had some of the lines).
+std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, const LineSink& sink,
+                                                          const CascadeProgress& progress = {});
+
+// The banner of a book: its title, and ", by " and its author when it names one; without
+// either, its first heading or "Cascaded text". Style tags, control bytes and bars left out.
 std::string bookBanner(const Document& doc);
 
 } // namespace qm::cascade

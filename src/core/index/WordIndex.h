@@ -13,13 +13,36 @@
 #include "core/io/FileSystem.h"
 #include "core/io/Text.h"
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace qm {
 
 class Session;
 
 Lines makeWordIndex(const Lines& displayLines);
+
+// The same index made from display lines handed over one at a time, in order, for a text
+// whose display lines are not held whole.
+class WordIndexBuilder {
+public:
+    WordIndexBuilder();
+    ~WordIndexBuilder();
+    WordIndexBuilder(const WordIndexBuilder&) = delete;
+    WordIndexBuilder& operator=(const WordIndexBuilder&) = delete;
+    void addLine(std::string_view displayLine);
+    // The index lines; ends the builder's use.
+    Lines finish();
+    // The index file's bytes (each line followed by CR LF), made without holding the lines;
+    // ends the builder's use.
+    std::string finishFile();
+
+private:
+    template <typename Emit> void emitLines(Emit emit);
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // The display lines of the text at this path, exactly as opening it in the reader gives them
 // (its built-in source for a key that has one, otherwise the file read through fs). Throws

@@ -15,6 +15,21 @@ namespace {
 constexpr double kCascadeShare = 0.8;
 constexpr double kConvertShare = 0.05;
 
+// The display lines of stored bytes, one at a time, exactly as the reader's plain pass makes
+// them (see LineFormat.h): the clean-up, then every phrase line but the last converted.
+template <typename Take> void forEachDisplayLine(std::string_view stored, Take take) {
+    ByteLineSource raw(stored);
+    CleanedLineSource cleaned(raw);
+    std::string_view line;
+    if (!cleaned.next(line)) return;
+    std::string_view following;
+    while (cleaned.next(following)) {
+        take(!line.empty() && line.front() == 'l' ? phraseDisplayLine(line) : std::string(line));
+        line = following;
+    }
+    take(std::string(line));
+}
+
 std::string fileNameOf(std::string_view path) {
     const auto slash = path.find_last_of("/\\");
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
@@ -22,41 +37,42 @@ std::string fileNameOf(std::string_view path) {
 
 } // namespace
 
-std::optional<LaidOutBook> layOutBook(const cascade::Document& doc, const std::string& key,
+std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
                                       std::string_view sourceName,
                                       const std::function<std::string(std::string_view)>& convert,
                                       const LayoutProgress& progress, bool keepDisplay) {
     auto tell = [&](double done) { return !progress || progress(done); };
-    std::optional<cascade::CascadedBook> cascaded =
-        cascade::cascadeDocument(doc, [&](double done) { return tell(done * kCascadeShare); });
-    if (!cascaded) return std::nullopt;
-
     LaidOutBook book;
-    std::size_t bytes = 0;
-    for (const std::string& l : cascaded->lines)
-        bytes += l.size() + 2;
-    book.text.reserve(bytes + bytes / 8);
-    for (std::string& l : cascaded->lines) {
-        book.text += convert(l);
-        book.text += "\r\n";
-        std::string().swap(l);
-    }
-    Lines().swap(cascaded->lines);
+    std::size_t textBytes = 0;
+    for (const cascade::Block& b : doc.blocks)
+        textBytes += b.text.size();
+    // Phrase codes, tags, markers and line ends add about a third to the words.
+    book.text.reserve(textBytes + textBytes / 2);
+    std::optional<std::vector<std::string>> points = cascade::cascadeDocumentTo(
+        doc,
+        [&](std::string& line) {
+            book.text += convert(line);
+            book.text += "\r\n";
+        },
+        [&](double done) { return tell(done * kCascadeShare); });
+    if (!points) return std::nullopt;
+    std::vector<cascade::Block>().swap(doc.blocks);
     if (!tell(kCascadeShare + kConvertShare)) return std::nullopt;
 
     // The index numbers display lines exactly as the reader makes them from the stored file.
-    Lines display;
-    ByteLineSource source(book.text);
-    prepareDisplayLines(source, ConversionPass::Plain, display);
-    book.index = joinLinesCrLf(makeWordIndex(display));
-    if (keepDisplay) book.display = std::move(display);
+    WordIndexBuilder index;
+    forEachDisplayLine(book.text, [&](std::string line) {
+        index.addLine(line);
+        if (keepDisplay) book.display.push_back(std::move(line));
+    });
+    book.index = index.finishFile();
     if (!tell(0.95)) return std::nullopt;
 
     std::vector<CatalogueChapter> chapters;
     chapters.reserve(doc.chapters.size());
     for (std::size_t c = 0; c < doc.chapters.size(); ++c) {
         chapters.push_back({convert(cascade::splitStyleTags(doc.chapters[c].title).plain),
-                            cascaded->chapterPoints[c], doc.chapters[c].depth});
+                            (*points)[c], doc.chapters[c].depth});
     }
     std::string title = cascade::splitStyleTags(doc.title).plain;
     if (title.empty()) title = fileNameOf(sourceName);

@@ -23,9 +23,10 @@ struct LaidOutBook {
 // Told the fraction done (0 to 1); returning false stops the layout.
 using LayoutProgress = std::function<bool(double done)>;
 
-// Nothing when the progress callback stopped it. The cascaded lines are converted one by one
-// and let go as they are, so the book is never held twice in lines.
-std::optional<LaidOutBook> layOutBook(const cascade::Document& doc, const std::string& key,
+// Nothing when the progress callback stopped it. The cascaded lines are converted as they are
+// made and the display lines indexed one by one, so the book is never held in lines (unless
+// its display lines are asked for); its blocks are let go once cascaded.
+std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
                                       std::string_view sourceName,
                                       const std::function<std::string(std::string_view)>& convert,
                                       const LayoutProgress& progress, bool keepDisplay);

@@ -157,10 +157,10 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
 
     std::optional<LaidOutBook> laid;
     {
-        const cascade::Document doc = m_reader(sourceName, bytes);
+        cascade::Document doc = m_reader(sourceName, bytes);
         steps.at(kReadDone);
         laid = layOutBook(
-            doc, key, sourceName, m_convert,
+            std::move(doc), key, sourceName, m_convert,
             [&](double done) {
                 if (steps.cancelled()) return false;
                 steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
@@ -200,10 +200,10 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
 
     std::optional<LaidOutBook> laid;
     {
-        const cascade::Document doc = m_reader(stored->manifest.source, bytes);
+        cascade::Document doc = m_reader(stored->manifest.source, bytes);
         steps.at(kReadDone);
         laid = layOutBook(
-            doc, key, stored->manifest.source, m_convert,
+            std::move(doc), key, stored->manifest.source, m_convert,
             [&](double done) {
                 if (steps.cancelled()) return false;
                 steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
