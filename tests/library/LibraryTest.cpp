@@ -188,6 +188,28 @@ TEST_P(LibraryCancel, LeavesNothing) {
 // Reports 1 to 9 reach from before the book is read to between the writes.
 INSTANTIATE_TEST_SUITE_P(AtReport, LibraryCancel, ::testing::Range(1, 10));
 
+// Laying out again fails at each of its writes (four book files, then the bookmarks): the
+// book and the bookmark file stay exactly as they were.
+class RelayWriteFailure : public LibraryTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RelayWriteFailure, LeavesBookAndBookmarksAsTheyWere) {
+    Library lib = library();
+    const library::Book b = lib.open("a.txt", book);
+    const std::string bm = bookmarkFileOf(kDataFolder, key);
+    fs.writeFile(bm, joinLinesCrLf({"<<none", "<<" + key, "#40 Somewhere", ""}));
+    library::BookManifest old = b.manifest;
+    old.layoutVersion = cascade::kLayoutVersion - 1;
+    fs.writeFile(b.files.manifest, joinLinesCrLf(library::manifestLines(old)));
+    const auto before = fs.mem.files();
+    reader.sceneBreaks = true;
+    fs.failAt = GetParam();
+    EXPECT_THROW(lib.layOutAgain(key, book, bm), UserError);
+    EXPECT_EQ(fs.mem.files(), before);
+    EXPECT_TRUE(lib.find(key)->outdated);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtWrite, RelayWriteFailure, ::testing::Values(1, 2, 3, 4, 5));
+
 TEST_F(LibraryTest, ProgressRisesToOne) {
     std::vector<double> seen;
     library::Progress progress;
