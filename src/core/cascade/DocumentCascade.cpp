@@ -41,8 +41,12 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, const CascadePr
     return book;
 }
 
-std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, const LineSink& sink,
-                                                          const CascadeProgress& progress) {
+namespace {
+
+template <typename Done>
+std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, const LineSink& sink,
+                                                      const CascadeProgress& progress,
+                                                      Done blockDone) {
     const std::size_t blockCount = doc.blocks.size();
     // The chapters that open at each block, and those pointing past the last one.
     std::vector<std::vector<std::size_t>> opening(blockCount + 1);
@@ -99,12 +103,26 @@ std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, c
             break;
         }
         cascader.drainLines(sink);
+        blockDone(b);
     }
     cascader.drainLines(sink);
     Lines rest = cascader.finish(); // the banner, already handed out, and "END"
     for (std::size_t i = 1; i < rest.size(); ++i)
         sink(rest[i]);
     return points;
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, const LineSink& sink,
+                                                          const CascadeProgress& progress) {
+    return cascadeBlocks(doc, sink, progress, [](std::size_t) {});
+}
+
+std::optional<std::vector<std::string>>
+cascadeDocumentReleasingText(Document& doc, const LineSink& sink, const CascadeProgress& progress) {
+    return cascadeBlocks(doc, sink, progress,
+                         [&doc](std::size_t b) { std::string().swap(doc.blocks[b].text); });
 }
 
 } // namespace qm::cascade

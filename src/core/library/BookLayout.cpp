@@ -11,24 +11,8 @@ namespace qm::library {
 
 namespace {
 
-// Shares of the layout's time, for the progress told: most of it is the cascade.
-constexpr double kCascadeShare = 0.8;
-constexpr double kConvertShare = 0.05;
-
-// The display lines of stored bytes, one at a time, exactly as the reader's plain pass makes
-// them (see LineFormat.h): the clean-up, then every phrase line but the last converted.
-template <typename Take> void forEachDisplayLine(std::string_view stored, Take take) {
-    ByteLineSource raw(stored);
-    CleanedLineSource cleaned(raw);
-    std::string_view line;
-    if (!cleaned.next(line)) return;
-    std::string_view following;
-    while (cleaned.next(following)) {
-        take(!line.empty() && line.front() == 'l' ? phraseDisplayLine(line) : std::string(line));
-        line = following;
-    }
-    take(std::string(line));
-}
+// The share of the layout's time the cascade takes, for the progress told.
+constexpr double kCascadeShare = 0.95;
 
 std::string fileNameOf(std::string_view path) {
     const auto slash = path.find_last_of("/\\");
@@ -37,10 +21,30 @@ std::string fileNameOf(std::string_view path) {
 
 } // namespace
 
+std::string storedTextIndex(StoredLineSource& stored, Lines* display) {
+    // The reader's plain pass (see LineFormat.h), one line at a time: the clean-up, then every
+    // phrase line but the last converted.
+    WordIndexBuilder index;
+    auto take = [&](std::string line) {
+        index.addLine(line);
+        if (display) display->push_back(std::move(line));
+    };
+    CleanedLineSource cleaned(stored);
+    std::string_view line;
+    if (!cleaned.next(line)) return index.finishFile();
+    std::string_view following;
+    while (cleaned.next(following)) {
+        take(!line.empty() && line.front() == 'l' ? phraseDisplayLine(line) : std::string(line));
+        line = following;
+    }
+    take(std::string(line));
+    return index.finishFile();
+}
+
 std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
                                       std::string_view sourceName,
                                       const std::function<std::string(std::string_view)>& convert,
-                                      const LayoutProgress& progress, bool keepDisplay) {
+                                      const LayoutProgress& progress) {
     auto tell = [&](double done) { return !progress || progress(done); };
     LaidOutBook book;
     std::size_t textBytes = 0;
@@ -48,7 +52,7 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
         textBytes += b.text.size();
     // Phrase codes, tags, markers and line ends add about a third to the words.
     book.text.reserve(textBytes + textBytes / 2);
-    std::optional<std::vector<std::string>> points = cascade::cascadeDocumentTo(
+    std::optional<std::vector<std::string>> points = cascade::cascadeDocumentReleasingText(
         doc,
         [&](std::string& line) {
             book.text += convert(line);
@@ -57,16 +61,7 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
         [&](double done) { return tell(done * kCascadeShare); });
     if (!points) return std::nullopt;
     std::vector<cascade::Block>().swap(doc.blocks);
-    if (!tell(kCascadeShare + kConvertShare)) return std::nullopt;
-
-    // The index numbers display lines exactly as the reader makes them from the stored file.
-    WordIndexBuilder index;
-    forEachDisplayLine(book.text, [&](std::string line) {
-        index.addLine(line);
-        if (keepDisplay) book.display.push_back(std::move(line));
-    });
-    book.index = index.finishFile();
-    if (!tell(0.95)) return std::nullopt;
+    if (!tell(kCascadeShare)) return std::nullopt;
 
     std::vector<CatalogueChapter> chapters;
     chapters.reserve(doc.chapters.size());

@@ -4,6 +4,7 @@
 #include "core/cascade/Document.h"
 #include "core/io/Text.h"
 #include "core/library/BookManifest.h"
+#include "core/text/LineFormat.h"
 
 #include <functional>
 #include <optional>
@@ -15,20 +16,22 @@ namespace qm::library {
 struct LaidOutBook {
     std::string text;      // the .tvt bytes
     std::string catalogue; // the .toc bytes
-    std::string index;     // the .tvx bytes
     BookManifest manifest;
-    Lines display; // the text's display lines, when asked for
 };
 
 // Told the fraction done (0 to 1); returning false stops the layout.
 using LayoutProgress = std::function<bool(double done)>;
 
 // Nothing when the progress callback stopped it. The cascaded lines are converted as they are
-// made and the display lines indexed one by one, so the book is never held in lines (unless
-// its display lines are asked for); its blocks are let go once cascaded.
+// made, so the book is never held in lines; its blocks are let go once cascaded.
 std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
                                       std::string_view sourceName,
                                       const std::function<std::string(std::string_view)>& convert,
-                                      const LayoutProgress& progress, bool keepDisplay);
+                                      const LayoutProgress& progress);
+
+// The word index file (.tvx bytes) of the stored text that `stored` reads, made from its
+// display lines one by one exactly as the reader makes them; they are appended to `display`
+// when it is given.
+std::string storedTextIndex(StoredLineSource& stored, Lines* display = nullptr);
 
 } // namespace qm::library

@@ -88,12 +88,32 @@ Lines displayLinesOf(std::string_view storedBytes) {
     return display;
 }
 
-void writeBookFiles(FileBatch& batch, const BookFiles& files, const LaidOutBook& laid,
-                    const Steps& steps) {
-    // The manifest goes last: a book counts as stored only once it is there.
+// Pieces in which a stored text is read back for its index.
+constexpr std::size_t kIndexPiece = std::size_t{64} << 10;
+
+// The index of the stored text at `path`, read back in pieces as the reader reads it.
+std::string indexOfStoredFile(FileSystem& fs, const std::string& path) {
+    std::unique_ptr<FileReader> counter = fs.openFile(path);
+    const std::optional<std::size_t> lines =
+        counter ? FileLineSource::countLines(*counter, kIndexPiece) : std::nullopt;
+    std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr;
+    if (!reader) throw UserError("Cannot open file " + path);
+    FileLineSource source(std::move(reader), *lines, kIndexPiece);
+    return storedTextIndex(source);
+}
+
+// The manifest goes last: a book counts as stored only once it is there. With no index
+// given, the text is let go once written and its index made from the file, so the text and
+// its index are never held together.
+void writeBookFiles(FileSystem& fs, FileBatch& batch, const BookFiles& files, LaidOutBook& laid,
+                    std::optional<std::string> index, const Steps& steps) {
     batch.write(files.text, laid.text);
     steps.at(0.93);
-    batch.write(files.index, laid.index);
+    if (!index) {
+        std::string().swap(laid.text);
+        index = indexOfStoredFile(fs, files.text);
+    }
+    batch.write(files.index, *index);
     steps.at(0.96);
     batch.write(files.catalogue, laid.catalogue);
     steps.at(0.98);
@@ -159,14 +179,11 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
     {
         cascade::Document doc = m_reader(sourceName, bytes);
         steps.at(kReadDone);
-        laid = layOutBook(
-            std::move(doc), key, sourceName, m_convert,
-            [&](double done) {
-                if (steps.cancelled()) return false;
-                steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
-                return true;
-            },
-            false);
+        laid = layOutBook(std::move(doc), key, sourceName, m_convert, [&](double done) {
+            if (steps.cancelled()) return false;
+            steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
+            return true;
+        });
     }
     if (!laid) throw OpenCancelled();
     steps.at(kLayoutDone);
@@ -180,7 +197,7 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
     ensureFolder(m_fs, m_folder);
     ensureFolder(m_fs, book.files.folder);
     FileBatch batch(m_fs);
-    writeBookFiles(batch, book.files, *laid, steps);
+    writeBookFiles(m_fs, batch, book.files, *laid, std::nullopt, steps);
     batch.commit();
     steps.at(1.0);
     return book;
@@ -202,16 +219,19 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     {
         cascade::Document doc = m_reader(stored->manifest.source, bytes);
         steps.at(kReadDone);
-        laid = layOutBook(
-            std::move(doc), key, stored->manifest.source, m_convert,
-            [&](double done) {
+        laid =
+            layOutBook(std::move(doc), key, stored->manifest.source, m_convert, [&](double done) {
                 if (steps.cancelled()) return false;
                 steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
                 return true;
-            },
-            true);
+            });
     }
     if (!laid) throw OpenCancelled();
+    // Moving the bookmarks needs the new display lines; a new layout is rare enough to hold
+    // them.
+    Lines display;
+    ByteLineSource newText(laid->text);
+    std::string index = storedTextIndex(newText, &display);
     steps.at(kLayoutDone);
 
     Relaid result;
@@ -229,7 +249,7 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
                 const auto first = lines.begin() + h + 1;
                 const auto last = lines.begin() + end;
                 MovedBookmarks moved =
-                    moveBookmarks(displayLinesOf(*oldText), laid->display, Lines(first, last));
+                    moveBookmarks(displayLinesOf(*oldText), display, Lines(first, last));
                 std::move(moved.entries.begin(), moved.entries.end(), first);
                 result.movedBookmarks = moved.moved;
                 result.unmovedBookmarks = std::move(moved.unmoved);
@@ -241,7 +261,7 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     }
 
     FileBatch batch(m_fs);
-    writeBookFiles(batch, stored->files, *laid, steps);
+    writeBookFiles(m_fs, batch, stored->files, *laid, std::move(index), steps);
     if (bookmarkLines) batch.write(bookmarkFile, joinLinesCrLf(*bookmarkLines));
     batch.commit();
     steps.at(1.0);
