@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 namespace qm {
 namespace {
@@ -209,6 +211,37 @@ TEST_P(RelayWriteFailure, LeavesBookAndBookmarksAsTheyWere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AtWrite, RelayWriteFailure, ::testing::Values(1, 2, 3, 4, 5));
+
+TEST_F(LibraryTest, BookReadersFillTheContentsTree) {
+    Library lib = Library::withBookReaders(fs, kDataFolder);
+    const std::string html = "<html><head><title>Caf\xC3\xA9 Stories</title></head><body>"
+                             "<h1>First</h1><p>\xE2\x80\x9CHello,\xE2\x80\x9D she said.</p>"
+                             "<h1>Second</h1><p>Good night.</p></body></html>";
+    const library::Book b = lib.open("stories.html", html);
+    const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
+    ASSERT_EQ(toc.size(), 5u);
+    EXPECT_EQ(toc[0], "Caf\xE9 Stories<<0none");
+    EXPECT_EQ(toc[2], "First<<2" + b.key + "@refpt001");
+    EXPECT_EQ(toc[3], "Second<<2" + b.key + "@refpt002");
+    EXPECT_NE(fs.readFile(b.files.text)->find("\x93Hello,\x94"), std::string::npos);
+}
+
+TEST_F(LibraryTest, CorpusNovelOpensByChapterAndReopensFromTheLibrary) {
+    const std::string path = std::string(QM_SHARED_DIR) + "/corpus/pride-and-prejudice.txt";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) GTEST_SKIP() << path << " is missing";
+    std::stringstream buf;
+    buf << in.rdbuf();
+    const std::string novel = buf.str();
+    Library lib = Library::withBookReaders(fs, kDataFolder);
+    const library::Book b = lib.open("pride-and-prejudice.txt", novel);
+    const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
+    EXPECT_EQ(toc.size(), 61u + 3u);
+    EXPECT_EQ(toc[2], "Chapter 1<<2" + b.key + "@refpt001");
+    const int writes = fs.mem.writeCount();
+    EXPECT_FALSE(lib.open("copy.txt", novel).laidOutNow);
+    EXPECT_EQ(fs.mem.writeCount(), writes);
+}
 
 TEST_F(LibraryTest, ProgressRisesToOne) {
     std::vector<double> seen;
