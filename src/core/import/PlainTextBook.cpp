@@ -232,9 +232,14 @@ private:
 
     bool isTitleParagraph(std::size_t q) const {
         if (q >= m_paras.size() || m_paras[q].lineCount() != 1) return false;
-        const std::string_view l = line(m_paras[q], 0);
-        return looksLikeTitleLine(l) && !headingOf(l) && !isContentsLine(l) &&
-               trimView(l).size() <= 70;
+        const std::string_view l = trimView(line(m_paras[q], 0));
+        if (!looksLikeTitleLine(l) || headingOf(l) || isContentsLine(l) || l.size() > 70)
+            return false;
+        // "MARLEY'S GHOST." is a title; "Yes." or "Text." in mixed case opens the chapter.
+        const bool capitals =
+            std::none_of(l.begin(), l.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        const char last = l.back();
+        return capitals || (last != '.' && last != '!' && last != '?');
     }
 
     static std::string joinTitle(std::string heading, std::string_view title) {
