@@ -51,14 +51,9 @@ TEST(ReadBook, ABookWithoutATitleIsTitledByItsFileName) {
 }
 
 TEST(ReadBook, MessagesNameTheFile) {
-    try {
-        readBook("/books/broken.epub", "not a zip at all");
-        FAIL() << "no error";
-    } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Cannot open broken.epub: it is not a readable zip archive (the file is "
-                  "damaged or is no EPUB).");
-    }
+    EXPECT_EQ(qmtest::userErrorOf([] { readBook("/books/broken.epub", "not a zip at all"); }),
+              "Cannot open broken.epub: it is not a readable zip archive (the file is damaged or "
+              "is no EPUB).");
 }
 
 TEST(ReadBook, TextInAnyEncodingComesOutAsUtf8) {

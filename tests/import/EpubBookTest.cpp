@@ -4,6 +4,7 @@
 #include "ImportTestSupport.h"
 #include "core/shell/Error.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace qm::import {
@@ -138,13 +139,8 @@ std::vector<ZipEntry> goodEntries() {
 class BadEpubs : public ::testing::TestWithParam<BadCase> {};
 
 TEST_P(BadEpubs, GiveAClearMessage) {
-    const std::string bytes = makeZip(GetParam().entries());
-    try {
-        readEpubBook(bytes);
-        FAIL() << "no error";
-    } catch (const UserError& e) {
-        EXPECT_NE(std::string(e.what()).find(GetParam().message), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(qmtest::userErrorOf([] { readEpubBook(makeZip(GetParam().entries())); }),
+                ::testing::HasSubstr(GetParam().message));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -209,12 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 void expectError(const std::string& bytes, const std::string& message, ZipLimits limits = {}) {
-    try {
-        readEpubBook(bytes, limits);
-        FAIL() << "no error";
-    } catch (const UserError& e) {
-        EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
-    }
+    EXPECT_THAT(qmtest::userErrorOf([&] { readEpubBook(bytes, limits); }),
+                ::testing::HasSubstr(message));
 }
 
 TEST(BadEpubs, BytesThatAreNoZipArchive) {

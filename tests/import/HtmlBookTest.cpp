@@ -4,6 +4,7 @@
 #include "ImportTestSupport.h"
 #include "core/import/Encoding.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace qm::import {
@@ -117,6 +118,29 @@ TEST(HtmlBook, FiftyMegabytesOnOneLineAreReadWhole) {
     ASSERT_EQ(doc.blocks.size(), 1u);
     EXPECT_GT(doc.blocks[0].text.size(), 40u << 20);
     EXPECT_TRUE(doc.blocks[0].text.ends_with("more&words"));
+}
+
+std::string repeated(std::string_view piece, std::size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// Shapes that cost libxml2 time in proportion to open elements times stray end tags.
+TEST(HtmlBook, HostileNestingStopsWithAMessage) {
+    EXPECT_THAT(qmtest::userErrorOf([] { readHtmlBook(repeated("<div>", 5000) + "text"); }),
+                ::testing::HasSubstr("nests elements more than 1024 deep"));
+    EXPECT_THAT(qmtest::userErrorOf(
+                    [] { readHtmlBook(repeated("<span>", 500) + repeated("</x>", 2'000'000)); }),
+                ::testing::HasSubstr("end tags that close nothing"));
+}
+
+TEST(HtmlBook, StrayEndTagsOfAnUntidyBookAreReadPast) {
+    const cascade::Document doc = readHtmlBook(repeated("<p>Text.</span></font></i></p>", 20000));
+    EXPECT_EQ(doc.blocks.size(), 20000u);
+    EXPECT_EQ(doc.blocks.back().text, "Text.");
 }
 
 TEST(Corpus, FrankensteinHtmlHasTheChaptersOfItsText) {

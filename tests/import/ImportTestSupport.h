@@ -3,6 +3,7 @@
 // container, package document, navigation document or NCX and chapter files, and the
 // shared corpus when it is there.
 #include "core/cascade/Document.h"
+#include "core/shell/Error.h"
 
 #include <zip.h>
 
@@ -163,6 +164,16 @@ struct EpubBuilder {
 
     std::string bytes() const { return makeZip(entries()); }
 };
+
+// The message of the UserError the call throws, or "no error".
+template <class Call> std::string userErrorOf(Call call) {
+    try {
+        call();
+    } catch (const qm::UserError& e) {
+        return e.what();
+    }
+    return "no error";
+}
 
 // A file of the shared corpus, or nothing when it is absent.
 inline std::optional<std::string> corpusFile(const std::string& name) {
