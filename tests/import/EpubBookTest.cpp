@@ -264,6 +264,34 @@ TEST(BadEpubs, ASizeTheArchiveLiesAboutIsNoWayPastTheLimit) {
     expectError(bytes, "expands beyond 1 MB", limits);
 }
 
+TEST(BadEpubs, AHostileNavigationDocumentIsPassedOver) {
+    EpubBuilder b;
+    b.chapter("a.xhtml", "<h2>Alpha</h2><p>x</p>");
+    std::vector<ZipEntry> entries = b.entries();
+    // Stray end tags under many open elements: the parse stops, the headings stand in.
+    std::string nav = "<nav epub:type=\"toc\"><ol>";
+    for (int i = 0; i < 250; ++i)
+        nav += "<span>";
+    for (int i = 0; i < 300000; ++i)
+        nav += "</x>";
+    nav += "<li><a href=\"a.xhtml\">Late</a></li></ol></nav>";
+    entries = replaced(entries, "OEBPS/nav.xhtml", qmtest::xhtml(nav));
+    EXPECT_EQ(chapterTitles(readEpubBook(makeZip(entries))), (Strings{"Alpha"}));
+}
+
+TEST(BadEpubs, ASpineOfTooManyChapterFiles) {
+    std::string spine;
+    for (int i = 0; i < 20001; ++i)
+        spine += "<itemref idref=\"c0\"/>";
+    EpubBuilder b;
+    b.chapter("a.xhtml", "<p>x</p>");
+    expectError(makeZip(replaced(b.entries(), "OEBPS/content.opf",
+                                 "<package><manifest><item id=\"c0\" href=\"a.xhtml\"/>"
+                                 "</manifest><spine>" +
+                                     spine + "</spine></package>")),
+                "more than 20000 chapter files");
+}
+
 TEST(BadEpubs, MalformedChapterFilesAreReadAsFarAsTheyGo) {
     EpubBuilder b;
     b.chapter("a.xhtml", "");

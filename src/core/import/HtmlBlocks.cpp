@@ -150,24 +150,12 @@ struct HtmlBlocks::Parser {
     InlineText linkText;
     std::size_t linkBlock = 0;
 
-    // libxml2 looks through the open elements for each end tag, so elements left open, and
-    // end tags that close nothing, cost time in proportion to their product: a hostile file
-    // could make that quadratic. Both are bounded far beyond what any book needs.
-    static constexpr int kMaxDepth = 1024;
-    static constexpr std::uint64_t kMaxMismatchCost = 50'000'000;
     htmlParserCtxtPtr context = nullptr;
-    int depth = 0;
-    std::uint64_t mismatchCost = 0;
-    const char* stopped = nullptr; // why the parse was stopped, if it was
+    HtmlGuard guard;
 
     Parser(HtmlBlocks& o, std::string name)
         : owner(o)
         , file(std::move(name)) {}
-
-    void stop(const char* why) {
-        if (!stopped) stopped = why;
-        xmlStopParser(context);
-    }
 
     std::vector<Block>& blocks() { return owner.m_doc.blocks; }
     bool inSetTable() const { return tableDepth > 0 && !layoutTable; }
@@ -405,26 +393,17 @@ struct HtmlBlocks::Parser {
 
     static void onStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
         auto* p = static_cast<Parser*>(ctx);
-        if (++p->depth > kMaxDepth) {
-            p->stop("its HTML nests elements more than 1024 deep");
-            return;
-        }
-        p->start(reinterpret_cast<const char*>(name), atts);
+        if (p->guard.onStart(p->context)) p->start(reinterpret_cast<const char*>(name), atts);
     }
     static void onEnd(void* ctx, const xmlChar* name) {
         auto* p = static_cast<Parser*>(ctx);
-        if (p->depth > 0) --p->depth;
+        p->guard.onEnd();
         p->end(reinterpret_cast<const char*>(name));
     }
-    // Errors are not reported (bad HTML is read as far as it goes) but end tags that match no
-    // open element are counted at the price libxml2 pays for them.
+    // Errors are not reported (bad HTML is read as far as it goes) but counted by the guard.
     static void onError(void* ctx, const char*, ...) {
         auto* p = static_cast<Parser*>(ctx);
-        if (p->context && p->context->errNo == XML_ERR_TAG_NAME_MISMATCH) {
-            p->mismatchCost += static_cast<std::uint64_t>(p->depth) + 1;
-            if (p->mismatchCost > kMaxMismatchCost)
-                p->stop("its HTML has too many end tags that close nothing");
-        }
+        p->guard.onError(p->context);
     }
     static void onCharacters(void* ctx, const xmlChar* s, int len) {
         if (len > 0)
@@ -482,17 +461,10 @@ void HtmlBlocks::addFile(std::string_view name, std::string_view utf8) {
         htmlCreatePushParserCtxt(&sax, &parser, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
     if (!ctxt) throw std::bad_alloc();
     parser.context = ctxt;
-    htmlCtxtUseOptions(ctxt, HTML_PARSE_NONET | HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
-    // Pieces keep the parser's own buffers small whatever the file's size or shape.
-    constexpr std::size_t kPiece = 256 * 1024;
-    for (std::size_t at = 0; at < utf8.size() && !parser.stopped; at += kPiece) {
-        const std::size_t n = std::min(kPiece, utf8.size() - at);
-        htmlParseChunk(ctxt, utf8.data() + at, static_cast<int>(n), 0);
-    }
-    htmlParseChunk(ctxt, nullptr, 0, 1);
+    feedHtml(ctxt, utf8, parser.guard);
     htmlFreeParserCtxt(ctxt);
-    if (parser.stopped)
-        throw UserError(std::string(parser.stopped) +
+    if (parser.guard.stopped())
+        throw UserError(std::string(parser.guard.stopped()) +
                         ", more than any book has (the file is damaged).");
     parser.finish();
 }
