@@ -1,13 +1,12 @@
 #pragma once
 // Book files made in the tests: zip archives written with libzip in memory, EPUBs with their
 // container, package document, navigation document or NCX and chapter files, and the
-// shared corpus when it is there.
+// shared corpus when it is there. (The import benchmark builds its EPUB with them too.)
 #include "core/cascade/Document.h"
 #include "core/shell/Error.h"
 
 #include <zip.h>
 
-#include <gtest/gtest.h>
 
 #include <fstream>
 #include <optional>
