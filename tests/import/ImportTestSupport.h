@@ -7,7 +7,6 @@
 
 #include <zip.h>
 
-
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -174,6 +173,7 @@ template <class Call> std::string userErrorOf(Call call) {
     return "no error";
 }
 
+#ifdef QM_SHARED_DIR
 // A file of the shared corpus, or nothing when it is absent.
 inline std::optional<std::string> corpusFile(const std::string& name) {
     std::ifstream in(std::string(QM_SHARED_DIR) + "/corpus/" + name, std::ios::binary);
@@ -182,6 +182,7 @@ inline std::optional<std::string> corpusFile(const std::string& name) {
     buf << in.rdbuf();
     return buf.str();
 }
+#endif
 
 inline std::vector<std::string> chapterTitles(const qm::cascade::Document& doc) {
     std::vector<std::string> titles;
