@@ -130,6 +130,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "P:The wind rose over the hills that night and nobody in the village slept "
                   "until the morning came and the fishermen went down to the harbour to look."},
                  {}},
+        BookCase{"contentsListEndsAtAHeadingWithProse",
+                 "CONTENTS\n\nI. The Period\nII. The Mail\n\nCHAPTER I.\n\nThe Period\n\n"
+                 "It was the best of times, it was the worst of times, it was the age of\n"
+                 "wisdom, it was the age of foolishness, it was the epoch of belief.",
+                 {"H2:CONTENTS", "V:I. The Period\nII. The Mail", "H2:CHAPTER I. The Period",
+                  "P:It was the best of times, it was the worst of times, it was the age of "
+                  "wisdom, it was the age of foolishness, it was the epoch of belief."},
+                 {"CHAPTER I. The Period"}},
         BookCase{"partsHoldChapters",
                  "BOOK THE FIRST\n\nCHAPTER I.\n\nText.\n\nBOOK THE SECOND\n\nCHAPTER I.\n\nMore.",
                  {"H1:BOOK THE FIRST", "H2:CHAPTER I.", "P:Text.", "H1:BOOK THE SECOND",
