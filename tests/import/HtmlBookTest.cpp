@@ -110,7 +110,9 @@ TEST(HtmlBook, ChaptersComeFromHeadingsOneToThreeWithoutContentsLinks) {
 
 TEST(HtmlBook, FiftyMegabytesOnOneLineAreReadWhole) {
     std::string html = "<html><body><p>";
-    const std::string words = "word <i>and</i> more&amp;words ";
+    const std::string words =
+        "It was the best of times, it was the worst of times, it was the "
+        "age of wisdom, it was the <i>age</i> of foolishness, more&amp;words ";
     while (html.size() < (50u << 20))
         html += words;
     html += "</p></body></html>";
