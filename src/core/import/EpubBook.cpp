@@ -17,6 +17,8 @@ namespace {
 using cascade::Chapter;
 using cascade::Document;
 
+constexpr std::size_t kMaxSpineItems = 20000;
+
 struct ManifestItem {
     std::string path;
     std::string mediaType;
@@ -117,6 +119,11 @@ Package readPackage(ZipArchive& zip, const std::string& path) {
     for (xmlNode* ref : childElements(spine))
         if (localName(ref) == "itemref") pkg.spine.push_back(attributeOf(ref, "idref"));
     if (pkg.spine.empty()) throw UserError("its spine names no chapter files.");
+    // Each chapter file is parsed on its own: a spine naming one file a million times would
+    // take long for nothing.
+    if (pkg.spine.size() > kMaxSpineItems)
+        throw UserError("its spine names more than " + std::to_string(kMaxSpineItems) +
+                        " chapter files, more than any book has.");
     return pkg;
 }
 

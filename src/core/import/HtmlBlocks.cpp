@@ -2,11 +2,13 @@
 
 #include "core/import/InlineText.h"
 #include "core/import/XmlSupport.h"
+#include "core/shell/Error.h"
 
 #include <libxml/HTMLparser.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace qm::import {
@@ -147,6 +149,9 @@ struct HtmlBlocks::Parser {
     std::string linkHref;
     InlineText linkText;
     std::size_t linkBlock = 0;
+
+    htmlParserCtxtPtr context = nullptr;
+    HtmlGuard guard;
 
     Parser(HtmlBlocks& o, std::string name)
         : owner(o)
@@ -387,10 +392,18 @@ struct HtmlBlocks::Parser {
     }
 
     static void onStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
-        static_cast<Parser*>(ctx)->start(reinterpret_cast<const char*>(name), atts);
+        auto* p = static_cast<Parser*>(ctx);
+        if (p->guard.onStart(p->context)) p->start(reinterpret_cast<const char*>(name), atts);
     }
     static void onEnd(void* ctx, const xmlChar* name) {
-        static_cast<Parser*>(ctx)->end(reinterpret_cast<const char*>(name));
+        auto* p = static_cast<Parser*>(ctx);
+        p->guard.onEnd();
+        p->end(reinterpret_cast<const char*>(name));
+    }
+    // Errors are not reported (bad HTML is read as far as it goes) but counted by the guard.
+    static void onError(void* ctx, const char*, ...) {
+        auto* p = static_cast<Parser*>(ctx);
+        p->guard.onError(p->context);
     }
     static void onCharacters(void* ctx, const xmlChar* s, int len) {
         if (len > 0)
@@ -442,21 +455,17 @@ void HtmlBlocks::addFile(std::string_view name, std::string_view utf8) {
     sax.ignorableWhitespace = Parser::onCharacters;
     sax.cdataBlock = Parser::onCharacters;
     sax.warning = ignoreXmlMessage;
-    sax.error = ignoreXmlMessage;
-    sax.fatalError = ignoreXmlMessage;
+    sax.error = Parser::onError;
+    sax.fatalError = Parser::onError;
     htmlParserCtxtPtr ctxt =
         htmlCreatePushParserCtxt(&sax, &parser, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
     if (!ctxt) throw std::bad_alloc();
-    htmlCtxtUseOptions(ctxt, HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                 HTML_PARSE_IGNORE_ENC);
-    // Pieces keep the parser's own buffers small whatever the file's size or shape.
-    constexpr std::size_t kPiece = 256 * 1024;
-    for (std::size_t at = 0; at < utf8.size(); at += kPiece) {
-        const std::size_t n = std::min(kPiece, utf8.size() - at);
-        htmlParseChunk(ctxt, utf8.data() + at, static_cast<int>(n), 0);
-    }
-    htmlParseChunk(ctxt, nullptr, 0, 1);
+    parser.context = ctxt;
+    feedHtml(ctxt, utf8, parser.guard);
     htmlFreeParserCtxt(ctxt);
+    if (parser.guard.stopped())
+        throw UserError(std::string(parser.guard.stopped()) +
+                        ", more than any book has (the file is damaged).");
     parser.finish();
 }
 

@@ -17,7 +17,7 @@ const char* tagOf(Style s) {
 
 } // namespace
 
-void InlineText::putChar(std::string_view ch) {
+void InlineText::putChar(std::string_view chars) {
     // A style that ends is closed before the blank, one that begins opens after it:
     // "|i>word|n> next", not "|i>word |n>next".
     if (m_wanted != m_written && m_written != Style::Plain) {
@@ -41,13 +41,33 @@ void InlineText::putChar(std::string_view ch) {
         m_text += tagOf(m_wanted);
         m_written = m_wanted;
     }
-    m_text += ch;
+    m_text += chars;
 }
+
+namespace {
+
+// Bytes that stand for themselves: printable ASCII but the bar, and the bytes of characters
+// whose lead byte can begin none of the characters handled apart (C2, E2, EF lead those).
+bool plainByte(unsigned char c) {
+    if (c < 0x80) return c > 0x20 && c != 0x7F && c != '|';
+    return c != 0xC2 && c != 0xE2 && c != 0xEF;
+}
+
+} // namespace
 
 void InlineText::addText(std::string_view s) {
     const std::size_t n = s.size();
     for (std::size_t i = 0; i < n;) {
         const auto c = static_cast<unsigned char>(s[i]);
+        // Runs of ordinary characters go in whole.
+        std::size_t run = i;
+        while (run < n && plainByte(static_cast<unsigned char>(s[run])))
+            ++run;
+        if (run > i) {
+            putChar(s.substr(i, run - i));
+            i = run;
+            continue;
+        }
         if (c < 0x80) {
             ++i;
             if (c <= 0x20 || c == 0x7F) {
@@ -55,11 +75,8 @@ void InlineText::addText(std::string_view s) {
                     m_pendingSpaces += 4;
                 else
                     ++m_pendingSpaces;
-            } else if (c == '|') {
-                putChar("\xC2\xA6"); // a broken bar: looks the same, is no tag
             } else {
-                const char ch = static_cast<char>(c);
-                putChar(std::string_view(&ch, 1));
+                putChar("\xC2\xA6"); // a bar: a broken bar looks the same and is no tag
             }
             continue;
         }

@@ -30,7 +30,8 @@ public:
     std::string take();
 
 private:
-    void putChar(std::string_view ch);
+    // Appends characters that are no blank, after any pending blanks, line ends and tags.
+    void putChar(std::string_view chars);
 
     std::string m_text;
     Style m_wanted = Style::Plain;

@@ -167,6 +167,10 @@ private:
         return longLines * 2 >= p.lineCount();
     }
 
+    bool opensProse(std::size_t q) const {
+        return q < m_paras.size() && isProse(m_paras[q]) && !headingOf(line(m_paras[q], 0));
+    }
+
     // The same heading as the contents entry: one is the other, or begins it.
     static bool namesSameHeading(std::string_view entry, std::string_view heading) {
         const std::string a = headingComparisonForm(entry), b = headingComparisonForm(heading);
@@ -187,7 +191,13 @@ private:
         for (; q < m_paras.size() && entries.size() < 2000; ++q) {
             const Paragraph& para = m_paras[q];
             if (!firstEntry.empty() && namesSameHeading(firstEntry, line(para, 0))) break;
-            if (isProse(para) && !headingOf(line(para, 0))) break;
+            const bool heading = headingOf(line(para, 0)).has_value();
+            if (isProse(para) && !heading) break;
+            // A heading with prose after it (its title line between) begins the book even
+            // when the list named it otherwise.
+            if (heading && !entries.empty() && para.lineCount() <= 2 &&
+                (opensProse(q + 1) || (isTitleParagraph(q + 1) && opensProse(q + 2))))
+                break;
             for (std::size_t k = 0; k < para.lineCount(); ++k) {
                 if (firstEntry.empty()) firstEntry = std::string(trimView(line(para, k)));
                 entries.push_back(cleanText(line(para, k)));
@@ -232,9 +242,14 @@ private:
 
     bool isTitleParagraph(std::size_t q) const {
         if (q >= m_paras.size() || m_paras[q].lineCount() != 1) return false;
-        const std::string_view l = line(m_paras[q], 0);
-        return looksLikeTitleLine(l) && !headingOf(l) && !isContentsLine(l) &&
-               trimView(l).size() <= 70;
+        const std::string_view l = trimView(line(m_paras[q], 0));
+        if (!looksLikeTitleLine(l) || headingOf(l) || isContentsLine(l) || l.size() > 70)
+            return false;
+        // "MARLEY'S GHOST." is a title; "Yes." or "Text." in mixed case opens the chapter.
+        const bool capitals =
+            std::none_of(l.begin(), l.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        const char last = l.back();
+        return capitals || (last != '.' && last != '!' && last != '?');
     }
 
     static std::string joinTitle(std::string heading, std::string_view title) {

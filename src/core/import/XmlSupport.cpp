@@ -5,6 +5,7 @@
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
 
+#include <algorithm>
 #include <climits>
 #include <mutex>
 
@@ -70,17 +71,92 @@ XmlDocPtr parseXml(std::string_view bytes) {
     return doc;
 }
 
+bool HtmlGuard::onStart(xmlParserCtxt* ctxt) {
+    if (m_stopped) return false;
+    if (++m_depth > kMaxDepth) {
+        stop(ctxt, "its HTML nests elements more than 1024 deep");
+        return false;
+    }
+    return true;
+}
+
+void HtmlGuard::onEnd() {
+    if (m_depth > 0) --m_depth;
+}
+
+void HtmlGuard::onError(xmlParserCtxt* ctxt) {
+    if (!ctxt || ctxt->errNo != XML_ERR_TAG_NAME_MISMATCH) return;
+    m_mismatchCost += static_cast<unsigned long long>(m_depth) + 1;
+    if (m_mismatchCost > kMaxMismatchCost)
+        stop(ctxt, "its HTML has too many end tags that close nothing");
+}
+
+void HtmlGuard::stop(xmlParserCtxt* ctxt, const char* why) {
+    if (!m_stopped) m_stopped = why;
+    xmlStopParser(ctxt);
+}
+
+void feedHtml(xmlParserCtxt* ctxt, std::string_view utf8, const HtmlGuard& guard) {
+    htmlCtxtUseOptions(ctxt, HTML_PARSE_NONET | HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
+    constexpr std::size_t kPiece = 256 * 1024;
+    for (std::size_t at = 0; at < utf8.size() && !guard.stopped(); at += kPiece) {
+        const std::size_t n = std::min(kPiece, utf8.size() - at);
+        htmlParseChunk(ctxt, utf8.data() + at, static_cast<int>(n), 0);
+    }
+    if (!guard.stopped()) htmlParseChunk(ctxt, nullptr, 0, 1);
+}
+
+namespace {
+
+// The tree builder's own callbacks, guarded. The parser's user data is the parser itself
+// while it builds a tree; the guard and the builder's callbacks ride in its _private.
+struct TreeGuard {
+    HtmlGuard guard;
+    startElementSAXFunc start = nullptr;
+    endElementSAXFunc end = nullptr;
+};
+
+TreeGuard& treeGuardOf(void* ctx) {
+    return *static_cast<TreeGuard*>(static_cast<xmlParserCtxt*>(ctx)->_private);
+}
+
+void guardedStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
+    TreeGuard& g = treeGuardOf(ctx);
+    if (g.guard.onStart(static_cast<xmlParserCtxt*>(ctx))) g.start(ctx, name, atts);
+}
+
+void guardedEnd(void* ctx, const xmlChar* name) {
+    TreeGuard& g = treeGuardOf(ctx);
+    g.guard.onEnd();
+    g.end(ctx, name);
+}
+
+void guardedError(void* ctx, const char*, ...) {
+    treeGuardOf(ctx).guard.onError(static_cast<xmlParserCtxt*>(ctx));
+}
+
+} // namespace
+
 XmlDocPtr parseHtml(std::string_view utf8) {
     ensureXmlLibrary();
-    htmlParserCtxtPtr ctxt = htmlNewParserCtxt();
+    htmlParserCtxtPtr ctxt =
+        htmlCreatePushParserCtxt(nullptr, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
     if (!ctxt) return nullptr;
+    TreeGuard g;
+    g.start = ctxt->sax->startElement;
+    g.end = ctxt->sax->endElement;
+    ctxt->_private = &g;
+    ctxt->sax->startElement = guardedStart;
+    ctxt->sax->endElement = guardedEnd;
     ctxt->sax->warning = ignoreXmlMessage;
-    ctxt->sax->error = ignoreXmlMessage;
+    ctxt->sax->error = guardedError;
+    ctxt->sax->fatalError = guardedError;
     ctxt->sax->serror = nullptr;
-    XmlDocPtr doc(htmlCtxtReadMemory(ctxt, utf8.data(), sizeOf(utf8), nullptr, "UTF-8",
-                                     HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                         HTML_PARSE_IGNORE_ENC | HTML_PARSE_RECOVER));
+    feedHtml(ctxt, utf8, g.guard);
+    XmlDocPtr doc(ctxt->myDoc);
+    ctxt->myDoc = nullptr;
     htmlFreeParserCtxt(ctxt);
+    if (g.guard.stopped()) return nullptr;
     return doc;
 }
 

@@ -23,8 +23,37 @@ using XmlDocPtr = std::unique_ptr<xmlDoc, XmlDocFree>;
 // Well-formed XML (container, package document, NCX); nullptr when it is not. No network,
 // no external DTD, entities left unexpanded.
 XmlDocPtr parseXml(std::string_view bytes);
-// HTML or XHTML as tag soup, as UTF-8 (declared encodings ignored); nullptr when empty.
+// HTML or XHTML as tag soup, as UTF-8 (declared encodings ignored); nullptr when empty or
+// when the guard stopped it.
 XmlDocPtr parseHtml(std::string_view utf8);
+
+// Bounds on libxml2's HTML parser. It looks through the open elements for each end tag, so
+// elements left open and end tags that close nothing cost time in proportion to their
+// product, which a hostile file could make quadratic. Both are bounded far beyond what any
+// book needs; a parse that passes the bounds is stopped.
+class HtmlGuard {
+public:
+    static constexpr int kMaxDepth = 1024;
+    static constexpr unsigned long long kMaxMismatchCost = 50'000'000;
+
+    // To call from the parser's element and error callbacks. onStart returns false when the
+    // element must not be handled: the parse has just been stopped.
+    bool onStart(xmlParserCtxt* ctxt);
+    void onEnd();
+    void onError(xmlParserCtxt* ctxt);
+    // Why the parse was stopped ("its HTML nests elements more than 1024 deep"), or nullptr.
+    const char* stopped() const { return m_stopped; }
+
+private:
+    void stop(xmlParserCtxt* ctxt, const char* why);
+    int m_depth = 0;
+    unsigned long long m_mismatchCost = 0;
+    const char* m_stopped = nullptr;
+};
+
+// Feeds UTF-8 to a push parser in pieces, so that its own buffers stay small whatever the
+// file's size or shape, until the end or until the guard stops it.
+void feedHtml(xmlParserCtxt* ctxt, std::string_view utf8, const HtmlGuard& guard);
 
 // The element's name without its namespace prefix.
 std::string_view localName(const xmlNode* node);

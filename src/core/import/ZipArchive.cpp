@@ -32,7 +32,9 @@ ZipArchive::ZipArchive(std::string_view bytes, ZipLimits limits)
     : m_limits(limits) {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+    // libzip takes no bytes at all for an empty archive; a book file is never that.
+    zip_source_t* source =
+        bytes.empty() ? nullptr : zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
     if (source) {
         m_zip = zip_open_from_source(source, ZIP_RDONLY, &error);
         if (!m_zip) zip_source_free(source);
