@@ -23,7 +23,7 @@ FIGURES = [
      "BM_ShowPreviousPage_1080_15pt", "BM_ShowNextPage_1080_15pt", "<= 1.2x ShowNextPage"),
     ("Open a 1,000,000-line text from disk", "bench_open", "BM_OpenTextFromDisk/min_time:3.000",
      "BM_ReadAndSplitFloor/min_time:3.000", "<= 2x read+split"),
-    ("Open a 0.7 MB UTF-8 novel cold into the library", "bench_library",
+    ("Open a 785 KB UTF-8 novel cold into the library", "bench_library",
      "BM_ColdOpen/min_time:2.000", "BM_OpenStoredTextFloor/min_time:2.000", "< 1 s"),
     ("Reopen that novel from the library", "bench_library", "BM_Reopen/min_time:2.000",
      "BM_OpenStoredTextFloor/min_time:2.000", "<= 2x opening its stored text"),
