@@ -29,3 +29,6 @@ echo
 echo "Peak memory of opening the 1,000,000-line text (own process each):"
 "$build/bin/bench_open" --peak=floor
 "$build/bin/bench_open" --peak=open
+echo
+echo "Peak memory of opening a book cold into the library (own process):"
+"$build/bin/bench_library" --peak=cold

@@ -25,6 +25,9 @@ seed fuzz_bookmarks "$top"/tests/data/bookmarks/*
 seed fuzz_settings "$top"/tests/data/settings/*
 seed fuzz_find "$top"/book/qdemo.tvt
 seed fuzz_draw "$top"/book/qdemo.tvt "$top"/examples/*.tvt
+seed fuzz_epub "$top"/tests/data/books/*.epub "$top"/tests/data/books/parts.epub.txt
+seed fuzz_html "$top"/tests/data/books/*.html "$top"/../shared/corpus/*.htm
+seed fuzz_book_text "$top"/tests/data/books/framed.txt "$top"/../shared/corpus/*.txt
 
 mkdir -p "$build/crashes"
 status=0

@@ -48,7 +48,9 @@ std::string usageText() {
            "  --render FILE         write the reading page as a PNG picture\n"
            "\n"
            "Tools:\n"
-           "  --cascade FILE        print the cascaded lines of the plain prose in FILE\n"
+           "  --cascade FILE        print the stored form of the book in FILE (.epub, .htm, "
+           ".html,\n"
+           "                        .txt or plain text); chapters' reference points on stderr\n"
            "  --make-index FILE     print the word index of the stored text in FILE\n";
 }
 

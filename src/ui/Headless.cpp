@@ -1,7 +1,10 @@
 #include "ui/Headless.h"
 
 #include "core/base/Error.h"
-#include "core/cascade/Cascader.h"
+#include "core/base/Paths.h"
+#include "core/cascade/DocumentCascade.h"
+#include "core/import/BookReader.h"
+#include "core/import/Encoding.h"
 #include "core/index/WordIndex.h"
 #include "core/output/SaveScreen.h"
 #include "core/shell/CollectionText.h"
@@ -153,13 +156,25 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
 
 int runTools(const CommandLine& o, FileSystem& fs, std::ostream& out, std::ostream& err) {
     if (o.cascade) {
-        const std::optional<std::string> prose = fs.readFile(*o.cascade);
-        if (!prose) {
+        const std::optional<std::string> bytes = fs.readFile(*o.cascade);
+        if (!bytes) {
             err << "Cannot open file " << *o.cascade << '\n';
             return 1;
         }
-        for (const std::string& line : cascadeText(*prose))
-            out << line << '\n';
+        // The stored form on the output; the chapters' reference points on the error stream,
+        // so the output can be kept as a stored text as it is.
+        try {
+            const cascade::Document doc = import::readBook(fileNameOf(*o.cascade), *bytes);
+            const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc);
+            for (const std::string& line : book->lines)
+                out << import::utf8ToWindows1252(line) << '\n';
+            for (std::size_t c = 0; c < doc.chapters.size(); ++c)
+                err << book->chapterPoints[c] << ' '
+                    << import::utf8ToWindows1252(doc.chapters[c].title) << '\n';
+        } catch (const UserError& e) {
+            err << e.what() << '\n';
+            return 1;
+        }
     }
     if (o.makeIndex) {
         try {

@@ -104,7 +104,7 @@ inline void expectWellFormed(const Lines& lines) {
             ASSERT_LT(k + 2, l.size());
             EXPECT_EQ(l[k + 2], '>');
             const char t = l[k + 1];
-            EXPECT_NE(std::string("4678bn").find(t), std::string::npos) << "tag " << t;
+            EXPECT_NE(std::string("4678bin").find(t), std::string::npos) << "tag " << t;
             if (t >= '4' && t <= '9') {
                 EXPECT_NE(t, colour) << "tag that changes nothing";
                 colour = t;

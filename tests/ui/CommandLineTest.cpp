@@ -249,4 +249,34 @@ TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
     EXPECT_NE(toolErr.str().find("none.txt"), std::string::npos);
 }
 
+TEST_F(HeadlessTest, CascadeTakesBookFormatsAndNamesTheChapters) {
+    auto fs = qm::makeRealFileSystem();
+    struct Case {
+        const char* name;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        {"book.html",
+         "<html><head><title>Two</title></head><body><h1>First</h1>"
+         "<p>She read <i>Emma</i> twice.</p><h1>Second</h1><p>Done.</p></body></html>"},
+        {"book.txt", "CHAPTER I.\n\nShe read _Emma_ twice.\n\nCHAPTER II.\n\nDone.\n"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dataPath(c.name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.bytes);
+        file.close();
+        std::ostringstream toolOut, toolErr;
+        const auto cascade = parseCommandLine({"--cascade", path.toStdString()});
+        ASSERT_EQ(qm::runTools(cascade.options, *fs, toolOut, toolErr), 0) << toolErr.str();
+        const std::string stored = toolOut.str();
+        EXPECT_NE(stored.find("l00|refpt002> \n"), std::string::npos) << stored;
+        EXPECT_NE(stored.find("|i>Emma|n>"), std::string::npos) << stored;
+        EXPECT_EQ(stored.substr(stored.size() - 4), "END\n");
+        EXPECT_EQ(toolErr.str().rfind("refpt001 ", 0), 0u) << toolErr.str();
+        EXPECT_NE(toolErr.str().find("\nrefpt002 "), std::string::npos) << toolErr.str();
+    }
+}
+
 } // namespace

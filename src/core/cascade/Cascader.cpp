@@ -1,6 +1,7 @@
 #include "core/cascade/Cascader.h"
 
 #include "core/cascade/PhraseLayout.h"
+#include "core/cascade/StyleTags.h"
 #include "core/cascade/Tokenizer.h"
 
 #include <algorithm>
@@ -350,6 +351,71 @@ void Cascader::addStory(std::string_view prose) {
             }
         }
     }
+}
+
+int Cascader::addHeading(std::string_view title) {
+    State& st = *m_state;
+    const int number = st.nextReference <= kLargestNumber ? st.nextReference : 0;
+    std::string line = cleanLine(cascade::splitStyleTags(title).plain);
+    st.heading({line.empty() ? std::string("*") : std::move(line)});
+    return number;
+}
+
+int Cascader::addReferencePoint() {
+    State& st = *m_state;
+    if (st.nextReference > kLargestNumber) return 0;
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "l00|refpt%03d> ", st.nextReference);
+    st.out.emplace_back(buf);
+    ++st.linesSinceMarker;
+    return st.nextReference++;
+}
+
+void Cascader::addParagraph(std::string_view text) {
+    State& st = *m_state;
+    const cascade::StyledText styled = cascade::splitStyleTags(text);
+    const std::size_t first = st.out.size();
+    st.prose(styled.plain);
+    cascade::restoreStyleTags(styled, st.out, first);
+}
+
+void Cascader::addVerbatim(std::string_view lines) {
+    State& st = *m_state;
+    bool open = false;
+    const std::size_t first = st.out.size();
+    for (const std::string& raw : splitLines(lines)) {
+        const cascade::StyledText styled = cascade::splitStyleTags(raw);
+        if (styled.plain.empty()) continue;
+        if (!styled.tags.empty()) open = styled.tags.back().code != 'n';
+        std::string line = numbered('l', cascade::kBaseLevel).erase(1, 1);
+        line += cascade::withStyleTags(styled);
+        line += ' ';
+        st.out.push_back(std::move(line));
+        ++st.linesSinceMarker;
+    }
+    if (st.out.size() == first) return;
+    if (open) st.out.back().insert(st.out.back().size() - 1, "|n>");
+    st.out.push_back("s000 ");
+    ++st.linesSinceMarker;
+    st.endParagraph();
+}
+
+void Cascader::addSceneBreak() {
+    m_state->sceneBreak();
+}
+
+void Cascader::addImage() {
+    State& st = *m_state;
+    st.out.push_back("l" + std::to_string(kSceneBreakLevel) + "[image] ");
+    st.out.push_back("s000 ");
+    st.linesSinceMarker += 2;
+    st.endParagraph();
+}
+
+void Cascader::drainLines(const std::function<void(std::string& line)>& sink) {
+    for (std::string& l : m_state->out)
+        sink(l);
+    m_state->out.clear();
 }
 
 Lines Cascader::finish() {

@@ -6,6 +6,7 @@
 // Deterministic, no external data, linear in the size of the prose.
 #include "core/base/Text.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,29 @@ public:
     // Adds one story. Its first heading is the story's title; later headings are headings
     // inside the story. Licence headers and footers of plain-text e-books are skipped.
     void addStory(std::string_view prose);
+
+    // The pieces of a book whose structure is known (see DocumentCascade.h), added in reading
+    // order. Text is words with single blanks and may carry the style tags "|i>", "|b>" and
+    // "|n>", which reach the phrase lines unchanged.
+    //
+    // A reference point, then the title in bold at level 00; returns the reference point's
+    // number, 0 when all are used. The first heading is followed by the first paragraph
+    // marker, later ones by a section break.
+    int addHeading(std::string_view title);
+    // A reference point line alone; its number, or 0 when all are used.
+    int addReferencePoint();
+    // One paragraph, cascaded as prose.
+    void addParagraph(std::string_view text);
+    // Lines shown as they stand (one phrase line each, not cascaded), then a section break.
+    void addVerbatim(std::string_view lines);
+    // A section break with a visible "* * *" line.
+    void addSceneBreak();
+    // A picture: an "[image]" line and a section break.
+    void addImage();
+
+    // Hands the lines made since the last call to `sink` one by one and lets them go (the
+    // banner and "END" aside, which only finish() gives), so a long book can be streamed out.
+    void drainLines(const std::function<void(std::string& line)>& sink);
 
     // The stored lines: the banner, every story added, then "END". Ends the cascader's use.
     Lines finish();

@@ -12,10 +12,35 @@
 // 999999 cannot be written in that form and are left out.
 #include "core/base/Text.h"
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace qm {
 
 Lines makeWordIndex(const Lines& displayLines);
+
+// The same index made from display lines handed over one at a time, in order, for a text
+// whose display lines are not held whole.
+class WordIndexBuilder {
+public:
+    WordIndexBuilder();
+    ~WordIndexBuilder();
+    WordIndexBuilder(const WordIndexBuilder&) = delete;
+    WordIndexBuilder& operator=(const WordIndexBuilder&) = delete;
+    void addLine(std::string_view displayLine);
+    // The index lines; ends the builder's use.
+    Lines finish();
+    // The index file's bytes (each line followed by CR LF), made without holding the lines;
+    // ends the builder's use.
+    std::string finishFile();
+
+private:
+    template <typename Emit> void emitLines(Emit emit);
+    void indexLine(std::string_view displayLine);
+    void flushHeld();
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 } // namespace qm

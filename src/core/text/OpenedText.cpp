@@ -4,28 +4,49 @@
 #include "core/base/Paths.h"
 #include "core/cascade/Cascader.h"
 #include "core/text/BuiltInTexts.h"
+#include "core/text/TextEncoding.h"
 
 namespace qm {
 
 namespace {
 
+// Lines in the page's single-byte form, each converted from UTF-8.
+Lines singleByteLines(Lines lines) {
+    for (std::string& line : lines)
+        line = toSingleByte(line);
+    return lines;
+}
+
 // Fills `out` with the display lines of the text at `path`, whose key has no built-in
 // source: the file's own lines when it can be read (a ".txt" file is plain prose and is
-// cascaded first), otherwise the author entry page.
+// cascaded first; a UTF-8 text is converted to the page's form), otherwise the author entry
+// page.
 void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, Lines& out) {
     if (isPlainProseFile(path)) {
         if (const std::optional<std::string> bytes = fs.readFile(path)) {
-            const Lines cascaded = cascadeText(*bytes);
+            const Lines cascaded = isUtf8Text(*bytes)
+                                       ? singleByteLines(cascadeText(withoutUtf8Bom(*bytes)))
+                                       : cascadeText(*bytes);
             ListLineSource source(cascaded);
             prepareDisplayLines(source, pass, out);
             return;
         }
     } else if (std::unique_ptr<FileReader> counter = fs.openFile(path)) {
-        // A stored text is read in pieces (once to count its lines, once to convert them), so
-        // a large file is never held whole beside its display lines.
+        // A stored text is read in pieces (once to count its lines and check its encoding,
+        // once to convert them), so a large file is never held whole beside its display
+        // lines. A UTF-8 one is read whole and converted line by line.
+        Utf8Scan scan;
+        counter = scanningReader(std::move(counter), scan);
         const std::optional<std::size_t> lines = FileLineSource::countLines(*counter);
         counter.reset();
-        if (std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr) {
+        if (lines && scan.isUtf8()) {
+            if (const std::optional<std::string> bytes = fs.readFile(path)) {
+                const Lines converted = singleByteLines(splitLines(withoutUtf8Bom(*bytes)));
+                ListLineSource source(converted);
+                prepareDisplayLines(source, pass, out);
+                return;
+            }
+        } else if (std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr) {
             FileLineSource source(std::move(reader), *lines);
             prepareDisplayLines(source, pass, out);
             return;

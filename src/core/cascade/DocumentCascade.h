@@ -1,0 +1,52 @@
+#pragma once
+// Cascading a book whose structure is known (title, author, blocks, chapters) into stored
+// lines: the banner, then every block in reading order. A heading gets a reference point,
+// numbered through the book, and a bold title at level 00; a chapter that opens at another
+// kind of block gets a reference point line of its own there. Paragraphs are cascaded as
+// prose, with their style tags carried through; verbatim lines stand as they are; a scene
+// break shows "* * *"; a picture shows "[image]".
+#include "core/base/Text.h"
+#include "core/cascade/Document.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qm::cascade {
+
+struct CascadedBook {
+    Lines lines; // UTF-8, as the cascader writes them; the banner first and "END" last
+    // The reference point of each chapter, in the order of Document::chapters ("refpt001");
+    // empty for a chapter beyond the last number a reference point can carry.
+    std::vector<std::string> chapterPoints;
+};
+
+// Told the fraction of the blocks done so far, before each chapter and every few hundred
+// blocks; returning false stops the cascade.
+using CascadeProgress = std::function<bool(double done)>;
+
+// Nothing when the progress callback stopped it.
+std::optional<CascadedBook> cascadeDocument(const Document& doc,
+                                            const CascadeProgress& progress = {});
+
+// Receives each stored line once, in order; it may take the line's bytes.
+using LineSink = std::function<void(std::string& line)>;
+
+// The same lines handed to `sink` as they are made (the banner first, "END" last), so a book
+// is never held whole in lines. Returns the chapters' reference points; nothing when the
+// progress callback stopped it (the sink has then had some of the lines).
+std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, const LineSink& sink,
+                                                          const CascadeProgress& progress = {});
+
+// The same, each block's text emptied once it is cascaded (title, author, chapters and the
+// blocks' kinds stay), so the book's text and its stored form are not held whole together.
+std::optional<std::vector<std::string>>
+cascadeDocumentReleasingText(Document& doc, const LineSink& sink,
+                             const CascadeProgress& progress = {});
+
+// The banner of a book: its title, and ", by " and its author when it names one; without
+// either, its first heading or "Cascaded text". Style tags, control bytes and bars left out.
+std::string bookBanner(const Document& doc);
+
+} // namespace qm::cascade

@@ -1,0 +1,148 @@
+#include "core/import/DistributorFrame.h"
+
+#include "core/import/InlineText.h"
+
+#include <algorithm>
+
+namespace qm::import {
+namespace {
+
+std::string_view trimView(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char a = s[i], b = prefix[i];
+        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+// "*** START OF THE ..." and its variants ("***START OF", "*** START OF THIS ...").
+bool isMarkerLine(std::string_view line, std::string_view word) {
+    std::string_view s = trimView(line);
+    if (s.size() > 300 || !s.starts_with("***")) return false;
+    while (!s.empty() && (s.front() == '*' || s.front() == ' '))
+        s.remove_prefix(1);
+    return startsWithNoCase(s, word);
+}
+
+bool isBlank(std::string_view s) {
+    return trimView(s).empty();
+}
+
+} // namespace
+
+std::vector<std::string_view> splitLineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    lines.reserve(text.size() / 48 + 1);
+    std::size_t start = 0;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(text.substr(start, i - start));
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n) lines.push_back(text.substr(start));
+    return lines;
+}
+
+bool isFrameStartLine(std::string_view line) {
+    return isMarkerLine(line, "START OF");
+}
+
+bool isFrameEndLine(std::string_view line) {
+    return isMarkerLine(line, "END OF");
+}
+
+HeaderFields readHeaderFields(const std::vector<std::string_view>& lines) {
+    HeaderFields fields;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = trimView(lines[i]);
+        std::string* field = nullptr;
+        std::size_t skip = 0;
+        if (fields.title.empty() && startsWithNoCase(line, "Title:")) {
+            field = &fields.title;
+            skip = 6;
+        } else if (fields.author.empty() && startsWithNoCase(line, "Author:")) {
+            field = &fields.author;
+            skip = 7;
+        }
+        if (!field) continue;
+        std::string value(line.substr(skip));
+        // A long title goes on in indented lines.
+        while (i + 1 < lines.size() && !lines[i + 1].empty() &&
+               (lines[i + 1].front() == ' ' || lines[i + 1].front() == '\t') &&
+               !isBlank(lines[i + 1])) {
+            value += ' ';
+            value += trimView(lines[++i]);
+        }
+        *field = cleanText(value);
+    }
+    return fields;
+}
+
+Frame findFrame(const std::vector<std::string_view>& lines) {
+    Frame frame;
+    frame.end = lines.size();
+    std::size_t start = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (isFrameStartLine(lines[i])) {
+            start = i;
+            break;
+        }
+    }
+    if (start < lines.size()) {
+        frame.framed = true;
+        frame.header = readHeaderFields(
+            std::vector<std::string_view>(lines.begin(), lines.begin() + static_cast<long>(start)));
+        frame.begin = start + 1;
+    }
+    for (std::size_t i = frame.begin; i < lines.size(); ++i) {
+        if (isFrameEndLine(lines[i])) {
+            frame.end = i;
+            frame.framed = true;
+            break;
+        }
+    }
+    if (!frame.framed) return frame;
+    // The producers' credits open the book's part of the file: one paragraph.
+    std::size_t b = frame.begin;
+    while (b < frame.end && isBlank(lines[b]))
+        ++b;
+    if (b < frame.end && (startsWithNoCase(trimView(lines[b]), "Produced by") ||
+                          startsWithNoCase(trimView(lines[b]), "E-text prepared by") ||
+                          startsWithNoCase(trimView(lines[b]), "Transcribed from"))) {
+        while (b < frame.end && !isBlank(lines[b]))
+            ++b;
+        frame.begin = b;
+    }
+    // "End of the Project ... of <title>" closes it: its paragraph goes with the footer.
+    std::size_t e = frame.end;
+    while (e > frame.begin && isBlank(lines[e - 1]))
+        --e;
+    std::size_t p = e;
+    while (p > frame.begin && !isBlank(lines[p - 1]))
+        --p;
+    if (p < e) {
+        const std::string_view first = trimView(lines[p]);
+        if (startsWithNoCase(first, "End of the Project") ||
+            startsWithNoCase(first, "End of Project"))
+            frame.end = p;
+    }
+    return frame;
+}
+
+} // namespace qm::import

@@ -1,0 +1,472 @@
+#include "core/import/HtmlBlocks.h"
+
+#include "core/base/Error.h"
+#include "core/import/InlineText.h"
+#include "core/import/XmlSupport.h"
+
+#include <libxml/HTMLparser.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace qm::import {
+namespace {
+
+using cascade::Block;
+using cascade::BlockKind;
+
+enum class Element : unsigned char {
+    Inline,
+    Skip,
+    Block,
+    Heading,
+    Pre,
+    Table,
+    Row,
+    Cell,
+    Br,
+    Hr,
+    Img,
+    Italic,
+    Bold,
+    Anchor,
+    Title
+};
+
+struct ElementName {
+    const char* name;
+    Element kind;
+};
+
+// Elements by name; any other element is inline and adds nothing but its text.
+constexpr std::array kElements{ElementName{"a", Element::Anchor},
+                               ElementName{"address", Element::Block},
+                               ElementName{"article", Element::Block},
+                               ElementName{"aside", Element::Block},
+                               ElementName{"b", Element::Bold},
+                               ElementName{"blockquote", Element::Block},
+                               ElementName{"body", Element::Block},
+                               ElementName{"br", Element::Br},
+                               ElementName{"caption", Element::Block},
+                               ElementName{"center", Element::Block},
+                               ElementName{"cite", Element::Italic},
+                               ElementName{"dd", Element::Block},
+                               ElementName{"details", Element::Block},
+                               ElementName{"dfn", Element::Italic},
+                               ElementName{"div", Element::Block},
+                               ElementName{"dl", Element::Block},
+                               ElementName{"dt", Element::Block},
+                               ElementName{"em", Element::Italic},
+                               ElementName{"figcaption", Element::Block},
+                               ElementName{"figure", Element::Block},
+                               ElementName{"footer", Element::Block},
+                               ElementName{"form", Element::Block},
+                               ElementName{"h1", Element::Heading},
+                               ElementName{"h2", Element::Heading},
+                               ElementName{"h3", Element::Heading},
+                               ElementName{"h4", Element::Heading},
+                               ElementName{"h5", Element::Heading},
+                               ElementName{"h6", Element::Heading},
+                               ElementName{"head", Element::Block},
+                               ElementName{"header", Element::Block},
+                               ElementName{"hr", Element::Hr},
+                               ElementName{"html", Element::Block},
+                               ElementName{"i", Element::Italic},
+                               ElementName{"iframe", Element::Skip},
+                               ElementName{"image", Element::Img},
+                               ElementName{"img", Element::Img},
+                               ElementName{"li", Element::Block},
+                               ElementName{"listing", Element::Pre},
+                               ElementName{"main", Element::Block},
+                               ElementName{"math", Element::Skip},
+                               ElementName{"nav", Element::Block},
+                               ElementName{"noscript", Element::Skip},
+                               ElementName{"object", Element::Skip},
+                               ElementName{"ol", Element::Block},
+                               ElementName{"p", Element::Block},
+                               ElementName{"pre", Element::Pre},
+                               ElementName{"script", Element::Skip},
+                               ElementName{"section", Element::Block},
+                               ElementName{"strong", Element::Bold},
+                               ElementName{"style", Element::Skip},
+                               ElementName{"summary", Element::Block},
+                               ElementName{"table", Element::Table},
+                               ElementName{"td", Element::Cell},
+                               ElementName{"template", Element::Skip},
+                               ElementName{"th", Element::Cell},
+                               ElementName{"title", Element::Title},
+                               ElementName{"tr", Element::Row},
+                               ElementName{"ul", Element::Block},
+                               ElementName{"var", Element::Italic},
+                               ElementName{"xmp", Element::Pre}};
+
+// Names come lower case from the HTML parser; a namespace prefix ("svg:image") is dropped.
+const char* localName(const char* name) {
+    const char* colon = std::strrchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+Element elementOf(const char* qualified) {
+    const char* name = localName(qualified);
+    const auto it = std::lower_bound(
+        kElements.begin(), kElements.end(), name,
+        [](const ElementName& e, const char* n) { return std::strcmp(e.name, n) < 0; });
+    if (it != kElements.end() && std::strcmp(it->name, name) == 0) return it->kind;
+    return Element::Inline;
+}
+
+const char* attribute(const xmlChar** atts, const char* name) {
+    for (int i = 0; atts && atts[i]; i += 2) {
+        const char* a = reinterpret_cast<const char*>(atts[i]);
+        if (const char* colon = std::strrchr(a, ':')) a = colon + 1;
+        if (std::strcmp(a, name) == 0 && atts[i + 1])
+            return reinterpret_cast<const char*>(atts[i + 1]);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The state of one file's parse: what is open and the text of the block being built.
+struct HtmlBlocks::Parser {
+    HtmlBlocks& owner;
+    std::string file;
+    InlineText text;
+    InlineText row;
+    std::vector<std::string> rows;
+    std::vector<Style> styles;
+    std::vector<std::string> pendingImages;
+    int skipDepth = 0;
+    int headingLevel = 0;
+    int preDepth = 0;
+    int tableDepth = 0;
+    bool layoutTable = false; // a table that holds paragraphs lays out the page: read as prose
+    bool inTitle = false;
+    std::string titleText;
+    bool inLink = false;
+    std::string linkHref;
+    InlineText linkText;
+    std::size_t linkBlock = 0;
+
+    htmlParserCtxtPtr context = nullptr;
+    HtmlGuard guard;
+
+    Parser(HtmlBlocks& o, std::string name)
+        : owner(o)
+        , file(std::move(name)) {}
+
+    std::vector<Block>& blocks() { return owner.m_doc.blocks; }
+    bool inSetTable() const { return tableDepth > 0 && !layoutTable; }
+    InlineText& out() { return inSetTable() ? row : text; }
+
+    void applyStyle() {
+        const Style s = styles.empty() ? Style::Plain : styles.back();
+        text.setStyle(s);
+        row.setStyle(s);
+    }
+
+    void flushImages() {
+        for (std::string& alt : pendingImages)
+            blocks().push_back(Block{BlockKind::Image, 0, std::move(alt)});
+        pendingImages.clear();
+    }
+
+    void flush() {
+        if (!text.empty()) {
+            Block b;
+            if (headingLevel > 0) {
+                b.kind = BlockKind::Heading;
+                b.level = headingLevel;
+            } else if (preDepth > 0 || text.hasLineBreaks()) {
+                b.kind = BlockKind::Verbatim;
+            }
+            b.text = text.take();
+            blocks().push_back(std::move(b));
+        }
+        flushImages();
+    }
+
+    void endRow() {
+        if (!row.empty()) rows.push_back(row.take());
+    }
+
+    void flushTable() {
+        endRow();
+        std::string lines;
+        for (const std::string& r : rows) {
+            if (!lines.empty()) lines += '\n';
+            lines += r;
+        }
+        rows.clear();
+        if (!lines.empty()) blocks().push_back(Block{BlockKind::Verbatim, 0, std::move(lines)});
+        flushImages();
+    }
+
+    // A block boundary: inside a heading or a table row only a blank.
+    void boundary() {
+        if (inSetTable() || headingLevel > 0)
+            out().addText(" ");
+        else
+            flush();
+    }
+
+    // A paragraph inside a table: the table is a page layout, its rows so far are prose.
+    void becomeLayoutTable() {
+        layoutTable = true;
+        endRow();
+        for (std::string& r : rows)
+            blocks().push_back(Block{BlockKind::Paragraph, 0, std::move(r)});
+        rows.clear();
+    }
+
+    void start(const char* name, const xmlChar** atts) {
+        if (skipDepth > 0) {
+            ++skipDepth;
+            return;
+        }
+        const Element kind = elementOf(name);
+        if (const char* id = attribute(atts, "id")) owner.recordAnchor(file + "#" + id);
+        switch (kind) {
+        case Element::Skip:
+            skipDepth = 1;
+            return;
+        case Element::Title:
+            inTitle = true;
+            return;
+        case Element::Block:
+            if (inSetTable() && std::strcmp(localName(name), "p") == 0) becomeLayoutTable();
+            boundary();
+            return;
+        case Element::Heading:
+            if (inSetTable()) becomeLayoutTable();
+            flush();
+            headingLevel = localName(name)[1] - '0';
+            return;
+        case Element::Pre:
+            if (inSetTable()) becomeLayoutTable();
+            flush();
+            ++preDepth;
+            text.setKeepSpaces(true);
+            return;
+        case Element::Table:
+            if (tableDepth++ == 0) {
+                flush();
+                layoutTable = false;
+            } else {
+                boundary();
+            }
+            return;
+        case Element::Row:
+            if (inSetTable())
+                endRow();
+            else
+                boundary();
+            return;
+        case Element::Cell:
+            out().addText(" ");
+            if (!inSetTable()) boundary();
+            return;
+        case Element::Br:
+            if (inSetTable() || headingLevel > 0)
+                out().addText(" ");
+            else
+                text.addLineBreak();
+            return;
+        case Element::Hr:
+            if (inSetTable()) return;
+            flush();
+            blocks().push_back(Block{BlockKind::SceneBreak, 0, {}});
+            return;
+        case Element::Img: {
+            const char* alt = attribute(atts, "alt");
+            pendingImages.push_back(alt ? cleanText(alt) : std::string());
+            if (text.empty() && !inSetTable()) flushImages();
+            return;
+        }
+        case Element::Italic:
+        case Element::Bold:
+            styles.push_back(kind == Element::Italic ? Style::Italic : Style::Bold);
+            applyStyle();
+            return;
+        case Element::Anchor:
+            if (const char* n = attribute(atts, "name")) owner.recordAnchor(file + "#" + n);
+            if (const char* href = attribute(atts, "href")) {
+                inLink = true;
+                linkHref = href;
+                linkText.take();
+                linkBlock = blocks().size();
+            }
+            return;
+        case Element::Inline:
+            return;
+        }
+    }
+
+    void end(const char* name) {
+        if (skipDepth > 0) {
+            --skipDepth;
+            return;
+        }
+        const Element kind = elementOf(name);
+        switch (kind) {
+        case Element::Title:
+            inTitle = false;
+            return;
+        case Element::Block:
+            boundary();
+            return;
+        case Element::Heading:
+            if (headingLevel > 0) flush();
+            headingLevel = 0;
+            return;
+        case Element::Pre:
+            flush();
+            if (preDepth > 0 && --preDepth == 0) text.setKeepSpaces(false);
+            return;
+        case Element::Table:
+            if (tableDepth == 0) return;
+            if (--tableDepth == 0) {
+                if (layoutTable)
+                    flush();
+                else
+                    flushTable();
+                layoutTable = false;
+            }
+            return;
+        case Element::Row:
+            if (inSetTable())
+                endRow();
+            else
+                boundary();
+            return;
+        case Element::Italic:
+        case Element::Bold: {
+            const Style s = kind == Element::Italic ? Style::Italic : Style::Bold;
+            const auto it = std::find(styles.rbegin(), styles.rend(), s);
+            if (it != styles.rend()) styles.erase(std::next(it).base());
+            applyStyle();
+            return;
+        }
+        case Element::Anchor:
+            if (inLink) {
+                owner.m_links.push_back(HtmlLink{file, linkHref, linkText.take(), linkBlock});
+                inLink = false;
+            }
+            return;
+        default:
+            return;
+        }
+    }
+
+    void characters(std::string_view s) {
+        if (skipDepth > 0) return;
+        if (inTitle) {
+            titleText.append(s);
+            return;
+        }
+        if (inLink) linkText.addText(s);
+        if (preDepth > 0 && !inSetTable()) {
+            // Preformatted text keeps its line ends.
+            std::size_t from = 0;
+            for (std::size_t nl; (nl = s.find('\n', from)) != std::string_view::npos;) {
+                text.addText(s.substr(from, nl - from));
+                text.addLineBreak();
+                from = nl + 1;
+            }
+            text.addText(s.substr(from));
+            return;
+        }
+        out().addText(s);
+    }
+
+    void finish() {
+        if (tableDepth > 0 && !layoutTable) flushTable();
+        headingLevel = std::min(headingLevel, 6);
+        flush();
+        if (!owner.m_titleSeen) {
+            owner.m_title = cleanText(titleText);
+            owner.m_titleSeen = true;
+        }
+    }
+
+    static void onStart(void* ctx, const xmlChar* name, const xmlChar** atts) {
+        auto* p = static_cast<Parser*>(ctx);
+        if (p->guard.onStart(p->context)) p->start(reinterpret_cast<const char*>(name), atts);
+    }
+    static void onEnd(void* ctx, const xmlChar* name) {
+        auto* p = static_cast<Parser*>(ctx);
+        p->guard.onEnd();
+        p->end(reinterpret_cast<const char*>(name));
+    }
+    // Errors are not reported (bad HTML is read as far as it goes) but counted by the guard.
+    static void onError(void* ctx, const char*, ...) {
+        auto* p = static_cast<Parser*>(ctx);
+        p->guard.onError(p->context);
+    }
+    static void onCharacters(void* ctx, const xmlChar* s, int len) {
+        if (len > 0)
+            static_cast<Parser*>(ctx)->characters(
+                std::string_view(reinterpret_cast<const char*>(s), static_cast<std::size_t>(len)));
+    }
+};
+
+HtmlBlocks::HtmlBlocks(cascade::Document& doc)
+    : m_doc(doc) {}
+HtmlBlocks::~HtmlBlocks() = default;
+
+void HtmlBlocks::recordAnchor(std::string target) {
+    m_anchors.try_emplace(std::move(target), m_doc.blocks.size());
+}
+
+std::optional<std::size_t> HtmlBlocks::blockOf(const std::string& target) const {
+    const auto it = m_anchors.find(target);
+    if (it == m_anchors.end()) return std::nullopt;
+    return it->second;
+}
+
+void HtmlBlocks::eraseBlocks(std::size_t from, std::size_t to) {
+    to = std::min(to, m_doc.blocks.size());
+    if (from >= to) return;
+    m_doc.blocks.erase(m_doc.blocks.begin() + static_cast<long>(from),
+                       m_doc.blocks.begin() + static_cast<long>(to));
+    auto move = [&](std::size_t& b) {
+        if (b >= to)
+            b -= to - from;
+        else if (b > from)
+            b = from;
+    };
+    for (auto& [name, block] : m_anchors)
+        move(block);
+    for (HtmlLink& l : m_links)
+        move(l.block);
+}
+
+void HtmlBlocks::addFile(std::string_view name, std::string_view utf8) {
+    ensureXmlLibrary();
+    recordAnchor(std::string(name));
+    Parser parser(*this, std::string(name));
+    htmlSAXHandler sax;
+    std::memset(&sax, 0, sizeof sax);
+    sax.startElement = Parser::onStart;
+    sax.endElement = Parser::onEnd;
+    sax.characters = Parser::onCharacters;
+    sax.ignorableWhitespace = Parser::onCharacters;
+    sax.cdataBlock = Parser::onCharacters;
+    sax.warning = ignoreXmlMessage;
+    sax.error = Parser::onError;
+    sax.fatalError = Parser::onError;
+    htmlParserCtxtPtr ctxt =
+        htmlCreatePushParserCtxt(&sax, &parser, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
+    if (!ctxt) throw std::bad_alloc();
+    parser.context = ctxt;
+    feedHtml(ctxt, utf8, parser.guard);
+    htmlFreeParserCtxt(ctxt);
+    if (parser.guard.stopped())
+        throw UserError(std::string(parser.guard.stopped()) +
+                        ", more than any book has (the file is damaged).");
+    parser.finish();
+}
+
+} // namespace qm::import

@@ -1,0 +1,59 @@
+#pragma once
+// HTML and XHTML (tag soup included) to blocks of a Document, one file after another as an
+// EPUB's spine or an HTML book gives them: paragraphs, headings h1-h6, italics and bold,
+// images, preformatted text and tables as set lines, line breaks, rules as scene breaks.
+// Scripts and styles are dropped, whitespace collapsed, entities decoded. Where each file
+// and each element with an id (or an anchor's name) begins is kept, so that a table of
+// contents can point at blocks; so are the links that lead inside the files.
+#include "core/cascade/Document.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace qm::import {
+
+struct HtmlLink {
+    std::string file;  // the file the link stands in
+    std::string href;  // as written
+    std::string text;  // its text, cleaned
+    std::size_t block; // the block it stands in (or the next one)
+};
+
+class HtmlBlocks {
+public:
+    explicit HtmlBlocks(cascade::Document& doc);
+    ~HtmlBlocks();
+    HtmlBlocks(const HtmlBlocks&) = delete;
+    HtmlBlocks& operator=(const HtmlBlocks&) = delete;
+
+    // Parses one file of UTF-8 text (any encoding declared inside is ignored) and appends its
+    // blocks. `name` is how links and tables of contents name the file.
+    void addFile(std::string_view name, std::string_view utf8);
+
+    // The block where "name" or "name#id" begins, if that was seen.
+    std::optional<std::size_t> blockOf(const std::string& target) const;
+
+    // The text of the first file's <title>, cleaned.
+    const std::string& titleElement() const { return m_title; }
+    const std::vector<HtmlLink>& links() const { return m_links; }
+
+    // Removes blocks [from, to) and moves every recorded position with them.
+    void eraseBlocks(std::size_t from, std::size_t to);
+
+private:
+    struct Parser;
+    friend struct Parser;
+    void recordAnchor(std::string target);
+
+    cascade::Document& m_doc;
+    std::unordered_map<std::string, std::size_t> m_anchors;
+    std::vector<HtmlLink> m_links;
+    std::string m_title;
+    bool m_titleSeen = false;
+};
+
+} // namespace qm::import

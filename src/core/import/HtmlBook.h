@@ -1,0 +1,19 @@
+#pragma once
+// HTML books (.htm, .html): one file read as an EPUB chapter file is, with the distributor's
+// header and footer stripped as in plain texts, chapters from the book's own contents links
+// or else from its h1-h3 headings.
+#include "core/cascade/Document.h"
+#include "core/import/HtmlBlocks.h"
+
+#include <string_view>
+
+namespace qm::import {
+
+// The structure of an HTML book already decoded to UTF-8. The title is the header's "Title:"
+// or else the <title> element; the author the header's "Author:".
+cascade::Document readHtmlBook(std::string_view utf8);
+
+// Chapters from the headings h1 to maxLevel among the blocks, nested by level.
+void chaptersFromHeadings(cascade::Document& doc, int maxLevel);
+
+} // namespace qm::import

@@ -1,0 +1,334 @@
+#include "core/import/PlainTextBook.h"
+
+#include "core/import/ChapterHeadings.h"
+#include "core/import/DistributorFrame.h"
+#include "core/import/DocumentTidy.h"
+#include "core/import/InlineText.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace qm::import {
+namespace {
+
+using cascade::Block;
+using cascade::BlockKind;
+using cascade::Chapter;
+using cascade::Document;
+
+std::string_view trimView(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool isAlnumByte(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Lines of the text, first to one past last, with no blank line among them.
+struct Paragraph {
+    std::size_t first = 0;
+    std::size_t last = 0;
+    std::size_t lineCount() const { return last - first; }
+};
+
+// The prose of a paragraph: "_word_" (also across words and lines) in italics. An underscore
+// opens only before a word and closes only after one, so "snake_case" stays as it is.
+void addProse(InlineText& out, std::string_view prose) {
+    const std::size_t n = prose.size();
+    std::size_t from = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        const bool opens = prose[i] == '_' && (i == 0 || !isAlnumByte(prose[i - 1])) && i + 1 < n &&
+                           prose[i + 1] != ' ' && prose[i + 1] != '_';
+        if (!opens) {
+            ++i;
+            continue;
+        }
+        std::size_t close = std::string_view::npos;
+        for (std::size_t j = i + 2; j < n; ++j) {
+            if (prose[j] == '_' && prose[j - 1] != ' ' &&
+                (j + 1 == n || !isAlnumByte(prose[j + 1]))) {
+                close = j;
+                break;
+            }
+        }
+        if (close == std::string_view::npos) break;
+        out.addText(prose.substr(from, i - from));
+        out.setStyle(Style::Italic);
+        out.addText(prose.substr(i + 1, close - i - 1));
+        out.setStyle(Style::Plain);
+        from = i = close + 1;
+    }
+    out.addText(prose.substr(from));
+}
+
+class PlainTextReader {
+public:
+    explicit PlainTextReader(std::string_view text)
+        : m_lines(splitLineViews(text)) {}
+
+    Document read() {
+        const Frame frame = findFrame(m_lines);
+        m_doc.title = frame.header.title;
+        m_doc.author = frame.header.author;
+        collectParagraphs(frame.begin, frame.end);
+        countNumeralHeadings();
+        for (std::size_t p = 0; p < m_paras.size();)
+            p = readParagraph(p);
+        finish();
+        return std::move(m_doc);
+    }
+
+private:
+    std::string_view line(const Paragraph& p, std::size_t k) const { return m_lines[p.first + k]; }
+
+    std::string joined(const Paragraph& p, std::size_t from = 0) const {
+        std::string s;
+        for (std::size_t k = from; k < p.lineCount(); ++k) {
+            if (!s.empty()) s += ' ';
+            s += trimView(line(p, k));
+        }
+        return s;
+    }
+
+    void collectParagraphs(std::size_t begin, std::size_t end) {
+        std::size_t i = begin;
+        while (i < end) {
+            while (i < end && trimView(m_lines[i]).empty())
+                ++i;
+            if (i == end) break;
+            Paragraph p{i, i};
+            while (i < end && !trimView(m_lines[i]).empty())
+                ++i;
+            p.last = i;
+            m_paras.push_back(p);
+        }
+    }
+
+    // Bare Roman numerals make headings only where a book uses several of them.
+    void countNumeralHeadings() {
+        int numerals = 0;
+        for (const Paragraph& p : m_paras) {
+            if (p.lineCount() != 1) continue;
+            const auto m = matchChapterHeading(line(p, 0));
+            if (m && m->strength == HeadingStrength::Numeral) ++numerals;
+        }
+        m_trustNumerals = numerals >= 2;
+    }
+
+    std::optional<HeadingMatch> headingOf(std::string_view l) const {
+        auto m = matchChapterHeading(l);
+        if (m && m->strength == HeadingStrength::Numeral && !m_trustNumerals) return std::nullopt;
+        return m;
+    }
+
+    void addBlock(BlockKind kind, std::string text, int level = 0) {
+        m_doc.blocks.push_back(Block{kind, level, std::move(text)});
+    }
+
+    void addHeading(std::string text, int level) {
+        m_doc.chapters.push_back(Chapter{text, m_doc.blocks.size(), level == 1 ? 0 : 1});
+        addBlock(BlockKind::Heading, std::move(text), level);
+    }
+
+    static bool isContentsLine(std::string_view l) {
+        const std::string form = headingComparisonForm(l);
+        const std::string_view t = trimView(l);
+        return !t.empty() && t.front() >= 'A' && t.front() <= 'Z' &&
+               (form == "contents" || form == "table of contents");
+    }
+
+    static bool isSceneBreak(const Paragraph& p, const std::vector<std::string_view>& lines) {
+        int symbols = 0;
+        for (std::size_t k = p.first; k < p.last; ++k) {
+            for (char c : lines[k]) {
+                if (c == ' ' || c == '\t') continue;
+                if (c != '*' && c != '-' && c != '~' && c != '=' && c != '#' && c != '_')
+                    return false;
+                ++symbols;
+            }
+        }
+        return symbols >= 3;
+    }
+
+    // Prose rather than a list: several lines, most of them long.
+    bool isProse(const Paragraph& p) const {
+        if (p.lineCount() < 2) return trimView(line(p, 0)).size() > 100;
+        std::size_t longLines = 0;
+        for (std::size_t k = 0; k < p.lineCount(); ++k) {
+            if (trimView(line(p, k)).size() > 100) return true;
+            if (trimView(line(p, k)).size() >= 55) ++longLines;
+        }
+        return longLines * 2 >= p.lineCount();
+    }
+
+    bool opensProse(std::size_t q) const {
+        return q < m_paras.size() && isProse(m_paras[q]) && !headingOf(line(m_paras[q], 0));
+    }
+
+    // The same heading as the contents entry: one is the other, or begins it.
+    static bool namesSameHeading(std::string_view entry, std::string_view heading) {
+        const std::string a = headingComparisonForm(entry), b = headingComparisonForm(heading);
+        if (a.empty() || b.empty()) return false;
+        const std::string& shorter = a.size() <= b.size() ? a : b;
+        const std::string& longer = a.size() <= b.size() ? b : a;
+        if (!longer.starts_with(shorter)) return false;
+        return longer.size() == shorter.size() || !isAlnumByte(longer[shorter.size()]);
+    }
+
+    // "CONTENTS" and the short lines after it, up to where the book itself begins: the first
+    // entry's heading again, or prose.
+    std::size_t readContents(std::size_t p) {
+        addBlock(BlockKind::Heading, cleanText(line(m_paras[p], 0)), 2);
+        std::vector<std::string> entries;
+        std::string firstEntry;
+        std::size_t q = p + 1;
+        for (; q < m_paras.size() && entries.size() < 2000; ++q) {
+            const Paragraph& para = m_paras[q];
+            if (!firstEntry.empty() && namesSameHeading(firstEntry, line(para, 0))) break;
+            const bool heading = headingOf(line(para, 0)).has_value();
+            if (isProse(para) && !heading) break;
+            // A heading with prose after it (its title line between) begins the book even
+            // when the list named it otherwise.
+            if (heading && !entries.empty() && para.lineCount() <= 2 &&
+                (opensProse(q + 1) || (isTitleParagraph(q + 1) && opensProse(q + 2))))
+                break;
+            for (std::size_t k = 0; k < para.lineCount(); ++k) {
+                if (firstEntry.empty()) firstEntry = std::string(trimView(line(para, k)));
+                entries.push_back(cleanText(line(para, k)));
+            }
+        }
+        std::string text;
+        for (const std::string& e : entries) {
+            if (!text.empty()) text += '\n';
+            text += e;
+        }
+        if (!text.empty()) addBlock(BlockKind::Verbatim, std::move(text));
+        return q;
+    }
+
+    // Poems and other set lines: every line indented.
+    bool isIndentedVerse(const Paragraph& p) const {
+        if (p.lineCount() < 2) return false;
+        for (std::size_t k = 0; k < p.lineCount(); ++k) {
+            const std::string_view l = line(p, k);
+            if (l.size() < 2 || l[0] != ' ' || l[1] != ' ') return false;
+        }
+        return true;
+    }
+
+    void addVerse(const Paragraph& p) {
+        std::size_t indent = std::string_view::npos;
+        for (std::size_t k = 0; k < p.lineCount(); ++k) {
+            const std::string_view l = line(p, k);
+            indent = std::min(indent, l.find_first_not_of(' '));
+        }
+        InlineText text;
+        text.setKeepSpaces(true);
+        for (std::size_t k = 0; k < p.lineCount(); ++k) {
+            if (k > 0) text.addLineBreak();
+            std::string_view l = line(p, k).substr(indent);
+            while (!l.empty() && static_cast<unsigned char>(l.back()) <= 0x20)
+                l.remove_suffix(1);
+            addProse(text, l);
+        }
+        addBlock(BlockKind::Verbatim, text.take());
+    }
+
+    bool isTitleParagraph(std::size_t q) const {
+        if (q >= m_paras.size() || m_paras[q].lineCount() != 1) return false;
+        const std::string_view l = trimView(line(m_paras[q], 0));
+        if (!looksLikeTitleLine(l) || headingOf(l) || isContentsLine(l) || l.size() > 70)
+            return false;
+        // "MARLEY'S GHOST." is a title; "Yes." or "Text." in mixed case opens the chapter.
+        const bool capitals =
+            std::none_of(l.begin(), l.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+        const char last = l.back();
+        return capitals || (last != '.' && last != '!' && last != '?');
+    }
+
+    static std::string joinTitle(std::string heading, std::string_view title) {
+        const char last = heading.empty() ? ' ' : heading.back();
+        heading += (last == '.' || last == ':' || last == '-') ? " " : ": ";
+        heading += cleanText(title);
+        return heading;
+    }
+
+    std::size_t readParagraph(std::size_t p) {
+        const Paragraph& para = m_paras[p];
+        const std::string_view first = trimView(line(para, 0));
+        if (para.lineCount() == 1 && isContentsLine(first)) return readContents(p);
+        if (isSceneBreak(para, m_lines)) {
+            addBlock(BlockKind::SceneBreak, {});
+            return p + 1;
+        }
+        if (const auto heading = headingOf(first)) {
+            std::string text = cleanText(first);
+            std::size_t from = 1;
+            std::size_t next = p + 1;
+            if (!heading->hasTitle) {
+                // The chapter's title on the next line, or alone after a blank line.
+                if (para.lineCount() == 2 && looksLikeTitleLine(line(para, 1))) {
+                    text = joinTitle(text, trimView(line(para, 1)));
+                    from = 2;
+                } else if (para.lineCount() == 1 && isTitleParagraph(p + 1) &&
+                           p + 2 < m_paras.size()) {
+                    text = joinTitle(text, trimView(line(m_paras[p + 1], 0)));
+                    next = p + 2;
+                }
+            }
+            if (heading->strength == HeadingStrength::Keyword || para.lineCount() == 1) {
+                addHeading(std::move(text), heading->level);
+                if (from < para.lineCount()) addParagraphText(joined(para, from));
+                return next;
+            }
+        }
+        if (para.lineCount() == 1 && first.starts_with("[Illustration") && first.ends_with("]")) {
+            std::string_view caption = first.substr(13, first.size() - 14);
+            if (caption.starts_with(":")) caption.remove_prefix(1);
+            addBlock(BlockKind::Image, cleanText(caption));
+            return p + 1;
+        }
+        if (isIndentedVerse(para)) {
+            addVerse(para);
+            return p + 1;
+        }
+        addParagraphText(joined(para));
+        return p + 1;
+    }
+
+    void addParagraphText(const std::string& prose) {
+        InlineText text;
+        addProse(text, prose);
+        if (!text.empty()) addBlock(BlockKind::Paragraph, text.take());
+    }
+
+    // Chapters inside a part or book sit one level deeper.
+    void finish() {
+        tidyBlocks(m_doc);
+        bool insidePart = false;
+        for (Chapter& c : m_doc.chapters) {
+            const int level = m_doc.blocks[c.block].level;
+            if (level == 1) insidePart = true;
+            c.depth = level == 1 || !insidePart ? 0 : 1;
+        }
+    }
+
+    std::vector<std::string_view> m_lines;
+    std::vector<Paragraph> m_paras;
+    Document m_doc;
+    bool m_trustNumerals = false;
+};
+
+} // namespace
+
+Document readPlainTextBook(std::string_view utf8) {
+    return PlainTextReader(utf8).read();
+}
+
+} // namespace qm::import

@@ -1,0 +1,44 @@
+#pragma once
+// A zip archive in memory, read entry by entry with limits that hold however the archive
+// lies about itself: sizes are counted while inflating, not taken from its directory.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct zip;
+
+namespace qm::import {
+
+struct ZipLimits {
+    std::uint64_t maxEntries = 20000;
+    std::uint64_t maxEntryBytes = 64ull << 20;  // one entry inflated
+    std::uint64_t maxTotalBytes = 256ull << 20; // all entries read, together
+};
+
+class ZipArchive {
+public:
+    // Opens the archive; throws UserError when the bytes are no zip archive, when it has too
+    // many entries, or when an entry's name climbs out of it ("../", "/", "C:").
+    explicit ZipArchive(std::string_view bytes, ZipLimits limits = {});
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    bool contains(std::string_view name) const;
+    // The entry inflated; throws UserError when it is missing, damaged, encrypted or larger
+    // than the limits allow.
+    std::string read(std::string_view name);
+
+private:
+    long long indexOf(std::string_view name) const;
+
+    zip* m_zip = nullptr;
+    ZipLimits m_limits;
+    std::uint64_t m_totalRead = 0;
+};
+
+// True when an entry name stays inside the archive: relative, no ".." step.
+bool isSafeEntryName(std::string_view name);
+
+} // namespace qm::import

@@ -1,0 +1,54 @@
+#include "core/library/BookCatalogue.h"
+
+#include <algorithm>
+
+namespace qm::library {
+
+namespace {
+
+constexpr int kBookLevel = 1;
+constexpr int kDeepestLevel = 5;
+
+std::string safeTitle(std::string_view title) {
+    std::string out;
+    out.reserve(title.size());
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const char c = title[i];
+        if (static_cast<unsigned char>(c) < 0x20) {
+            out.push_back(' ');
+        } else if (c == '<' && i + 1 < title.size() && title[i + 1] == '<') {
+            out += "( ";
+            ++i;
+        } else if (c == '@') {
+            out += "(at)";
+        } else {
+            out.push_back(c);
+        }
+    }
+    std::string trimmed = trimBlanks(out);
+    return trimmed.empty() ? std::string("*") : trimmed;
+}
+
+} // namespace
+
+Lines bookCatalogueLines(const std::string& key, const std::string& rootTitle,
+                         const std::string& bookTitle,
+                         const std::vector<CatalogueChapter>& chapters) {
+    Lines lines;
+    lines.reserve(chapters.size() + 3);
+    lines.push_back(safeTitle(rootTitle) + "<<0none");
+    lines.push_back(safeTitle(bookTitle) + "<<" + std::to_string(kBookLevel) + key);
+    int previous = kBookLevel;
+    for (const CatalogueChapter& c : chapters) {
+        if (c.referencePoint.empty()) continue;
+        const int wanted = kBookLevel + 1 + std::max(0, c.depth);
+        const int level = std::min({wanted, previous + 1, kDeepestLevel});
+        lines.push_back(safeTitle(c.title) + "<<" + std::to_string(level) + key + "@" +
+                        c.referencePoint);
+        previous = level;
+    }
+    lines.emplace_back("(END)");
+    return lines;
+}
+
+} // namespace qm::library

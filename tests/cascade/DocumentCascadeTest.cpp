@@ -1,0 +1,260 @@
+// Cascading a book's structure: reference points for chapters in book order, style tags that
+// reach the phrase lines unchanged and uncounted, verbatim lines, breaks, pictures, markers.
+#include "core/cascade/DocumentCascade.h"
+#include "CascadeTestSupport.h"
+#include "core/cascade/Cascader.h"
+#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/StyleTags.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace qm {
+namespace {
+
+using cascade::Block;
+using cascade::BlockKind;
+using cascade::Document;
+
+Block heading(std::string t) {
+    return {BlockKind::Heading, 1, std::move(t)};
+}
+Block para(std::string t) {
+    return {BlockKind::Paragraph, 0, std::move(t)};
+}
+
+Lines cascaded(const Document& doc) {
+    const auto book = cascade::cascadeDocument(doc);
+    EXPECT_TRUE(book.has_value());
+    return book ? book->lines : Lines{};
+}
+
+std::size_t indexOf(const Lines& lines, std::string_view l) {
+    return static_cast<std::size_t>(std::find(lines.begin(), lines.end(), l) - lines.begin());
+}
+
+// Tags removed and blanks folded: what a reader sees of the body lines.
+std::string shownWords(const Lines& lines) {
+    std::string all;
+    for (const std::string& l : lines) {
+        if (!test::isBodyLine(l)) continue;
+        if (!all.empty()) all += ' ';
+        all += test::phraseText(l);
+    }
+    return all;
+}
+
+// The line with its colour tags removed, its style tags kept.
+std::string withoutColours(const std::string& line) {
+    std::string out;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '|' && i + 2 < line.size() && line[i + 1] >= '0' && line[i + 1] <= '9') {
+            i += 2;
+            continue;
+        }
+        out.push_back(line[i]);
+    }
+    return out;
+}
+
+TEST(DocumentCascade, ChaptersGetReferencePointsInBookOrder) {
+    Document doc;
+    doc.title = "A Book";
+    doc.author = "An Author";
+    doc.blocks = {para("Before any chapter there is a note."),
+                  heading("Chapter One"),
+                  para("The rain came down on the hill."),
+                  heading("Chapter Two"),
+                  para("It stopped."),
+                  para("A chapter that opens at a paragraph."),
+                  heading("An unlisted heading")};
+    // Listed out of order; the fifth points past the end.
+    doc.chapters = {{"Two", 3, 0}, {"One", 1, 0}, {"Para", 5, 1}, {"End", 99, 0}};
+    const auto book = cascade::cascadeDocument(doc);
+    ASSERT_TRUE(book);
+    const Lines& l = book->lines;
+    test::expectWellFormed(l);
+    EXPECT_EQ(l.front(), "A Book, by An Author");
+    EXPECT_EQ(book->chapterPoints,
+              (std::vector<std::string>{"refpt002", "refpt001", "refpt003", "refpt005"}));
+    // Each reference point directly before what it names, in the order of the book.
+    const std::size_t r1 = indexOf(l, "l00|refpt001> ");
+    const std::size_t r2 = indexOf(l, "l00|refpt002> ");
+    const std::size_t r3 = indexOf(l, "l00|refpt003> ");
+    const std::size_t r4 = indexOf(l, "l00|refpt004> ");
+    const std::size_t r5 = indexOf(l, "l00|refpt005> ");
+    ASSERT_LT(r5, l.size());
+    EXPECT_TRUE(r1 < r2 && r2 < r3 && r3 < r4 && r4 < r5);
+    EXPECT_EQ(l[r1 + 1], "l00|b>Chapter One|n> ");
+    EXPECT_EQ(l[r1 + 2], "p001 ");
+    EXPECT_EQ(l[r2 + 1], "l00|b>Chapter Two|n> ");
+    EXPECT_EQ(l[r2 + 2], "s000 ");
+    EXPECT_EQ(test::phraseText(l[r3 + 1]).rfind("A chapter", 0), 0u);
+    EXPECT_EQ(l[r4 + 1], "l00|b>An unlisted heading|n> ");
+    EXPECT_EQ(l[r5 + 1], "END");
+}
+
+struct TagCase {
+    const char* name;
+    const char* text;
+    std::vector<std::string> expectedLines; // the body lines, exactly
+};
+
+class StyleTagsPassThrough : public ::testing::TestWithParam<TagCase> {};
+
+TEST_P(StyleTagsPassThrough, TagsStandWhereTheTextHadThem) {
+    const TagCase& c = GetParam();
+    Document doc;
+    doc.blocks = {para(c.text)};
+    const Lines l = cascaded(doc);
+    test::expectWellFormed(l);
+    Lines body;
+    for (const std::string& line : l)
+        if (test::isBodyLine(line)) body.push_back(withoutColours(line));
+    EXPECT_EQ(body, c.expectedLines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paragraphs, StyleTagsPassThrough,
+    ::testing::Values(
+        TagCase{"WordInside", "She read |i>Emma|n> twice.", {"l05She read |i>Emma|n> twice. "}},
+        TagCase{"TouchingPunctuation",
+                "It was |b>his|n>, not hers.",
+                {"l05It was |b>his|n>, ", "l09not hers. "}},
+        TagCase{"WholeParagraph", "|i>Alone.|n>", {"l05|i>Alone.|n> "}},
+        TagCase{"LeftOpenIsClosed", "It was |i>very quiet.", {"l05It was |i>very quiet.|n> "}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(DocumentCascade, TagsAreNotWordsAndNotCounted) {
+    // The same words with and without tags break into the same lines at the same levels.
+    const std::string plain = "The little boat went home before the rain came down over the "
+                              "grey hill, and the wind rose over the water all night long.";
+    std::string tagged;
+    bool inside = false;
+    for (char c : plain) {
+        if (c == ' ') {
+            tagged += inside ? "|n> " : " |i>";
+            inside = !inside;
+            continue;
+        }
+        tagged.push_back(c);
+    }
+    Document a, b;
+    a.blocks = {para(plain)};
+    b.blocks = {para(tagged)};
+    const Lines la = cascaded(a), lb = cascaded(b);
+    ASSERT_EQ(la.size(), lb.size());
+    bool sawTag = false;
+    for (std::size_t i = 0; i < la.size(); ++i) {
+        SCOPED_TRACE(lb[i]);
+        EXPECT_EQ(cascade::splitStyleTags(lb[i]).plain, cascade::splitStyleTags(la[i]).plain);
+        sawTag = sawTag || lb[i].find("|i>") != std::string::npos;
+    }
+    EXPECT_TRUE(sawTag);
+    EXPECT_GT(la.size(), 4u); // long enough to break into several lines
+    test::expectWellFormed(lb);
+}
+
+TEST(DocumentCascade, SpanAcrossLinesCarriesOver) {
+    Document doc;
+    doc.blocks = {para("|i>The little boat went home before the rain came down over the grey "
+                       "hill and the wind rose.|n> Then all was still.")};
+    const Lines l = cascaded(doc);
+    std::vector<std::string> body;
+    for (const std::string& line : l)
+        if (test::isBodyLine(line)) body.push_back(withoutColours(line));
+    std::vector<std::string> withTag;
+    for (const std::string& line : body)
+        if (line.find('|') != std::string::npos) withTag.push_back(line);
+    ASSERT_GE(body.size(), 3u);
+    ASSERT_EQ(withTag.size(), 2u);
+    EXPECT_EQ(body.front(), withTag.front());
+    // Opened once on the first line, closed once where the span ends; nothing in between.
+    EXPECT_EQ(withTag.front().find("|i>"), 3u);
+    EXPECT_EQ(withTag.front().find("|n>"), std::string::npos);
+    EXPECT_NE(withTag.back().find("rose.|n>"), std::string::npos);
+}
+
+TEST(DocumentCascade, VerbatimBreaksAndPicturesStandAsTheyAre) {
+    Document doc;
+    doc.blocks = {heading("Contents"),
+                  {BlockKind::Verbatim, 0,
+                   "I.    The Period, and the Town of Brindlemoor, in which our story begins\n\n"
+                   "II.   |i>The Mail|n>\nIII.  Stray | bar"},
+                  {BlockKind::SceneBreak, 0, ""},
+                  {BlockKind::Image, 0, ""},
+                  para("Text after the picture.")};
+    const Lines l = cascaded(doc);
+    test::expectWellFormed(l);
+    const std::size_t v = indexOf(l, "l05I. The Period, and the Town of Brindlemoor, in which our "
+                                     "story begins ");
+    ASSERT_LT(v, l.size()) << "a long verbatim line is kept whole, blanks folded";
+    EXPECT_EQ(l[v + 1], "l05II. |i>The Mail|n> ");
+    EXPECT_EQ(l[v + 2], "l05III. Stray / bar ");
+    EXPECT_EQ(l[v + 3], "s000 ");
+    EXPECT_EQ(l[v + 4], "l17* * * ");
+    EXPECT_EQ(l[v + 5], "s000 ");
+    EXPECT_EQ(l[v + 6], "l17[image] ");
+    EXPECT_EQ(l[v + 7], "s000 ");
+}
+
+TEST(DocumentCascade, MarkerRunsInBookTextAreBroken) {
+    Document doc;
+    doc.blocks = {para("Form s000 and |i>refp|n>oint appear here."), heading("s000 refpt")};
+    const Lines l = cascaded(doc);
+    test::expectWellFormed(l);
+    EXPECT_NE(shownWords(l).find("s-000"), std::string::npos);
+}
+
+TEST(DocumentCascade, ParagraphMarkersComeAsInProse) {
+    // Many short paragraphs: a marker about every 250 lines, numbered on.
+    Document doc;
+    doc.blocks.push_back(heading("Only Chapter"));
+    for (int i = 0; i < 400; ++i)
+        doc.blocks.push_back(para("The wind rose over the hill, and the boat went home."));
+    const Lines l = cascaded(doc);
+    test::expectWellFormed(l);
+    std::vector<std::string> markers;
+    for (const std::string& line : l)
+        if (line[0] == 'p') markers.push_back(line);
+    ASSERT_GE(markers.size(), 3u);
+    EXPECT_EQ(markers[0], "p001 ");
+    EXPECT_EQ(markers[1], "p002 ");
+}
+
+TEST(DocumentCascade, ProgressIsToldAndCanStop) {
+    Document doc;
+    for (int c = 0; c < 5; ++c) {
+        doc.chapters.push_back({"C", doc.blocks.size(), 0});
+        doc.blocks.push_back(heading("Chapter"));
+        doc.blocks.push_back(para("Some words here."));
+    }
+    std::vector<double> seen;
+    const auto all = cascade::cascadeDocument(doc, [&](double f) {
+        seen.push_back(f);
+        return true;
+    });
+    ASSERT_TRUE(all);
+    EXPECT_GE(seen.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    int calls = 0;
+    EXPECT_FALSE(cascade::cascadeDocument(doc, [&](double) { return ++calls < 3; }));
+    EXPECT_EQ(calls, 3);
+}
+
+TEST(DocumentCascade, ProseCascaderIsUnchangedByTheDocumentPath) {
+    // The same words through both paths come out in the same body lines.
+    const std::string prose = "The wind rose over the hill. The little boat went home before "
+                              "the rain came down, and nobody saw it go.";
+    Document doc;
+    doc.blocks = {para(prose)};
+    Lines fromProse = cascadeText(prose), fromDoc = cascaded(doc);
+    fromProse.erase(fromProse.begin());
+    fromDoc.erase(fromDoc.begin());
+    EXPECT_EQ(fromDoc, fromProse);
+}
+
+} // namespace
+} // namespace qm

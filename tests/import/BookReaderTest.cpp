@@ -1,0 +1,113 @@
+// The entry point: which reader a file gets, titles from file names, messages naming the file,
+// and any bytes giving a Document or a UserError.
+#include "core/import/BookReader.h"
+#include "ImportTestSupport.h"
+#include "core/base/Error.h"
+#include "core/import/Encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace qm::import {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+struct FormatCase {
+    const char* fileName;
+    std::string bytes;
+    BookFormat format;
+    bool bookFileName;
+};
+
+class Formats : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(Formats, AreChosenByContentAndName) {
+    const FormatCase& c = GetParam();
+    EXPECT_EQ(bookFormatOf(c.fileName, c.bytes), c.format) << c.fileName;
+    EXPECT_EQ(isBookFileName(c.fileName), c.bookFileName) << c.fileName;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Formats,
+    ::testing::Values(
+        FormatCase{"/b/novel.txt", "Chapter 1", BookFormat::PlainText, true},
+        FormatCase{"NOVEL.TXT", "x", BookFormat::PlainText, true},
+        FormatCase{"novel.epub", "PK\x03\x04...", BookFormat::Epub, true},
+        FormatCase{"novel.EPUB", "not a zip", BookFormat::Epub, true},
+        FormatCase{"novel.zip", "PK\x03\x04...", BookFormat::Epub, false},
+        FormatCase{"novel.htm", "plain", BookFormat::Html, true},
+        FormatCase{"dir.d/novel.Html", "", BookFormat::Html, true},
+        FormatCase{"novel", "\xEF\xBB\xBF <!-- c --> <!DOCTYPE html><p>", BookFormat::Html, false},
+        FormatCase{"novel.tvt", "<?xml version=\"1.0\"?>\n<html>", BookFormat::Html, false},
+        FormatCase{"notes.md", "# <html> later", BookFormat::PlainText, false},
+        FormatCase{"archive.txt.gz", "\x1F\x8B", BookFormat::PlainText, false}));
+
+TEST(ReadBook, ABookWithoutATitleIsTitledByItsFileName) {
+    EXPECT_EQ(readBook("/home/me/My Novel.txt", "Some prose.").title, "My Novel");
+    EXPECT_EQ(readBook("C:\\books\\tale.html", "<p>x</p>").title, "tale");
+    EXPECT_EQ(readBook("x/.hidden", "y").title, ".hidden");
+}
+
+TEST(ReadBook, MessagesNameTheFile) {
+    EXPECT_EQ(qmtest::userErrorOf([] { readBook("/books/broken.epub", "not a zip at all"); }),
+              "Cannot open broken.epub: it is not a readable zip archive (the file is damaged or "
+              "is no EPUB).");
+}
+
+TEST(ReadBook, TextInAnyEncodingComesOutAsUtf8) {
+    const std::string expected = "P:\xE2\x80\x9C"
+                                 "Caf\xC3\xA9\xE2\x80\x9D";
+    const std::string utf16("\xFF\xFE\x1C\x20"
+                            "C\0a\0f\0\xE9\0\x1D\x20",
+                            14);
+    for (const std::string& bytes : {std::string("\x93"
+                                                 "Caf\xE9\x94"),
+                                     std::string("\xEF\xBB\xBF\xE2\x80\x9C"
+                                                 "Caf\xC3\xA9\xE2\x80\x9D"),
+                                     utf16}) {
+        EXPECT_EQ(qmtest::blockList(readBook("a.txt", bytes)), (Strings{expected}));
+        EXPECT_EQ(qmtest::blockList(readBook("a.html", bytes)), (Strings{expected}));
+    }
+}
+
+TEST(ReadBook, OddUtf16AndInvalidUtf8GiveTextNotErrors) {
+    const cascade::Document odd = readBook("a.txt", std::string("\xFF\xFE"
+                                                                "A\0B",
+                                                                5));
+    EXPECT_EQ(qmtest::blockList(odd), (Strings{"P:A\xEF\xBF\xBD"}));
+    const cascade::Document bad = readBook("a.html", "<p>\xEF\xBB\xBF\xC3(\xFF</p>");
+    ASSERT_EQ(bad.blocks.size(), 1u);
+    EXPECT_TRUE(isValidUtf8(bad.blocks[0].text));
+}
+
+// Random bytes, and random damage to a real EPUB, end in a Document or a UserError.
+TEST(ReadBook, AnyBytesGiveADocumentOrAUserError) {
+    std::mt19937 random(14);
+    const std::string epub = [] {
+        qmtest::EpubBuilder b;
+        b.chapter("a.xhtml", "<h1>A</h1><p>One <i>two</i>.</p>").entry("A", "a.xhtml");
+        return b.bytes();
+    }();
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = epub;
+        const int hits = 1 + static_cast<int>(random() % 8);
+        for (int i = 0; i < hits; ++i)
+            bytes[random() % bytes.size()] = static_cast<char>(random());
+        for (const char* name : {"x.epub", "x.html", "x.txt"}) {
+            try {
+                const cascade::Document doc = readBook(name, bytes);
+                for (const cascade::Chapter& c : doc.chapters)
+                    EXPECT_LT(c.block, doc.blocks.size());
+                for (const cascade::Block& b : doc.blocks)
+                    EXPECT_TRUE(isValidUtf8(b.text));
+            } catch (const UserError& e) {
+                EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open x."));
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace qm::import

@@ -1,0 +1,166 @@
+// HTML books and chapter files: elements to blocks, the distributor's frame, chapters from the
+// book's contents links or its headings, and tag soup of any size.
+#include "core/import/HtmlBook.h"
+#include "ImportTestSupport.h"
+#include "core/import/Encoding.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace qm::import {
+namespace {
+
+using qmtest::blockList;
+using qmtest::chapterTitles;
+using Strings = std::vector<std::string>;
+
+struct HtmlCase {
+    const char* name;
+    std::string html;
+    Strings blocks;
+};
+
+class HtmlElements : public ::testing::TestWithParam<HtmlCase> {};
+
+TEST_P(HtmlElements, BecomeBlocks) {
+    EXPECT_EQ(blockList(readHtmlBook(GetParam().html)), GetParam().blocks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Html, HtmlElements,
+    ::testing::Values(
+        HtmlCase{"paragraphsAndHeadings",
+                 "<h1>Title</h1><h2>One</h2><p>First\n   line.</p><p>Second.</p><h6>Six</h6>",
+                 {"H1:Title", "H2:One", "P:First line.", "P:Second.", "H6:Six"}},
+        HtmlCase{"styles",
+                 "<p>A <em>fine</em> <b>bold</b> and <i>it <strong>both</strong> back</i> end.</p>",
+                 {"P:A |i>fine|n> |b>bold|n> and |i>it|n> |b>both|n> |i>back|n> end."}},
+        HtmlCase{"entitiesAndBars",
+                 "<p>&ldquo;Caf&eacute;&rdquo; &amp; &#x2014; a|b&nbsp;c</p>",
+                 {"P:\xE2\x80\x9C"
+                  "Caf\xC3\xA9\xE2\x80\x9D & \xE2\x80\x94 a\xC2\xA6"
+                  "b c"}},
+        HtmlCase{"scriptsAndStylesDropped",
+                 "<head><style>p{x:1}</style><script>var a = '<p>no</p>';</script></head>"
+                 "<body><p>Yes.</p><script>alert(1)</script></body>",
+                 {"P:Yes."}},
+        HtmlCase{"lineBreaksMakeSetLines",
+                 "<p>Roses are red,<br/>violets are blue.</p><h2>A<br>B</h2>",
+                 {"V:Roses are red,\nviolets are blue.", "H2:A B"}},
+        HtmlCase{"imagesBesideText",
+                 "<p><img src=\"a.png\" alt=\"A map\"/></p><p>Drop <img src=\"c.png\"/>cap.</p>",
+                 {"I:A map", "P:Drop cap.", "I:"}},
+        HtmlCase{"preformatted",
+                 "<pre>  line one\n    line two\n</pre><p>after</p>",
+                 {"V:  line one\n    line two", "P:after"}},
+        HtmlCase{"tablesAreSetLines",
+                 "<table><tr><td>Letter 1</td><td>5</td></tr><tr><td>Letter 2</td></tr></table>",
+                 {"V:Letter 1 5\nLetter 2"}},
+        HtmlCase{"layoutTablesAreProse",
+                 "<table><tr><td><p>One.</p><p>Two.</p></td></tr></table>",
+                 {"P:One.", "P:Two."}},
+        HtmlCase{"rulesBreakScenesBetweenProse",
+                 "<hr/><p>A.</p><hr/><p>B.</p><hr/><h2>C</h2><p>D.</p><hr/>",
+                 {"P:A.", "S:", "P:B.", "H2:C", "P:D."}},
+        HtmlCase{"tagSoup",
+                 "<p>Open <i>never closed<p>Next</div></span> <b>bold",
+                 {"P:Open |i>never closed|n>", "P:Next |b>bold|n>"}},
+        HtmlCase{"divsAndLists",
+                 "<div>Loose text<div>inner</div>tail</div><ul><li>one</li><li>two</li></ul>",
+                 {"P:Loose text", "P:inner", "P:tail", "P:one", "P:two"}}),
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+TEST(HtmlBook, TakesTheDistributorsHeaderAndStripsTheFrame) {
+    const cascade::Document doc = readHtmlBook(
+        "<html><head><title>The E-text of Tales</title></head><body>"
+        "<pre>Title: Tales\nAuthor: Some One\n*** START OF THIS EBOOK TALES ***\n</pre>"
+        "<h2>Chapter 1</h2><p>Story.</p>"
+        "<pre>End of the Project's EBook\n*** END OF THIS EBOOK TALES ***\nlicence</pre>"
+        "<p>More licence.</p></body></html>");
+    EXPECT_EQ(doc.title, "Tales");
+    EXPECT_EQ(doc.author, "Some One");
+    EXPECT_EQ(blockList(doc), (Strings{"H2:Chapter 1", "P:Story."}));
+    EXPECT_EQ(chapterTitles(doc), (Strings{"Chapter 1"}));
+}
+
+TEST(HtmlBook, TitleComesFromTheTitleElementWithoutAHeader) {
+    EXPECT_EQ(readHtmlBook("<title>My  Book</title><p>x</p>").title, "My Book");
+}
+
+TEST(HtmlBook, ChaptersFollowTheBooksContentsLinks) {
+    const cascade::Document doc =
+        readHtmlBook("<h1>Book</h1><h3>Contents</h3><p><a href=\"#c1\">The First</a><br/>"
+                     "<a href=\"#c2\">The Second</a></p>"
+                     "<p><a name=\"c1\"></a></p><h3>I</h3><p>Text<a href=\"#n1\">1</a>.</p>"
+                     "<h3 id=\"c2\">II</h3><p>More.</p><p id=\"n1\">A note.</p>");
+    EXPECT_EQ(chapterTitles(doc), (Strings{"The First", "The Second"}));
+    ASSERT_EQ(doc.chapters.size(), 2u);
+    EXPECT_EQ(doc.blocks[doc.chapters[0].block].text, "I");
+    EXPECT_EQ(doc.blocks[doc.chapters[1].block].text, "II");
+}
+
+TEST(HtmlBook, ChaptersComeFromHeadingsOneToThreeWithoutContentsLinks) {
+    const cascade::Document doc =
+        readHtmlBook("<h1>Part</h1><h2>One</h2><p>a</p><h4>minor</h4><h2>Two</h2><p>b</p>");
+    EXPECT_EQ(chapterTitles(doc), (Strings{"Part", "One", "Two"}));
+    ASSERT_EQ(doc.chapters.size(), 3u);
+    EXPECT_EQ(doc.chapters[0].depth, 0);
+    EXPECT_EQ(doc.chapters[1].depth, 1);
+}
+
+TEST(HtmlBook, FiftyMegabytesOnOneLineAreReadWhole) {
+    std::string html = "<html><body><p>";
+    const std::string words =
+        "It was the best of times, it was the worst of times, it was the "
+        "age of wisdom, it was the <i>age</i> of foolishness, more&amp;words ";
+    while (html.size() < (50u << 20))
+        html += words;
+    html += "</p></body></html>";
+    const cascade::Document doc = readHtmlBook(html);
+    ASSERT_EQ(doc.blocks.size(), 1u);
+    EXPECT_GT(doc.blocks[0].text.size(), 40u << 20);
+    EXPECT_TRUE(doc.blocks[0].text.ends_with("more&words"));
+}
+
+std::string repeated(std::string_view piece, std::size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// Shapes that cost libxml2 time in proportion to open elements times stray end tags.
+TEST(HtmlBook, HostileNestingStopsWithAMessage) {
+    EXPECT_THAT(qmtest::userErrorOf([] { readHtmlBook(repeated("<div>", 5000) + "text"); }),
+                ::testing::HasSubstr("nests elements more than 1024 deep"));
+    EXPECT_THAT(qmtest::userErrorOf(
+                    [] { readHtmlBook(repeated("<span>", 500) + repeated("</x>", 2'000'000)); }),
+                ::testing::HasSubstr("end tags that close nothing"));
+}
+
+TEST(HtmlBook, StrayEndTagsOfAnUntidyBookAreReadPast) {
+    const cascade::Document doc = readHtmlBook(repeated("<p>Text.</span></font></i></p>", 20000));
+    EXPECT_EQ(doc.blocks.size(), 20000u);
+    EXPECT_EQ(doc.blocks.back().text, "Text.");
+}
+
+TEST(Corpus, FrankensteinHtmlHasTheChaptersOfItsText) {
+    const auto bytes = qmtest::corpusFile("frankenstein.htm");
+    if (!bytes) GTEST_SKIP() << "../shared/corpus/frankenstein.htm is absent";
+    const cascade::Document doc = readHtmlBook(decodeToUtf8(*bytes));
+    EXPECT_EQ(doc.title, "Frankenstein or The Modern Prometheus");
+    EXPECT_EQ(doc.author, "Mary Wollstonecraft (Godwin) Shelley");
+    const Strings titles = chapterTitles(doc);
+    ASSERT_EQ(titles.size(), 28u);
+    EXPECT_EQ(titles.front(), "Letter 1");
+    EXPECT_EQ(titles.back(), "Chapter 24");
+    for (const cascade::Chapter& c : doc.chapters)
+        EXPECT_EQ(doc.blocks[c.block].text, c.title);
+    for (const cascade::Block& b : doc.blocks)
+        EXPECT_EQ(b.text.find("Gutenberg"), std::string::npos) << b.text.substr(0, 80);
+    EXPECT_TRUE(doc.blocks.back().text.ends_with("lost in darkness and distance."));
+}
+
+} // namespace
+} // namespace qm::import

@@ -1,0 +1,100 @@
+// Moving bookmarks to the same words in a new layout, and reporting those that cannot move;
+// the catalogue's nesting of chapters.
+#include "core/library/BookmarkMove.h"
+#include "core/library/BookCatalogue.h"
+#include "core/library/BookKey.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+// Display lines of one short text laid out two ways.
+const Lines kOld = {"|refpt001> ",                        // 0
+                    "|b>The Wind|n> ",                    // 1
+                    "p001 ",                              // 2
+                    "     The wind rose ",                // 3
+                    "         over the hill, ",           // 4
+                    "     and the boat ",                 // 5
+                    "         went home. ",               // 6
+                    "s000 ",                              // 7
+                    "     It|7> rained|4>. ",             // 8
+                    "s000 "};                             // 9
+const Lines kNew = {"|refpt001> ",                        // 0
+                    "|b>The Wind|n> ",                    // 1
+                    "p001 ",                              // 2
+                    "     The wind rose over the hill, ", // 3
+                    "         and the boat went home. ",  // 4
+                    "s000 ",                              // 5
+                    "                 * * * ",            // 6
+                    "s000 ",                              // 7
+                    "     It rained. ",                   // 8
+                    "s000 "};                             // 9
+
+struct MoveCase {
+    const char* name;
+    std::string entry;
+    std::string expected;
+    bool moves;
+};
+
+class MoveBookmarks : public ::testing::TestWithParam<MoveCase> {};
+
+TEST_P(MoveBookmarks, ToTheSameWordsOrReported) {
+    const MoveCase& c = GetParam();
+    const library::MovedBookmarks m = library::moveBookmarks(kOld, kNew, {c.entry});
+    ASSERT_EQ(m.entries.size(), 1u);
+    EXPECT_EQ(m.entries[0], c.expected);
+    EXPECT_EQ(m.moved, c.moves ? 1u : 0u);
+    EXPECT_EQ(m.unmoved, c.moves || c.entry.front() != '#' ? std::vector<std::string>{}
+                                                           : std::vector<std::string>{c.entry});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, MoveBookmarks,
+    ::testing::Values(
+        MoveCase{"FirstLineOfWords", "#3 wind", "#3 wind", true},
+        MoveCase{"WordJoinsTheLineAbove", "#4 over", "#3 over", true},
+        MoveCase{"LaterLine", "#6 went home", "#4 went home", true},
+        MoveCase{"ReferencePointStaysAboveItsHeading", "#0 chapter", "#0 chapter", true},
+        MoveCase{"MarkerAboveWordsKeepsItsGap", "#7 after", "#7 after", true},
+        MoveCase{"NameWithBlanksKept", "#8 It rained, said I", "#8 It rained, said I", true},
+        MoveCase{"PastTheText", "#10 gone", "#10 gone", false},
+        MoveCase{"NoWordBelow", "#9 end", "#9 end", false},
+        MoveCase{"NotANumber", "#x3 odd", "#x3 odd", false},
+        MoveCase{"Negative", "#-1 odd", "#-1 odd", false},
+        MoveCase{"HeaderPassesUnchanged", "<<other", "<<other", false}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(MoveBookmarks, OtherWordsAreNotTakenForTheSame) {
+    Lines changed = kNew;
+    changed[8] = "     Snow fell. ";
+    const library::MovedBookmarks m =
+        library::moveBookmarks(kOld, changed, {"#8 rain", "#3 wind", "#8 rain again"});
+    EXPECT_EQ(m.entries, (Lines{"#8 rain", "#3 wind", "#8 rain again"}));
+    EXPECT_EQ(m.unmoved, (std::vector<std::string>{"#8 rain", "#8 rain again"}));
+    EXPECT_EQ(m.moved, 1u);
+}
+
+TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
+    const std::vector<library::CatalogueChapter> chapters = {
+        {"Part One", "refpt001", 0},   {"Deep jump", "refpt002", 3}, {"Deeper", "refpt003", 4},
+        {"Deepest", "refpt004", 9},    {"No point", "", 0},          {"A <<b@c", "refpt005", 0},
+        {"\tTabbed\r", "refpt006", -2}};
+    EXPECT_EQ(library::bookCatalogueLines("k", "Root", "Book, by Me", chapters),
+              (Lines{"Root<<0none", "Book, by Me<<1k", "Part One<<2k@refpt001",
+                     "Deep jump<<3k@refpt002", "Deeper<<4k@refpt003", "Deepest<<5k@refpt004",
+                     "A ( b(at)c<<2k@refpt005", "Tabbed<<2k@refpt006", "(END)"}));
+}
+
+TEST(BookKey, StableHexOfTheBytes) {
+    EXPECT_EQ(library::bookKey(""), "cbf29ce484222325");
+    EXPECT_EQ(library::bookKey("a"), "af63dc4c8601ec8c");
+    EXPECT_NE(library::bookKey("ab"), library::bookKey("ba"));
+    EXPECT_TRUE(library::isBookKey(library::bookKey("any bytes")));
+    EXPECT_FALSE(library::isBookKey("../../etc/passwd"));
+    EXPECT_FALSE(library::isBookKey("CBF29CE484222325"));
+}
+
+} // namespace
+} // namespace qm

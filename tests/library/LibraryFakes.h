@@ -1,0 +1,101 @@
+#pragma once
+// A book reader and a file system for the library's tests: the reader takes "# Title" lines
+// for chapter headings and blank-line-separated paragraphs, and counts its calls; the file
+// system fails the n-th write from now on request.
+#include "core/base/Error.h"
+#include "core/cascade/Document.h"
+#include "core/library/Library.h"
+#include "core/testing/MemoryFileSystem.h"
+#include "core/text/TextEncoding.h"
+
+#include <string>
+#include <string_view>
+
+namespace qm::test {
+
+struct FakeReader {
+    int calls = 0;
+    // A scene break after every paragraph, so a second reading can lay the same words out
+    // on other lines.
+    bool sceneBreaks = false;
+
+    cascade::Document read(std::string_view bytes) {
+        ++calls;
+        if (bytes.substr(0, 4) == "BAD!") throw UserError("Not a book this reader knows.");
+        cascade::Document doc;
+        doc.title = "The Test Book";
+        doc.author = "A. Writer";
+        std::string para;
+        auto flush = [&] {
+            if (para.empty()) return;
+            doc.blocks.push_back({cascade::BlockKind::Paragraph, 0, para});
+            if (sceneBreaks) doc.blocks.push_back({cascade::BlockKind::SceneBreak, 0, ""});
+            para.clear();
+        };
+        for (const std::string& line : splitLines(bytes)) {
+            if (line.rfind("# ", 0) == 0) {
+                flush();
+                doc.chapters.push_back({line.substr(2), doc.blocks.size(), 0});
+                doc.blocks.push_back({cascade::BlockKind::Heading, 1, line.substr(2)});
+                continue;
+            }
+            if (line.empty()) {
+                flush();
+                continue;
+            }
+            para += line;
+            para.push_back(' ');
+        }
+        flush();
+        return doc;
+    }
+
+    library::DocumentReader function() {
+        return [this](std::string_view, std::string_view bytes) { return read(bytes); };
+    }
+};
+
+// Forwards to an in-memory file system; the write numbered `failAt` from now (1 = the next)
+// fails, leaving the file as it was.
+class CountingFileSystem final : public FileSystem {
+public:
+    MemoryFileSystem mem;
+    int failAt = 0;
+
+    bool fileExists(const std::string& p) const override { return mem.fileExists(p); }
+    bool folderExists(const std::string& p) const override { return mem.folderExists(p); }
+    void createFolder(const std::string& p) override { mem.createFolder(p); }
+    std::optional<std::string> readFile(const std::string& p) const override {
+        return mem.readFile(p);
+    }
+    void writeFile(const std::string& p, const std::string& bytes) override {
+        if (failAt > 0 && --failAt == 0) throw UserError(unableToWriteMessage(p));
+        mem.writeFile(p, bytes);
+    }
+    bool removeFile(const std::string& p) override { return mem.removeFile(p); }
+    std::vector<FolderEntry> listFolder(const std::string& f) const override {
+        return mem.listFolder(f);
+    }
+    std::unique_ptr<FileLock> lock(const std::string& p) override { return mem.lock(p); }
+};
+
+inline const char* const kDataFolder = "/home/reader/.local/share/quillmar/";
+
+// A short book: three chapters of a few paragraphs, with UTF-8 quotes and accents.
+inline std::string sampleBook() {
+    std::string book;
+    const char* const chapters[] = {"The Wind", "The Hill", "The Boat"};
+    for (const char* c : chapters) {
+        book += "# ";
+        book += c;
+        book += "\n\n";
+        for (int p = 0; p < 4; ++p) {
+            book += "The wind rose over the grey hill, and the little boat went home before the "
+                    "rain came down. \xE2\x80\x9CNo,\xE2\x80\x9D said the caf\xC3\xA9 owner. "
+                    "Nobody saw it go, and nobody asked where it had gone.\n\n";
+        }
+    }
+    return book;
+}
+
+} // namespace qm::test

@@ -1,0 +1,259 @@
+// The library on an in-memory file system: the first open writes the book's four files and
+// nothing else, a second open reads them without cascading, an older layout is kept until it
+// is laid out again (bookmarks moved), and failed writes and cancels leave no book behind.
+#include "LibraryFakes.h"
+
+#include "core/bookmarks/BookmarkList.h"
+#include "core/cascade/LayoutVersion.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/index/WordIndex.h"
+#include "core/library/BookKey.h"
+#include "core/library/BookManifest.h"
+#include "core/shell/CollectionText.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace qm {
+namespace {
+
+using library::bookmarkFileOf;
+using library::Library;
+using test::kDataFolder;
+
+class LibraryTest : public ::testing::Test {
+protected:
+    LibraryTest() { fs.mem.addFolder(kDataFolder); }
+
+    Library library() { return Library(fs, kDataFolder, reader.function(), builtInToSingleByte); }
+    // Every file under the data folder, by path.
+    std::vector<std::string> files() const {
+        std::vector<std::string> out;
+        for (const auto& [path, bytes] : fs.mem.files())
+            out.push_back(path);
+        return out;
+    }
+
+    test::CountingFileSystem fs;
+    test::FakeReader reader;
+    const std::string book = test::sampleBook();
+    const std::string key = library::bookKey(book);
+};
+
+TEST_F(LibraryTest, FirstOpenWritesTheFourFilesOfAOneBookCollection) {
+    Library lib = library();
+    const library::Book b = lib.open("/books/test.txt", book);
+    EXPECT_TRUE(b.laidOutNow);
+    EXPECT_FALSE(b.outdated);
+    EXPECT_EQ(b.key, key);
+    const std::string folder = std::string(kDataFolder) + "library/" + key + "/";
+    EXPECT_EQ(files(), (std::vector<std::string>{folder + key + ".book", folder + key + ".toc",
+                                                 folder + key + ".tvt", folder + key + ".tvx"}));
+
+    // The stored text is single-byte, with the chapters at their reference points.
+    const std::string text = *fs.readFile(b.files.text);
+    EXPECT_NE(text.find("\x93No,\x94"), std::string::npos);
+    EXPECT_NE(text.find("caf\xE9"), std::string::npos);
+    EXPECT_EQ(text.find("\xE2\x80"), std::string::npos);
+    EXPECT_EQ(text.rfind("The Test Book, by A. Writer\r\n", 0), 0u);
+
+    // The catalogue reads as a collection: the book under the root, its chapters under it.
+    const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
+    EXPECT_EQ(toc, (Lines{"The Test Book<<0none", "The Test Book, by A. Writer<<1" + key,
+                          "The Wind<<2" + key + "@refpt001", "The Hill<<2" + key + "@refpt002",
+                          "The Boat<<2" + key + "@refpt003", "(END)"}));
+    const Tree tree = buildCatalogueTree(toc);
+    ASSERT_EQ(tree.size(), 5u);
+    EXPECT_EQ(tree[4].parent, 1);
+    for (int r = 1; r <= 3; ++r)
+        EXPECT_NE(text.find("l00|refpt00" + std::to_string(r) + "> "), std::string::npos);
+
+    // The index is the one the index maker makes of the text as the reader opens it.
+    EXPECT_EQ(*fs.readFile(b.files.index),
+              joinLinesCrLf(makeWordIndex(openedTextLines(fs, b.files.text))));
+    const auto manifest = library::parseManifest(splitLines(*fs.readFile(b.files.manifest)));
+    ASSERT_TRUE(manifest);
+    EXPECT_EQ(manifest->source, "/books/test.txt");
+    EXPECT_EQ(manifest->title, "The Test Book");
+    EXPECT_EQ(manifest->author, "A. Writer");
+    EXPECT_EQ(manifest->layoutVersion, cascade::kLayoutVersion);
+}
+
+TEST_F(LibraryTest, SecondOpenReadsTheStoredFormWithoutCascading) {
+    library().open("a.txt", book);
+    const auto before = fs.mem.files();
+    const int writes = fs.mem.writeCount();
+    // Another name, same bytes: the same book.
+    const library::Book again = library().open("/elsewhere/renamed.txt", book);
+    EXPECT_FALSE(again.laidOutNow);
+    EXPECT_EQ(reader.calls, 1);
+    EXPECT_EQ(fs.mem.writeCount(), writes);
+    EXPECT_EQ(fs.mem.files(), before);
+    EXPECT_EQ(again.manifest.source, "a.txt");
+}
+
+TEST_F(LibraryTest, OtherLayoutVersionIsKeptUntilLaidOutAgain) {
+    Library lib = library();
+    library::Book b = lib.open("a.txt", book);
+    // As an older cascader would have left it.
+    library::BookManifest old = b.manifest;
+    old.layoutVersion = cascade::kLayoutVersion - 1;
+    fs.writeFile(b.files.manifest, joinLinesCrLf(library::manifestLines(old)));
+    const std::string text = *fs.readFile(b.files.text);
+
+    const library::Book reopened = lib.open("a.txt", book);
+    EXPECT_TRUE(reopened.outdated);
+    EXPECT_FALSE(reopened.laidOutNow);
+    EXPECT_EQ(reader.calls, 1);
+    EXPECT_EQ(*fs.readFile(b.files.text), text);
+
+    // Laid out again with breaks between paragraphs: the same words on other lines.
+    reader.sceneBreaks = true;
+    const Lines oldDisplay = openedTextLines(fs, b.files.text);
+    const auto wordLine = [](const Lines& d, std::string_view w, int nth) {
+        for (std::size_t i = 0; i < d.size(); ++i)
+            if (d[i].find(w) != std::string::npos && nth-- == 0) return static_cast<int>(i);
+        return -1;
+    };
+    const int oldTop = wordLine(oldDisplay, "Nobody", 5);
+    ASSERT_GT(oldTop, 0);
+    const std::string bm = bookmarkFileOf(kDataFolder, key);
+    const Lines marks = {"<<none",
+                         "<<other",
+                         "#12 Elsewhere",
+                         "<<" + key,
+                         "#" + std::to_string(oldTop) + " Nobody",
+                         "#999999 Past the end",
+                         ""};
+    fs.writeFile(bm, joinLinesCrLf(marks));
+    const library::Relaid relaid = lib.layOutAgain(key, book, bm);
+    EXPECT_FALSE(relaid.book.outdated);
+    EXPECT_EQ(library().find(key)->manifest.layoutVersion, cascade::kLayoutVersion);
+    const Lines newDisplay = openedTextLines(fs, b.files.text);
+    ASSERT_NE(newDisplay, oldDisplay);
+    const int newTop = wordLine(newDisplay, "Nobody", 5);
+    ASSERT_NE(newTop, oldTop);
+    EXPECT_EQ(relaid.movedBookmarks, 1u);
+    EXPECT_EQ(relaid.unmovedBookmarks, (std::vector<std::string>{"#999999 Past the end"}));
+    EXPECT_EQ(splitLines(*fs.readFile(bm)),
+              (Lines{"<<none", "<<other", "#12 Elsewhere", "<<" + key,
+                     "#" + std::to_string(newTop) + " Nobody", "#999999 Past the end", ""}));
+}
+
+TEST_F(LibraryTest, LayingOutAgainFromOtherBytesChangesNothing) {
+    Library lib = library();
+    lib.open("a.txt", book);
+    const auto before = fs.mem.files();
+    EXPECT_THROW(lib.layOutAgain(key, book + " ", bookmarkFileOf(kDataFolder, key)), UserError);
+    EXPECT_THROW(lib.layOutAgain("0123456789abcdef", "x", ""), UserError);
+    EXPECT_EQ(fs.mem.files(), before);
+}
+
+TEST_F(LibraryTest, UnreadableBookWritesNothing) {
+    EXPECT_THROW(library().open("bad.epub", "BAD! bytes"), UserError);
+    EXPECT_TRUE(files().empty());
+}
+
+// A write failing at each step of the open, and a cancel at each progress report: no book
+// is left visible or half-written, and the next open succeeds.
+class LibraryWriteFailure : public LibraryTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LibraryWriteFailure, LeavesNothing) {
+    fs.failAt = GetParam();
+    EXPECT_THROW(library().open("a.txt", book), UserError);
+    EXPECT_TRUE(files().empty());
+    EXPECT_FALSE(library().find(key));
+    fs.failAt = 0;
+    EXPECT_TRUE(library().open("a.txt", book).laidOutNow);
+    EXPECT_EQ(files().size(), 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtWrite, LibraryWriteFailure, ::testing::Values(1, 2, 3, 4));
+
+class LibraryCancel : public LibraryTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LibraryCancel, LeavesNothing) {
+    std::atomic<bool> cancel{false};
+    int reports = 0;
+    library::Progress progress;
+    progress.cancel = &cancel;
+    progress.report = [&](double) {
+        if (++reports == GetParam()) cancel = true;
+    };
+    EXPECT_THROW(library().open("a.txt", book, progress), library::OpenCancelled);
+    EXPECT_TRUE(files().empty());
+    EXPECT_FALSE(library().find(key));
+}
+
+// Reports 1 to 9 reach from before the book is read to between the writes.
+INSTANTIATE_TEST_SUITE_P(AtReport, LibraryCancel, ::testing::Range(1, 10));
+
+// Laying out again fails at each of its writes (four book files, then the bookmarks): the
+// book and the bookmark file stay exactly as they were.
+class RelayWriteFailure : public LibraryTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RelayWriteFailure, LeavesBookAndBookmarksAsTheyWere) {
+    Library lib = library();
+    const library::Book b = lib.open("a.txt", book);
+    const std::string bm = bookmarkFileOf(kDataFolder, key);
+    fs.writeFile(bm, joinLinesCrLf({"<<none", "<<" + key, "#40 Somewhere", ""}));
+    library::BookManifest old = b.manifest;
+    old.layoutVersion = cascade::kLayoutVersion - 1;
+    fs.writeFile(b.files.manifest, joinLinesCrLf(library::manifestLines(old)));
+    const auto before = fs.mem.files();
+    reader.sceneBreaks = true;
+    fs.failAt = GetParam();
+    EXPECT_THROW(lib.layOutAgain(key, book, bm), UserError);
+    EXPECT_EQ(fs.mem.files(), before);
+    EXPECT_TRUE(lib.find(key)->outdated);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtWrite, RelayWriteFailure, ::testing::Values(1, 2, 3, 4, 5));
+
+TEST_F(LibraryTest, BookReadersFillTheContentsTree) {
+    Library lib = Library::withBookReaders(fs, kDataFolder);
+    const std::string html = "<html><head><title>Caf\xC3\xA9 Stories</title></head><body>"
+                             "<h1>First</h1><p>\xE2\x80\x9CHello,\xE2\x80\x9D she said.</p>"
+                             "<h1>Second</h1><p>Good night.</p></body></html>";
+    const library::Book b = lib.open("stories.html", html);
+    const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
+    ASSERT_EQ(toc.size(), 5u);
+    EXPECT_EQ(toc[0], "Caf\xE9 Stories<<0none");
+    EXPECT_EQ(toc[2], "First<<2" + b.key + "@refpt001");
+    EXPECT_EQ(toc[3], "Second<<2" + b.key + "@refpt002");
+    EXPECT_NE(fs.readFile(b.files.text)->find("\x93Hello,\x94"), std::string::npos);
+}
+
+TEST_F(LibraryTest, CorpusNovelOpensByChapterAndReopensFromTheLibrary) {
+    const std::string path = std::string(QM_SHARED_DIR) + "/corpus/pride-and-prejudice.txt";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) GTEST_SKIP() << path << " is missing";
+    std::stringstream buf;
+    buf << in.rdbuf();
+    const std::string novel = buf.str();
+    Library lib = Library::withBookReaders(fs, kDataFolder);
+    const library::Book b = lib.open("pride-and-prejudice.txt", novel);
+    const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
+    EXPECT_EQ(toc.size(), 61u + 3u);
+    EXPECT_EQ(toc[2], "Chapter 1<<2" + b.key + "@refpt001");
+    const int writes = fs.mem.writeCount();
+    EXPECT_FALSE(lib.open("copy.txt", novel).laidOutNow);
+    EXPECT_EQ(fs.mem.writeCount(), writes);
+}
+
+TEST_F(LibraryTest, ProgressRisesToOne) {
+    std::vector<double> seen;
+    library::Progress progress;
+    progress.report = [&](double f) { seen.push_back(f); };
+    library().open("a.txt", book, progress);
+    ASSERT_GE(seen.size(), 10u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.front(), 0.0);
+    EXPECT_EQ(seen.back(), 1.0);
+}
+
+} // namespace
+} // namespace qm
