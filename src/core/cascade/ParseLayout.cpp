@@ -1,0 +1,465 @@
+#include "core/cascade/ParseLayout.h"
+
+#include "core/cascade/ParseTree.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace qm::cascade {
+
+using grammar::Rel;
+using grammar::Upos;
+
+namespace {
+
+// Costs of the line-breaking search. Every line costs kLineCost plus a length penalty; a
+// break earns kStrengthWeight times the strength of its gap; a break inside a tight unit costs
+// kTightCost. Strengths run from 0 (nothing there) to 10 (a quote edge or a semicolon).
+constexpr long kLineCost = 12;
+constexpr long kStrengthWeight = 3;
+constexpr long kTightCost = 200;
+constexpr long kNoBlankCost = 15; // a cut inside "word--word" or a very long word
+constexpr std::size_t kMostWords = kMaxLineWords + 1;
+
+constexpr int kQuoteEdge = 10;
+constexpr int kSemicolonGap = 10;
+constexpr int kPunctGap = 9;
+constexpr int kClauseGap = 8;
+constexpr int kPhraseGap = 6;
+constexpr int kListGap = 5;
+constexpr int kLongSubjectGap = 5;
+constexpr int kObjectGap = 4;
+constexpr int kOfGap = 3;
+constexpr int kShortSubjectGap = 1;
+// A phrase of at most kShortLead words before its head is kept with it: its break loses kHold
+// of its strength.
+constexpr std::size_t kShortLead = 4;
+constexpr int kHold = 5;
+// A subject of this many words or more is broken from its verb.
+constexpr std::size_t kLongSubject = 3;
+
+long lengthPenalty(std::size_t words) {
+    static constexpr long kPenalty[] = {40, 25, 4, 0, 0, 0, 3, 8, 30};
+    return kPenalty[std::min(words, kMostWords)];
+}
+
+bool hasBreakingPunct(const Token& t) {
+    return t.endsComma || t.endsSemicolon || t.endsColon || t.endsDash ||
+           (t.endsStop && !t.abbreviation);
+}
+
+bool isClause(Rel r) {
+    switch (r) {
+    case Rel::Advcl:
+    case Rel::AdvclRelcl:
+    case Rel::Acl:
+    case Rel::AclRelcl:
+    case Rel::Ccomp:
+    case Rel::Csubj:
+    case Rel::CsubjOuter:
+    case Rel::CsubjPass:
+    case Rel::Parataxis:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isPrepPhrase(Rel r) {
+    switch (r) {
+    case Rel::Obl:
+    case Rel::OblAgent:
+    case Rel::OblTmod:
+    case Rel::OblUnmarked:
+    case Rel::Nmod:
+    case Rel::NmodDesc:
+    case Rel::NmodTmod:
+    case Rel::NmodUnmarked:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isSubject(Rel r) {
+    return r == Rel::Nsubj || r == Rel::NsubjPass || r == Rel::NsubjOuter || r == Rel::Expl;
+}
+
+bool isVerbal(Upos u) {
+    return u == Upos::Verb || u == Upos::Aux;
+}
+
+// Steps in from its head for a dependent that follows it: phrases that complete or modify
+// a word sit one step right of it; coordinated items, a subject after its verb ("said the
+// soldier") and the words inside a phrase stay where their head is.
+int stepAfterHead(Rel r) {
+    if (isClause(r) && r != Rel::Parataxis) return 1;
+    if (isPrepPhrase(r)) return 1;
+    switch (r) {
+    case Rel::Obj:
+    case Rel::Iobj:
+    case Rel::Xcomp:
+    case Rel::Appos:
+    case Rel::Dep:
+    case Rel::Advmod:
+    case Rel::Amod:
+    case Rel::Dislocated:
+    case Rel::Orphan:
+    case Rel::List:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int foldLevel(int level) {
+    while (level > kMaxLevel)
+        level -= kLevelStep;
+    return level;
+}
+
+} // namespace
+
+std::size_t ParseLayout::wordsIn(std::size_t a, std::size_t b) const {
+    return m_scratch[b] - m_scratch[a];
+}
+
+std::size_t ParseLayout::widthOf(std::size_t a, std::size_t b) const {
+    const std::size_t* w = m_scratch.data() + m_n + 1;
+    std::size_t width = w[b] - w[a];
+    if (b > a && m_tok[a].gapBefore) --width;
+    return width;
+}
+
+bool ParseLayout::tokenIs(std::size_t k, std::string_view lower) const {
+    const Token& t = m_tok[k];
+    if (t.coreEnd - t.coreBegin != lower.size()) return false;
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        if (toLowerAscii(m_text[t.coreBegin + i]) != lower[i]) return false;
+    }
+    return true;
+}
+
+Rel ParseLayout::relOf(std::size_t k) const {
+    return m_rep[k] == kNone ? Rel::Punct : (*m_words)[m_rep[k]].rel;
+}
+
+Upos ParseLayout::uposOf(std::size_t k) const {
+    return m_rep[k] == kNone ? Upos::Punct : (*m_words)[m_rep[k]].upos;
+}
+
+// Every word goes to the token its first byte falls in (or the next token, when it starts in
+// a blank). Fails when the offsets run backwards or past the tokens.
+bool ParseLayout::mapWords(std::size_t base) {
+    const grammar::Sentence& words = *m_words;
+    m_wordTok.assign(words.size(), 0);
+    std::size_t k = 0;
+    std::size_t lastBegin = 0;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const std::size_t begin = base + words[w].begin;
+        if (words[w].end < words[w].begin || begin < lastBegin) return false;
+        lastBegin = begin;
+        while (k < m_n && m_tok[k].end <= begin)
+            ++k;
+        if (k == m_n) return false;
+        m_wordTok[w] = k;
+    }
+    return true;
+}
+
+// Collapses the word tree onto the tokens: each token is represented by its shallowest word
+// (a word that is not punctuation where there is one), and hangs on the token of that word's
+// head. The representative's head sits higher than the representative, so this is a tree.
+void ParseLayout::buildTokenTree() {
+    const grammar::Sentence& words = *m_words;
+    wordDepths(words, true, m_wordDepth);
+    m_rep.assign(m_n, kNone);
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        std::size_t& r = m_rep[m_wordTok[w]];
+        if (r == kNone) {
+            r = w;
+            continue;
+        }
+        const bool punct = words[w].upos == Upos::Punct, rPunct = words[r].upos == Upos::Punct;
+        if ((rPunct && !punct) || (punct == rPunct && m_wordDepth[w] < m_wordDepth[r])) r = w;
+    }
+    m_head.assign(m_n, kNone);
+    m_depth.assign(m_n, INT_MAX / 2);
+    int deepest = 0;
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] == kNone) continue;
+        const grammar::Word& w = words[m_rep[k]];
+        if (w.head != 0) m_head[k] = m_wordTok[w.head - 1];
+        m_depth[k] = m_wordDepth[m_rep[k]];
+        deepest = std::max(deepest, m_depth[k]);
+    }
+    // Heads before dependents: a counting sort by depth.
+    std::vector<std::size_t>& count = m_from;
+    count.assign(static_cast<std::size_t>(deepest) + 2, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] != kNone) ++count[static_cast<std::size_t>(m_depth[k]) + 1];
+    }
+    for (std::size_t d = 1; d < count.size(); ++d)
+        count[d] += count[d - 1];
+    m_order.assign(count.back(), 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] != kNone) m_order[count[static_cast<std::size_t>(m_depth[k])]++] = k;
+    }
+    m_left.resize(m_n);
+    m_right.resize(m_n);
+    for (std::size_t k = 0; k < m_n; ++k)
+        m_left[k] = m_right[k] = k;
+    for (std::size_t i = m_order.size(); i-- > 0;) {
+        const std::size_t k = m_order[i], h = m_head[k];
+        if (h == kNone) continue;
+        m_left[h] = std::min(m_left[h], m_left[k]);
+        m_right[h] = std::max(m_right[h], m_right[k]);
+    }
+}
+
+void ParseLayout::findStrengths() {
+    m_strength.assign(m_n + 1, 0);
+    auto mark = [&](std::size_t g, int s) {
+        if (g > 0 && g < m_n) m_strength[g] = std::max(m_strength[g], s);
+    };
+    for (std::size_t k = 0; k < m_n; ++k) {
+        const std::size_t h = m_head[k];
+        if (h == kNone || h == k) continue;
+        const Rel r = relOf(k);
+        const bool before = k < h;
+        int s = 0;
+        if (isClause(r)) {
+            s = kClauseGap;
+        } else if (r == Rel::Conj) {
+            s = isVerbal(uposOf(k)) ? kClauseGap : kListGap;
+        } else if (isPrepPhrase(r)) {
+            s = tokenIs(m_left[k], "of") ? kOfGap : kPhraseGap;
+        } else if (r == Rel::Xcomp || r == Rel::Appos) {
+            s = kListGap;
+        } else if (r == Rel::Obj || r == Rel::Iobj) {
+            s = kObjectGap;
+        } else if (isSubject(r) && before) {
+            const bool longSubject = wordsIn(m_left[k], m_right[k] + 1) >= kLongSubject;
+            mark(m_right[k] + 1, longSubject ? kLongSubjectGap : kShortSubjectGap);
+            continue;
+        }
+        if (s == 0) continue;
+        mark(m_left[k], s);
+        // A phrase before its head ends where its head's part begins.
+        if (before) mark(m_right[k] + 1, s);
+    }
+    // A short phrase before its head stays on the head's line ("In Ramadi, there was").
+    m_hold.assign(m_n + 1, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        const std::size_t h = m_head[k];
+        if (h == kNone || h <= k || m_right[k] + 1 >= m_n) continue;
+        if (wordsIn(m_left[k], m_right[k] + 1) <= kShortLead) m_hold[m_right[k] + 1] = kHold;
+    }
+    for (std::size_t g = 1; g < m_n; ++g) {
+        const Token& p = m_tok[g - 1];
+        const Token& t = m_tok[g];
+        if (p.endsSemicolon) mark(g, kSemicolonGap);
+        if (hasBreakingPunct(p)) mark(g, kPunctGap);
+        if (t.inSpeech != p.inSpeech || (p.inSpeech && p.closesQuote && t.opensQuote))
+            mark(g, kQuoteEdge);
+    }
+    // Gaps inside tight units, from the word tree.
+    tightGaps(m_text.substr(m_base), *m_words, m_tightAfter);
+    m_tight.assign(m_n + 1, 0);
+    for (std::size_t w = 0; w + 1 < m_words->size(); ++w) {
+        if (!m_tightAfter[w]) continue;
+        for (std::size_t g = m_wordTok[w] + 1; g <= m_wordTok[w + 1]; ++g)
+            m_tight[g] = 1;
+    }
+}
+
+// The cheapest way to cut the sentence into lines: lines of at most kMostWords words and
+// kMaxLineWidth characters (a single token may be wider), each costing kLineCost and its
+// length penalty, each break earning its gap's strength.
+void ParseLayout::chooseBreaks() {
+    m_cost.assign(m_n + 1, LONG_MAX);
+    m_from.assign(m_n + 1, 0);
+    m_cost[0] = 0;
+    for (std::size_t j = 1; j <= m_n; ++j) {
+        for (std::size_t i = j; i-- > 0;) {
+            const std::size_t words = wordsIn(i, j);
+            if (i + 1 < j && (words > kMostWords || widthOf(i, j) > kMaxLineWidth)) break;
+            if (m_cost[i] == LONG_MAX) continue;
+            long c = m_cost[i] + kLineCost;
+            // One word alone is fine when it is the whole sentence.
+            if (!(i == 0 && j == m_n)) c += lengthPenalty(words);
+            if (i > 0) {
+                if (m_tight[i]) c += kTightCost;
+                if (!m_tok[i].gapBefore) c += kNoBlankCost;
+                c -= kStrengthWeight * (m_strength[i] - m_hold[i]);
+            }
+            if (c < m_cost[j]) {
+                m_cost[j] = c;
+                m_from[j] = i;
+            }
+        }
+    }
+    m_start.assign(m_n, 0);
+    for (std::size_t j = m_n; j > 0; j = m_from[j])
+        m_start[m_from[j]] = 1;
+}
+
+// The depth of a token in steps from the base level: the root at 0; a dependent before its
+// head at its head's depth (subjects, fronted clauses and phrases: "When she came home, / she
+// ..."); a dependent after its head one step in when it completes or modifies it. A verb
+// whose quoted speech comes before it is a dialogue tag: one step in from the speech.
+void ParseLayout::assignLevels() {
+    std::vector<int>& tag = m_levels; // reused: 1 for a dialogue tag's verb
+    tag.assign(m_n, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        const std::size_t h = m_head[k];
+        if (h != kNone && k < h && m_tok[k].inSpeech && !m_tok[h].inSpeech) tag[h] = 1;
+    }
+    m_phraseDepth.assign(m_n, 0);
+    for (std::size_t k : m_order) {
+        const std::size_t h = m_head[k];
+        if (h == kNone) {
+            m_phraseDepth[k] = tag[k];
+        } else if (k < h) {
+            m_phraseDepth[k] = m_phraseDepth[h] - tag[h] + tag[k];
+        } else {
+            m_phraseDepth[k] = m_phraseDepth[h] + stepAfterHead(relOf(k)) + tag[k];
+        }
+    }
+    // Tokens without a word of their own go with the token before them.
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] == kNone && k > 0) m_phraseDepth[k] = m_phraseDepth[k - 1];
+    }
+    m_levels.assign(m_n, 0);
+    std::size_t a = 0;
+    while (a < m_n) {
+        std::size_t b = a + 1;
+        while (b < m_n && !m_start[b])
+            ++b;
+        // The line's head: its shallowest token, the first of equals.
+        std::size_t anchor = a;
+        for (std::size_t k = a + 1; k < b; ++k) {
+            if (m_depth[k] < m_depth[anchor]) anchor = k;
+        }
+        const int depth = a == 0 ? 0 : std::max(0, m_phraseDepth[anchor]);
+        m_levels[a] = foldLevel(kBaseLevel + kLevelStep * depth);
+        a = b;
+    }
+}
+
+// Speech as before; the verb group of the main clause (its verb, or the copula of a
+// predicate, with auxiliaries, adverbs inside the group and the particle) and of the clauses
+// coordinated with it; proper nouns as names.
+void ParseLayout::assignColours(NameMemory& names) {
+    const grammar::Sentence& words = *m_words;
+    m_colour.assign(m_n, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_tok[k].inSpeech) m_colour[k] = kSpeechColour;
+    }
+    // Main clause heads: the root and the verbs coordinated with it. For each, the verb of
+    // its group (itself, or the copula of a predicate) and its first auxiliary.
+    const std::size_t n = words.size();
+    std::vector<std::size_t>& verbOf = m_from;
+    std::vector<std::size_t>& firstAux = m_order;
+    verbOf.assign(n, kNone);
+    firstAux.assign(n, kNone);
+    std::vector<std::uint8_t>& isMain = m_tightAfter;
+    isMain.assign(n, 0);
+    for (std::size_t w = 0; w < n; ++w) {
+        const std::size_t h = words[w].head;
+        if (h == 0 ||
+            (words[w].rel == Rel::Conj && words[h - 1].head == 0 && isVerbal(words[w].upos)))
+            isMain[w] = 1;
+    }
+    for (std::size_t w = 0; w < n; ++w) {
+        if (isMain[w] && isVerbal(words[w].upos)) verbOf[w] = w;
+    }
+    for (std::size_t w = 0; w < n; ++w) {
+        const std::size_t h = words[w].head;
+        if (h == 0 || !isMain[h - 1]) continue;
+        const Rel r = words[w].rel;
+        if (r == Rel::Cop && verbOf[h - 1] == kNone) verbOf[h - 1] = w;
+        if ((r == Rel::Aux || r == Rel::AuxPass) && firstAux[h - 1] == kNone) firstAux[h - 1] = w;
+    }
+    auto colourWord = [&](std::size_t w) {
+        char& c = m_colour[m_wordTok[w]];
+        if (c == 0) c = kVerbColour;
+    };
+    for (std::size_t w = 0; w < n; ++w) {
+        if (isMain[w] && verbOf[w] != kNone) colourWord(verbOf[w]);
+        const std::size_t h = words[w].head;
+        if (h == 0 || !isMain[h - 1] || verbOf[h - 1] == kNone) continue;
+        const std::size_t verb = verbOf[h - 1], aux = firstAux[h - 1];
+        const Rel r = words[w].rel;
+        const bool inGroup = r == Rel::Aux || r == Rel::AuxPass || r == Rel::Cop ||
+                             (r == Rel::CompoundPrt && verb == h - 1) ||
+                             (r == Rel::Advmod && aux != kNone && aux < w && w < verb);
+        if (inGroup) colourWord(w);
+    }
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_colour[k] != 0 || uposOf(k) != Upos::Propn || !m_tok[k].capitalised) continue;
+        m_colour[k] = kNameColour;
+        std::string key = lowerCore(m_text, m_tok[k]);
+        if (key.size() > 2 && key.compare(key.size() - 2, 2, "'s") == 0) key.resize(key.size() - 2);
+        names.capitalised.insert(std::move(key));
+    }
+}
+
+std::size_t ParseLayout::emit(Lines& out) {
+    std::size_t count = 0;
+    std::size_t a = 0;
+    while (a < m_n) {
+        std::size_t b = a + 1;
+        while (b < m_n && !m_start[b])
+            ++b;
+        const int level = m_levels[a];
+        m_line.clear();
+        m_line.push_back('l');
+        m_line.push_back(static_cast<char>('0' + level / 10));
+        m_line.push_back(static_cast<char>('0' + level % 10));
+        char colour = 0;
+        for (std::size_t k = a; k < b; ++k) {
+            const char c = m_colour[k];
+            if (c != colour) {
+                m_line.push_back('|');
+                m_line.push_back(c == 0 ? '4' : c);
+                m_line.push_back('>');
+                colour = c;
+            }
+            if (k > a && m_tok[k].gapBefore) m_line.push_back(' ');
+            m_line.append(m_text.substr(m_tok[k].begin, m_tok[k].end - m_tok[k].begin));
+        }
+        if (colour != 0) m_line.append("|4>");
+        m_line.push_back(' ');
+        out.push_back(m_line);
+        ++count;
+        a = b;
+    }
+    return count;
+}
+
+std::size_t ParseLayout::layout(std::string_view text, const std::vector<Token>& tokens,
+                                std::size_t first, std::size_t last, const grammar::Sentence& parse,
+                                std::size_t base, NameMemory& names, Lines& out) {
+    if (first >= last || last > tokens.size() || parse.empty() || !isTree(parse)) return 0;
+    m_text = text;
+    m_tok = tokens.data() + first;
+    m_n = last - first;
+    m_words = &parse;
+    m_base = base;
+    if (base > text.size() || !mapWords(base)) return 0;
+    m_scratch.assign(2 * (m_n + 1), 0);
+    for (std::size_t i = 0; i < m_n; ++i) {
+        const Token& t = m_tok[i];
+        m_scratch[i + 1] = m_scratch[i] + (t.isWord ? 1 : 0);
+        m_scratch[m_n + 2 + i] = m_scratch[m_n + 1 + i] + t.width + (t.gapBefore ? 1 : 0);
+    }
+    buildTokenTree();
+    findStrengths();
+    chooseBreaks();
+    assignLevels();
+    assignColours(names);
+    return emit(out);
+}
+
+} // namespace qm::cascade
