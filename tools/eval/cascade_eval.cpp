@@ -18,6 +18,7 @@
 #include "core/cascade/Tokenizer.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <fstream>

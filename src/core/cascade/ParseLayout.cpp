@@ -27,14 +27,14 @@ constexpr int kPunctGap = 9;
 constexpr int kClauseGap = 8;
 constexpr int kPhraseGap = 6;
 constexpr int kListGap = 5;
-constexpr int kLongSubjectGap = 5;
+constexpr int kLongSubjectGap = 7;
 constexpr int kObjectGap = 4;
 constexpr int kOfGap = 3;
 constexpr int kShortSubjectGap = 1;
 // A phrase of at most kShortLead words before its head is kept with it: its break loses kHold
 // of its strength.
 constexpr std::size_t kShortLead = 4;
-constexpr int kHold = 5;
+constexpr int kHold = 7;
 // A subject of this many words or more is broken from its verb.
 constexpr std::size_t kLongSubject = 3;
 
@@ -253,7 +253,11 @@ void ParseLayout::findStrengths() {
     for (std::size_t k = 0; k < m_n; ++k) {
         const std::size_t h = m_head[k];
         if (h == kNone || h <= k || m_right[k] + 1 >= m_n) continue;
-        if (wordsIn(m_left[k], m_right[k] + 1) <= kShortLead) m_hold[m_right[k] + 1] = kHold;
+        if (wordsIn(m_left[k], m_right[k] + 1) > kShortLead ||
+            m_right[k] - m_left[k] > 2 * kShortLead)
+            continue;
+        for (std::size_t g = m_left[k] + 1; g <= m_right[k] + 1; ++g)
+            m_hold[g] = kHold;
     }
     for (std::size_t g = 1; g < m_n; ++g) {
         const Token& p = m_tok[g - 1];
@@ -304,46 +308,61 @@ void ParseLayout::chooseBreaks() {
         m_start[m_from[j]] = 1;
 }
 
-// The depth of a token in steps from the base level: the root at 0; a dependent before its
-// head at its head's depth (subjects, fronted clauses and phrases: "When she came home, / she
-// ..."); a dependent after its head one step in when it completes or modifies it. A verb
+// Each line's level from its head, the line's shallowest token (the first of equals): the
+// root's line at the base; a line whose head depends on a word before it one step right of the
+// line holding that word when it completes or modifies it (stepAfterHead), level with it
+// otherwise; a line whose head comes before the word it depends on (a subject, a fronted
+// clause or phrase: "When she came home, / she ...") at the level of that word's line. A verb
 // whose quoted speech comes before it is a dialogue tag: one step in from the speech.
 void ParseLayout::assignLevels() {
-    std::vector<int>& tag = m_levels; // reused: 1 for a dialogue tag's verb
-    tag.assign(m_n, 0);
+    m_tag.assign(m_n, 0);
     for (std::size_t k = 0; k < m_n; ++k) {
         const std::size_t h = m_head[k];
-        if (h != kNone && k < h && m_tok[k].inSpeech && !m_tok[h].inSpeech) tag[h] = 1;
+        if (h != kNone && k < h && m_tok[k].inSpeech && !m_tok[h].inSpeech) m_tag[h] = 1;
     }
-    m_phraseDepth.assign(m_n, 0);
-    for (std::size_t k : m_order) {
-        const std::size_t h = m_head[k];
-        if (h == kNone) {
-            m_phraseDepth[k] = tag[k];
-        } else if (k < h) {
-            m_phraseDepth[k] = m_phraseDepth[h] - tag[h] + tag[k];
-        } else {
-            m_phraseDepth[k] = m_phraseDepth[h] + stepAfterHead(relOf(k)) + tag[k];
+    m_lineOf.assign(m_n, 0);
+    m_anchor.clear();
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (k == 0 || m_start[k]) m_anchor.push_back(k);
+        const std::size_t line = m_anchor.size() - 1;
+        m_lineOf[k] = line;
+        if (m_depth[k] < m_depth[m_anchor[line]]) m_anchor[line] = k;
+    }
+    const std::size_t lines = m_anchor.size();
+    constexpr int kUnknown = INT_MIN;
+    m_lineDepth.assign(lines, kUnknown);
+    std::vector<std::size_t>& chain = m_from;
+    for (std::size_t line = 0; line < lines; ++line) {
+        // Up the chain of host lines to one whose depth is known (or the root's), then down.
+        chain.clear();
+        std::size_t cur = line;
+        while (m_lineDepth[cur] == kUnknown) {
+            chain.push_back(cur);
+            const std::size_t h = m_head[m_anchor[cur]];
+            if (h == kNone || m_rep[m_anchor[cur]] == kNone) break;
+            cur = m_lineOf[h];
         }
-    }
-    // Tokens without a word of their own go with the token before them.
-    for (std::size_t k = 0; k < m_n; ++k) {
-        if (m_rep[k] == kNone && k > 0) m_phraseDepth[k] = m_phraseDepth[k - 1];
+        for (std::size_t i = chain.size(); i-- > 0;) {
+            const std::size_t l = chain[i], a = m_anchor[l], h = m_head[a];
+            int depth = 0;
+            if (h == kNone || m_rep[a] == kNone) {
+                depth = m_tag[a];
+            } else {
+                const std::size_t host = m_lineOf[h];
+                const int hostDepth = m_lineDepth[host];
+                if (a < h) {
+                    depth = hostDepth - (m_anchor[host] == h ? m_tag[h] : 0) + m_tag[a];
+                } else {
+                    depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
+                }
+            }
+            m_lineDepth[l] = l == 0 ? 0 : std::max(0, depth);
+        }
     }
     m_levels.assign(m_n, 0);
-    std::size_t a = 0;
-    while (a < m_n) {
-        std::size_t b = a + 1;
-        while (b < m_n && !m_start[b])
-            ++b;
-        // The line's head: its shallowest token, the first of equals.
-        std::size_t anchor = a;
-        for (std::size_t k = a + 1; k < b; ++k) {
-            if (m_depth[k] < m_depth[anchor]) anchor = k;
-        }
-        const int depth = a == 0 ? 0 : std::max(0, m_phraseDepth[anchor]);
-        m_levels[a] = foldLevel(kBaseLevel + kLevelStep * depth);
-        a = b;
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (k == 0 || m_start[k])
+            m_levels[k] = foldLevel(kBaseLevel + kLevelStep * m_lineDepth[m_lineOf[k]]);
     }
 }
 

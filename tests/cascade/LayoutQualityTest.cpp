@@ -1,0 +1,153 @@
+// The tree questions the layout and its measurement share (is it a tree, depths, tight units)
+// and the layout-quality figures on hand-made lines.
+#include "core/cascade/LayoutQuality.h"
+#include "TreeNotation.h"
+#include "core/cascade/ParseTree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qm {
+namespace {
+
+using cascade::LayoutQuality;
+
+TEST(ParseTree, TellsTreesFromOtherGraphs) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> heads;
+        bool tree;
+    };
+    const Case cases[] = {
+        {"a chain", {2, 3, 0}, true},
+        {"a star", {0, 1, 1, 1}, true},
+        {"no root", {2, 1}, false},
+        {"two roots", {0, 1, 0}, false},
+        {"a cycle below the root", {0, 3, 4, 2}, false},
+        {"a word its own head", {0, 2}, false},
+        {"a head past the end", {0, 5}, false},
+        {"empty", {}, false},
+    };
+    for (const Case& c : cases) {
+        grammar::Sentence s(c.heads.size());
+        for (std::size_t i = 0; i < s.size(); ++i)
+            s[i].head = c.heads[i];
+        EXPECT_EQ(cascade::isTree(s), c.tree) << c.what;
+    }
+}
+
+TEST(ParseTree, ClauseDepthLinesUpCoordinatedItems) {
+    const test::Tree t =
+        test::tree("She/PRON/nsubj/2 sang/VERB/root/0 and/CCONJ/cc/4 danced/VERB/conj/2 "
+                   "in/ADP/case/6 rooms/NOUN/obl/4");
+    std::vector<int> clause, all;
+    cascade::wordDepths(t.words, false, clause);
+    cascade::wordDepths(t.words, true, all);
+    EXPECT_EQ(clause, (std::vector<int>{1, 0, 1, 0, 2, 1}));
+    EXPECT_EQ(all, (std::vector<int>{1, 0, 2, 1, 3, 2}));
+}
+
+// Each case marks with "|" the gaps that lie inside a unit that never breaks.
+TEST(ParseTree, TightGapsAreTheUnitsThatNeverBreak) {
+    struct Case {
+        const char* notation;
+        const char* gaps; // one character per gap between words: '|' tight, '.' free
+    };
+    const Case cases[] = {
+        // a base noun phrase; auxiliaries and adverbs inside the verb group; case + first word
+        {"The/DET/det/4 old/ADJ/amod/4 tin/NOUN/compound/4 soldier/NOUN/nsubj:pass/9 "
+         "had/AUX/aux/9 never/ADV/advmod/9 once/ADV/advmod/9 been/AUX/aux:pass/9 "
+         "seen/VERB/root/0 by/ADP/case/11 anyone/PRON/obl:agent/9",
+         "|||.||||.|"},
+        // an auxiliary with its subject between is not one unit with its verb
+        {"Did/AUX/aux/4 the/DET/det/3 soldier/NOUN/nsubj/4 see/VERB/root/0 her/PRON/obj/4", ".|.."},
+        // "to" with its verb; a particle with its verb; a name; a number with its unit
+        {"She/PRON/nsubj/2 wanted/VERB/root/0 to/PART/mark/4 pick/VERB/xcomp/2 "
+         "up/ADP/compound:prt/4 Hans/PROPN/obj/4 Andersen/PROPN/flat/6 and/CCONJ/cc/10 "
+         "ten/NUM/nummod/10 pounds/NOUN/conj/6",
+         "..||.|..|"},
+        // a possessive inside the noun phrase; a noun's phrase after it is free
+        {"the/DET/det/2 king/NOUN/nmod:poss/4 ~'s/PART/case/2 daughter/NOUN/root/0 "
+         "of/ADP/case/6 Spain/PROPN/nmod/4",
+         "|||.|"},
+    };
+    for (const Case& c : cases) {
+        const test::Tree t = test::tree(c.notation);
+        std::vector<std::uint8_t> tight;
+        cascade::tightGaps(t.text, t.words, tight);
+        std::string marks;
+        for (std::size_t i = 0; i + 1 < tight.size(); ++i)
+            marks += tight[i] ? '|' : '.';
+        EXPECT_EQ(marks, c.gaps) << t.text;
+    }
+}
+
+TEST(LayoutQuality, SpearmanRanksWithTies) {
+    using P = std::vector<std::pair<int, int>>;
+    EXPECT_DOUBLE_EQ(cascade::spearmanCorrelation(P{{5, 0}, {9, 1}, {13, 7}, {17, 9}}), 1.0);
+    EXPECT_DOUBLE_EQ(cascade::spearmanCorrelation(P{{5, 3}, {9, 2}, {13, 1}}), -1.0);
+    EXPECT_DOUBLE_EQ(cascade::spearmanCorrelation(P{{5, 1}, {9, 1}, {13, 1}}), 0.0);
+    EXPECT_DOUBLE_EQ(cascade::spearmanCorrelation(P{{5, 0}}), 0.0);
+    // Ranks (1.5, 1.5, 3) against (1, 2, 3): r = 1.5 / sqrt(1.5 * 2).
+    EXPECT_NEAR(cascade::spearmanCorrelation(P{{5, 0}, {5, 1}, {9, 2}}), 0.8660254, 1e-6);
+}
+
+const char* const kWhen =
+    "When/SCONJ/mark/5 the/DET/det/4 old/ADJ/amod/4 man/NOUN/nsubj/5 came/VERB/advcl/9 "
+    "home/ADV/advmod/5 ~,/PUNCT/punct/5 he/PRON/nsubj/9 slept/VERB/root/0 ~./PUNCT/punct/9";
+
+// The figures counted on two layouts of one sentence: a good one, and one that breaks inside
+// "the old man", drifts right and leaves the main clause deep.
+TEST(LayoutQuality, CountsEveryFigure) {
+    const test::Tree t = test::tree(kWhen);
+    LayoutQuality good;
+    ASSERT_TRUE(
+        good.add(t.text, t.words, {"l05When the old man came home, ", "l05he|7> slept.|4> "}));
+    EXPECT_EQ(good.breaks, 1u);
+    EXPECT_EQ(good.tightBreaks, 0u);
+    EXPECT_EQ(good.shallower, 1u); // came (1) to slept (0)
+    EXPECT_EQ(good.outdented, 0u); // both at the base
+    EXPECT_EQ(good.fronted, 1u);
+    EXPECT_EQ(good.frontedAtBase, 1u);
+    EXPECT_EQ(good.mainVerbs, 1u);
+    EXPECT_EQ(good.mainVerbsColoured, 1u);
+
+    LayoutQuality bad;
+    ASSERT_TRUE(
+        bad.add(t.text, t.words,
+                {"l05When the old ", "l09man|7> came|4> home, ", "s000 ", "l13he slept. "}));
+    EXPECT_EQ(bad.sentences, 1u);
+    EXPECT_EQ(bad.lines, 3u);
+    EXPECT_EQ(bad.breaks, 2u);
+    EXPECT_EQ(bad.tightBreaks, 1u);
+    EXPECT_DOUBLE_EQ(bad.tightPer100(), 50.0);
+    EXPECT_EQ(bad.shallower, 2u); // When (2) to came (1) to slept (0)
+    EXPECT_EQ(bad.outdented, 0u);
+    EXPECT_EQ(bad.frontedAtBase, 0u);
+    EXPECT_EQ(bad.mainVerbsColoured, 0u);
+    EXPECT_DOUBLE_EQ(bad.spearman(), -1.0);
+
+    LayoutQuality mixed = good;
+    ASSERT_TRUE(
+        mixed.add(t.text, t.words, {"l05When the old man ", "l09came home, ", "l05he slept. "}));
+    EXPECT_EQ(mixed.shallower, 3u);
+    EXPECT_EQ(mixed.outdented, 1u);
+    EXPECT_DOUBLE_EQ(mixed.outdentShare(), 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(mixed.frontedAtBaseShare(), 1.0);
+    EXPECT_DOUBLE_EQ(mixed.mainVerbColouredShare(), 0.5);
+}
+
+TEST(LayoutQuality, LinesThatDoNotSpellTheTextAreNotCounted) {
+    const test::Tree t = test::tree(kWhen);
+    LayoutQuality q;
+    EXPECT_FALSE(q.add(t.text, t.words, {"l05When the young man came home, ", "l05he slept. "}));
+    EXPECT_FALSE(q.add(t.text, t.words, {"l05When the old man came home, "}));
+    EXPECT_EQ(q.unaligned, 2u);
+    EXPECT_EQ(q.sentences, 0u);
+    EXPECT_EQ(q.breaks, 0u);
+}
+
+} // namespace
+} // namespace qm
