@@ -4,7 +4,6 @@
 // starting with "~" follows the word before it without a blank ("~," or "~n't").
 #include "core/grammar/Parse.h"
 
-#include <array>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -16,34 +15,6 @@ struct Tree {
     std::string text;
     grammar::Sentence words;
 };
-
-inline grammar::Upos uposNamed(std::string_view name) {
-    static constexpr std::array<std::string_view, grammar::kUposCount> kNames = {
-        "ADJ",  "ADP",  "ADV",   "AUX",   "CCONJ", "DET", "INTJ", "NOUN", "NUM",
-        "PART", "PRON", "PROPN", "PUNCT", "SCONJ", "SYM", "VERB", "X"};
-    for (std::size_t i = 0; i < kNames.size(); ++i) {
-        if (kNames[i] == name) return static_cast<grammar::Upos>(i);
-    }
-    throw std::invalid_argument("no part of speech " + std::string(name));
-}
-
-inline grammar::Rel relNamed(std::string_view name) {
-    static constexpr std::array<std::string_view, grammar::kRelCount> kNames = {
-        "acl",       "acl:relcl",   "advcl",         "advcl:relcl",  "advmod",      "amod",
-        "appos",     "aux",         "aux:pass",      "case",         "cc",          "cc:preconj",
-        "ccomp",     "clf",         "compound",      "compound:prt", "conj",        "cop",
-        "csubj",     "csubj:outer", "csubj:pass",    "dep",          "det",         "det:predet",
-        "discourse", "dislocated",  "expl",          "fixed",        "flat",        "flat:foreign",
-        "goeswith",  "iobj",        "list",          "mark",         "nmod",        "nmod:desc",
-        "nmod:poss", "nmod:tmod",   "nmod:unmarked", "nsubj",        "nsubj:outer", "nsubj:pass",
-        "nummod",    "obj",         "obl",           "obl:agent",    "obl:tmod",    "obl:unmarked",
-        "orphan",    "parataxis",   "punct",         "reparandum",   "root",        "vocative",
-        "xcomp"};
-    for (std::size_t i = 0; i < kNames.size(); ++i) {
-        if (kNames[i] == name) return static_cast<grammar::Rel>(i);
-    }
-    throw std::invalid_argument("no relation " + std::string(name));
-}
 
 inline Tree tree(std::string_view notation) {
     Tree t;
@@ -62,8 +33,11 @@ inline Tree tree(std::string_view notation) {
         w.begin = t.text.size();
         t.text += form;
         w.end = t.text.size();
-        w.upos = uposNamed(item.substr(c + 1, b - c - 1));
-        w.rel = relNamed(item.substr(b + 1, a - b - 1));
+        const std::string upos = item.substr(c + 1, b - c - 1), rel = item.substr(b + 1, a - b - 1);
+        w.upos = grammar::uposFromName(upos);
+        w.rel = grammar::relFromName(rel);
+        if (grammar::uposName(w.upos) != upos || grammar::relName(w.rel) != rel)
+            throw std::invalid_argument("unknown tag or relation in " + item);
         w.head = static_cast<std::uint32_t>(std::stoul(item.substr(a + 1)));
         t.words.push_back(w);
     }

@@ -10,12 +10,13 @@
 // lexicon rules alone ("lexicon") and as the cascader lays sentences out today ("cascade").
 // --show N prints the first N sentences of each source as laid out both ways; with --misses,
 // only sentences with a tight break or a missed outdent.
-#include "Conllu.h"
+#include "core/cascade/GrammarParser.h"
 #include "core/cascade/LayoutQuality.h"
 #include "core/cascade/ParseTree.h"
 #include "core/cascade/PhraseLayout.h"
 #include "core/cascade/SentenceCascade.h"
 #include "core/cascade/Tokenizer.h"
+#include "core/grammar/Conllu.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -115,15 +116,18 @@ std::string withoutBars(std::string s) {
     return s;
 }
 
+SentenceParser* g_parser = nullptr;
+
 void evalTreebank(const std::string& path, bool gold, std::size_t showCount) {
-    std::size_t skipped = 0;
-    std::vector<eval::TreebankSentence> sentences = eval::readConllu(path, skipped);
+    std::size_t skipped = 0; // not trees
+    std::vector<grammar::TreebankSentence> sentences =
+        grammar::readConllu(grammar::readFileBytes(path));
     GoldParser goldParser;
-    SentenceParser* parser = gold ? &goldParser : builtInParser();
+    SentenceParser* parser = gold ? &goldParser : g_parser;
     SentenceCascade cascade(parser);
     Run run;
     std::vector<Token> tokens;
-    for (eval::TreebankSentence& s : sentences) {
+    for (grammar::TreebankSentence& s : sentences) {
         s.text = withoutBars(s.text);
         if (!isTree(s.words)) {
             ++skipped;
@@ -139,11 +143,11 @@ void evalTreebank(const std::string& path, bool gold, std::size_t showCount) {
     printHeader();
     print(name.c_str(), "lexicon", run.lexicon, nullptr);
     print(name.c_str(), "cascade", run.cascade, &cascade.counts());
-    if (skipped) std::printf("  (%zu treebank sentences skipped)\n", skipped);
+    if (skipped) std::printf("  (%zu treebank sentences skipped: not trees)\n", skipped);
 }
 
 void evalNovel(const std::string& path, std::size_t showCount) {
-    SentenceParser* parser = builtInParser();
+    SentenceParser* parser = g_parser;
     if (!parser) {
         std::printf("%s: no built-in parser to judge by\n", path.c_str());
         return;
@@ -204,10 +208,13 @@ int main(int argc, char** argv) {
     bool gold = false;
     std::size_t showCount = 0;
     std::vector<std::string> treebanks, novels;
+    std::string model;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--gold") {
             gold = true;
+        } else if (a == "--model" && i + 1 < argc) {
+            model = argv[++i];
         } else if (a == "--misses") {
             g_missesOnly = true;
         } else if (a == "--show" && i + 1 < argc) {
@@ -224,6 +231,9 @@ int main(int argc, char** argv) {
         }
     }
     try {
+        std::unique_ptr<GrammarParser> loaded;
+        if (!model.empty()) loaded = GrammarParser::load(model);
+        g_parser = loaded ? loaded.get() : builtInParser();
         for (const std::string& t : treebanks)
             evalTreebank(t, gold, showCount);
         for (const std::string& n : novels)
