@@ -28,8 +28,10 @@ public:
         test::Tree t = test::tree(notation);
         m_trees[t.text] = t.words;
     }
+    void add(const std::string& text, const grammar::Sentence& words) { m_trees[text] = words; }
     bool parse(std::string_view sentence, grammar::Sentence& out) override {
         ++calls;
+        last = sentence;
         const auto it = m_trees.find(std::string(sentence));
         if (it == m_trees.end()) return false;
         out = it->second;
@@ -37,6 +39,7 @@ public:
     }
     std::size_t maxWords() const override { return m_maxWords; }
     std::size_t calls = 0;
+    std::string last;
 
 private:
     std::size_t m_maxWords;
@@ -135,6 +138,35 @@ TEST(SentenceCascade, WithoutAParserEverySentenceTakesTheLexicon) {
     cascade.layout(s, tokens, 0, tokens.size(), names, out);
     EXPECT_EQ(cascade.counts().lexicon, 1u);
     EXPECT_EQ(cascade.counts().parsed, 0u);
+}
+
+// Style tags inside a sentence reach the lines unchanged; the parser sees blanks in their place.
+TEST(SentenceCascade, StyleTagsAreNotWords) {
+    test::Tree t = test::tree("She/PRON/nsubj/3 never/ADV/advmod/3 came/VERB/root/0 "
+                              "home/ADV/advmod/3 ~./PUNCT/punct/3");
+    const std::string tagged = "She |i>never|n> came home.";
+    const std::string masked = "She    never    came home.";
+    t.words[1].begin += 3;
+    t.words[1].end += 3;
+    for (std::size_t w = 2; w < t.words.size(); ++w) {
+        t.words[w].begin += 6;
+        t.words[w].end += 6;
+    }
+    TableParser parser;
+    parser.add(masked, t.words);
+    cascade::SentenceCascade cascade(&parser);
+    std::vector<cascade::Token> tokens;
+    cascade::tokenize(tagged, tokens);
+    cascade::markSpeechAndSentences(tagged, tokens);
+    cascade::NameMemory names;
+    Lines out;
+    cascade.layout(tagged, tokens, 0, tokens.size(), names, out);
+    EXPECT_EQ(parser.last, masked);
+    EXPECT_EQ(cascade.counts().parsed, 1u);
+    std::string all;
+    for (const std::string& l : out)
+        all += l;
+    EXPECT_NE(all.find("|i>never|n>"), std::string::npos) << all;
 }
 
 // The issue's example: "As he stepped up / to the cab, / he pulled a gold watch" put "he

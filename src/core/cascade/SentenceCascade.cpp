@@ -53,7 +53,17 @@ std::size_t SentenceCascade::layout(std::string_view text, const std::vector<Tok
         ++m_counts.unparseable;
     } else if (m_parser) {
         const std::size_t base = tokens[first].begin;
-        const std::string_view sentence = text.substr(base, tokens[last - 1].end - base);
+        std::string_view sentence = text.substr(base, tokens[last - 1].end - base);
+        // Style tags ("|i>") are not words: the parser sees blanks in their place, so the
+        // offsets of the words still point into the text.
+        if (sentence.find('|') != std::string_view::npos) {
+            m_masked.assign(sentence);
+            for (std::size_t i = 0; i + 2 < m_masked.size(); ++i) {
+                if (m_masked[i] == '|' && m_masked[i + 2] == '>')
+                    m_masked.replace(i, 3, "   ");
+            }
+            sentence = m_masked;
+        }
         m_parse.clear();
         if (m_parser->parse(sentence, m_parse) && hasVerb(m_parse)) {
             const std::size_t lines =

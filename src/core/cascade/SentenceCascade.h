@@ -8,6 +8,7 @@
 #include "core/io/Text.h"
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -57,6 +58,7 @@ private:
     ParseLayout m_parseLayout;
     SentenceLayout m_lexicon;
     grammar::Sentence m_parse;
+    std::string m_masked; // the sentence with its style tags blanked
     LayoutCounts m_counts;
 };
 
