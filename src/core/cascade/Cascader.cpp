@@ -1,5 +1,6 @@
 #include "core/cascade/Cascader.h"
 
+#include "core/cascade/GrammarParser.h"
 #include "core/cascade/PhraseLayout.h"
 #include "core/cascade/SentenceCascade.h"
 #include "core/cascade/Tokenizer.h"

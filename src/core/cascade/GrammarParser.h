@@ -21,4 +21,9 @@ private:
     std::shared_ptr<const grammar::Grammar> m_grammar;
 };
 
+// The program's own tagger and parser: the model file beside the running executable (its
+// resolved path), loaded on first use. nullptr when there is no readable model: then the
+// cascader lays every sentence out with the lexicon rules.
+SentenceParser* builtInParser();
+
 } // namespace qm::cascade

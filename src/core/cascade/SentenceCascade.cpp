@@ -13,10 +13,6 @@ bool hasVerb(const grammar::Sentence& words) {
 
 } // namespace
 
-SentenceParser* builtInParser() {
-    return nullptr;
-}
-
 SentenceCascade::SentenceCascade(SentenceParser* parser)
     : m_parser(parser) {}
 
@@ -59,8 +55,7 @@ std::size_t SentenceCascade::layout(std::string_view text, const std::vector<Tok
         if (sentence.find('|') != std::string_view::npos) {
             m_masked.assign(sentence);
             for (std::size_t i = 0; i + 2 < m_masked.size(); ++i) {
-                if (m_masked[i] == '|' && m_masked[i + 2] == '>')
-                    m_masked.replace(i, 3, "   ");
+                if (m_masked[i] == '|' && m_masked[i + 2] == '>') m_masked.replace(i, 3, "   ");
             }
             sentence = m_masked;
         }

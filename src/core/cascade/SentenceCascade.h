@@ -25,9 +25,6 @@ public:
     virtual std::size_t maxWords() const = 0;
 };
 
-// The tagger and parser built into the program, or nullptr when it has none.
-SentenceParser* builtInParser();
-
 // How many sentences went which way.
 struct LayoutCounts {
     std::size_t parsed = 0;
