@@ -1,15 +1,17 @@
 // cascade_eval: how well the cascader's lines show sentence structure, judged by dependency
 // trees. The figures are defined in core/cascade/LayoutQuality.h.
 //
-//   cascade_eval [--gold] [--show N [--misses]] [--treebank FILE.conllu]... [--novel FILE.txt]...
+//   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all]] [--treebank
+//   FILE.conllu]... [--novel FILE.txt]...
 //
 // Treebank: the raw text of every sentence is cascaded as one sentence and judged by its gold
 // tree; the layout takes its parse from the built-in parser, or from the gold tree with
 // --gold. Novel: paragraphs are cut into sentences as the cascader cuts them, and each
 // sentence is judged by the built-in parser's tree. Each source is measured twice: with the
 // lexicon rules alone ("lexicon") and as the cascader lays sentences out today ("cascade").
-// --show N prints the first N sentences of each source as laid out both ways; with --misses,
-// only sentences with a tight break or a missed outdent.
+// --show N prints the first N sentences of each source as laid out both ways; with --misses
+// WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them).
+// --model FILE loads a grammar model instead of the one beside the program.
 #include "core/cascade/GrammarParser.h"
 #include "core/cascade/LayoutQuality.h"
 #include "core/cascade/ParseTree.h"
@@ -51,7 +53,8 @@ private:
     const grammar::Sentence* m_tree = nullptr;
 };
 
-bool g_missesOnly = false;
+// With --misses WHAT, --show prints only sentences that miss on that figure.
+std::string g_misses;
 
 struct Run {
     LayoutQuality lexicon;
@@ -99,10 +102,17 @@ void measure(std::string_view text, const std::vector<Token>& tokens, std::size_
     run.lexicon.add(sentence, tree, a);
     const LayoutQuality before = run.cascade;
     run.cascade.add(sentence, tree, b);
+    const LayoutQuality& q = run.cascade;
+    const std::string& m = g_misses;
     const bool missed =
-        run.cascade.tightBreaks > before.tightBreaks ||
-        run.cascade.shallower - before.shallower > run.cascade.outdented - before.outdented;
-    if (run.shown < showCount && (!g_missesOnly || missed)) {
+        ((m == "tight" || m == "all") && q.tightBreaks > before.tightBreaks) ||
+        ((m == "outdent" || m == "all") &&
+         q.shallower - before.shallower > q.outdented - before.outdented) ||
+        ((m == "fronted" || m == "all") &&
+         q.fronted - before.fronted > q.frontedAtBase - before.frontedAtBase) ||
+        ((m == "verb" || m == "all") &&
+         q.mainVerbs - before.mainVerbs > q.mainVerbsColoured - before.mainVerbsColoured);
+    if (run.shown < showCount && (m.empty() || missed)) {
         ++run.shown;
         show(sentence, a, b);
     }
@@ -215,8 +225,8 @@ int main(int argc, char** argv) {
             gold = true;
         } else if (a == "--model" && i + 1 < argc) {
             model = argv[++i];
-        } else if (a == "--misses") {
-            g_missesOnly = true;
+        } else if (a == "--misses" && i + 1 < argc) {
+            g_misses = argv[++i];
         } else if (a == "--show" && i + 1 < argc) {
             showCount = std::stoul(argv[++i]);
         } else if (a == "--treebank" && i + 1 < argc) {
@@ -224,9 +234,9 @@ int main(int argc, char** argv) {
         } else if (a == "--novel" && i + 1 < argc) {
             novels.emplace_back(argv[++i]);
         } else {
-            std::fprintf(stderr,
-                         "usage: cascade_eval [--gold] [--show N [--misses]] [--treebank FILE]... "
-                         "[--novel FILE]...\n");
+            std::fprintf(stderr, "usage: cascade_eval [--gold] [--show N [--misses "
+                                 "tight|outdent|fronted|verb|all]] [--treebank FILE]... "
+                                 "[--novel FILE]...\n");
             return 2;
         }
     }

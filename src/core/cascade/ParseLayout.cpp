@@ -1,5 +1,6 @@
 #include "core/cascade/ParseLayout.h"
 
+#include "core/cascade/Lexicon.h"
 #include "core/cascade/ParseTree.h"
 
 #include <algorithm>
@@ -112,6 +113,11 @@ int stepAfterHead(Rel r) {
     }
 }
 
+bool endsLikeParticiple(std::string_view text, const Token& t) {
+    const std::string_view w = text.substr(t.coreBegin, t.coreEnd - t.coreBegin);
+    return w.size() >= 4 && (w.ends_with("ed") || w.ends_with("ing") || w.ends_with("en"));
+}
+
 int foldLevel(int level) {
     while (level > kMaxLevel)
         level -= kLevelStep;
@@ -138,6 +144,16 @@ bool ParseLayout::tokenIs(std::size_t k, std::string_view lower) const {
         if (toLowerAscii(m_text[t.coreBegin + i]) != lower[i]) return false;
     }
     return true;
+}
+
+bool ParseLayout::isArticleOrPossessive(std::size_t k) const {
+    static constexpr std::string_view kWords[] = {"the",  "a",   "an",   "my",    "your",
+                                                  "his",  "its", "our",  "their", "every",
+                                                  "each", "thy", "whose"};
+    for (std::string_view w : kWords) {
+        if (tokenIs(k, w)) return true;
+    }
+    return false;
 }
 
 Rel ParseLayout::relOf(std::size_t k) const {
@@ -168,8 +184,9 @@ bool ParseLayout::mapWords(std::size_t base) {
 }
 
 // Collapses the word tree onto the tokens: each token is represented by its shallowest word
-// (a word that is not punctuation where there is one), and hangs on the token of that word's
-// head. The representative's head sits higher than the representative, so this is a tree.
+// that is not punctuation (its shallowest word when it has only punctuation), and hangs on the
+// token of the nearest ancestor of that word that represents another token. Heads are always
+// shallower, so the tokens form a tree.
 void ParseLayout::buildTokenTree() {
     const grammar::Sentence& words = *m_words;
     wordDepths(words, true, m_wordDepth);
@@ -183,13 +200,24 @@ void ParseLayout::buildTokenTree() {
         const bool punct = words[w].upos == Upos::Punct, rPunct = words[r].upos == Upos::Punct;
         if ((rPunct && !punct) || (punct == rPunct && m_wordDepth[w] < m_wordDepth[r])) r = w;
     }
+    std::vector<std::uint8_t>& represents = m_tightAfter; // reused: word is its token's
+    represents.assign(words.size(), 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] != kNone) represents[m_rep[k]] = 1;
+    }
     m_head.assign(m_n, kNone);
     m_depth.assign(m_n, INT_MAX / 2);
     int deepest = 0;
     for (std::size_t k = 0; k < m_n; ++k) {
         if (m_rep[k] == kNone) continue;
-        const grammar::Word& w = words[m_rep[k]];
-        if (w.head != 0) m_head[k] = m_wordTok[w.head - 1];
+        std::size_t w = m_rep[k];
+        while (words[w].head != 0) {
+            w = words[w].head - 1;
+            if (represents[w] && m_wordTok[w] != k) {
+                m_head[k] = m_wordTok[w];
+                break;
+            }
+        }
         m_depth[k] = m_wordDepth[m_rep[k]];
         deepest = std::max(deepest, m_depth[k]);
     }
@@ -274,6 +302,30 @@ void ParseLayout::findStrengths() {
         if (!m_tightAfter[w]) continue;
         for (std::size_t g = m_wordTok[w] + 1; g <= m_wordTok[w + 1]; ++g)
             m_tight[g] = 1;
+    }
+    // The same units as the words show them, for where the parse is wrong: an article or a
+    // possessive with the next word, a preposition with the first word of its object, an
+    // auxiliary with the auxiliary, negation or participle after it.
+    for (std::size_t g = 1; g < m_n; ++g) {
+        const Token& p = m_tok[g - 1];
+        const Token& t = m_tok[g];
+        if (hasBreakingPunct(p) || p.closesQuote || t.opensQuote || !t.isWord) continue;
+        const std::uint32_t next = t.classes;
+        bool tight = false;
+        if (p.classes & kDeterminer) {
+            tight = isArticleOrPossessive(g - 1);
+        } else if (p.classes & kPreposition) {
+            tight = (next & (kAuxiliary | kSubordinator | kCoordinator | kRelative)) == 0;
+        } else if (p.classes & kAuxiliary) {
+            tight = (next & kAuxiliary) != 0 || tokenIs(g, "not") || tokenIs(g, "never") ||
+                    (!t.capitalised && endsLikeParticiple(m_text, t));
+        }
+        // A run of noun-phrase words by their tags ("the big old house", "Power Source").
+        const Upos a = uposOf(g - 1), b = uposOf(g);
+        if ((b == Upos::Noun || b == Upos::Propn) &&
+            (a == Upos::Adj || a == Upos::Noun || a == Upos::Propn || a == Upos::Num))
+            tight = true;
+        if (tight) m_tight[g] = 1;
     }
 }
 
