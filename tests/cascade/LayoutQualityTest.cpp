@@ -84,6 +84,51 @@ TEST(ParseTree, TightGapsAreTheUnitsThatNeverBreak) {
     }
 }
 
+// Parsers take an opening clause for the main one; the repair makes the clause after it the
+// root, and leaves other trees alone.
+TEST(ParseTree, OpeningClauseTakenForTheMainOneIsRerooted) {
+    struct Case {
+        const char* what;
+        const char* notation;
+        const char* root; // the root's word afterwards
+        bool changed;
+    };
+    const Case cases[] = {
+        {"main clause hung on a noun of the opening clause",
+         "If/SCONJ/mark/3 there/PRON/expl/3 is/VERB/root/0 no/DET/det/5 male/NOUN/nsubj/3 "
+         "they/PRON/nsubj/9 are/AUX/cop/9 probably/ADV/advmod/9 infertile/ADJ/acl:relcl/5",
+         "infertile", true},
+        {"main clause as a parataxis after a comma",
+         "And/CCONJ/cc/4 when/SCONJ/mark/4 she/PRON/nsubj/4 came/VERB/root/0 ~,/PUNCT/punct/4 "
+         "she/PRON/nsubj/7 ate/VERB/parataxis/4",
+         "ate", true},
+        {"a relative clause is no main clause",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 want/VERB/root/0 an/DET/det/5 attorney/NOUN/obj/3 "
+         "who/PRON/nsubj/8 will/AUX/aux/8 defend/VERB/acl:relcl/5 you/PRON/obj/8",
+         "want", false},
+        {"a coordinated clause stays in the opening clause",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 look/VERB/root/0 and/CCONJ/cc/6 you/PRON/nsubj/6 "
+         "see/VERB/conj/3",
+         "look", false},
+        {"no opening clause",
+         "She/PRON/nsubj/2 came/VERB/root/0 because/SCONJ/mark/5 he/PRON/nsubj/5 "
+         "called/VERB/advcl/2",
+         "came", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Tree t = test::tree(c.notation);
+        const bool changed = cascade::rerootOpeningClause(t.text, t.words);
+        ASSERT_TRUE(cascade::isTree(t.words));
+        std::string root;
+        for (const grammar::Word& w : t.words) {
+            if (w.head == 0) root = t.text.substr(w.begin, w.end - w.begin);
+        }
+        EXPECT_EQ(root, c.root);
+        EXPECT_EQ(changed, c.changed);
+    }
+}
+
 TEST(LayoutQuality, SpearmanRanksWithTies) {
     using P = std::vector<std::pair<int, int>>;
     EXPECT_DOUBLE_EQ(cascade::spearmanCorrelation(P{{5, 0}, {9, 1}, {13, 7}, {17, 9}}), 1.0);

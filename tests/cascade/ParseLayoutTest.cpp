@@ -45,6 +45,12 @@ const char* const kSpeech =
     "soldier/NOUN/nsubj/8 to/ADP/case/15 the/DET/det/15 little/ADJ/amod/15 "
     "dancer/NOUN/obl/8 ~./PUNCT/punct/8";
 
+// The treebank's way with a dialogue tag: the speech is the root, the tag hangs on it.
+const char* const kSpeechRoot =
+    "\"/PUNCT/punct/2 ~Stand/VERB/root/0 firm/ADV/advmod/2 ~,/PUNCT/punct/2 "
+    "~\"/PUNCT/punct/2 cried/VERB/parataxis/2 the/DET/det/8 soldier/NOUN/nsubj/6 "
+    "to/ADP/case/11 his/PRON/nmod:poss/11 brothers/NOUN/obl/6 ~./PUNCT/punct/2";
+
 const char* const kNames =
     "The/DET/det/3 learned/ADJ/amod/3 men/NOUN/nsubj/6 of/ADP/case/5 "
     "Copenhagen/PROPN/nmod/3 spoke/VERB/root/0 to/ADP/case/8 Hans/PROPN/obl/6 "
@@ -132,6 +138,7 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
         {"coordinated clauses line up", kCoordination, "saw", "She", 0},
         {"a coordinated verb lines up with the first", kCoordination, "ran", "put", 0},
         {"a dialogue tag one step in from the speech", kSpeech, "said", "stand", 1},
+        {"a tag hanging on its speech one step in", kSpeechRoot, "cried", "firm", 1},
         {"the object clause of a verb one step in", kToVerb, "cup", "wanted", 1},
     };
     for (const LevelCase& c : cases) {
@@ -150,9 +157,9 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
 // Every tree: the lines spell out the sentence, keep every tight unit whole, start at the base,
 // step by 4 up to 36 at most, and stay within 40 characters.
 TEST(ParseLayout, LinesKeepTheirLimits) {
-    const std::string trees[] = {kFronted,     kRelative,    kCoordination, kSpeech,
-                                 kNames,       kLearnedVerb, kVerbGroup,    kToVerb,
-                                 deepChain(3), deepChain(14)};
+    const std::string trees[] = {kFronted,    kRelative,    kCoordination, kSpeech,
+                                 kSpeechRoot, kNames,       kLearnedVerb,  kVerbGroup,
+                                 kToVerb,     deepChain(3), deepChain(14)};
     for (const std::string& notation : trees) {
         const Laid l = layOut(notation);
         SCOPED_TRACE(l.tree.text);
@@ -208,6 +215,8 @@ TEST(ParseLayout, ColoursFollowRoles) {
         {kNames, "The men", '8', false},
         {kSpeech, "\"I will stand firm,\"", '6', true},
         {kSpeech, "said", '7', true},
+        {kSpeechRoot, "cried", '7', true},
+        {kSpeechRoot, "soldier brothers", '7', false},
         {kFronted, "woke", '7', false},
         {kFronted, "was lying", '7', true},
     };

@@ -16,6 +16,7 @@ namespace {
 
 constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
 constexpr int kBase = 5;
+constexpr std::size_t kLineWidth = 40;
 
 double share(std::size_t part, std::size_t whole) {
     return whole == 0 ? 0.0 : static_cast<double>(part) / static_cast<double>(whole);
@@ -47,6 +48,21 @@ bool isPhraseLine(const std::string& l) {
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// Characters from the first to the last word of the run of tight gaps around gap g.
+std::size_t unitWidth(std::string_view text, const grammar::Sentence& tree,
+                      const std::vector<std::uint8_t>& tight, std::size_t g) {
+    std::size_t a = g, b = g + 1;
+    while (a > 0 && tight[a - 1])
+        --a;
+    while (b < tight.size() && tight[b])
+        ++b;
+    std::size_t width = 0;
+    for (std::size_t i = tree[a].begin; i < tree[b].end && i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++width;
+    }
+    return width;
 }
 
 } // namespace
@@ -142,7 +158,10 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
     for (std::size_t w = 1; w < n; ++w) {
         if (lineOf[w] == lineOf[w - 1]) continue;
         ++breaks;
-        if (tight[w - 1]) ++tightBreaks;
+        if (tight[w - 1]) {
+            ++tightBreaks;
+            if (unitWidth(text, tree, tight, w - 1) > kLineWidth) ++forcedTightBreaks;
+        }
         const std::size_t a = head[lineOf[w - 1]], b = head[lineOf[w]];
         if (a == kNoLine || b == kNoLine || depth[b] >= depth[a]) continue;
         ++shallower;
@@ -157,7 +176,8 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
     for (std::size_t w = 0; w < n && verb == kNoLine; ++w) {
         if (tree[w].head == root + 1 && tree[w].rel == Rel::Cop) verb = w;
     }
-    if (verb != kNoLine) {
+    // Speech wins over the verb colour: a main verb inside quotation marks is not counted.
+    if (verb != kNoLine && byteColour[tree[verb].begin] != '6') {
         ++mainVerbs;
         if (byteColour[tree[verb].begin] == '7') ++mainVerbsColoured;
     }
@@ -198,6 +218,9 @@ bool LayoutQuality::isVerbal(Upos u) {
 
 double LayoutQuality::tightPer100() const {
     return 100.0 * share(tightBreaks, breaks);
+}
+double LayoutQuality::unforcedTightPer100() const {
+    return 100.0 * share(tightBreaks - forcedTightBreaks, breaks);
 }
 double LayoutQuality::outdentShare() const {
     return share(outdented, shallower);

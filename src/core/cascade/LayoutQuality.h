@@ -10,7 +10,9 @@
 //
 // 1. Tight breaks per 100 breaks: of all boundaries between consecutive lines of a sentence,
 //    those whose gap (last word of one line, first word of the next) lies inside a unit that
-//    never breaks (tightGaps in ParseTree.h), times 100.
+//    never breaks (tightGaps in ParseTree.h), times 100. A break inside a unit wider than a
+//    line (40 characters from its first to its last word) is forced; it is counted, and also
+//    counted apart.
 // 2. Outdent share: of all pairs of consecutive lines whose second head is shallower than the
 //    first, those whose second line has a lower level.
 // 3. Main clause at base: of all sentences whose root has an `advcl` dependent that opens the
@@ -19,6 +21,8 @@
 //    (punctuation skipped) is at level 05.
 // 4. Main verb coloured: of all sentences whose root is a verb or an auxiliary, or has a
 //    copula, those where that word (the root, else its copula) is in the verb colour |7>.
+//    Speech colour wins over the verb colour, so a main verb inside quotation marks (|6>) is
+//    not counted.
 // 5. Spearman correlation of line level and the depth of the line's head, over all lines of
 //    all sentences pooled (ties take their average rank).
 #include "core/grammar/Parse.h"
@@ -39,6 +43,7 @@ struct LayoutQuality {
     std::size_t oneWordLines = 0;
     std::size_t breaks = 0;
     std::size_t tightBreaks = 0;
+    std::size_t forcedTightBreaks = 0; // inside a unit wider than a line
     std::size_t shallower = 0;
     std::size_t outdented = 0;
     std::size_t fronted = 0;
@@ -53,6 +58,7 @@ struct LayoutQuality {
     bool add(std::string_view text, const grammar::Sentence& tree, const Lines& laidOut);
 
     double tightPer100() const;
+    double unforcedTightPer100() const;
     double outdentShare() const;
     double frontedAtBaseShare() const;
     double mainVerbColouredShare() const;

@@ -365,12 +365,16 @@ void ParseLayout::chooseBreaks() {
 // line holding that word when it completes or modifies it (stepAfterHead), level with it
 // otherwise; a line whose head comes before the word it depends on (a subject, a fronted
 // clause or phrase: "When she came home, / she ...") at the level of that word's line. A verb
-// whose quoted speech comes before it is a dialogue tag: one step in from the speech.
+// outside quoted speech that comes after speech it governs or hangs on is a dialogue tag: one
+// step in from the speech.
 void ParseLayout::assignLevels() {
     m_tag.assign(m_n, 0);
     for (std::size_t k = 0; k < m_n; ++k) {
         const std::size_t h = m_head[k];
-        if (h != kNone && k < h && m_tok[k].inSpeech && !m_tok[h].inSpeech) m_tag[h] = 1;
+        if (h == kNone || m_tok[k].inSpeech == m_tok[h].inSpeech) continue;
+        // "Come here," said he: the verb after its speech, or hanging on it.
+        if (k < h && m_tok[k].inSpeech) m_tag[h] = 1;
+        if (k > h && m_tok[h].inSpeech && isVerbal(uposOf(k))) m_tag[k] = 1;
     }
     m_lineOf.assign(m_n, 0);
     m_anchor.clear();
@@ -427,8 +431,9 @@ void ParseLayout::assignColours(NameMemory& names) {
     for (std::size_t k = 0; k < m_n; ++k) {
         if (m_tok[k].inSpeech) m_colour[k] = kSpeechColour;
     }
-    // Main clause heads: the root and the verbs coordinated with it. For each, the verb of
-    // its group (itself, or the copula of a predicate) and its first auxiliary.
+    // Main clause heads: the root, the verbs coordinated with it and, when the root is quoted
+    // speech, the verb of the dialogue tag hanging on it. For each, the verb of its group
+    // (itself, or the copula of a predicate) and its first auxiliary.
     const std::size_t n = words.size();
     std::vector<std::size_t>& verbOf = m_from;
     std::vector<std::size_t>& firstAux = m_order;
@@ -436,10 +441,12 @@ void ParseLayout::assignColours(NameMemory& names) {
     firstAux.assign(n, kNone);
     std::vector<std::uint8_t>& isMain = m_tightAfter;
     isMain.assign(n, 0);
+    auto inSpeech = [&](std::size_t w) { return m_tok[m_wordTok[w]].inSpeech; };
     for (std::size_t w = 0; w < n; ++w) {
         const std::size_t h = words[w].head;
-        if (h == 0 ||
-            (words[w].rel == Rel::Conj && words[h - 1].head == 0 && isVerbal(words[w].upos)))
+        const bool verbal = isVerbal(words[w].upos);
+        if (h == 0 || (words[h - 1].head == 0 && verbal &&
+                       (words[w].rel == Rel::Conj || (inSpeech(h - 1) && !inSpeech(w)))))
             isMain[w] = 1;
     }
     for (std::size_t w = 0; w < n; ++w) {

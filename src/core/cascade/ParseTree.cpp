@@ -1,5 +1,6 @@
 #include "core/cascade/ParseTree.h"
 
+#include <string>
 #include <utility>
 
 namespace qm::cascade {
@@ -11,6 +12,16 @@ namespace {
 bool isTo(std::string_view text, const grammar::Word& w) {
     if (w.end != w.begin + 2 || w.end > text.size()) return false;
     return (text[w.begin] == 't' || text[w.begin] == 'T') && text[w.begin + 1] == 'o';
+}
+
+bool isRelativeWord(std::string_view text, const grammar::Word& w) {
+    if (w.end > text.size() || w.end <= w.begin || w.end - w.begin > 5) return false;
+    std::string lower(text.substr(w.begin, w.end - w.begin));
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower == "who" || lower == "which" || lower == "that" || lower == "whom" ||
+           lower == "whose" || lower == "what";
 }
 
 } // namespace
@@ -121,6 +132,52 @@ void tightGaps(std::string_view text, const grammar::Sentence& words,
         open += diff[i];
         tightAfter[i] = open > 0 ? 1 : 0;
     }
+}
+
+bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
+    const std::size_t n = words.size();
+    std::size_t root = n;
+    for (std::size_t w = 0; w < n; ++w) {
+        if (words[w].head == 0) root = w;
+    }
+    if (root == n) return false;
+    // Only lead-in words before the opening mark: "And if ...", "But then when ...".
+    bool opens = false;
+    for (std::size_t w = 0; w < root && !opens; ++w) {
+        const Rel r = words[w].rel;
+        if (r == Rel::Mark && words[w].head == root + 1) {
+            opens = true;
+        } else if (r != Rel::Punct && r != Rel::Cc && r != Rel::Advmod && r != Rel::Discourse) {
+            return false;
+        }
+    }
+    if (!opens) return false;
+    // Per word: has a subject, has a mark or cc, has a copula.
+    std::vector<std::uint8_t> flags(n, 0);
+    constexpr std::uint8_t kSubject = 1, kJoined = 2, kCopula = 4;
+    for (const grammar::Word& w : words) {
+        if (w.head == 0) continue;
+        std::uint8_t& f = flags[w.head - 1];
+        if ((w.rel == Rel::Nsubj || w.rel == Rel::NsubjPass || w.rel == Rel::Expl) &&
+            !isRelativeWord(text, w))
+            f |= kSubject;
+        if (w.rel == Rel::Mark || w.rel == Rel::Cc) f |= kJoined;
+        if (w.rel == Rel::Cop) f |= kCopula;
+    }
+    for (std::size_t d = root + 1; d < n; ++d) {
+        const Rel r = words[d].rel;
+        const bool clause = r == Rel::Advcl || r == Rel::Ccomp || r == Rel::Parataxis ||
+                            r == Rel::Conj || r == Rel::Dep || r == Rel::Acl || r == Rel::AclRelcl;
+        const bool verbal = words[d].upos == grammar::Upos::Verb ||
+                            words[d].upos == grammar::Upos::Aux || (flags[d] & kCopula);
+        if (!clause || !verbal || !(flags[d] & kSubject) || (flags[d] & kJoined)) continue;
+        words[d].head = 0;
+        words[d].rel = Rel::Root;
+        words[root].head = static_cast<std::uint32_t>(d + 1);
+        words[root].rel = Rel::Advcl;
+        return true;
+    }
+    return false;
 }
 
 } // namespace qm::cascade
