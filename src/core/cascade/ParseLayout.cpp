@@ -284,8 +284,10 @@ void ParseLayout::findStrengths() {
         if (wordsIn(m_left[k], m_right[k] + 1) > kShortLead ||
             m_right[k] - m_left[k] > 2 * kShortLead)
             continue;
-        for (std::size_t g = m_left[k] + 1; g <= m_right[k] + 1; ++g)
-            m_hold[g] = kHold;
+        for (std::size_t g = m_left[k] + 1; g <= m_right[k] + 1; ++g) {
+            // Quoted speech keeps its own lines: "Come here," / said he.
+            if (m_tok[g].inSpeech == m_tok[g - 1].inSpeech) m_hold[g] = kHold;
+        }
     }
     for (std::size_t g = 1; g < m_n; ++g) {
         const Token& p = m_tok[g - 1];

@@ -14,14 +14,26 @@ bool isTo(std::string_view text, const grammar::Word& w) {
     return (text[w.begin] == 't' || text[w.begin] == 'T') && text[w.begin + 1] == 'o';
 }
 
-bool isRelativeWord(std::string_view text, const grammar::Word& w) {
-    if (w.end > text.size() || w.end <= w.begin || w.end - w.begin > 5) return false;
+std::string lowerWord(std::string_view text, const grammar::Word& w) {
+    if (w.end > text.size() || w.end <= w.begin || w.end - w.begin > 8) return {};
     std::string lower(text.substr(w.begin, w.end - w.begin));
     for (char& c : lower) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
+    return lower;
+}
+
+bool isRelativeWord(std::string_view text, const grammar::Word& w) {
+    const std::string lower = lowerWord(text, w);
     return lower == "who" || lower == "which" || lower == "that" || lower == "whom" ||
            lower == "whose" || lower == "what";
+}
+
+// Adverbs that open a clause the way a subordinating conjunction does ("when she came").
+bool isSubordinatingAdverb(std::string_view text, const grammar::Word& w) {
+    const std::string lower = lowerWord(text, w);
+    return lower == "when" || lower == "whenever" || lower == "where" || lower == "wherever" ||
+           lower == "while" || lower == "once";
 }
 
 } // namespace
@@ -145,7 +157,8 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
     bool opens = false;
     for (std::size_t w = 0; w < root && !opens; ++w) {
         const Rel r = words[w].rel;
-        if (r == Rel::Mark && words[w].head == root + 1) {
+        if ((r == Rel::Mark || (r == Rel::Advmod && isSubordinatingAdverb(text, words[w]))) &&
+            words[w].head == root + 1) {
             opens = true;
         } else if (r != Rel::Punct && r != Rel::Cc && r != Rel::Advmod && r != Rel::Discourse) {
             return false;

@@ -33,8 +33,9 @@ void tightGaps(std::string_view text, const grammar::Sentence& words,
                std::vector<std::uint8_t>& tightAfter);
 
 // A parser often takes a clause that opens the sentence ("If you look closely, you see it")
-// for the main clause: its `mark` then hangs on the root, and the real main clause on it.
-// Where the root has such an opening `mark` and a later clause (advcl, ccomp, parataxis, conj,
+// for the main clause: its `mark` (or a "when" or "while" taken as `advmod`) then hangs on the
+// root, and the real main clause on it.
+// Where the root has such an opening word and a later clause (advcl, ccomp, parataxis, conj,
 // dep, acl) with a subject of its own that is not a relative word, and no `mark` or `cc`, that
 // clause becomes the root and the opening clause its `advcl`. Returns whether the tree
 // changed. Requires isTree; keeps it a tree.
