@@ -27,7 +27,7 @@ if(TARGET prtcol)
 endif()
 # Generated into the output folder by the index and readme builds; absent until those exist.
 install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/qdemo.tvx ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/readme.htm
-        ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/english.qmg DESTINATION ${QM_PROGRAM_DIR} OPTIONAL)
+        DESTINATION ${QM_PROGRAM_DIR} OPTIONAL)
 
 # The command on the search path (installed as a link, not a copy).
 install(FILES ${QM_LAUNCHER} DESTINATION ${CMAKE_INSTALL_BINDIR})
