@@ -1,9 +1,12 @@
 // Trains the English grammar model from the English web treebank:
 //   grammar_train <treebank folder> <model file> [--tagger-epochs N] [--parser-epochs N]
 //                 [--folds N] [--threads N] [--tagger-prune X] [--parser-prune X] [--seed N]
+//                 [--dictionary-min N] [--lexicon-min N] [--tagger-only 1]
+//                 [--tags-cache FILE]
 // The tagger learns from the training part; the parser learns from the training part with
 // tags that a jackknifed tagger gave it, so it sees tags as good as it will get in use. The
 // figures on the development part are printed at the end. Same options, same bytes.
+#include "WriteFile.h"
 #include "core/grammar/Conllu.h"
 #include "core/grammar/training/Training.h"
 
@@ -17,17 +20,37 @@
 namespace {
 
 using namespace qm::grammar;
+using qm::grammar::tools::writeFileSafely;
 
-void writeFileSafely(const std::string& path, const std::string& bytes) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) throw std::runtime_error("cannot write " + temporary);
+// Jackknifed tags, one byte a word, for --tags-cache; empty when absent or not matching.
+std::vector<std::vector<Upos>> readTags(const std::string& path,
+                                        const std::vector<TreebankSentence>& train) {
+    std::string bytes;
+    try {
+        bytes = readFileBytes(path);
+    } catch (const std::exception&) {
+        return {};
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
-        throw std::runtime_error("cannot rename " + temporary + " to " + path);
+    std::vector<std::vector<Upos>> tags;
+    std::size_t at = 0;
+    for (const TreebankSentence& s : train) {
+        if (at + s.words.size() > bytes.size()) return {};
+        tags.emplace_back();
+        for (std::size_t i = 0; i < s.words.size(); ++i) {
+            const auto t = static_cast<std::size_t>(static_cast<unsigned char>(bytes[at++]));
+            if (t >= kUposCount) return {};
+            tags.back().push_back(static_cast<Upos>(t));
+        }
+    }
+    return at == bytes.size() ? tags : std::vector<std::vector<Upos>>{};
+}
+
+void writeTags(const std::string& path, const std::vector<std::vector<Upos>>& tags) {
+    std::string bytes;
+    for (const auto& s : tags)
+        for (Upos t : s)
+            bytes.push_back(static_cast<char>(t));
+    writeFileSafely(path, bytes);
 }
 
 void report(const char* name, const Scores& s) {
@@ -48,6 +71,8 @@ int main(int argc, char** argv) {
     ParserOptions parsing;
     int folds = 10;
     int threads = 2;
+    bool taggerOnly = false; // trains and scores the tagger alone (with an empty parser)
+    std::string tagsCache;   // jackknifed tags kept between runs while settings are tried
     for (int i = 3; i + 1 < argc; i += 2) {
         const std::string key = argv[i];
         const char* value = argv[i + 1];
@@ -63,6 +88,14 @@ int main(int argc, char** argv) {
             tagging.prune = std::strtof(value, nullptr);
         else if (key == "--parser-prune")
             parsing.prune = std::strtof(value, nullptr);
+        else if (key == "--dictionary-min")
+            tagging.dictionaryMinCount = std::atoi(value);
+        else if (key == "--lexicon-min")
+            tagging.lexiconMinCount = std::atoi(value);
+        else if (key == "--tagger-only")
+            taggerOnly = std::atoi(value) != 0;
+        else if (key == "--tags-cache")
+            tagsCache = value;
         else if (key == "--seed")
             tagging.seed = parsing.seed = static_cast<std::uint32_t>(std::atoi(value));
         else {
@@ -83,9 +116,18 @@ int main(int argc, char** argv) {
         const auto dev = readConllu(readFileBytes(folder + "/en_ewt-ud-dev.conllu"));
         progress("read " + std::to_string(train.size()) + " training sentences");
         Tagger tagger = trainTagger(train, tagging, progress);
-        const auto tags = folds > 1 ? jackknifeTags(train, folds, tagging, threads, progress)
-                                    : std::vector<std::vector<Upos>>{};
-        std::vector<std::vector<Upos>> trainTags = tags;
+        if (taggerOnly) {
+            const Grammar taggerAlone(std::move(tagger), Parser());
+            writeFileSafely(modelPath, taggerAlone.toBytes());
+            report("dev", evaluate(taggerAlone, dev));
+            return 0;
+        }
+        std::vector<std::vector<Upos>> trainTags;
+        if (folds > 1 && !tagsCache.empty()) trainTags = readTags(tagsCache, train);
+        if (folds > 1 && trainTags.empty()) {
+            trainTags = jackknifeTags(train, folds, tagging, threads, progress);
+            if (!tagsCache.empty()) writeTags(tagsCache, trainTags);
+        }
         if (folds <= 1) {
             for (const TreebankSentence& s : train) {
                 trainTags.emplace_back();
@@ -97,10 +139,12 @@ int main(int argc, char** argv) {
         const Grammar grammar(std::move(tagger), std::move(parser));
         const std::string bytes = grammar.toBytes();
         writeFileSafely(modelPath, bytes);
-        std::printf("model: %zu bytes, tagger %zu features, parser %zu features, %zu weights\n",
+        std::printf("model: %zu bytes; features: tagger %zu, moves %zu, relations %zu (%zu "
+                    "weights)\n",
                     bytes.size(), grammar.tagger().weights().featureCount(),
-                    grammar.parser().weights().featureCount(),
-                    grammar.parser().weights().entryCount());
+                    grammar.parser().moves().featureCount(),
+                    grammar.parser().labels().featureCount(),
+                    grammar.parser().labels().entryCount());
         report("dev", evaluate(grammar, dev));
         std::printf("trained in %.1f s\n", elapsed());
     } catch (const std::exception& e) {

@@ -15,6 +15,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// FNV-1a over the bytes: the model file ends with it, so a changed or cut file is caught.
+std::uint64_t checksum(std::string_view bytes);
+
 class ByteWriter {
 public:
     void u8(std::uint8_t v) { m_bytes.push_back(static_cast<char>(v)); }

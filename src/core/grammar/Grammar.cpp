@@ -11,18 +11,9 @@ namespace qm::grammar {
 namespace {
 
 constexpr std::string_view kMagic = "QMGRAMMR";
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 3;
 // No model comes near this; a larger file is not one.
 constexpr std::size_t kMaxModelBytes = std::size_t{1} << 28;
-
-std::uint64_t checksum(std::string_view bytes) {
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (char c : bytes) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 0x100000001b3ULL;
-    }
-    return h;
-}
 
 // Scratch space of one thread: grows to the longest sentence seen, then stays.
 struct Scratch {
@@ -69,9 +60,10 @@ std::string Grammar::toBytes() const {
     ByteWriter out;
     out.bytes(kMagic);
     out.u32(kVersion);
-    m_tagger.dictionary().write(out);
+    m_tagger.lexicon().write(out);
     m_tagger.weights().write(out);
-    m_parser.weights().write(out);
+    m_parser.moves().write(out);
+    m_parser.labels().write(out);
     const std::uint64_t sum = checksum(out.data());
     out.u32(static_cast<std::uint32_t>(sum));
     out.u32(static_cast<std::uint32_t>(sum >> 32));
@@ -90,14 +82,16 @@ std::shared_ptr<const Grammar> Grammar::fromBytes(std::string_view bytes) {
         in.bytes(kMagic.size());
         if (in.u32() != kVersion) throw ModelError("it was made for another version");
         if (checksum(body) != sum) throw ModelError("it is damaged or cut short");
-        TagDictionary dictionary = TagDictionary::read(in);
+        Lexicon lexicon = Lexicon::read(in);
         WeightTable tagWeights = WeightTable::read(in);
-        WeightTable parseWeights = WeightTable::read(in);
-        if (tagWeights.classes() != kUposCount || parseWeights.classes() != kParserClasses)
+        InlineTable moves = InlineTable::read(in);
+        WeightTable labels = WeightTable::read(in);
+        if (tagWeights.classes() != kUposCount || moves.classes() != kMoveCount ||
+            labels.classes() != kRelCount)
             throw ModelError("its classes do not match this program");
         if (in.left() != 0) throw ModelError("it has bytes after its end");
-        return std::make_shared<const Grammar>(Tagger(std::move(tagWeights), std::move(dictionary)),
-                                               Parser(std::move(parseWeights)));
+        return std::make_shared<const Grammar>(Tagger(std::move(tagWeights), std::move(lexicon)),
+                                               Parser(std::move(moves), std::move(labels)));
     } catch (const ModelError& e) {
         throw UserError(std::string("The grammar model cannot be read: ") + e.what() + ".");
     }

@@ -47,24 +47,14 @@ bool ParseState::valid(Move m) const {
     return false;
 }
 
-bool ParseState::validClass(std::uint32_t cls) const {
-    if (cls >= kParserClasses) return false;
-    const Move m = classMove(cls);
-    if (!valid(m)) return false;
-    if (m == Move::Shift) return true;
-    const bool toRoot = m == Move::Left && m_next == m_n;
-    return toRoot == (classLabel(cls) == Rel::Root);
-}
-
-void ParseState::apply(std::uint32_t cls) {
-    const Move m = classMove(cls);
+void ParseState::apply(Move m, Rel rel) {
     if (m == Move::Shift) {
         m_stack.push_back(static_cast<std::int32_t>(m_next++));
         return;
     }
     const std::int32_t child = m_stack.back();
     m_stack.pop_back();
-    const auto label = static_cast<std::uint8_t>(classLabel(cls));
+    const auto label = static_cast<std::uint8_t>(rel);
     const auto c = static_cast<std::size_t>(child);
     m_label[c] = label;
     if (m == Move::Left) {
@@ -84,31 +74,47 @@ void ParseState::apply(std::uint32_t cls) {
     }
 }
 
-void ParseState::features(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const {
-    const auto n = static_cast<std::int32_t>(m_n);
-    auto word = [&](std::int32_t t) -> std::uint64_t {
+// What the feature templates read of a token: its word, tag, relation, children, valencies
+// and relation sets, with fixed values for "no token" and the root token.
+struct StateView {
+    const ParseState& st;
+    const Lexeme* lex;
+    const Upos* tags;
+    std::int32_t n;
+
+    std::uint64_t word(std::int32_t t) const {
         if (t < 0) return kWordNone;
         return t == n ? kWordRoot : lex[t].word;
-    };
-    auto tag = [&](std::int32_t t) -> std::uint64_t {
+    }
+    std::uint64_t tag(std::int32_t t) const {
         if (t < 0) return kTagNone;
         return t == n ? kTagRoot : static_cast<std::uint64_t>(tags[t]);
-    };
-    auto lab = [&](std::int32_t t) -> std::uint64_t {
-        return t < 0 ? kLabelNone : m_label[static_cast<std::size_t>(t)];
-    };
-    auto kid = [&](const std::vector<std::int32_t>& v, std::int32_t t) {
-        return t < 0 ? kNone : v[static_cast<std::size_t>(t)];
-    };
-    auto count = [&](const std::vector<std::uint8_t>& v, std::int32_t t) -> std::uint64_t {
+    }
+    std::uint64_t lab(std::int32_t t) const {
+        return t < 0 ? kLabelNone : st.m_label[static_cast<std::size_t>(t)];
+    }
+    static std::int32_t kid(const std::vector<std::int32_t>& v, std::int32_t t) {
+        return t < 0 ? ParseState::kNone : v[static_cast<std::size_t>(t)];
+    }
+    static std::uint64_t count(const std::vector<std::uint8_t>& v, std::int32_t t) {
         if (t < 0) return 15;
         const std::uint8_t c = v[static_cast<std::size_t>(t)];
         return c < 7 ? c : 7;
-    };
-    auto labels = [&](const std::vector<std::uint64_t>& v, std::int32_t t) -> std::uint64_t {
+    }
+    static std::uint64_t labels(const std::vector<std::uint64_t>& v, std::int32_t t) {
         return t < 0 ? ~std::uint64_t{0} : v[static_cast<std::size_t>(t)];
-    };
+    }
+};
 
+void ParseState::moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const {
+    const StateView v{*this, lex, tags, static_cast<std::int32_t>(m_n)};
+    const std::int32_t n = v.n;
+    auto word = [&](std::int32_t t) { return v.word(t); };
+    auto tag = [&](std::int32_t t) { return v.tag(t); };
+    auto lab = [&](std::int32_t t) { return v.lab(t); };
+    auto kid = StateView::kid;
+    auto count = StateView::count;
+    auto labels = StateView::labels;
     const std::int32_t s0 = stackAt(0), s1 = stackAt(1), s2 = stackAt(2);
     const auto n0 = static_cast<std::int32_t>(m_next);
     const std::int32_t n1 = n0 + 1 <= n ? n0 + 1 : kNone;
@@ -223,6 +229,52 @@ void ParseState::features(const Lexeme* lex, const Upos* tags, std::uint32_t* ou
     out[k++] = feature(82, n0p, n0sl);
     out[k++] = feature(83, s1p, s1sr);
     out[k++] = feature(84, s0p, lab(s0l1), lab(s0r1));
+}
+
+void ParseState::labelFeatures(Move m, const Lexeme* lex, const Upos* tags,
+                               std::uint32_t* out) const {
+    const StateView v{*this, lex, tags, static_cast<std::int32_t>(m_n)};
+    const std::int32_t d = stackAt(0);
+    const std::int32_t h = m == Move::Left ? static_cast<std::int32_t>(m_next) : stackAt(1);
+    const std::uint64_t dir = m == Move::Left ? 1 : 2;
+    const std::uint64_t dw = v.word(d), dp = v.tag(d), hw = v.word(h), hp = v.tag(h);
+    const std::uint64_t dwp = mix64(dw + dp), hwp = mix64(hw + hp);
+    const std::int32_t dl1 = StateView::kid(m_left1, d), dr1 = StateView::kid(m_right1, d);
+    const std::int32_t hl1 = StateView::kid(m_left1, h), hr1 = StateView::kid(m_right1, h);
+    const std::uint64_t dist = m == Move::Left ? distanceBucket(d, h) : distanceBucket(h, d);
+    const std::uint64_t dirDp = mix64(dir * 31 + dp);
+    const std::int32_t before = d > 0 ? d - 1 : ParseState::kNone;
+    const std::int32_t after = d + 1 < v.n ? d + 1 : ParseState::kNone;
+
+    std::uint32_t k = 0;
+    out[k++] = feature(100, dir);
+    out[k++] = feature(101, dir, dw);
+    out[k++] = feature(102, dir, dp);
+    out[k++] = feature(103, dir, dwp);
+    out[k++] = feature(104, dir, hw);
+    out[k++] = feature(105, dir, hp);
+    out[k++] = feature(106, dir, hwp);
+    out[k++] = feature(107, dir, hp, dp);
+    out[k++] = feature(108, dir, hw, dp);
+    out[k++] = feature(109, dir, hp, dw);
+    out[k++] = feature(110, dir, hw, dw);
+    out[k++] = feature(111, dirDp, hp, dist);
+    out[k++] = feature(112, dirDp, StateView::labels(m_leftLabels, d));
+    out[k++] = feature(113, dirDp, StateView::labels(m_rightLabels, d));
+    out[k++] = feature(114, dir, v.lab(dl1), v.lab(dr1));
+    out[k++] = feature(115, dir, v.word(dl1));
+    out[k++] = feature(116, dir, v.word(dr1));
+    out[k++] = feature(117, dir, hp, v.lab(hl1));
+    out[k++] = feature(118, dir, hp, v.lab(hr1));
+    out[k++] = feature(119, dirDp,
+                       StateView::labels(m_leftLabels, h) | StateView::labels(m_rightLabels, h));
+    out[k++] = feature(120, dirDp, v.tag(after));
+    out[k++] = feature(121, dirDp, v.tag(before));
+    out[k++] = feature(122, dirDp, v.tag(dl1));
+    out[k++] = feature(123, dirDp, v.tag(dr1));
+    out[k++] =
+        feature(124, dirDp, StateView::count(m_leftCount, d), StateView::count(m_rightCount, d));
+    out[k++] = feature(125, dir, dw, hp);
 }
 
 } // namespace qm::grammar

@@ -15,20 +15,9 @@ namespace qm::grammar {
 
 enum class Move : std::uint8_t { Shift, Left, Right };
 
-inline constexpr std::uint32_t kParserClasses = 1 + 2 * kRelCount;
-inline constexpr std::size_t kParserFeatureCount = 85;
-
-inline std::uint32_t moveClass(Move m, Rel label) {
-    if (m == Move::Shift) return 0;
-    const auto l = static_cast<std::uint32_t>(label);
-    return m == Move::Left ? 1 + l : 1 + static_cast<std::uint32_t>(kRelCount) + l;
-}
-inline Move classMove(std::uint32_t cls) {
-    return cls == 0 ? Move::Shift : cls <= kRelCount ? Move::Left : Move::Right;
-}
-inline Rel classLabel(std::uint32_t cls) {
-    return cls == 0 ? Rel::Dep : static_cast<Rel>((cls - 1) % kRelCount);
-}
+inline constexpr std::uint32_t kMoveCount = 3;
+inline constexpr std::size_t kMoveFeatureCount = 85;
+inline constexpr std::size_t kLabelFeatureCount = 26;
 
 class ParseState {
 public:
@@ -39,13 +28,17 @@ public:
 
     bool done() const { return m_stack.empty() && m_next == m_n; }
     bool valid(Move m) const;
-    // Whether the labelled move is allowed: the root relation only to the root token, and
-    // every other relation only between words.
-    bool validClass(std::uint32_t cls) const;
-    void apply(std::uint32_t cls);
+    // Whether Left would attach the stack's top to the root token (its relation is Root;
+    // no other arc takes Root).
+    bool leftToRoot() const { return m_next == m_n; }
+    // Applies a move; Left and Right attach with the given relation.
+    void apply(Move m, Rel label);
 
-    // Feature keys of the state; fills out[0, kParserFeatureCount).
-    void features(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const;
+    // Feature keys for choosing the next move; fills out[0, kMoveFeatureCount).
+    void moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const;
+    // Feature keys for choosing the relation of the arc that Left or Right would make; fills
+    // out[0, kLabelFeatureCount).
+    void labelFeatures(Move m, const Lexeme* lex, const Upos* tags, std::uint32_t* out) const;
 
     std::size_t size() const { return m_n; }
     std::size_t next() const { return m_next; }
@@ -55,6 +48,7 @@ public:
     Rel label(std::size_t i) const { return static_cast<Rel>(m_label[i]); }
 
 private:
+    friend struct StateView;
     std::int32_t stackAt(std::size_t depth) const {
         return depth < m_stack.size() ? m_stack[m_stack.size() - 1 - depth] : kNone;
     }

@@ -6,15 +6,24 @@ namespace qm::grammar {
 
 void Parser::parse(const Lexeme* lex, const Upos* tags, std::size_t n, ParseState& state,
                    Word* out) const {
-    std::uint32_t features[kParserFeatureCount];
-    std::int32_t scores[kParserClasses];
+    std::uint32_t features[kMoveFeatureCount];
+    std::uint32_t labelFeatures[kLabelFeatureCount];
+    std::int32_t moveScores[kMoveCount];
+    std::int32_t labelScores[kRelCount];
     state.reset(n);
     while (!state.done()) {
-        state.features(lex, tags, features);
-        std::fill(scores, scores + kParserClasses, 0);
-        for (std::uint32_t f : features)
-            m_weights.addTo(f, scores);
-        state.apply(bestValidClass(state, scores));
+        state.moveFeatures(lex, tags, features);
+        std::fill(moveScores, moveScores + kMoveCount, 0);
+        m_moves.addAll(features, kMoveFeatureCount, moveScores);
+        const Move m = bestValidMove(state, moveScores);
+        Rel label = Rel::Root;
+        if (m != Move::Shift && !(m == Move::Left && state.leftToRoot())) {
+            state.labelFeatures(m, lex, tags, labelFeatures);
+            std::fill(labelScores, labelScores + kRelCount, 0);
+            m_labels.addAll(labelFeatures, kLabelFeatureCount, labelScores);
+            label = bestLabel(labelScores);
+        }
+        state.apply(m, label);
     }
     for (std::size_t i = 0; i < n; ++i) {
         const std::int32_t h = state.head(i);

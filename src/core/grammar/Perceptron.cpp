@@ -4,28 +4,89 @@
 #include <cmath>
 
 namespace qm::grammar {
+namespace {
+
+std::uint32_t slotOf(std::uint32_t key, std::size_t mask) {
+    return static_cast<std::uint32_t>((key * 0x9E3779B1U) & mask);
+}
+
+} // namespace
 
 Perceptron::Perceptron(std::uint32_t classes)
-    : m_classes(classes) {}
+    : m_classes(classes)
+    , m_keys(1U << 16, 0)
+    , m_rowOf(1U << 16, kNoRow) {}
+
+std::uint32_t Perceptron::findRow(std::uint32_t key) const {
+    const std::size_t mask = m_keys.size() - 1;
+    for (std::uint32_t i = slotOf(key, mask);; i = static_cast<std::uint32_t>((i + 1) & mask)) {
+        if (m_keys[i] == key) return m_rowOf[i];
+        if (m_keys[i] == 0) return kNoRow;
+    }
+}
+
+std::uint32_t Perceptron::addRow(std::uint32_t key) {
+    if (const std::uint32_t row = findRow(key); row != kNoRow) return row;
+    if ((m_rowKeys.size() + 1) * 2 > m_keys.size()) {
+        std::vector<std::uint32_t> keys(m_keys.size() * 2, 0), rows(m_keys.size() * 2, kNoRow);
+        const std::size_t mask = keys.size() - 1;
+        for (std::uint32_t r = 0; r < m_rowKeys.size(); ++r) {
+            std::uint32_t i = slotOf(m_rowKeys[r], mask);
+            while (keys[i] != 0)
+                i = static_cast<std::uint32_t>((i + 1) & mask);
+            keys[i] = m_rowKeys[r];
+            rows[i] = r;
+        }
+        m_keys.swap(keys);
+        m_rowOf.swap(rows);
+    }
+    const std::size_t mask = m_keys.size() - 1;
+    std::uint32_t i = slotOf(key, mask);
+    while (m_keys[i] != 0)
+        i = static_cast<std::uint32_t>((i + 1) & mask);
+    const auto row = static_cast<std::uint32_t>(m_rowKeys.size());
+    m_keys[i] = key;
+    m_rowOf[i] = row;
+    m_rowKeys.push_back(key);
+    if (dense()) {
+        m_dense.resize(m_dense.size() + m_classes);
+        for (std::uint32_t c = 0; c < m_classes; ++c)
+            m_dense[row * m_classes + c].cls = c;
+    } else {
+        m_sparse.emplace_back();
+    }
+    return row;
+}
 
 void Perceptron::score(const std::uint32_t* features, std::size_t count, float* scores) const {
     std::fill(scores, scores + m_classes, 0.0F);
     for (std::size_t i = 0; i < count; ++i) {
-        const auto it = m_index.find(features[i]);
-        if (it == m_index.end()) continue;
-        for (const Param& p : m_rows[it->second])
-            scores[p.cls] += p.weight;
+        const std::uint32_t row = findRow(features[i]);
+        if (row == kNoRow) continue;
+        if (dense()) {
+            const Param* p = m_dense.data() + std::size_t{row} * m_classes;
+            for (std::uint32_t c = 0; c < m_classes; ++c)
+                scores[c] += p[c].weight;
+        } else {
+            for (const Param& p : m_sparse[row])
+                scores[p.cls] += p.weight;
+        }
     }
 }
 
-void Perceptron::add(std::uint32_t key, std::uint32_t cls, float delta) {
-    auto [it, inserted] = m_index.try_emplace(key, static_cast<std::uint32_t>(m_rows.size()));
-    if (inserted) m_rows.emplace_back();
-    std::vector<Param>& row = m_rows[it->second];
-    auto p = std::find_if(row.begin(), row.end(), [cls](const Param& q) { return q.cls == cls; });
-    if (p == row.end()) {
-        row.push_back(Param{cls, m_now, 0.0F, 0.0});
-        p = row.end() - 1;
+void Perceptron::add(std::uint32_t row, std::uint32_t cls, float delta) {
+    Param* p = nullptr;
+    if (dense()) {
+        p = &m_dense[std::size_t{row} * m_classes + cls];
+    } else {
+        std::vector<Param>& params = m_sparse[row];
+        auto it = std::find_if(params.begin(), params.end(),
+                               [cls](const Param& q) { return q.cls == cls; });
+        if (it == params.end()) {
+            params.push_back(Param{cls, m_now, 0.0F, 0.0});
+            it = params.end() - 1;
+        }
+        p = &*it;
     }
     p->total += static_cast<double>(m_now - p->stamp) * p->weight;
     p->stamp = m_now;
@@ -36,13 +97,29 @@ void Perceptron::update(const std::uint32_t* features, std::size_t count, std::u
                         std::uint32_t guess) {
     if (truth == guess) return;
     for (std::size_t i = 0; i < count; ++i) {
-        add(features[i], truth, 1.0F);
-        add(features[i], guess, -1.0F);
+        const std::uint32_t row = addRow(features[i]);
+        add(row, truth, 1.0F);
+        add(row, guess, -1.0F);
     }
 }
 
 WeightTable Perceptron::average(float prune) const {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> keys(m_index.begin(), m_index.end());
+    float scale = 1.0F;
+    const std::vector<WeightRow> rows = averageRows(prune, scale);
+    return WeightTable(m_classes, scale, rows);
+}
+
+InlineTable Perceptron::averageInline(float prune) const {
+    float scale = 1.0F;
+    const std::vector<WeightRow> rows = averageRows(prune, scale);
+    return InlineTable(m_classes, scale, rows);
+}
+
+std::vector<WeightRow> Perceptron::averageRows(float prune, float& scaleOut) const {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
+    keys.reserve(m_rowKeys.size());
+    for (std::uint32_t r = 0; r < m_rowKeys.size(); ++r)
+        keys.emplace_back(m_rowKeys[r], r);
     std::sort(keys.begin(), keys.end());
     const double now = std::max<std::uint32_t>(m_now, 1);
     struct Averaged {
@@ -53,11 +130,18 @@ WeightTable Perceptron::average(float prune) const {
     double largest = 0;
     for (const auto& [key, row] : keys) {
         Averaged a{key, {}};
-        for (const Param& p : m_rows[row]) {
+        auto visit = [&](const Param& p) {
             const double w = (p.total + static_cast<double>(m_now - p.stamp) * p.weight) / now;
-            if (std::abs(w) < prune || w == 0.0) continue;
+            if (std::abs(w) < prune || w == 0.0) return;
             a.weights.emplace_back(p.cls, w);
             largest = std::max(largest, std::abs(w));
+        };
+        if (dense()) {
+            for (std::uint32_t c = 0; c < m_classes; ++c)
+                visit(m_dense[std::size_t{row} * m_classes + c]);
+        } else {
+            for (const Param& p : m_sparse[row])
+                visit(p);
         }
         if (!a.weights.empty()) averaged.push_back(std::move(a));
     }
@@ -75,7 +159,8 @@ WeightTable Perceptron::average(float prune) const {
         }
         if (!r.entries.empty()) rows.push_back(std::move(r));
     }
-    return WeightTable(m_classes, static_cast<float>(scale), rows);
+    scaleOut = static_cast<float>(scale);
+    return rows;
 }
 
 } // namespace qm::grammar

@@ -53,24 +53,76 @@ void WeightTable::build(const std::vector<WeightRow>& rows) {
     }
 }
 
-void WeightTable::write(ByteWriter& out) const {
-    out.u32(m_classes);
-    out.f32(m_scale);
-    // Rows in key order, so the same weights always give the same bytes.
+void WeightTable::addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const {
+    if (m_slots.empty()) return;
+    if (count > kMaxBatch) {
+        for (std::size_t i = 0; i < count; ++i)
+            addTo(keys[i], scores);
+        return;
+    }
+    std::uint32_t at[kMaxBatch];
+    for (std::size_t i = 0; i < count; ++i) {
+        at[i] = (keys[i] * 0x9E3779B1U) >> m_shift;
+        __builtin_prefetch(&m_slots[at[i]]);
+    }
+    std::uint64_t rows[kMaxBatch];
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t j = at[i];
+        for (;;) {
+            const std::uint64_t slot = m_slots[j];
+            const auto slotKey = static_cast<std::uint32_t>(slot >> 32);
+            if (slotKey == keys[i]) {
+                rows[found++] = slot;
+                __builtin_prefetch(m_entries.data() + ((slot >> 8) & 0xFFFFFFU));
+                break;
+            }
+            if (slotKey == 0) break;
+            j = (j + 1) & m_mask;
+        }
+    }
+    for (std::size_t r = 0; r < found; ++r) {
+        const auto start = static_cast<std::uint32_t>(rows[r] >> 8) & 0xFFFFFFU;
+        const auto len = static_cast<std::uint32_t>(rows[r] & 0xFFU);
+        const std::uint32_t* e = m_entries.data() + start;
+        for (std::uint32_t k = 0; k < len; ++k)
+            scores[e[k] >> 16] += static_cast<std::int16_t>(e[k] & 0xFFFFU);
+    }
+}
+
+std::vector<WeightRow> WeightTable::rows() const {
     std::vector<std::uint64_t> slots;
     for (std::uint64_t s : m_slots)
         if (s != 0) slots.push_back(s);
     std::sort(slots.begin(), slots.end());
-    out.u32(static_cast<std::uint32_t>(slots.size()));
+    std::vector<WeightRow> out;
+    out.reserve(slots.size());
     for (std::uint64_t s : slots) {
-        out.u32(static_cast<std::uint32_t>(s >> 32));
+        WeightRow r{static_cast<std::uint32_t>(s >> 32), {}};
         const auto start = static_cast<std::uint32_t>(s >> 8) & 0xFFFFFFU;
         const auto len = static_cast<std::uint32_t>(s & 0xFFU);
-        out.u8(static_cast<std::uint8_t>(len));
         for (std::uint32_t k = 0; k < len; ++k) {
             const std::uint32_t e = m_entries[start + k];
-            out.u8(static_cast<std::uint8_t>(e >> 16));
-            out.u16(static_cast<std::uint16_t>(e & 0xFFFFU));
+            r.entries.push_back(RowEntry{static_cast<std::uint8_t>(e >> 16),
+                                         static_cast<std::int16_t>(e & 0xFFFFU)});
+        }
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+void WeightTable::write(ByteWriter& out) const {
+    out.u32(m_classes);
+    out.f32(m_scale);
+    // Rows in key order, so the same weights always give the same bytes.
+    const std::vector<WeightRow> all = rows();
+    out.u32(static_cast<std::uint32_t>(all.size()));
+    for (const WeightRow& r : all) {
+        out.u32(r.key);
+        out.u8(static_cast<std::uint8_t>(r.entries.size()));
+        for (const RowEntry& e : r.entries) {
+            out.u8(e.cls);
+            out.u16(static_cast<std::uint16_t>(e.weight));
         }
     }
 }

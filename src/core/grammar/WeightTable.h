@@ -55,6 +55,15 @@ public:
         }
     }
 
+    // Adds the weights of count features (at most kMaxBatch) to scores. The slots and then
+    // the rows of all features are fetched ahead of use, so their cache misses overlap
+    // instead of following one another.
+    static constexpr std::size_t kMaxBatch = 128;
+    void addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const;
+
+    // The rows in key order.
+    std::vector<WeightRow> rows() const;
+
     void write(ByteWriter& out) const;
     static WeightTable read(ByteReader& in);
 

@@ -18,8 +18,7 @@ std::vector<Lexeme> lexemesOf(const TreebankSentence& s) {
     return lex;
 }
 
-TagDictionary buildDictionary(const std::vector<TreebankSentence>& sentences,
-                              const TaggerOptions& options) {
+Lexicon buildLexicon(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options) {
     std::map<std::uint32_t, std::array<int, kUposCount>> counts;
     for (const TreebankSentence& s : sentences) {
         const std::vector<Lexeme> lex = lexemesOf(s);
@@ -29,23 +28,29 @@ TagDictionary buildDictionary(const std::vector<TreebankSentence>& sentences,
             ++it->second[static_cast<std::size_t>(s.words[i].upos)];
         }
     }
-    std::vector<std::pair<std::uint32_t, Upos>> entries;
+    std::vector<std::pair<std::uint32_t, Lexicon::Entry>> entries;
     for (const auto& [key, c] : counts) {
         int total = 0;
         for (int v : c)
             total += v;
+        // Words seen once are left out, so that training meets unknown words as use will.
+        if (total < options.lexiconMinCount) continue;
+        Lexicon::Entry e;
+        for (std::size_t t = 0; t < kUposCount; ++t)
+            if (c[t] > 0 && c[t] * 20 >= total) e.tags |= 1U << t;
         const auto top = std::max_element(c.begin(), c.end());
         if (total >= options.dictionaryMinCount && *top >= options.dictionaryMinShare * total)
-            entries.emplace_back(key, static_cast<Upos>(top - c.begin()));
+            e.only = static_cast<int>(top - c.begin());
+        entries.emplace_back(key, e);
     }
-    return TagDictionary(entries);
+    return Lexicon(entries);
 }
 
 } // namespace
 
 Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options,
                    const Progress& progress) {
-    TagDictionary dictionary = buildDictionary(sentences, options);
+    Lexicon lexicon = buildLexicon(sentences, options);
     std::vector<std::vector<Lexeme>> lexemes;
     lexemes.reserve(sentences.size());
     for (const TreebankSentence& s : sentences)
@@ -60,11 +65,14 @@ Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerO
             const std::vector<Lexeme>& lex = lexemes[si];
             const Sentence& words = sentences[si].words;
             std::uint32_t prev1 = kTagStart, prev2 = kTagStart;
+            Window window(lexicon, lex.data(), lex.size());
             for (std::size_t i = 0; i < lex.size(); ++i) {
                 const auto gold = static_cast<std::uint32_t>(words[i].upos);
-                int guess = dictionary.find(wordKey(lex[i]));
+                window.moveTo(i);
+                int guess = window.only;
                 if (guess < 0) {
-                    taggerFeatures(lex.data(), lex.size(), i, prev1, prev2, features);
+                    taggerFeatures(lex.data(), lex.size(), i, prev1, prev2, window.context,
+                                   features);
                     model.score(features, kTaggerFeatureCount, scores);
                     guess =
                         static_cast<int>(std::max_element(scores, scores + kUposCount) - scores);
@@ -84,7 +92,7 @@ Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerO
                                     static_cast<double>(std::max<std::size_t>(total, 1))) +
                      "% on training");
     }
-    return Tagger(model.average(options.prune), std::move(dictionary));
+    return Tagger(model.average(options.prune), std::move(lexicon));
 }
 
 std::vector<std::vector<Upos>> jackknifeTags(const std::vector<TreebankSentence>& sentences,

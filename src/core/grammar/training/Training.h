@@ -19,6 +19,8 @@ struct TaggerOptions {
     // A word goes into the tag dictionary when seen this often with one tag this much of
     // the time.
     int dictionaryMinCount = 20;
+    // A word's ambiguity class is kept when it was seen this often.
+    int lexiconMinCount = 4;
     double dictionaryMinShare = 0.97;
 };
 
