@@ -91,12 +91,14 @@ bool isVerbal(Upos u) {
 }
 
 // Steps in from its head for a dependent that follows it: phrases that complete or modify
-// a word sit one step right of it; coordinated items, a subject after its verb ("said the
-// soldier") and the words inside a phrase stay where their head is.
+// a word sit one step right of it, and so does a subject after its verb; coordinated items
+// and the words inside a phrase stay where their head is.
 int stepAfterHead(Rel r) {
     if (isClause(r) && r != Rel::Parataxis) return 1;
     if (isPrepPhrase(r)) return 1;
     switch (r) {
+    case Rel::Nsubj: // after its verb: "there were / five-and-twenty soldiers"
+    case Rel::NsubjPass:
     case Rel::Obj:
     case Rel::Iobj:
     case Rel::Xcomp:

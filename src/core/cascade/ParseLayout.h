@@ -38,6 +38,7 @@ private:
     std::size_t widthOf(std::size_t a, std::size_t b) const;
     bool tokenIs(std::size_t k, std::string_view lower) const;
     bool isArticleOrPossessive(std::size_t k) const;
+    bool isGroupFiller(std::size_t word) const;
     grammar::Rel relOf(std::size_t k) const;
     grammar::Upos uposOf(std::size_t k) const;
 

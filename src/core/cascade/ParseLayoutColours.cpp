@@ -15,6 +15,15 @@ bool isVerbal(Upos u) {
 
 } // namespace
 
+// An adverb, a particle, an auxiliary or a floating "all", "both", "each": words that may stand
+// inside a verb group.
+bool ParseLayout::isGroupFiller(std::size_t w) const {
+    const grammar::Word& word = (*m_words)[w];
+    if (word.upos == Upos::Adv || word.upos == Upos::Part || word.upos == Upos::Aux) return true;
+    const std::size_t k = m_wordTok[w];
+    return tokenIs(k, "all") || tokenIs(k, "both") || tokenIs(k, "each");
+}
+
 // Speech as before; the verb group of the main clause (its verb, or the copula of a
 // predicate, with auxiliaries, adverbs inside the group and the particle) and of the clauses
 // coordinated with it; proper nouns as names.
@@ -38,8 +47,8 @@ void ParseLayout::assignColours(NameMemory& names) {
     for (std::size_t w = 0; w < n; ++w) {
         const std::size_t h = words[w].head;
         const bool verbal = isVerbal(words[w].upos);
-        if (h == 0 || (words[h - 1].head == 0 && verbal &&
-                       (words[w].rel == Rel::Conj || (inSpeech(h - 1) && !inSpeech(w)))))
+        if (h == 0 || (words[h - 1].head == 0 &&
+                       (words[w].rel == Rel::Conj || (verbal && inSpeech(h - 1) && !inSpeech(w)))))
             isMain[w] = 1;
     }
     for (std::size_t w = 0; w < n; ++w) {
@@ -66,6 +75,16 @@ void ParseLayout::assignColours(NameMemory& names) {
                              (r == Rel::CompoundPrt && verb == h - 1) ||
                              (r == Rel::Advmod && aux != kNone && aux < w && w < verb);
         if (inGroup) colourWord(w);
+    }
+    // Words inside a group between its first auxiliary and its verb ("had all been cast").
+    for (std::size_t h = 0; h < n; ++h) {
+        const std::size_t verb = verbOf[h], aux = firstAux[h];
+        if (!isMain[h] || verb == kNone || aux == kNone || aux > verb) continue;
+        bool inside = true;
+        for (std::size_t w = aux + 1; w < verb && inside; ++w)
+            inside = isGroupFiller(w);
+        for (std::size_t w = aux + 1; w < verb && inside; ++w)
+            colourWord(w);
     }
     for (std::size_t k = 0; k < m_n; ++k) {
         if (m_colour[k] != 0 || uposOf(k) != Upos::Propn || !m_tok[k].capitalised) continue;
