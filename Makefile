@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench clean book package check-asan fuzz
+.PHONY: deps configure build run test bench clean book package check-asan fuzz model
 
 deps:
 	@bash scripts/install-deps.sh
@@ -28,6 +28,13 @@ clean:
 
 book: configure
 	@cmake --build $(BUILD) --target book
+
+# Retrains the grammar model from the treebank beside the project (../shared), seeded: the
+# same treebank gives the same bytes.
+TREEBANK ?= $(CURDIR)/../shared/treebanks/ud-english-ewt
+model: configure
+	@cmake --build $(BUILD) --target grammar_train -j $(JOBS)
+	@$(BUILD)/bin/grammar_train $(TREEBANK) data/grammar/english.qmg $(GRAMMAR_TRAIN_FLAGS)
 
 package: build
 	@cd $(BUILD) && cpack -G DEB

@@ -29,6 +29,11 @@ endif()
 install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/qdemo.tvx ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/readme.htm
         DESTINATION ${QM_PROGRAM_DIR} OPTIONAL)
 
+# The grammar model beside the program, with its source, licence and attribution.
+install(FILES ${PROJECT_SOURCE_DIR}/data/grammar/english.qmg DESTINATION ${QM_PROGRAM_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/data/grammar/README.md DESTINATION ${QM_PROGRAM_DIR}
+        RENAME english.qmg.README.md)
+
 # The command on the search path (installed as a link, not a copy).
 install(FILES ${QM_LAUNCHER} DESTINATION ${CMAKE_INSTALL_BINDIR})
 

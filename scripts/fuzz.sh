@@ -24,6 +24,7 @@ seed fuzz_index "$build"/bin/qdemo.tvx
 seed fuzz_bookmarks "$top"/tests/data/bookmarks/* 
 seed fuzz_settings "$top"/tests/data/settings/*
 seed fuzz_find "$top"/book/qdemo.tvt
+seed fuzz_grammar_model "$top"/data/grammar/english.qmg
 seed fuzz_draw "$top"/book/qdemo.tvt "$top"/examples/*.tvt
 seed fuzz_epub "$top"/tests/data/books/*.epub "$top"/tests/data/books/parts.epub.txt
 seed fuzz_html "$top"/tests/data/books/*.html "$top"/../shared/corpus/*.htm

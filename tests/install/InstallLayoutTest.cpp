@@ -164,6 +164,7 @@ TEST_P(InstalledCompanion, SitsBesideTheReader) {
 INSTANTIATE_TEST_SUITE_P(Files, InstalledCompanion,
                          ::testing::Values(Companion{"qdemo.tvx", false},
                                            Companion{"readme.htm", false},
+                                           Companion{"english.qmg", false},
                                            Companion{"prtcol", true}),
                          [](const auto& testInfo) {
                              std::string name = testInfo.param.name;

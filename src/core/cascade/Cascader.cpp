@@ -1,6 +1,8 @@
 #include "core/cascade/Cascader.h"
 
+#include "core/cascade/GrammarParser.h"
 #include "core/cascade/PhraseLayout.h"
+#include "core/cascade/SentenceCascade.h"
 #include "core/cascade/StyleTags.h"
 #include "core/cascade/Tokenizer.h"
 
@@ -10,7 +12,7 @@
 namespace qm {
 
 using cascade::NameMemory;
-using cascade::SentenceLayout;
+using cascade::SentenceCascade;
 using cascade::Token;
 
 namespace {
@@ -223,7 +225,7 @@ struct Cascader::State {
     std::size_t linesSinceMarker = 0;
     bool storyTitled = false;
     NameMemory names;
-    SentenceLayout layout;
+    SentenceCascade layout{cascade::builtInParser()};
     std::vector<Token> tokens;
     std::string paragraph;
 
@@ -301,6 +303,10 @@ Cascader::Cascader(std::string banner)
 }
 
 Cascader::~Cascader() = default;
+
+void Cascader::setParser(cascade::SentenceParser* parser) {
+    m_state->layout = SentenceCascade(parser);
+}
 
 void Cascader::addStory(std::string_view prose) {
     State& st = *m_state;

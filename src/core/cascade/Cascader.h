@@ -13,6 +13,10 @@
 
 namespace qm {
 
+namespace cascade {
+class SentenceParser;
+}
+
 // Cascades plain prose (any bytes; CR, LF or CR LF line ends) into stored lines: a banner
 // line first, then phrase lines, markers, a reference point and bold title for each heading,
 // and "END" as the last line.
@@ -27,6 +31,10 @@ public:
     ~Cascader();
     Cascader(const Cascader&) = delete;
     Cascader& operator=(const Cascader&) = delete;
+
+    // Replaces the built-in parser (nullptr: lay every sentence out with the lexicon rules).
+    // The parser must outlive the cascader.
+    void setParser(cascade::SentenceParser* parser);
 
     // Adds one story. Its first heading is the story's title; later headings are headings
     // inside the story. Licence headers and footers of plain-text e-books are skipped.

@@ -1,0 +1,482 @@
+#include "core/cascade/ParseLayout.h"
+
+#include "core/cascade/Lexicon.h"
+#include "core/cascade/ParseTree.h"
+#include "core/cascade/PhraseLayout.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace qm::cascade {
+
+using grammar::Rel;
+using grammar::Upos;
+
+namespace {
+
+// Costs of the line-breaking search. Every line costs kLineCost plus a length penalty; a
+// break earns kStrengthWeight times the strength of its gap; a break inside a tight unit costs
+// kTightCost. Strengths run from 0 (nothing there) to 10 (a quote edge or a semicolon).
+constexpr long kLineCost = 12;
+constexpr long kStrengthWeight = 3;
+constexpr long kTightCost = 200;
+constexpr long kNoBlankCost = 15; // a cut inside "word--word" or a very long word
+constexpr std::size_t kMostWords = kMaxLineWords + 1;
+
+constexpr int kQuoteEdge = 10;
+constexpr int kSemicolonGap = 10;
+constexpr int kPunctGap = 9;
+constexpr int kClauseGap = 8;
+constexpr int kPhraseGap = 6;
+constexpr int kListGap = 5;
+constexpr int kLongSubjectGap = 7;
+constexpr int kObjectGap = 4;
+constexpr int kOfGap = 3;
+constexpr int kShortSubjectGap = 1;
+// A phrase of at most kShortLead words before its head is kept with it: its break loses kHold
+// of its strength.
+constexpr std::size_t kShortLead = 4;
+constexpr int kHold = 7;
+// A subject of this many words or more is broken from its verb.
+constexpr std::size_t kLongSubject = 3;
+
+long lengthPenalty(std::size_t words) {
+    static constexpr long kPenalty[] = {40, 25, 4, 0, 0, 0, 3, 8, 30};
+    return kPenalty[std::min(words, kMostWords)];
+}
+
+bool isClause(Rel r) {
+    switch (r) {
+    case Rel::Advcl:
+    case Rel::AdvclRelcl:
+    case Rel::Acl:
+    case Rel::AclRelcl:
+    case Rel::Ccomp:
+    case Rel::Csubj:
+    case Rel::CsubjOuter:
+    case Rel::CsubjPass:
+    case Rel::Parataxis:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isPrepPhrase(Rel r) {
+    switch (r) {
+    case Rel::Obl:
+    case Rel::OblAgent:
+    case Rel::OblTmod:
+    case Rel::OblUnmarked:
+    case Rel::Nmod:
+    case Rel::NmodDesc:
+    case Rel::NmodTmod:
+    case Rel::NmodUnmarked:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isSubject(Rel r) {
+    return r == Rel::Nsubj || r == Rel::NsubjPass || r == Rel::NsubjOuter || r == Rel::Expl;
+}
+
+bool isVerbal(Upos u) {
+    return u == Upos::Verb || u == Upos::Aux;
+}
+
+// Steps in from its head for a dependent that follows it: phrases that complete or modify
+// a word sit one step right of it, and so does a subject after its verb; coordinated items
+// and the words inside a phrase stay where their head is.
+int stepAfterHead(Rel r) {
+    if (isClause(r) && r != Rel::Parataxis) return 1;
+    if (isPrepPhrase(r)) return 1;
+    switch (r) {
+    case Rel::Nsubj: // after its verb: "there were / five-and-twenty soldiers"
+    case Rel::NsubjPass:
+    case Rel::Obj:
+    case Rel::Iobj:
+    case Rel::Xcomp:
+    case Rel::Appos:
+    case Rel::Dep:
+    case Rel::Advmod:
+    case Rel::Amod:
+    case Rel::Dislocated:
+    case Rel::Orphan:
+    case Rel::List:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+bool endsLikeParticiple(std::string_view text, const Token& t) {
+    const std::string_view w = text.substr(t.coreBegin, t.coreEnd - t.coreBegin);
+    return w.size() >= 4 && (w.ends_with("ed") || w.ends_with("ing") || w.ends_with("en"));
+}
+
+int foldLevel(int level) {
+    while (level > kMaxLevel)
+        level -= kLevelStep;
+    return level;
+}
+
+} // namespace
+
+std::size_t ParseLayout::wordsIn(std::size_t a, std::size_t b) const {
+    return m_scratch[b] - m_scratch[a];
+}
+
+std::size_t ParseLayout::widthOf(std::size_t a, std::size_t b) const {
+    const std::size_t* w = m_scratch.data() + m_n + 1;
+    std::size_t width = w[b] - w[a];
+    if (b > a && m_tok[a].gapBefore) --width;
+    return width;
+}
+
+bool ParseLayout::tokenIs(std::size_t k, std::string_view lower) const {
+    const Token& t = m_tok[k];
+    if (t.coreEnd - t.coreBegin != lower.size()) return false;
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        if (toLowerAscii(m_text[t.coreBegin + i]) != lower[i]) return false;
+    }
+    return true;
+}
+
+bool ParseLayout::isArticleOrPossessive(std::size_t k) const {
+    static constexpr std::string_view kWords[] = {"the",  "a",   "an",   "my",    "your",
+                                                  "his",  "its", "our",  "their", "every",
+                                                  "each", "thy", "whose"};
+    for (std::string_view w : kWords) {
+        if (tokenIs(k, w)) return true;
+    }
+    return false;
+}
+
+Rel ParseLayout::relOf(std::size_t k) const {
+    return m_rep[k] == kNone ? Rel::Punct : (*m_words)[m_rep[k]].rel;
+}
+
+Upos ParseLayout::uposOf(std::size_t k) const {
+    return m_rep[k] == kNone ? Upos::Punct : (*m_words)[m_rep[k]].upos;
+}
+
+// Every word goes to the token its first byte falls in (or the next token, when it starts in
+// a blank). Fails when the offsets run backwards or past the tokens.
+bool ParseLayout::mapWords(std::size_t base) {
+    const grammar::Sentence& words = *m_words;
+    m_wordTok.assign(words.size(), 0);
+    std::size_t k = 0;
+    std::size_t lastBegin = 0;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const std::size_t begin = base + words[w].begin;
+        if (words[w].end < words[w].begin || begin < lastBegin) return false;
+        lastBegin = begin;
+        while (k < m_n && m_tok[k].end <= begin)
+            ++k;
+        if (k == m_n) return false;
+        m_wordTok[w] = k;
+    }
+    return true;
+}
+
+// Collapses the word tree onto the tokens: each token is represented by its shallowest word
+// that is not punctuation (its shallowest word when it has only punctuation), and hangs on the
+// token of the nearest ancestor of that word that represents another token. Heads are always
+// shallower, so the tokens form a tree.
+void ParseLayout::buildTokenTree() {
+    const grammar::Sentence& words = *m_words;
+    wordDepths(words, true, m_wordDepth);
+    m_rep.assign(m_n, kNone);
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        std::size_t& r = m_rep[m_wordTok[w]];
+        if (r == kNone) {
+            r = w;
+            continue;
+        }
+        const bool punct = words[w].upos == Upos::Punct, rPunct = words[r].upos == Upos::Punct;
+        if ((rPunct && !punct) || (punct == rPunct && m_wordDepth[w] < m_wordDepth[r])) r = w;
+    }
+    std::vector<std::uint8_t>& represents = m_tightAfter; // reused: word is its token's
+    represents.assign(words.size(), 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] != kNone) represents[m_rep[k]] = 1;
+    }
+    m_head.assign(m_n, kNone);
+    m_depth.assign(m_n, INT_MAX / 2);
+    int deepest = 0;
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] == kNone) continue;
+        std::size_t w = m_rep[k];
+        while (words[w].head != 0) {
+            w = words[w].head - 1;
+            if (represents[w] && m_wordTok[w] != k) {
+                m_head[k] = m_wordTok[w];
+                break;
+            }
+        }
+        m_depth[k] = m_wordDepth[m_rep[k]];
+        deepest = std::max(deepest, m_depth[k]);
+    }
+    // Heads before dependents: a counting sort by depth.
+    std::vector<std::size_t>& count = m_from;
+    count.assign(static_cast<std::size_t>(deepest) + 2, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] != kNone) ++count[static_cast<std::size_t>(m_depth[k]) + 1];
+    }
+    for (std::size_t d = 1; d < count.size(); ++d)
+        count[d] += count[d - 1];
+    m_order.assign(count.back(), 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (m_rep[k] != kNone) m_order[count[static_cast<std::size_t>(m_depth[k])]++] = k;
+    }
+    m_left.resize(m_n);
+    m_right.resize(m_n);
+    for (std::size_t k = 0; k < m_n; ++k)
+        m_left[k] = m_right[k] = k;
+    for (std::size_t i = m_order.size(); i-- > 0;) {
+        const std::size_t k = m_order[i], h = m_head[k];
+        if (h == kNone) continue;
+        m_left[h] = std::min(m_left[h], m_left[k]);
+        m_right[h] = std::max(m_right[h], m_right[k]);
+    }
+}
+
+void ParseLayout::findStrengths() {
+    m_strength.assign(m_n + 1, 0);
+    auto mark = [&](std::size_t g, int s) {
+        if (g > 0 && g < m_n) m_strength[g] = std::max(m_strength[g], s);
+    };
+    for (std::size_t k = 0; k < m_n; ++k) {
+        const std::size_t h = m_head[k];
+        if (h == kNone || h == k) continue;
+        const Rel r = relOf(k);
+        const bool before = k < h;
+        int s = 0;
+        if (isClause(r)) {
+            s = kClauseGap;
+        } else if (r == Rel::Conj) {
+            s = isVerbal(uposOf(k)) ? kClauseGap : kListGap;
+        } else if (isPrepPhrase(r)) {
+            s = tokenIs(m_left[k], "of") ? kOfGap : kPhraseGap;
+        } else if (r == Rel::Xcomp || r == Rel::Appos) {
+            s = kListGap;
+        } else if (r == Rel::Obj || r == Rel::Iobj) {
+            s = kObjectGap;
+        } else if (isSubject(r) && before) {
+            const bool longSubject = wordsIn(m_left[k], m_right[k] + 1) >= kLongSubject;
+            mark(m_right[k] + 1, longSubject ? kLongSubjectGap : kShortSubjectGap);
+            continue;
+        }
+        if (s == 0) continue;
+        mark(m_left[k], s);
+        // A phrase before its head ends where its head's part begins.
+        if (before) mark(m_right[k] + 1, s);
+    }
+    // A short phrase before its head stays on the head's line ("In Ramadi, there was").
+    m_hold.assign(m_n + 1, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        const std::size_t h = m_head[k];
+        if (h == kNone || h <= k || m_right[k] + 1 >= m_n) continue;
+        if (wordsIn(m_left[k], m_right[k] + 1) > kShortLead ||
+            m_right[k] - m_left[k] > 2 * kShortLead)
+            continue;
+        for (std::size_t g = m_left[k] + 1; g <= m_right[k] + 1; ++g) {
+            // Quoted speech keeps its own lines: "Come here," / said he.
+            if (m_tok[g].inSpeech == m_tok[g - 1].inSpeech) m_hold[g] = kHold;
+        }
+    }
+    for (std::size_t g = 1; g < m_n; ++g) {
+        const Token& p = m_tok[g - 1];
+        const Token& t = m_tok[g];
+        if (p.endsSemicolon) mark(g, kSemicolonGap);
+        if (hasBreakingPunct(p)) mark(g, kPunctGap);
+        if (t.inSpeech != p.inSpeech || (p.inSpeech && p.closesQuote && t.opensQuote))
+            mark(g, kQuoteEdge);
+    }
+    // Gaps inside tight units, from the word tree.
+    tightGaps(m_text.substr(m_base), *m_words, m_tightAfter);
+    m_tight.assign(m_n + 1, 0);
+    for (std::size_t w = 0; w + 1 < m_words->size(); ++w) {
+        if (!m_tightAfter[w]) continue;
+        for (std::size_t g = m_wordTok[w] + 1; g <= m_wordTok[w + 1]; ++g)
+            m_tight[g] = 1;
+    }
+    // The same units as the words show them, for where the parse is wrong: an article or a
+    // possessive with the next word, a preposition with the first word of its object, an
+    // auxiliary with the auxiliary, negation or participle after it.
+    for (std::size_t g = 1; g < m_n; ++g) {
+        const Token& p = m_tok[g - 1];
+        const Token& t = m_tok[g];
+        if (hasBreakingPunct(p) || p.closesQuote || t.opensQuote || !t.isWord) continue;
+        const std::uint32_t next = t.classes;
+        bool tight = false;
+        if (p.classes & kDeterminer) {
+            tight = isArticleOrPossessive(g - 1);
+        } else if (p.classes & kPreposition) {
+            tight = (next & (kAuxiliary | kSubordinator | kCoordinator | kRelative)) == 0;
+        } else if (p.classes & kAuxiliary) {
+            tight = (next & kAuxiliary) != 0 || tokenIs(g, "not") || tokenIs(g, "never") ||
+                    (!t.capitalised && endsLikeParticiple(m_text, t));
+        }
+        // A run of noun-phrase words by their tags ("the big old house", "Power Source").
+        const Upos a = uposOf(g - 1), b = uposOf(g);
+        if ((b == Upos::Noun || b == Upos::Propn) &&
+            (a == Upos::Adj || a == Upos::Noun || a == Upos::Propn || a == Upos::Num))
+            tight = true;
+        if (tight) m_tight[g] = 1;
+    }
+}
+
+// The cheapest way to cut the sentence into lines: lines of at most kMostWords words and
+// kMaxLineWidth characters (a single token may be wider), each costing kLineCost and its
+// length penalty, each break earning its gap's strength.
+void ParseLayout::chooseBreaks() {
+    m_cost.assign(m_n + 1, LONG_MAX);
+    m_from.assign(m_n + 1, 0);
+    m_cost[0] = 0;
+    for (std::size_t j = 1; j <= m_n; ++j) {
+        for (std::size_t i = j; i-- > 0;) {
+            const std::size_t words = wordsIn(i, j);
+            if (i + 1 < j && (words > kMostWords || widthOf(i, j) > kMaxLineWidth)) break;
+            if (m_cost[i] == LONG_MAX) continue;
+            long c = m_cost[i] + kLineCost;
+            // One word alone is fine when it is the whole sentence.
+            if (!(i == 0 && j == m_n)) c += lengthPenalty(words);
+            if (i > 0) {
+                if (m_tight[i]) c += kTightCost;
+                if (!m_tok[i].gapBefore) c += kNoBlankCost;
+                c -= kStrengthWeight * (m_strength[i] - m_hold[i]);
+            }
+            if (c < m_cost[j]) {
+                m_cost[j] = c;
+                m_from[j] = i;
+            }
+        }
+    }
+    m_start.assign(m_n, 0);
+    for (std::size_t j = m_n; j > 0; j = m_from[j])
+        m_start[m_from[j]] = 1;
+}
+
+// Each line's level from its head, the line's shallowest token (the first of equals): the
+// root's line at the base; a line whose head depends on a word before it one step right of the
+// line holding that word when it completes or modifies it (stepAfterHead), level with it
+// otherwise; a line whose head comes before the word it depends on (a subject, a fronted
+// clause or phrase: "When she came home, / she ...") at the level of that word's line. A verb
+// outside quoted speech that comes after speech it governs or hangs on is a dialogue tag: one
+// step in from the speech.
+void ParseLayout::assignLevels() {
+    m_tag.assign(m_n, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        const std::size_t h = m_head[k];
+        if (h == kNone || m_tok[k].inSpeech == m_tok[h].inSpeech) continue;
+        // "Come here," said he: the verb after its speech, or hanging on it.
+        if (k < h && m_tok[k].inSpeech) m_tag[h] = 1;
+        if (k > h && m_tok[h].inSpeech && isVerbal(uposOf(k))) m_tag[k] = 1;
+    }
+    m_lineOf.assign(m_n, 0);
+    m_anchor.clear();
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (k == 0 || m_start[k]) m_anchor.push_back(k);
+        const std::size_t line = m_anchor.size() - 1;
+        m_lineOf[k] = line;
+        if (m_depth[k] < m_depth[m_anchor[line]]) m_anchor[line] = k;
+    }
+    const std::size_t lines = m_anchor.size();
+    constexpr int kUnknown = INT_MIN;
+    m_lineDepth.assign(lines, kUnknown);
+    std::vector<std::size_t>& chain = m_from;
+    for (std::size_t line = 0; line < lines; ++line) {
+        // Up the chain of host lines to one whose depth is known (or the root's), then down.
+        chain.clear();
+        std::size_t cur = line;
+        while (m_lineDepth[cur] == kUnknown) {
+            chain.push_back(cur);
+            const std::size_t h = m_head[m_anchor[cur]];
+            if (h == kNone || m_rep[m_anchor[cur]] == kNone) break;
+            cur = m_lineOf[h];
+        }
+        for (std::size_t i = chain.size(); i-- > 0;) {
+            const std::size_t l = chain[i], a = m_anchor[l], h = m_head[a];
+            int depth = 0;
+            if (h == kNone || m_rep[a] == kNone) {
+                depth = m_tag[a];
+            } else {
+                const std::size_t host = m_lineOf[h];
+                const int hostDepth = m_lineDepth[host];
+                if (a < h) {
+                    depth = hostDepth - (m_anchor[host] == h ? m_tag[h] : 0) + m_tag[a];
+                } else {
+                    depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
+                }
+            }
+            m_lineDepth[l] = l == 0 ? 0 : std::max(0, depth);
+        }
+    }
+    m_levels.assign(m_n, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (k == 0 || m_start[k])
+            m_levels[k] = foldLevel(kBaseLevel + kLevelStep * m_lineDepth[m_lineOf[k]]);
+    }
+}
+
+std::size_t ParseLayout::emit(Lines& out) {
+    std::size_t count = 0;
+    std::size_t a = 0;
+    while (a < m_n) {
+        std::size_t b = a + 1;
+        while (b < m_n && !m_start[b])
+            ++b;
+        const int level = m_levels[a];
+        m_line.clear();
+        m_line.push_back('l');
+        m_line.push_back(static_cast<char>('0' + level / 10));
+        m_line.push_back(static_cast<char>('0' + level % 10));
+        char colour = 0;
+        for (std::size_t k = a; k < b; ++k) {
+            const char c = m_colour[k];
+            if (c != colour) {
+                m_line.push_back('|');
+                m_line.push_back(c == 0 ? '4' : c);
+                m_line.push_back('>');
+                colour = c;
+            }
+            if (k > a && m_tok[k].gapBefore) m_line.push_back(' ');
+            m_line.append(m_text.substr(m_tok[k].begin, m_tok[k].end - m_tok[k].begin));
+        }
+        if (colour != 0) m_line.append("|4>");
+        m_line.push_back(' ');
+        out.push_back(m_line);
+        ++count;
+        a = b;
+    }
+    return count;
+}
+
+std::size_t ParseLayout::layout(std::string_view text, const std::vector<Token>& tokens,
+                                std::size_t first, std::size_t last, const grammar::Sentence& parse,
+                                std::size_t base, NameMemory& names, Lines& out) {
+    if (first >= last || last > tokens.size() || parse.empty() || !isTree(parse)) return 0;
+    m_text = text;
+    m_tok = tokens.data() + first;
+    m_n = last - first;
+    m_words = &parse;
+    m_base = base;
+    if (base > text.size() || !mapWords(base)) return 0;
+    m_scratch.assign(2 * (m_n + 1), 0);
+    for (std::size_t i = 0; i < m_n; ++i) {
+        const Token& t = m_tok[i];
+        m_scratch[i + 1] = m_scratch[i] + (t.isWord ? 1 : 0);
+        m_scratch[m_n + 2 + i] = m_scratch[m_n + 1 + i] + t.width + (t.gapBefore ? 1 : 0);
+    }
+    buildTokenTree();
+    findStrengths();
+    chooseBreaks();
+    assignLevels();
+    assignColours(names);
+    return emit(out);
+}
+
+} // namespace qm::cascade

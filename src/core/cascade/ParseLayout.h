@@ -1,0 +1,76 @@
+#pragma once
+// Lays out one sentence from its dependency parse: lines break at phrase and clause
+// boundaries and never inside a tight unit, each line's level comes from the depth of its
+// head in the clause structure, and colours come from the words' roles.
+#include "core/base/Text.h"
+#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/Tokenizer.h"
+#include "core/grammar/Parse.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::cascade {
+
+class ParseLayout {
+public:
+    // Appends the phrase lines of tokens [first, last) of a paragraph to `out`, from `parse`,
+    // whose word offsets count from byte `base` of `text`. Returns how many lines it
+    // appended: 0 when the parse does not fit the tokens (then nothing is appended).
+    std::size_t layout(std::string_view text, const std::vector<Token>& tokens, std::size_t first,
+                       std::size_t last, const grammar::Sentence& parse, std::size_t base,
+                       NameMemory& names, Lines& out);
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    bool mapWords(std::size_t base);
+    void buildTokenTree();
+    void findStrengths();
+    void chooseBreaks();
+    void assignLevels();
+    void assignColours(NameMemory& names);
+    std::size_t emit(Lines& out);
+
+    std::size_t wordsIn(std::size_t a, std::size_t b) const;
+    std::size_t widthOf(std::size_t a, std::size_t b) const;
+    bool tokenIs(std::size_t k, std::string_view lower) const;
+    bool isArticleOrPossessive(std::size_t k) const;
+    bool isGroupFiller(std::size_t word) const;
+    grammar::Rel relOf(std::size_t k) const;
+    grammar::Upos uposOf(std::size_t k) const;
+
+    std::string_view m_text;
+    const Token* m_tok = nullptr;
+    std::size_t m_n = 0; // tokens
+    const grammar::Sentence* m_words = nullptr;
+    std::size_t m_base = 0; // byte of the text where the parse's offsets start
+
+    std::vector<std::size_t> m_wordTok; // token of every word
+    std::vector<std::size_t> m_rep;     // the word that speaks for a token, or kNone
+    std::vector<std::size_t> m_head;    // head token, or kNone for the root
+    std::vector<int> m_wordDepth;       // arcs to the root, every arc counted
+    std::vector<int> m_depth;           // of each token's word; words-less tokens last
+    std::vector<std::size_t> m_order;   // tokens, heads before their dependents
+    std::vector<std::size_t> m_left;    // first and last token of each subtree
+    std::vector<std::size_t> m_right;
+    std::vector<std::uint8_t> m_tag;   // per token: the verb of a dialogue tag
+    std::vector<std::size_t> m_lineOf; // per token
+    std::vector<std::size_t> m_anchor; // per line: its head token
+    std::vector<int> m_lineDepth;      // per line: steps in from the base level
+    std::vector<std::uint8_t> m_tightAfter;
+    std::vector<std::uint8_t> m_tight;  // per gap (before token g): inside a tight unit
+    std::vector<int> m_strength;        // per gap: how good a line start it is
+    std::vector<int> m_hold;            // per gap: how much it keeps a short phrase on
+    std::vector<std::size_t> m_scratch; // prefix sums of words, then of widths
+    std::vector<long> m_cost;
+    std::vector<std::size_t> m_from;
+    std::vector<std::uint8_t> m_start; // per token: a line starts here
+    std::vector<int> m_levels;         // per token that starts a line
+    std::vector<char> m_colour;
+    std::string m_line;
+};
+
+} // namespace qm::cascade

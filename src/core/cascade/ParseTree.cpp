@@ -1,0 +1,196 @@
+#include "core/cascade/ParseTree.h"
+
+#include <string>
+#include <utility>
+
+namespace qm::cascade {
+
+using grammar::Rel;
+
+namespace {
+
+bool isTo(std::string_view text, const grammar::Word& w) {
+    if (w.end != w.begin + 2 || w.end > text.size()) return false;
+    return (text[w.begin] == 't' || text[w.begin] == 'T') && text[w.begin + 1] == 'o';
+}
+
+std::string lowerWord(std::string_view text, const grammar::Word& w) {
+    if (w.end > text.size() || w.end <= w.begin || w.end - w.begin > 8) return {};
+    std::string lower(text.substr(w.begin, w.end - w.begin));
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+bool isRelativeWord(std::string_view text, const grammar::Word& w) {
+    const std::string lower = lowerWord(text, w);
+    return lower == "who" || lower == "which" || lower == "that" || lower == "whom" ||
+           lower == "whose" || lower == "what";
+}
+
+// Adverbs that open a clause the way a subordinating conjunction does ("when she came").
+bool isSubordinatingAdverb(std::string_view text, const grammar::Word& w) {
+    const std::string lower = lowerWord(text, w);
+    return lower == "when" || lower == "whenever" || lower == "where" || lower == "wherever" ||
+           lower == "while" || lower == "once";
+}
+
+} // namespace
+
+bool isTree(const grammar::Sentence& words) {
+    const std::size_t n = words.size();
+    std::size_t roots = 0;
+    for (const grammar::Word& w : words) {
+        if (w.head > n) return false;
+        if (w.head == 0) ++roots;
+    }
+    if (roots != 1) return false;
+    // 0 not seen, 1 on the current chain, 2 known to reach the root.
+    std::vector<std::uint8_t> state(n, 0);
+    std::vector<std::size_t> chain;
+    for (std::size_t i = 0; i < n; ++i) {
+        chain.clear();
+        std::size_t k = i;
+        while (state[k] == 0) {
+            state[k] = 1;
+            chain.push_back(k);
+            if (words[k].head == 0) break;
+            k = words[k].head - 1;
+        }
+        if (state[k] == 1 && words[k].head != 0) return false;
+        for (std::size_t c : chain)
+            state[c] = 2;
+    }
+    return true;
+}
+
+void wordDepths(const grammar::Sentence& words, bool conjCounts, std::vector<int>& depth) {
+    const std::size_t n = words.size();
+    depth.assign(n, -1);
+    std::vector<std::size_t> chain;
+    for (std::size_t i = 0; i < n; ++i) {
+        chain.clear();
+        std::size_t k = i;
+        while (depth[k] < 0 && words[k].head != 0) {
+            chain.push_back(k);
+            k = words[k].head - 1;
+        }
+        if (depth[k] < 0) depth[k] = 0; // the root
+        int d = depth[k];
+        for (std::size_t c = chain.size(); c-- > 0;) {
+            if (conjCounts || words[chain[c]].rel != Rel::Conj) ++d;
+            depth[chain[c]] = d;
+        }
+    }
+}
+
+void tightGaps(std::string_view text, const grammar::Sentence& words,
+               std::vector<std::uint8_t>& tightAfter) {
+    const std::size_t n = words.size();
+    // Spans are marked on a difference array: +1 at the first gap, -1 after the last.
+    std::vector<int> diff(n + 1, 0);
+    auto span = [&](std::size_t a, std::size_t b) {
+        if (a > b) std::swap(a, b);
+        if (a == b) return;
+        ++diff[a];
+        --diff[b];
+    };
+    for (std::size_t d = 0; d < n; ++d) {
+        const grammar::Word& w = words[d];
+        if (w.head == 0) continue;
+        const std::size_t h = w.head - 1;
+        switch (w.rel) {
+        case Rel::Det:
+        case Rel::DetPredet:
+        case Rel::Amod:
+        case Rel::Compound:
+        case Rel::NmodPoss:
+            if (d < h) span(d, h);
+            break;
+        case Rel::Nummod:
+        case Rel::Flat:
+        case Rel::FlatForeign:
+        case Rel::Fixed:
+        case Rel::Goeswith:
+        case Rel::CompoundPrt:
+            span(d, h);
+            break;
+        case Rel::Aux:
+        case Rel::AuxPass: {
+            const std::size_t a = d < h ? d : h, b = d < h ? h : d;
+            bool onlyVerbGroup = true;
+            for (std::size_t k = a + 1; k < b && onlyVerbGroup; ++k) {
+                const Rel r = words[k].rel;
+                onlyVerbGroup = words[k].head == h + 1 &&
+                                (r == Rel::Aux || r == Rel::AuxPass || r == Rel::Advmod);
+            }
+            if (onlyVerbGroup) span(a, b);
+            break;
+        }
+        case Rel::Mark:
+            if (d < h && isTo(text, w)) span(d, h);
+            break;
+        case Rel::Case:
+            if (d < h) span(d, d + 1);
+            break;
+        default:
+            break;
+        }
+    }
+    tightAfter.assign(n, 0);
+    int open = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        open += diff[i];
+        tightAfter[i] = open > 0 ? 1 : 0;
+    }
+}
+
+bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
+    const std::size_t n = words.size();
+    std::size_t root = n;
+    for (std::size_t w = 0; w < n; ++w) {
+        if (words[w].head == 0) root = w;
+    }
+    if (root == n) return false;
+    // Only lead-in words before the opening mark: "And if ...", "But then when ...".
+    bool opens = false;
+    for (std::size_t w = 0; w < root && !opens; ++w) {
+        const Rel r = words[w].rel;
+        if ((r == Rel::Mark || (r == Rel::Advmod && isSubordinatingAdverb(text, words[w]))) &&
+            words[w].head == root + 1) {
+            opens = true;
+        } else if (r != Rel::Punct && r != Rel::Cc && r != Rel::Advmod && r != Rel::Discourse) {
+            return false;
+        }
+    }
+    if (!opens) return false;
+    // Per word: has a subject, has a mark or cc, has a copula.
+    std::vector<std::uint8_t> flags(n, 0);
+    constexpr std::uint8_t kSubject = 1, kJoined = 2, kCopula = 4;
+    for (const grammar::Word& w : words) {
+        if (w.head == 0) continue;
+        std::uint8_t& f = flags[w.head - 1];
+        if ((w.rel == Rel::Nsubj || w.rel == Rel::NsubjPass || w.rel == Rel::Expl) &&
+            !isRelativeWord(text, w))
+            f |= kSubject;
+        if (w.rel == Rel::Mark || w.rel == Rel::Cc) f |= kJoined;
+        if (w.rel == Rel::Cop) f |= kCopula;
+    }
+    for (std::size_t d = root + 1; d < n; ++d) {
+        const Rel r = words[d].rel;
+        const bool clause = r == Rel::Advcl || r == Rel::Ccomp || r == Rel::Parataxis ||
+                            r == Rel::Conj || r == Rel::Dep || r == Rel::Acl || r == Rel::AclRelcl;
+        const bool verbal = words[d].upos == grammar::Upos::Verb ||
+                            words[d].upos == grammar::Upos::Aux || (flags[d] & kCopula);
+        if (!clause || !verbal || !(flags[d] & kSubject) || (flags[d] & kJoined)) continue;
+        words[d].head = 0;
+        words[d].rel = Rel::Root;
+        words[root].head = static_cast<std::uint32_t>(d + 1);
+        words[root].rel = Rel::Advcl;
+        return true;
+    }
+    return false;
+}
+
+} // namespace qm::cascade

@@ -1,0 +1,44 @@
+#pragma once
+// Questions about a parsed sentence that both the layout and its measurement ask: is it a
+// tree, how deep each word sits in the clause structure, and which gaps between words lie
+// inside a unit that a line break must never split.
+#include "core/grammar/Parse.h"
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace qm::cascade {
+
+// True when every head is in range, exactly one word is the root and no head chain loops.
+bool isTree(const grammar::Sentence& words);
+
+// The depth of every word: the arcs from it up to the root. With `conjCounts` false a `conj`
+// arc counts for nothing (coordinated items are siblings of the first of them, so they line
+// up): the depth in the clause structure. Requires isTree.
+void wordDepths(const grammar::Sentence& words, bool conjCounts, std::vector<int>& depth);
+
+// tightAfter[i] != 0 when the gap between word i and word i + 1 lies inside a unit that never
+// breaks:
+// - a base noun phrase: a word with its det, predet, amod, nummod, compound and nmod:poss
+//   dependents on its left (every gap from the dependent to the head);
+// - a number with its unit (nummod either side), a name (flat), a fixed expression (fixed,
+//   goeswith);
+// - a verb with its aux and aux:pass (when only auxiliaries and adverbs of that verb stand
+//   between them) and with its particle (compound:prt);
+// - "to" (mark) with its verb;
+// - a preposition (case) with the first word of its object (the gap right after it).
+// `text` is the sentence the word offsets point into. Requires isTree.
+void tightGaps(std::string_view text, const grammar::Sentence& words,
+               std::vector<std::uint8_t>& tightAfter);
+
+// A parser often takes a clause that opens the sentence ("If you look closely, you see it")
+// for the main clause: its `mark` (or a "when" or "while" taken as `advmod`) then hangs on the
+// root, and the real main clause on it.
+// Where the root has such an opening word and a later clause (advcl, ccomp, parataxis, conj,
+// dep, acl) with a subject of its own that is not a relative word, and no `mark` or `cc`, that
+// clause becomes the root and the opening clause its `advcl`. Returns whether the tree
+// changed. Requires isTree; keeps it a tree.
+bool rerootOpeningClause(std::string_view text, grammar::Sentence& words);
+
+} // namespace qm::cascade

@@ -1,0 +1,24 @@
+#pragma once
+// Sentences of a treebank in the CoNLL-U format: the sentence text and its words with their
+// byte offsets in that text, gold tags, heads and relations. Multi-word tokens ("don't" as
+// "do" + "n't") give their words the pieces of the token's text; empty nodes are skipped.
+#include "core/grammar/Parse.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm::grammar {
+
+struct TreebankSentence {
+    std::string text;
+    Sentence words;
+};
+
+// Reads every sentence; lines it cannot read are skipped (the counts say how many).
+std::vector<TreebankSentence> readConllu(std::string_view bytes);
+
+// Reads a whole file; throws std::runtime_error naming the file when it cannot be read.
+std::string readFileBytes(const std::string& path);
+
+} // namespace qm::grammar

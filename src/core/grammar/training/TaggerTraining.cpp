@@ -1,0 +1,128 @@
+#include "core/grammar/Perceptron.h"
+#include "core/grammar/training/Shuffle.h"
+#include "core/grammar/training/Training.h"
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <thread>
+
+namespace qm::grammar {
+namespace {
+
+std::vector<Lexeme> lexemesOf(const TreebankSentence& s) {
+    std::vector<Lexeme> lex;
+    lex.reserve(s.words.size());
+    for (const Word& w : s.words)
+        lex.push_back(makeLexeme(std::string_view(s.text).substr(w.begin, w.end - w.begin)));
+    return lex;
+}
+
+Lexicon buildLexicon(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options) {
+    std::map<std::uint32_t, std::array<int, kUposCount>> counts;
+    for (const TreebankSentence& s : sentences) {
+        const std::vector<Lexeme> lex = lexemesOf(s);
+        for (std::size_t i = 0; i < lex.size(); ++i) {
+            auto [it, added] = counts.try_emplace(wordKey(lex[i]));
+            if (added) it->second.fill(0);
+            ++it->second[static_cast<std::size_t>(s.words[i].upos)];
+        }
+    }
+    std::vector<std::pair<std::uint32_t, Lexicon::Entry>> entries;
+    for (const auto& [key, c] : counts) {
+        int total = 0;
+        for (int v : c)
+            total += v;
+        // Words seen once are left out, so that training meets unknown words as use will.
+        if (total < options.lexiconMinCount) continue;
+        Lexicon::Entry e;
+        for (std::size_t t = 0; t < kUposCount; ++t)
+            if (c[t] > 0 && c[t] * 20 >= total) e.tags |= 1U << t;
+        const auto top = std::max_element(c.begin(), c.end());
+        if (total >= options.dictionaryMinCount && *top >= options.dictionaryMinShare * total)
+            e.only = static_cast<int>(top - c.begin());
+        entries.emplace_back(key, e);
+    }
+    return Lexicon(entries);
+}
+
+} // namespace
+
+Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options,
+                   const Progress& progress) {
+    Lexicon lexicon = buildLexicon(sentences, options);
+    std::vector<std::vector<Lexeme>> lexemes;
+    lexemes.reserve(sentences.size());
+    for (const TreebankSentence& s : sentences)
+        lexemes.push_back(lexemesOf(s));
+    Perceptron model(kUposCount);
+    std::mt19937 rng(options.seed);
+    std::uint32_t features[kTaggerFeatureCount];
+    float scores[kUposCount];
+    for (int epoch = 0; epoch < options.epochs; ++epoch) {
+        std::size_t right = 0, total = 0;
+        for (std::size_t si : shuffledOrder(sentences.size(), rng)) {
+            const std::vector<Lexeme>& lex = lexemes[si];
+            const Sentence& words = sentences[si].words;
+            std::uint32_t prev1 = kTagStart, prev2 = kTagStart;
+            Window window(lexicon, lex.data(), lex.size());
+            for (std::size_t i = 0; i < lex.size(); ++i) {
+                const auto gold = static_cast<std::uint32_t>(words[i].upos);
+                window.moveTo(i);
+                int guess = window.only;
+                if (guess < 0) {
+                    taggerFeatures(lex.data(), lex.size(), i, prev1, prev2, window.context,
+                                   features);
+                    model.score(features, kTaggerFeatureCount, scores);
+                    guess =
+                        static_cast<int>(std::max_element(scores, scores + kUposCount) - scores);
+                    model.update(features, kTaggerFeatureCount, gold,
+                                 static_cast<std::uint32_t>(guess));
+                    model.tick();
+                }
+                right += static_cast<std::uint32_t>(guess) == gold;
+                ++total;
+                prev2 = prev1;
+                prev1 = static_cast<std::uint32_t>(guess);
+            }
+        }
+        if (progress)
+            progress("tagger epoch " + std::to_string(epoch + 1) + ": " +
+                     std::to_string(100.0 * static_cast<double>(right) /
+                                    static_cast<double>(std::max<std::size_t>(total, 1))) +
+                     "% on training");
+    }
+    return Tagger(model.average(options.prune), std::move(lexicon));
+}
+
+std::vector<std::vector<Upos>> jackknifeTags(const std::vector<TreebankSentence>& sentences,
+                                             int folds, const TaggerOptions& options, int threads,
+                                             const Progress& progress) {
+    std::vector<std::vector<Upos>> tags(sentences.size());
+    auto runFold = [&](int fold) {
+        std::vector<TreebankSentence> train;
+        for (std::size_t i = 0; i < sentences.size(); ++i)
+            if (static_cast<int>(i % static_cast<std::size_t>(folds)) != fold)
+                train.push_back(sentences[i]);
+        const Tagger tagger = trainTagger(train, options);
+        for (std::size_t i = 0; i < sentences.size(); ++i) {
+            if (static_cast<int>(i % static_cast<std::size_t>(folds)) != fold) continue;
+            const std::vector<Lexeme> lex = lexemesOf(sentences[i]);
+            tags[i].resize(lex.size());
+            tagger.tag(lex.data(), lex.size(), tags[i].data());
+        }
+    };
+    for (int first = 0; first < folds; first += threads) {
+        std::vector<std::thread> running;
+        for (int f = first; f < std::min(folds, first + threads); ++f)
+            running.emplace_back(runFold, f);
+        for (std::thread& t : running)
+            t.join();
+        if (progress)
+            progress("jackknife: " + std::to_string(std::min(folds, first + threads)) + "/" +
+                     std::to_string(folds) + " folds tagged");
+    }
+    return tags;
+}
+
+} // namespace qm::grammar

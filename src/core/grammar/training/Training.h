@@ -1,0 +1,88 @@
+#pragma once
+// Training the tagger and the parser from a treebank, and scoring them against one. Training
+// is seeded: the same sentences and options always give the same model bytes.
+#include "core/grammar/Conllu.h"
+#include "core/grammar/Grammar.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qm::grammar {
+
+struct TaggerOptions {
+    int epochs = 10;
+    std::uint32_t seed = 1;
+    float prune = 0.0F; // averaged weights smaller than this are left out
+    // A word goes into the tag dictionary when seen this often with one tag this much of
+    // the time.
+    int dictionaryMinCount = 20;
+    // A word's ambiguity class is kept when it was seen this often.
+    int lexiconMinCount = 4;
+    double dictionaryMinShare = 0.97;
+};
+
+struct ParserOptions {
+    int epochs = 15;
+    std::uint32_t seed = 1;
+    float prune = 0.0F;
+};
+
+// Progress lines for the training tool; may be empty.
+using Progress = std::function<void(const std::string&)>;
+
+Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options,
+                   const Progress& progress = {});
+
+// Tags of the training sentences as a tagger that never saw them gives them: each of `folds`
+// parts is tagged by a tagger trained on the others (`threads` at once).
+std::vector<std::vector<Upos>> jackknifeTags(const std::vector<TreebankSentence>& sentences,
+                                             int folds, const TaggerOptions& options, int threads,
+                                             const Progress& progress = {});
+
+// Trains the parser on gold trees with the given tags (one list per sentence).
+Parser trainParser(const std::vector<TreebankSentence>& sentences,
+                   const std::vector<std::vector<Upos>>& tags, const ParserOptions& options,
+                   const Progress& progress = {});
+
+struct Scores {
+    std::size_t words = 0;
+    std::size_t tagsRight = 0;
+    std::size_t headsRight = 0;
+    std::size_t arcsRight = 0; // head and relation
+    double upos() const { return share(tagsRight); }
+    double uas() const { return share(headsRight); }
+    double las() const { return share(arcsRight); }
+    double share(std::size_t n) const {
+        return words ? 100.0 * static_cast<double>(n) / static_cast<double>(words) : 0;
+    }
+};
+
+// Tags and parses the gold words of every sentence and counts what matches the treebank.
+Scores evaluate(const Grammar& grammar, const std::vector<TreebankSentence>& sentences);
+
+struct TokenScores {
+    std::size_t goldWords = 0;
+    std::size_t cutWords = 0;
+    std::size_t matched = 0; // words with the same begin and end
+    std::size_t sentences = 0;
+    std::size_t exact = 0; // sentences cut exactly as the treebank cuts them
+    double precision() const {
+        return cutWords ? 100.0 * static_cast<double>(matched) / static_cast<double>(cutWords) : 0;
+    }
+    double recall() const {
+        return goldWords ? 100.0 * static_cast<double>(matched) / static_cast<double>(goldWords)
+                         : 0;
+    }
+    double exactShare() const {
+        return sentences ? 100.0 * static_cast<double>(exact) / static_cast<double>(sentences) : 0;
+    }
+};
+
+// Cuts the text of every sentence and compares the words with the treebank's. When `misses`
+// is given, each sentence cut differently is printed to it.
+TokenScores evaluateTokenizer(const std::vector<TreebankSentence>& sentences, std::FILE* misses);
+
+} // namespace qm::grammar

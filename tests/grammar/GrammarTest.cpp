@@ -1,0 +1,170 @@
+// The committed English model on sentences of the kinds the reader meets: trees are always
+// well formed, plain sentences get their obvious structure, and inputs of any size and bytes
+// come back bounded (long ones unparsed, for the caller's fallback).
+#include "GrammarTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+namespace qm::grammar {
+namespace {
+
+std::string wordAt(std::string_view text, const Word& w) {
+    return std::string(text.substr(w.begin, w.end - w.begin));
+}
+
+// Index of the word with the given text, or words.size().
+std::size_t find(std::string_view text, const Sentence& words, std::string_view word) {
+    for (std::size_t i = 0; i < words.size(); ++i)
+        if (wordAt(text, words[i]) == word) return i;
+    return words.size();
+}
+
+class CommittedModel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        grammar = test::committedGrammar();
+        if (!grammar) GTEST_SKIP() << "data/grammar/english.qmg is missing";
+    }
+    std::shared_ptr<const Grammar> grammar;
+};
+
+TEST_F(CommittedModel, EveryParseIsATree) {
+    const char* sentences[] = {
+        "As he stepped up to the cab, he pulled a gold watch from his pocket.",
+        "She too was cut out for better things.",
+        "There once lived a king who had three daughters.",
+        "The learned men put on their coats and left.",
+        "\xE2\x80\x9CWhere are you going?\xE2\x80\x9D asked the little match girl.",
+        "Yes.",
+        "It was the best of times, it was the worst of times, it was the age of wisdom, it was "
+        "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity.",
+    };
+    for (const char* s : sentences) {
+        Sentence words;
+        EXPECT_TRUE(grammar->parse(s, words)) << s;
+        EXPECT_EQ(test::treeProblem(words), "") << s;
+    }
+}
+
+struct Expectation {
+    const char* text;
+    const char* word;
+    const char* head; // "" for the root
+    Rel rel;
+    Upos upos;
+};
+
+TEST_F(CommittedModel, PlainSentencesGetTheirStructure) {
+    const Expectation cases[] = {
+        {"The cat sat on the mat.", "sat", "", Rel::Root, Upos::Verb},
+        {"The cat sat on the mat.", "cat", "sat", Rel::Nsubj, Upos::Noun},
+        {"The cat sat on the mat.", "mat", "sat", Rel::Obl, Upos::Noun},
+        {"The cat sat on the mat.", "on", "mat", Rel::Case, Upos::Adp},
+        {"She gave him a red ball.", "ball", "gave", Rel::Obj, Upos::Noun},
+        {"She gave him a red ball.", "red", "ball", Rel::Amod, Upos::Adj},
+        {"He has not been seen since Monday.", "seen", "", Rel::Root, Upos::Verb},
+        {"He has not been seen since Monday.", "been", "seen", Rel::AuxPass, Upos::Aux},
+        {"If it rains, we will stay inside.", "stay", "", Rel::Root, Upos::Verb},
+        {"If it rains, we will stay inside.", "rains", "stay", Rel::Advcl, Upos::Verb},
+        {"Anna and Peter live in London.", "London", "live", Rel::Obl, Upos::Propn},
+        {"Anna and Peter live in London.", "Peter", "Anna", Rel::Conj, Upos::Propn},
+    };
+    for (const Expectation& c : cases) {
+        Sentence words;
+        ASSERT_TRUE(grammar->parse(c.text, words)) << c.text;
+        const std::size_t w = find(c.text, words, c.word);
+        ASSERT_LT(w, words.size()) << c.word;
+        EXPECT_EQ(uposName(words[w].upos), uposName(c.upos)) << c.text << " / " << c.word;
+        EXPECT_EQ(relName(words[w].rel), relName(c.rel)) << c.text << " / " << c.word;
+        const std::size_t h = *c.head ? find(c.text, words, c.head) + 1 : 0;
+        EXPECT_EQ(words[w].head, h) << c.text << " / " << c.word;
+    }
+}
+
+TEST_F(CommittedModel, PathologicalInputsComeBackBounded) {
+    std::string endless;
+    for (int i = 0; i < 100000; ++i)
+        endless += i % 7 ? "word " : "WORD ";
+    std::string numbers;
+    for (int i = 0; i < 5000; ++i)
+        numbers += std::to_string(i * 37) + " ";
+    std::string cyrillic;
+    for (int i = 0; i < 50; ++i)
+        cyrillic += "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 ";
+    std::string binary;
+    for (int i = 0; i < 3000; ++i)
+        binary.push_back(static_cast<char>((i * 131) % 256));
+    enum Parsed { No, Yes, Either };
+    struct Input {
+        std::string text;
+        Parsed parsed;
+    };
+    const Input inputs[] = {
+        {endless, No},    {numbers, No},
+        {cyrillic, Yes},  {"THE KING IS DEAD, LONG LIVE THE KING!", Yes},
+        {binary, Either}, {std::string(300000, '-'), Yes},
+        {"", No},         {"   ", No},
+    };
+    for (const Input& in : inputs) {
+        Sentence words;
+        const bool parsed = grammar->parse(in.text, words);
+        if (in.parsed != Either) {
+            EXPECT_EQ(parsed, in.parsed == Yes) << in.text.substr(0, 40);
+        }
+        EXPECT_EQ(parsed, !words.empty() && words.size() <= Grammar::kMaxParsedWords);
+        if (parsed) {
+            EXPECT_EQ(test::treeProblem(words), "") << in.text.substr(0, 40);
+        }
+        for (const Word& w : words) {
+            ASSERT_LE(w.end, in.text.size());
+            if (!parsed) {
+                ASSERT_EQ(w.head, 0U);
+            }
+        }
+    }
+}
+
+TEST_F(CommittedModel, GivenWordsAndGivenTagsAreKept) {
+    const std::string text = "Time flies like an arrow.";
+    Sentence words;
+    ASSERT_TRUE(grammar->parse(text, words));
+    Sentence given = words;
+    for (Word& w : given)
+        w.upos = Upos::Noun;
+    ASSERT_TRUE(grammar->parseTagged(text, given));
+    ASSERT_EQ(given.size(), words.size());
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        EXPECT_EQ(given[i].upos, Upos::Noun);
+        EXPECT_EQ(given[i].begin, words[i].begin);
+    }
+    EXPECT_EQ(test::treeProblem(given), "");
+}
+
+TEST_F(CommittedModel, ThreadsShareOneGrammar) {
+    const std::string text = "The old man gave the boy a book about the sea.";
+    Sentence expected;
+    grammar->parse(text, expected);
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            Sentence words;
+            for (int i = 0; i < 200; ++i) {
+                grammar->parse(i % 2 ? text : "A short one.", words);
+                if (i % 2 &&
+                    (words.size() != expected.size() || words.back().head != expected.back().head))
+                    ++mismatches[static_cast<std::size_t>(t)];
+            }
+        });
+    }
+    for (std::thread& th : threads)
+        th.join();
+    for (int m : mismatches)
+        EXPECT_EQ(m, 0);
+}
+
+} // namespace
+} // namespace qm::grammar

@@ -1,0 +1,256 @@
+// cascade_eval: how well the cascader's lines show sentence structure, judged by dependency
+// trees. The figures are defined in core/cascade/LayoutQuality.h.
+//
+//   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all]] [--treebank
+//   FILE.conllu]... [--novel FILE.txt]...
+//
+// Treebank: the raw text of every sentence is cascaded as one sentence and judged by its gold
+// tree; the layout takes its parse from the built-in parser, or from the gold tree with
+// --gold. Novel: paragraphs are cut into sentences as the cascader cuts them, and each
+// sentence is judged by the built-in parser's tree. Each source is measured twice: with the
+// lexicon rules alone ("lexicon") and as the cascader lays sentences out today ("cascade").
+// --show N prints the first N sentences of each source as laid out both ways; with --misses
+// WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them).
+// --model FILE loads a grammar model instead of the one beside the program.
+#include "core/cascade/GrammarParser.h"
+#include "core/cascade/LayoutQuality.h"
+#include "core/cascade/ParseTree.h"
+#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/SentenceCascade.h"
+#include "core/cascade/Tokenizer.h"
+#include "core/grammar/Conllu.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace qm;
+using namespace qm::cascade;
+
+// Hands the layout the gold tree of the sentence being measured.
+class GoldParser final : public SentenceParser {
+public:
+    void expect(std::string_view text, const grammar::Sentence& tree) {
+        m_text = text;
+        m_tree = &tree;
+    }
+    bool parse(std::string_view sentence, grammar::Sentence& out) override {
+        if (!m_tree || sentence != m_text) return false;
+        out = *m_tree;
+        return true;
+    }
+    std::size_t maxWords() const override { return 250; }
+
+private:
+    std::string_view m_text;
+    const grammar::Sentence* m_tree = nullptr;
+};
+
+// With --misses WHAT, --show prints only sentences that miss on that figure.
+std::string g_misses;
+
+struct Run {
+    LayoutQuality lexicon;
+    LayoutQuality cascade;
+    std::size_t shown = 0;
+};
+
+void print(const char* source, const char* how, const LayoutQuality& q,
+           const LayoutCounts* counts) {
+    std::printf(
+        "%-28s %-8s %6zu %7zu %5.2f %5.2f %6.1f%% %6.1f%% %6.1f%% %6.3f %5.2f %5.1f%%", source, how,
+        q.sentences, q.lines, q.tightPer100(), q.unforcedTightPer100(), 100 * q.outdentShare(),
+        100 * q.frontedAtBaseShare(), 100 * q.mainVerbColouredShare(), q.spearman(),
+        q.lines ? static_cast<double>(q.words) / static_cast<double>(q.lines) : 0.0,
+        q.lines ? 100.0 * static_cast<double>(q.oneWordLines) / static_cast<double>(q.lines) : 0.0);
+    if (counts)
+        std::printf("  parsed %zu lexicon %zu (unparseable %zu verbless %zu misfit %zu)",
+                    counts->parsed, counts->lexicon, counts->unparseable, counts->verbless,
+                    counts->misfit);
+    if (q.unaligned) std::printf("  unaligned %zu", q.unaligned);
+    std::printf("\n");
+}
+
+void printHeader() {
+    std::printf("%-28s %-8s %6s %7s %5s %5s %7s %7s %7s %6s %5s %6s\n", "source", "layout", "sents",
+                "lines", "tight", "unfor", "outdent", "fronted", "verb", "rho", "w/ln", "1-word");
+}
+
+void show(std::string_view text, const Lines& a, const Lines& b) {
+    std::printf("\n# %.*s\n", static_cast<int>(text.size()), text.data());
+    for (std::size_t i = 0; i < a.size() || i < b.size(); ++i)
+        std::printf("  %-46s | %s\n", i < a.size() ? a[i].c_str() : "",
+                    i < b.size() ? b[i].c_str() : "");
+}
+
+// Lays the sentence (tokens [first, last) of `text`) out both ways and measures both.
+void measure(std::string_view text, const std::vector<Token>& tokens, std::size_t first,
+             std::size_t last, std::string_view sentence, const grammar::Sentence& tree,
+             SentenceCascade& cascade, Run& run, std::size_t showCount) {
+    static SentenceLayout lexicon;
+    static NameMemory lexiconNames, cascadeNames;
+    Lines a, b;
+    lexicon.layout(text, tokens, first, last, lexiconNames, a);
+    cascade.layout(text, tokens, first, last, cascadeNames, b);
+    run.lexicon.add(sentence, tree, a);
+    const LayoutQuality before = run.cascade;
+    run.cascade.add(sentence, tree, b);
+    const LayoutQuality& q = run.cascade;
+    const std::string& m = g_misses;
+    const bool missed =
+        ((m == "tight" || m == "all") && q.tightBreaks > before.tightBreaks) ||
+        ((m == "outdent" || m == "all") &&
+         q.shallower - before.shallower > q.outdented - before.outdented) ||
+        ((m == "fronted" || m == "all") &&
+         q.fronted - before.fronted > q.frontedAtBase - before.frontedAtBase) ||
+        ((m == "verb" || m == "all") &&
+         q.mainVerbs - before.mainVerbs > q.mainVerbsColoured - before.mainVerbsColoured);
+    if (run.shown < showCount && (m.empty() || missed)) {
+        ++run.shown;
+        show(sentence, a, b);
+    }
+}
+
+std::string withoutBars(std::string s) {
+    for (char& c : s) {
+        if (c == '|') c = '/';
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    }
+    return s;
+}
+
+SentenceParser* g_parser = nullptr;
+
+void evalTreebank(const std::string& path, bool gold, std::size_t showCount) {
+    std::size_t skipped = 0; // not trees
+    std::vector<grammar::TreebankSentence> sentences =
+        grammar::readConllu(grammar::readFileBytes(path));
+    GoldParser goldParser;
+    SentenceParser* parser = gold ? &goldParser : g_parser;
+    SentenceCascade cascade(parser);
+    Run run;
+    std::vector<Token> tokens;
+    for (grammar::TreebankSentence& s : sentences) {
+        s.text = withoutBars(s.text);
+        if (!isTree(s.words)) {
+            ++skipped;
+            continue;
+        }
+        tokenize(s.text, tokens);
+        if (tokens.empty()) continue;
+        markSpeechAndSentences(s.text, tokens);
+        goldParser.expect(s.text, s.words);
+        measure(s.text, tokens, 0, tokens.size(), s.text, s.words, cascade, run, showCount);
+    }
+    const std::string name = path.substr(path.find_last_of('/') + 1) + (gold ? " (gold)" : "");
+    printHeader();
+    print(name.c_str(), "lexicon", run.lexicon, nullptr);
+    print(name.c_str(), "cascade", run.cascade, &cascade.counts());
+    if (skipped) std::printf("  (%zu treebank sentences skipped: not trees)\n", skipped);
+}
+
+void evalNovel(const std::string& path, std::size_t showCount) {
+    SentenceParser* parser = g_parser;
+    if (!parser) {
+        std::printf("%s: no built-in parser to judge by\n", path.c_str());
+        return;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::stringstream buf;
+    buf << in.rdbuf();
+    std::string all = buf.str();
+    const std::size_t start = all.find("*** START OF");
+    const std::size_t end = all.find("*** END OF");
+    if (start != std::string::npos && end != std::string::npos && end > start)
+        all = all.substr(all.find('\n', start) + 1, end - all.find('\n', start) - 1);
+    SentenceCascade cascade(parser);
+    Run run;
+    std::vector<Token> tokens;
+    grammar::Sentence tree;
+    std::istringstream lines(all);
+    std::string line;
+    std::string para;
+    auto runParagraph = [&] {
+        const std::string text = withoutBars(para);
+        para.clear();
+        tokenize(text, tokens);
+        if (tokens.empty()) return;
+        markSpeechAndSentences(text, tokens);
+        std::size_t first = 0;
+        for (std::size_t i = 1; i <= tokens.size(); ++i) {
+            if (i < tokens.size() && !tokens[i].sentenceStart) continue;
+            const std::size_t base = tokens[first].begin;
+            const std::string_view sentence =
+                std::string_view(text).substr(base, tokens[i - 1].end - base);
+            tree.clear();
+            if (i - first <= parser->maxWords() && parser->parse(sentence, tree) && isTree(tree))
+                measure(text, tokens, first, i, sentence, tree, cascade, run, showCount);
+            first = i;
+        }
+    };
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") == std::string::npos) {
+            runParagraph();
+            continue;
+        }
+        if (!para.empty()) para += ' ';
+        para += line;
+    }
+    runParagraph();
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    printHeader();
+    print(name.c_str(), "lexicon", run.lexicon, nullptr);
+    print(name.c_str(), "cascade", run.cascade, &cascade.counts());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bool gold = false;
+    std::size_t showCount = 0;
+    std::vector<std::string> treebanks, novels;
+    std::string model;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--gold") {
+            gold = true;
+        } else if (a == "--model" && i + 1 < argc) {
+            model = argv[++i];
+        } else if (a == "--misses" && i + 1 < argc) {
+            g_misses = argv[++i];
+        } else if (a == "--show" && i + 1 < argc) {
+            showCount = std::stoul(argv[++i]);
+        } else if (a == "--treebank" && i + 1 < argc) {
+            treebanks.emplace_back(argv[++i]);
+        } else if (a == "--novel" && i + 1 < argc) {
+            novels.emplace_back(argv[++i]);
+        } else {
+            std::fprintf(stderr, "usage: cascade_eval [--gold] [--show N [--misses "
+                                 "tight|outdent|fronted|verb|all]] [--treebank FILE]... "
+                                 "[--novel FILE]...\n");
+            return 2;
+        }
+    }
+    try {
+        std::unique_ptr<GrammarParser> loaded;
+        if (!model.empty()) loaded = GrammarParser::load(model);
+        g_parser = loaded ? loaded.get() : builtInParser();
+        for (const std::string& t : treebanks)
+            evalTreebank(t, gold, showCount);
+        for (const std::string& n : novels)
+            evalNovel(n, showCount);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cascade_eval: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
