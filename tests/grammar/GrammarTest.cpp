@@ -39,8 +39,8 @@ TEST_F(CommittedModel, EveryParseIsATree) {
         "The learned men put on their coats and left.",
         "\xE2\x80\x9CWhere are you going?\xE2\x80\x9D asked the little match girl.",
         "Yes.",
-        "It was the best of times, it was the worst of times, it was the age of wisdom, it was "
-        "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity.",
+        ("It was the best of times, it was the worst of times, it was the age of wisdom, it was "
+         "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity."),
     };
     for (const char* s : sentences) {
         Sentence words;
