@@ -32,6 +32,7 @@ book: configure
 # Retrains the grammar model from the treebank beside the project (../shared), seeded: the
 # same treebank gives the same bytes.
 TREEBANK ?= $(CURDIR)/../shared/treebanks/ud-english-ewt
+GRAMMAR_TRAIN_FLAGS ?=
 model: configure
 	@cmake --build $(BUILD) --target grammar_train -j $(JOBS)
 	@$(BUILD)/bin/grammar_train $(TREEBANK) data/grammar/english.qmg $(GRAMMAR_TRAIN_FLAGS)

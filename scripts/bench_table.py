@@ -32,6 +32,8 @@ FIGURES = [
      "BM_SplitLinesFloor/1/repeats:5", "linear"),
     ("Cascade 5 MB of prose", "bench_cascade", "BM_Cascade/5/repeats:5",
      "BM_SplitLinesFloor/5/repeats:5", "< 1 s"),
+    ("Tokenize, tag and parse a novel (673 KB)", "bench_grammar", "BM_TokenizeTagParse",
+     "BM_TokenizeFloor", ">= 1 MB/s"),
     ("Find step missing over 1,000,000 lines", "bench_find", "BM_FindMiss", "BM_FindFloor",
      "<= 3x memmem"),
     ("Load an index of 1,000,000 references", "bench_index", "BM_IndexLoad/real_time",

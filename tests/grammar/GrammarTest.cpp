@@ -39,8 +39,8 @@ TEST_F(CommittedModel, EveryParseIsATree) {
         "The learned men put on their coats and left.",
         "\xE2\x80\x9CWhere are you going?\xE2\x80\x9D asked the little match girl.",
         "Yes.",
-        "It was the best of times, it was the worst of times, it was the age of wisdom, it was "
-        "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity.",
+        ("It was the best of times, it was the worst of times, it was the age of wisdom, it was "
+         "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity."),
     };
     for (const char* s : sentences) {
         Sentence words;
@@ -68,6 +68,10 @@ TEST_F(CommittedModel, PlainSentencesGetTheirStructure) {
         {"He has not been seen since Monday.", "seen", "", Rel::Root, Upos::Verb},
         {"He has not been seen since Monday.", "been", "seen", Rel::AuxPass, Upos::Aux},
         {"If it rains, we will stay inside.", "stay", "", Rel::Root, Upos::Verb},
+        {"As he stepped up to the cab, he pulled a gold watch from his pocket.", "pulled", "",
+         Rel::Root, Upos::Verb},
+        {"As he stepped up to the cab, he pulled a gold watch from his pocket.", "stepped",
+         "pulled", Rel::Advcl, Upos::Verb},
         {"If it rains, we will stay inside.", "rains", "stay", Rel::Advcl, Upos::Verb},
         {"Anna and Peter live in London.", "London", "live", Rel::Obl, Upos::Propn},
         {"Anna and Peter live in London.", "Peter", "Anna", Rel::Conj, Upos::Propn},

@@ -18,9 +18,12 @@ std::string trainTiny(std::uint32_t seed) {
     tagging.epochs = 3;
     tagging.seed = seed;
     tagging.dictionaryMinCount = 2;
+    tagging.prune = 0;
     ParserOptions parsing;
     parsing.epochs = 3;
     parsing.seed = seed;
+    parsing.movesPrune = 0;
+    parsing.labelsPrune = 0;
     std::vector<std::vector<Upos>> tags;
     for (const TreebankSentence& s : sentences) {
         tags.emplace_back();

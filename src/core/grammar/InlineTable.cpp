@@ -14,50 +14,77 @@ InlineTable::InlineTable(std::uint32_t classes, float scale, const std::vector<W
     , m_scale(scale) {
     if (classes == 0 || classes > kMaxClasses) throw ModelError("bad number of classes");
     if (rows.size() > kMaxFeatures) throw ModelError("too many weights");
+    for (const WeightRow& r : rows) {
+        if (r.entries.empty()) continue;
+        m_keys.push_back(r.key);
+        m_weights.resize(m_weights.size() + m_classes, 0);
+        for (const RowEntry& e : r.entries) {
+            if (e.cls >= m_classes) throw ModelError("a weight names a class out of range");
+            m_weights[m_weights.size() - m_classes + e.cls] = e.weight;
+        }
+    }
+    build();
+}
+
+void InlineTable::build() {
     int bits = 4;
-    while ((std::size_t{1} << bits) < rows.size() + rows.size() / 2)
+    while ((std::size_t{1} << bits) < m_keys.size() + m_keys.size() / 2)
         ++bits;
     m_shift = 32 - bits;
     m_mask = (1U << bits) - 1;
-    m_slots.assign(std::size_t{1} << bits, Slot{});
-    for (const WeightRow& r : rows) {
-        if (r.key == 0) throw ModelError("a feature key is zero");
-        if (r.entries.empty()) continue;
-        std::uint32_t i = (r.key * 0x9E3779B1U) >> m_shift;
-        while (m_slots[i].key != 0) {
-            if (m_slots[i].key == r.key) throw ModelError("a feature key appears twice");
+    m_slots.assign(std::size_t{1} << bits, 0);
+    m_features = 0;
+    std::uint32_t lastKey = 0;
+    for (std::size_t r = 0; r < m_keys.size(); ++r) {
+        const std::uint32_t key = m_keys[r];
+        if (key <= lastKey) throw ModelError("feature keys are out of order");
+        lastKey = key;
+        std::int32_t w[kMaxClasses] = {};
+        for (std::uint32_t c = 0; c < m_classes; ++c)
+            w[c] = m_weights[r * m_classes + c];
+        const std::uint16_t f = fingerprint(key);
+        std::uint32_t i = home(key);
+        while (m_slots[i] != 0 && static_cast<std::uint16_t>(m_slots[i]) != f)
             i = (i + 1) & m_mask;
+        if (m_slots[i] != 0) {
+            // Another key with this fingerprint got here first: the two share the slot.
+            for (std::uint32_t c = 0; c < kMaxClasses; ++c)
+                w[c] += static_cast<std::int16_t>(m_slots[i] >> (16 * (c + 1)));
+        } else {
+            ++m_features;
         }
-        Slot& s = m_slots[i];
-        s.key = r.key;
-        for (const RowEntry& e : r.entries) {
-            if (e.cls >= m_classes) throw ModelError("a weight names a class out of range");
-            s.weights[e.cls] = e.weight;
+        std::uint64_t slot = f;
+        for (std::uint32_t c = 0; c < kMaxClasses; ++c) {
+            const std::int32_t v = w[c] < -32768 ? -32768 : w[c] > 32767 ? 32767 : w[c];
+            slot |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(v)) << (16 * (c + 1));
         }
-        ++m_features;
+        m_slots[i] = slot;
     }
 }
 
 void InlineTable::addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const {
     if (m_slots.empty()) return;
     std::uint32_t at[kMaxBatch];
+    const std::uint64_t* slots = m_slots.data();
+    const std::uint32_t mask = m_mask;
     for (std::size_t first = 0; first < count; first += kMaxBatch) {
         const std::size_t n = std::min(kMaxBatch, count - first);
         for (std::size_t i = 0; i < n; ++i) {
-            at[i] = (keys[first + i] * 0x9E3779B1U) >> m_shift;
-            __builtin_prefetch(&m_slots[at[i]]);
+            at[i] = home(keys[first + i]);
+            __builtin_prefetch(slots + at[i]);
         }
         std::int32_t sum[kMaxClasses] = {};
         for (std::size_t i = 0; i < n; ++i) {
-            const std::uint32_t key = keys[first + i];
-            for (std::uint32_t j = at[i];; j = (j + 1) & m_mask) {
-                const Slot& s = m_slots[j];
-                if (s.key == key) {
-                    for (std::size_t c = 0; c < kMaxClasses; ++c)
-                        sum[c] += s.weights[c];
+            const std::uint16_t f = fingerprint(keys[first + i]);
+            for (std::uint32_t j = at[i];; j = (j + 1) & mask) {
+                const std::uint64_t s = slots[j];
+                if (static_cast<std::uint16_t>(s) == f) {
+                    sum[0] += static_cast<std::int16_t>(s >> 16);
+                    sum[1] += static_cast<std::int16_t>(s >> 32);
+                    sum[2] += static_cast<std::int16_t>(s >> 48);
                     break;
                 }
-                if (s.key == 0) break;
+                if (s == 0) break;
             }
         }
         for (std::uint32_t c = 0; c < m_classes; ++c)
@@ -66,16 +93,13 @@ void InlineTable::addAll(const std::uint32_t* keys, std::size_t count, std::int3
 }
 
 std::vector<WeightRow> InlineTable::rows() const {
-    std::vector<WeightRow> out;
-    for (const Slot& s : m_slots) {
-        if (s.key == 0) continue;
-        WeightRow r{s.key, {}};
+    std::vector<WeightRow> out(m_keys.size());
+    for (std::size_t r = 0; r < m_keys.size(); ++r) {
+        out[r].key = m_keys[r];
         for (std::uint32_t c = 0; c < m_classes; ++c)
-            r.entries.push_back(RowEntry{static_cast<std::uint8_t>(c), s.weights[c]});
-        out.push_back(std::move(r));
+            out[r].entries.push_back(
+                RowEntry{static_cast<std::uint8_t>(c), m_weights[r * m_classes + c]});
     }
-    std::sort(out.begin(), out.end(),
-              [](const WeightRow& a, const WeightRow& b) { return a.key < b.key; });
     return out;
 }
 
@@ -92,23 +116,23 @@ void InlineTable::write(ByteWriter& out) const {
 }
 
 InlineTable InlineTable::read(ByteReader& in) {
-    const std::uint32_t classes = in.u32();
-    if (classes == 0 || classes > kMaxClasses) throw ModelError("bad number of classes");
-    const float scale = in.f32();
-    if (!(scale > 0.0F)) throw ModelError("bad weight scale");
+    InlineTable t;
+    t.m_classes = in.u32();
+    if (t.m_classes == 0 || t.m_classes > kMaxClasses) throw ModelError("bad number of classes");
+    t.m_scale = in.f32();
+    if (!(t.m_scale > 0.0F)) throw ModelError("bad weight scale");
     const std::uint32_t count = in.u32();
-    in.need(std::size_t{count} * (4 + 2 * classes));
-    std::vector<WeightRow> rows(count);
-    std::uint32_t lastKey = 0;
-    for (WeightRow& r : rows) {
-        r.key = in.u32();
-        if (r.key <= lastKey) throw ModelError("feature keys are out of order");
-        lastKey = r.key;
-        for (std::uint32_t c = 0; c < classes; ++c)
-            r.entries.push_back(
-                RowEntry{static_cast<std::uint8_t>(c), static_cast<std::int16_t>(in.u16())});
+    if (count > kMaxFeatures) throw ModelError("too many weights");
+    in.need(std::size_t{count} * (4 + 2 * t.m_classes));
+    t.m_keys.resize(count);
+    t.m_weights.resize(std::size_t{count} * t.m_classes);
+    for (std::size_t r = 0; r < count; ++r) {
+        t.m_keys[r] = in.u32();
+        for (std::uint32_t c = 0; c < t.m_classes; ++c)
+            t.m_weights[r * t.m_classes + c] = static_cast<std::int16_t>(in.u16());
     }
-    return InlineTable(classes, scale, rows);
+    t.build();
+    return t;
 }
 
 } // namespace qm::grammar

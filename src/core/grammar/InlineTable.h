@@ -1,11 +1,12 @@
 #pragma once
-// Weights of a classifier with a handful of classes (the parser's three moves), quantised to
-// 16 bits and kept inside the hash slot beside the feature key: scoring a feature costs one
-// memory access. Features of a batch are prefetched together so their misses overlap.
+// Weights of a classifier with three classes (the parser's moves), quantised to 16 bits and
+// kept inside an 8-byte hash slot beside a 16-bit fingerprint of the feature key: scoring a
+// feature costs one memory access, and four slots share a cache line. Features of a batch
+// are prefetched together so their misses overlap. Two keys that meet in one slot with the
+// same fingerprint share their weights (summed); with 32-bit keys that is rare and harmless.
 #include "core/grammar/ByteIo.h"
 #include "core/grammar/WeightTable.h"
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -13,7 +14,7 @@ namespace qm::grammar {
 
 class InlineTable {
 public:
-    static constexpr std::uint32_t kMaxClasses = 6;
+    static constexpr std::uint32_t kMaxClasses = 3;
     static constexpr std::size_t kMaxBatch = 128;
 
     InlineTable() = default;
@@ -33,18 +34,24 @@ public:
     static InlineTable read(ByteReader& in);
 
 private:
-    struct Slot {
-        std::uint32_t key = 0;
-        std::array<std::int16_t, kMaxClasses> weights = {};
-    };
-    static_assert(sizeof(Slot) == 16);
+    // Slot: fingerprint (0 = empty) in the low 16 bits, then one 16-bit weight per class.
+    static std::uint16_t fingerprint(std::uint32_t key) {
+        const auto f = static_cast<std::uint16_t>(key & 0xFFFFU);
+        return f == 0 ? 1 : f;
+    }
+    std::uint32_t home(std::uint32_t key) const { return (key * 0x9E3779B1U) >> m_shift; }
 
     std::uint32_t m_classes = 0;
     float m_scale = 1.0F;
     std::size_t m_features = 0;
     std::uint32_t m_mask = 0;
     int m_shift = 32;
-    std::vector<Slot> m_slots;
+    void build();
+
+    std::vector<std::uint64_t> m_slots;
+    // The rows as given, in key order, for writing the table back.
+    std::vector<std::uint32_t> m_keys;
+    std::vector<std::int16_t> m_weights; // row * classes + class
 };
 
 } // namespace qm::grammar

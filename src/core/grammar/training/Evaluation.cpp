@@ -6,6 +6,14 @@
 #include <utility>
 
 namespace qm::grammar {
+namespace {
+
+std::string_view universal(Rel r) {
+    const std::string_view name = relName(r);
+    return name.substr(0, name.find(':'));
+}
+
+} // namespace
 
 Scores evaluate(const Grammar& grammar, const std::vector<TreebankSentence>& sentences) {
     Scores scores;
@@ -20,6 +28,7 @@ Scores evaluate(const Grammar& grammar, const std::vector<TreebankSentence>& sen
             scores.tagsRight += p.upos == g.upos;
             scores.headsRight += p.head == g.head;
             scores.arcsRight += p.head == g.head && p.rel == g.rel;
+            scores.universalArcsRight += p.head == g.head && universal(p.rel) == universal(g.rel);
         }
     }
     return scores;

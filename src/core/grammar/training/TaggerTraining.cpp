@@ -51,6 +51,18 @@ Lexicon buildLexicon(const std::vector<TreebankSentence>& sentences, const Tagge
 Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options,
                    const Progress& progress) {
     Lexicon lexicon = buildLexicon(sentences, options);
+    // While training, each sentence sees a lexicon built without it (from the other folds),
+    // so that it meets unknown words and missing tags as often as new text will.
+    std::vector<Lexicon> foldLexicons;
+    const auto folds = static_cast<std::size_t>(std::max(options.lexiconFolds, 1));
+    if (folds > 1) {
+        for (std::size_t f = 0; f < folds; ++f) {
+            std::vector<TreebankSentence> others;
+            for (std::size_t i = 0; i < sentences.size(); ++i)
+                if (i % folds != f) others.push_back(sentences[i]);
+            foldLexicons.push_back(buildLexicon(others, options));
+        }
+    }
     std::vector<std::vector<Lexeme>> lexemes;
     lexemes.reserve(sentences.size());
     for (const TreebankSentence& s : sentences)
@@ -65,7 +77,8 @@ Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerO
             const std::vector<Lexeme>& lex = lexemes[si];
             const Sentence& words = sentences[si].words;
             std::uint32_t prev1 = kTagStart, prev2 = kTagStart;
-            Window window(lexicon, lex.data(), lex.size());
+            const Lexicon& seen = folds > 1 ? foldLexicons[si % folds] : lexicon;
+            Window window(seen, lex.data(), lex.size());
             for (std::size_t i = 0; i < lex.size(); ++i) {
                 const auto gold = static_cast<std::uint32_t>(words[i].upos);
                 window.moveTo(i);

@@ -15,19 +15,23 @@ namespace qm::grammar {
 struct TaggerOptions {
     int epochs = 10;
     std::uint32_t seed = 1;
-    float prune = 0.0F; // averaged weights smaller than this are left out
+    float prune = 0.5F; // averaged weights smaller than this are left out
     // A word goes into the tag dictionary when seen this often with one tag this much of
     // the time.
     int dictionaryMinCount = 20;
     // A word's ambiguity class is kept when it was seen this often.
-    int lexiconMinCount = 4;
+    int lexiconMinCount = 1;
+    // Folds of the lexicon the training sentences see (1: the whole lexicon).
+    int lexiconFolds = 5;
     double dictionaryMinShare = 0.97;
 };
 
 struct ParserOptions {
-    int epochs = 15;
+    int epochs = 10;
     std::uint32_t seed = 1;
-    float prune = 0.0F;
+    // Averaged weights smaller than these are left out (of the moves, of the relations).
+    float movesPrune = 1.0F;
+    float labelsPrune = 0.5F;
 };
 
 // Progress lines for the training tool; may be empty.
@@ -51,10 +55,12 @@ struct Scores {
     std::size_t words = 0;
     std::size_t tagsRight = 0;
     std::size_t headsRight = 0;
-    std::size_t arcsRight = 0; // head and relation
+    std::size_t arcsRight = 0;          // head and relation, subtype included
+    std::size_t universalArcsRight = 0; // head and the relation's universal part
     double upos() const { return share(tagsRight); }
     double uas() const { return share(headsRight); }
     double las() const { return share(arcsRight); }
+    double universalLas() const { return share(universalArcsRight); }
     double share(std::size_t n) const {
         return words ? 100.0 * static_cast<double>(n) / static_cast<double>(words) : 0;
     }

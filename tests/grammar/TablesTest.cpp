@@ -1,0 +1,176 @@
+// The weight tables, the lexicon and the perceptron that fills them: what goes in comes out,
+// bytes that break a table's rules are refused, and learning separates what it is shown.
+#include "core/grammar/InlineTable.h"
+#include "core/grammar/Perceptron.h"
+#include "core/grammar/Tagger.h"
+#include "core/grammar/WeightTable.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+namespace qm::grammar {
+namespace {
+
+std::vector<WeightRow> randomRows(std::size_t count, std::uint32_t classes, bool dense,
+                                  std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::vector<WeightRow> rows;
+    std::uint32_t key = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        key += 1 + rng() % 5000;
+        WeightRow r{key, {}};
+        for (std::uint32_t c = 0; c < classes; ++c)
+            if (dense || rng() % 3 == 0)
+                r.entries.push_back(
+                    RowEntry{static_cast<std::uint8_t>(c),
+                             static_cast<std::int16_t>(static_cast<int>(rng() % 2001) - 1000)});
+        if (r.entries.empty()) r.entries.push_back(RowEntry{0, 7});
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+// What the rows say the scores of these keys are.
+std::vector<std::int32_t> expectedScores(const std::vector<WeightRow>& rows,
+                                         const std::vector<std::uint32_t>& keys,
+                                         std::uint32_t classes) {
+    std::vector<std::int32_t> s(classes, 0);
+    for (std::uint32_t k : keys)
+        for (const WeightRow& r : rows)
+            if (r.key == k)
+                for (const RowEntry& e : r.entries)
+                    s[e.cls] += e.weight;
+    return s;
+}
+
+TEST(WeightTables, ScoreWhatTheirRowsSayAndSurviveWriting) {
+    const auto sparse = randomRows(3000, 55, false, 1);
+    const auto dense = randomRows(3000, 3, true, 2);
+    const WeightTable labels(55, 0.5F, sparse);
+    const InlineTable moves(3, 0.25F, dense);
+    EXPECT_EQ(labels.featureCount(), sparse.size());
+    EXPECT_EQ(labels.rows().size(), sparse.size());
+    EXPECT_EQ(moves.rows().size(), dense.size());
+    std::mt19937 rng(9);
+    for (int round = 0; round < 50; ++round) {
+        // Keys of the table, repeated ones and absent ones, more than one batch's worth.
+        std::vector<std::uint32_t> keys;
+        for (int i = 0; i < 150; ++i) {
+            keys.push_back(i % 4 == 3 ? 0x7FFFFFFFU - static_cast<std::uint32_t>(rng() % 999)
+                                      : sparse[rng() % sparse.size()].key);
+        }
+        std::vector<std::int32_t> got(55, 0);
+        labels.addAll(keys.data(), keys.size(), got.data());
+        EXPECT_EQ(got, expectedScores(sparse, keys, 55));
+        for (std::uint32_t& k : keys)
+            if (k < 0x7FFF0000U) k = dense[rng() % dense.size()].key;
+        std::vector<std::int32_t> gotMoves(3, 0);
+        moves.addAll(keys.data(), keys.size(), gotMoves.data());
+        // Fingerprint clashes may merge rows; with these few keys none is expected.
+        EXPECT_EQ(gotMoves, expectedScores(dense, keys, 3));
+    }
+    ByteWriter out;
+    labels.write(out);
+    moves.write(out);
+    ByteReader in(out.data());
+    const WeightTable labelsAgain = WeightTable::read(in);
+    const InlineTable movesAgain = InlineTable::read(in);
+    EXPECT_EQ(in.left(), 0U);
+    ByteWriter again;
+    labelsAgain.write(again);
+    movesAgain.write(again);
+    EXPECT_EQ(again.data(), out.data());
+}
+
+TEST(WeightTables, RefuseRowsThatBreakTheirRules) {
+    const std::vector<WeightRow> outOfRange = {{5, {{60, 1}}}};
+    const std::vector<WeightRow> twice = {{5, {{1, 1}}}, {5, {{2, 1}}}};
+    const std::vector<WeightRow> zeroKey = {{0, {{1, 1}}}};
+    EXPECT_THROW(WeightTable(55, 1.0F, outOfRange), ModelError);
+    EXPECT_THROW(WeightTable(55, 1.0F, twice), ModelError);
+    EXPECT_THROW(WeightTable(55, 1.0F, zeroKey), ModelError);
+    EXPECT_THROW(WeightTable(0, 1.0F, {}), ModelError);
+    EXPECT_THROW(InlineTable(3, 1.0F, {{5, {{3, 1}}}}), ModelError);
+    EXPECT_THROW(InlineTable(3, 1.0F, twice), ModelError);
+    EXPECT_THROW(InlineTable(4, 1.0F, {}), ModelError);
+
+    // Written tables with one field made wrong.
+    const std::function<void(ByteWriter&)> broken[] = {
+        [](ByteWriter& w) { w.u32(0); },                               // no classes
+        [](ByteWriter& w) { w.u32(300); },                             // too many classes
+        [](ByteWriter& w) { w.u32(55), w.f32(-1.0F); },                // bad scale
+        [](ByteWriter& w) { w.u32(55), w.f32(1.0F), w.u32(1000000); }, // rows missing
+        [](ByteWriter& w) { w.u32(55), w.f32(1.0F), w.u32(1), w.u32(9), w.u8(0); }, // empty row
+        [](ByteWriter& w) {
+            w.u32(55), w.f32(1.0F), w.u32(2);
+            w.u32(9), w.u8(1), w.u8(0), w.u16(1);
+            w.u32(8), w.u8(1), w.u8(0), w.u16(1); // keys out of order
+        },
+    };
+    for (const auto& write : broken) {
+        ByteWriter w;
+        write(w);
+        ByteReader in(w.data());
+        EXPECT_THROW(WeightTable::read(in), ModelError);
+    }
+}
+
+TEST(LexiconTable, FindsWhatItHoldsAndRefusesBadTags) {
+    std::vector<std::pair<std::uint32_t, Lexicon::Entry>> entries;
+    for (std::uint32_t k = 1; k <= 500; ++k)
+        entries.push_back(
+            {k * 7919, Lexicon::Entry{k & 0x1FFFF, k % 3 ? -1 : static_cast<int>(k % 17)}});
+    const Lexicon lexicon(entries);
+    for (const auto& [key, e] : entries) {
+        const Lexicon::Entry found = lexicon.find(key);
+        EXPECT_EQ(found.tags, e.tags);
+        EXPECT_EQ(found.only, e.only);
+    }
+    EXPECT_EQ(lexicon.find(3).only, -1);
+    EXPECT_EQ(lexicon.find(3).tags, 0U);
+    ByteWriter w;
+    lexicon.write(w);
+    ByteReader in(w.data());
+    ByteWriter again;
+    Lexicon::read(in).write(again);
+    EXPECT_EQ(again.data(), w.data());
+    EXPECT_THROW(Lexicon({{5, Lexicon::Entry{1U << 20, -1}}}), ModelError);
+    EXPECT_THROW(Lexicon({{5, Lexicon::Entry{1, 17}}}), ModelError);
+    EXPECT_THROW(Lexicon({{5, Lexicon::Entry{1, -1}}, {5, Lexicon::Entry{2, -1}}}), ModelError);
+}
+
+TEST(PerceptronLearning, SeparatesWhatItIsShownAndAveragesItsWeights) {
+    // Three classes, each announced by its own feature among noise features.
+    for (const std::uint32_t classes : {3U, 40U}) {
+        Perceptron p(classes);
+        std::mt19937 rng(4);
+        std::vector<float> scores(classes);
+        for (int i = 0; i < 3000; ++i) {
+            const auto truth = static_cast<std::uint32_t>(rng() % classes);
+            const std::uint32_t features[] = {100 + truth,
+                                              1000 + static_cast<std::uint32_t>(rng() % 50), 7};
+            p.score(features, 3, scores.data());
+            const auto guess = static_cast<std::uint32_t>(
+                std::max_element(scores.begin(), scores.end()) - scores.begin());
+            p.update(features, 3, truth, guess);
+            p.tick();
+        }
+        const WeightTable t = p.average(0.0F);
+        for (std::uint32_t c = 0; c < classes; ++c) {
+            const std::uint32_t features[] = {100 + c, 1000, 7};
+            std::vector<std::int32_t> s(classes, 0);
+            t.addAll(features, 3, s.data());
+            EXPECT_EQ(static_cast<std::uint32_t>(std::max_element(s.begin(), s.end()) - s.begin()),
+                      c)
+                << classes;
+        }
+        // Pruning everything leaves nothing; pruning nothing keeps every announcing feature.
+        EXPECT_EQ(p.average(1e9F).featureCount(), 0U);
+        EXPECT_GE(t.featureCount(), classes);
+    }
+}
+
+} // namespace
+} // namespace qm::grammar
