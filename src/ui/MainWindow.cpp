@@ -305,6 +305,7 @@ void TForm1::readPageResized(QSize size) {
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    m_surface->setHeld(false);
     if (m_activated || !m_created) return;
     m_activated = true;
     // The outer size is held to the minimum; with a window manager the frame may come later.

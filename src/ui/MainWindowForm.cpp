@@ -129,6 +129,9 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     m_surface = std::make_unique<QtSurface>(platform.screenWidth(), platform.screenHeight(), ratio);
+    // Nothing drawn before the window is first shown can be seen: the first activation lays
+    // the window out and draws the whole page again. Until then the surface only measures.
+    m_surface->setHeld(true);
     m_session->setSurface(m_surface.get());
 
     Client = new QWidget(this);
@@ -179,19 +182,16 @@ void TForm1::buildPages() {
 
     ReadTabSheet = named(new Sheet, "ReadTabSheet", "Reading");
     Image1 = named(new ReadingPage(ReadTabSheet), "Image1", "Reading page");
-    Image1->setImage(&m_surface->image());
+    Image1->setImage([this]() -> const QImage& { return m_surface->image(); });
     connect(ReadTabSheet, &Sheet::resized, this, &TForm1::readPageResized);
     PageControl1->addTab(ReadTabSheet, "Reading");
 
     AboutTabSheet = named(new Sheet, "AboutTabSheet", "About");
     ProgramIcon = named(new PictureBox(AboutTabSheet), "ProgramIcon", "Quillmar logo");
-    {
-        // The picture keeps a full-screen surface, white until the logo is drawn on it.
-        QImage white(m_session->platform().screenWidth(), m_session->platform().screenHeight(),
-                     QImage::Format_RGB32);
-        white.fill(Qt::white);
-        ProgramIcon->setPicture(white);
-    }
+    // The picture is white until the logo is drawn on it. Only its top-left part, the size of
+    // the control, is ever shown, so it grows with the control instead of starting at the
+    // screen's size.
+    ProgramIcon->setBlankColour(Qt::white);
     Memo1 = memo(AboutTabSheet, "Memo1", "About Quillmar");
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -295,7 +295,8 @@ void TForm1::applyLayout(const WindowLayout& l) {
     // The logo is drawn scaled into the picture's visible part; the rest of the picture
     // keeps what it held.
     if (l.programIcon.width > 0 && l.programIcon.height > 0) {
-        QPainter painter(&ProgramIcon->picture());
+        QPainter painter(
+            &ProgramIcon->pictureCovering(QSize(l.programIcon.width, l.programIcon.height)));
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRect(0, 0, l.programIcon.width, l.programIcon.height),
                           Image3->picture());
