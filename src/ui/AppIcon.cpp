@@ -2,8 +2,6 @@
 
 #include <QPainter>
 
-#include <iterator>
-
 // The icons are compiled into the window library, a static library: nothing else refers to
 // its resource data, so it is registered by hand, once, from the global namespace.
 static void registerIconResources() {
@@ -14,9 +12,13 @@ namespace qm {
 
 namespace {
 
-QString iconFile(int size) {
+void registerOnce() {
     static const bool registered = (registerIconResources(), true);
     (void)registered;
+}
+
+QString iconFile(int size) {
+    registerOnce();
     return QString(":/quillmar/icons/%1x%1/quillmar.png").arg(size);
 }
 
@@ -24,18 +26,21 @@ QString iconFile(int size) {
 
 QIcon applicationIcon() {
     QIcon icon;
-    for (const int size : kIconSizes)
+    for (const int size : kWindowIconSizes)
         icon.addFile(iconFile(size), QSize(size, size));
     return icon;
 }
 
 QImage logoPicture(int side) {
+    registerOnce();
+    QImage logo(QStringLiteral(":/quillmar/about/logo-200.png"));
+    logo = logo.convertToFormat(QImage::Format_RGB32);
+    if (side == logo.width() && side == logo.height()) return logo;
     QImage picture(side, side, QImage::Format_RGB32);
     picture.fill(Qt::white);
-    const QImage largest(iconFile(kIconSizes[std::size(kIconSizes) - 1]));
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(0, 0, side, side), largest);
+    painter.drawImage(QRect(0, 0, side, side), logo);
     return picture;
 }
 
