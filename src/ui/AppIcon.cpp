@@ -1,6 +1,10 @@
 #include "ui/AppIcon.h"
 
+#include <QFile>
 #include <QPainter>
+#include <QPixmap>
+
+#include <cstring>
 
 // The icons are compiled into the window library, a static library: nothing else refers to
 // its resource data, so it is registered by hand, once, from the global namespace.
@@ -17,9 +21,22 @@ void registerOnce() {
     (void)registered;
 }
 
-QString iconFile(int size) {
+// A square picture stored as raw pixels, row after row, in a byte order of its own (the same
+// on every machine). Decoding a PNG costs far more at start-up than the picture is worth: the
+// image reader first looks through every image format plugin installed, then inflates.
+// The raw pictures are the icon PNGs of data/icons, and the 256-pixel icon scaled smoothly
+// onto white to 200 pixels; the window tests compare them with those files.
+QImage rawPicture(const QString& path, int side, QImage::Format format, int bytesPerPixel) {
     registerOnce();
-    return QString(":/quillmar/icons/%1x%1/quillmar.png").arg(size);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    const qsizetype row = static_cast<qsizetype>(side) * bytesPerPixel;
+    if (bytes.size() != row * side) return {};
+    QImage image(side, side, format);
+    for (int y = 0; y < side; ++y)
+        std::memcpy(image.scanLine(y), bytes.constData() + y * row, static_cast<std::size_t>(row));
+    return image;
 }
 
 } // namespace
@@ -27,15 +44,17 @@ QString iconFile(int size) {
 QIcon applicationIcon() {
     QIcon icon;
     for (const int size : kWindowIconSizes)
-        icon.addFile(iconFile(size), QSize(size, size));
+        icon.addPixmap(
+            QPixmap::fromImage(rawPicture(QString(":/quillmar/window/%1.rgba").arg(size), size,
+                                          QImage::Format_RGBA8888_Premultiplied, 4)));
     return icon;
 }
 
 QImage logoPicture(int side) {
-    registerOnce();
-    QImage logo(QStringLiteral(":/quillmar/about/logo-200.png"));
-    logo = logo.convertToFormat(QImage::Format_RGB32);
-    if (side == logo.width() && side == logo.height()) return logo;
+    const QImage logo = rawPicture(QStringLiteral(":/quillmar/about/logo-200.rgb"), kLogoSide,
+                                   QImage::Format_RGB888, 3)
+                            .convertToFormat(QImage::Format_RGB32);
+    if (side == kLogoSide) return logo;
     QImage picture(side, side, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);
