@@ -156,10 +156,12 @@ private:
 
 } // namespace
 
-void installStartupProbe(QObject* application) {
+QObject* installStartupProbe(QObject* application) {
     const QByteArray mode = qgetenv("QUILLMAR_STARTUP_PROBE");
-    if (mode.isEmpty()) return;
-    application->installEventFilter(new StartupProbe(application, mode));
+    if (mode.isEmpty()) return nullptr;
+    auto* probe = new StartupProbe(application, mode);
+    application->installEventFilter(probe);
+    return probe;
 }
 
 } // namespace qm

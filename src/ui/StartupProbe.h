@@ -18,5 +18,7 @@
 class QObject;
 
 namespace qm {
-void installStartupProbe(QObject* application);
-}
+// Installs the probe on the application when the variable is set; returns it (owned by the
+// application), or nullptr.
+QObject* installStartupProbe(QObject* application);
+} // namespace qm
