@@ -258,6 +258,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
+    if (event->type() == QEvent::Show && watched == TOCTreeView) tocTreeShown();
     if (event->type() == QEvent::Resize && m_created) {
         const QSize size = static_cast<QResizeEvent*>(event)->size();
         if (watched == Client) {

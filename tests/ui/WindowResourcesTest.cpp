@@ -7,17 +7,22 @@
 #include "ui/QtPlatform.h"
 #include "ui/QtSurface.h"
 #include "ui/StartupProbe.h"
+#include "ui/StartupStyle.h"
 #include "ui/Widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
+#include <QScrollBar>
 #include <QSet>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
@@ -146,6 +151,47 @@ TEST_F(WindowResourcesTest, TextsAreLaidOutInTheirOwnFonts) {
     }
     EXPECT_EQ(form->TOCTreeView->font().family(), "Liberation Serif");
     EXPECT_EQ(QFontInfo(form->TOCTreeView->font()).pixelSize(), 20);
+}
+
+// Selecting a contents node while the tree is hidden opens its parents at once and scrolls
+// to it when the tree is shown.
+TEST_F(WindowResourcesTest, ANodeSelectedInTheHiddenContentsTreeIsScrolledToWhenShown) {
+    start(QM_BINARY_DIR "/bin", "");
+    form->resize(713, 460);
+    form->setTocFontSize(40); // rows taller than the tree can show at once
+    ASSERT_FALSE(form->TOCTreeView->isVisible());
+    int last = -1;
+    for (QTreeWidgetItemIterator it(form->TOCTreeView); *it; ++it)
+        ++last;
+    QTreeWidgetItem* item = form->tocItem(last);
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(item->parent(), nullptr);
+    form->selectTocNode(last);
+    EXPECT_EQ(form->TOCTreeView->currentItem(), item);
+    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+        EXPECT_TRUE(p->isExpanded());
+    form->PageControl1->setCurrentWidget(form->TOCTabSheet);
+    QCoreApplication::processEvents();
+    const QRect shown = form->TOCTreeView->viewport()->rect();
+    EXPECT_TRUE(shown.contains(form->TOCTreeView->visualItemRect(item)));
+    EXPECT_GT(form->TOCTreeView->verticalScrollBar()->value(), 0);
+}
+
+// The start-up style hands out the extension buttons' icons unread, and they show the base
+// style's pictures when drawn; every other icon is the base style's at once.
+TEST_F(WindowResourcesTest, TheStartUpStyleDefersOnlyTheExtensionIcons) {
+    qm::StartupStyle style(QApplication::style()->name());
+    const QStyle* base = style.baseStyle();
+    for (const auto which :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
+          QStyle::SP_DialogOkButton, QStyle::SP_ArrowUp}) {
+        SCOPED_TRACE(static_cast<int>(which));
+        const QIcon icon = style.standardIcon(which);
+        const QIcon expected = base->standardIcon(which);
+        const QImage drawn = icon.pixmap(QSize(16, 16)).toImage();
+        EXPECT_EQ(drawn, expected.pixmap(QSize(16, 16)).toImage());
+        EXPECT_EQ(icon.availableSizes(), expected.availableSizes());
+    }
 }
 
 TEST_F(WindowResourcesTest, TheProbeTurnsPagesAndLoadsTheIndexAsTheHarnessAsks) {
