@@ -281,7 +281,8 @@ void BM_WindowIndex(benchmark::State& state) {
         const fs::path f = scratch() / "program";
         fs::create_directories(f);
         fs::copy_file(kBin / "quillmar", f / "quillmar");
-        fs::rename(qmbench::largeIndexPath("window"), f / "quillmar.tvx");
+        fs::copy_file(qmbench::largeIndexPath("window"), f / "quillmar.tvx");
+        fs::remove(qmbench::largeIndexPath("window"));
         return f;
     }();
     auto files = qm::makeRealFileSystem();
