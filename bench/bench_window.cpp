@@ -12,8 +12,9 @@
 //     against the core's load of the same file (read and built into nodes, in this process).
 #include "core/cascade/Cascader.h"
 #include "core/index/IndexTree.h"
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/NullViewPort.h"
 #include "support/LargeIndex.h"
 #include "ui/QtSurface.h"
 
@@ -203,7 +204,7 @@ const fs::path& bookPath() {
 
 // ---- The core's page turn on the same book at the same page size.
 
-class QuietView : public qm::ViewPort {};
+class QuietView : public qm::NullViewPort {};
 
 double coreTurnMs(int width, int height, int turns) {
     auto files = qm::makeRealFileSystem();

@@ -2,7 +2,7 @@
 // place before any text is laid out, and the start-up probe's measuring modes, which the window
 // harness (bench/bench_window.cpp) relies on.
 #include "UiSupport.h"
-#include "core/io/FileSystem.h"
+#include "core/port/FileSystem.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPlatform.h"
 #include "ui/QtSurface.h"
@@ -115,7 +115,7 @@ TEST_F(WindowResourcesTest, APageDrawnBeforeTheWindowIsShownIsDrawnAgainWhenShow
     text.write("Story\r\nl00Once upon a time\r\nl04there was a reader.\r\nEND\r\n");
     text.close();
     start(QM_BINARY_DIR "/bin", dataPath("story.tvt").toStdString(), false);
-    EXPECT_GT(form->session().nextTopLine, 0); // the text's page was laid out
+    EXPECT_GT(form->session().nextTopLine(), 0); // the text's page was laid out
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     form->PageControl1->setCurrentWidget(form->ReadTabSheet);
@@ -227,7 +227,7 @@ TEST_F(WindowResourcesTest, TheProbeTurnsPagesAndLoadsTheIndexAsTheHarnessAsks) 
         ++count;
     }
     EXPECT_EQ(count, 3);
-    EXPECT_GT(form->session().topLine, 0); // the presses turned pages
+    EXPECT_GT(form->session().topLine(), 0); // the presses turned pages
 
     // Index: the program folder holds the collection's index; the button loads it. (The probe
     // quits, which closes the window.)
