@@ -217,7 +217,7 @@ void TForm1::buildPages() {
 
     LogoHoldingTabSheet = named(new Sheet(PageControl1), "LogoHoldingTabSheet", "LogoHolding");
     Image3 = named(new PictureBox(LogoHoldingTabSheet), "Image3", "Logo");
-    Image3->setPicture(logoPicture(200));
+    Image3->setPicture(logoPicture(kLogoSide));
     Image3->setGeometry(0, 0, 200, 200);
     Image3->hide();
     const int logoTab = PageControl1->addTab(LogoHoldingTabSheet, "LogoHolding");
