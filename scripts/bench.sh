@@ -13,10 +13,14 @@ for prog in "$build"/bin/bench_*; do
     name=$(basename "$prog")
     echo "== $name"
     run=("$prog")
-    # The window start-up figure needs a display: use a virtual one when there is none.
-    if [ "$name" = bench_startup ] && [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
-        run=(xvfb-run -a -s "-screen 0 1920x1080x24" "$prog")
-    fi
+    # The window figures need a display: use a virtual one when there is none.
+    case "$name" in
+    bench_startup | bench_window)
+        if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+            run=(xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$prog")
+        fi
+        ;;
+    esac
     "${run[@]}" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
         --benchmark_out="$out/$name.json" --benchmark_out_format=json
 done

@@ -3,11 +3,17 @@
 
 Each figure pairs a measured benchmark with the floor measured in the same run. A benchmark's
 floor is the benchmark of the same program whose name is the figure's name with "Floor" in
-place of its last word, or listed in FIGURES below.
+place of its last word, or listed in FIGURES below. A name "BENCHMARK:counter" stands for the
+median of one of the benchmark's counters (a floor measured in the same repetition, or a
+memory figure in MB) instead of its time.
 """
 import json
 import pathlib
 import sys
+
+WINDOW_LAUNCH = "BM_WindowLaunch/iterations:1/repeats:5/manual_time"
+WINDOW_BOOK = "BM_WindowBook/iterations:1/repeats:5/manual_time"
+WINDOW_INDEX = "BM_WindowIndex/iterations:1/repeats:5/manual_time"
 
 # (label, program, benchmark, floor or None, limit text)
 FIGURES = [
@@ -53,7 +59,25 @@ FIGURES = [
     ("Start to first page, window under Xvfb", "bench_startup",
      "BM_StartupWindow/iterations:10/manual_time",
      "BM_StartupWindowFloor/iterations:10/manual_time", "floor: minimal Qt window"),
+    ("Window: launch to first drawn frame (fresh home)", "bench_window", WINDOW_LAUNCH,
+     WINDOW_LAUNCH + ":floor_ms", "<= 1.3x minimal Qt window"),
+    ("Window: peak memory of an idle start (MB)", "bench_window",
+     WINDOW_LAUNCH + ":peak_rss_mb", WINDOW_LAUNCH + ":floor_rss_mb",
+     "<= 40 MB; floor: minimal Qt window"),
+    ("Window: reading a 5 MB book, above idle (MB)", "bench_window",
+     WINDOW_BOOK + ":added_mb", WINDOW_BOOK + ":stored_mb", "<= 2x the stored size"),
+    ("Window: PageDown to its frame on screen", "bench_window", WINDOW_BOOK,
+     WINDOW_BOOK + ":core_turn_ms", "<= 1.3x the core's page turn"),
+    ("Window: Load Index of 1,000,000 references to the painted tree", "bench_window",
+     WINDOW_INDEX, WINDOW_INDEX + ":floor_ms", "<= 150 ms; floor: the core's load"),
+    ("Window: memory that index load adds (MB)", "bench_window", WINDOW_INDEX + ":added_mb",
+     None, "<= 80 MB"),
 ]
+
+
+# Fields of a benchmark result that are no counters.
+NOT_COUNTERS = {"family_index", "per_family_instance_index", "repetitions", "repetition_index",
+                "threads", "iterations", "real_time", "cpu_time"}
 
 
 def load(folder):
@@ -68,7 +92,7 @@ def load(folder):
             scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[unit]
             medians[(path.stem, name)] = b["real_time"] * scale
             for key, value in b.items():
-                if key.startswith("peak_rss_mb"):
+                if isinstance(value, (int, float)) and key not in NOT_COUNTERS:
                     medians[(path.stem, name + ":" + key)] = value
     return medians
 
@@ -90,12 +114,13 @@ def main():
                 continue
             rows.append((f"{prog} {name}", value, None, ""))
     print()
-    print(f"{'figure':58} {'median ms':>10} {'floor ms':>10} {'ratio':>6}  limit")
+    print("Times in ms, memory in MB (figures marked MB).")
+    print(f"{'figure':64} {'median':>10} {'floor':>10} {'ratio':>6}  limit")
     for label, m, f, limit in rows:
         ms = f"{m:10.3f}" if m is not None else f"{'-':>10}"
         fs = f"{f:10.3f}" if f is not None else f"{'-':>10}"
         ratio = f"{m / f:6.2f}" if m is not None and f else f"{'-':>6}"
-        print(f"{label:58} {ms} {fs} {ratio}  {limit}")
+        print(f"{label:64} {ms} {fs} {ratio}  {limit}")
 
 
 if __name__ == "__main__":

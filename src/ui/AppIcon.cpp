@@ -1,8 +1,10 @@
 #include "ui/AppIcon.h"
 
+#include <QFile>
 #include <QPainter>
+#include <QPixmap>
 
-#include <iterator>
+#include <cstring>
 
 // The icons are compiled into the window library, a static library: nothing else refers to
 // its resource data, so it is registered by hand, once, from the global namespace.
@@ -14,28 +16,50 @@ namespace qm {
 
 namespace {
 
-QString iconFile(int size) {
+void registerOnce() {
     static const bool registered = (registerIconResources(), true);
     (void)registered;
-    return QString(":/quillmar/icons/%1x%1/quillmar.png").arg(size);
+}
+
+// A square picture stored as raw pixels, row after row, in a byte order of its own (the same
+// on every machine). Decoding a PNG costs far more at start-up than the picture is worth: the
+// image reader first looks through every image format plugin installed, then inflates.
+// The raw pictures are the icon PNGs of data/icons, and the 256-pixel icon scaled smoothly
+// onto white to 200 pixels; the window tests compare them with those files.
+QImage rawPicture(const QString& path, int side, QImage::Format format, int bytesPerPixel) {
+    registerOnce();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    const qsizetype row = static_cast<qsizetype>(side) * bytesPerPixel;
+    if (bytes.size() != row * side) return {};
+    QImage image(side, side, format);
+    for (int y = 0; y < side; ++y)
+        std::memcpy(image.scanLine(y), bytes.constData() + y * row, static_cast<std::size_t>(row));
+    return image;
 }
 
 } // namespace
 
 QIcon applicationIcon() {
     QIcon icon;
-    for (const int size : kIconSizes)
-        icon.addFile(iconFile(size), QSize(size, size));
+    for (const int size : kWindowIconSizes)
+        icon.addPixmap(
+            QPixmap::fromImage(rawPicture(QString(":/quillmar/window/%1.rgba").arg(size), size,
+                                          QImage::Format_RGBA8888_Premultiplied, 4)));
     return icon;
 }
 
 QImage logoPicture(int side) {
+    const QImage logo = rawPicture(QStringLiteral(":/quillmar/about/logo-200.rgb"), kLogoSide,
+                                   QImage::Format_RGB888, 3)
+                            .convertToFormat(QImage::Format_RGB32);
+    if (side == kLogoSide) return logo;
     QImage picture(side, side, QImage::Format_RGB32);
     picture.fill(Qt::white);
-    const QImage largest(iconFile(kIconSizes[std::size(kIconSizes) - 1]));
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRect(0, 0, side, side), largest);
+    painter.drawImage(QRect(0, 0, side, side), logo);
     return picture;
 }
 

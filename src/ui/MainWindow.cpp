@@ -258,6 +258,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
+    if (event->type() == QEvent::Show && watched == TOCTreeView) tocTreeShown();
     if (event->type() == QEvent::Resize && m_created) {
         const QSize size = static_cast<QResizeEvent*>(event)->size();
         if (watched == Client) {
@@ -305,6 +306,7 @@ void TForm1::readPageResized(QSize size) {
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    m_surface->setHeld(false);
     if (m_activated || !m_created) return;
     m_activated = true;
     // The outer size is held to the minimum; with a window manager the frame may come later.

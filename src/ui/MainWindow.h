@@ -209,6 +209,7 @@ private:
     void connectPages();
     void readPageResized(QSize size);
     void layoutIndexPage();
+    void tocTreeShown();
     void fitFrameTo(const Rect& bounds);
     enum class MenuKey { None, Used, PassOn };
     MenuKey menuKey(const QKeyEvent& key);
@@ -233,7 +234,8 @@ private:
     bool m_treeBuilding = false;  // expansion by the program is no user action
     bool m_coupling = false;      // a page change made by the tab coupling itself
     bool m_bmMenuLocated = false; // the Bookmarks menu was opened for the current command
-    bool m_altAlone = false;      // Alt is down and no other key came since
+    QTreeWidgetItem* m_tocScrollPending = nullptr; // selected while the tree was hidden
+    bool m_altAlone = false;                       // Alt is down and no other key came since
 };
 
 } // namespace qm

@@ -77,6 +77,9 @@ QLabel* yellowLabel(QWidget* parent, const char* name, const QString& text) {
 
 QTextEdit* memo(QWidget* parent, const char* name, const QString& accessible) {
     auto* edit = named(new QTextEdit(parent), name, accessible);
+    // The text is laid out in the memo's font from the first line on, not in the
+    // application's default font that a new document starts with.
+    edit->document()->setDefaultFont(edit->font());
     edit->setReadOnly(true);
     edit->setAcceptRichText(false);
     QTextOption option = edit->document()->defaultTextOption();
@@ -129,6 +132,9 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     const QScreen* screen = QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     m_surface = std::make_unique<QtSurface>(platform.screenWidth(), platform.screenHeight(), ratio);
+    // Nothing drawn before the window is first shown can be seen: the first activation lays
+    // the window out and draws the whole page again. Until then the surface only measures.
+    m_surface->setHeld(true);
     m_session->setSurface(m_surface.get());
 
     Client = new QWidget(this);
@@ -163,35 +169,38 @@ TForm1::~TForm1() {
 void TForm1::buildPages() {
     PageControl1 = named(new QTabWidget(Client), "PageControl1", "PageControl1");
     PageControl1->setGeometry(0, 0, 505, 457);
+    // Each page is made inside its page control, so its controls have the window's font from
+    // the start: a page made without a parent would lay its texts out in the application's
+    // default font first (a font of its own to look up and load), and again when added.
 
-    TOCTabSheet = named(new Sheet, "TOCTabSheet", "Table Of Contents");
+    TOCTabSheet = named(new Sheet(PageControl1), "TOCTabSheet", "Table Of Contents");
+    // The tree is made with its font already in place: setting a font on a made tree makes
+    // its (hidden) header measure the font at once, loading a font the settings replace
+    // before anything is shown.
+    QFont tocFont("Liberation Serif");
+    tocFont.setPixelSize(13);
+    TOCTabSheet->setFont(tocFont);
     TOCTreeView = named(new TocTree(TOCTabSheet), "TOCTreeView", "Table Of Contents");
     TOCTreeView->setHeaderHidden(true);
     TOCTreeView->setIndentation(19);
     TOCTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TOCTreeView->setSelectionMode(QAbstractItemView::SingleSelection);
-    QFont tocFont("Liberation Serif");
-    tocFont.setPixelSize(13);
-    TOCTreeView->setFont(tocFont);
     connect(TOCTabSheet, &Sheet::resized, TOCTreeView,
             [this](QSize s) { TOCTreeView->setGeometry(0, 0, s.width(), s.height()); });
     PageControl1->addTab(TOCTabSheet, "Table Of Contents");
 
-    ReadTabSheet = named(new Sheet, "ReadTabSheet", "Reading");
+    ReadTabSheet = named(new Sheet(PageControl1), "ReadTabSheet", "Reading");
     Image1 = named(new ReadingPage(ReadTabSheet), "Image1", "Reading page");
-    Image1->setImage(&m_surface->image());
+    Image1->setImage([this]() -> const QImage& { return m_surface->image(); });
     connect(ReadTabSheet, &Sheet::resized, this, &TForm1::readPageResized);
     PageControl1->addTab(ReadTabSheet, "Reading");
 
-    AboutTabSheet = named(new Sheet, "AboutTabSheet", "About");
+    AboutTabSheet = named(new Sheet(PageControl1), "AboutTabSheet", "About");
     ProgramIcon = named(new PictureBox(AboutTabSheet), "ProgramIcon", "Quillmar logo");
-    {
-        // The picture keeps a full-screen surface, white until the logo is drawn on it.
-        QImage white(m_session->platform().screenWidth(), m_session->platform().screenHeight(),
-                     QImage::Format_RGB32);
-        white.fill(Qt::white);
-        ProgramIcon->setPicture(white);
-    }
+    // The picture is white until the logo is drawn on it. Only its top-left part, the size of
+    // the control, is ever shown, so it grows with the control instead of starting at the
+    // screen's size.
+    ProgramIcon->setBlankColour(Qt::white);
     Memo1 = memo(AboutTabSheet, "Memo1", "About Quillmar");
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -206,9 +215,9 @@ void TForm1::buildPages() {
     OKButton->setGeometry(0, 0, 75, 25);
     PageControl1->addTab(AboutTabSheet, "About");
 
-    LogoHoldingTabSheet = named(new Sheet, "LogoHoldingTabSheet", "LogoHolding");
+    LogoHoldingTabSheet = named(new Sheet(PageControl1), "LogoHoldingTabSheet", "LogoHolding");
     Image3 = named(new PictureBox(LogoHoldingTabSheet), "Image3", "Logo");
-    Image3->setPicture(logoPicture(200));
+    Image3->setPicture(logoPicture(kLogoSide));
     Image3->setGeometry(0, 0, 200, 200);
     Image3->hide();
     const int logoTab = PageControl1->addTab(LogoHoldingTabSheet, "LogoHolding");
@@ -220,7 +229,7 @@ void TForm1::buildPages() {
 }
 
 void TForm1::buildControlPage() {
-    ControlsTabSheet = named(new Sheet, "ControlsTabSheet", "Control");
+    ControlsTabSheet = named(new Sheet(PageControl2), "ControlsTabSheet", "Control");
     QWidget* page = ControlsTabSheet;
     ReadingPositionLabel =
         named(new QLabel("Reading Position", page), "ReadingPositionLabel", "Reading Position");
@@ -258,7 +267,7 @@ void TForm1::buildControlPage() {
 }
 
 void TForm1::buildOptionsPage() {
-    OptionsTabSheet = named(new Sheet, "OptionsTabSheet", "Options");
+    OptionsTabSheet = named(new Sheet(PageControl2), "OptionsTabSheet", "Options");
     QWidget* page = OptionsTabSheet;
     BGColorRadioGroup =
         named(new QGroupBox("Background Color", page), "BGColorRadioGroup", "Background Color");
@@ -306,7 +315,7 @@ void TForm1::buildOptionsPage() {
 }
 
 void TForm1::buildIndexPage() {
-    IndexTabSheet = named(new Sheet, "IndexTabSheet", "Index");
+    IndexTabSheet = named(new Sheet(PageControl2), "IndexTabSheet", "Index");
     QWidget* page = IndexTabSheet;
     InxTreeView = named(new IndexTree(page), "InxTreeView", "Index");
     m_indexModel = new IndexModel(m_session->indexNodes(), this);

@@ -295,7 +295,8 @@ void TForm1::applyLayout(const WindowLayout& l) {
     // The logo is drawn scaled into the picture's visible part; the rest of the picture
     // keeps what it held.
     if (l.programIcon.width > 0 && l.programIcon.height > 0) {
-        QPainter painter(&ProgramIcon->picture());
+        QPainter painter(
+            &ProgramIcon->pictureCovering(QSize(l.programIcon.width, l.programIcon.height)));
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QRect(0, 0, l.programIcon.width, l.programIcon.height),
                           Image3->picture());
@@ -340,6 +341,7 @@ void TForm1::closeWindow() {
 
 void TForm1::setTocTree(const Tree& tree) {
     m_treeBuilding = true;
+    m_tocScrollPending = nullptr;
     TOCTreeView->clear();
     m_tocItems.clear();
     std::vector<QTreeWidgetItem*> items(tree.size(), nullptr);
@@ -385,6 +387,23 @@ void TForm1::selectTocNode(int absoluteIndex) {
         // Scrolling to the node opens its parents, which is no user expansion either.
         m_treeBuilding = true;
         TOCTreeView->setCurrentItem(item);
+        if (TOCTreeView->isVisible()) {
+            TOCTreeView->scrollToItem(item);
+            m_tocScrollPending = nullptr;
+        } else {
+            // Scrolling lays out every item of the tree: a hidden tree (at start-up) scrolls
+            // when it is shown. Its parents open now, as scrolling would open them.
+            for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+                p->setExpanded(true);
+            m_tocScrollPending = item;
+        }
+        m_treeBuilding = false;
+    }
+}
+
+void TForm1::tocTreeShown() {
+    if (QTreeWidgetItem* item = std::exchange(m_tocScrollPending, nullptr)) {
+        m_treeBuilding = true;
         TOCTreeView->scrollToItem(item);
         m_treeBuilding = false;
     }

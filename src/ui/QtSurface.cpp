@@ -47,8 +47,6 @@ QtSurface::QtSurface(int width, int height, qreal devicePixelRatio)
     , m_height(std::max(0, height))
     , m_ratio(devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0) {
     if (qGuiApp) m_palette = QGuiApplication::palette();
-    recreateImage(static_cast<int>(std::ceil(std::max(1, m_width) * m_ratio)),
-                  static_cast<int>(std::ceil(std::max(1, m_height) * m_ratio)));
     m_fontNames.push_back(m_fontName);
 }
 
@@ -56,10 +54,16 @@ QtSurface::~QtSurface() {
     flush();
 }
 
-void QtSurface::recreateImage(int pixelWidth, int pixelHeight) {
+void QtSurface::ensureImage() const {
+    if (!m_image.isNull()) return;
+    recreateImage(static_cast<int>(std::ceil(std::max(1, m_width) * m_ratio)),
+                  static_cast<int>(std::ceil(std::max(1, m_height) * m_ratio)));
+}
+
+void QtSurface::recreateImage(int pixelWidth, int pixelHeight) const {
     QImage grown(pixelWidth, pixelHeight, QImage::Format_RGB32);
     grown.setDevicePixelRatio(m_ratio);
-    grown.fill(Qt::white);
+    grown.fill(m_startColour);
     if (!m_image.isNull()) {
         QPainter p(&grown);
         p.drawImage(QPoint(0, 0), m_image);
@@ -71,6 +75,7 @@ void QtSurface::resize(int width, int height) {
     flush();
     m_width = std::max(0, width);
     m_height = std::max(0, height);
+    if (m_image.isNull()) return; // made at this size when first used
     const int w = static_cast<int>(std::ceil(std::max(1, m_width) * m_ratio));
     const int h = static_cast<int>(std::ceil(std::max(1, m_height) * m_ratio));
     if (w <= m_image.width() && h <= m_image.height()) return;
@@ -79,6 +84,7 @@ void QtSurface::resize(int width, int height) {
 
 const QImage& QtSurface::image() const {
     if (m_painter && m_painter->isActive()) m_painter->end();
+    ensureImage();
     return m_image;
 }
 
@@ -254,6 +260,7 @@ int QtSurface::textHeight(std::string_view) {
 QPainter& QtSurface::painter() {
     if (!m_painter) m_painter = std::make_unique<QPainter>();
     if (!m_painter->isActive()) {
+        ensureImage();
         m_painter->begin(&m_image);
         m_painterPen.reset();
     }
@@ -263,6 +270,12 @@ QPainter& QtSurface::painter() {
 void QtSurface::fillRect(int x1, int y1, int x2, int y2) {
     x1 = far(x1), y1 = far(y1), x2 = far(x2), y2 = far(y2);
     if (x2 <= x1 || y2 <= y1) return;
+    const bool wholePage = x1 <= 0 && y1 <= 0 && x2 >= m_width && y2 >= m_height;
+    if (m_image.isNull() && wholePage) {
+        m_startColour = resolve(m_brush);
+        return;
+    }
+    if (m_held) return;
     painter().fillRect(QRect(x1, y1, x2 - x1, y2 - y1), resolve(m_brush));
 }
 
@@ -275,6 +288,10 @@ void QtSurface::textOut(int x, int y, std::string_view text) {
         // the smallest size takes more than a quarter pixel.
         const auto visible = static_cast<std::size_t>(m_width - std::min(x, 0)) * 4 + 64;
         text = text.substr(0, std::min(text.size(), visible));
+    }
+    if (m_held) {
+        measure(font, text); // kept for the drawing after the hold
+        return;
     }
     Shaped* shaped = cached(font, text);
     int width = 0;
@@ -303,6 +320,7 @@ void QtSurface::textOut(int x, int y, std::string_view text) {
 }
 
 void QtSurface::line(int x1, int y1, int x2, int y2) {
+    if (m_held) return;
     QPainter& p = painter();
     QPen pen(resolve(m_penColor));
     pen.setWidth(std::clamp(m_penWidth, 0, 1000));

@@ -14,6 +14,12 @@
 //
 // The painter stays open while a page is drawn; flush() (called at the end of every page)
 // and image() close it, so the image is complete whenever someone looks at it.
+//
+// Memory: the image is made only when something is drawn or someone looks at it, at the page's
+// size then, not at the size the page had before the window was laid out. A fill of the whole
+// page before that only sets the colour the image starts with. While held (a window not yet
+// shown, whose first showing draws the whole page again), drawing calls measure and keep the
+// drawing state but paint nothing.
 #include "core/port/Surface.h"
 
 #include <QColor>
@@ -49,6 +55,9 @@ public:
     void resize(int width, int height);
     // The drawn image; its top-left width x height logical pixels are the page.
     const QImage& image() const;
+    // Holds or releases painting (see above).
+    void setHeld(bool held) { m_held = held; }
+    bool held() const { return m_held; }
     // The colours that stand for the system colours; the application's palette by default.
     void setPalette(const QPalette& palette);
 
@@ -109,9 +118,12 @@ private:
     int layout(const FontEntry& font, std::string_view text);
     QGlyphRun glyphRun(const FontEntry& font) const;
     QPainter& painter();
-    void recreateImage(int pixelWidth, int pixelHeight);
+    void ensureImage() const;
+    void recreateImage(int pixelWidth, int pixelHeight) const;
 
-    QImage m_image;
+    mutable QImage m_image;                   // made on first use
+    mutable QColor m_startColour = Qt::white; // what a new image is filled with
+    bool m_held = false;
     std::unique_ptr<QPainter> m_painter;
     int m_width, m_height;
     qreal m_ratio;

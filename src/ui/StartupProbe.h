@@ -1,9 +1,24 @@
 #pragma once
-// A probe for measuring start-up: when the environment variable QUILLMAR_STARTUP_PROBE is set,
-// the first paint of the main window prints "first paint" on standard output; when it is
-// "quit", the program then quits. Does nothing otherwise.
+// A probe for measuring the window, driven by the environment variable QUILLMAR_STARTUP_PROBE.
+// Does nothing when it is unset. Otherwise the first paint of the main window prints
+// "first paint" on standard output, and then, by the variable's value:
+//   (any other value) the program runs on;
+//   quit              the program quits;
+//   idle              the program settles for a moment and quits;
+//   pagedown:N        the Reading page is brought forward, then N PageDown presses are made
+//                     one after the other, each timed from the key press to its frame on the
+//                     screen; prints "page WxH" and "pagedown_ms T1 T2 ...", then quits;
+//   index             the Index page is brought forward and the Load Index button is
+//                     clicked; prints "index_ms T" (from the click to the first painted tree
+//                     on the screen) and "index_added_kb K" (the high-water mark of the
+//                     resident set during the load, above the resident set before it), then
+//                     quits.
+// A frame is on the screen when the paint that draws it has been flushed to the display and
+// the display has answered a request sent after it.
 class QObject;
 
 namespace qm {
-void installStartupProbe(QObject* application);
-}
+// Installs the probe on the application when the variable is set; returns it (owned by the
+// application), or nullptr.
+QObject* installStartupProbe(QObject* application);
+} // namespace qm

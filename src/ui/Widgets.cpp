@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace qm {
 
@@ -19,8 +20,24 @@ void PictureBox::setPicture(const QImage& picture) {
     update();
 }
 
+void PictureBox::setBlankColour(const QColor& colour) {
+    m_blank = colour;
+}
+
+QImage& PictureBox::pictureCovering(QSize size) {
+    const QSize grown = size.expandedTo(m_picture.size());
+    if (grown != m_picture.size()) {
+        QImage larger(grown, QImage::Format_RGB32);
+        larger.fill(m_blank);
+        if (!m_picture.isNull()) QPainter(&larger).drawImage(QPoint(0, 0), m_picture);
+        m_picture = std::move(larger);
+    }
+    return m_picture;
+}
+
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (!m_picture.rect().contains(rect())) painter.fillRect(rect(), m_blank);
     if (!m_picture.isNull()) painter.drawImage(QPoint(0, 0), m_picture);
 }
 
@@ -29,15 +46,16 @@ ReadingPage::ReadingPage(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ReadingPage::setImage(const QImage* image) {
-    m_image = image;
+void ReadingPage::setImage(std::function<const QImage&()> image) {
+    m_image = std::move(image);
     update();
 }
 
 void ReadingPage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (m_image && !m_image->isNull())
-        painter.drawImage(QPoint(0, 0), *m_image);
+    const QImage* image = m_image ? &m_image() : nullptr;
+    if (image && !image->isNull())
+        painter.drawImage(QPoint(0, 0), *image);
     else
         painter.fillRect(event->rect(), QColor(0xC0, 0xC0, 0xC0));
 }

@@ -2,37 +2,46 @@
 // The small widgets the main window is built from where Qt has no exact counterpart: a
 // picture box, the reading page, an up-down control, a page that reports its size, and the
 // two trees that report every mouse click, as the window's click handlers expect.
+#include <QColor>
 #include <QImage>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QWidget>
 
+#include <functional>
+
 class QToolButton;
 
 namespace qm {
 
-// Shows the top-left part of its picture; the picture is kept larger than the control.
+// Shows the top-left part of its picture. The picture grows to cover what is drawn on it and
+// never shrinks; a part not drawn yet holds the blank colour.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:
     explicit PictureBox(QWidget* parent = nullptr);
     QImage& picture() { return m_picture; }
     void setPicture(const QImage& picture);
+    void setBlankColour(const QColor& colour);
+    // The picture, grown first where it is smaller than size.
+    QImage& pictureCovering(QSize size);
 
 protected:
     void paintEvent(QPaintEvent*) override;
 
 private:
     QImage m_picture;
+    QColor m_blank = Qt::white;
 };
 
 // The reading page: paints the image the page renderer drew, and nothing else (no background
-// erase). The wheel turns pages, one page per notch.
+// erase). The image is asked for only when the page is painted, so a page never shown makes
+// none. The wheel turns pages, one page per notch.
 class ReadingPage : public QWidget {
     Q_OBJECT
 public:
     explicit ReadingPage(QWidget* parent = nullptr);
-    void setImage(const QImage* image);
+    void setImage(std::function<const QImage&()> image);
 
 signals:
     // Positive: pages forward; negative: pages back.
@@ -43,7 +52,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    const QImage* m_image = nullptr;
+    std::function<const QImage&()> m_image;
     int m_wheelRest = 0;
 };
 

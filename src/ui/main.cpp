@@ -9,6 +9,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtPlatform.h"
 #include "ui/StartupProbe.h"
+#include "ui/StartupStyle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
         return code;
     }
 
+    QApplication::setStyle(new qm::StartupStyle(QApplication::style()->name()));
     qm::TForm1 form(*fs, platform);
     form.create({exePath, data, options.text});
     form.show();

@@ -108,6 +108,52 @@ TEST_F(QtSurfaceTest, WidthsGrowWithTheSize) {
     }
 }
 
+// The image is made when first drawn on or looked at, at the page's size then; a fill of the
+// whole page before that only chooses the colour it starts with; a held surface measures and
+// keeps its state but paints nothing.
+TEST_F(QtSurfaceTest, MakesItsImageWhenFirstUsedAndPaintsNothingWhileHeld) {
+    struct Case {
+        const char* name;
+        bool held;
+        bool fillWholePageFirst;
+        QColor expectedAt10; // pixel (10, 10), where the partial fill and the text are
+    };
+    const Case cases[] = {
+        {"drawn", false, true, QColor(0, 0, 255)},
+        {"drawn without a whole fill", false, false, QColor(0, 0, 255)},
+        {"held", true, true, QColor(255, 0, 0)},
+        {"held without a whole fill", true, false, QColor(Qt::white)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qm::QtSurface surface(1920, 1080);
+        surface.resize(300, 200); // laid out before anything was drawn
+        surface.setHeld(c.held);
+        if (c.fillWholePageFirst) {
+            surface.setBrushColor(0x0000FF); // red, as 0x00BBGGRR
+            surface.fillRect(0, 0, 300, 200);
+        }
+        surface.setBrushColor(0xFF0000); // blue
+        surface.fillRect(5, 5, 40, 40);
+        const int width = surface.textWidth("measured");
+        surface.textOut(50, 50, "measured");
+        surface.flush();
+        EXPECT_GT(width, 0);
+        const QImage& image = surface.image();
+        EXPECT_EQ(image.size(), QSize(300, 200));
+        EXPECT_EQ(image.pixelColor(10, 10), c.expectedAt10);
+        EXPECT_EQ(image.pixelColor(299, 199),
+                  c.fillWholePageFirst ? QColor(255, 0, 0) : QColor(Qt::white));
+        // Released, it paints again, and keeps what it was given.
+        surface.setHeld(false);
+        surface.fillRect(5, 5, 40, 40);
+        surface.flush();
+        EXPECT_EQ(surface.image().pixelColor(10, 10), QColor(0, 0, 255));
+        surface.resize(400, 100);
+        EXPECT_EQ(surface.image().size(), QSize(400, 200)); // grows, never shrinks
+    }
+}
+
 struct SessionOnQt {
     SessionOnQt(int w, int h)
         : surface(w, h) {

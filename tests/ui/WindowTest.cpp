@@ -86,9 +86,14 @@ int differingPixels(const QImage& a, const QImage& b, int side) {
     return differing;
 }
 
-TEST_F(WindowTest, TheIconComesInEverySizeAndTheAboutPageShowsItScaledIntoThePicture) {
+TEST_F(WindowTest, TheWindowIconComesInTheSizesShownAndTheAboutPageShowsItScaledIntoThePicture) {
     const QIcon icon = form->windowIcon();
-    for (const int size : qm::kIconSizes) {
+    // Exactly the window sizes: no larger picture is decoded for a window icon.
+    QList<QSize> expected;
+    for (const int size : qm::kWindowIconSizes)
+        expected << QSize(size, size);
+    EXPECT_EQ(icon.availableSizes(), expected);
+    for (const int size : qm::kWindowIconSizes) {
         SCOPED_TRACE(size);
         ASSERT_TRUE(icon.availableSizes().contains(QSize(size, size)));
         const QImage shown = icon.pixmap(QSize(size, size)).toImage();

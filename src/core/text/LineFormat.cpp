@@ -320,7 +320,11 @@ void convertRecordLines(StoredLineSource& in, Lines& out) {
 
 void prepareDisplayLines(StoredLineSource& raw, ConversionPass pass, Lines& out) {
     CleanedLineSource cleaned(raw);
-    out.reserve(out.size() + cleaned.remainingHint());
+    // Room for the lines that may follow the text: the welcome lines of the first activation.
+    // Without it the first line appended after a large text doubles the list, holding the old
+    // and the new list at once, for a few lines more.
+    constexpr std::size_t kRoomAfterText = 32;
+    out.reserve(out.size() + cleaned.remainingHint() + kRoomAfterText);
     if (pass == ConversionPass::Record)
         convertRecordLines(cleaned, out);
     else

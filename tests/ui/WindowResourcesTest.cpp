@@ -1,0 +1,248 @@
+// What the window holds and looks up at start-up: pictures made at the size shown, fonts in
+// place before any text is laid out, and the start-up probe's measuring modes, which the window
+// harness (bench/bench_window.cpp) relies on.
+#include "UiSupport.h"
+#include "core/port/FileSystem.h"
+#include "ui/MainWindow.h"
+#include "ui/QtPlatform.h"
+#include "ui/QtSurface.h"
+#include "ui/StartupProbe.h"
+#include "ui/StartupStyle.h"
+#include "ui/Widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFontInfo>
+#include <QScrollBar>
+#include <QSet>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextEdit>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+using qm::TForm1;
+
+class WindowResourcesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        uitest::ensureApplication();
+        ASSERT_TRUE(m_data.isValid());
+        m_fs = qm::makeRealFileSystem();
+    }
+    void TearDown() override { form.reset(); }
+
+    // A window as the program makes it, named on a command line with this text, from an
+    // executable in this folder; shown when asked.
+    void start(const QString& programFolder, const std::string& text, bool show = true) {
+        form = std::make_unique<TForm1>(*m_fs, m_platform);
+        form->create({(programFolder + "/quillmar").toStdString(),
+                      m_data.filePath("data").toStdString() + "/", text});
+        if (!show) return;
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    }
+    QString dataPath(const char* name) const { return m_data.filePath(name); }
+
+    // Runs the start-up probe in this mode over the window that startWindow makes and shows;
+    // returns what the probe printed.
+    std::string runProbe(const char* mode, const std::function<void()>& startWindow) {
+        qputenv("QUILLMAR_STARTUP_PROBE", mode);
+        const std::unique_ptr<QObject> probe(qm::installStartupProbe(qApp));
+        qunsetenv("QUILLMAR_STARTUP_PROBE");
+        EXPECT_NE(probe, nullptr);
+        testing::internal::CaptureStdout();
+        startWindow();
+        QTimer never; // a probe that never quits fails the test instead of hanging it
+        never.setSingleShot(true);
+        QObject::connect(&never, &QTimer::timeout, qApp, &QCoreApplication::quit);
+        never.start(20000);
+        QCoreApplication::exec();
+        EXPECT_TRUE(never.isActive()) << "the probe did not quit";
+        return testing::internal::GetCapturedStdout();
+    }
+
+    std::unique_ptr<TForm1> form;
+
+private:
+    QTemporaryDir m_data;
+    std::unique_ptr<qm::FileSystem> m_fs;
+    qm::QtPlatform m_platform;
+};
+
+TEST_F(WindowResourcesTest, PicturesAreMadeAtTheSizeShownAndGrowWithIt) {
+    start(QM_BINARY_DIR "/bin", "");
+    form->resize(713, 520);
+    QCoreApplication::processEvents();
+    const QSize screen = form->screen()->size();
+    // The About picture covers its control, not the screen, and never shrinks.
+    EXPECT_EQ(form->ProgramIcon->picture().size(), QSize(256, 256));
+    form->HideControlPanelItem->trigger();
+    EXPECT_EQ(form->ProgramIcon->picture().size(), QSize(356, 356));
+    form->ShowControlPanelItem->trigger();
+    EXPECT_EQ(form->ProgramIcon->width(), 256);
+    EXPECT_EQ(form->ProgramIcon->picture().size(), QSize(356, 356));
+    // The shown part is the logo, as before.
+    EXPECT_NE(form->ProgramIcon->grab().toImage().pixelColor(128, 128), QColor(Qt::white));
+
+    // The page image holds the largest page drawn so far, not the screen.
+    form->PageControl1->setCurrentWidget(form->ReadTabSheet);
+    QCoreApplication::processEvents();
+    const QSize page = form->Image1->size() * form->devicePixelRatio();
+    const QImage& image = form->pageImage();
+    EXPECT_GE(image.width(), page.width());
+    EXPECT_GE(image.height(), page.height());
+    EXPECT_TRUE(image.width() < screen.width() || image.height() < screen.height())
+        << "the page image was made at the screen's size";
+}
+
+TEST_F(WindowResourcesTest, APageDrawnBeforeTheWindowIsShownIsDrawnAgainWhenShown) {
+    // A text on the command line is drawn before the window is shown, at the screen's size:
+    // that drawing only measures, and the page shown is the one the first activation draws.
+    QFile text(dataPath("story.tvt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("Story\r\nl00Once upon a time\r\nl04there was a reader.\r\nEND\r\n");
+    text.close();
+    start(QM_BINARY_DIR "/bin", dataPath("story.tvt").toStdString(), false);
+    EXPECT_GT(form->session().nextTopLine(), 0); // the text's page was laid out
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->PageControl1->setCurrentWidget(form->ReadTabSheet);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form->pageText().contains("Once upon a time"));
+    // The reading page shows the page image, text and background drawn on it.
+    const QImage shown = form->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage page = form->pageImage().copy(QRect(QPoint(0, 0), shown.size()));
+    EXPECT_EQ(shown, page.convertToFormat(QImage::Format_RGB32));
+    QSet<QRgb> colours;
+    for (int y = 0; y < std::min(page.height(), 60); ++y)
+        for (int x = 0; x < std::min(page.width(), 300); ++x)
+            colours.insert(page.pixel(x, y));
+    EXPECT_GT(colours.size(), 2); // background, text and its edges
+}
+
+TEST_F(WindowResourcesTest, TextsAreLaidOutInTheirOwnFonts) {
+    start(QM_BINARY_DIR "/bin", "", false);
+    // The memos' documents start in the memo's font, not in the application's default font.
+    for (QTextEdit* memo : {form->Memo1, form->IndexMemo, form->Memo2}) {
+        SCOPED_TRACE(memo->objectName().toStdString());
+        EXPECT_EQ(memo->document()->defaultFont().family(), memo->font().family());
+        EXPECT_EQ(memo->document()->defaultFont().pixelSize(), memo->font().pixelSize());
+        EXPECT_EQ(memo->font().family(), "Liberation Sans");
+    }
+    // Every page starts in the window's font; the contents tree in its serif font, at the size
+    // the settings give it (15 points is 20 pixels).
+    for (qm::Sheet* page : {form->ControlsTabSheet, form->OptionsTabSheet, form->IndexTabSheet,
+                            form->AboutTabSheet}) {
+        SCOPED_TRACE(page->objectName().toStdString());
+        EXPECT_EQ(page->font().family(), "Liberation Sans");
+        EXPECT_EQ(page->font().pixelSize(), 11);
+    }
+    EXPECT_EQ(form->TOCTreeView->font().family(), "Liberation Serif");
+    EXPECT_EQ(QFontInfo(form->TOCTreeView->font()).pixelSize(), 20);
+}
+
+// Selecting a contents node while the tree is hidden opens its parents at once and scrolls
+// to it when the tree is shown.
+TEST_F(WindowResourcesTest, ANodeSelectedInTheHiddenContentsTreeIsScrolledToWhenShown) {
+    start(QM_BINARY_DIR "/bin", "");
+    form->resize(713, 460);
+    form->setTocFontSize(40); // rows taller than the tree can show at once
+    ASSERT_FALSE(form->TOCTreeView->isVisible());
+    int last = -1;
+    for (QTreeWidgetItemIterator it(form->TOCTreeView); *it; ++it)
+        ++last;
+    QTreeWidgetItem* item = form->tocItem(last);
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(item->parent(), nullptr);
+    form->selectTocNode(last);
+    EXPECT_EQ(form->TOCTreeView->currentItem(), item);
+    for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
+        EXPECT_TRUE(p->isExpanded());
+    form->PageControl1->setCurrentWidget(form->TOCTabSheet);
+    QCoreApplication::processEvents();
+    const QRect shown = form->TOCTreeView->viewport()->rect();
+    EXPECT_TRUE(shown.contains(form->TOCTreeView->visualItemRect(item)));
+    EXPECT_GT(form->TOCTreeView->verticalScrollBar()->value(), 0);
+}
+
+// The start-up style hands out the extension buttons' icons unread, and they show the base
+// style's pictures when drawn; every other icon is the base style's at once.
+TEST_F(WindowResourcesTest, TheStartUpStyleDefersOnlyTheExtensionIcons) {
+    qm::StartupStyle style(QApplication::style()->name());
+    const QStyle* base = style.baseStyle();
+    for (const auto which :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
+          QStyle::SP_DialogOkButton, QStyle::SP_ArrowUp}) {
+        SCOPED_TRACE(static_cast<int>(which));
+        const QIcon icon = style.standardIcon(which);
+        const QIcon expected = base->standardIcon(which);
+        const QImage drawn = icon.pixmap(QSize(16, 16)).toImage();
+        EXPECT_EQ(drawn, expected.pixmap(QSize(16, 16)).toImage());
+        EXPECT_EQ(icon.availableSizes(), expected.availableSizes());
+    }
+}
+
+TEST_F(WindowResourcesTest, TheProbeTurnsPagesAndLoadsTheIndexAsTheHarnessAsks) {
+    // PageDown: the Reading page comes forward and each press is timed to its frame.
+    QFile text(dataPath("long.tvt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("Long\r\n");
+    for (int i = 0; i < 400; ++i)
+        text.write(QByteArray("l04line ") + QByteArray::number(i) + "\r\n");
+    text.write("END\r\n");
+    text.close();
+    std::string out = runProbe("pagedown:3", [this] {
+        start(QM_BINARY_DIR "/bin", dataPath("long.tvt").toStdString(), false);
+        form->show();
+    });
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->ReadTabSheet);
+    std::istringstream lines(out);
+    std::string first, page, times;
+    std::getline(lines, first);
+    std::getline(lines, page);
+    std::getline(lines, times);
+    EXPECT_EQ(first, "first paint");
+    EXPECT_EQ(page, "page " + std::to_string(form->Image1->width()) + "x" +
+                        std::to_string(form->Image1->height()));
+    std::istringstream words(times);
+    std::string key;
+    double t = 0;
+    int count = 0;
+    words >> key;
+    EXPECT_EQ(key, "pagedown_ms");
+    while (words >> t) {
+        EXPECT_GT(t, 0.0);
+        ++count;
+    }
+    EXPECT_EQ(count, 3);
+    EXPECT_GT(form->session().topLine(), 0); // the presses turned pages
+
+    // Index: the program folder holds the collection's index; the button loads it. (The probe
+    // quits, which closes the window.)
+    form.reset();
+    QDir().mkpath(dataPath("program"));
+    QFile index(dataPath("program/quillmar.tvx"));
+    ASSERT_TRUE(index.open(QIODevice::WriteOnly));
+    index.write("alpha|000000012|0000000034\r\nbeta|000000056\r\n");
+    index.close();
+    out = runProbe("index", [this] { start(dataPath("program"), "", true); });
+    EXPECT_NE(out.find("\nindex_ms "), std::string::npos) << out;
+    EXPECT_NE(out.find("\nindex_added_kb "), std::string::npos) << out;
+    EXPECT_EQ(form->PageControl2->currentWidget(), form->IndexTabSheet);
+    EXPECT_TRUE(form->InxTreeView->isVisibleTo(form->IndexTabSheet));
+    EXPECT_EQ(form->InxTreeView->model()->rowCount(), 1); // the root "Index"
+}
+
+} // namespace
