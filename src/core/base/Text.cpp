@@ -9,17 +9,7 @@ namespace qm {
 
 Lines splitLines(std::string_view bytes) {
     Lines lines;
-    std::size_t start = 0;
-    const std::size_t n = bytes.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            lines.emplace_back(bytes.substr(start, i - start));
-            if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n) lines.emplace_back(bytes.substr(start));
+    forEachLine(bytes, [&](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 
@@ -60,13 +50,17 @@ static bool isBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
-std::string trimBlanksAndControls(std::string_view s) {
+std::string_view trimBlanksAndControlsView(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && isBlankOrControl(s[b]))
         ++b;
     while (e > b && isBlankOrControl(s[e - 1]))
         --e;
-    return std::string(s.substr(b, e - b));
+    return s.substr(b, e - b);
+}
+
+std::string trimBlanksAndControls(std::string_view s) {
+    return std::string(trimBlanksAndControlsView(s));
 }
 
 bool isBlankLine(std::string_view s) {

@@ -10,8 +10,23 @@ namespace qm {
 
 using Lines = std::vector<std::string>;
 
-// Splits file bytes into lines; CR, LF and CR LF each end a line. A line end at the very end
-// adds no empty line.
+// Calls f(line) for every line of the bytes, in order: CR, LF and CR LF each end a line, and
+// a line end at the very end adds no empty line.
+template <typename F> void forEachLine(std::string_view bytes, F&& f) {
+    std::size_t start = 0;
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            f(bytes.substr(start, i - start));
+            if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n) f(bytes.substr(start));
+}
+
+// Splits file bytes into lines as forEachLine cuts them.
 Lines splitLines(std::string_view bytes);
 // The number of lines as an int (positions are ints), capped at the largest int.
 int lineCount(const Lines& lines);
@@ -26,6 +41,7 @@ char toLowerAscii(char c);
 std::string trimBlanks(std::string_view s);
 // Trims blanks and control characters (bytes up to 0x20) at both ends.
 std::string trimBlanksAndControls(std::string_view s);
+std::string_view trimBlanksAndControlsView(std::string_view s);
 // True when the line is empty or holds only blanks and control characters.
 bool isBlankLine(std::string_view s);
 

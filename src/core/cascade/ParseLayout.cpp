@@ -429,26 +429,7 @@ std::size_t ParseLayout::emit(Lines& out) {
         std::size_t b = a + 1;
         while (b < m_n && !m_start[b])
             ++b;
-        const int level = m_levels[a];
-        m_line.clear();
-        m_line.push_back('l');
-        m_line.push_back(static_cast<char>('0' + level / 10));
-        m_line.push_back(static_cast<char>('0' + level % 10));
-        char colour = 0;
-        for (std::size_t k = a; k < b; ++k) {
-            const char c = m_colour[k];
-            if (c != colour) {
-                m_line.push_back('|');
-                m_line.push_back(c == 0 ? '4' : c);
-                m_line.push_back('>');
-                colour = c;
-            }
-            if (k > a && m_tok[k].gapBefore) m_line.push_back(' ');
-            m_line.append(m_text.substr(m_tok[k].begin, m_tok[k].end - m_tok[k].begin));
-        }
-        if (colour != 0) m_line.append("|4>");
-        m_line.push_back(' ');
-        out.push_back(m_line);
+        appendPhraseLine(m_text, m_tok, a, b, m_levels[a], m_colour, m_line, out);
         ++count;
         a = b;
     }

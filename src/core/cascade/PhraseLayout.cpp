@@ -23,6 +23,29 @@ bool coreIs(std::string_view text, const Token& t, std::string_view lower) {
     return true;
 }
 
+void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a, std::size_t b,
+                      int level, const std::vector<char>& colours, std::string& line, Lines& out) {
+    line.clear();
+    line.push_back('l');
+    line.push_back(static_cast<char>('0' + level / 10));
+    line.push_back(static_cast<char>('0' + level % 10));
+    char colour = 0;
+    for (std::size_t k = a; k < b; ++k) {
+        const char c = colours[k];
+        if (c != colour) {
+            line.push_back('|');
+            line.push_back(c == 0 ? '4' : c);
+            line.push_back('>');
+            colour = c;
+        }
+        if (k > a && tokens[k].gapBefore) line.push_back(' ');
+        line.append(text.substr(tokens[k].begin, tokens[k].end - tokens[k].begin));
+    }
+    if (colour != 0) line.append("|4>");
+    line.push_back(' ');
+    out.push_back(line);
+}
+
 bool hasBreakingPunct(const Token& t) {
     return t.endsComma || t.endsSemicolon || t.endsColon || t.endsDash ||
            (t.endsStop && !t.abbreviation);

@@ -29,6 +29,12 @@ bool coreIs(std::string_view text, const Token& t, std::string_view lower);
 // does not).
 bool hasBreakingPunct(const Token& t);
 
+// Appends the phrase line of tokens [a, b) at `level` to `out`: the level code, the words with
+// the blanks between them, a colour tag wherever the colour (0 for the text colour) changes,
+// "|4>" after the last coloured word and the trailing blank. `line` is scratch space.
+void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a, std::size_t b,
+                      int level, const std::vector<char>& colours, std::string& line, Lines& out);
+
 // Names learnt while a text is read: a capitalised word at the start of a sentence is taken
 // for a name once it has been seen capitalised in mid-sentence and never in lower case.
 struct NameMemory {

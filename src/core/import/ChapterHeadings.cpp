@@ -1,5 +1,7 @@
 #include "core/import/ChapterHeadings.h"
 
+#include "core/base/Text.h"
+
 #include <array>
 #include <cctype>
 #include <vector>
@@ -133,15 +135,6 @@ bool isArabicNumber(std::string_view s) {
     return true;
 }
 
-std::string_view trimView(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
-
 // The word at the front (letters, digits and inner hyphens) and what follows it.
 std::string_view frontWord(std::string_view s) {
     std::size_t i = 0;
@@ -190,7 +183,7 @@ std::optional<bool> titleAfterNumber(std::string_view rest) {
 } // namespace
 
 std::optional<HeadingMatch> matchChapterHeading(std::string_view raw) {
-    const std::string_view line = trimView(raw);
+    const std::string_view line = trimBlanksAndControlsView(raw);
     if (line.empty() || line.size() > 90) return std::nullopt;
     const std::string_view word = frontWord(line);
     if (word.empty()) return std::nullopt;
@@ -200,7 +193,7 @@ std::optional<HeadingMatch> matchChapterHeading(std::string_view raw) {
     if (capitalised(word)) {
         for (const char* section : kSectionWords) {
             if (wordUpper != section) continue;
-            const std::string_view tail = trimView(rest);
+            const std::string_view tail = trimBlanksAndControlsView(rest);
             if (tail.empty() || tail == "." || tail == ":") {
                 HeadingMatch m;
                 m.key = lower(word);
@@ -210,14 +203,15 @@ std::optional<HeadingMatch> matchChapterHeading(std::string_view raw) {
         for (const Keyword& k : kNumberedWords) {
             if (wordUpper != k.word) continue;
             if (rest.starts_with(".") && wordUpper == "VOL") rest.remove_prefix(1);
-            std::string_view after = trimView(rest);
+            std::string_view after = trimBlanksAndControlsView(rest);
             if (after.size() == rest.size()) return std::nullopt; // "Chapter" must end there
             // "BOOK THE FIRST", "PART THE SECOND".
             std::string key = lower(word);
             const std::string_view next = frontWord(after);
             std::string_view number = next;
             if (upper(next) == "THE") {
-                const std::string_view afterThe = trimView(after.substr(next.size()));
+                const std::string_view afterThe =
+                    trimBlanksAndControlsView(after.substr(next.size()));
                 number = frontWord(afterThe);
                 if (!isNumberWord(number)) return std::nullopt;
                 after = afterThe;
@@ -245,7 +239,7 @@ std::optional<HeadingMatch> matchChapterHeading(std::string_view raw) {
             return m;
         }
         if (rest.starts_with(". ") || rest.starts_with(".\t")) {
-            const std::string_view title = trimView(rest.substr(1));
+            const std::string_view title = trimBlanksAndControlsView(rest.substr(1));
             if (!title.empty() && isUpper(title.front()) && looksLikeTitleLine(title)) {
                 HeadingMatch m;
                 m.strength = HeadingStrength::Numeral;
@@ -259,7 +253,7 @@ std::optional<HeadingMatch> matchChapterHeading(std::string_view raw) {
 }
 
 bool looksLikeTitleLine(std::string_view raw) {
-    const std::string_view line = trimView(raw);
+    const std::string_view line = trimBlanksAndControlsView(raw);
     if (line.empty() || line.size() > 80) return false;
     const char last = line.back();
     if (last == ',' || last == ';') return false;
@@ -304,7 +298,7 @@ bool looksLikeTitleLine(std::string_view raw) {
 std::string headingComparisonForm(std::string_view raw) {
     std::string out;
     bool space = false;
-    for (char c : trimView(raw)) {
+    for (char c : trimBlanksAndControlsView(raw)) {
         if (static_cast<unsigned char>(c) <= 0x20) {
             space = !out.empty();
             continue;

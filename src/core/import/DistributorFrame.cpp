@@ -1,20 +1,13 @@
 #include "core/import/DistributorFrame.h"
 
+#include "core/base/Text.h"
+
 #include "core/import/InlineText.h"
 
 #include <algorithm>
 
 namespace qm::import {
 namespace {
-
-std::string_view trimView(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
@@ -29,7 +22,7 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
 
 // "*** START OF THE ..." and its variants ("***START OF", "*** START OF THIS ...").
 bool isMarkerLine(std::string_view line, std::string_view word) {
-    std::string_view s = trimView(line);
+    std::string_view s = trimBlanksAndControlsView(line);
     if (s.size() > 300 || !s.starts_with("***")) return false;
     while (!s.empty() && (s.front() == '*' || s.front() == ' '))
         s.remove_prefix(1);
@@ -37,7 +30,7 @@ bool isMarkerLine(std::string_view line, std::string_view word) {
 }
 
 bool isBlank(std::string_view s) {
-    return trimView(s).empty();
+    return trimBlanksAndControlsView(s).empty();
 }
 
 } // namespace
@@ -45,17 +38,7 @@ bool isBlank(std::string_view s) {
 std::vector<std::string_view> splitLineViews(std::string_view text) {
     std::vector<std::string_view> lines;
     lines.reserve(text.size() / 48 + 1);
-    std::size_t start = 0;
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n) lines.push_back(text.substr(start));
+    forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
     return lines;
 }
 
@@ -70,7 +53,7 @@ bool isFrameEndLine(std::string_view line) {
 HeaderFields readHeaderFields(const std::vector<std::string_view>& lines) {
     HeaderFields fields;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = trimView(lines[i]);
+        const std::string_view line = trimBlanksAndControlsView(lines[i]);
         std::string* field = nullptr;
         std::size_t skip = 0;
         if (fields.title.empty() && startsWithNoCase(line, "Title:")) {
@@ -87,7 +70,7 @@ HeaderFields readHeaderFields(const std::vector<std::string_view>& lines) {
                (lines[i + 1].front() == ' ' || lines[i + 1].front() == '\t') &&
                !isBlank(lines[i + 1])) {
             value += ' ';
-            value += trimView(lines[++i]);
+            value += trimBlanksAndControlsView(lines[++i]);
         }
         *field = cleanText(value);
     }
@@ -122,9 +105,10 @@ Frame findFrame(const std::vector<std::string_view>& lines) {
     std::size_t b = frame.begin;
     while (b < frame.end && isBlank(lines[b]))
         ++b;
-    if (b < frame.end && (startsWithNoCase(trimView(lines[b]), "Produced by") ||
-                          startsWithNoCase(trimView(lines[b]), "E-text prepared by") ||
-                          startsWithNoCase(trimView(lines[b]), "Transcribed from"))) {
+    if (b < frame.end &&
+        (startsWithNoCase(trimBlanksAndControlsView(lines[b]), "Produced by") ||
+         startsWithNoCase(trimBlanksAndControlsView(lines[b]), "E-text prepared by") ||
+         startsWithNoCase(trimBlanksAndControlsView(lines[b]), "Transcribed from"))) {
         while (b < frame.end && !isBlank(lines[b]))
             ++b;
         frame.begin = b;
@@ -137,7 +121,7 @@ Frame findFrame(const std::vector<std::string_view>& lines) {
     while (p > frame.begin && !isBlank(lines[p - 1]))
         --p;
     if (p < e) {
-        const std::string_view first = trimView(lines[p]);
+        const std::string_view first = trimBlanksAndControlsView(lines[p]);
         if (startsWithNoCase(first, "End of the Project") ||
             startsWithNoCase(first, "End of Project"))
             frame.end = p;

@@ -1,5 +1,7 @@
 #include "core/import/PlainTextBook.h"
 
+#include "core/base/Text.h"
+
 #include "core/import/ChapterHeadings.h"
 #include "core/import/DistributorFrame.h"
 #include "core/import/DocumentTidy.h"
@@ -15,15 +17,6 @@ using cascade::Block;
 using cascade::BlockKind;
 using cascade::Chapter;
 using cascade::Document;
-
-std::string_view trimView(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
 
 bool isAlnumByte(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
@@ -91,7 +84,7 @@ private:
         std::string s;
         for (std::size_t k = from; k < p.lineCount(); ++k) {
             if (!s.empty()) s += ' ';
-            s += trimView(line(p, k));
+            s += trimBlanksAndControlsView(line(p, k));
         }
         return s;
     }
@@ -99,11 +92,11 @@ private:
     void collectParagraphs(std::size_t begin, std::size_t end) {
         std::size_t i = begin;
         while (i < end) {
-            while (i < end && trimView(m_lines[i]).empty())
+            while (i < end && trimBlanksAndControlsView(m_lines[i]).empty())
                 ++i;
             if (i == end) break;
             Paragraph p{i, i};
-            while (i < end && !trimView(m_lines[i]).empty())
+            while (i < end && !trimBlanksAndControlsView(m_lines[i]).empty())
                 ++i;
             p.last = i;
             m_paras.push_back(p);
@@ -138,7 +131,7 @@ private:
 
     static bool isContentsLine(std::string_view l) {
         const std::string form = headingComparisonForm(l);
-        const std::string_view t = trimView(l);
+        const std::string_view t = trimBlanksAndControlsView(l);
         return !t.empty() && t.front() >= 'A' && t.front() <= 'Z' &&
                (form == "contents" || form == "table of contents");
     }
@@ -158,11 +151,11 @@ private:
 
     // Prose rather than a list: several lines, most of them long.
     bool isProse(const Paragraph& p) const {
-        if (p.lineCount() < 2) return trimView(line(p, 0)).size() > 100;
+        if (p.lineCount() < 2) return trimBlanksAndControlsView(line(p, 0)).size() > 100;
         std::size_t longLines = 0;
         for (std::size_t k = 0; k < p.lineCount(); ++k) {
-            if (trimView(line(p, k)).size() > 100) return true;
-            if (trimView(line(p, k)).size() >= 55) ++longLines;
+            if (trimBlanksAndControlsView(line(p, k)).size() > 100) return true;
+            if (trimBlanksAndControlsView(line(p, k)).size() >= 55) ++longLines;
         }
         return longLines * 2 >= p.lineCount();
     }
@@ -199,7 +192,8 @@ private:
                 (opensProse(q + 1) || (isTitleParagraph(q + 1) && opensProse(q + 2))))
                 break;
             for (std::size_t k = 0; k < para.lineCount(); ++k) {
-                if (firstEntry.empty()) firstEntry = std::string(trimView(line(para, k)));
+                if (firstEntry.empty())
+                    firstEntry = std::string(trimBlanksAndControlsView(line(para, k)));
                 entries.push_back(cleanText(line(para, k)));
             }
         }
@@ -242,7 +236,7 @@ private:
 
     bool isTitleParagraph(std::size_t q) const {
         if (q >= m_paras.size() || m_paras[q].lineCount() != 1) return false;
-        const std::string_view l = trimView(line(m_paras[q], 0));
+        const std::string_view l = trimBlanksAndControlsView(line(m_paras[q], 0));
         if (!looksLikeTitleLine(l) || headingOf(l) || isContentsLine(l) || l.size() > 70)
             return false;
         // "MARLEY'S GHOST." is a title; "Yes." or "Text." in mixed case opens the chapter.
@@ -261,7 +255,7 @@ private:
 
     std::size_t readParagraph(std::size_t p) {
         const Paragraph& para = m_paras[p];
-        const std::string_view first = trimView(line(para, 0));
+        const std::string_view first = trimBlanksAndControlsView(line(para, 0));
         if (para.lineCount() == 1 && isContentsLine(first)) return readContents(p);
         if (isSceneBreak(para, m_lines)) {
             addBlock(BlockKind::SceneBreak, {});
@@ -274,11 +268,11 @@ private:
             if (!heading->hasTitle) {
                 // The chapter's title on the next line, or alone after a blank line.
                 if (para.lineCount() == 2 && looksLikeTitleLine(line(para, 1))) {
-                    text = joinTitle(text, trimView(line(para, 1)));
+                    text = joinTitle(text, trimBlanksAndControlsView(line(para, 1)));
                     from = 2;
                 } else if (para.lineCount() == 1 && isTitleParagraph(p + 1) &&
                            p + 2 < m_paras.size()) {
-                    text = joinTitle(text, trimView(line(m_paras[p + 1], 0)));
+                    text = joinTitle(text, trimBlanksAndControlsView(line(m_paras[p + 1], 0)));
                     next = p + 2;
                 }
             }
