@@ -5,6 +5,7 @@
 #include "core/base/Error.h"
 #include "core/text/Tags.h"
 #include "ui/AppIcon.h"
+#include "ui/BookOpening.h"
 #include "ui/BookmarkDialog.h"
 #include "ui/Cp1252.h"
 #include "ui/FindDialog.h"
@@ -195,12 +196,15 @@ void TForm1::connectPages() {
 }
 
 void TForm1::create(const StartUp& startUp) {
-    const bool collection = isCollectionFile(startUp.argument);
+    const bool collection = opensAfterActivation(startUp.argument);
     if (collection) m_startUpCollection = startUp.argument;
     const std::string text = collection ? std::string() : startUp.argument;
     handle([this, &startUp, &text] {
         m_session->FormCreate(startUp.exePath, startUp.dataFolder, text);
     });
+    // Book files are read off the window's thread.
+    m_bookOpening = new BookOpening(*this);
+    m_session->setBookOpener([this](const std::string& path) { m_bookOpening->start(path); });
     m_created = true;
     Form4 = new TForm4(this);
     Form4->hide();

@@ -29,6 +29,7 @@ class QTreeWidgetItem;
 
 namespace qm {
 
+class BookOpening;
 class FindDialog;
 class IndexModel;
 class IndexTree;
@@ -54,8 +55,8 @@ public:
     ~TForm1() override;
 
     // The creation steps (FormCreate), then the bookmark name dialog, created hidden. A
-    // collection file named at start-up is no text: it is opened after the first activation,
-    // as the catalogue command would open it.
+    // collection or book file named at start-up is no text: it is opened after the first
+    // activation, as the catalogue command or Open File would open it.
     void create(const StartUp& startUp);
     // Opens a file named outside the open dialogs (dropped, or named at start-up) with the
     // command for its kind, the file answering that command's open dialog.
@@ -222,8 +223,9 @@ private:
     IndexModel* m_indexModel = nullptr;
     std::vector<QTreeWidgetItem*> m_tocItems;
     std::string m_applicationTitle;
-    std::optional<std::string> m_openAnswer; // answers the next open dialog
-    std::optional<std::string> m_startUpCollection;
+    std::optional<std::string> m_openAnswer;        // answers the next open dialog
+    std::optional<std::string> m_startUpCollection; // or book
+    BookOpening* m_bookOpening = nullptr;
     // Outer bounds asked for while the window had no frame yet: a window manager adds the
     // frame only after the window is shown, and the bounds are fitted again then.
     std::optional<Rect> m_boundsAwaitingFrame;

@@ -1,6 +1,12 @@
 #include "ui/NamedFile.h"
 
+#include "core/import/BookReader.h"
+
 namespace qm {
+
+bool opensAfterActivation(const std::string& path) {
+    return isCollectionFile(path) || import::isBookFileName(path);
+}
 
 bool openNamedFile(Session& session, const std::string& path, std::optional<std::string>& answer,
                    const std::function<bool(const std::function<void()>&)>& run) {

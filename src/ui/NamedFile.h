@@ -11,6 +11,10 @@
 
 namespace qm {
 
+// A collection or a book file named at start-up is no text: it is opened after the window's
+// first activation, the way the command for its kind opens it.
+bool opensAfterActivation(const std::string& path);
+
 // Runs the catalogue command for a collection file, Open File for any other, through run
 // (which reports a failure as the event loop does), with answer holding the path for the
 // command's open dialog; the answer is cleared afterwards, used or not. Returns run's result.

@@ -14,6 +14,7 @@
 #include "core/base/Text.h"
 #include "core/base/Tree.h"
 #include "core/bookmarks/BookmarkSection.h"
+#include "core/library/Library.h"
 #include "core/port/FileSystem.h"
 #include "core/port/Platform.h"
 #include "core/port/Surface.h"
@@ -95,6 +96,20 @@ public:
     void OpenTOCItemClick();
     void TOCTreeViewExpanded();
     void TOCTreeViewCollapsed();
+
+    // ---- Book files opened through the library (SessionBook.cpp) ----
+    // Opens a book file (".epub", ".htm", ".html", ".txt") as Open File does for one: through
+    // the book opener when one is set (the window's, which reads the book on a worker thread
+    // and calls openLibraryBook when it is done), else here and now with openBook.
+    void setBookOpener(std::function<void(const std::string& path)> opener) {
+        m_bookOpener = std::move(opener);
+    }
+    // Finds or adds the book in the library and shows it, in one step.
+    void openBook(const std::string& path);
+    // Shows a book the library has made or found: opens its catalogue as Open Table of
+    // Contents does, then opens the book at its own line as a click on it does. sourcePath is
+    // the file it was opened from, where the next open dialog starts.
+    void openLibraryBook(const library::Book& book, const std::string& sourcePath);
 
     // ---- Settings (SessionSettings.cpp) ----
     Lines defaultSettingsLines() const;
@@ -212,6 +227,7 @@ public:
 
 private:
     void openFromContentsTree(std::optional<int> selected);
+    void openCatalogue(const std::string& path);
     std::string bookmarkHeader() const;
     Lines currentBookmarkLines() const;
     void writeBookmarkLines(const Lines& list);
@@ -241,6 +257,7 @@ private:
     std::string m_indexFile;
     std::string m_openDialogFileName;
     std::string m_caption = "Quillmar";
+    std::function<void(const std::string&)> m_bookOpener;
 
     // Reading view
     int m_topLine = 0;

@@ -55,7 +55,10 @@ void Session::OpenTOCItemClick() {
     const std::optional<std::string> chosen = m_view.chooseOpenFile(
         "Table of Contents|*.toc;*.cdb", "toc", "Open Torvane(tm) Book", m_openDialogFileName);
     if (!chosen || chosen->empty()) return;
-    const std::string& path = *chosen;
+    openCatalogue(*chosen);
+}
+
+void Session::openCatalogue(const std::string& path) {
     m_openDialogFileName = path;
 
     m_loc.catalogueExtension =

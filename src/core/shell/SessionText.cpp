@@ -1,6 +1,7 @@
 // Opening a text into the display-line list, the contents-tree click and "Open File".
 #include "core/base/Paths.h"
 #include "core/catalogue/Catalogue.h"
+#include "core/import/BookReader.h"
 #include "core/shell/Session.h"
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
@@ -97,12 +98,19 @@ void Session::TOCTreeViewDblClick(std::optional<int> selected) {
 }
 
 void Session::OpenTVTItemClick() {
-    // Plain prose files are offered too: they are cascaded when opened.
+    // Book files are offered too: they go through the library and open as a collection.
     const std::optional<std::string> chosen =
-        m_view.chooseOpenFile("Torvane(tm) File|*.tvt|Plain Text File|*.txt", "tvt",
+        m_view.chooseOpenFile("Torvane(tm) File|*.tvt|Books|*.epub;*.htm;*.html;*.txt", "tvt",
                               "Open Torvane(tm) Document", m_openDialogFileName);
     if (!chosen || chosen->empty()) return;
     m_openDialogFileName = *chosen;
+    if (import::isBookFileName(*chosen)) {
+        if (m_bookOpener)
+            m_bookOpener(*chosen);
+        else
+            openBook(*chosen);
+        return;
+    }
     m_view.showPage(Page::ReadTabSheet);
     m_controls.setVisible(Control::BMMenu, false);
     openText(*chosen, " ");

@@ -1,0 +1,41 @@
+#include "core/library/BookFile.h"
+
+#include "core/base/Error.h"
+#include "core/base/Paths.h"
+#include "core/import/BookReader.h"
+
+namespace qm::library {
+
+namespace {
+
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+// The file's bytes, read in pieces so that a file larger than any book is refused before it
+// is held whole.
+std::string readBookBytes(const FileSystem& fs, const std::string& path) {
+    std::unique_ptr<FileReader> reader = fs.openFile(path);
+    if (!reader) throw UserError("Cannot open file " + path);
+    std::string bytes;
+    std::string piece(kPiece, '\0');
+    for (;;) {
+        const std::optional<std::size_t> got = reader->read(piece.data(), piece.size());
+        if (!got) throw UserError("Cannot open file " + path);
+        if (*got == 0) break;
+        if (bytes.size() + *got > import::kMaxBookFileBytes)
+            throw UserError("Cannot open " + fileNameOf(path) + ": the file is larger than " +
+                            std::to_string(import::kMaxBookFileBytes >> 20) +
+                            " MB, more than any book needs.");
+        bytes.append(piece.data(), *got);
+    }
+    return bytes;
+}
+
+} // namespace
+
+Book openBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& path,
+                  const Progress& progress) {
+    const std::string bytes = readBookBytes(fs, path);
+    return Library::withBookReaders(fs, dataFolder).open(path, bytes, progress);
+}
+
+} // namespace qm::library

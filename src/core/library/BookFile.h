@@ -1,0 +1,19 @@
+#pragma once
+// Opening a book file named by its path into the library: its bytes are read (up to the
+// largest book file the readers take) and handed to the program's library. Holds no state,
+// so the window runs it on a worker thread with a file system of its own; the session step
+// that shows the book follows on the window's thread.
+#include "core/library/Library.h"
+#include "core/port/FileSystem.h"
+
+#include <string>
+
+namespace qm::library {
+
+// The book of the file at `path`, found in or added to the library of `dataFolder` (ending
+// with "/"). Throws UserError ("Cannot open file %s", a file larger than any book, or the
+// readers' and the library's own messages) or OpenCancelled.
+Book openBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& path,
+                  const Progress& progress = {});
+
+} // namespace qm::library

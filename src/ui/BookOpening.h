@@ -1,0 +1,46 @@
+#pragma once
+// Opening a book file for the main window without holding it up: the library reads, lays out
+// and stores the book on a worker thread (with a file system and a library of its own), a
+// progress dialog shows how far it is and offers Cancel, and the session shows the book on
+// the window's thread once it is there. A failure shows its message as any other does.
+#include <QObject>
+
+#include <memory>
+#include <string>
+
+class QProgressDialog;
+class QThread;
+class QTimer;
+
+namespace qm {
+
+class TForm1;
+
+class BookOpening : public QObject {
+    Q_OBJECT
+public:
+    explicit BookOpening(TForm1& window);
+    // A running open is cancelled and waited for.
+    ~BookOpening() override;
+
+    // Starts opening the book file at `path`; one book at a time.
+    void start(const std::string& path);
+    bool running() const { return m_thread != nullptr; }
+
+signals:
+    // The open has ended (shown, failed or cancelled).
+    void ended();
+
+private:
+    struct Job;
+    void showProgress();
+    void finish();
+
+    TForm1& m_window;
+    std::shared_ptr<Job> m_job;
+    QThread* m_thread = nullptr;
+    QProgressDialog* m_dialog = nullptr;
+    QTimer* m_poll = nullptr;
+};
+
+} // namespace qm

@@ -1,0 +1,132 @@
+// Book files opened through the library: Open File hands a book to the book opener (or opens
+// it itself), the book's collection replaces the catalogue and the book opens at its line.
+#include "core/library/BookKey.h"
+#include "core/library/Library.h"
+#include "core/shell/Session.h"
+#include "core/testing/FakeSurface.h"
+#include "core/testing/MemoryFileSystem.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const std::string kData = "/home/ann/.local/share/Halvorn/";
+const std::string kBook = "<html><head><title>Two Tales</title></head><body><h1>First</h1>"
+                          "<p>She read <i>Emma</i> twice.</p><h1>Second</h1>"
+                          "<p>The second tale ends here.</p></body></html>";
+
+bool anyLineHas(const qm::Lines& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.find(part) != std::string::npos; });
+}
+
+class SessionBook : public ::testing::Test {
+protected:
+    qmtest::RecordingView view;
+    qm::MemoryFileSystem fs;
+    qmtest::FixedPlatform platform;
+    qm::Session s{view, fs, platform};
+    qm::FakeSurface surface{800, 600};
+
+    void SetUp() override {
+        fs.addFolder("/opt/quillmar");
+        fs.addFolder("/home/ann/.local/share");
+        fs.addFolder("/books");
+        fs.writeFile("/books/tales.html", kBook);
+        s.setSurface(&surface);
+        ASSERT_TRUE(s.run([&] { s.FormCreate("/opt/quillmar/quillmar", kData, ""); }));
+        s.FormActivate();
+    }
+    bool openFile(const std::string& path) {
+        view.openAnswers = {path};
+        return s.run([&] { s.OpenTVTItemClick(); });
+    }
+};
+
+TEST_F(SessionBook, OpenFileOpensABookAsItsOwnCollectionAtTheBooksLine) {
+    ASSERT_TRUE(openFile("/books/tales.html")) << view.messages.front();
+    const std::string key = qm::library::bookKey(kBook);
+    const std::string folder = kData + "library/" + key + "/";
+
+    // The catalogue of the book's collection: its line, then a line per chapter.
+    ASSERT_GE(s.catalogue().size(), 4u);
+    EXPECT_EQ(s.catalogueSourceFile(), folder + key + ".toc");
+    EXPECT_NE(s.catalogue()[1].find("Two Tales<<1" + key), std::string::npos);
+    EXPECT_NE(s.catalogue()[2].find("First<<2" + key + "@refpt"), std::string::npos);
+    EXPECT_NE(s.catalogue()[3].find("Second<<2" + key + "@refpt"), std::string::npos);
+    EXPECT_EQ(view.selectedToc, 1);
+
+    // The book's text is open on the Reading page, with the collection's bookmarks.
+    EXPECT_EQ(s.currentTextPath(), folder + key + ".tvt");
+    EXPECT_TRUE(anyLineHas(s.displayLines(), "Emma"));
+    EXPECT_EQ(view.pagesShown.back(), qm::Page::ReadTabSheet);
+    EXPECT_EQ(view.caption, "Quillmar -- Two Tales");
+    EXPECT_EQ(s.locations().bookmarkFile, qm::library::bookmarkFileOf(kData, key));
+    EXPECT_TRUE(s.controls().visible(qm::Control::BMMenu));
+    EXPECT_EQ(s.indexFile(), folder + key + ".tvx");
+    // The next open dialog starts at the book file, not in the library.
+    EXPECT_EQ(s.openDialogFileName(), "/books/tales.html");
+
+    // A chapter's line opens the book at the chapter.
+    ASSERT_TRUE(s.run([&] { s.TOCTreeViewClick(3); }));
+    EXPECT_EQ(s.referencePoint().rfind("refpt", 0), 0u);
+    EXPECT_NE(s.displayLines()[static_cast<std::size_t>(s.topLine())].find("Second"),
+              std::string::npos);
+}
+
+TEST_F(SessionBook, TheTextLeftGetsItsClosingMarkInItsOwnCollection) {
+    const auto story =
+        std::find_if(s.catalogue().begin(), s.catalogue().end(),
+                     [](const std::string& l) { return l.find("qdemo@") != std::string::npos; });
+    ASSERT_NE(story, s.catalogue().end());
+    ASSERT_TRUE(
+        s.run([&] { s.TOCTreeViewClick(static_cast<int>(story - s.catalogue().begin())); }));
+    s.setPageTurned(true);
+    s.BMMenuClick(); // the text's bookmark section is loaded, as opening the menu does
+    const std::string readerMarks = s.locations().bookmarkFile;
+    ASSERT_TRUE(openFile("/books/tales.html"));
+    EXPECT_NE(fs.readFile(readerMarks)->find("<<qdemo\r\n#"), std::string::npos);
+    const std::string bookMarks = *fs.readFile(s.locations().bookmarkFile);
+    EXPECT_NE(s.locations().bookmarkFile, readerMarks);
+    EXPECT_EQ(bookMarks.find("Closed book at"), std::string::npos) << bookMarks;
+}
+
+TEST_F(SessionBook, BookFilesGoToTheOpenerAndOtherFilesDoNot) {
+    std::vector<std::string> handed;
+    s.setBookOpener([&](const std::string& path) { handed.push_back(path); });
+    fs.writeFile("/books/story.tvt", "banner\r\nl02fox\r\n");
+    for (const char* path :
+         {"/books/a.EPUB", "/books/b.htm", "/books/c.html", "/books/d.txt", "/books/story.tvt"})
+        ASSERT_TRUE(openFile(path));
+    EXPECT_EQ(handed, (std::vector<std::string>{"/books/a.EPUB", "/books/b.htm", "/books/c.html",
+                                                "/books/d.txt"}));
+    EXPECT_EQ(s.currentTextPath(), "/books/story.tvt");
+    EXPECT_EQ(view.openDialogs.back().filter,
+              "Torvane(tm) File|*.tvt|Books|*.epub;*.htm;*.html;*.txt");
+}
+
+TEST_F(SessionBook, ABookThatCannotBeOpenedStopsWithItsMessageAndChangesNothing) {
+    fs.writeFile("/books/broken.epub", "PK\x03\x04 not really an archive");
+    struct Case {
+        const char* path;
+        const char* message;
+    };
+    const Case cases[] = {{"/books/missing.html", "Cannot open file /books/missing.html"},
+                          {"/books/broken.epub", "Cannot open broken.epub: "}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        view.messages.clear();
+        const qm::Lines before = s.catalogue();
+        EXPECT_FALSE(openFile(c.path));
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].rfind(c.message, 0), 0u) << view.messages[0];
+        EXPECT_EQ(s.catalogue(), before);
+        for (const auto& [path, bytes] : fs.files())
+            EXPECT_EQ(path.rfind(kData + "library/", 0), std::string::npos) << path;
+    }
+}
+
+} // namespace
