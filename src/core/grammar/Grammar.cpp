@@ -121,13 +121,9 @@ bool Grammar::parse(std::string_view text, Sentence& out) const {
 }
 
 bool Grammar::parseWords(std::string_view text, Sentence& words) const {
-    Scratch& s = scratch();
-    fillLexemes(text, words, s);
-    s.tags.resize(words.size());
-    m_tagger.tag(s.lexemes.data(), words.size(), s.tags.data());
-    for (std::size_t i = 0; i < words.size(); ++i)
-        words[i].upos = s.tags[i];
-    return parseFromTags(m_parser, words, s);
+    // Tagging leaves the words' lexemes in this thread's scratch space for the parser.
+    tagWords(text, words);
+    return parseFromTags(m_parser, words, scratch());
 }
 
 void Grammar::tagWords(std::string_view text, Sentence& words) const {
