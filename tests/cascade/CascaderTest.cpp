@@ -139,6 +139,8 @@ std::vector<RobustCase> robustCases() {
         {"no punctuation", repeatWords(5000, false)},
         {"one huge paragraph", repeatWords(200000, true)},
         {"one huge word", std::string(100000, 'x')},
+        {"overwide last token", "???????~" + std::string(32, '?') + "\xe6???"},
+        {"overwide tokens in a row", repeat(std::string(45, 'y') + " ", 5) + "z."},
         {"every byte value", allBytes},
         {"nul bytes", std::string("The tin\0 soldier stood.\0\0 He fell.", 35)},
         {"non ascii",

@@ -268,7 +268,8 @@ void SentenceLayout::splitLongLines() {
         while (b < m_n && !m_gaps[b].start)
             ++b;
         std::size_t pos = a;
-        while (!fits(pos, b)) {
+        // A lone token wider than a line cannot be split further: it keeps its own line.
+        while (pos + 1 < b && !fits(pos, b)) {
             std::size_t best = 0;
             long bestScore = 0;
             const std::size_t rest = wordsIn(pos, b);
