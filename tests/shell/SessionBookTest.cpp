@@ -77,6 +77,27 @@ TEST_F(SessionBook, OpenFileOpensABookAsItsOwnCollectionAtTheBooksLine) {
               std::string::npos);
 }
 
+TEST_F(SessionBook, TheBooksFirstBookmarkIsListedAndItsChaptersShow) {
+    const std::string key = qm::library::bookKey(kBook);
+    const std::string marks = qm::library::bookmarkFileOf(kData, key);
+    // A file as the seed left it before its section had a closing line, with an entry last.
+    for (const char* existing : {"", "<<none\r\n<<KEY\r\n#7 early\r\n"}) {
+        std::string before = existing;
+        if (!before.empty()) before.replace(before.find("KEY"), 3, key);
+        fs.removeFile(marks);
+        if (!before.empty()) fs.writeFile(marks, before);
+        ASSERT_TRUE(openFile("/books/tales.html")) << view.messages.front();
+        EXPECT_NE(std::find(view.expanded.begin(), view.expanded.end(), 1), view.expanded.end());
+        view.bookmarkNames = {"first"};
+        ASSERT_TRUE(s.run([&] { s.BMAddItemClick(); }));
+        ASSERT_TRUE(s.run([&] { s.BMMenuClick(); }));
+        EXPECT_TRUE(s.controls().enabled(qm::Control::BMGOItem)) << existing;
+        std::vector<std::string> want{"first"};
+        if (!before.empty()) want.push_back("early");
+        EXPECT_EQ(s.bookmarks().captions(), want);
+    }
+}
+
 TEST_F(SessionBook, TheTextLeftGetsItsClosingMarkInItsOwnCollection) {
     const auto story =
         std::find_if(s.catalogue().begin(), s.catalogue().end(),

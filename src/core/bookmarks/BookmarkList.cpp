@@ -46,6 +46,16 @@ int listedEnd(const Lines& list, int headerIndex) {
     return end > headerIndex + kMaxListed + 1 ? headerIndex + kMaxListed + 1 : end;
 }
 
+bool closeLastSection(Lines& list, std::string_view header) {
+    if (list.size() < 2 || list.back().empty()) return false;
+    const int h = findHeader(list, header);
+    if (list[static_cast<std::size_t>(h)] != header) return false;
+    if (h != lineCount(list) - 1 && sectionEnd(list, h) != lineCount(list) - 1) return false;
+    if (h != lineCount(list) - 1 && startsWith(list.back(), "<<")) return false;
+    list.emplace_back();
+    return true;
+}
+
 int prepareSection(Lines& list, const std::string& header) {
     while (list.size() < 2)
         list.emplace_back();

@@ -33,6 +33,12 @@ int listedEnd(const Lines& list, int headerIndex);
 // The same without the listing limit.
 int sectionEnd(const Lines& list, int headerIndex);
 
+// When the section is the last in the list and runs to its end (its header or an entry as the
+// last line), appends an empty closing line, so that no line of the section is the closing
+// line, which is never listed. Returns true when the list changed. A one-book collection's
+// file is seeded with its book's section last; without this its oldest entry would be hidden.
+bool closeLastSection(Lines& list, std::string_view header);
+
 // Makes sure a line can be inserted directly below the section's header: pads a list of fewer
 // than two lines with empty lines, applies the fix-up, and returns the header's index.
 int prepareSection(Lines& list, const std::string& header);

@@ -228,6 +228,7 @@ public:
 private:
     void openFromContentsTree(std::optional<int> selected);
     void openCatalogue(const std::string& path);
+    void closeBookSection(const std::string& key);
     std::string bookmarkHeader() const;
     Lines currentBookmarkLines() const;
     void writeBookmarkLines(const Lines& list);
