@@ -201,6 +201,30 @@ TEST(DocumentCascade, VerbatimBreaksAndPicturesStandAsTheyAre) {
     EXPECT_EQ(l[v + 7], "s000 ");
 }
 
+TEST(DocumentCascade, ALongVerbatimListHasPageBreakPointsInside) {
+    for (const int entries : {10, 11, 28}) {
+        Document doc;
+        std::string list;
+        for (int i = 1; i <= entries; ++i)
+            list += "Chapter " + std::to_string(i) + "\n\n";
+        doc.blocks = {heading("Contents"), {BlockKind::Verbatim, 0, list}};
+        const Lines l = cascaded(doc);
+        test::expectWellFormed(l);
+        const std::size_t first = indexOf(l, "l05Chapter 1 ");
+        ASSERT_LT(first, l.size());
+        // Entries in order; a marker before every fifth one after the first group when the
+        // list is long, none in a short one; a single marker closes the block.
+        std::size_t at = first;
+        for (int i = 1; i <= entries; ++i, ++at) {
+            if (entries > 10 && i > 1 && (i - 1) % 5 == 0) {
+                EXPECT_EQ(l[at++], "s000 ") << i;
+            }
+            EXPECT_EQ(l[at], "l05Chapter " + std::to_string(i) + " ");
+        }
+        EXPECT_EQ(l[at], "s000 ");
+    }
+}
+
 TEST(DocumentCascade, MarkerRunsInBookTextAreBroken) {
     Document doc;
     doc.blocks = {para("Form s000 and |i>refp|n>oint appear here."), heading("s000 refpt")};

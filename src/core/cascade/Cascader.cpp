@@ -27,6 +27,8 @@ constexpr int kLargestNumber = 999;
 constexpr std::size_t kUnwrappedLine = 150;
 constexpr std::size_t kLongestHeading = 80;
 constexpr int kSceneBreakLevel = 17;
+// Lines of a long verbatim block between two section markers.
+constexpr std::size_t kVerbatimGroup = 5;
 
 const char* const kDefaultBanner = "Cascaded text";
 
@@ -389,9 +391,21 @@ void Cascader::addVerbatim(std::string_view lines) {
     State& st = *m_state;
     bool open = false;
     const std::size_t first = st.out.size();
-    for (const std::string& raw : splitLines(lines)) {
+    const Lines raws = splitLines(lines);
+    // Pages end only at break points, so a long list (a book's contents) is set in groups of
+    // kVerbatimGroup lines with a section marker between them: a page can end inside it.
+    const auto filled = std::count_if(raws.begin(), raws.end(),
+                                      [](const std::string& r) { return !r.empty(); });
+    const bool grouped = static_cast<std::size_t>(filled) > 2 * kVerbatimGroup;
+    std::size_t set = 0;
+    for (const std::string& raw : raws) {
         const cascade::StyledText styled = cascade::splitStyleTags(raw);
         if (styled.plain.empty()) continue;
+        if (grouped && set > 0 && set % kVerbatimGroup == 0) {
+            st.out.push_back("s000 ");
+            ++st.linesSinceMarker;
+        }
+        ++set;
         if (!styled.tags.empty()) open = styled.tags.back().code != 'n';
         std::string line = numbered('l', cascade::kBaseLevel).erase(1, 1);
         line += cascade::withStyleTags(styled);
