@@ -29,9 +29,12 @@ constexpr int kShowAfterMs = 300;
 struct BookOpening::Job {
     std::string path;
     std::string dataFolder;
+    std::string relayKey;     // set when the job lays a stored book out again
+    std::string bookmarkFile; // the collection's, whose bookmarks then move
     std::atomic<bool> cancel{false};
     std::atomic<int> done{0}; // in kSteps
     std::optional<library::Book> book;
+    std::optional<library::Relaid> relaid;
     std::string error;
 
     void run() {
@@ -42,7 +45,11 @@ struct BookOpening::Job {
                 done.store(static_cast<int>(fraction * kSteps));
             };
             progress.cancel = &cancel;
-            book = library::openBookFile(*fs, dataFolder, path, progress);
+            if (relayKey.empty())
+                book = library::openBookFile(*fs, dataFolder, path, progress);
+            else
+                relaid = library::relayBookFile(*fs, dataFolder, relayKey, path, bookmarkFile,
+                                                progress);
         } catch (const library::OpenCancelled&) {
         } catch (const UserError& e) {
             error = e.what();
@@ -66,19 +73,31 @@ BookOpening::~BookOpening() {
 }
 
 void BookOpening::start(const std::string& path) {
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    begin(std::move(job), "Opening " + fromLocalPath(fileNameOf(path)) + " ...");
+}
+
+void BookOpening::startRelayout(const std::string& key, const std::string& path) {
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    job->relayKey = key;
+    job->bookmarkFile = m_window.session().locations().bookmarkFile;
+    begin(std::move(job), "Laying out " + fromLocalPath(fileNameOf(path)) + " again ...");
+}
+
+void BookOpening::begin(std::shared_ptr<Job> next, const QString& label) {
     if (m_thread) {
         m_window.showMessage("A book is being opened. Wait for it, or cancel it, first.");
         return;
     }
-    m_job = std::make_shared<Job>();
-    m_job->path = path;
+    m_job = std::move(next);
     m_job->dataFolder = m_window.session().locations().dataFolder;
 
     // Not modal: the window goes on being read and redrawn while the book is made.
-    m_dialog = new QProgressDialog("Opening " + fromLocalPath(fileNameOf(path)) + " ...", "Cancel",
-                                   0, kSteps, &m_window);
+    m_dialog = new QProgressDialog(label, "Cancel", 0, kSteps, &m_window);
     m_dialog->setObjectName("BookProgressDialog");
-    m_dialog->setWindowTitle("Opening a book");
+    m_dialog->setWindowTitle(m_job->relayKey.empty() ? "Opening a book" : "Laying out a book");
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
     m_dialog->setMinimumDuration(kShowAfterMs);
@@ -113,6 +132,9 @@ void BookOpening::finish() {
     if (job->book) {
         m_window.handle(
             [this, &job] { m_window.session().openLibraryBook(*job->book, job->path); });
+    } else if (job->relaid) {
+        m_window.handle(
+            [this, &job] { m_window.session().showRelaidBook(*job->relaid, job->path); });
     } else if (!job->error.empty()) {
         m_window.showMessage(job->error);
     }

@@ -4,6 +4,7 @@
 // progress dialog shows how far it is and offers Cancel, and the session shows the book on
 // the window's thread once it is there. A failure shows its message as any other does.
 #include <QObject>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -25,6 +26,9 @@ public:
 
     // Starts opening the book file at `path`; one book at a time.
     void start(const std::string& path);
+    // Starts laying the library's book `key` out again from the file at `path`, moving the
+    // bookmarks of the collection's bookmark file; it shares the one-at-a-time rule.
+    void startRelayout(const std::string& key, const std::string& path);
     bool running() const { return m_thread != nullptr; }
 
 signals:
@@ -33,6 +37,7 @@ signals:
 
 private:
     struct Job;
+    void begin(std::shared_ptr<Job> job, const QString& label);
     void showProgress();
     void finish();
 

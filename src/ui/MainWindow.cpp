@@ -99,6 +99,7 @@ void TForm1::connectMenus() {
     };
     trigger(OpenTVTItem, &Session::OpenTVTItemClick);
     trigger(OpenTOCItem, &Session::OpenTOCItemClick);
+    trigger(LayOutAgainItem, &Session::LayOutAgainItemClick);
     trigger(SaveScreenItem, &Session::SaveScreenItemClick);
     trigger(ExitItem, &Session::ExitItemClick);
     trigger(FindItem, &Session::FindItemClick);
@@ -205,6 +206,9 @@ void TForm1::create(const StartUp& startUp) {
     // Book files are read off the window's thread.
     m_bookOpening = new BookOpening(*this);
     m_session->setBookOpener([this](const std::string& path) { m_bookOpening->start(path); });
+    m_session->setBookRelayer([this](const std::string& key, const std::string& path) {
+        m_bookOpening->startRelayout(key, path);
+    });
     m_created = true;
     Form4 = new TForm4(this);
     Form4->hide();

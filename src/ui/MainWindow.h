@@ -166,6 +166,7 @@ public:
     QMenu* FileMenu;
     QAction* OpenTVTItem;
     QAction* OpenTOCItem;
+    QAction* LayOutAgainItem;
     QAction* N1;
     QAction* SaveScreenItem;
     QAction* N3;

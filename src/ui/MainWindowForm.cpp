@@ -384,6 +384,8 @@ void TForm1::buildMenus() {
         namedAction(FileMenu->addAction(QString::fromUtf8("Open Torvane\u00AE Table of Contents")),
                     "OpenTOCItem");
     OpenTOCItem->setShortcut(QKeySequence("Ctrl+Shift+O"));
+    LayOutAgainItem = namedAction(FileMenu->addAction("Lay out again"), "LayOutAgainItem");
+    LayOutAgainItem->setEnabled(false);
     N1 = separator(FileMenu, "N1");
     SaveScreenItem = namedAction(FileMenu->addAction("Save Screen as Text File"), "SaveScreenItem");
     SaveScreenItem->setShortcut(QKeySequence("Ctrl+S"));

@@ -113,6 +113,8 @@ QAction* TForm1::actionFor(Control c) const {
         return HideControlPanelItem;
     case Control::ShowControlPanelItem:
         return ShowControlPanelItem;
+    case Control::LayOutAgainItem:
+        return LayOutAgainItem;
     default:
         return nullptr;
     }

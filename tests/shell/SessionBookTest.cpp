@@ -151,3 +151,59 @@ TEST_F(SessionBook, ABookThatCannotBeOpenedStopsWithItsMessageAndChangesNothing)
 }
 
 } // namespace
+
+// A book stored by an earlier cascader: the same words on other lines (four more at its head)
+// and an older layout version in its manifest.
+void makeOutdated(qm::MemoryFileSystem& fs, const qm::library::BookFiles& files) {
+    std::string text = *fs.readFile(files.text);
+    text.insert(text.find('\n') + 1, "l00 \r\nl00 \r\nl00 \r\ns000 \r\n");
+    fs.writeFile(files.text, text);
+    std::string manifest = *fs.readFile(files.manifest);
+    manifest.replace(manifest.find("layout="), std::string::npos, "layout=1\r\n");
+    fs.writeFile(files.manifest, manifest);
+}
+
+int lineWith(const qm::Lines& lines, const std::string& part) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].find(part) != std::string::npos) return static_cast<int>(i);
+    return -1;
+}
+
+TEST_F(SessionBook, AnOutdatedBookIsLaidOutAgainOnlyWhenAskedAndItsBookmarksMove) {
+    ASSERT_TRUE(openFile("/books/tales.html"));
+    EXPECT_FALSE(s.controls().enabled(qm::Control::LayOutAgainItem));
+    const std::string key = qm::library::bookKey(kBook);
+    const auto files = qm::library::Library::withBookReaders(fs, kData).filesOf(key);
+    makeOutdated(fs, files);
+    ASSERT_TRUE(s.run([&] { s.TOCTreeViewClick(0); })); // leave the book's text
+
+    // Declined: the book opens as stored, the command stays offered, the question is not
+    // asked again in this run.
+    view.yesNoAnswers = {false};
+    ASSERT_TRUE(openFile("/books/tales.html"));
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.questions.back().caption, "Lay out again");
+    EXPECT_TRUE(s.controls().enabled(qm::Control::LayOutAgainItem));
+    const int oldTop = lineWith(s.displayLines(), "Second");
+    ASSERT_GT(oldTop, 4);
+    fs.writeFile(s.locations().bookmarkFile, "<<none\r\n<<" + key + "\r\n#" +
+                                                 std::to_string(oldTop) +
+                                                 " second tale\r\n#999999 far away\r\n\r\n");
+    ASSERT_TRUE(s.run([&] { s.TOCTreeViewClick(0); }));
+    ASSERT_TRUE(openFile("/books/tales.html"));
+    EXPECT_EQ(std::count_if(view.questions.begin(), view.questions.end(),
+                            [](const auto& q) { return q.caption == "Lay out again"; }),
+              1);
+
+    view.messages.clear();
+    ASSERT_TRUE(s.run([&] { s.LayOutAgainItemClick(); }));
+    const int newTop = lineWith(s.displayLines(), "Second");
+    EXPECT_EQ(newTop, oldTop - 4) << "the text on screen is the new layout";
+    EXPECT_NE(fs.readFile(s.locations().bookmarkFile)
+                  ->find("#" + std::to_string(newTop) + " second tale\r\n#999999 far away"),
+              std::string::npos);
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_NE(view.messages[0].find("\nfar away"), std::string::npos) << view.messages[0];
+    EXPECT_FALSE(s.controls().enabled(qm::Control::LayOutAgainItem));
+    EXPECT_NE(fs.readFile(files.manifest)->find("layout=2"), std::string::npos);
+}

@@ -38,4 +38,11 @@ Book openBookFile(FileSystem& fs, const std::string& dataFolder, const std::stri
     return Library::withBookReaders(fs, dataFolder).open(path, bytes, progress);
 }
 
+Relaid relayBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& key,
+                     const std::string& path, const std::string& bookmarkFile,
+                     const Progress& progress) {
+    const std::string bytes = readBookBytes(fs, path);
+    return Library::withBookReaders(fs, dataFolder).layOutAgain(key, bytes, bookmarkFile, progress);
+}
+
 } // namespace qm::library

@@ -16,4 +16,11 @@ namespace qm::library {
 Book openBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& path,
                   const Progress& progress = {});
 
+// Lays the stored book `key` out again from the file at `path` (which must hold the bytes it
+// was opened from) and moves its bookmarks in bookmarkFile to the same words. Throws as
+// openBookFile does; on any failure the book and the bookmark file stay as they were.
+Relaid relayBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& key,
+                     const std::string& path, const std::string& bookmarkFile,
+                     const Progress& progress = {});
+
 } // namespace qm::library

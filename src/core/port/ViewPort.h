@@ -39,6 +39,7 @@ enum class Control {
     LoadingIndexLabel,
     InxTreeView,
     SearchingIndexLabel,
+    LayOutAgainItem,
     Count
 };
 

@@ -67,6 +67,7 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
     m_exeFolderForPrograms = prog.folder;
     m_loc.helpFile = m_loc.programFolder + "tv_br.hlp";
     m_controls.setVisible(Control::PrintColButton, m_fs.fileExists(m_loc.programFolder + "prtcol"));
+    m_controls.setEnabled(Control::LayOutAgainItem, false);
 
     m_loc.dataFolder = dataFolder;
     if (!m_loc.dataFolder.empty() && m_loc.dataFolder.back() != '/') m_loc.dataFolder += '/';

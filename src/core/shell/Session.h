@@ -26,6 +26,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,16 @@ public:
     // Contents does, then opens the book at its own line as a click on it does. sourcePath is
     // the file it was opened from, where the next open dialog starts.
     void openLibraryBook(const library::Book& book, const std::string& sourcePath);
+    // "Lay out again": lays the open collection's book out again from the file it was opened
+    // from (through the book re-layer when one is set, like the book opener, else here and
+    // now), moving its bookmarks to the same words. Enabled while the book is outdated.
+    void LayOutAgainItemClick();
+    void setBookRelayer(
+        std::function<void(const std::string& key, const std::string& path)> relayer) {
+        m_bookRelayer = std::move(relayer);
+    }
+    // Shows the book as laid out again and names the bookmarks that could not be moved.
+    void showRelaidBook(const library::Relaid& relaid, const std::string& sourcePath);
 
     // ---- Settings (SessionSettings.cpp) ----
     Lines defaultSettingsLines() const;
@@ -259,6 +270,12 @@ private:
     std::string m_openDialogFileName;
     std::string m_caption = "Quillmar";
     std::function<void(const std::string&)> m_bookOpener;
+    std::function<void(const std::string&, const std::string&)> m_bookRelayer;
+    // The library book of the open collection (empty for other collections), the file it was
+    // opened from, and the outdated books whose new layout the user declined in this run.
+    std::string m_bookKey;
+    std::string m_bookSourcePath;
+    std::set<std::string> m_relayDeclined;
 
     // Reading view
     int m_topLine = 0;

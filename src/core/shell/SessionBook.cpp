@@ -8,6 +8,15 @@
 
 namespace qm {
 
+namespace {
+
+constexpr const char* kRelayCaption = "Lay out again";
+constexpr const char* kRelayQuestion =
+    " was laid out by an earlier version of the reader. Lay it out again now? Its bookmarks "
+    "move to the same words.";
+
+} // namespace
+
 void Session::openBook(const std::string& path) {
     openLibraryBook(library::openBookFile(m_fs, m_loc.dataFolder, path), path);
 }
@@ -34,6 +43,45 @@ void Session::openLibraryBook(const library::Book& book, const std::string& sour
     m_skipNextClick = false;
     openFromContentsTree(bookLine);
     m_openDialogFileName = sourcePath;
+
+    m_bookKey = book.key;
+    m_bookSourcePath = sourcePath;
+    m_controls.setEnabled(Control::LayOutAgainItem, book.outdated);
+    if (book.outdated && !m_relayDeclined.count(book.key)) {
+        if (m_view.askYesNo(kRelayCaption, m_captionTitle + kRelayQuestion))
+            LayOutAgainItemClick();
+        else
+            m_relayDeclined.insert(book.key);
+    }
+}
+
+void Session::LayOutAgainItemClick() {
+    if (m_bookKey.empty() || !m_controls.enabled(Control::LayOutAgainItem)) return;
+    // The closing mark goes in first, so that it moves with the other bookmarks.
+    if (m_pageTurned) writeClosingMark();
+    m_pageTurned = false;
+    if (m_bookRelayer) {
+        m_bookRelayer(m_bookKey, m_bookSourcePath);
+        return;
+    }
+    const library::Relaid relaid = library::relayBookFile(
+        m_fs, m_loc.dataFolder, m_bookKey, m_bookSourcePath, m_loc.bookmarkFile);
+    showRelaidBook(relaid, m_bookSourcePath);
+}
+
+void Session::showRelaidBook(const library::Relaid& relaid, const std::string& sourcePath) {
+    // The stored text and the bookmark file changed on disk: both are read anew.
+    m_currentTextPath.clear();
+    m_bookmarks.clear();
+    m_pageTurned = false;
+    openLibraryBook(relaid.book, sourcePath);
+    if (relaid.unmovedBookmarks.empty()) return;
+    std::string names;
+    for (const std::string& line : relaid.unmovedBookmarks)
+        names += "\n" + std::string(bookmarks::nameOf(line));
+    m_view.showMessage("These bookmarks could not be moved to the same words and stay where "
+                       "they were:" +
+                       names);
 }
 
 // The collection's bookmark file is seeded with the book's section last, so its last line (the

@@ -60,6 +60,10 @@ void Session::OpenTOCItemClick() {
 
 void Session::openCatalogue(const std::string& path) {
     m_openDialogFileName = path;
+    // A book's collection names its book again when it opens it.
+    m_bookKey.clear();
+    m_bookSourcePath.clear();
+    m_controls.setEnabled(Control::LayOutAgainItem, false);
 
     m_loc.catalogueExtension =
         toLowerAscii(path).find(".cdb") != std::string::npos ? ".cdb" : ".toc";
