@@ -6,7 +6,8 @@
 // Peak memory is measured in a process of its own:  bench_import --peak=text  or
 // bench_import --peak=epub  prints the growth of the maximum resident size while reading,
 // and its ratio to the book's text.
-#include "../tests/import/ImportTestSupport.h"
+#include "support/Novel.h"
+#include "support/Peak.h"
 #include "core/import/BookReader.h"
 #include "core/import/Encoding.h"
 #include "core/import/PlainTextBook.h"
@@ -21,98 +22,10 @@
 
 namespace {
 
-constexpr std::size_t kNovelBytes = 785u << 10;
-
-// Frankenstein (UTF-8 with its frame) with Pride and Prejudice's chapters added before its
-// end line, up to 785 KB; empty when the corpus is absent.
-const std::string& novel() {
-    static const std::string text = [] {
-        const auto first = qmtest::corpusFile("frankenstein.txt");
-        const auto second = qmtest::corpusFile("pride-and-prejudice.txt");
-        if (!first || !second) return std::string();
-        std::string body = *second;
-        const std::size_t start = body.find("Chapter 1\r\n");
-        const std::size_t end = body.find("*** END OF");
-        if (start == std::string::npos || end == std::string::npos) return std::string();
-        body = body.substr(start, end - start);
-        std::string out = *first;
-        const std::size_t at = out.find("End of the Project");
-        if (at == std::string::npos) return std::string();
-        const std::size_t room = kNovelBytes > out.size() ? kNovelBytes - out.size() : 0;
-        std::string added = body.substr(0, std::min(room, body.size()));
-        added.resize(added.rfind("\r\n\r\n") + 4);
-        out.insert(at, added);
-        return out;
-    }();
-    return text;
-}
-
-// Block text as XHTML: the style tags as <i> and <b>, markup characters escaped.
-std::string escaped(std::string_view s) {
-    std::string out;
-    const char* open = nullptr;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const std::string_view rest = s.substr(i);
-        if (rest.starts_with("|i>") || rest.starts_with("|b>") || rest.starts_with("|n>")) {
-            if (open) out += open;
-            open = nullptr;
-            if (rest[1] == 'i') out += "<i>", open = "</i>";
-            if (rest[1] == 'b') out += "<b>", open = "</b>";
-            i += 2;
-        } else if (s[i] == '&') {
-            out += "&amp;";
-        } else if (s[i] == '<') {
-            out += "&lt;";
-        } else if (s[i] == '>') {
-            out += "&gt;";
-        } else {
-            out += s[i];
-        }
-    }
-    if (open) out += open;
-    return out;
-}
-
-// The novel as an EPUB 3: one XHTML file per chapter, a navigation document naming them.
-const std::string& novelEpub() {
-    static const std::string bytes = [] {
-        if (novel().empty()) return std::string();
-        const qm::cascade::Document doc =
-            qm::import::readPlainTextBook(qm::import::decodeToUtf8(novel()));
-        qmtest::EpubBuilder epub;
-        epub.title = escaped(doc.title);
-        epub.author = escaped(doc.author);
-        std::size_t from = 0;
-        for (std::size_t c = 0; c <= doc.chapters.size(); ++c) {
-            const std::size_t to =
-                c < doc.chapters.size() ? doc.chapters[c].block : doc.blocks.size();
-            std::string body;
-            for (std::size_t b = from; b < to; ++b) {
-                const auto& block = doc.blocks[b];
-                const std::string text = escaped(block.text);
-                switch (block.kind) {
-                case qm::cascade::BlockKind::Heading:
-                    body += "<h2>" + text + "</h2>\n";
-                    break;
-                case qm::cascade::BlockKind::Verbatim:
-                    body += "<pre>" + text + "</pre>\n";
-                    break;
-                case qm::cascade::BlockKind::SceneBreak:
-                    body += "<hr/>\n";
-                    break;
-                default:
-                    body += "<p>" + text + "</p>\n";
-                }
-            }
-            const std::string file = "text/part" + std::to_string(c) + ".xhtml";
-            epub.chapter(file, body);
-            if (c > 0) epub.entry(escaped(doc.chapters[c - 1].title), file);
-            from = to;
-        }
-        return epub.bytes();
-    }();
-    return bytes;
-}
+using qmbench::novel;
+using qmbench::novelEpub;
+using qmbench::resetPeak;
+using qmbench::statusKb;
 
 bool haveCorpus(benchmark::State& state) {
     if (!novel().empty()) return true;
@@ -191,28 +104,6 @@ void BM_CopyNovelFloor(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CopyNovelFloor)->Unit(benchmark::kMillisecond);
-
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
-long statusKb(const char* field) {
-    std::FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f) return 0;
-    char line[256];
-    long kb = 0;
-    const std::size_t n = std::strlen(field);
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, field, n) == 0 && line[n] == ':') kb = std::atol(line + n + 1);
-    std::fclose(f);
-    return kb;
-}
-
-// Resets the resident high-water mark to the present size, so that the setup's own peak
-// (reading the corpus, building the EPUB) does not hide the reader's.
-void resetPeak() {
-    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
 
 int measurePeak(const char* what) {
     const bool epub = std::strcmp(what, "epub") == 0;

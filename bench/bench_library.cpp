@@ -7,7 +7,11 @@
 // or, without the corpus, the built-in stories' prose repeated to that size with typographic
 // quotes. Peak memory of a cold open is measured in a process of its own:
 //   bench_library --peak=cold   prints the growth of the maximum resident size and its ratio
-//   to the book's text.
+//   to the book's text; --peak=cold=epub does so for the novel's EPUB and --peak=cold=FILE for
+//   any book file.
+#include "support/Novel.h"
+#include "support/Peak.h"
+#include "core/import/BookReader.h"
 #include "core/index/WordIndex.h"
 #include "core/library/Library.h"
 #include "core/port/FileSystem.h"
@@ -22,7 +26,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 
 namespace {
 
@@ -59,31 +62,9 @@ struct BookFile {
     std::string bytes;
 };
 
-// The import benchmark's novel; empty when the corpus is absent.
-std::string corpusNovel() {
-    const std::string folder = std::string(QM_SHARED_DIR) + "/corpus/";
-    if (!std::filesystem::exists(folder + "frankenstein.txt") ||
-        !std::filesystem::exists(folder + "pride-and-prejudice.txt"))
-        return {};
-    std::string body = readWhole(folder + "pride-and-prejudice.txt");
-    const std::size_t start = body.find("Chapter 1\r\n");
-    const std::size_t end = body.find("*** END OF");
-    if (start == std::string::npos || end == std::string::npos) return {};
-    body = body.substr(start, end - start);
-    std::string out = readWhole(folder + "frankenstein.txt");
-    const std::size_t at = out.find("End of the Project");
-    if (at == std::string::npos) return {};
-    const std::size_t room = kBookBytes > out.size() ? kBookBytes - out.size() : 0;
-    std::string added = body.substr(0, std::min(room, body.size()));
-    added.resize(added.rfind("\r\n\r\n") + 4);
-    out.insert(at, added);
-    return out;
-}
-
 const BookFile& book() {
     static const BookFile b = [] {
-        std::string novel = corpusNovel();
-        if (!novel.empty()) return BookFile{"novel.txt", std::move(novel)};
+        if (!qmbench::novel().empty()) return BookFile{"novel.txt", qmbench::novel()};
         std::fprintf(stderr, "%s/corpus missing: using the built-in stories' prose\n",
                      QM_SHARED_DIR);
         std::string prose;
@@ -158,29 +139,82 @@ void BM_Reopen(benchmark::State& state) {
 }
 BENCHMARK(BM_Reopen)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-long maxResidentKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-int measurePeak() {
-    const BookFile& b = book();
+// The same novel as an EPUB: cold, and found again.
+void BM_ColdOpenEpub(benchmark::State& state) {
+    if (qmbench::novelEpub().empty()) {
+        state.SkipWithError("../shared/corpus is absent: no EPUB of the novel");
+        return;
+    }
     const DataFolder data;
     const auto fs = qm::makeRealFileSystem();
     auto library = qm::library::Library::withBookReaders(*fs, data.path());
-    // A small book first, so the readers' and converter's one-time set-up (character data,
-    // the transliterator, the lexicon) is not counted against this book.
-    library.open("warm-up.txt", "CHAPTER 1\n\n\xE2\x80\x9C"
-                                "A short book,\xE2\x80\x9D she said.\n");
-    const long idle = maxResidentKb();
+    for (auto _ : state) {
+        state.PauseTiming();
+        data.clearLibrary();
+        state.ResumeTiming();
+        const qm::library::Book b = library.open("novel.epub", qmbench::novelEpub());
+        if (!b.laidOutNow) state.SkipWithError("the book was not laid out");
+        benchmark::DoNotOptimize(b.key.data());
+    }
+}
+BENCHMARK(BM_ColdOpenEpub)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_ReopenEpub(benchmark::State& state) {
+    if (qmbench::novelEpub().empty()) {
+        state.SkipWithError("../shared/corpus is absent: no EPUB of the novel");
+        return;
+    }
+    const DataFolder data;
+    const auto fs = qm::makeRealFileSystem();
+    auto library = qm::library::Library::withBookReaders(*fs, data.path());
+    library.open("novel.epub", qmbench::novelEpub());
+    for (auto _ : state) {
+        const qm::library::Book b = library.open("novel.epub", qmbench::novelEpub());
+        if (b.laidOutNow) state.SkipWithError("the book was laid out again");
+        const qm::Lines lines = qm::openedTextLines(*fs, b.files.text);
+        benchmark::DoNotOptimize(lines.data());
+    }
+}
+BENCHMARK(BM_ReopenEpub)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The novel, its EPUB (what = "epub") or any book file named by its path.
+int measurePeak(const std::string& what) {
+    BookFile named;
+    if (what == "epub") {
+        named = {"novel.epub", qmbench::novelEpub()};
+    } else if (!what.empty()) {
+        named = {std::filesystem::path(what).filename().string(), readWhole(what)};
+    }
+    const BookFile& b = what.empty() ? book() : named;
+    if (b.bytes.empty()) {
+        std::printf("no book: %s\n", what.empty() ? "the corpus is absent" : what.c_str());
+        return 1;
+    }
+    const DataFolder data;
+    const auto fs = qm::makeRealFileSystem();
+    auto library = qm::library::Library::withBookReaders(*fs, data.path());
+    // The same book opened first into a library of its own, so that the one-time set-up of
+    // the readers and the converter (the grammar model, character data and code paged in on
+    // first use) is not counted against it; what is measured is a cold open of the book in a
+    // running reader.
+    {
+        const DataFolder warmUp;
+        qm::library::Library::withBookReaders(*fs, warmUp.path()).open(b.name, b.bytes);
+    }
+    // The book's text: what its readers take out of the file (an EPUB's is larger than the
+    // compressed file).
+    std::size_t text = 0;
+    for (const auto& block : qm::import::readBook(b.name, b.bytes).blocks)
+        text += block.text.size();
+    qmbench::resetPeak();
+    const long idle = qmbench::statusKb("VmRSS");
     const qm::library::Book opened = library.open(b.name, b.bytes);
-    const double grownMb = static_cast<double>(maxResidentKb() - idle) / 1024.0;
-    const double bookMb = static_cast<double>(b.bytes.size()) / (1024.0 * 1024.0);
-    std::printf("cold open of %s: book %.2f MB, %s, peak resident growth %.1f MB (%.2fx the "
-                "book's text)\n",
-                b.name.c_str(), bookMb, opened.laidOutNow ? "laid out" : "found", grownMb,
-                grownMb / bookMb);
+    const double grownMb = static_cast<double>(qmbench::statusKb("VmHWM") - idle) / 1024.0;
+    const double textMb = static_cast<double>(text) / (1024.0 * 1024.0);
+    std::printf("cold open of %s: file %.2f MB, text %.2f MB, %s, peak resident growth %.1f MB "
+                "(%.2fx the book's text)\n",
+                b.name.c_str(), static_cast<double>(b.bytes.size()) / (1024.0 * 1024.0), textMb,
+                opened.laidOutNow ? "laid out" : "found", grownMb, grownMb / textMb);
     return 0;
 }
 
@@ -188,7 +222,8 @@ int measurePeak() {
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--peak=cold") == 0) return measurePeak();
+        if (std::strcmp(argv[i], "--peak=cold") == 0) return measurePeak({});
+        if (std::strncmp(argv[i], "--peak=cold=", 12) == 0) return measurePeak(argv[i] + 12);
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -50,8 +50,10 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
     std::size_t textBytes = 0;
     for (const cascade::Block& b : doc.blocks)
         textBytes += b.text.size();
-    // Phrase codes, tags, markers and line ends add about a third to the words.
-    book.text.reserve(textBytes + textBytes / 2);
+    // Phrase codes, tags, markers and line ends add a third to a half to the words. Room for
+    // twice the words means the text is never copied into a doubled buffer (three times the
+    // words at once); pages of the room left unwritten are never touched.
+    book.text.reserve(2 * textBytes + 4096);
     std::optional<std::vector<std::string>> points = cascade::cascadeDocumentReleasingText(
         doc,
         [&](std::string& line) {

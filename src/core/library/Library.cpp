@@ -1,6 +1,7 @@
 #include "core/library/Library.h"
 
 #include "core/base/Error.h"
+#include "core/base/Memory.h"
 #include "core/bookmarks/BookmarkList.h"
 #include "core/cascade/LayoutVersion.h"
 #include "core/import/BookReader.h"
@@ -111,6 +112,7 @@ void writeBookFiles(FileSystem& fs, FileBatch& batch, const BookFiles& files, La
     steps.at(0.93);
     if (!index) {
         std::string().swap(laid.text);
+        releaseFreeMemory();
         index = indexOfStoredFile(fs, files.text);
     }
     batch.write(files.index, *index);
@@ -178,6 +180,7 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
     std::optional<LaidOutBook> laid;
     {
         cascade::Document doc = m_reader(sourceName, bytes);
+        releaseFreeMemory(); // the reader's buffers
         steps.at(kReadDone);
         laid = layOutBook(std::move(doc), key, sourceName, m_convert, [&](double done) {
             if (steps.cancelled()) return false;
