@@ -37,7 +37,7 @@ for bin in "$build"/bin/fuzz_*; do
     name=$(basename "$bin")
     mkdir -p "$build/corpus/$name"
     log=$build/$name.log
-    if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+    if ! "$bin" -max_total_time="$seconds" -max_len=65536 -timeout=30 -rss_limit_mb=2048 \
         -artifact_prefix="$build/crashes/$name-" "$build/corpus/$name" >"$log" 2>&1; then
         echo "$name: FAILED (see $log)"
         tail -30 "$log"
