@@ -13,7 +13,8 @@
 namespace qm::grammar {
 namespace {
 
-std::vector<WeightRow> randomRows(std::size_t count, std::uint32_t classes, bool dense,
+// Rows whose entries each class has one chance in `oneIn` to get (1: every class).
+std::vector<WeightRow> randomRows(std::size_t count, std::uint32_t classes, std::uint32_t oneIn,
                                   std::uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<WeightRow> rows;
@@ -22,7 +23,7 @@ std::vector<WeightRow> randomRows(std::size_t count, std::uint32_t classes, bool
         key += 1 + rng() % 5000;
         WeightRow r{key, {}};
         for (std::uint32_t c = 0; c < classes; ++c)
-            if (dense || rng() % 3 == 0)
+            if (rng() % oneIn == 0)
                 r.entries.push_back(
                     RowEntry{static_cast<std::uint8_t>(c),
                              static_cast<std::int16_t>(static_cast<int>(rng() % 2001) - 1000)});
@@ -46,8 +47,9 @@ std::vector<std::int32_t> expectedScores(const std::vector<WeightRow>& rows,
 }
 
 TEST(WeightTables, ScoreWhatTheirRowsSayAndSurviveWriting) {
-    const auto sparse = randomRows(3000, 55, false, 1);
-    const auto dense = randomRows(3000, 3, true, 2);
+    // Sparse rows of one to a dozen entries: both those kept in their slot and longer ones.
+    const auto sparse = randomRows(3000, 55, 15, 1);
+    const auto dense = randomRows(3000, 3, 1, 2);
     const WeightTable labels(55, 0.5F, sparse);
     const InlineTable moves(3, 0.25F, dense);
     EXPECT_EQ(labels.featureCount(), sparse.size());

@@ -2,6 +2,7 @@
 // The part-of-speech tagger: a greedy left-to-right averaged perceptron over word, affix,
 // shape and context features and the ambiguity classes of the words around, with a lexicon
 // that also gives frequent words that always take one tag their tag outright.
+#include "core/grammar/HugePages.h"
 #include "core/grammar/Lexeme.h"
 #include "core/grammar/Parse.h"
 #include "core/grammar/WeightTable.h"
@@ -51,7 +52,8 @@ public:
 
 private:
     static constexpr std::uint32_t kTagMask = (1U << kUposCount) - 1;
-    std::vector<std::uint64_t> m_slots; // key << 32 | (only + 1) << 24 | tags
+    // key << 32 | (only + 1) << 24 | tags
+    std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>> m_slots;
     std::uint32_t m_mask = 0;
     int m_shift = 32;
     std::size_t m_size = 0;
