@@ -213,9 +213,8 @@ TEST_F(CommittedModel, CachedScoringParsesAsFreshScoringDoes) {
         }
         for (std::size_t i = 0; i < n; ++i) {
             const std::int32_t h = state.head(i);
-            const std::uint32_t head = h < 0 || static_cast<std::size_t>(h) == n
-                                           ? 0U
-                                           : static_cast<std::uint32_t>(h) + 1;
+            const std::uint32_t head =
+                h < 0 || static_cast<std::size_t>(h) == n ? 0U : static_cast<std::uint32_t>(h) + 1;
             EXPECT_EQ(words[i].head, head) << text << " word " << i;
             EXPECT_EQ(words[i].rel, state.label(i)) << text << " word " << i;
         }
