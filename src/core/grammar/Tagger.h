@@ -65,6 +65,12 @@ struct TagContext {
 };
 
 // Feature keys of word i given the two tags before it; fills out[0, kTaggerFeatureCount).
+// They are the context features, which do not depend on those tags, and the history features,
+// which do; each of the two fills its own places in out.
+void taggerContextFeatures(const Lexeme* lex, std::size_t n, std::size_t i,
+                           const TagContext& context, std::uint32_t* out);
+void taggerHistoryFeatures(const Lexeme* lex, std::size_t n, std::size_t i, std::uint32_t prev1,
+                           std::uint32_t prev2, const TagContext& context, std::uint32_t* out);
 void taggerFeatures(const Lexeme* lex, std::size_t n, std::size_t i, std::uint32_t prev1,
                     std::uint32_t prev2, const TagContext& context, std::uint32_t* out);
 

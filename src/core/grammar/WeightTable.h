@@ -44,6 +44,13 @@ public:
     static constexpr std::size_t kMaxBatch = 128;
     void addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const;
 
+    // Asks for the slots of count features to be fetched into the cache ahead of addAll.
+    void prefetch(const std::uint32_t* keys, std::size_t count) const {
+        if (m_slots.empty()) return;
+        for (std::size_t i = 0; i < count; ++i)
+            __builtin_prefetch(m_slots.data() + home(keys[i]));
+    }
+
     // The rows in key order.
     std::vector<WeightRow> rows() const;
 
