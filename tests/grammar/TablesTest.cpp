@@ -72,6 +72,13 @@ TEST(WeightTables, ScoreWhatTheirRowsSayAndSurviveWriting) {
         moves.addAll(keys.data(), keys.size(), gotMoves.data());
         // Fingerprint clashes may merge rows; with these few keys none is expected.
         EXPECT_EQ(gotMoves, expectedScores(dense, keys, 3));
+        std::vector<std::int32_t> each(keys.size() * InlineTable::kMaxClasses, -1);
+        moves.weightsOf(keys.data(), keys.size(), each.data());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const std::vector<std::int32_t> one(each.begin() + static_cast<long>(3 * i),
+                                                each.begin() + static_cast<long>(3 * i + 3));
+            EXPECT_EQ(one, expectedScores(dense, {keys[i]}, 3)) << "key " << i;
+        }
     }
     ByteWriter out;
     labels.write(out);

@@ -28,6 +28,10 @@ public:
     // scores[0, classes()) += the weights of count features (any count).
     void addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const;
 
+    // The weights of each of count features (any count): out[i * kMaxClasses + c] for class
+    // c of keys[i], zero for an absent key.
+    void weightsOf(const std::uint32_t* keys, std::size_t count, std::int32_t* out) const;
+
     // The rows in key order, one entry per class.
     std::vector<WeightRow> rows() const;
 

@@ -26,6 +26,44 @@ RoleScores& roleScores() {
     return s;
 }
 
+// Nearly every token of a sentence passes through the buffer's first three places and the
+// stack's top three: the features of those roles are scored for all tokens up front, in
+// batches whose weight fetches overlap, instead of one role at a time as the parse reaches it.
+void scoreStackAndBufferRoles(const InlineTable& moves, const Lexeme* lex, const Upos* tags,
+                              std::size_t n, const ParseState& state, RoleScores& roles) {
+    static constexpr Role kRoles[] = {Role::S0, Role::S1, Role::S2, Role::N0, Role::N1, Role::N2};
+    constexpr std::size_t kBatch = InlineTable::kMaxBatch;
+    std::uint32_t keys[kBatch];
+    std::size_t owner[kBatch];
+    std::int32_t weights[kBatch * InlineTable::kMaxClasses];
+    std::size_t count = 0;
+    auto flush = [&] {
+        moves.weightsOf(keys, count, weights);
+        for (std::size_t i = 0; i < count; ++i)
+            for (std::size_t c = 0; c < kMoveCount; ++c)
+                roles.score[owner[i]][c] += weights[i * InlineTable::kMaxClasses + c];
+        count = 0;
+    };
+    std::uint32_t features[kMaxRoleFeatures];
+    for (std::size_t t = 0; t <= n; ++t) {
+        for (const Role role : kRoles) {
+            // The root token is never on the stack.
+            if (t == n && (role == Role::S0 || role == Role::S1 || role == Role::S2)) continue;
+            const std::size_t at = (t + 1) * kRoleCount + static_cast<std::size_t>(role);
+            roles.score[at].fill(0);
+            roles.known[at] = 1;
+            const std::size_t k =
+                state.roleFeatures(role, static_cast<std::int32_t>(t), lex, tags, features);
+            if (count + k > kBatch) flush();
+            for (std::size_t f = 0; f < k; ++f) {
+                keys[count] = features[f];
+                owner[count++] = at;
+            }
+        }
+    }
+    flush();
+}
+
 std::size_t smallIndex(const SmallTemplate& t, const std::uint32_t* v) {
     return (std::size_t{v[0]} * t.size[1] + v[1]) * t.size[2] + v[2];
 }
@@ -80,6 +118,7 @@ void Parser::parse(const Lexeme* lex, const Upos* tags, std::size_t n, ParseStat
     RoleScores& roles = roleScores();
     roles.reset(n);
     state.reset(n);
+    scoreStackAndBufferRoles(m_moves, lex, tags, n, state, roles);
     while (!state.done()) {
         // A token's relation is fixed once it is attached, and only attached tokens hold the
         // child roles, so every cached score stays right.
