@@ -221,5 +221,44 @@ TEST_F(CommittedModel, CachedScoringParsesAsFreshScoringDoes) {
     }
 }
 
+// The tagger computes a word's context features while the word before it is scored. Tagging
+// word by word from all its features, as training does, must give the same tags, also where
+// words the lexicon tags outright stand between the others.
+TEST_F(CommittedModel, PipelinedTaggingTagsAsWordByWordTaggingDoes) {
+    const char* sentences[] = {
+        "The learned men put on their coats, and the old woman who had watched them left too.",
+        "Yes.",
+        "Quillmar's frobnicating zorbs glimmered unexpectedly beneath 42 tangerine skies!",
+        "\xE2\x80\x9CWhere are you going?\xE2\x80\x9D asked the little match girl.",
+    };
+    const Tagger& tagger = grammar->tagger();
+    for (const char* text : sentences) {
+        Sentence words;
+        ASSERT_TRUE(grammar->parse(text, words)) << text;
+        const std::size_t n = words.size();
+        std::vector<Lexeme> lex;
+        for (const Word& w : words)
+            lex.push_back(makeLexeme(std::string_view(text).substr(w.begin, w.end - w.begin)));
+        Window window(tagger.lexicon(), lex.data(), n);
+        std::uint32_t prev1 = kTagStart, prev2 = kTagStart;
+        for (std::size_t i = 0; i < n; ++i) {
+            window.moveTo(i);
+            int best = window.only;
+            if (best < 0) {
+                std::uint32_t features[kTaggerFeatureCount];
+                taggerFeatures(lex.data(), n, i, prev1, prev2, window.context, features);
+                std::int32_t scores[kUposCount] = {};
+                tagger.weights().addAll(features, kTaggerFeatureCount, scores);
+                best = 0;
+                for (std::size_t c = 1; c < kUposCount; ++c)
+                    if (scores[c] > scores[best]) best = static_cast<int>(c);
+            }
+            EXPECT_EQ(words[i].upos, static_cast<Upos>(best)) << text << " word " << i;
+            prev2 = prev1;
+            prev1 = static_cast<std::uint32_t>(best);
+        }
+    }
+}
+
 } // namespace
 } // namespace qm::grammar

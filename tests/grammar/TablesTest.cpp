@@ -93,6 +93,39 @@ TEST(WeightTables, ScoreWhatTheirRowsSayAndSurviveWriting) {
     EXPECT_EQ(again.data(), out.data());
 }
 
+// Rows are kept in the slot, as a run or dense; whichever way a row is kept, including rows
+// whose entries come out of class order or name a class twice, it scores and writes back as
+// given.
+TEST(WeightTables, RowsOfEveryShapeScoreAndWriteBackAsGiven) {
+    std::vector<WeightRow> rows;
+    std::uint32_t key = 100;
+    const std::vector<std::vector<RowEntry>> shapes = {
+        {{3, 5}},                                                   // in the slot
+        {{16, -2}, {0, 9}},                                         // in the slot, out of order
+        {{1, 1}, {2, 2}, {3, 3}, {4, 4}},                           // a run
+        {{0, 7}, {1, -7}, {2, 3}, {5, 1}, {8, 2}, {9, 9}, {16, 4}}, // dense
+        {{9, 1}, {8, 2}, {7, 3}, {6, 4}, {5, 5}, {4, 6}, {3, 7}},   // out of order: a run
+        {{2, 4}, {2, 6}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}},   // a class twice
+    };
+    for (const auto& entries : shapes)
+        rows.push_back(WeightRow{key += 17, entries});
+    const WeightTable table(17, 1.0F, rows);
+    for (const WeightRow& r : rows) {
+        std::vector<std::int32_t> got(17, 0);
+        table.addAll(&r.key, 1, got.data());
+        EXPECT_EQ(got, expectedScores(rows, {r.key}, 17)) << "row " << r.key;
+    }
+    const std::vector<WeightRow> back = table.rows();
+    ASSERT_EQ(back.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(back[i].entries.size(), rows[i].entries.size()) << "row " << i;
+        for (std::size_t k = 0; k < rows[i].entries.size(); ++k) {
+            EXPECT_EQ(back[i].entries[k].cls, rows[i].entries[k].cls) << "row " << i;
+            EXPECT_EQ(back[i].entries[k].weight, rows[i].entries[k].weight) << "row " << i;
+        }
+    }
+}
+
 TEST(WeightTables, RefuseRowsThatBreakTheirRules) {
     const std::vector<WeightRow> outOfRange = {{5, {{60, 1}}}};
     const std::vector<WeightRow> twice = {{5, {{1, 1}}}, {5, {{2, 1}}}};
