@@ -7,6 +7,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace qm::grammar {
 namespace {
@@ -168,6 +169,95 @@ TEST_F(CommittedModel, ThreadsShareOneGrammar) {
         th.join();
     for (int m : mismatches)
         EXPECT_EQ(m, 0);
+}
+
+// The parser scores what stays fixed within a sentence once (role features per token, small
+// templates from flat tables). Scoring every move feature afresh, as training does, must
+// choose the same moves and relations.
+TEST_F(CommittedModel, CachedScoringParsesAsFreshScoringDoes) {
+    const char* sentences[] = {
+        "As he stepped up to the cab, he pulled a gold watch from his pocket.",
+        "The learned men put on their coats, and the old woman who had watched them left too.",
+        "\xE2\x80\x9CWhere are you going?\xE2\x80\x9D asked the little match girl.",
+        "Yes.",
+        "If it rains tomorrow, we will stay at home and read the books that she gave us.",
+    };
+    const Parser& parser = grammar->parser();
+    for (const char* text : sentences) {
+        Sentence words;
+        ASSERT_TRUE(grammar->parse(text, words)) << text;
+        const std::size_t n = words.size();
+        std::vector<Lexeme> lex;
+        std::vector<Upos> tags;
+        for (const Word& w : words) {
+            lex.push_back(makeLexeme(std::string_view(text).substr(w.begin, w.end - w.begin)));
+            tags.push_back(w.upos);
+        }
+        ParseState state;
+        state.reset(n);
+        std::uint32_t features[kMoveFeatureCount];
+        std::uint32_t labelFeatures[kLabelFeatureCount];
+        while (!state.done()) {
+            state.moveFeatures(lex.data(), tags.data(), features);
+            std::int32_t scores[kMoveCount] = {};
+            parser.moves().addAll(features, kMoveFeatureCount, scores);
+            const Move m = bestValidMove(state, scores);
+            Rel label = Rel::Root;
+            if (m != Move::Shift && !(m == Move::Left && state.leftToRoot())) {
+                state.labelFeatures(m, lex.data(), tags.data(), labelFeatures);
+                std::int32_t labelScores[kRelCount] = {};
+                parser.labels().addAll(labelFeatures, kLabelFeatureCount, labelScores);
+                label = bestLabel(labelScores);
+            }
+            state.apply(m, label);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::int32_t h = state.head(i);
+            const std::uint32_t head =
+                h < 0 || static_cast<std::size_t>(h) == n ? 0U : static_cast<std::uint32_t>(h) + 1;
+            EXPECT_EQ(words[i].head, head) << text << " word " << i;
+            EXPECT_EQ(words[i].rel, state.label(i)) << text << " word " << i;
+        }
+    }
+}
+
+// The tagger computes a word's context features while the word before it is scored. Tagging
+// word by word from all its features, as training does, must give the same tags, also where
+// words the lexicon tags outright stand between the others.
+TEST_F(CommittedModel, PipelinedTaggingTagsAsWordByWordTaggingDoes) {
+    const char* sentences[] = {
+        "The learned men put on their coats, and the old woman who had watched them left too.",
+        "Yes.",
+        "Quillmar's frobnicating zorbs glimmered unexpectedly beneath 42 tangerine skies!",
+        "\xE2\x80\x9CWhere are you going?\xE2\x80\x9D asked the little match girl.",
+    };
+    const Tagger& tagger = grammar->tagger();
+    for (const char* text : sentences) {
+        Sentence words;
+        ASSERT_TRUE(grammar->parse(text, words)) << text;
+        const std::size_t n = words.size();
+        std::vector<Lexeme> lex;
+        for (const Word& w : words)
+            lex.push_back(makeLexeme(std::string_view(text).substr(w.begin, w.end - w.begin)));
+        Window window(tagger.lexicon(), lex.data(), n);
+        std::uint32_t prev1 = kTagStart, prev2 = kTagStart;
+        for (std::size_t i = 0; i < n; ++i) {
+            window.moveTo(i);
+            int best = window.only;
+            if (best < 0) {
+                std::uint32_t features[kTaggerFeatureCount];
+                taggerFeatures(lex.data(), n, i, prev1, prev2, window.context, features);
+                std::int32_t scores[kUposCount] = {};
+                tagger.weights().addAll(features, kTaggerFeatureCount, scores);
+                best = 0;
+                for (std::size_t c = 1; c < kUposCount; ++c)
+                    if (scores[c] > scores[best]) best = static_cast<int>(c);
+            }
+            EXPECT_EQ(words[i].upos, static_cast<Upos>(best)) << text << " word " << i;
+            prev2 = prev1;
+            prev1 = static_cast<std::uint32_t>(best);
+        }
+    }
 }
 
 } // namespace

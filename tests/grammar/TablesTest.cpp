@@ -13,7 +13,8 @@
 namespace qm::grammar {
 namespace {
 
-std::vector<WeightRow> randomRows(std::size_t count, std::uint32_t classes, bool dense,
+// Rows whose entries each class has one chance in `oneIn` to get (1: every class).
+std::vector<WeightRow> randomRows(std::size_t count, std::uint32_t classes, std::uint32_t oneIn,
                                   std::uint32_t seed) {
     std::mt19937 rng(seed);
     std::vector<WeightRow> rows;
@@ -22,7 +23,7 @@ std::vector<WeightRow> randomRows(std::size_t count, std::uint32_t classes, bool
         key += 1 + rng() % 5000;
         WeightRow r{key, {}};
         for (std::uint32_t c = 0; c < classes; ++c)
-            if (dense || rng() % 3 == 0)
+            if (rng() % oneIn == 0)
                 r.entries.push_back(
                     RowEntry{static_cast<std::uint8_t>(c),
                              static_cast<std::int16_t>(static_cast<int>(rng() % 2001) - 1000)});
@@ -46,8 +47,9 @@ std::vector<std::int32_t> expectedScores(const std::vector<WeightRow>& rows,
 }
 
 TEST(WeightTables, ScoreWhatTheirRowsSayAndSurviveWriting) {
-    const auto sparse = randomRows(3000, 55, false, 1);
-    const auto dense = randomRows(3000, 3, true, 2);
+    // Sparse rows of one to a dozen entries: both those kept in their slot and longer ones.
+    const auto sparse = randomRows(3000, 55, 15, 1);
+    const auto dense = randomRows(3000, 3, 1, 2);
     const WeightTable labels(55, 0.5F, sparse);
     const InlineTable moves(3, 0.25F, dense);
     EXPECT_EQ(labels.featureCount(), sparse.size());
@@ -70,6 +72,13 @@ TEST(WeightTables, ScoreWhatTheirRowsSayAndSurviveWriting) {
         moves.addAll(keys.data(), keys.size(), gotMoves.data());
         // Fingerprint clashes may merge rows; with these few keys none is expected.
         EXPECT_EQ(gotMoves, expectedScores(dense, keys, 3));
+        std::vector<std::int32_t> each(keys.size() * InlineTable::kMaxClasses, -1);
+        moves.weightsOf(keys.data(), keys.size(), each.data());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const std::vector<std::int32_t> one(each.begin() + static_cast<long>(3 * i),
+                                                each.begin() + static_cast<long>(3 * i + 3));
+            EXPECT_EQ(one, expectedScores(dense, {keys[i]}, 3)) << "key " << i;
+        }
     }
     ByteWriter out;
     labels.write(out);
@@ -82,6 +91,39 @@ TEST(WeightTables, ScoreWhatTheirRowsSayAndSurviveWriting) {
     labelsAgain.write(again);
     movesAgain.write(again);
     EXPECT_EQ(again.data(), out.data());
+}
+
+// Rows are kept in the slot, as a run or dense; whichever way a row is kept, including rows
+// whose entries come out of class order or name a class twice, it scores and writes back as
+// given.
+TEST(WeightTables, RowsOfEveryShapeScoreAndWriteBackAsGiven) {
+    std::vector<WeightRow> rows;
+    std::uint32_t key = 100;
+    const std::vector<std::vector<RowEntry>> shapes = {
+        {{3, 5}},                                                   // in the slot
+        {{16, -2}, {0, 9}},                                         // in the slot, out of order
+        {{1, 1}, {2, 2}, {3, 3}, {4, 4}},                           // a run
+        {{0, 7}, {1, -7}, {2, 3}, {5, 1}, {8, 2}, {9, 9}, {16, 4}}, // dense
+        {{9, 1}, {8, 2}, {7, 3}, {6, 4}, {5, 5}, {4, 6}, {3, 7}},   // out of order: a run
+        {{2, 4}, {2, 6}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}},   // a class twice
+    };
+    for (const auto& entries : shapes)
+        rows.push_back(WeightRow{key += 17, entries});
+    const WeightTable table(17, 1.0F, rows);
+    for (const WeightRow& r : rows) {
+        std::vector<std::int32_t> got(17, 0);
+        table.addAll(&r.key, 1, got.data());
+        EXPECT_EQ(got, expectedScores(rows, {r.key}, 17)) << "row " << r.key;
+    }
+    const std::vector<WeightRow> back = table.rows();
+    ASSERT_EQ(back.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_EQ(back[i].entries.size(), rows[i].entries.size()) << "row " << i;
+        for (std::size_t k = 0; k < rows[i].entries.size(); ++k) {
+            EXPECT_EQ(back[i].entries[k].cls, rows[i].entries[k].cls) << "row " << i;
+            EXPECT_EQ(back[i].entries[k].weight, rows[i].entries[k].weight) << "row " << i;
+        }
+    }
 }
 
 TEST(WeightTables, RefuseRowsThatBreakTheirRules) {

@@ -92,6 +92,34 @@ void InlineTable::addAll(const std::uint32_t* keys, std::size_t count, std::int3
     }
 }
 
+void InlineTable::weightsOf(const std::uint32_t* keys, std::size_t count, std::int32_t* out) const {
+    std::fill(out, out + count * kMaxClasses, 0);
+    if (m_slots.empty()) return;
+    std::uint32_t at[kMaxBatch];
+    const std::uint64_t* slots = m_slots.data();
+    for (std::size_t first = 0; first < count; first += kMaxBatch) {
+        const std::size_t n = std::min(kMaxBatch, count - first);
+        for (std::size_t i = 0; i < n; ++i) {
+            at[i] = home(keys[first + i]);
+            __builtin_prefetch(slots + at[i]);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint16_t f = fingerprint(keys[first + i]);
+            for (std::uint32_t j = at[i];; j = (j + 1) & m_mask) {
+                const std::uint64_t s = slots[j];
+                if (static_cast<std::uint16_t>(s) == f) {
+                    std::int32_t* w = out + (first + i) * kMaxClasses;
+                    w[0] = static_cast<std::int16_t>(s >> 16);
+                    w[1] = static_cast<std::int16_t>(s >> 32);
+                    w[2] = static_cast<std::int16_t>(s >> 48);
+                    break;
+                }
+                if (s == 0) break;
+            }
+        }
+    }
+}
+
 std::vector<WeightRow> InlineTable::rows() const {
     std::vector<WeightRow> out(m_keys.size());
     for (std::size_t r = 0; r < m_keys.size(); ++r) {

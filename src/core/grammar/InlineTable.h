@@ -5,6 +5,7 @@
 // are prefetched together so their misses overlap. Two keys that meet in one slot with the
 // same fingerprint share their weights (summed); with 32-bit keys that is rare and harmless.
 #include "core/grammar/ByteIo.h"
+#include "core/grammar/HugePages.h"
 #include "core/grammar/WeightTable.h"
 
 #include <cstdint>
@@ -27,6 +28,10 @@ public:
     // scores[0, classes()) += the weights of count features (any count).
     void addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const;
 
+    // The weights of each of count features (any count): out[i * kMaxClasses + c] for class
+    // c of keys[i], zero for an absent key.
+    void weightsOf(const std::uint32_t* keys, std::size_t count, std::int32_t* out) const;
+
     // The rows in key order, one entry per class.
     std::vector<WeightRow> rows() const;
 
@@ -48,7 +53,7 @@ private:
     int m_shift = 32;
     void build();
 
-    std::vector<std::uint64_t> m_slots;
+    std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>> m_slots;
     // The rows as given, in key order, for writing the table back.
     std::vector<std::uint32_t> m_keys;
     std::vector<std::int16_t> m_weights; // row * classes + class

@@ -106,30 +106,112 @@ struct StateView {
     }
 };
 
-void ParseState::moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const {
+void ParseState::roleTokens(std::int32_t* out) const {
+    const auto n = static_cast<std::int32_t>(m_n);
+    const std::int32_t s0 = stackAt(0), s1 = stackAt(1);
+    const auto n0 = static_cast<std::int32_t>(m_next);
+    auto kid = StateView::kid;
+    out[static_cast<std::size_t>(Role::S0)] = s0;
+    out[static_cast<std::size_t>(Role::S1)] = s1;
+    out[static_cast<std::size_t>(Role::S2)] = stackAt(2);
+    out[static_cast<std::size_t>(Role::N0)] = n0;
+    out[static_cast<std::size_t>(Role::N1)] = n0 + 1 <= n ? n0 + 1 : kNone;
+    out[static_cast<std::size_t>(Role::N2)] = n0 + 2 <= n ? n0 + 2 : kNone;
+    out[static_cast<std::size_t>(Role::S0L1)] = kid(m_left1, s0);
+    out[static_cast<std::size_t>(Role::S0R1)] = kid(m_right1, s0);
+    out[static_cast<std::size_t>(Role::N0L1)] = kid(m_left1, n0);
+    out[static_cast<std::size_t>(Role::S1R1)] = kid(m_right1, s1);
+    out[static_cast<std::size_t>(Role::S0L2)] = kid(m_left2, s0);
+    out[static_cast<std::size_t>(Role::S0R2)] = kid(m_right2, s0);
+    out[static_cast<std::size_t>(Role::N0L2)] = kid(m_left2, n0);
+}
+
+std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* lex, const Upos* tags,
+                                     std::uint32_t* out) const {
     const StateView v{*this, lex, tags, static_cast<std::int32_t>(m_n)};
-    const std::int32_t n = v.n;
+    // Word, tag and word-with-tag under three template numbers.
+    auto wordTag = [&](std::uint32_t tw, std::uint32_t tp, std::uint32_t twp) {
+        const std::uint64_t w = v.word(t), p = v.tag(t);
+        out[0] = feature(tw, w);
+        out[1] = feature(tp, p);
+        out[2] = feature(twp, mix64(w + p));
+        return std::size_t{3};
+    };
+    // A child's word, tag and relation.
+    auto child = [&](std::uint32_t first) {
+        out[0] = feature(first, v.word(t));
+        out[1] = feature(first + 1, v.tag(t));
+        out[2] = feature(first + 2, v.lab(t));
+        return std::size_t{3};
+    };
+    switch (role) {
+    case Role::S0:
+        return wordTag(0, 1, 2);
+    case Role::S1:
+        return wordTag(3, 4, 5);
+    case Role::S2:
+        out[0] = feature(6, v.tag(t));
+        out[1] = feature(7, v.word(t));
+        return 2;
+    case Role::N0:
+        return wordTag(8, 9, 10);
+    case Role::N1:
+        return wordTag(11, 12, 13);
+    case Role::N2:
+        out[0] = feature(14, v.word(t));
+        out[1] = feature(15, v.tag(t));
+        return 2;
+    case Role::S0L1:
+        return child(62);
+    case Role::S0R1:
+        return child(65);
+    case Role::N0L1:
+        return child(68);
+    case Role::S1R1:
+        return child(71);
+    case Role::S0L2:
+        out[0] = feature(74, v.lab(t));
+        return 1;
+    case Role::S0R2:
+        out[0] = feature(75, v.lab(t));
+        return 1;
+    case Role::N0L2:
+        out[0] = feature(76, v.lab(t));
+        return 1;
+    }
+    return 0;
+}
+
+void ParseState::moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const {
+    std::int32_t tokens[kRoleCount];
+    roleTokens(tokens);
+    std::size_t k = 0;
+    for (std::size_t r = 0; r < kRoleCount; ++r)
+        k += roleFeatures(static_cast<Role>(r), tokens[r], lex, tags, out + k);
+    std::uint32_t values[3 * kSmallFeatureCount];
+    smallValues(tags, values);
+    for (std::size_t t = 0; t < kSmallFeatureCount; ++t)
+        out[k++] = smallFeatureKey(kSmallTemplates[t], values + 3 * t);
+    pairFeatures(lex, tags, out + k);
+}
+
+void ParseState::pairFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const {
+    const StateView v{*this, lex, tags, static_cast<std::int32_t>(m_n)};
     auto word = [&](std::int32_t t) { return v.word(t); };
     auto tag = [&](std::int32_t t) { return v.tag(t); };
     auto lab = [&](std::int32_t t) { return v.lab(t); };
     auto kid = StateView::kid;
     auto count = StateView::count;
     auto labels = StateView::labels;
-    const std::int32_t s0 = stackAt(0), s1 = stackAt(1), s2 = stackAt(2);
+    const std::int32_t s0 = stackAt(0), s1 = stackAt(1);
     const auto n0 = static_cast<std::int32_t>(m_next);
-    const std::int32_t n1 = n0 + 1 <= n ? n0 + 1 : kNone;
-    const std::int32_t n2 = n0 + 2 <= n ? n0 + 2 : kNone;
-    const std::int32_t s0l1 = kid(m_left1, s0), s0l2 = kid(m_left2, s0);
-    const std::int32_t s0r1 = kid(m_right1, s0), s0r2 = kid(m_right2, s0);
-    const std::int32_t n0l1 = kid(m_left1, n0), n0l2 = kid(m_left2, n0);
-    const std::int32_t s1r1 = kid(m_right1, s1);
+    const std::int32_t s0l1 = kid(m_left1, s0), s0r1 = kid(m_right1, s0);
 
-    const std::uint64_t s0w = word(s0), s1w = word(s1), s2w = word(s2);
-    const std::uint64_t n0w = word(n0), n1w = word(n1), n2w = word(n2);
-    const std::uint64_t s0p = tag(s0), s1p = tag(s1), s2p = tag(s2);
-    const std::uint64_t n0p = tag(n0), n1p = tag(n1), n2p = tag(n2);
+    const std::uint64_t s0w = word(s0), s1w = word(s1);
+    const std::uint64_t n0w = word(n0);
+    const std::uint64_t s0p = tag(s0), s1p = tag(s1), n0p = tag(n0);
     const std::uint64_t s0wp = mix64(s0w + s0p), s1wp = mix64(s1w + s1p);
-    const std::uint64_t n0wp = mix64(n0w + n0p), n1wp = mix64(n1w + n1p);
+    const std::uint64_t n0wp = mix64(n0w + n0p);
     const std::uint64_t d0 = distanceBucket(s0, n0), d1 = distanceBucket(s1, s0);
     const std::uint64_t s0vl = count(m_leftCount, s0), s0vr = count(m_rightCount, s0);
     const std::uint64_t n0vl = count(m_leftCount, n0), s1vr = count(m_rightCount, s1);
@@ -137,23 +219,6 @@ void ParseState::moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t
     const std::uint64_t n0sl = labels(m_leftLabels, n0), s1sr = labels(m_rightLabels, s1);
 
     std::uint32_t k = 0;
-    // Single words.
-    out[k++] = feature(0, s0w);
-    out[k++] = feature(1, s0p);
-    out[k++] = feature(2, s0wp);
-    out[k++] = feature(3, s1w);
-    out[k++] = feature(4, s1p);
-    out[k++] = feature(5, s1wp);
-    out[k++] = feature(6, s2p);
-    out[k++] = feature(7, s2w);
-    out[k++] = feature(8, n0w);
-    out[k++] = feature(9, n0p);
-    out[k++] = feature(10, n0wp);
-    out[k++] = feature(11, n1w);
-    out[k++] = feature(12, n1p);
-    out[k++] = feature(13, n1wp);
-    out[k++] = feature(14, n2w);
-    out[k++] = feature(15, n2p);
     // Pairs of words.
     out[k++] = feature(16, s0wp, n0wp);
     out[k++] = feature(17, s0wp, n0w);
@@ -161,65 +226,22 @@ void ParseState::moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t
     out[k++] = feature(19, s0wp, n0p);
     out[k++] = feature(20, s0p, n0wp);
     out[k++] = feature(21, s0w, n0w);
-    out[k++] = feature(22, s0p, n0p);
-    out[k++] = feature(23, n0p, n1p);
     out[k++] = feature(24, s1wp, s0wp);
     out[k++] = feature(25, s1w, s0w);
-    out[k++] = feature(26, s1p, s0p);
     out[k++] = feature(27, s1wp, s0p);
     out[k++] = feature(28, s1p, s0wp);
     out[k++] = feature(29, s1w, n0w);
-    out[k++] = feature(30, s1p, n0p);
-    // Tag triples.
-    out[k++] = feature(31, n0p, n1p, n2p);
-    out[k++] = feature(32, s0p, n0p, n1p);
-    out[k++] = feature(33, s1p, s0p, n0p);
-    out[k++] = feature(34, s2p, s1p, s0p);
-    out[k++] = feature(35, s0p, tag(s0l1), n0p);
-    out[k++] = feature(36, s0p, tag(s0r1), n0p);
-    out[k++] = feature(37, s0p, n0p, tag(n0l1));
-    out[k++] = feature(38, s1p, tag(s1r1), s0p);
-    out[k++] = feature(39, s1p, s0p, tag(s0l1));
-    out[k++] = feature(40, s1p, s0p, tag(s0r1));
-    out[k++] = feature(41, s0p, tag(s0l1), tag(s0l2));
-    out[k++] = feature(42, s0p, tag(s0r1), tag(s0r2));
-    out[k++] = feature(43, n0p, tag(n0l1), tag(n0l2));
-    out[k++] = feature(44, s1p, s0p, n1p);
     // Distances.
     out[k++] = feature(45, s0w, d0);
-    out[k++] = feature(46, s0p, d0);
     out[k++] = feature(47, n0w, d0);
-    out[k++] = feature(48, n0p, d0);
     out[k++] = feature(49, s0w, n0w, d0);
-    out[k++] = feature(50, s0p, n0p, d0);
-    out[k++] = feature(51, s1p, s0p, d1);
     out[k++] = feature(52, s1w, d1);
     out[k++] = feature(53, s0w, d1);
     // Valencies.
     out[k++] = feature(54, s0w, s0vr);
-    out[k++] = feature(55, s0p, s0vr);
     out[k++] = feature(56, s0w, s0vl);
-    out[k++] = feature(57, s0p, s0vl);
     out[k++] = feature(58, n0w, n0vl);
-    out[k++] = feature(59, n0p, n0vl);
     out[k++] = feature(60, s1w, s1vr);
-    out[k++] = feature(61, s1p, s1vr);
-    // Children at the edges.
-    out[k++] = feature(62, word(s0l1));
-    out[k++] = feature(63, tag(s0l1));
-    out[k++] = feature(64, lab(s0l1));
-    out[k++] = feature(65, word(s0r1));
-    out[k++] = feature(66, tag(s0r1));
-    out[k++] = feature(67, lab(s0r1));
-    out[k++] = feature(68, word(n0l1));
-    out[k++] = feature(69, tag(n0l1));
-    out[k++] = feature(70, lab(n0l1));
-    out[k++] = feature(71, word(s1r1));
-    out[k++] = feature(72, tag(s1r1));
-    out[k++] = feature(73, lab(s1r1));
-    out[k++] = feature(74, lab(s0l2));
-    out[k++] = feature(75, lab(s0r2));
-    out[k++] = feature(76, lab(n0l2));
     // Sets of relations already attached.
     out[k++] = feature(77, s0w, s0sr);
     out[k++] = feature(78, s0p, s0sr);
@@ -229,6 +251,81 @@ void ParseState::moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t
     out[k++] = feature(82, n0p, n0sl);
     out[k++] = feature(83, s1p, s1sr);
     out[k++] = feature(84, s0p, lab(s0l1), lab(s0r1));
+}
+
+const SmallTemplate kSmallTemplates[kSmallFeatureCount] = {
+    {22, 2, {kTags, kTags, 1}},          {23, 2, {kTags, kTags, 1}},
+    {26, 2, {kTags, kTags, 1}},          {30, 2, {kTags, kTags, 1}},
+    {31, 3, {kTags, kTags, kTags}},      {32, 3, {kTags, kTags, kTags}},
+    {33, 3, {kTags, kTags, kTags}},      {34, 3, {kTags, kTags, kTags}},
+    {35, 3, {kTags, kTags, kTags}},      {36, 3, {kTags, kTags, kTags}},
+    {37, 3, {kTags, kTags, kTags}},      {38, 3, {kTags, kTags, kTags}},
+    {39, 3, {kTags, kTags, kTags}},      {40, 3, {kTags, kTags, kTags}},
+    {41, 3, {kTags, kTags, kTags}},      {42, 3, {kTags, kTags, kTags}},
+    {43, 3, {kTags, kTags, kTags}},      {44, 3, {kTags, kTags, kTags}},
+    {46, 2, {kTags, kDistances, 1}},     {48, 2, {kTags, kDistances, 1}},
+    {50, 3, {kTags, kTags, kDistances}}, {51, 3, {kTags, kTags, kDistances}},
+    {55, 2, {kTags, kCounts, 1}},        {57, 2, {kTags, kCounts, 1}},
+    {59, 2, {kTags, kCounts, 1}},        {61, 2, {kTags, kCounts, 1}},
+};
+
+std::uint32_t smallFeatureKey(const SmallTemplate& t, const std::uint32_t* v) {
+    return t.arity == 2 ? feature(t.id, v[0], v[1]) : feature(t.id, v[0], v[1], v[2]);
+}
+
+void ParseState::smallValues(const Upos* tags, std::uint32_t* out) const {
+    const StateView v{*this, nullptr, tags, static_cast<std::int32_t>(m_n)};
+    const std::int32_t n = v.n;
+    auto tag = [&](std::int32_t t) { return static_cast<std::uint32_t>(v.tag(t)); };
+    auto kid = StateView::kid;
+    auto count = [](const std::vector<std::uint8_t>& c, std::int32_t t) {
+        return static_cast<std::uint32_t>(StateView::count(c, t));
+    };
+    const std::int32_t s0 = stackAt(0), s1 = stackAt(1), s2 = stackAt(2);
+    const auto n0 = static_cast<std::int32_t>(m_next);
+    const std::int32_t n1 = n0 + 1 <= n ? n0 + 1 : kNone;
+    const std::int32_t n2 = n0 + 2 <= n ? n0 + 2 : kNone;
+    const std::int32_t s0l1 = kid(m_left1, s0), s0l2 = kid(m_left2, s0);
+    const std::int32_t s0r1 = kid(m_right1, s0), s0r2 = kid(m_right2, s0);
+    const std::int32_t n0l1 = kid(m_left1, n0), n0l2 = kid(m_left2, n0);
+    const std::int32_t s1r1 = kid(m_right1, s1);
+    const std::uint32_t s0p = tag(s0), s1p = tag(s1), s2p = tag(s2);
+    const std::uint32_t n0p = tag(n0), n1p = tag(n1), n2p = tag(n2);
+    const std::uint32_t d0 = distanceBucket(s0, n0), d1 = distanceBucket(s1, s0);
+    const std::uint32_t s0vl = count(m_leftCount, s0), s0vr = count(m_rightCount, s0);
+    const std::uint32_t n0vl = count(m_leftCount, n0), s1vr = count(m_rightCount, s1);
+    std::size_t k = 0;
+    auto put = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+        out[k++] = a;
+        out[k++] = b;
+        out[k++] = c;
+    };
+    put(s0p, n0p, 0);               // 22
+    put(n0p, n1p, 0);               // 23
+    put(s1p, s0p, 0);               // 26
+    put(s1p, n0p, 0);               // 30
+    put(n0p, n1p, n2p);             // 31
+    put(s0p, n0p, n1p);             // 32
+    put(s1p, s0p, n0p);             // 33
+    put(s2p, s1p, s0p);             // 34
+    put(s0p, tag(s0l1), n0p);       // 35
+    put(s0p, tag(s0r1), n0p);       // 36
+    put(s0p, n0p, tag(n0l1));       // 37
+    put(s1p, tag(s1r1), s0p);       // 38
+    put(s1p, s0p, tag(s0l1));       // 39
+    put(s1p, s0p, tag(s0r1));       // 40
+    put(s0p, tag(s0l1), tag(s0l2)); // 41
+    put(s0p, tag(s0r1), tag(s0r2)); // 42
+    put(n0p, tag(n0l1), tag(n0l2)); // 43
+    put(s1p, s0p, n1p);             // 44
+    put(s0p, d0, 0);                // 46
+    put(n0p, d0, 0);                // 48
+    put(s0p, n0p, d0);              // 50
+    put(s1p, s0p, d1);              // 51
+    put(s0p, s0vr, 0);              // 55
+    put(s0p, s0vl, 0);              // 57
+    put(n0p, n0vl, 0);              // 59
+    put(s1p, s1vr, 0);              // 61
 }
 
 void ParseState::labelFeatures(Move m, const Lexeme* lex, const Upos* tags,

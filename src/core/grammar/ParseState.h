@@ -17,6 +17,31 @@ enum class Move : std::uint8_t { Shift, Left, Right };
 
 inline constexpr std::uint32_t kMoveCount = 3;
 inline constexpr std::size_t kMoveFeatureCount = 85;
+
+// The tokens some move features read one at a time: the stack's top three, the buffer's first
+// three and the children at their edges. Those features of a token do not change while it
+// holds its role, so a parser may score them once per token and role.
+enum class Role : std::uint8_t { S0, S1, S2, N0, N1, N2, S0L1, S0R1, N0L1, S1R1, S0L2, S0R2, N0L2 };
+inline constexpr std::size_t kRoleCount = 13;
+inline constexpr std::size_t kMaxRoleFeatures = 3;
+// The move features whose values are all small numbers (tags, distance buckets, valencies): a
+// parser may keep their weights in flat tables indexed by the values. A template's values
+// are below its sizes (an unused third value is 0, its size 1).
+inline constexpr std::uint32_t kTags = kUposCount + 2; // the tags, "no token", the root
+inline constexpr std::uint32_t kDistances = 7;
+inline constexpr std::uint32_t kCounts = 16;
+struct SmallTemplate {
+    std::uint32_t id;
+    std::uint32_t arity;
+    std::uint32_t size[3];
+};
+inline constexpr std::size_t kSmallFeatureCount = 26;
+extern const SmallTemplate kSmallTemplates[kSmallFeatureCount];
+// The feature key of a small template's values.
+std::uint32_t smallFeatureKey(const SmallTemplate& t, const std::uint32_t* values);
+// The other move features: those that read a word or a set of relations of more than one
+// token.
+inline constexpr std::size_t kPairFeatureCount = 28;
 inline constexpr std::size_t kLabelFeatureCount = 26;
 
 class ParseState {
@@ -34,8 +59,20 @@ public:
     // Applies a move; Left and Right attach with the given relation.
     void apply(Move m, Rel label);
 
-    // Feature keys for choosing the next move; fills out[0, kMoveFeatureCount).
+    // Feature keys for choosing the next move; fills out[0, kMoveFeatureCount). They are the
+    // role features of every role's token, the small features' keys and the pair features.
     void moveFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const;
+    // The token in each role (kNone, or size() for the root token); fills out[0, kRoleCount).
+    void roleTokens(std::int32_t* out) const;
+    // Feature keys of `token` in `role`; fills out and returns how many (at most
+    // kMaxRoleFeatures).
+    std::size_t roleFeatures(Role role, std::int32_t token, const Lexeme* lex, const Upos* tags,
+                             std::uint32_t* out) const;
+    // The values of the small templates, three per template; fills out[0, 3 *
+    // kSmallFeatureCount).
+    void smallValues(const Upos* tags, std::uint32_t* out) const;
+    // Fills out[0, kPairFeatureCount).
+    void pairFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const;
     // Feature keys for choosing the relation of the arc that Left or Right would make; fills
     // out[0, kLabelFeatureCount).
     void labelFeatures(Move m, const Lexeme* lex, const Upos* tags, std::uint32_t* out) const;

@@ -6,19 +6,17 @@
 #include "core/grammar/ParseState.h"
 #include "core/grammar/WeightTable.h"
 
+#include <array>
 #include <utility>
+#include <vector>
 
 namespace qm::grammar {
 
 class Parser {
 public:
     // A parser with no weights (every sentence gets some tree).
-    Parser()
-        : m_moves(kMoveCount, 1.0F, {})
-        , m_labels(kRelCount, 1.0F, {}) {}
-    Parser(InlineTable moves, WeightTable labels)
-        : m_moves(std::move(moves))
-        , m_labels(std::move(labels)) {}
+    Parser();
+    Parser(InlineTable moves, WeightTable labels);
 
     // Sets head and rel of out[0, n) from the words and their tags. The result is always a
     // tree: one word on the root, every other word on a word of the sentence, no cycles.
@@ -29,8 +27,14 @@ public:
     const WeightTable& labels() const { return m_labels; }
 
 private:
+    // The move weights of the small templates, flat: one row per combination of values.
+    void flattenSmallTemplates();
+
     InlineTable m_moves;
     WeightTable m_labels;
+    std::vector<std::array<std::int16_t, 4>, HugePageAllocator<std::array<std::int16_t, 4>>>
+        m_small;
+    std::size_t m_smallStart[kSmallFeatureCount] = {};
 };
 
 // The best move allowed in the state, by its score.

@@ -44,49 +44,60 @@ void Window::moveTo(std::size_t i) {
     m_ahead[1] = afterNext;
 }
 
-void taggerFeatures(const Lexeme* lex, std::size_t n, std::size_t i, std::uint32_t prev1,
-                    std::uint32_t prev2, const TagContext& context, std::uint32_t* out) {
+void taggerContextFeatures(const Lexeme* lex, std::size_t n, std::size_t i,
+                           const TagContext& context, std::uint32_t* out) {
     const Lexeme& w = lex[i];
     const Lexeme& wm1 = i >= 1 ? lex[i - 1] : kBefore;
     const Lexeme& wm2 = i >= 2 ? lex[i - 2] : kBefore;
     const Lexeme& wp1 = i + 1 < n ? lex[i + 1] : kAfter;
     const Lexeme& wp2 = i + 2 < n ? lex[i + 2] : kAfter;
-    std::uint32_t k = 0;
-    out[k++] = feature(0, 0);
-    out[k++] = feature(1, w.word);
+    out[0] = feature(0, 0);
+    out[1] = feature(1, w.word);
     for (std::uint32_t s = 0; s < 4; ++s)
-        out[k++] = feature(2 + s, w.suffix[s]);
+        out[2 + s] = feature(2 + s, w.suffix[s]);
     for (std::uint32_t p = 0; p < 3; ++p)
-        out[k++] = feature(6 + p, w.prefix[p]);
-    out[k++] = feature(9, w.shape);
-    out[k++] = feature(10, prev1);
-    out[k++] = feature(11, prev2, prev1);
-    out[k++] = feature(12, prev1, w.word);
-    out[k++] = feature(13, wm1.word);
-    out[k++] = feature(14, wm1.word, w.word);
-    out[k++] = feature(15, wm1.suffix[2]);
-    out[k++] = feature(16, wm2.word);
-    out[k++] = feature(17, wp1.word);
-    out[k++] = feature(18, w.word, wp1.word);
-    out[k++] = feature(19, wp1.suffix[2]);
-    out[k++] = feature(20, wp2.word);
-    out[k++] = feature(21, wp1.shape);
-    out[k++] = feature(22, prev1, w.suffix[2]);
-    out[k++] = feature(23, wm1.word, wp1.word);
-    out[k++] = feature(24, prev1, wp1.word);
-    out[k++] = feature(25, i == 0 ? 1 : 0, w.shape);
-    out[k++] = feature(26, w.word, w.shape);
-    out[k++] = feature(27, wp1.word, wp2.word);
-    out[k++] = feature(28, prev2, w.word);
-    out[k++] = feature(29, wm1.shape, w.shape);
-    out[k++] = feature(30, prev1, w.shape);
-    out[k++] = feature(31, context.here);
-    out[k++] = feature(32, context.next);
-    out[k++] = feature(33, context.afterNext);
-    out[k++] = feature(34, prev1, context.here);
-    out[k++] = feature(35, context.here, context.next);
-    out[k++] = feature(36, prev1, context.next);
-    out[k++] = feature(37, w.word, context.next);
+        out[6 + p] = feature(6 + p, w.prefix[p]);
+    out[9] = feature(9, w.shape);
+    out[13] = feature(13, wm1.word);
+    out[14] = feature(14, wm1.word, w.word);
+    out[15] = feature(15, wm1.suffix[2]);
+    out[16] = feature(16, wm2.word);
+    out[17] = feature(17, wp1.word);
+    out[18] = feature(18, w.word, wp1.word);
+    out[19] = feature(19, wp1.suffix[2]);
+    out[20] = feature(20, wp2.word);
+    out[21] = feature(21, wp1.shape);
+    out[23] = feature(23, wm1.word, wp1.word);
+    out[25] = feature(25, i == 0 ? 1 : 0, w.shape);
+    out[26] = feature(26, w.word, w.shape);
+    out[27] = feature(27, wp1.word, wp2.word);
+    out[29] = feature(29, wm1.shape, w.shape);
+    out[31] = feature(31, context.here);
+    out[32] = feature(32, context.next);
+    out[33] = feature(33, context.afterNext);
+    out[35] = feature(35, context.here, context.next);
+    out[37] = feature(37, w.word, context.next);
+}
+
+void taggerHistoryFeatures(const Lexeme* lex, std::size_t n, std::size_t i, std::uint32_t prev1,
+                           std::uint32_t prev2, const TagContext& context, std::uint32_t* out) {
+    const Lexeme& w = lex[i];
+    const Lexeme& wp1 = i + 1 < n ? lex[i + 1] : kAfter;
+    out[10] = feature(10, prev1);
+    out[11] = feature(11, prev2, prev1);
+    out[12] = feature(12, prev1, w.word);
+    out[22] = feature(22, prev1, w.suffix[2]);
+    out[24] = feature(24, prev1, wp1.word);
+    out[28] = feature(28, prev2, w.word);
+    out[30] = feature(30, prev1, w.shape);
+    out[34] = feature(34, prev1, context.here);
+    out[36] = feature(36, prev1, context.next);
+}
+
+void taggerFeatures(const Lexeme* lex, std::size_t n, std::size_t i, std::uint32_t prev1,
+                    std::uint32_t prev2, const TagContext& context, std::uint32_t* out) {
+    taggerContextFeatures(lex, n, i, context, out);
+    taggerHistoryFeatures(lex, n, i, prev1, prev2, context, out);
 }
 
 Lexicon::Lexicon(const std::vector<std::pair<std::uint32_t, Entry>>& entries) {
@@ -139,18 +150,33 @@ Lexicon Lexicon::read(ByteReader& in) {
 }
 
 void Tagger::tag(const Lexeme* lex, std::size_t n, Upos* out) const {
-    std::uint32_t features[kTaggerFeatureCount];
+    // Most features of a word do not depend on the tags before it: those of the next word
+    // are computed, and their weights fetched, while this word is scored, so the fetches
+    // overlap with the work instead of stalling it.
+    std::uint32_t features[2][kTaggerFeatureCount] = {};
     std::int32_t scores[kUposCount];
     std::uint32_t prev1 = kTagStart;
     std::uint32_t prev2 = kTagStart;
     Window window(m_lexicon, lex, n);
+    Window ahead(m_lexicon, lex, n);
+    ahead.moveTo(0);
+    if (n > 0 && ahead.only < 0) taggerContextFeatures(lex, n, 0, ahead.context, features[0]);
     for (std::size_t i = 0; i < n; ++i) {
         window.moveTo(i);
+        std::uint32_t* mine = features[i & 1];
+        if (i + 1 < n) {
+            ahead.moveTo(i + 1);
+            if (ahead.only < 0) {
+                std::uint32_t* next = features[(i + 1) & 1];
+                taggerContextFeatures(lex, n, i + 1, ahead.context, next);
+                m_weights.prefetch(next, kTaggerFeatureCount);
+            }
+        }
         int best = window.only;
         if (best < 0) {
-            taggerFeatures(lex, n, i, prev1, prev2, window.context, features);
+            taggerHistoryFeatures(lex, n, i, prev1, prev2, window.context, mine);
             std::fill(scores, scores + kUposCount, 0);
-            m_weights.addAll(features, kTaggerFeatureCount, scores);
+            m_weights.addAll(mine, kTaggerFeatureCount, scores);
             best = 0;
             for (std::size_t c = 1; c < kUposCount; ++c)
                 if (scores[c] > scores[best]) best = static_cast<int>(c);

@@ -2,6 +2,7 @@
 // The part-of-speech tagger: a greedy left-to-right averaged perceptron over word, affix,
 // shape and context features and the ambiguity classes of the words around, with a lexicon
 // that also gives frequent words that always take one tag their tag outright.
+#include "core/grammar/HugePages.h"
 #include "core/grammar/Lexeme.h"
 #include "core/grammar/Parse.h"
 #include "core/grammar/WeightTable.h"
@@ -51,7 +52,8 @@ public:
 
 private:
     static constexpr std::uint32_t kTagMask = (1U << kUposCount) - 1;
-    std::vector<std::uint64_t> m_slots; // key << 32 | (only + 1) << 24 | tags
+    // key << 32 | (only + 1) << 24 | tags
+    std::vector<std::uint64_t, HugePageAllocator<std::uint64_t>> m_slots;
     std::uint32_t m_mask = 0;
     int m_shift = 32;
     std::size_t m_size = 0;
@@ -63,6 +65,12 @@ struct TagContext {
 };
 
 // Feature keys of word i given the two tags before it; fills out[0, kTaggerFeatureCount).
+// They are the context features, which do not depend on those tags, and the history features,
+// which do; each of the two fills its own places in out.
+void taggerContextFeatures(const Lexeme* lex, std::size_t n, std::size_t i,
+                           const TagContext& context, std::uint32_t* out);
+void taggerHistoryFeatures(const Lexeme* lex, std::size_t n, std::size_t i, std::uint32_t prev1,
+                           std::uint32_t prev2, const TagContext& context, std::uint32_t* out);
 void taggerFeatures(const Lexeme* lex, std::size_t n, std::size_t i, std::uint32_t prev1,
                     std::uint32_t prev2, const TagContext& context, std::uint32_t* out);
 

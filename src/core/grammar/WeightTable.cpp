@@ -23,91 +23,143 @@ void WeightTable::build(const std::vector<WeightRow>& rows) {
         total += r.entries.size();
     if (total > kMaxEntries || rows.size() > kMaxFeatures) throw ModelError("too many weights");
     int bits = 4;
-    while ((std::size_t{1} << bits) < rows.size() * 2)
+    while ((std::size_t{1} << bits) < rows.size() + rows.size() / 2)
         ++bits;
     m_shift = 32 - bits;
     m_mask = (1U << bits) - 1;
-    m_slots.assign(std::size_t{1} << bits, 0);
+    m_slots.assign(std::size_t{1} << bits, Slot{});
     m_entries.clear();
-    m_entries.reserve(total);
+    m_dense.clear();
     m_features = 0;
+    m_entryCount = 0;
     for (const WeightRow& r : rows) {
         if (r.key == 0) throw ModelError("a feature key is zero");
         if (r.entries.empty()) continue;
         if (r.entries.size() > m_classes) throw ModelError("a weight row is too long");
-        std::uint32_t i = (r.key * 0x9E3779B1U) >> m_shift;
-        while (m_slots[i] != 0) {
-            if (static_cast<std::uint32_t>(m_slots[i] >> 32) == r.key)
-                throw ModelError("a feature key appears twice");
+        std::uint32_t i = home(r.key);
+        while (m_slots[i].key != 0) {
+            if (m_slots[i].key == r.key) throw ModelError("a feature key appears twice");
             i = (i + 1) & m_mask;
         }
-        const auto start = static_cast<std::uint32_t>(m_entries.size());
+        Slot& slot = m_slots[i];
+        slot.key = r.key;
+        // Dense rows give their entries back in class order: only rows already in that order
+        // are kept dense, so that writing the table gives back the bytes it was read from.
+        bool ascending = true;
+        for (std::size_t k = 1; k < r.entries.size() && ascending; ++k)
+            ascending = r.entries[k - 1].cls < r.entries[k].cls;
+        if (ascending && m_classes <= 64 && r.entries.size() * 4 >= m_classes &&
+            r.entries.size() > kInline) {
+            // Dense: the mask of the classes present, then every class's weight.
+            slot.e[0] = kDense;
+            slot.e[1] = static_cast<std::uint32_t>(m_dense.size());
+            m_dense.resize(m_dense.size() + kMaskWords + m_classes, 0);
+            std::int16_t* block = m_dense.data() + slot.e[1];
+            std::uint64_t mask = 0;
+            for (const RowEntry& e : r.entries) {
+                if (e.cls >= m_classes) throw ModelError("a weight names a class out of range");
+                mask |= std::uint64_t{1} << e.cls;
+                block[kMaskWords + e.cls] = e.weight;
+            }
+            for (std::uint32_t k = 0; k < kMaskWords; ++k)
+                block[k] = static_cast<std::int16_t>(mask >> (16 * k));
+            m_entryCount += r.entries.size();
+            ++m_features;
+            continue;
+        }
+        const bool fits = r.entries.size() <= kInline;
+        if (!fits) {
+            slot.e[0] = kLong;
+            slot.e[1] = static_cast<std::uint32_t>(m_entries.size());
+            slot.e[2] = static_cast<std::uint32_t>(r.entries.size());
+        }
+        std::uint32_t k = 0;
         for (const RowEntry& e : r.entries) {
             if (e.cls >= m_classes) throw ModelError("a weight names a class out of range");
-            m_entries.push_back(static_cast<std::uint32_t>(e.cls) << 16 |
-                                static_cast<std::uint16_t>(e.weight));
+            const std::uint32_t packed =
+                static_cast<std::uint32_t>(e.cls) << 16 | static_cast<std::uint16_t>(e.weight);
+            if (fits) {
+                slot.e[k++] = packed;
+            } else {
+                m_entries.push_back(packed);
+            }
         }
-        m_slots[i] = static_cast<std::uint64_t>(r.key) << 32 |
-                     static_cast<std::uint64_t>(start) << 8 | r.entries.size();
+        m_entryCount += r.entries.size();
         ++m_features;
     }
 }
 
 void WeightTable::addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const {
     if (m_slots.empty()) return;
-    if (count > kMaxBatch) {
-        for (std::size_t i = 0; i < count; ++i)
-            addTo(keys[i], scores);
-        return;
-    }
+    const Slot* slots = m_slots.data();
+    const std::uint32_t* entries = m_entries.data();
     std::uint32_t at[kMaxBatch];
-    for (std::size_t i = 0; i < count; ++i) {
-        at[i] = (keys[i] * 0x9E3779B1U) >> m_shift;
-        __builtin_prefetch(&m_slots[at[i]]);
-    }
-    std::uint64_t rows[kMaxBatch];
-    std::size_t found = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint32_t j = at[i];
-        for (;;) {
-            const std::uint64_t slot = m_slots[j];
-            const auto slotKey = static_cast<std::uint32_t>(slot >> 32);
-            if (slotKey == keys[i]) {
-                rows[found++] = slot;
-                __builtin_prefetch(m_entries.data() + ((slot >> 8) & 0xFFFFFFU));
-                break;
-            }
-            if (slotKey == 0) break;
-            j = (j + 1) & m_mask;
+    const Slot* longRows[kMaxBatch];
+    for (std::size_t first = 0; first < count; first += kMaxBatch) {
+        const std::size_t n = std::min(kMaxBatch, count - first);
+        const std::uint32_t* batch = keys + first;
+        for (std::size_t i = 0; i < n; ++i) {
+            at[i] = home(batch[i]);
+            __builtin_prefetch(slots + at[i]);
         }
-    }
-    for (std::size_t r = 0; r < found; ++r) {
-        const auto start = static_cast<std::uint32_t>(rows[r] >> 8) & 0xFFFFFFU;
-        const auto len = static_cast<std::uint32_t>(rows[r] & 0xFFU);
-        const std::uint32_t* e = m_entries.data() + start;
-        for (std::uint32_t k = 0; k < len; ++k)
-            scores[e[k] >> 16] += static_cast<std::int16_t>(e[k] & 0xFFFFU);
+        std::size_t longCount = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::uint32_t j = at[i];; j = (j + 1) & m_mask) {
+                const Slot& s = slots[j];
+                if (s.key == batch[i]) {
+                    if (s.e[0] == kLong || s.e[0] == kDense) {
+                        __builtin_prefetch(s.e[0] == kLong
+                                               ? static_cast<const void*>(entries + s.e[1])
+                                               : m_dense.data() + s.e[1] + kMaskWords);
+                        longRows[longCount++] = &s;
+                    } else {
+                        addEntries(s.e, inlineLength(s), scores);
+                    }
+                    break;
+                }
+                if (s.key == 0) break;
+            }
+        }
+        for (std::size_t r = 0; r < longCount; ++r) {
+            const Slot& s = *longRows[r];
+            if (s.e[0] == kDense) {
+                addDense(s.e[1], scores);
+            } else {
+                addEntries(entries + s.e[1], s.e[2], scores);
+            }
+        }
     }
 }
 
 std::vector<WeightRow> WeightTable::rows() const {
-    std::vector<std::uint64_t> slots;
-    for (std::uint64_t s : m_slots)
-        if (s != 0) slots.push_back(s);
-    std::sort(slots.begin(), slots.end());
     std::vector<WeightRow> out;
-    out.reserve(slots.size());
-    for (std::uint64_t s : slots) {
-        WeightRow r{static_cast<std::uint32_t>(s >> 32), {}};
-        const auto start = static_cast<std::uint32_t>(s >> 8) & 0xFFFFFFU;
-        const auto len = static_cast<std::uint32_t>(s & 0xFFU);
-        for (std::uint32_t k = 0; k < len; ++k) {
-            const std::uint32_t e = m_entries[start + k];
-            r.entries.push_back(RowEntry{static_cast<std::uint8_t>(e >> 16),
-                                         static_cast<std::int16_t>(e & 0xFFFFU)});
+    out.reserve(m_features);
+    for (const Slot& s : m_slots) {
+        if (s.key == 0) continue;
+        WeightRow r{s.key, {}};
+        if (s.e[0] == kDense) {
+            const std::int16_t* block = m_dense.data() + s.e[1];
+            std::uint64_t mask = 0;
+            for (std::uint32_t k = 0; k < kMaskWords; ++k)
+                mask |= static_cast<std::uint64_t>(static_cast<std::uint16_t>(block[k]))
+                        << (16 * k);
+            for (std::uint32_t c = 0; c < m_classes; ++c)
+                if (mask >> c & 1U)
+                    r.entries.push_back(
+                        RowEntry{static_cast<std::uint8_t>(c), block[kMaskWords + c]});
+            out.push_back(std::move(r));
+            continue;
         }
+        const bool fits = s.e[0] != kLong;
+        const std::uint32_t* e = fits ? s.e : m_entries.data() + s.e[1];
+        const std::uint32_t len = fits ? inlineLength(s) : s.e[2];
+        for (std::uint32_t k = 0; k < len; ++k)
+            r.entries.push_back(RowEntry{static_cast<std::uint8_t>(e[k] >> 16),
+                                         static_cast<std::int16_t>(e[k] & 0xFFFFU)});
         out.push_back(std::move(r));
     }
+    std::sort(out.begin(), out.end(),
+              [](const WeightRow& a, const WeightRow& b) { return a.key < b.key; });
     return out;
 }
 

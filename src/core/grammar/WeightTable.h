@@ -1,9 +1,13 @@
 #pragma once
 // The weights of a trained linear classifier, quantised to 16 bits and kept sparse: each
 // feature key owns a short row of (class, weight) entries, found through an open-addressing
-// table of 64-bit slots (key, row start, row length). Scoring a feature is one slot probe and
-// one run of entries; nothing is allocated.
+// table of 16-byte slots. Most rows have three entries or fewer: they sit in the slot itself,
+// so scoring such a feature costs one memory access. A longer row's slot says where its run
+// of entries starts and how long it is; a row with weights for most classes (the frequent
+// features) is kept dense, one weight per class, and added as a vector. Nothing is allocated
+// while scoring.
 #include "core/grammar/ByteIo.h"
+#include "core/grammar/HugePages.h"
 
 #include <cstdint>
 #include <vector>
@@ -32,34 +36,20 @@ public:
     std::uint32_t classes() const { return m_classes; }
     float scale() const { return m_scale; }
     std::size_t featureCount() const { return m_features; }
-    std::size_t entryCount() const { return m_entries.size(); }
+    std::size_t entryCount() const { return m_entryCount; }
 
-    // Adds the weights of one feature to scores[0, classes()).
-    void addTo(std::uint32_t key, std::int32_t* scores) const {
-        if (m_slots.empty()) return;
-        std::uint32_t i = (key * 0x9E3779B1U) >> m_shift;
-        for (;;) {
-            const std::uint64_t slot = m_slots[i];
-            const auto slotKey = static_cast<std::uint32_t>(slot >> 32);
-            if (slotKey == key) {
-                const auto start = static_cast<std::uint32_t>(slot >> 8) & 0xFFFFFFU;
-                const auto len = static_cast<std::uint32_t>(slot & 0xFFU);
-                const std::uint32_t* e = m_entries.data() + start;
-                for (std::uint32_t k = 0; k < len; ++k) {
-                    scores[e[k] >> 16] += static_cast<std::int16_t>(e[k] & 0xFFFFU);
-                }
-                return;
-            }
-            if (slotKey == 0) return;
-            i = (i + 1) & m_mask;
-        }
-    }
-
-    // Adds the weights of count features (at most kMaxBatch) to scores. The slots and then
-    // the rows of all features are fetched ahead of use, so their cache misses overlap
-    // instead of following one another.
+    // Adds the weights of count features (any count) to scores. The slots of a batch of
+    // features are fetched ahead of use, then the long rows they point to, so their cache
+    // misses overlap instead of following one another.
     static constexpr std::size_t kMaxBatch = 128;
     void addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const;
+
+    // Asks for the slots of count features to be fetched into the cache ahead of addAll.
+    void prefetch(const std::uint32_t* keys, std::size_t count) const {
+        if (m_slots.empty()) return;
+        for (std::size_t i = 0; i < count; ++i)
+            __builtin_prefetch(m_slots.data() + home(keys[i]));
+    }
 
     // The rows in key order.
     std::vector<WeightRow> rows() const;
@@ -73,10 +63,44 @@ private:
     std::uint32_t m_classes = 0;
     float m_scale = 1.0F;
     std::size_t m_features = 0;
+    std::size_t m_entryCount = 0;
     std::uint32_t m_mask = 0;
     int m_shift = 32;
-    std::vector<std::uint64_t> m_slots;
-    std::vector<std::uint32_t> m_entries; // class << 16 | 16-bit weight
+    // A slot: its key (0 = empty) and either up to kInline entries, the unused ones kEmpty;
+    // or kLong, the start of the row in m_entries and its length; or kDense and the start of
+    // the row's block in m_dense: the classes it has, a 64-bit mask in kMaskWords weights,
+    // then one weight per class.
+    static constexpr std::uint32_t kInline = 3;
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFU;
+    static constexpr std::uint32_t kLong = 0xFFFFFFFEU;
+    static constexpr std::uint32_t kDense = 0xFFFFFFFDU;
+    static constexpr std::uint32_t kMaskWords = 4;
+    struct alignas(16) Slot {
+        std::uint32_t key = 0;
+        std::uint32_t e[kInline] = {kEmpty, kEmpty, kEmpty};
+    };
+    // An entry: class << 16 | 16-bit weight.
+    static void addEntries(const std::uint32_t* e, std::uint32_t len, std::int32_t* scores) {
+        for (std::uint32_t k = 0; k < len; ++k)
+            scores[e[k] >> 16] += static_cast<std::int16_t>(e[k] & 0xFFFFU);
+    }
+    void addDense(std::uint32_t start, std::int32_t* scores) const {
+        const std::int16_t* w = m_dense.data() + start + kMaskWords;
+        const std::uint32_t n = m_classes; // a local: the stores to scores cannot change it
+        for (std::uint32_t c = 0; c < n; ++c)
+            scores[c] += w[c];
+    }
+    static std::uint32_t inlineLength(const Slot& s) {
+        std::uint32_t len = 0;
+        while (len < kInline && s.e[len] != kEmpty)
+            ++len;
+        return len;
+    }
+    std::uint32_t home(std::uint32_t key) const { return (key * 0x9E3779B1U) >> m_shift; }
+
+    std::vector<Slot, HugePageAllocator<Slot>> m_slots;
+    std::vector<std::uint32_t, HugePageAllocator<std::uint32_t>> m_entries;
+    std::vector<std::int16_t, HugePageAllocator<std::int16_t>> m_dense;
 };
 
 } // namespace qm::grammar
