@@ -206,8 +206,6 @@ void TForm1::create(const StartUp& startUp) {
     m_bookOpening = new BookOpening(*this);
     m_session->setBookOpener([this](const std::string& path) { m_bookOpening->start(path); });
     m_created = true;
-    Form4 = new TForm4(this);
-    Form4->hide();
 }
 
 const QImage& TForm1::pageImage() const {
