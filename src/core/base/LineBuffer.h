@@ -5,6 +5,7 @@
 // until the buffer is changed other than by appending.
 #include "core/base/Text.h"
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
