@@ -15,7 +15,7 @@ qm::Lines linesOfLengths(std::initializer_list<std::size_t> lengths) {
     return lines;
 }
 
-constexpr std::size_t kMiB = std::size_t{1} << 20;
+constexpr std::size_t kBlock = qm::LineBuffer::kBlockSize;
 
 TEST(LineBuffer, LinesReadBackAsWrittenAcrossBlocks) {
     const struct {
@@ -24,9 +24,10 @@ TEST(LineBuffer, LinesReadBackAsWrittenAcrossBlocks) {
     } cases[] = {
         {"none", {}},
         {"empty lines", linesOfLengths({0, 0, 3, 0})},
-        {"a block filled exactly, then an empty line and more", linesOfLengths({kMiB, 0, 5})},
-        {"a line that no longer fits starts a block", linesOfLengths({kMiB - 4, 5, 0, 7})},
-        {"a line longer than a block", linesOfLengths({10, 3 * kMiB, 10, 1})},
+        {"a block filled exactly, then an empty line and more", linesOfLengths({kBlock, 0, 5})},
+        {"a line that no longer fits starts a block", linesOfLengths({kBlock - 4, 5, 0, 7})},
+        {"a line longer than a block", linesOfLengths({10, 3 * kBlock, 10, 1})},
+        {"empty lines after a line of its own block", linesOfLengths({kBlock + 1, 0, 0, 3})},
     };
     for (const auto& c : cases) {
         const qm::LineBuffer buffer(c.lines);
@@ -38,9 +39,9 @@ TEST(LineBuffer, LinesReadBackAsWrittenAcrossBlocks) {
 }
 
 TEST(LineBuffer, ReplacedLineChangesOnlyItself) {
-    const qm::Lines lines = linesOfLengths({4, kMiB - 8, 6, 2});
+    const qm::Lines lines = linesOfLengths({4, kBlock - 8, 6, 2});
     for (const std::string& replacement :
-         {std::string("wxyz!!"), std::string(), std::string(kMiB, 'q')}) {
+         {std::string("wxyz!!"), std::string(), std::string(kBlock + 1, 'q')}) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             qm::LineBuffer buffer(lines);
             buffer.replace(i, replacement);

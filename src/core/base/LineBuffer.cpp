@@ -1,21 +1,12 @@
 #include "core/base/LineBuffer.h"
 
-#include "core/base/Error.h"
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
 namespace qm {
 
-namespace {
-
-// Blocks are large enough that the allocator maps them from the system, whose pages become
-// resident only as lines are written into them: the unused end of the last block costs
-// nothing, and nothing is ever copied to grow.
-constexpr std::size_t kBlockSize = std::size_t{1} << 20;
-
-} // namespace
+namespace {} // namespace
 
 LineBuffer::LineBuffer(const Lines& lines) {
     reserve(lines.size());
@@ -48,31 +39,39 @@ std::size_t LineBuffer::blockOf(std::size_t line) const {
     return static_cast<std::size_t>(after - m_firstLines.begin()) - 1;
 }
 
+std::size_t LineBuffer::startOf(std::size_t i, std::size_t b) const {
+    return i == m_firstLines[b] ? 0 : m_ends[i - 1];
+}
+
+std::size_t LineBuffer::endOf(std::size_t i, std::size_t b) const {
+    return m_blocks[b].ownLine() ? m_blocks[b].used : m_ends[i];
+}
+
 std::string_view LineBuffer::operator[](std::size_t i) const {
     const std::size_t b = blockOf(i);
-    const std::size_t start = i == m_firstLines[b] ? 0 : m_ends[i - 1];
-    return {m_blocks[b].bytes.get() + start, m_ends[i] - start};
+    const std::size_t start = startOf(i, b);
+    return {m_blocks[b].bytes.get() + start, endOf(i, b) - start};
 }
 
 void LineBuffer::push_back(std::string_view line) {
-    if (line.size() > UINT32_MAX) throw UserError("A line of the text is too long to show");
-    if (m_blocks.empty() || m_blocks.back().capacity - m_blocks.back().used < line.size()) {
-        // A line longer than a block gets a block of its own size.
+    if (m_blocks.empty() || m_blocks.back().ownLine() ||
+        m_blocks.back().capacity - m_blocks.back().used < line.size()) {
         const std::size_t capacity = std::max(kBlockSize, line.size());
-        // Not value-initialised: zeroing would make every page of the block resident.
+        // Not value-initialised: zeroing would make the whole block resident at once.
         m_blocks.push_back({std::unique_ptr<char[]>(new char[capacity]), 0, capacity});
         m_firstLines.push_back(m_ends.size());
     }
     Block& block = m_blocks.back();
     if (!line.empty()) std::memcpy(block.bytes.get() + block.used, line.data(), line.size());
     block.used += line.size();
-    m_ends.push_back(static_cast<std::uint32_t>(block.used));
+    // A block of its own line keeps its end in its size instead.
+    m_ends.push_back(block.ownLine() ? 0 : static_cast<std::uint16_t>(block.used));
 }
 
 void LineBuffer::replace(std::size_t i, std::string_view line) {
     const std::size_t b = blockOf(i);
-    const std::size_t start = i == m_firstLines[b] ? 0 : m_ends[i - 1];
-    if (m_ends[i] - start == line.size()) {
+    const std::size_t start = startOf(i, b);
+    if (endOf(i, b) - start == line.size()) {
         if (!line.empty()) std::memmove(m_blocks[b].bytes.get() + start, line.data(), line.size());
         return;
     }

@@ -1,8 +1,8 @@
 #pragma once
-// A list of lines held as bytes in a few large blocks with one end offset per line, instead
-// of one string per line: a text of a million short lines costs its bytes and four bytes a
-// line, not a string and an allocation each. Lines are read as views; a view stays valid
-// until the buffer is changed other than by appending.
+// A list of lines held as bytes in blocks with one end offset per line, instead of one string
+// per line: a text of a million short lines costs its bytes and two bytes a line, not a string
+// and an allocation each. A line longer than a block has a block of its own. Lines are read as
+// views; a view stays valid until the buffer is changed other than by appending.
 #include "core/base/Text.h"
 
 #include <compare>
@@ -63,6 +63,8 @@ public:
     using value_type = std::string_view;
     using size_type = std::size_t;
     using iterator = const_iterator;
+    // The bytes of a block: the end of a line in it fits its two-byte offset.
+    static constexpr std::size_t kBlockSize = 0xFFFF;
 
     LineBuffer() = default;
     // Copies of lists of strings, so that code and tests holding lines as strings can pass them.
@@ -95,12 +97,16 @@ private:
         std::unique_ptr<char[]> bytes;
         std::size_t used = 0;
         std::size_t capacity = 0;
+        bool ownLine() const { return capacity > kBlockSize; } // holds one long line
     };
     std::size_t blockOf(std::size_t line) const;
+    // Where line i starts and ends in its block b.
+    std::size_t startOf(std::size_t i, std::size_t b) const;
+    std::size_t endOf(std::size_t i, std::size_t b) const;
 
     std::vector<Block> m_blocks;
     std::vector<std::size_t> m_firstLines; // the first line of each block
-    std::vector<std::uint32_t> m_ends;     // each line's end within its block
+    std::vector<std::uint16_t> m_ends;     // each line's end within its block
 };
 
 // The number of lines as an int (positions are ints), capped at the largest int.
