@@ -183,6 +183,8 @@ void TForm1::connectPages() {
 
     // The Reading page and the Control page bring each other forward.
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+        // The page image is painted only while the Reading page is in front.
+        m_surface->setDeferred(PageControl1->currentWidget() != ReadTabSheet);
         if (m_coupling || PageControl1->currentWidget() != ReadTabSheet || !m_created) return;
         m_coupling = true;
         handle([this] { m_session->ReadTabSheetEnter(); });
@@ -210,8 +212,6 @@ void TForm1::create(const StartUp& startUp) {
         m_bookOpening->startRelayout(key, path);
     });
     m_created = true;
-    Form4 = new TForm4(this);
-    Form4->hide();
 }
 
 const QImage& TForm1::pageImage() const {
@@ -315,6 +315,9 @@ void TForm1::readPageResized(QSize size) {
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     m_surface->setHeld(false);
+    // A page drawn while another page is in front is painted when the Reading page comes
+    // forward: at start-up the About page is in front, and its first frame waits for no page.
+    m_surface->setDeferred(PageControl1->currentWidget() != ReadTabSheet);
     if (m_activated || !m_created) return;
     m_activated = true;
     // The outer size is held to the minimum; with a window manager the frame may come later.

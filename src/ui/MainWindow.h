@@ -54,7 +54,7 @@ public:
     TForm1(FileSystem& fs, Platform& platform, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The creation steps (FormCreate), then the bookmark name dialog, created hidden. A
+    // The creation steps (FormCreate). The bookmark name dialog is made when first asked for. A
     // collection or book file named at start-up is no text: it is opened after the first
     // activation, as the catalogue command or Open File would open it.
     void create(const StartUp& startUp);

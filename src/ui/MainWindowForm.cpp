@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -182,6 +183,10 @@ void TForm1::buildPages() {
     TOCTabSheet->setFont(tocFont);
     TOCTreeView = named(new TocTree(TOCTabSheet), "TOCTreeView", "Table Of Contents");
     TOCTreeView->setHeaderHidden(true);
+    // The hidden header's one section stretches over the tree; left to itself, its minimum
+    // width is measured from the font's widest glyph whenever the font changes, loading the
+    // font of a tree not shown yet (the settings give it its size before the first frame).
+    TOCTreeView->header()->setMinimumSectionSize(0);
     TOCTreeView->setIndentation(19);
     TOCTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TOCTreeView->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -20,6 +20,9 @@ namespace {
 constexpr std::size_t kLongText = 1024;
 // Strings kept per font before the font's store starts afresh.
 constexpr std::size_t kStringsPerFont = 20000;
+// Drawings kept while deferred before they are painted all the same: pages drawn in two
+// columns never fill the whole page at once.
+constexpr std::size_t kMostKept = 4096;
 // Coordinates beyond this are off any real surface; holding them here keeps sums in range.
 constexpr int kFar = 1 << 22;
 
@@ -73,6 +76,7 @@ void QtSurface::recreateImage(int pixelWidth, int pixelHeight) const {
 
 void QtSurface::resize(int width, int height) {
     flush();
+    paintKept(); // on the image at the size it had when they were drawn
     m_width = std::max(0, width);
     m_height = std::max(0, height);
     if (m_image.isNull()) return; // made at this size when first used
@@ -84,8 +88,42 @@ void QtSurface::resize(int width, int height) {
 
 const QImage& QtSurface::image() const {
     if (m_painter && m_painter->isActive()) m_painter->end();
+    paintKept();
     ensureImage();
     return m_image;
+}
+
+void QtSurface::setDeferred(bool deferred) {
+    m_deferred = deferred;
+    if (!deferred) paintKept();
+}
+
+void QtSurface::keep(Kept drawing) {
+    m_kept.push_back(std::move(drawing));
+    if (m_kept.size() >= kMostKept) paintKept();
+}
+
+void QtSurface::paintKept() const {
+    if (m_kept.empty()) return;
+    if (m_painter && m_painter->isActive()) m_painter->end();
+    ensureImage();
+    QPainter painter(&m_image);
+    for (const Kept& drawing : m_kept)
+        paint(painter, drawing);
+    m_kept.clear();
+}
+
+void QtSurface::paint(QPainter& painter, const Kept& drawing) {
+    if (drawing.line) {
+        painter.setPen(drawing.pen);
+        painter.drawLine(*drawing.line);
+        return;
+    }
+    painter.fillRect(drawing.rect, drawing.colour);
+    if (drawing.run) {
+        painter.setPen(drawing.pen);
+        painter.drawGlyphRun(drawing.origin, *drawing.run);
+    }
 }
 
 void QtSurface::flush() {
@@ -273,10 +311,21 @@ void QtSurface::fillRect(int x1, int y1, int x2, int y2) {
     const bool wholePage = x1 <= 0 && y1 <= 0 && x2 >= m_width && y2 >= m_height;
     if (m_image.isNull() && wholePage) {
         m_startColour = resolve(m_brush);
+        m_kept.clear();
         return;
     }
     if (m_held) return;
-    painter().fillRect(QRect(x1, y1, x2 - x1, y2 - y1), resolve(m_brush));
+    const QRect rect(x1, y1, x2 - x1, y2 - y1);
+    if (m_deferred) {
+        if (rect.contains(QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize())))
+            m_kept.clear();
+        Kept fill;
+        fill.rect = rect;
+        fill.colour = resolve(m_brush);
+        keep(std::move(fill));
+        return;
+    }
+    painter().fillRect(rect, resolve(m_brush));
 }
 
 void QtSurface::textOut(int x, int y, std::string_view text) {
@@ -308,6 +357,16 @@ void QtSurface::textOut(int x, int y, std::string_view text) {
         }
     }
 
+    if (m_deferred) {
+        Kept drawn;
+        drawn.rect = QRect(x, y, width, font.height);
+        drawn.colour = resolve(m_brush);
+        drawn.pen = QPen(resolve(m_fontColor));
+        drawn.origin = QPointF(x, y + font.ascent);
+        drawn.run = std::move(run);
+        keep(std::move(drawn));
+        return;
+    }
     QPainter& p = painter();
     p.fillRect(QRect(x, y, width, font.height), resolve(m_brush));
     const QColor colour = resolve(m_fontColor);
@@ -321,9 +380,16 @@ void QtSurface::textOut(int x, int y, std::string_view text) {
 
 void QtSurface::line(int x1, int y1, int x2, int y2) {
     if (m_held) return;
-    QPainter& p = painter();
     QPen pen(resolve(m_penColor));
     pen.setWidth(std::clamp(m_penWidth, 0, 1000));
+    if (m_deferred) {
+        Kept drawn;
+        drawn.pen = pen;
+        drawn.line = QLine(far(x1), far(y1), far(x2), far(y2));
+        keep(std::move(drawn));
+        return;
+    }
+    QPainter& p = painter();
     p.setPen(pen);
     m_painterPen.reset();
     p.drawLine(far(x1), far(y1), far(x2), far(y2));

@@ -19,14 +19,19 @@
 // size then, not at the size the page had before the window was laid out. A fill of the whole
 // page before that only sets the colour the image starts with. While held (a window not yet
 // shown, whose first showing draws the whole page again), drawing calls measure and keep the
-// drawing state but paint nothing.
+// drawing state but paint nothing. While deferred (the page is not in front), drawing is
+// measured and laid out as usual and kept, and painted in order when someone looks at the image
+// or the deferral ends: the pixels are those painting at once makes, and a fill that covers the
+// whole image drops what was kept before it.
 #include "core/port/Surface.h"
 
 #include <QColor>
 #include <QFont>
 #include <QGlyphRun>
 #include <QImage>
+#include <QLine>
 #include <QPalette>
+#include <QPen>
 #include <QRawFont>
 #include <QString>
 
@@ -58,6 +63,9 @@ public:
     // Holds or releases painting (see above).
     void setHeld(bool held) { m_held = held; }
     bool held() const { return m_held; }
+    // Defers or resumes painting (see above); resuming paints what was kept.
+    void setDeferred(bool deferred);
+    bool deferred() const { return m_deferred; }
     // The colours that stand for the system colours; the application's palette by default.
     void setPalette(const QPalette& palette);
 
@@ -111,6 +119,19 @@ private:
         std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> strings;
     };
 
+    // A drawing kept while deferred: a fill, text on its background, or a line.
+    struct Kept {
+        QRect rect;     // the fill, or the text's background
+        QColor colour;  // of the fill or the background
+        QPen pen;       // of the text or the line
+        QPointF origin; // the text's baseline origin
+        std::optional<QGlyphRun> run;
+        std::optional<QLine> line;
+    };
+    void keep(Kept drawing);
+    void paintKept() const;
+    static void paint(QPainter& painter, const Kept& drawing);
+
     FontEntry& currentFont();
     Shaped* cached(FontEntry& font, std::string_view text);
     int measure(FontEntry& font, std::string_view text);
@@ -124,6 +145,8 @@ private:
     mutable QImage m_image;                   // made on first use
     mutable QColor m_startColour = Qt::white; // what a new image is filled with
     bool m_held = false;
+    bool m_deferred = false;
+    mutable std::vector<Kept> m_kept; // drawn while deferred, not painted yet
     std::unique_ptr<QPainter> m_painter;
     int m_width, m_height;
     qreal m_ratio;

@@ -65,16 +65,21 @@ protected:
 private:
     void afterFirstPaint() {
         if (m_mode == "quit") {
-            qApp->quit();
+            quit();
         } else if (m_mode == "idle") {
-            QTimer::singleShot(200, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(200, this, &StartupProbe::quit);
         } else if (m_mode.startsWith("pagedown:")) {
             pageDown(m_mode.mid(9).toInt());
-            qApp->quit();
+            quit();
         } else if (m_mode == "index") {
             loadIndex();
-            qApp->quit();
+            quit();
         }
+    }
+
+    void quit() {
+        print("peak_kb " + std::to_string(statusKb("VmHWM")));
+        qApp->quit();
     }
 
     // Runs the event loop until target has painted and the display has the frame; false

@@ -13,6 +13,10 @@
 //                     on the screen) and "index_added_kb K" (the high-water mark of the
 //                     resident set during the load, above the resident set before it), then
 //                     quits.
+// Whenever the probe makes the program quit, it prints "peak_kb K" last: the high-water mark of
+// the resident set (since start, or since the index load began in the index mode). A parent's
+// own figure for its child can be larger: a child started by vfork inherits the parent's
+// high-water mark at exec.
 // A frame is on the screen when the paint that draws it has been flushed to the display and
 // the display has answered a request sent after it.
 class QObject;

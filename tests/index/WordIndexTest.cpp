@@ -137,7 +137,7 @@ qm::Lines openedAs(qm::FileSystem& fs, const std::string& path, const std::strin
     s.setHaveDisplayList(true);
     s.setLocation(&qm::Locations::catalogueExtension, extension);
     s.openText(path, "refpt001");
-    return s.displayLines();
+    return s.displayLines().toLines();
 }
 
 // The tool reads a text as the reader does in the text's own collection: record form for the

@@ -61,7 +61,7 @@ TEST_F(SessionBook, OpenFileOpensABookAsItsOwnCollectionAtTheBooksLine) {
 
     // The book's text is open on the Reading page, with the collection's bookmarks.
     EXPECT_EQ(s.currentTextPath(), folder + key + ".tvt");
-    EXPECT_TRUE(anyLineHas(s.displayLines(), "Emma"));
+    EXPECT_TRUE(anyLineHas(s.displayLines().toLines(), "Emma"));
     EXPECT_EQ(view.pagesShown.back(), qm::Page::ReadTabSheet);
     EXPECT_EQ(view.caption, "Quillmar -- Two Tales");
     EXPECT_EQ(s.locations().bookmarkFile, qm::library::bookmarkFileOf(kData, key));

@@ -170,7 +170,7 @@ TEST_F(ShellSession, ATextNamedAtStartUpStandsBeforeTheWelcomeLines) {
     EXPECT_EQ(s.openDialogFileName(), "/opt/quillmar/title.tvt");
     EXPECT_EQ(s.currentTextPath(), "/opt/quillmar/title.tvt");
     EXPECT_FALSE(s.catalogue().empty());
-    const qm::Lines text = s.displayLines();
+    const qm::Lines text = s.displayLines().toLines();
     ASSERT_EQ(text.back(), " ");
 
     s.FormActivate();
@@ -222,7 +222,7 @@ TEST_F(ShellSession, FirstActivationAppendsTheWelcomeLinesOnce) {
     create();
     s.FormActivate();
     ASSERT_EQ(s.displayLines().size(), 19u);
-    EXPECT_EQ(s.displayLines().front(), " ");
+    EXPECT_EQ(s.displayLines()[0], " ");
     EXPECT_EQ(s.displayLines()[1], "Select a Book");
     EXPECT_EQ(s.displayLines()[2], "       from the Table of Contents");
     EXPECT_EQ(s.displayLines()[10], "     \"+\"");

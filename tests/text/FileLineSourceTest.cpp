@@ -33,11 +33,13 @@ struct Outcome {
 
 template <class Source> Outcome convert(Source& source, qm::ConversionPass pass) {
     Outcome o;
+    qm::LineBuffer lines;
     try {
-        qm::prepareDisplayLines(source, pass, o.lines);
+        qm::prepareDisplayLines(source, pass, lines);
     } catch (const qm::UserError& e) {
         o.error = e.what();
     }
+    o.lines = lines.toLines();
     return o;
 }
 

@@ -96,11 +96,13 @@ Outcome reference(const Lines& stored, ConversionPass pass) {
 Outcome streamed(const Lines& stored, ConversionPass pass) {
     Outcome o;
     qm::ListLineSource source(stored);
+    qm::LineBuffer lines;
     try {
-        qm::prepareDisplayLines(source, pass, o.lines);
+        qm::prepareDisplayLines(source, pass, lines);
     } catch (const qm::UserError& e) {
         o.error = e.what();
     }
+    o.lines = lines.toLines();
     return o;
 }
 
@@ -251,7 +253,7 @@ TEST(CleanUp, DropsBannerAndTrailingBlanksAndAppendsSentinels) {
 TEST(PlainPass, KeepsWhatWasConvertedWhenALevelIsBad) {
     const Lines stored{"banner", "l02a", "lxxb", "l03c"};
     qm::ListLineSource source(stored);
-    Lines out;
+    qm::LineBuffer out;
     EXPECT_THROW(qm::prepareDisplayLines(source, ConversionPass::Plain, out), qm::UserError);
     EXPECT_EQ(out, (Lines{"  a", "lxxb", "l03c", "p999", "l08END OF FILE", " "}));
 }

@@ -22,7 +22,7 @@ TEST_P(OpenTextSource, KeyChoosesTheSourceExactly) {
     const auto& c = GetParam();
     s.openText(c.path, "00000");
     EXPECT_EQ(s.currentTextPath(), c.path);
-    const Lines& d = s.displayLines();
+    const qm::LineBuffer& d = s.displayLines();
     switch (c.source) {
     case Expect::Book: {
         const Lines book = bookLines();

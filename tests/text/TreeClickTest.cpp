@@ -107,7 +107,7 @@ TEST_F(TreeClick, RootFirstOnlyPositionsTheStartUpPage) {
     // After another text, the root builds the greeting page.
     s.TOCTreeViewClick(1);
     s.TOCTreeViewClick(0);
-    EXPECT_EQ(s.displayLines().front(), "     Welcome to Torvane!");
+    EXPECT_EQ(s.displayLines()[0], "     Welcome to Torvane!");
     EXPECT_EQ(view.caption, "Quillmar -- Brindlemoor");
 }
 
@@ -183,7 +183,7 @@ TEST_F(TreeClick, OpenFileOpensWithoutTouchingCaptionOrEntry) {
     view.openAnswers = {std::string("/else/fables.tvt")};
     s.OpenTVTItemClick();
     EXPECT_EQ(s.currentTextPath(), "/else/fables.tvt");
-    EXPECT_EQ(s.displayLines().front(), "  fox");
+    EXPECT_EQ(s.displayLines()[0], "  fox");
     EXPECT_EQ(s.openDialogFileName(), "/else/fables.tvt");
     EXPECT_FALSE(s.controls().visible(qm::Control::BMMenu));
     EXPECT_EQ(view.pagesShown.back(), Page::ReadTabSheet);

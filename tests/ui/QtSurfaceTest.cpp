@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // The tests of this program share one application object; whoever comes first makes it.
@@ -151,6 +153,70 @@ TEST_F(QtSurfaceTest, MakesItsImageWhenFirstUsedAndPaintsNothingWhileHeld) {
         EXPECT_EQ(surface.image().pixelColor(10, 10), QColor(0, 0, 255));
         surface.resize(400, 100);
         EXPECT_EQ(surface.image().size(), QSize(400, 200)); // grows, never shrinks
+    }
+}
+
+// Drawings kept while the page is not in front come out exactly as drawings painted at once,
+// whether the image is looked at while deferred or the deferral ends first.
+TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
+    using Steps = std::function<void(qm::QtSurface&)>;
+    const auto text = [](qm::QtSurface& s, int x, int y, qm::Color colour) {
+        s.setFontName(qm::kSerifFont);
+        s.setFontSize(15);
+        s.setFontColor(colour);
+        s.textOut(x, y, "kept until shown");
+    };
+    const struct {
+        const char* name;
+        Steps steps;
+    } cases[] = {
+        {"fills, text and a line",
+         [&](qm::QtSurface& s) {
+             s.setBrushColor(0x00FF00);
+             s.fillRect(0, 0, 300, 200);
+             s.setBrushColor(0xFF0000);
+             s.fillRect(5, 5, 120, 40);
+             text(s, 10, 10, 0x0000FF);
+             s.setPen(3, 0x00FFFF);
+             s.line(0, 199, 299, 0);
+         }},
+        {"a whole fill over earlier drawings",
+         [&](qm::QtSurface& s) {
+             text(s, 10, 10, 0x000000);
+             s.image(); // made before the fill
+             s.setBrushColor(0xFFFFFF);
+             text(s, 20, 60, 0x0000FF);
+             s.fillRect(0, 0, 300, 200);
+             text(s, 30, 90, 0xFF00FF);
+         }},
+        {"text past the edge, then the page grows",
+         [&](qm::QtSurface& s) {
+             text(s, 250, 20, 0x000000);
+             s.resize(400, 250);
+             s.setBrushColor(0x808080);
+             s.fillRect(0, 150, 400, 250);
+             text(s, 250, 120, 0x0000FF);
+         }},
+        {"more drawings than are kept",
+         [&](qm::QtSurface& s) {
+             for (int i = 0; i < 5000; ++i) {
+                 s.setBrushColor(static_cast<qm::Color>(i * 2654435761u) & 0xFFFFFF);
+                 s.fillRect(i % 290, (i / 290) * 10, i % 290 + 10, (i / 290) * 10 + 10);
+             }
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        qm::QtSurface atOnce(300, 200);
+        c.steps(atOnce);
+        const QImage expected = atOnce.image();
+        for (const bool resumeFirst : {false, true}) {
+            qm::QtSurface kept(300, 200);
+            kept.setDeferred(true);
+            c.steps(kept);
+            if (resumeFirst) kept.setDeferred(false);
+            EXPECT_EQ(kept.image(), expected) << (resumeFirst ? "resumed" : "looked at");
+        }
     }
 }
 

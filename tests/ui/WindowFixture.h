@@ -37,7 +37,8 @@ namespace windowtest {
 using qm::Control;
 using qm::TForm1;
 
-inline int indexOfLine(const qm::Lines& lines, const std::string& part) {
+// Lines held as strings, or the display lines.
+template <class List> int indexOfLine(const List& lines, const std::string& part) {
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (lines[i].find(part) != std::string::npos) return static_cast<int>(i);
     return -1;

@@ -26,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -228,6 +230,11 @@ TEST_F(WindowResourcesTest, TheProbeTurnsPagesAndLoadsTheIndexAsTheHarnessAsks) 
     }
     EXPECT_EQ(count, 3);
     EXPECT_GT(form->session().topLine(), 0); // the presses turned pages
+    // Last, the process's own peak, which the harness takes over the kernel's figure.
+    std::string peak;
+    std::getline(lines, peak);
+    EXPECT_EQ(peak.rfind("peak_kb ", 0), 0u) << out;
+    EXPECT_GT(std::atol(peak.c_str() + std::min<std::size_t>(peak.size(), 8)), 0) << out;
 
     // Index: the program folder holds the collection's index; the button loads it. (The probe
     // quits, which closes the window.)

@@ -11,7 +11,7 @@ namespace qm {
 namespace {
 
 // Line i of the list, or an empty line when i lies outside it.
-std::string_view lineAt(const Lines& lines, long long i) {
+std::string_view lineAt(const LineBuffer& lines, long long i) {
     if (i < 0 || i >= static_cast<long long>(lines.size())) return {};
     return lines[static_cast<std::size_t>(i)];
 }
@@ -69,7 +69,7 @@ private:
 
 // The phrase test: the trimmed line i and the trimmed line after it, joined by one blank and
 // freed of tags, must hold the whole pattern.
-bool phraseMatches(const Lines& lines, long long i, std::string_view pattern, bool matchCase) {
+bool phraseMatches(const LineBuffer& lines, long long i, std::string_view pattern, bool matchCase) {
     std::string joined = trimBlanksAndControls(lineAt(lines, i));
     joined += ' ';
     joined += trimBlanksAndControls(lineAt(lines, i + 1));
@@ -80,7 +80,7 @@ bool phraseMatches(const Lines& lines, long long i, std::string_view pattern, bo
 
 } // namespace
 
-FindResult findStep(const Lines& lines, int top, int nextTop, std::string_view findText, bool down,
+FindResult findStep(const LineBuffer& lines, int top, int nextTop, std::string_view findText, bool down,
                     bool matchCase) {
     const long long count = static_cast<long long>(lines.size());
     FindResult result;
@@ -127,7 +127,7 @@ FindResult findStep(const Lines& lines, int top, int nextTop, std::string_view f
     }
 }
 
-std::optional<int> pageTopForHit(const Lines& lines, int hitLine, int startLine) {
+std::optional<int> pageTopForHit(const LineBuffer& lines, int hitLine, int startLine) {
     const long long count = static_cast<long long>(lines.size());
     if (hitLine < 0 || hitLine >= count - 1) return std::nullopt;
     long long p = std::max(hitLine, 2);

@@ -6,6 +6,7 @@
 // first word of the pattern, starting two lines beyond its start line, and when the pattern
 // holds a blank confirms the whole phrase on the tag-free join of the line found and the one
 // after it. Lines outside the list are never read: one beyond the last counts as empty.
+#include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 
 #include <optional>
@@ -25,12 +26,12 @@ struct FindResult {
 };
 
 // A find step from the page [top, nextTop) in the given direction.
-FindResult findStep(const Lines& lines, int top, int nextTop, std::string_view findText, bool down,
+FindResult findStep(const LineBuffer& lines, int top, int nextTop, std::string_view findText, bool down,
                     bool matchCase);
 
 // The line that should start the page showing a hit: the paragraph line above the hit, unless
 // that lies at or before the start line, then the hit itself. Nothing when the hit is on the
 // list's last line (which is never drawn).
-std::optional<int> pageTopForHit(const Lines& lines, int hitLine, int startLine);
+std::optional<int> pageTopForHit(const LineBuffer& lines, int hitLine, int startLine);
 
 } // namespace qm

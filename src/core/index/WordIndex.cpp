@@ -176,9 +176,9 @@ std::string WordIndexBuilder::finishFile() {
     return out;
 }
 
-Lines makeWordIndex(const Lines& displayLines) {
+Lines makeWordIndex(const LineBuffer& displayLines) {
     WordIndexBuilder builder;
-    for (const std::string& line : displayLines)
+    for (std::string_view line : displayLines)
         builder.addLine(line);
     return builder.finish();
 }

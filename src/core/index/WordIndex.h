@@ -10,6 +10,7 @@
 // with the same first letter stay together. Each line of a word is referenced once, as "|" +
 // four filler characters + the line index in five digits (six from 100000 on); lines beyond
 // 999999 cannot be written in that form and are left out.
+#include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 
 #include <memory>
@@ -18,7 +19,7 @@
 
 namespace qm {
 
-Lines makeWordIndex(const Lines& displayLines);
+Lines makeWordIndex(const LineBuffer& displayLines);
 
 // The same index made from display lines handed over one at a time, in order, for a text
 // whose display lines are not held whole.

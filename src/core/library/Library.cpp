@@ -83,10 +83,10 @@ void ensureFolder(FileSystem& fs, std::string folder) {
 }
 
 Lines displayLinesOf(std::string_view storedBytes) {
-    Lines display;
+    LineBuffer display;
     ByteLineSource source(storedBytes);
     prepareDisplayLines(source, ConversionPass::Plain, display);
-    return display;
+    return display.toLines();
 }
 
 // Pieces in which a stored text is read back for its index.

@@ -14,7 +14,7 @@ bool saveScreenLine(std::string_view displayLine, std::string& out) {
     return out.find("age>") == std::string::npos;
 }
 
-Lines saveScreenLines(const Lines& displayLines, int top, int nextTop) {
+Lines saveScreenLines(const LineBuffer& displayLines, int top, int nextTop) {
     const long long count = static_cast<long long>(displayLines.size());
     const long long last = std::max(top, nextTop);
     Lines out;

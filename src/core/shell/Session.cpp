@@ -111,7 +111,7 @@ void Session::FormActivate() {
     m_view.setLines(Control::IndexMemo, indexInstructionLines());
     m_view.showPage(Page::ControlsTabSheet);
     for (const char* line : kWelcomeLines)
-        m_displayLines.emplace_back(line);
+        m_displayLines.push_back(line);
     drawPage(0);
 }
 
@@ -192,12 +192,12 @@ void Session::setClientSize(int width, int height) {
     m_clientHeight = height;
 }
 
-void Session::setDisplayLines(Lines lines) {
+void Session::setDisplayLines(LineBuffer lines) {
     m_displayLines = std::move(lines);
 }
 
 void Session::setDisplayLine(std::size_t index, std::string line) {
-    if (index < m_displayLines.size()) m_displayLines[index] = std::move(line);
+    if (index < m_displayLines.size()) m_displayLines.replace(index, line);
 }
 
 void Session::setPage(int top, int nextTop) {

@@ -11,6 +11,7 @@
 //
 // Failures: a method that fails throws UserError with the user's message and stops there;
 // run() catches it and shows the message, as the window's general error report does.
+#include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 #include "core/base/Tree.h"
 #include "core/bookmarks/BookmarkSection.h"
@@ -172,7 +173,7 @@ public:
     const ControlBoard& controls() const { return m_controls; }
     const Locations& locations() const { return m_loc; }
 
-    const Lines& displayLines() const { return m_displayLines; }
+    const LineBuffer& displayLines() const { return m_displayLines; }
     bool haveDisplayList() const { return m_haveDisplayList; }
     const std::string& currentTextPath() const { return m_currentTextPath; }
     const std::string& textKey() const { return m_textKey; }
@@ -212,7 +213,7 @@ public:
     void setLocation(std::string Locations::*field, const std::string& value) {
         m_loc.*field = value;
     }
-    void setDisplayLines(Lines lines);
+    void setDisplayLines(LineBuffer lines);
     void setDisplayLine(std::size_t index, std::string line);
     void setHaveDisplayList(bool have) { m_haveDisplayList = have; }
     void setCurrentTextPath(const std::string& path) { m_currentTextPath = path; }
@@ -258,7 +259,7 @@ private:
     Surface* m_surface = nullptr;
 
     // Book text
-    Lines m_displayLines;
+    LineBuffer m_displayLines;
     bool m_haveDisplayList = false;
     Lines m_embeddedBook;
     std::string m_currentTextPath;

@@ -261,7 +261,7 @@ ConversionPass conversionPassFor(std::string_view catalogueExtension) {
     return catalogueExtension == ".cdb" ? ConversionPass::Record : ConversionPass::Plain;
 }
 
-void convertPlainLines(StoredLineSource& in, Lines& out) {
+void convertPlainLines(StoredLineSource& in, LineBuffer& out) {
     std::string_view line;
     if (!in.next(line)) return;
     std::string_view following;
@@ -271,21 +271,21 @@ void convertPlainLines(StoredLineSource& in, Lines& out) {
             try {
                 out.push_back(phraseDisplayLine(line));
             } catch (const UserError&) {
-                out.emplace_back(line);
-                out.emplace_back(following);
+                out.push_back(line);
+                out.push_back(following);
                 while (in.next(following))
-                    out.emplace_back(following);
+                    out.push_back(following);
                 throw;
             }
         } else {
-            out.emplace_back(line);
+            out.push_back(line);
         }
         line = following;
     }
-    out.emplace_back(line);
+    out.push_back(line);
 }
 
-void convertRecordLines(StoredLineSource& in, Lines& out) {
+void convertRecordLines(StoredLineSource& in, LineBuffer& out) {
     std::string_view line;
     if (!in.next(line)) return;
     std::string_view following;
@@ -295,30 +295,30 @@ void convertRecordLines(StoredLineSource& in, Lines& out) {
             // and that line becomes the end line. It is not visited again.
             while (!contains(following, "l08")) {
                 if (!in.next(following)) {
-                    out.emplace_back(kEndLine);
+                    out.push_back(kEndLine);
                     return;
                 }
             }
-            out.emplace_back(kEndLine);
+            out.push_back(kEndLine);
             if (!in.next(line)) return;
             continue;
         }
         if (line.size() >= kRecordHeader && line.front() == 'p') {
-            out.emplace_back(line.substr(kRecordHeader));
+            out.push_back(line.substr(kRecordHeader));
             if (line[kBreakFlag] == '2') {
                 const bool paragraph =
                     following.size() > kBreakKind && following[kBreakKind] == '1';
-                out.emplace_back(paragraph ? "p000" : "s000");
+                out.push_back(paragraph ? "p000" : "s000");
             }
         } else {
-            out.emplace_back(line);
+            out.push_back(line);
         }
         line = following;
     }
-    out.emplace_back(line);
+    out.push_back(line);
 }
 
-void prepareDisplayLines(StoredLineSource& raw, ConversionPass pass, Lines& out) {
+void prepareDisplayLines(StoredLineSource& raw, ConversionPass pass, LineBuffer& out) {
     CleanedLineSource cleaned(raw);
     // Room for the lines that may follow the text: the welcome lines of the first activation.
     // Without it the first line appended after a large text doubles the list, holding the old
@@ -344,9 +344,9 @@ Lines cleanUpStoredLines(const Lines& stored) {
 
 Lines prepareDisplayLines(const Lines& stored, ConversionPass pass) {
     ListLineSource raw(stored);
-    Lines out;
+    LineBuffer out;
     prepareDisplayLines(raw, pass, out);
-    return out;
+    return out.toLines();
 }
 
 } // namespace qm

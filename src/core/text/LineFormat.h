@@ -9,8 +9,9 @@
 // inserts the paragraph or section marker a header asks for and collapses everything from an
 // "EOF" line up to the line holding "l08" into the end line.
 //
-// Each pass reads its input once and only appends to its output, so a text of a million lines
-// costs one allocation per display line.
+// Each pass reads its input once and only appends to its output, a buffer of few large
+// blocks, so a text of a million lines costs its bytes and an offset per display line.
+#include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 #include "core/port/FileSystem.h"
 
@@ -142,16 +143,16 @@ ConversionPass conversionPassFor(std::string_view catalogueExtension);
 // the last line as it stands (it is never visited). A level that is not a number throws
 // UserError; `out` then holds the lines converted so far followed by the rest unconverted,
 // the offending line included.
-void convertPlainLines(StoredLineSource& in, Lines& out);
+void convertPlainLines(StoredLineSource& in, LineBuffer& out);
 
 // The record pass: appends the lines of `in` to `out` with record headers cut, break markers
 // inserted and "EOF" collapsed. When no line after an "EOF" line holds "l08" (a cleaned text
 // always has one), the "EOF" line and everything after it become the end line.
-void convertRecordLines(StoredLineSource& in, Lines& out);
+void convertRecordLines(StoredLineSource& in, LineBuffer& out);
 
 // Clean-up and the chosen pass, appended to `out` (sized for the text first). Throws as the
 // plain pass does.
-void prepareDisplayLines(StoredLineSource& raw, ConversionPass pass, Lines& out);
+void prepareDisplayLines(StoredLineSource& raw, ConversionPass pass, LineBuffer& out);
 
 // Convenience forms over a list, for built-in texts and tests.
 Lines cleanUpStoredLines(const Lines& stored);

@@ -21,7 +21,7 @@ Lines singleByteLines(Lines lines) {
 // source: the file's own lines when it can be read (a ".txt" file is plain prose and is
 // cascaded first; a UTF-8 text is converted to the page's form), otherwise the author entry
 // page.
-void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, Lines& out) {
+void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, LineBuffer& out) {
     if (isPlainProseFile(path)) {
         if (const std::optional<std::string> bytes = fs.readFile(path)) {
             const Lines cascaded = isUtf8Text(*bytes)
@@ -60,7 +60,7 @@ void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, 
 } // namespace
 
 void readDisplayLines(FileSystem& fs, const std::string& path, ConversionPass pass,
-                      Lines& embeddedBook, Lines& out) {
+                      Lines& embeddedBook, LineBuffer& out) {
     const BuiltInSource source = builtInSourceFor(textKeyOf(path));
     if (source == BuiltInSource::EmbeddedBook) {
         if (embeddedBook.empty()) rebuildEmbeddedBook(embeddedBook);
@@ -80,19 +80,19 @@ Lines openedTextLines(FileSystem& fs, const std::string& textPath,
     if (builtInSourceFor(textKeyOf(textPath)) == BuiltInSource::None && !fs.openFile(textPath))
         throw UserError("Cannot open file " + textPath);
     Lines embeddedBook;
-    Lines out;
+    LineBuffer out;
     readDisplayLines(fs, textPath, conversionPassFor(catalogueExtension), embeddedBook, out);
-    return out;
+    return out.toLines();
 }
 
 bool isNoReferencePoint(std::string_view name) {
     return name.empty() || name == " " || name == kNoReferencePoint;
 }
 
-int referencePointTop(const Lines& displayLines, std::string_view name) {
+int referencePointTop(const LineBuffer& displayLines, std::string_view name) {
     const std::string tag = "|" + std::string(name) + ">";
     for (std::size_t j = 0; j + 1 < displayLines.size(); ++j) {
-        if (displayLines[j].find(tag) != std::string::npos) return static_cast<int>(j + 1);
+        if (displayLines[j].find(tag) != std::string_view::npos) return static_cast<int>(j + 1);
     }
     return 0;
 }

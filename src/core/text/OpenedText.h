@@ -19,7 +19,7 @@ namespace qm {
 // Fills `out` with the display lines of the text at `path`. embeddedBook holds the embedded
 // book's stored lines; it is filled on first use and kept by the caller.
 void readDisplayLines(FileSystem& fs, const std::string& path, ConversionPass pass,
-                      Lines& embeddedBook, Lines& out);
+                      Lines& embeddedBook, LineBuffer& out);
 
 // The display lines of the text at this path, read in the form of a collection with this
 // catalogue extension. A text with no built-in source that cannot be read throws UserError
@@ -33,6 +33,6 @@ bool isNoReferencePoint(std::string_view name);
 
 // The top line for a reference point: the line after the first line holding "|" + name + ">",
 // or 0 when no line holds it. The last line (the closing blank) is never looked at.
-int referencePointTop(const Lines& displayLines, std::string_view name);
+int referencePointTop(const LineBuffer& displayLines, std::string_view name);
 
 } // namespace qm

@@ -113,7 +113,7 @@ private:
         m_surface.setFontColor(slot(m_request.colours, m_shade, 4));
     }
 
-    void drawLine(const std::string& line) {
+    void drawLine(std::string_view line) {
         m_surface.setFontSize(m_request.fontSize);
         m_x = m_x0;
         m_text.assign(line);

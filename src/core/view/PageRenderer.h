@@ -7,6 +7,7 @@
 // The renderer keeps nothing between calls: the caller owns the current shade (read and
 // updated here) and the surface keeps its font name and style, which tags change and which
 // carry over to the next drawing.
+#include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 #include "core/port/Surface.h"
 #include "core/view/ColourSchemes.h"
@@ -18,7 +19,7 @@
 namespace qm {
 
 struct PageRequest {
-    const Lines& lines;
+    const LineBuffer& lines;
     int top = 0;       // first line of the page; a negative top draws from line 0
     int fontSize = 15; // the font size setting, 4 to 40
     bool twoColumns = false;

@@ -10,7 +10,7 @@ int clampFontSize(int size) {
     return std::clamp(size, kMinFontSize, kMaxFontSize);
 }
 
-int previousPageTop(const Lines& lines, int top, int rows) {
+int previousPageTop(const LineBuffer& lines, int top, int rows) {
     const long long begin = static_cast<long long>(top) - std::max(rows, 0);
     if (begin < 0) return 0;
     const long long end = std::min<long long>(top, static_cast<long long>(lines.size()));

@@ -1,5 +1,6 @@
 #pragma once
 // The pure rules of paging and of the font size setting.
+#include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 
 namespace qm {
@@ -14,6 +15,6 @@ int clampFontSize(int size);
 // is 0 or more, moved forward to the first line from there that is a backward page-break
 // point and lies before `top`; 0 when `top - rows` is negative. Lines outside the list are
 // not looked at.
-int previousPageTop(const Lines& lines, int top, int rows);
+int previousPageTop(const LineBuffer& lines, int top, int rows);
 
 } // namespace qm
