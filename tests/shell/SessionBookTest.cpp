@@ -163,7 +163,7 @@ void makeOutdated(qm::MemoryFileSystem& fs, const qm::library::BookFiles& files)
     fs.writeFile(files.manifest, manifest);
 }
 
-int lineWith(const qm::Lines& lines, const std::string& part) {
+int lineWith(const qm::LineBuffer& lines, const std::string& part) {
     for (std::size_t i = 0; i < lines.size(); ++i)
         if (lines[i].find(part) != std::string::npos) return static_cast<int>(i);
     return -1;
