@@ -25,6 +25,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,6 +56,39 @@ private:
 
 // With --misses WHAT, --show prints only sentences that miss on that figure.
 std::string g_misses;
+
+// The relation that makes the gap after word g tight (the first found), as tightGaps draws
+// its units, and whether the run of tight gaps around it is wider than a line.
+std::string tightReason(std::string_view text, const grammar::Sentence& tree, std::size_t g) {
+    std::string why = "?";
+    for (std::size_t d = 0; d < tree.size() && why == "?"; ++d) {
+        if (tree[d].head == 0) continue;
+        const std::size_t h = tree[d].head - 1;
+        const std::size_t a = std::min(d, h), b = std::max(d, h);
+        const grammar::Rel r = tree[d].rel;
+        using R = grammar::Rel;
+        const bool either = r == R::Nummod || r == R::Flat || r == R::FlatForeign ||
+                            r == R::Fixed || r == R::Goeswith || r == R::CompoundPrt ||
+                            r == R::Aux || r == R::AuxPass;
+        const bool left = r == R::Det || r == R::DetPredet || r == R::Amod || r == R::Compound ||
+                          r == R::NmodPoss || r == R::Mark || r == R::Case;
+        if (!either && !(left && d < h)) continue;
+        const bool covers = r == grammar::Rel::Case ? (d < h && g == d) : (a <= g && g < b);
+        if (covers) why = std::string(grammar::relName(r));
+    }
+    std::vector<std::uint8_t> tight;
+    tightGaps(text, tree, tight);
+    std::size_t a = g, b = g + 1;
+    while (a > 0 && tight[a - 1])
+        --a;
+    while (b < tight.size() && tight[b])
+        ++b;
+    if (tree[b].end - tree[a].begin > 40) why += " (wide)";
+    return why;
+}
+
+// Tight breaks tallied by layout path and reason.
+std::map<std::string, std::size_t> g_tightTally;
 
 struct Run {
     LayoutQuality lexicon;
@@ -97,11 +131,21 @@ void measure(std::string_view text, const std::vector<Token>& tokens, std::size_
     static SentenceLayout lexicon;
     static NameMemory lexiconNames, cascadeNames;
     Lines a, b;
+    const std::size_t parsedBefore = cascade.counts().parsed;
     lexicon.layout(text, tokens, first, last, lexiconNames, a);
     cascade.layout(text, tokens, first, last, cascadeNames, b);
     run.lexicon.add(sentence, tree, a);
     const LayoutQuality before = run.cascade;
     run.cascade.add(sentence, tree, b);
+    const char* path = cascade.counts().parsed > parsedBefore ? "parse" : "lexicon";
+    std::vector<std::string> reasons;
+    for (std::size_t g : run.cascade.lastTightBreaks) {
+        reasons.push_back(
+            std::string(sentence.substr(tree[g].begin, tree[g].end - tree[g].begin)) + " | " +
+            std::string(sentence.substr(tree[g + 1].begin, tree[g + 1].end - tree[g + 1].begin)) +
+            "  " + tightReason(sentence, tree, g));
+        ++g_tightTally[std::string(path) + " " + tightReason(sentence, tree, g)];
+    }
     const LayoutQuality& q = run.cascade;
     const std::string& m = g_misses;
     const bool missed =
@@ -115,6 +159,10 @@ void measure(std::string_view text, const std::vector<Token>& tokens, std::size_
     if (run.shown < showCount && (m.empty() || missed)) {
         ++run.shown;
         show(sentence, a, b);
+        if (m == "tight" || m == "all") {
+            for (const std::string& r : reasons)
+                std::printf("  tight (%s): %s\n", path, r.c_str());
+        }
     }
 }
 
@@ -154,6 +202,11 @@ void evalTreebank(const std::string& path, bool gold, std::size_t showCount) {
     print(name.c_str(), "lexicon", run.lexicon, nullptr);
     print(name.c_str(), "cascade", run.cascade, &cascade.counts());
     if (skipped) std::printf("  (%zu treebank sentences skipped: not trees)\n", skipped);
+    if (g_misses == "tight") {
+        for (const auto& [why, count] : g_tightTally)
+            std::printf("  tight breaks, %s: %zu\n", why.c_str(), count);
+        g_tightTally.clear();
+    }
 }
 
 void evalNovel(const std::string& path, std::size_t showCount) {

@@ -119,6 +119,7 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
         }
     }
     const std::size_t n = tree.size();
+    lastTightBreaks.clear();
     std::vector<std::size_t> lineOf(n);
     for (std::size_t w = 0; w < n; ++w) {
         const std::size_t b = tree[w].begin;
@@ -160,6 +161,7 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
         ++breaks;
         if (tight[w - 1]) {
             ++tightBreaks;
+            lastTightBreaks.push_back(w - 1);
             if (unitWidth(text, tree, tight, w - 1) > kLineWidth) ++forcedTightBreaks;
         }
         const std::size_t a = head[lineOf[w - 1]], b = head[lineOf[w]];

@@ -51,6 +51,8 @@ struct LayoutQuality {
     std::size_t mainVerbs = 0;
     std::size_t mainVerbsColoured = 0;
     std::vector<std::pair<int, int>> levelAndDepth; // one per line
+    // The words of the last sentence added that end a line inside a tight unit.
+    std::vector<std::size_t> lastTightBreaks;
 
     // Adds one sentence: `text` as laid out, `tree` judging it (offsets into `text`, a valid
     // tree), `laidOut` the phrase lines made of it (other lines are skipped). False, and only
