@@ -72,6 +72,21 @@ const char* const kToVerb =
     "little/ADJ/amod/7 match-seller/NOUN/iobj/4 a/DET/det/10 warm/ADJ/amod/10 cup/NOUN/obj/4 "
     "of/ADP/case/12 tea/NOUN/nmod/10 ~./PUNCT/punct/2";
 
+// A clause without "that" whose long subject takes a line of its own.
+const char* const kClauseSubject =
+    "He/PRON/nsubj/2 said/VERB/root/0 the/DET/det/5 little/ADJ/amod/5 soldier/NOUN/nsubj:pass/11 "
+    "with/ADP/case/8 one/NUM/nummod/8 leg/NOUN/nmod/5 had/AUX/aux/11 been/AUX/aux:pass/11 "
+    "lost/VERB/ccomp/2 in/ADP/case/15 the/DET/det/15 deep/ADJ/amod/15 snow/NOUN/obl/11 "
+    "~./PUNCT/punct/2";
+
+// A parser's mistakes the words overrule: a particle taken for a preposition ("set / up a
+// tent"), a determiner taken for a pronoun ("those / Americans").
+const char* const kMistakes =
+    "The/DET/det/3 tired/ADJ/amod/3 soldiers/NOUN/nsubj/4 set/VERB/root/0 up/ADP/case/9 "
+    "a/DET/det/9 big/ADJ/amod/9 red/ADJ/amod/9 tent/NOUN/obl/4 and/CCONJ/cc/13 "
+    "those/DET/nsubj/13 Americans/PROPN/appos/11 slept/VERB/conj/4 in/ADP/case/16 "
+    "the/DET/det/16 garden/NOUN/obl/13 ~./PUNCT/punct/4";
+
 // "The key of the door of the house of ... was lost.": a chain of phrases deeper than the
 // deepest level.
 std::string deepChain(int links) {
@@ -140,6 +155,8 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
         {"a dialogue tag one step in from the speech", kSpeech, "said", "stand", 1},
         {"a tag hanging on its speech one step in", kSpeechRoot, "cried", "firm", 1},
         {"the object clause of a verb one step in", kToVerb, "cup", "wanted", 1},
+        {"a clause's own subject one step in from its verb", kClauseSubject, "soldier", "had", 1},
+        {"a clause one step in from its verb", kClauseSubject, "had", "said", 1},
     };
     for (const LevelCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,9 +174,9 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
 // Every tree: the lines spell out the sentence, keep every tight unit whole, start at the base,
 // step by 4 up to 36 at most, and stay within 40 characters.
 TEST(ParseLayout, LinesKeepTheirLimits) {
-    const std::string trees[] = {kFronted,    kRelative,    kCoordination, kSpeech,
-                                 kSpeechRoot, kNames,       kLearnedVerb,  kVerbGroup,
-                                 kToVerb,     deepChain(3), deepChain(14)};
+    const std::string trees[] = {kFronted,    kRelative,      kCoordination, kSpeech,
+                                 kSpeechRoot, kNames,         kLearnedVerb,  kVerbGroup,
+                                 kToVerb,     kClauseSubject, deepChain(3),  deepChain(14)};
     for (const std::string& notation : trees) {
         const Laid l = layOut(notation);
         SCOPED_TRACE(l.tree.text);
@@ -258,6 +275,12 @@ TEST(ParseLayout, ColoursFollowRoles) {
                 EXPECT_EQ(colours[k] == c.colour, c.coloured) << w;
         }
     }
+}
+
+TEST(ParseLayout, WordsOverruleAParsersMistakes) {
+    const Laid l = layOut(kMistakes);
+    for (const auto& [a, b] : {std::pair{"set", "up"}, std::pair{"those", "Americans"}})
+        EXPECT_EQ(lineWith(l.lines, a), lineWith(l.lines, b)) << a << " " << b;
 }
 
 TEST(ParseLayout, SameTreeSameLines) {

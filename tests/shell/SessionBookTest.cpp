@@ -1,5 +1,6 @@
 // Book files opened through the library: Open File hands a book to the book opener (or opens
 // it itself), the book's collection replaces the catalogue and the book opens at its line.
+#include "core/cascade/LayoutVersion.h"
 #include "core/library/BookKey.h"
 #include "core/library/Library.h"
 #include "core/shell/Session.h"
@@ -205,5 +206,7 @@ TEST_F(SessionBook, AnOutdatedBookIsLaidOutAgainOnlyWhenAskedAndItsBookmarksMove
     ASSERT_EQ(view.messages.size(), 1u);
     EXPECT_NE(view.messages[0].find("\nfar away"), std::string::npos) << view.messages[0];
     EXPECT_FALSE(s.controls().enabled(qm::Control::LayOutAgainItem));
-    EXPECT_NE(fs.readFile(files.manifest)->find("layout=2"), std::string::npos);
+    EXPECT_NE(
+        fs.readFile(files.manifest)->find("layout=" + std::to_string(qm::cascade::kLayoutVersion)),
+        std::string::npos);
 }

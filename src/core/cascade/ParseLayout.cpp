@@ -111,6 +111,16 @@ int stepAfterHead(Rel r) {
     }
 }
 
+// Steps in from its head for a phrase that comes before it inside a dependent clause: a
+// subject, a clause or a prepositional phrase sits one step right of the clause it opens, so
+// the clause's own line comes back out ("that, even with that model, / the price would be").
+// What comes before the head of the main clause (or of a clause coordinated with it) stays at
+// the base.
+int stepBeforeHead(Rel r, bool mainClause) {
+    if (mainClause) return 0;
+    return (isClause(r) && r != Rel::Parataxis) || isPrepPhrase(r) || isSubject(r) ? 1 : 0;
+}
+
 bool endsLikeParticiple(std::string_view text, const Token& t) {
     const std::string_view w = text.substr(t.coreBegin, t.coreEnd - t.coreBegin);
     return w.size() >= 4 && (w.ends_with("ed") || w.ends_with("ing") || w.ends_with("en"));
@@ -152,6 +162,13 @@ bool ParseLayout::isArticleOrPossessive(std::size_t k) const {
         if (tokenIs(k, w)) return true;
     }
     return false;
+}
+
+// Whether token k heads the main clause or a clause coordinated with it.
+bool ParseLayout::inMainClause(std::size_t k) const {
+    while (m_head[k] != kNone && relOf(k) == Rel::Conj)
+        k = m_head[k];
+    return m_head[k] == kNone;
 }
 
 Rel ParseLayout::relOf(std::size_t k) const {
@@ -320,12 +337,23 @@ void ParseLayout::findStrengths() {
             tight = (next & kAuxiliary) != 0 || tokenIs(g, "not") || tokenIs(g, "never") ||
                     (!t.capitalised && endsLikeParticiple(m_text, t));
         }
-        // A run of noun-phrase words by their tags ("the big old house", "Power Source").
+        // A run of noun-phrase words by their tags ("the big old house", "Power Source"), a
+        // determiner with the word after it ("those Americans").
         const Upos a = uposOf(g - 1), b = uposOf(g);
-        if ((b == Upos::Noun || b == Upos::Propn) &&
-            (a == Upos::Adj || a == Upos::Noun || a == Upos::Propn || a == Upos::Num))
+        // A common noun before a name seldom belongs with it ("the group / Hamas").
+        const bool nominal = b == Upos::Noun || b == Upos::Propn;
+        if (nominal && (a == Upos::Adj || a == Upos::Propn || a == Upos::Num ||
+                        (a == Upos::Noun && b == Upos::Noun)))
             tight = true;
-        if (tight) m_tight[g] = 1;
+        if (a == Upos::Adj && b == Upos::Adj) tight = true;
+        const bool determiner =
+            a == Upos::Det || ((p.classes & kDeterminer) && !tokenIs(g - 1, "that"));
+        if (determiner && (nominal || b == Upos::Adj || b == Upos::Num)) tight = true;
+        // A verb with a word that is nearly always its particle ("set up", "find out").
+        if (a == Upos::Verb &&
+            (tokenIs(g, "up") || tokenIs(g, "out") || tokenIs(g, "off") || tokenIs(g, "down")))
+            tight = true;
+        if (tight) ++m_tight[g];
     }
 }
 
@@ -345,7 +373,7 @@ void ParseLayout::chooseBreaks() {
             // One word alone is fine when it is the whole sentence.
             if (!(i == 0 && j == m_n)) c += lengthPenalty(words);
             if (i > 0) {
-                if (m_tight[i]) c += kTightCost;
+                c += kTightCost * m_tight[i];
                 if (!m_tok[i].gapBefore) c += kNoBlankCost;
                 c -= kStrengthWeight * (m_strength[i] - m_hold[i]);
             }
@@ -364,7 +392,8 @@ void ParseLayout::chooseBreaks() {
 // root's line at the base; a line whose head depends on a word before it one step right of the
 // line holding that word when it completes or modifies it (stepAfterHead), level with it
 // otherwise; a line whose head comes before the word it depends on (a subject, a fronted
-// clause or phrase: "When she came home, / she ...") at the level of that word's line. A verb
+// clause or phrase: "When she came home, / she ...") at the level of that word's line, or one
+// step right of it inside a dependent clause (stepBeforeHead). A verb
 // outside quoted speech that comes after speech it governs or hangs on is a dialogue tag: one
 // step in from the speech.
 void ParseLayout::assignLevels() {
@@ -378,8 +407,12 @@ void ParseLayout::assignLevels() {
     }
     m_lineOf.assign(m_n, 0);
     m_anchor.clear();
+    m_lineStart.clear();
     for (std::size_t k = 0; k < m_n; ++k) {
-        if (k == 0 || m_start[k]) m_anchor.push_back(k);
+        if (k == 0 || m_start[k]) {
+            m_anchor.push_back(k);
+            m_lineStart.push_back(k);
+        }
         const std::size_t line = m_anchor.size() - 1;
         m_lineOf[k] = line;
         if (m_depth[k] < m_depth[m_anchor[line]]) m_anchor[line] = k;
@@ -408,6 +441,10 @@ void ParseLayout::assignLevels() {
                 const int hostDepth = m_lineDepth[host];
                 if (a < h) {
                     depth = hostDepth - (m_anchor[host] == h ? m_tag[h] : 0) + m_tag[a];
+                    // Only a line that opens with the phrase itself, outside speech and
+                    // dialogue tags.
+                    if (m_lineStart[l] >= m_left[a] && !m_tag[a] && !m_tag[h] && !m_tok[a].inSpeech)
+                        depth += stepBeforeHead(relOf(a), inMainClause(h));
                 } else {
                     depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
                 }

@@ -39,6 +39,7 @@ private:
     bool tokenIs(std::size_t k, std::string_view lower) const;
     bool isArticleOrPossessive(std::size_t k) const;
     bool isGroupFiller(std::size_t word) const;
+    bool inMainClause(std::size_t k) const;
     grammar::Rel relOf(std::size_t k) const;
     grammar::Upos uposOf(std::size_t k) const;
 
@@ -56,10 +57,11 @@ private:
     std::vector<std::size_t> m_order;   // tokens, heads before their dependents
     std::vector<std::size_t> m_left;    // first and last token of each subtree
     std::vector<std::size_t> m_right;
-    std::vector<std::uint8_t> m_tag;   // per token: the verb of a dialogue tag
-    std::vector<std::size_t> m_lineOf; // per token
-    std::vector<std::size_t> m_anchor; // per line: its head token
-    std::vector<int> m_lineDepth;      // per line: steps in from the base level
+    std::vector<std::uint8_t> m_tag;      // per token: the verb of a dialogue tag
+    std::vector<std::size_t> m_lineOf;    // per token
+    std::vector<std::size_t> m_anchor;    // per line: its head token
+    std::vector<std::size_t> m_lineStart; // per line: its first token
+    std::vector<int> m_lineDepth;         // per line: steps in from the base level
     std::vector<std::uint8_t> m_tightAfter;
     std::vector<std::uint8_t> m_tight;  // per gap (before token g): inside a tight unit
     std::vector<int> m_strength;        // per gap: how good a line start it is
