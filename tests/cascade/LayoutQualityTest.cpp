@@ -173,12 +173,16 @@ TEST(LayoutQuality, CountsEveryFigure) {
     EXPECT_EQ(bad.lines, 3u);
     EXPECT_EQ(bad.breaks, 2u);
     EXPECT_EQ(bad.tightBreaks, 1u);
+    EXPECT_EQ(bad.lastTightBreaks, std::vector<std::size_t>{2}) << "after \"old\"";
     EXPECT_DOUBLE_EQ(bad.tightPer100(), 50.0);
     EXPECT_EQ(bad.shallower, 2u); // When (2) to came (1) to slept (0)
     EXPECT_EQ(bad.outdented, 0u);
     EXPECT_EQ(bad.frontedAtBase, 0u);
     EXPECT_EQ(bad.mainVerbsColoured, 0u);
     EXPECT_DOUBLE_EQ(bad.spearman(), -1.0);
+    LayoutQuality then = bad;
+    ASSERT_TRUE(then.add(t.text, t.words, {"l05When the old man came home, ", "l05he slept. "}));
+    EXPECT_TRUE(then.lastTightBreaks.empty()) << "of the last sentence only";
 
     LayoutQuality mixed = good;
     ASSERT_TRUE(
