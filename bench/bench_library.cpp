@@ -107,7 +107,8 @@ void BM_OpenStoredTextFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenStoredTextFloor)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-void BM_ColdOpen(benchmark::State& state) {
+// Reading, laying out and storing the book anew on each iteration.
+void coldOpen(benchmark::State& state, const BookFile& b) {
     const DataFolder data;
     const auto fs = qm::makeRealFileSystem();
     auto library = qm::library::Library::withBookReaders(*fs, data.path());
@@ -115,65 +116,57 @@ void BM_ColdOpen(benchmark::State& state) {
         state.PauseTiming();
         data.clearLibrary();
         state.ResumeTiming();
-        const qm::library::Book b = library.open(book().name, book().bytes);
-        if (!b.laidOutNow) state.SkipWithError("the book was not laid out");
-        benchmark::DoNotOptimize(b.key.data());
+        const qm::library::Book opened = library.open(b.name, b.bytes);
+        if (!opened.laidOutNow) state.SkipWithError("the book was not laid out");
+        benchmark::DoNotOptimize(opened.key.data());
     }
+}
+
+// Finding the book by its bytes' key, then opening its stored text as the reader does.
+void reopen(benchmark::State& state, const BookFile& b) {
+    const DataFolder data;
+    const auto fs = qm::makeRealFileSystem();
+    auto library = qm::library::Library::withBookReaders(*fs, data.path());
+    library.open(b.name, b.bytes);
+    for (auto _ : state) {
+        const qm::library::Book found = library.open(b.name, b.bytes);
+        if (found.laidOutNow) state.SkipWithError("the book was laid out again");
+        const qm::Lines lines = qm::openedTextLines(*fs, found.files.text);
+        benchmark::DoNotOptimize(lines.data());
+    }
+}
+
+// The same novel as an EPUB; nothing when the corpus is absent.
+const BookFile& epub() {
+    static const BookFile b{"novel.epub", qmbench::novelEpub()};
+    return b;
+}
+
+bool haveEpub(benchmark::State& state) {
+    if (!epub().bytes.empty()) return true;
+    state.SkipWithError("../shared/corpus is absent: no EPUB of the novel");
+    return false;
+}
+
+void BM_ColdOpen(benchmark::State& state) {
+    coldOpen(state, book());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * book().bytes.size()));
 }
 BENCHMARK(BM_ColdOpen)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-// Finding the book by its bytes' key, then opening its stored text as the reader does.
 void BM_Reopen(benchmark::State& state) {
-    const DataFolder data;
-    const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path());
-    library.open(book().name, book().bytes);
-    for (auto _ : state) {
-        const qm::library::Book b = library.open(book().name, book().bytes);
-        if (b.laidOutNow) state.SkipWithError("the book was laid out again");
-        const qm::Lines lines = qm::openedTextLines(*fs, b.files.text);
-        benchmark::DoNotOptimize(lines.data());
-    }
+    reopen(state, book());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * book().bytes.size()));
 }
 BENCHMARK(BM_Reopen)->Unit(benchmark::kMillisecond)->MinTime(2);
 
-// The same novel as an EPUB: cold, and found again.
 void BM_ColdOpenEpub(benchmark::State& state) {
-    if (qmbench::novelEpub().empty()) {
-        state.SkipWithError("../shared/corpus is absent: no EPUB of the novel");
-        return;
-    }
-    const DataFolder data;
-    const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path());
-    for (auto _ : state) {
-        state.PauseTiming();
-        data.clearLibrary();
-        state.ResumeTiming();
-        const qm::library::Book b = library.open("novel.epub", qmbench::novelEpub());
-        if (!b.laidOutNow) state.SkipWithError("the book was not laid out");
-        benchmark::DoNotOptimize(b.key.data());
-    }
+    if (haveEpub(state)) coldOpen(state, epub());
 }
 BENCHMARK(BM_ColdOpenEpub)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 void BM_ReopenEpub(benchmark::State& state) {
-    if (qmbench::novelEpub().empty()) {
-        state.SkipWithError("../shared/corpus is absent: no EPUB of the novel");
-        return;
-    }
-    const DataFolder data;
-    const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path());
-    library.open("novel.epub", qmbench::novelEpub());
-    for (auto _ : state) {
-        const qm::library::Book b = library.open("novel.epub", qmbench::novelEpub());
-        if (b.laidOutNow) state.SkipWithError("the book was laid out again");
-        const qm::Lines lines = qm::openedTextLines(*fs, b.files.text);
-        benchmark::DoNotOptimize(lines.data());
-    }
+    if (haveEpub(state)) reopen(state, epub());
 }
 BENCHMARK(BM_ReopenEpub)->Unit(benchmark::kMillisecond)->MinTime(2);
 
@@ -181,7 +174,7 @@ BENCHMARK(BM_ReopenEpub)->Unit(benchmark::kMillisecond)->MinTime(2);
 int measurePeak(const std::string& what) {
     BookFile named;
     if (what == "epub") {
-        named = {"novel.epub", qmbench::novelEpub()};
+        named = epub();
     } else if (!what.empty()) {
         named = {std::filesystem::path(what).filename().string(), readWhole(what)};
     }
