@@ -7,7 +7,7 @@
 // and SafeWrites/2, write one or both files safely without reading or changing anything.
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
-#include "core/testing/NullViewPort.h"
+#include "core/port/NullViewPort.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // startCold). Peak RSS of each is reported in megabytes (the process's high-water mark).
 #include "core/index/IndexTree.h"
 #include "core/shell/Session.h"
-#include "core/testing/NullViewPort.h"
+#include "core/port/NullViewPort.h"
 
 #include <benchmark/benchmark.h>
 

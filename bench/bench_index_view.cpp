@@ -10,7 +10,7 @@
 // added_mb is that mark less the resident set just before the run.
 #include "core/index/IndexTree.h"
 #include "core/shell/Session.h"
-#include "core/testing/NullViewPort.h"
+#include "core/port/NullViewPort.h"
 #include "ui/IndexModel.h"
 
 #include <QAbstractListModel>

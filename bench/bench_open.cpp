@@ -6,7 +6,7 @@
 // maximum resident size over the idle footprint, and its ratio to the file's size.
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
-#include "core/testing/NullViewPort.h"
+#include "core/port/NullViewPort.h"
 #include "core/text/BuiltInTexts.h"
 
 #include <benchmark/benchmark.h>

@@ -5,7 +5,7 @@
 #include "core/cascade/Cascader.h"
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
-#include "core/testing/NullViewPort.h"
+#include "core/port/NullViewPort.h"
 #include "core/text/Tags.h"
 #include "support/Corpus.h"
 #include "ui/QtSurface.h"

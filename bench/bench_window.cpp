@@ -15,7 +15,7 @@
 #include "core/index/IndexTree.h"
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
-#include "core/testing/NullViewPort.h"
+#include "core/port/NullViewPort.h"
 #include "support/LargeIndex.h"
 #include "ui/QtSurface.h"
 

@@ -7,6 +7,7 @@
 #include "core/import/Encoding.h"
 #include "core/index/WordIndex.h"
 #include "core/output/SaveScreen.h"
+#include "core/port/NullViewPort.h"
 #include "core/shell/CollectionText.h"
 #include "core/shell/Session.h"
 #include "ui/Cp1252.h"
@@ -23,47 +24,17 @@ namespace {
 // No window: messages go to the error stream, questions are answered No, the open dialog
 // gives the answer set for it, every other dialog is cancelled, and control changes go nowhere
 // (the session keeps its own copy of them).
-class HeadlessView : public ViewPort {
+class HeadlessView : public NullViewPort {
 public:
     explicit HeadlessView(std::ostream& err)
         : m_err(err) {}
     void showMessage(const std::string& message) override { m_err << message << '\n'; }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
     void setWindowBounds(const Rect& bounds) override { m_bounds = bounds; }
     Rect windowBounds() const override { return m_bounds; }
     std::optional<std::string> chooseOpenFile(const std::string&, const std::string&,
                                               const std::string&, const std::string&) override {
         return std::exchange(openAnswer, std::nullopt);
     }
-    std::optional<std::string> chooseSaveFile(const std::string&) override { return std::nullopt; }
-    std::string askBookmarkName() override { return " "; }
-    std::optional<int> popupBookmarks(const std::vector<std::string>&, int, int) override {
-        return std::nullopt;
-    }
-
-    void setCaption(const std::string&) override {}
-    void setApplicationTitle(const std::string&) override {}
-    void setEnabled(Control, bool) override {}
-    void setVisible(Control, bool) override {}
-    void setText(Control, const std::string&) override {}
-    void setChecked(Control, bool) override {}
-    void setPosition(Control, int) override {}
-    void setProgress(int, int) override {}
-    void setLines(Control, const Lines&) override {}
-    void repaintNow(Control) override {}
-    void showPage(Page) override {}
-    void setTabVisible(Page, bool) override {}
-    void pageDrawn() override {}
-    void applyLayout(const WindowLayout&) override {}
-    void closeWindow() override {}
-    void setTocTree(const Tree&) override {}
-    void expandTocNode(int) override {}
-    void selectTocNode(int) override {}
-    void setTocFontSize(int) override {}
-    void indexTreeChanged() override {}
-    void selectIndexNode(int) override {}
-    void showFindDialog(int, int) override {}
-    void closeFindDialog() override {}
 
     std::optional<std::string> openAnswer; // the open dialog's answer, when one is given
 

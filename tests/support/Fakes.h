@@ -3,7 +3,7 @@
 // window and answers questions from queues, and a platform with a fixed screen and clock.
 #include "core/port/Platform.h"
 #include "core/port/ViewPort.h"
-#include "core/testing/NullViewPort.h"
+#include "core/port/NullViewPort.h"
 
 #include <deque>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 // A view port that answers every call silently: no window, every question answered No, every
-// dialog cancelled, the bookmark name dialog closed with its initial blank. Fakes derive from
-// it and override only what they watch.
+// dialog cancelled, the bookmark name dialog closed with its initial blank. The headless runner
+// and the tests' fakes derive from it and override only what they answer or watch.
 #include "core/port/ViewPort.h"
 
 namespace qm {
