@@ -132,8 +132,7 @@ std::vector<WeightRow> InlineTable::rows() const {
 }
 
 void InlineTable::write(ByteWriter& out) const {
-    out.u32(m_classes);
-    out.f32(m_scale);
+    writeTableHeader(out, {m_classes, m_scale});
     const std::vector<WeightRow> all = rows();
     out.u32(static_cast<std::uint32_t>(all.size()));
     for (const WeightRow& r : all) {
@@ -145,10 +144,9 @@ void InlineTable::write(ByteWriter& out) const {
 
 InlineTable InlineTable::read(ByteReader& in) {
     InlineTable t;
-    t.m_classes = in.u32();
-    if (t.m_classes == 0 || t.m_classes > kMaxClasses) throw ModelError("bad number of classes");
-    t.m_scale = in.f32();
-    if (!(t.m_scale > 0.0F)) throw ModelError("bad weight scale");
+    const TableHeader header = readTableHeader(in, kMaxClasses);
+    t.m_classes = header.classes;
+    t.m_scale = header.scale;
     const std::uint32_t count = in.u32();
     if (count > kMaxFeatures) throw ModelError("too many weights");
     in.need(std::size_t{count} * (4 + 2 * t.m_classes));

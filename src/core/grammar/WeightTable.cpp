@@ -163,9 +163,22 @@ std::vector<WeightRow> WeightTable::rows() const {
     return out;
 }
 
+void writeTableHeader(ByteWriter& out, const TableHeader& header) {
+    out.u32(header.classes);
+    out.f32(header.scale);
+}
+
+TableHeader readTableHeader(ByteReader& in, std::uint32_t maxClasses) {
+    TableHeader h;
+    h.classes = in.u32();
+    if (h.classes == 0 || h.classes > maxClasses) throw ModelError("bad number of classes");
+    h.scale = in.f32();
+    if (!(h.scale > 0.0F)) throw ModelError("bad weight scale");
+    return h;
+}
+
 void WeightTable::write(ByteWriter& out) const {
-    out.u32(m_classes);
-    out.f32(m_scale);
+    writeTableHeader(out, {m_classes, m_scale});
     // Rows in key order, so the same weights always give the same bytes.
     const std::vector<WeightRow> all = rows();
     out.u32(static_cast<std::uint32_t>(all.size()));
@@ -181,10 +194,9 @@ void WeightTable::write(ByteWriter& out) const {
 
 WeightTable WeightTable::read(ByteReader& in) {
     WeightTable t;
-    t.m_classes = in.u32();
-    if (t.m_classes == 0 || t.m_classes > kMaxClasses) throw ModelError("bad number of classes");
-    t.m_scale = in.f32();
-    if (!(t.m_scale > 0.0F)) throw ModelError("bad weight scale");
+    const TableHeader header = readTableHeader(in, kMaxClasses);
+    t.m_classes = header.classes;
+    t.m_scale = header.scale;
     const std::uint32_t count = in.u32();
     // Each row takes at least 8 bytes, so a count the file cannot hold is caught here.
     in.need(std::size_t{count} * 8);

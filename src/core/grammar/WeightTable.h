@@ -24,6 +24,15 @@ struct WeightRow {
     std::vector<RowEntry> entries;
 };
 
+// What every stored weight table starts with: its number of classes and its weight scale.
+struct TableHeader {
+    std::uint32_t classes = 0;
+    float scale = 0.0F;
+};
+void writeTableHeader(ByteWriter& out, const TableHeader& header);
+// Throws ModelError for no classes, more than maxClasses, or a scale that is not positive.
+TableHeader readTableHeader(ByteReader& in, std::uint32_t maxClasses);
+
 class WeightTable {
 public:
     static constexpr std::uint32_t kMaxClasses = 255;
