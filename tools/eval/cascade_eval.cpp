@@ -105,8 +105,8 @@ void print(const char* source, const char* how, const LayoutQuality& q,
         q.lines ? static_cast<double>(q.words) / static_cast<double>(q.lines) : 0.0,
         q.lines ? 100.0 * static_cast<double>(q.oneWordLines) / static_cast<double>(q.lines) : 0.0);
     if (counts)
-        std::printf("  parsed %zu lexicon %zu (unparseable %zu verbless %zu misfit %zu)",
-                    counts->parsed, counts->lexicon, counts->unparseable, counts->verbless,
+        std::printf("  parsed %zu lexicon %zu (unparseable %zu untrusted %zu misfit %zu)",
+                    counts->parsed, counts->lexicon, counts->unparseable, counts->untrusted,
                     counts->misfit);
     if (q.unaligned) std::printf("  unaligned %zu", q.unaligned);
     std::printf("\n");
