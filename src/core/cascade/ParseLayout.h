@@ -29,6 +29,10 @@ private:
     bool mapWords(std::size_t base);
     void buildTokenTree();
     void findStrengths();
+    void markTagUnits();
+    void markWordUnits();
+    bool wordGapOpen(std::size_t word) const;
+    void tieWords(std::size_t fromWord, std::size_t toWord);
     void chooseBreaks();
     void assignLevels();
     void assignColours(NameMemory& names);
