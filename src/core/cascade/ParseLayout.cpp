@@ -17,7 +17,7 @@ namespace {
 // Costs of the line-breaking search. Every line costs kLineCost plus a length penalty; a
 // break earns kStrengthWeight times the strength of its gap; a break inside a tight unit costs
 // kTightCost. Strengths run from 0 (nothing there) to 10 (a quote edge or a semicolon).
-constexpr long kLineCost = 12;
+constexpr long kLineCost = 10;
 constexpr long kStrengthWeight = 3;
 constexpr long kTightCost = 200;
 constexpr long kNoBlankCost = 15; // a cut inside "word--word" or a very long word
@@ -38,7 +38,7 @@ constexpr int kShortSubjectGap = 1;
 constexpr std::size_t kShortLead = 4;
 constexpr int kHold = 7;
 // A subject of this many words or more is broken from its verb.
-constexpr std::size_t kLongSubject = 4;
+constexpr std::size_t kLongSubject = 5;
 
 long lengthPenalty(std::size_t words) {
     static constexpr long kPenalty[] = {40, 25, 4, 0, 0, 0, 3, 8, 30};
@@ -181,6 +181,7 @@ bool ParseLayout::mapWords(std::size_t base) {
 void ParseLayout::buildTokenTree() {
     const grammar::Sentence& words = *m_words;
     wordDepths(words, true, m_wordDepth);
+    wordDepths(words, false, m_clauseDepth);
     m_rep.assign(m_n, kNone);
     for (std::size_t w = 0; w < words.size(); ++w) {
         std::size_t& r = m_rep[m_wordTok[w]];
@@ -397,6 +398,9 @@ void ParseLayout::assignLevels() {
                     depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
                 }
             }
+            // Never deeper than the head's depth in the clause structure: a line comes back
+            // out when the parse does, however its hosts stepped in.
+            if (m_rep[a] != kNone) depth = std::min(depth, m_clauseDepth[m_rep[a]] + m_tag[a]);
             m_lineDepth[l] = l == 0 ? 0 : std::max(0, depth);
         }
     }
