@@ -72,6 +72,13 @@ const char* const kToVerb =
     "little/ADJ/amod/7 match-seller/NOUN/iobj/4 a/DET/det/10 warm/ADJ/amod/10 cup/NOUN/obj/4 "
     "of/ADP/case/12 tea/NOUN/nmod/10 ~./PUNCT/punct/2";
 
+// Speech that resumes after its dialogue tag, hanging on the tag's verb.
+const char* const kSpeechResumed =
+    "\"/PUNCT/punct/2 ~Stand/VERB/ccomp/6 firm/ADV/advmod/2 ~,/PUNCT/punct/2 ~\"/PUNCT/punct/2 "
+    "cried/VERB/root/0 the/DET/det/8 soldier/NOUN/nsubj/6 ~,/PUNCT/punct/14 \"/PUNCT/punct/14 "
+    "~the/DET/det/12 king/NOUN/nsubj/14 is/AUX/aux/14 watching/VERB/ccomp/6 ~./PUNCT/punct/6 "
+    "~\"/PUNCT/punct/6";
+
 // A clause coordinated with the main clause, opening with a phrase of its own.
 const char* const kCoordinatedFronted =
     "She/PRON/nsubj/2 stayed/VERB/root/0 home/ADV/advmod/2 ~,/PUNCT/punct/14 and/CCONJ/cc/14 "
@@ -164,6 +171,7 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
         {"the object clause of a verb one step in", kToVerb, "cup", "wanted", 1},
         {"a clause's own subject one step in from its verb", kClauseSubject, "soldier", "had", 1},
         {"a clause one step in from its verb", kClauseSubject, "had", "said", 1},
+        {"speech resumed after its tag no deeper than the tag", kSpeechResumed, "king", "cried", 0},
         {"a coordinated clause back at the main clause's level", kCoordinatedFronted, "stood",
          "She", 0},
         {"the phrase opening a coordinated clause one step in", kCoordinatedFronted, "morning",
@@ -186,9 +194,9 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
 // step by 4 up to 36 at most, and stay within 40 characters.
 TEST(ParseLayout, LinesKeepTheirLimits) {
     const std::string trees[] = {
-        kFronted,     kRelative,     kCoordination,      kSpeech, kSpeechRoot,
-        kNames,       kLearnedVerb,  kVerbGroup,         kToVerb, kClauseSubject,
-        deepChain(3), deepChain(14), kCoordinatedFronted};
+        kFronted,     kRelative,     kCoordination,       kSpeech,       kSpeechRoot,
+        kNames,       kLearnedVerb,  kVerbGroup,          kToVerb,       kClauseSubject,
+        deepChain(3), deepChain(14), kCoordinatedFronted, kSpeechResumed};
     for (const std::string& notation : trees) {
         const Laid l = layOut(notation);
         SCOPED_TRACE(l.tree.text);
