@@ -66,6 +66,7 @@ void ParseLayout::tieWords(std::size_t from, std::size_t to) {
 // - an auxiliary with the auxiliaries, adverbs and particles after it and its verb ("was
 //   supposed", "had not yet been seen");
 // - a verb with a preposition that has no object after it: its particle ("check in.");
+// - a coordinator with the word after it;
 // - a few two-word prepositions and connectives ("due to", "kind of", "such as").
 void ParseLayout::markWordUnits() {
     const grammar::Sentence& words = *m_words;
@@ -100,7 +101,9 @@ void ParseLayout::markWordUnits() {
                     break;
                 }
                 if (x == Upos::Aux && v == w + 1) tieWords(w, v);
-                if (x != Upos::Adv && x != Upos::Part && x != Upos::Aux) break;
+                const std::size_t t = m_wordTok[v];
+                const bool floating = tokenIs(t, "all") || tokenIs(t, "both") || tokenIs(t, "each");
+                if (x != Upos::Adv && x != Upos::Part && x != Upos::Aux && !floating) break;
             }
         } else if (u == Upos::Verb && (upos(w + 1) == Upos::Adp || upos(w + 1) == Upos::Adv) &&
                    wordGapOpen(w)) {
@@ -114,6 +117,9 @@ void ParseLayout::markWordUnits() {
                 if (alone && tokenIs(next, p)) tieWords(w, w + 1);
             }
         }
+        // A coordinator goes with what it joins on: "Firefox / and the project", never
+        // "Firefox and / the project".
+        if (u == Upos::Cconj && wordGapOpen(w)) tieWords(w, w + 1);
         if (wordGapOpen(w)) {
             static constexpr std::string_view kPairs[][2] = {
                 {"due", "to"},      {"because", "of"},  {"kind", "of"},    {"sort", "of"},
