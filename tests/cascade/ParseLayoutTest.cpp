@@ -364,6 +364,20 @@ TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
                     {"~.", "PUNCT"}},
                    6),
          {{"Due", "to"}, {"could", "check"}, {"check", "in"}}},
+        {"a coordinator with the word after it",
+         flatParse({{"Soldiers", "NOUN"},
+                    {"marched", "VERB"},
+                    {"past", "ADP"},
+                    {"churches", "NOUN"},
+                    {"and", "CCONJ"},
+                    {"dancers", "NOUN"},
+                    {"watched", "VERB"},
+                    {"from", "ADP"},
+                    {"castle", "NOUN"},
+                    {"windows", "NOUN"},
+                    {"~.", "PUNCT"}},
+                   1),
+         {{"and", "dancers"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
