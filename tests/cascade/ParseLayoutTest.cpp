@@ -303,43 +303,37 @@ TEST(ParseLayout, WordsOverruleAParsersMistakes) {
         EXPECT_EQ(lineWith(l.lines, a), lineWith(l.lines, b)) << a << " " << b;
 }
 
-// A parse whose tags are right but whose arcs are all wrong: every word hangs on the verb as
-// a phrase of its own, so the arcs mark no unit and a break fits before any word.
-std::string flatParse(const std::vector<std::pair<const char*, const char*>>& tagged,
-                      std::size_t root) {
-    std::string s;
-    for (std::size_t i = 0; i < tagged.size(); ++i) {
-        const std::string form = tagged[i].first, tag = tagged[i].second;
-        const std::string rel = i == root ? "root/0" : "obl/" + std::to_string(root + 1);
-        s += (i ? " " : "") + form + "/" + tag + "/" +
-             (tag == "PUNCT" ? "punct/" + std::to_string(root + 1) : rel);
+// A parse whose tags are right but whose arcs are all wrong: every word ("form/TAG", blank
+// separated) hangs on word `root` as a phrase of its own, so the arcs mark no unit and a break
+// fits before any word.
+std::string flatParse(const std::string& tagged, std::size_t root) {
+    std::string s, item;
+    std::size_t i = 0;
+    for (char c : tagged + " ") {
+        if (c != ' ') {
+            item += c;
+            continue;
+        }
+        const bool punct = item.ends_with("/PUNCT");
+        const std::string arc =
+            i == root ? "root/0" : (punct ? "punct/" : "obl/") + std::to_string(root + 1);
+        s += (i++ ? " " : "") + item + "/" + arc;
+        item.clear();
     }
     return s;
 }
 
 // The tags keep units whole where the arcs miss them: a determiner with its noun across a
-// participle, an auxiliary group, a particle with nothing after it, a two-word preposition.
+// participle, an auxiliary group, a particle with nothing after it, a two-word preposition, a
+// coordinator with the word after it.
 TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
     struct Case {
-        const char* what;
         std::string notation;
         std::vector<std::pair<const char*, const char*>> together;
     };
     const std::vector<Case> cases = {
-        {"a determiner, a participle and a noun; an auxiliary group",
-         flatParse({{"Soldiers", "NOUN"},
-                    {"had", "AUX"},
-                    {"not", "PART"},
-                    {"yet", "ADV"},
-                    {"been", "AUX"},
-                    {"told", "VERB"},
-                    {"about", "ADP"},
-                    {"an", "DET"},
-                    {"attached", "VERB"},
-                    {"file", "NOUN"},
-                    {"by", "ADP"},
-                    {"captains", "NOUN"},
-                    {"~.", "PUNCT"}},
+        {flatParse("Soldiers/NOUN had/AUX not/PART yet/ADV been/AUX told/VERB about/ADP an/DET "
+                   "attached/VERB file/NOUN by/ADP captains/NOUN ~./PUNCT",
                    5),
          {{"had", "not"},
           {"not", "yet"},
@@ -347,41 +341,18 @@ TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
           {"been", "told"},
           {"an", "attached"},
           {"attached", "file"}}},
-        {"a particle at the end of a clause; a two-word preposition",
-         flatParse({{"Due", "ADJ"},
-                    {"to", "ADP"},
-                    {"heavy", "ADJ"},
-                    {"snow", "NOUN"},
-                    {"nobody", "PRON"},
-                    {"could", "AUX"},
-                    {"check", "VERB"},
-                    {"in", "ADP"},
-                    {"~,", "PUNCT"},
-                    {"so", "CCONJ"},
-                    {"everyone", "PRON"},
-                    {"went", "VERB"},
-                    {"away", "ADV"},
-                    {"~.", "PUNCT"}},
+        {flatParse("Due/ADJ to/ADP heavy/ADJ snow/NOUN nobody/PRON could/AUX check/VERB in/ADP "
+                   "~,/PUNCT so/CCONJ everyone/PRON went/VERB away/ADV ~./PUNCT",
                    6),
          {{"Due", "to"}, {"could", "check"}, {"check", "in"}}},
-        {"a coordinator with the word after it",
-         flatParse({{"Soldiers", "NOUN"},
-                    {"marched", "VERB"},
-                    {"past", "ADP"},
-                    {"churches", "NOUN"},
-                    {"and", "CCONJ"},
-                    {"dancers", "NOUN"},
-                    {"watched", "VERB"},
-                    {"from", "ADP"},
-                    {"castle", "NOUN"},
-                    {"windows", "NOUN"},
-                    {"~.", "PUNCT"}},
+        {flatParse("Soldiers/NOUN marched/VERB past/ADP churches/NOUN and/CCONJ dancers/NOUN "
+                   "watched/VERB from/ADP castle/NOUN windows/NOUN ~./PUNCT",
                    1),
          {{"and", "dancers"}}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         const Laid l = layOut(c.notation);
+        SCOPED_TRACE(l.tree.text);
         std::string all;
         for (const std::string& line : l.lines)
             all += line + "\n";
