@@ -120,6 +120,19 @@ TEST(ParseTree, OpeningClauseTakenForTheMainOneIsRerooted) {
          "She/PRON/nsubj/2 came/VERB/root/0 because/SCONJ/mark/5 he/PRON/nsubj/5 "
          "called/VERB/advcl/2",
          "came", false},
+        {"main clause hung on the comma: the tags find its subject and verb",
+         "Even/ADV/advmod/5 if/SCONJ/mark/5 the/DET/det/4 leaders/NOUN/nsubj/5 "
+         "remain/VERB/root/0 strong/ADJ/xcomp/5 ~,/PUNCT/punct/6 the/DET/det/10 "
+         "festering/VERB/amod/10 struggle/NOUN/obj/7 remains/VERB/acl/10 ~./PUNCT/punct/5",
+         "remains", true},
+        {"a relative clause after the comma is no main clause",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 want/VERB/root/0 help/NOUN/obj/3 ~,/PUNCT/punct/7 "
+         "which/PRON/nsubj/7 helps/VERB/acl:relcl/4",
+         "want", false},
+        {"only a phrase after the comma",
+         "When/SCONJ/mark/3 she/PRON/nsubj/3 came/VERB/root/0 ~,/PUNCT/punct/6 at/ADP/case/6 "
+         "last/ADJ/obl/3",
+         "came", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -72,6 +72,20 @@ const char* const kToVerb =
     "little/ADJ/amod/7 match-seller/NOUN/iobj/4 a/DET/det/10 warm/ADJ/amod/10 cup/NOUN/obj/4 "
     "of/ADP/case/12 tea/NOUN/nmod/10 ~./PUNCT/punct/2";
 
+// Speech that resumes after its dialogue tag, hanging on the tag's verb.
+const char* const kSpeechResumed =
+    "\"/PUNCT/punct/2 ~Stand/VERB/ccomp/6 firm/ADV/advmod/2 ~,/PUNCT/punct/2 ~\"/PUNCT/punct/2 "
+    "cried/VERB/root/0 the/DET/det/8 soldier/NOUN/nsubj/6 ~,/PUNCT/punct/14 \"/PUNCT/punct/14 "
+    "~the/DET/det/12 king/NOUN/nsubj/14 is/AUX/aux/14 watching/VERB/ccomp/6 ~./PUNCT/punct/6 "
+    "~\"/PUNCT/punct/6";
+
+// A clause coordinated with the main clause, opening with a phrase of its own.
+const char* const kCoordinatedFronted =
+    "She/PRON/nsubj/2 stayed/VERB/root/0 home/ADV/advmod/2 ~,/PUNCT/punct/14 and/CCONJ/cc/14 "
+    "in/ADP/case/10 the/DET/det/10 cold/ADJ/amod/10 winter/NOUN/compound/10 morning/NOUN/obl/14 "
+    "the/DET/det/13 little/ADJ/amod/13 soldier/NOUN/nsubj/14 stood/VERB/conj/2 on/ADP/case/17 "
+    "one/NUM/nummod/17 leg/NOUN/obl/14 ~./PUNCT/punct/2";
+
 // A clause without "that" whose long subject takes a line of its own.
 const char* const kClauseSubject =
     "He/PRON/nsubj/2 said/VERB/root/0 the/DET/det/5 little/ADJ/amod/5 soldier/NOUN/nsubj:pass/11 "
@@ -157,6 +171,11 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
         {"the object clause of a verb one step in", kToVerb, "cup", "wanted", 1},
         {"a clause's own subject one step in from its verb", kClauseSubject, "soldier", "had", 1},
         {"a clause one step in from its verb", kClauseSubject, "had", "said", 1},
+        {"speech resumed after its tag no deeper than the tag", kSpeechResumed, "king", "cried", 0},
+        {"a coordinated clause back at the main clause's level", kCoordinatedFronted, "stood",
+         "She", 0},
+        {"the phrase opening a coordinated clause one step in", kCoordinatedFronted, "morning",
+         "stood", 1},
     };
     for (const LevelCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -174,9 +193,10 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
 // Every tree: the lines spell out the sentence, keep every tight unit whole, start at the base,
 // step by 4 up to 36 at most, and stay within 40 characters.
 TEST(ParseLayout, LinesKeepTheirLimits) {
-    const std::string trees[] = {kFronted,    kRelative,      kCoordination, kSpeech,
-                                 kSpeechRoot, kNames,         kLearnedVerb,  kVerbGroup,
-                                 kToVerb,     kClauseSubject, deepChain(3),  deepChain(14)};
+    const std::string trees[] = {
+        kFronted,     kRelative,     kCoordination,       kSpeech,       kSpeechRoot,
+        kNames,       kLearnedVerb,  kVerbGroup,          kToVerb,       kClauseSubject,
+        deepChain(3), deepChain(14), kCoordinatedFronted, kSpeechResumed};
     for (const std::string& notation : trees) {
         const Laid l = layOut(notation);
         SCOPED_TRACE(l.tree.text);
@@ -281,6 +301,64 @@ TEST(ParseLayout, WordsOverruleAParsersMistakes) {
     const Laid l = layOut(kMistakes);
     for (const auto& [a, b] : {std::pair{"set", "up"}, std::pair{"those", "Americans"}})
         EXPECT_EQ(lineWith(l.lines, a), lineWith(l.lines, b)) << a << " " << b;
+}
+
+// A parse whose tags are right but whose arcs are all wrong: every word ("form/TAG", blank
+// separated) hangs on word `root` as a phrase of its own, so the arcs mark no unit and a break
+// fits before any word.
+std::string flatParse(const std::string& tagged, std::size_t root) {
+    std::string s, item;
+    std::size_t i = 0;
+    for (char c : tagged + " ") {
+        if (c != ' ') {
+            item += c;
+            continue;
+        }
+        const bool punct = item.ends_with("/PUNCT");
+        const std::string arc =
+            i == root ? "root/0" : (punct ? "punct/" : "obl/") + std::to_string(root + 1);
+        s += (i++ ? " " : "") + item + "/" + arc;
+        item.clear();
+    }
+    return s;
+}
+
+// The tags keep units whole where the arcs miss them: a determiner with its noun across a
+// participle, an auxiliary group, a particle with nothing after it, a two-word preposition, a
+// coordinator with the word after it.
+TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
+    struct Case {
+        std::string notation;
+        std::vector<std::pair<const char*, const char*>> together;
+    };
+    const std::vector<Case> cases = {
+        {flatParse("Soldiers/NOUN had/AUX not/PART yet/ADV been/AUX told/VERB about/ADP an/DET "
+                   "attached/VERB file/NOUN by/ADP captains/NOUN ~./PUNCT",
+                   5),
+         {{"had", "not"},
+          {"not", "yet"},
+          {"yet", "been"},
+          {"been", "told"},
+          {"an", "attached"},
+          {"attached", "file"}}},
+        {flatParse("Due/ADJ to/ADP heavy/ADJ snow/NOUN nobody/PRON could/AUX check/VERB in/ADP "
+                   "~,/PUNCT so/CCONJ everyone/PRON went/VERB away/ADV ~./PUNCT",
+                   6),
+         {{"Due", "to"}, {"could", "check"}, {"check", "in"}}},
+        {flatParse("Soldiers/NOUN marched/VERB past/ADP churches/NOUN and/CCONJ dancers/NOUN "
+                   "watched/VERB from/ADP castle/NOUN windows/NOUN ~./PUNCT",
+                   1),
+         {{"and", "dancers"}}},
+    };
+    for (const Case& c : cases) {
+        const Laid l = layOut(c.notation);
+        SCOPED_TRACE(l.tree.text);
+        std::string all;
+        for (const std::string& line : l.lines)
+            all += line + "\n";
+        for (const auto& [a, b] : c.together)
+            EXPECT_EQ(lineWith(l.lines, a), lineWith(l.lines, b)) << a << " " << b << "\n" << all;
+    }
 }
 
 TEST(ParseLayout, SameTreeSameLines) {

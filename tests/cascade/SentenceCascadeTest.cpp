@@ -55,6 +55,10 @@ const char* const kFronted =
 const char* const kVerbless = "What/PRON/root/0 a/DET/det/4 cold/ADJ/amod/4 night/NOUN/nsubj/1 "
                               "~!/PUNCT/punct/1";
 
+// The tagger missed the verb: "grew" is a verb form the lexicon knows.
+const char* const kMissedVerb = "But/CCONJ/cc/3 the/DET/det/3 current/NOUN/root/0 "
+                                "grew/NOUN/compound/5 stronger/ADJ/amod/3 ~./PUNCT/punct/3";
+
 struct Fallback {
     const char* what;
     std::string sentence;
@@ -92,7 +96,8 @@ TEST(SentenceCascade, ParsesOnlyWhereTheParseCanBeTrusted) {
     const std::vector<Fallback> cases = {
         {"a parsed sentence", test::tree(kFronted).text, true},
         {"no tree from the parser", "Nobody knows this sentence.", false},
-        {"a parse without a verb", test::tree(kVerbless).text, false},
+        {"a verbless fragment", test::tree(kVerbless).text, true},
+        {"a verbless parse beside a verb form", test::tree(kMissedVerb).text, false},
         {"over the parser's length", words(60), false},
         {"at the parser's length", words(50), true},
         {"all capitals", "THE SOLDIER STOOD ON ONE LEG.", false},
@@ -104,6 +109,7 @@ TEST(SentenceCascade, ParsesOnlyWhereTheParseCanBeTrusted) {
     TableParser parser(50);
     parser.add(kFronted);
     parser.add(kVerbless);
+    parser.add(kMissedVerb);
     parser.add(chainTree(words(60)));
     parser.add(chainTree(words(50)));
     parser.add(chainTree("THE SOLDIER STOOD ON ONE LEG."));
@@ -125,6 +131,32 @@ TEST(SentenceCascade, ParsesOnlyWhereTheParseCanBeTrusted) {
             spelt += (spelt.empty() ? "" : " ") + phraseText(l);
         EXPECT_EQ(spelt, c.sentence);
     }
+}
+
+// A fragment without a verb is laid out from its parse too: nothing in it takes the main
+// verb's colour, its names still take theirs.
+TEST(SentenceCascade, VerblessFragmentsHaveNoMainVerb) {
+    const char* const fragment = "Thanks/NOUN/root/0 for/ADP/case/4 the/DET/det/4 "
+                                 "help/NOUN/nmod/1 with/ADP/case/7 the/DET/det/7 "
+                                 "garden/NOUN/nmod/4 ~,/PUNCT/punct/9 Mary/PROPN/vocative/1 "
+                                 "~!/PUNCT/punct/1";
+    TableParser parser;
+    parser.add(fragment);
+    cascade::SentenceCascade cascade(&parser);
+    const std::string s = test::tree(fragment).text;
+    std::vector<cascade::Token> tokens;
+    cascade::tokenize(s, tokens);
+    cascade::markSpeechAndSentences(s, tokens);
+    cascade::NameMemory names;
+    Lines out;
+    cascade.layout(s, tokens, 0, tokens.size(), names, out);
+    EXPECT_EQ(cascade.counts().parsed, 1u);
+    std::string all;
+    for (const std::string& l : out)
+        all += l + "\n";
+    EXPECT_EQ(all.find("|7>"), std::string::npos) << all;
+    EXPECT_NE(all.find("|8> Mary"), std::string::npos) << all;
+    EXPECT_EQ(levelOf(out.front()), 5) << all;
 }
 
 TEST(SentenceCascade, WithoutAParserEverySentenceTakesTheLexicon) {

@@ -105,8 +105,8 @@ void print(const char* source, const char* how, const LayoutQuality& q,
         q.lines ? static_cast<double>(q.words) / static_cast<double>(q.lines) : 0.0,
         q.lines ? 100.0 * static_cast<double>(q.oneWordLines) / static_cast<double>(q.lines) : 0.0);
     if (counts)
-        std::printf("  parsed %zu lexicon %zu (unparseable %zu verbless %zu misfit %zu)",
-                    counts->parsed, counts->lexicon, counts->unparseable, counts->verbless,
+        std::printf("  parsed %zu lexicon %zu (unparseable %zu untrusted %zu misfit %zu)",
+                    counts->parsed, counts->lexicon, counts->unparseable, counts->untrusted,
                     counts->misfit);
     if (q.unaligned) std::printf("  unaligned %zu", q.unaligned);
     std::printf("\n");
@@ -146,6 +146,11 @@ void measure(std::string_view text, const std::vector<Token>& tokens, std::size_
             "  " + tightReason(sentence, tree, g));
         ++g_tightTally[std::string(path) + " " + tightReason(sentence, tree, g)];
     }
+    for (const auto& [from, to] : run.cascade.lastMissedOutdents) {
+        if (g_misses == "outdent")
+            ++g_tightTally[std::string(grammar::relName(tree[from].rel)) + " -> " +
+                           std::string(grammar::relName(tree[to].rel))];
+    }
     const LayoutQuality& q = run.cascade;
     const std::string& m = g_misses;
     const bool missed =
@@ -162,6 +167,16 @@ void measure(std::string_view text, const std::vector<Token>& tokens, std::size_
         if (m == "tight" || m == "all") {
             for (const std::string& r : reasons)
                 std::printf("  tight (%s): %s\n", path, r.c_str());
+        }
+        if (m == "outdent" || m == "all") {
+            for (const auto& [from, to] : run.cascade.lastMissedOutdents)
+                std::printf("  not outdented: %.*s (%s) -> %.*s (%s)\n",
+                            static_cast<int>(tree[from].end - tree[from].begin),
+                            sentence.data() + tree[from].begin,
+                            std::string(grammar::relName(tree[from].rel)).c_str(),
+                            static_cast<int>(tree[to].end - tree[to].begin),
+                            sentence.data() + tree[to].begin,
+                            std::string(grammar::relName(tree[to].rel)).c_str());
         }
     }
 }
@@ -202,9 +217,10 @@ void evalTreebank(const std::string& path, bool gold, std::size_t showCount) {
     print(name.c_str(), "lexicon", run.lexicon, nullptr);
     print(name.c_str(), "cascade", run.cascade, &cascade.counts());
     if (skipped) std::printf("  (%zu treebank sentences skipped: not trees)\n", skipped);
-    if (g_misses == "tight") {
+    if (g_misses == "tight" || g_misses == "outdent") {
         for (const auto& [why, count] : g_tightTally)
-            std::printf("  tight breaks, %s: %zu\n", why.c_str(), count);
+            std::printf("  %s %s: %zu\n", g_misses == "tight" ? "tight breaks," : "not outdented,",
+                        why.c_str(), count);
         g_tightTally.clear();
     }
 }

@@ -120,6 +120,7 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
     }
     const std::size_t n = tree.size();
     lastTightBreaks.clear();
+    lastMissedOutdents.clear();
     std::vector<std::size_t> lineOf(n);
     for (std::size_t w = 0; w < n; ++w) {
         const std::size_t b = tree[w].begin;
@@ -167,7 +168,11 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
         const std::size_t a = head[lineOf[w - 1]], b = head[lineOf[w]];
         if (a == kNoLine || b == kNoLine || depth[b] >= depth[a]) continue;
         ++shallower;
-        if (levels[lineOf[w]] < levels[lineOf[w - 1]]) ++outdented;
+        if (levels[lineOf[w]] < levels[lineOf[w - 1]]) {
+            ++outdented;
+        } else {
+            lastMissedOutdents.emplace_back(a, b);
+        }
     }
 
     std::size_t root = 0;

@@ -53,6 +53,9 @@ struct LayoutQuality {
     std::vector<std::pair<int, int>> levelAndDepth; // one per line
     // The words of the last sentence added that end a line inside a tight unit.
     std::vector<std::size_t> lastTightBreaks;
+    // The heads of the two lines of each pair of the last sentence added where the tree goes
+    // shallower but the second line is not outdented.
+    std::vector<std::pair<std::size_t, std::size_t>> lastMissedOutdents;
 
     // Adds one sentence: `text` as laid out, `tree` judging it (offsets into `text`, a valid
     // tree), `laidOut` the phrase lines made of it (other lines are skipped). False, and only

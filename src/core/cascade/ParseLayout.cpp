@@ -17,7 +17,7 @@ namespace {
 // Costs of the line-breaking search. Every line costs kLineCost plus a length penalty; a
 // break earns kStrengthWeight times the strength of its gap; a break inside a tight unit costs
 // kTightCost. Strengths run from 0 (nothing there) to 10 (a quote edge or a semicolon).
-constexpr long kLineCost = 12;
+constexpr long kLineCost = 10;
 constexpr long kStrengthWeight = 3;
 constexpr long kTightCost = 200;
 constexpr long kNoBlankCost = 15; // a cut inside "word--word" or a very long word
@@ -38,7 +38,7 @@ constexpr int kShortSubjectGap = 1;
 constexpr std::size_t kShortLead = 4;
 constexpr int kHold = 7;
 // A subject of this many words or more is broken from its verb.
-constexpr std::size_t kLongSubject = 3;
+constexpr std::size_t kLongSubject = 5;
 
 long lengthPenalty(std::size_t words) {
     static constexpr long kPenalty[] = {40, 25, 4, 0, 0, 0, 3, 8, 30};
@@ -121,11 +121,6 @@ int stepBeforeHead(Rel r, bool mainClause) {
     return (isClause(r) && r != Rel::Parataxis) || isPrepPhrase(r) || isSubject(r) ? 1 : 0;
 }
 
-bool endsLikeParticiple(std::string_view text, const Token& t) {
-    const std::string_view w = text.substr(t.coreBegin, t.coreEnd - t.coreBegin);
-    return w.size() >= 4 && (w.ends_with("ed") || w.ends_with("ing") || w.ends_with("en"));
-}
-
 int foldLevel(int level) {
     while (level > kMaxLevel)
         level -= kLevelStep;
@@ -143,25 +138,6 @@ std::size_t ParseLayout::widthOf(std::size_t a, std::size_t b) const {
     std::size_t width = w[b] - w[a];
     if (b > a && m_tok[a].gapBefore) --width;
     return width;
-}
-
-bool ParseLayout::tokenIs(std::size_t k, std::string_view lower) const {
-    const Token& t = m_tok[k];
-    if (t.coreEnd - t.coreBegin != lower.size()) return false;
-    for (std::size_t i = 0; i < lower.size(); ++i) {
-        if (toLowerAscii(m_text[t.coreBegin + i]) != lower[i]) return false;
-    }
-    return true;
-}
-
-bool ParseLayout::isArticleOrPossessive(std::size_t k) const {
-    static constexpr std::string_view kWords[] = {"the",  "a",   "an",   "my",    "your",
-                                                  "his",  "its", "our",  "their", "every",
-                                                  "each", "thy", "whose"};
-    for (std::string_view w : kWords) {
-        if (tokenIs(k, w)) return true;
-    }
-    return false;
 }
 
 // Whether token k heads the main clause or a clause coordinated with it.
@@ -205,6 +181,7 @@ bool ParseLayout::mapWords(std::size_t base) {
 void ParseLayout::buildTokenTree() {
     const grammar::Sentence& words = *m_words;
     wordDepths(words, true, m_wordDepth);
+    wordDepths(words, false, m_clauseDepth);
     m_rep.assign(m_n, kNone);
     for (std::size_t w = 0; w < words.size(); ++w) {
         std::size_t& r = m_rep[m_wordTok[w]];
@@ -320,41 +297,7 @@ void ParseLayout::findStrengths() {
         for (std::size_t g = m_wordTok[w] + 1; g <= m_wordTok[w + 1]; ++g)
             m_tight[g] = 1;
     }
-    // The same units as the words show them, for where the parse is wrong: an article or a
-    // possessive with the next word, a preposition with the first word of its object, an
-    // auxiliary with the auxiliary, negation or participle after it.
-    for (std::size_t g = 1; g < m_n; ++g) {
-        const Token& p = m_tok[g - 1];
-        const Token& t = m_tok[g];
-        if (hasBreakingPunct(p) || p.closesQuote || t.opensQuote || !t.isWord) continue;
-        const std::uint32_t next = t.classes;
-        bool tight = false;
-        if (p.classes & kDeterminer) {
-            tight = isArticleOrPossessive(g - 1);
-        } else if (p.classes & kPreposition) {
-            tight = (next & (kAuxiliary | kSubordinator | kCoordinator | kRelative)) == 0;
-        } else if (p.classes & kAuxiliary) {
-            tight = (next & kAuxiliary) != 0 || tokenIs(g, "not") || tokenIs(g, "never") ||
-                    (!t.capitalised && endsLikeParticiple(m_text, t));
-        }
-        // A run of noun-phrase words by their tags ("the big old house", "Power Source"), a
-        // determiner with the word after it ("those Americans").
-        const Upos a = uposOf(g - 1), b = uposOf(g);
-        // A common noun before a name seldom belongs with it ("the group / Hamas").
-        const bool nominal = b == Upos::Noun || b == Upos::Propn;
-        if (nominal && (a == Upos::Adj || a == Upos::Propn || a == Upos::Num ||
-                        (a == Upos::Noun && b == Upos::Noun)))
-            tight = true;
-        if (a == Upos::Adj && b == Upos::Adj) tight = true;
-        const bool determiner =
-            a == Upos::Det || ((p.classes & kDeterminer) && !tokenIs(g - 1, "that"));
-        if (determiner && (nominal || b == Upos::Adj || b == Upos::Num)) tight = true;
-        // A verb with a word that is nearly always its particle ("set up", "find out").
-        if (a == Upos::Verb &&
-            (tokenIs(g, "up") || tokenIs(g, "out") || tokenIs(g, "off") || tokenIs(g, "down")))
-            tight = true;
-        if (tight) ++m_tight[g];
-    }
+    markTagUnits();
 }
 
 // The cheapest way to cut the sentence into lines: lines of at most kMostWords words and
@@ -415,7 +358,10 @@ void ParseLayout::assignLevels() {
         }
         const std::size_t line = m_anchor.size() - 1;
         m_lineOf[k] = line;
-        if (m_depth[k] < m_depth[m_anchor[line]]) m_anchor[line] = k;
+        // A conjunction opening the line does not speak for it: the phrase after it does.
+        const std::size_t a = m_anchor[line];
+        if (m_depth[k] < m_depth[a] || (m_depth[k] == m_depth[a] && relOf(a) == Rel::Cc))
+            m_anchor[line] = k;
     }
     const std::size_t lines = m_anchor.size();
     constexpr int kUnknown = INT_MIN;
@@ -441,14 +387,20 @@ void ParseLayout::assignLevels() {
                 const int hostDepth = m_lineDepth[host];
                 if (a < h) {
                     depth = hostDepth - (m_anchor[host] == h ? m_tag[h] : 0) + m_tag[a];
-                    // Only a line that opens with the phrase itself, outside speech and
-                    // dialogue tags.
-                    if (m_lineStart[l] >= m_left[a] && !m_tag[a] && !m_tag[h] && !m_tok[a].inSpeech)
-                        depth += stepBeforeHead(relOf(a), inMainClause(h));
+                    // Only a line that opens with the phrase itself (a conjunction aside),
+                    // outside speech and dialogue tags.
+                    std::size_t open = m_lineStart[l];
+                    while (open < m_left[a] && relOf(open) == Rel::Cc)
+                        ++open;
+                    if (open >= m_left[a] && !m_tag[a] && !m_tag[h] && !m_tok[a].inSpeech)
+                        depth += stepBeforeHead(relOf(a), m_head[h] == kNone);
                 } else {
                     depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
                 }
             }
+            // Never deeper than the head's depth in the clause structure: a line comes back
+            // out when the parse does, however its hosts stepped in.
+            if (m_rep[a] != kNone) depth = std::min(depth, m_clauseDepth[m_rep[a]] + m_tag[a]);
             m_lineDepth[l] = l == 0 ? 0 : std::max(0, depth);
         }
     }

@@ -29,6 +29,10 @@ private:
     bool mapWords(std::size_t base);
     void buildTokenTree();
     void findStrengths();
+    void markTagUnits();
+    void markWordUnits();
+    bool wordGapOpen(std::size_t word) const;
+    void tieWords(std::size_t fromWord, std::size_t toWord);
     void chooseBreaks();
     void assignLevels();
     void assignColours(NameMemory& names);
@@ -53,6 +57,7 @@ private:
     std::vector<std::size_t> m_rep;     // the word that speaks for a token, or kNone
     std::vector<std::size_t> m_head;    // head token, or kNone for the root
     std::vector<int> m_wordDepth;       // arcs to the root, every arc counted
+    std::vector<int> m_clauseDepth;     // arcs to the root, a conj arc counting for nothing
     std::vector<int> m_depth;           // of each token's word; words-less tokens last
     std::vector<std::size_t> m_order;   // tokens, heads before their dependents
     std::vector<std::size_t> m_left;    // first and last token of each subtree

@@ -36,6 +36,61 @@ bool isSubordinatingAdverb(std::string_view text, const grammar::Word& w) {
            lower == "while" || lower == "once";
 }
 
+bool isNominal(grammar::Upos u) {
+    return u == grammar::Upos::Noun || u == grammar::Upos::Propn || u == grammar::Upos::Pron ||
+           u == grammar::Upos::Num;
+}
+
+bool isText(std::string_view text, const grammar::Word& w, std::string_view s) {
+    return w.end <= text.size() && w.end >= w.begin && text.substr(w.begin, w.end - w.begin) == s;
+}
+
+// The tags' reading of a sentence the parse keeps inside its opening clause ("Even if the
+// leaders remain strong, / the struggle remains"): after the first comma past the root, a
+// plain subject phrase and then a verb. That verb becomes the root, the opening clause its
+// `advcl`, and the words of the subject phrase hanging elsewhere hang on it, the last noun as
+// its subject. Returns whether the tree changed; keeps it a tree.
+bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size_t root) {
+    using grammar::Upos;
+    const std::size_t n = words.size();
+    std::size_t comma = root + 1;
+    while (comma < n && !(words[comma].upos == Upos::Punct && isText(text, words[comma], ",")))
+        ++comma;
+    std::size_t v = comma + 1, subject = n;
+    for (; v < n; ++v) {
+        const Upos u = words[v].upos;
+        if (isNominal(u)) {
+            if (isRelativeWord(text, words[v])) return false;
+            subject = v;
+        } else if (u == Upos::Verb && subject == n && v + 1 < n &&
+                   (words[v + 1].upos == Upos::Adj || isNominal(words[v + 1].upos))) {
+            continue; // a participle before its noun ("the festering struggle")
+        } else if (u != Upos::Det && u != Upos::Adj && u != Upos::Adv &&
+                   !(u == Upos::Punct && isText(text, words[v], "-"))) {
+            break;
+        }
+    }
+    if (subject == n || v >= n || (words[v].upos != Upos::Verb && words[v].upos != Upos::Aux))
+        return false;
+    // An auxiliary speaks for the verb right after it that it serves.
+    if (words[v].upos == Upos::Aux && words[v].head > v + 1 &&
+        words[words[v].head - 1].upos == Upos::Verb)
+        v = words[v].head - 1;
+    grammar::Sentence changed = words;
+    for (std::size_t w = comma + 1; w < v; ++w) {
+        const std::size_t h = changed[w].head; // inside the phrase, or its verb, already
+        if (h < comma + 2 || h > v + 1) changed[w].head = static_cast<std::uint32_t>(v + 1);
+        if (w == subject && changed[w].head == v + 1) changed[w].rel = Rel::Nsubj;
+    }
+    changed[v].head = 0;
+    changed[v].rel = Rel::Root;
+    changed[root].head = static_cast<std::uint32_t>(v + 1);
+    changed[root].rel = Rel::Advcl;
+    if (!isTree(changed)) return false;
+    words.swap(changed);
+    return true;
+}
+
 } // namespace
 
 bool isTree(const grammar::Sentence& words) {
@@ -190,7 +245,7 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
         words[root].rel = Rel::Advcl;
         return true;
     }
-    return false;
+    return rerootAfterComma(text, words, root);
 }
 
 } // namespace qm::cascade

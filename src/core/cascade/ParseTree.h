@@ -37,8 +37,10 @@ void tightGaps(std::string_view text, const grammar::Sentence& words,
 // root, and the real main clause on it.
 // Where the root has such an opening word and a later clause (advcl, ccomp, parataxis, conj,
 // dep, acl) with a subject of its own that is not a relative word, and no `mark` or `cc`, that
-// clause becomes the root and the opening clause its `advcl`. Returns whether the tree
-// changed. Requires isTree; keeps it a tree.
+// clause becomes the root and the opening clause its `advcl`. Failing that, the tags decide:
+// after the first comma past the root, a plain subject phrase and a verb make that verb the
+// root (the parse may hang the main clause anywhere, even on the comma). Returns whether the
+// tree changed. Requires isTree; keeps it a tree.
 bool rerootOpeningClause(std::string_view text, grammar::Sentence& words);
 
 } // namespace qm::cascade

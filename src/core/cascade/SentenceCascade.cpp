@@ -1,14 +1,21 @@
 #include "core/cascade/SentenceCascade.h"
 
+#include "core/cascade/Lexicon.h"
 #include "core/cascade/ParseTree.h"
 
 namespace qm::cascade {
 
 namespace {
 
-bool hasVerb(const grammar::Sentence& words) {
+// A parse without a verb or auxiliary stands for a fragment ("Thanks for the help!"), unless a
+// word the lexicon knows as a verb form says the tagger missed the verb ("the current grew
+// stronger"): then the parse is not trusted.
+bool missedVerb(const grammar::Sentence& words, const Token* tokens, std::size_t n) {
     for (const grammar::Word& w : words) {
-        if (w.upos == grammar::Upos::Verb || w.upos == grammar::Upos::Aux) return true;
+        if (w.upos == grammar::Upos::Verb || w.upos == grammar::Upos::Aux) return false;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (tokens[i].classes & (kVerb | kAuxiliary | kModal)) return true;
     }
     return false;
 }
@@ -62,7 +69,8 @@ std::size_t SentenceCascade::layout(std::string_view text, const std::vector<Tok
             sentence = m_masked;
         }
         m_parse.clear();
-        if (m_parser->parse(sentence, m_parse) && hasVerb(m_parse)) {
+        if (m_parser->parse(sentence, m_parse) &&
+            !missedVerb(m_parse, tokens.data() + first, last - first)) {
             if (isTree(m_parse)) rerootOpeningClause(sentence, m_parse);
             const std::size_t lines =
                 m_parseLayout.layout(text, tokens, first, last, m_parse, base, names, out);
@@ -72,7 +80,7 @@ std::size_t SentenceCascade::layout(std::string_view text, const std::vector<Tok
             }
             ++m_counts.misfit;
         } else {
-            ++m_counts.verbless;
+            ++m_counts.untrusted;
         }
     }
     ++m_counts.lexicon;

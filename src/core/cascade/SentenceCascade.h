@@ -1,6 +1,7 @@
 #pragma once
 // Lays out one sentence: from its parse where a parser is at hand and the parse can be
-// trusted, else with the lexicon rules. Deterministic, linear in the sentence.
+// trusted (a verbless fragment too), else with the lexicon rules. Deterministic, linear in the
+// sentence.
 #include "core/base/Text.h"
 #include "core/cascade/ParseLayout.h"
 #include "core/cascade/PhraseLayout.h"
@@ -30,7 +31,7 @@ struct LayoutCounts {
     std::size_t parsed = 0;
     std::size_t lexicon = 0;     // all the others, of which:
     std::size_t unparseable = 0; // too long, in capitals or not in Latin script
-    std::size_t verbless = 0;    // no parse, or a parse without a verb
+    std::size_t untrusted = 0;   // no parse, or a verbless one beside a known verb form
     std::size_t misfit = 0;      // a parse that does not fit the tokens
 };
 

@@ -100,10 +100,19 @@ Unit unitBefore(std::string_view s, std::size_t begin, std::size_t j) {
     return {1, Mark::None};
 }
 
+// A UTF-8 sequence counts once; a continuation byte that continues nothing is shown as a
+// character of its own, so it counts once too.
 std::size_t charWidth(std::string_view s, std::size_t b, std::size_t e) {
     std::size_t w = 0;
+    int pending = 0; // continuation bytes the last lead byte still expects
     for (std::size_t i = b; i < e; ++i) {
-        if ((byteAt(s, i) & 0xC0) != 0x80) ++w;
+        const unsigned c = byteAt(s, i);
+        if ((c & 0xC0) == 0x80 && pending > 0) {
+            --pending;
+            continue;
+        }
+        ++w;
+        pending = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
     }
     return w;
 }
