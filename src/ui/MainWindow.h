@@ -177,6 +177,9 @@ public:
     IndexControls& indexPage();
     bool optionsBuilt() const { return m_options != nullptr; }
     bool indexPageBuilt() const { return m_index != nullptr; }
+    std::size_t changesKeptForLater() const {
+        return m_optionsChanges.size() + m_indexChanges.size();
+    }
 
     QMenu* FileMenu;
     QAction* OpenTVTItem;
@@ -221,9 +224,26 @@ private:
     void connectIndexPage();
     // Shows the controls just made on a page that is already shown.
     static void showMadeControls(QWidget* page);
+    // What a kept change sets. A change replaces the kept change of the same kind to the same
+    // control, so that what is kept stays bounded however long the page stays unseen.
+    enum class Change {
+        Enabled,
+        Visible,
+        Text,
+        Checked,
+        Position,
+        MemoLines,
+        TreeReload,
+        TreeSelect
+    };
+    struct KeptChange {
+        Control control;
+        Change kind;
+        std::function<void()> make;
+    };
     // A change to a control on a page whose controls are not made yet is kept for later;
     // true when it was kept.
-    bool keptForLater(Control c, std::function<void()> change);
+    bool keptForLater(Control c, Change kind, std::function<void()> change);
     void buildMenus();
     void connectHandlers();
     void connectButtons();
@@ -245,8 +265,8 @@ private:
     std::unique_ptr<Session> m_session;
     std::unique_ptr<OptionsControls> m_options;
     std::unique_ptr<IndexControls> m_index;
-    std::vector<std::function<void()>> m_optionsChanges; // made once the controls exist
-    std::vector<std::function<void()>> m_indexChanges;
+    std::vector<KeptChange> m_optionsChanges; // made once the controls exist
+    std::vector<KeptChange> m_indexChanges;
     std::vector<QTreeWidgetItem*> m_tocItems;
     std::string m_applicationTitle;
     std::optional<std::string> m_openAnswer;        // answers the next open dialog

@@ -51,11 +51,11 @@ bool onIndexPage(Control c) {
     }
 }
 
-// Makes the kept changes in order; a change may keep no further changes, as the controls
-// exist by now.
-void makeKept(std::vector<std::function<void()>>& changes) {
-    for (const std::function<void()>& change : std::exchange(changes, {}))
-        change();
+// Makes the kept changes in order; a change keeps no further changes, as the controls exist
+// by now.
+template <class Kept> void makeKept(std::vector<Kept>& changes) {
+    for (const Kept& change : std::exchange(changes, {}))
+        change.make();
 }
 
 } // namespace
@@ -81,16 +81,17 @@ IndexControls& TForm1::indexPage() {
     return *m_index;
 }
 
-bool TForm1::keptForLater(Control c, std::function<void()> change) {
-    if (!m_options && onOptionsPage(c)) {
-        m_optionsChanges.push_back(std::move(change));
-        return true;
-    }
-    if (!m_index && onIndexPage(c)) {
-        m_indexChanges.push_back(std::move(change));
-        return true;
-    }
-    return false;
+bool TForm1::keptForLater(Control c, Change kind, std::function<void()> change) {
+    std::vector<KeptChange>* kept = nullptr;
+    if (!m_options && onOptionsPage(c)) kept = &m_optionsChanges;
+    if (!m_index && onIndexPage(c)) kept = &m_indexChanges;
+    if (!kept) return false;
+    // Only the last change of each kind to a control is kept, in the order of those last
+    // changes: the order in which they were made among themselves stays as it was.
+    std::erase_if(*kept,
+                  [c, kind](const KeptChange& k) { return k.control == c && k.kind == kind; });
+    kept->push_back({c, kind, std::move(change)});
+    return true;
 }
 
 void TForm1::showMadeControls(QWidget* page) {
@@ -210,12 +211,13 @@ void TForm1::layoutIndexPage() {
 }
 
 void TForm1::indexTreeChanged() {
-    if (keptForLater(Control::InxTreeView, [this] { indexTreeChanged(); })) return;
+    if (keptForLater(Control::InxTreeView, Change::TreeReload, [this] { indexTreeChanged(); }))
+        return;
     m_index->model->reload();
 }
 
 void TForm1::selectIndexNode(int absoluteIndex) {
-    if (keptForLater(Control::InxTreeView,
+    if (keptForLater(Control::InxTreeView, Change::TreeSelect,
                      [this, absoluteIndex] { selectIndexNode(absoluteIndex); }))
         return;
     const QModelIndex index = m_index->model->indexOfNode(absoluteIndex);

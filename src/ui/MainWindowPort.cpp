@@ -145,7 +145,7 @@ bool TForm1::askYesNo(const std::string& caption, const std::string& text) {
 }
 
 void TForm1::setEnabled(Control c, bool on) {
-    if (keptForLater(c, [this, c, on] { setEnabled(c, on); })) return;
+    if (keptForLater(c, Change::Enabled, [this, c, on] { setEnabled(c, on); })) return;
     if (QWidget* w = widgetFor(c))
         w->setEnabled(on);
     else if (QAction* a = actionFor(c))
@@ -153,7 +153,7 @@ void TForm1::setEnabled(Control c, bool on) {
 }
 
 void TForm1::setVisible(Control c, bool on) {
-    if (keptForLater(c, [this, c, on] { setVisible(c, on); })) return;
+    if (keptForLater(c, Change::Visible, [this, c, on] { setVisible(c, on); })) return;
     if (QWidget* w = widgetFor(c)) {
         w->setVisible(on);
         if (c == Control::SearchingIndexLabel || c == Control::InxTreeView) layoutIndexPage();
@@ -163,7 +163,7 @@ void TForm1::setVisible(Control c, bool on) {
 }
 
 void TForm1::setText(Control c, const std::string& text) {
-    if (keptForLater(c, [this, c, text] { setText(c, text); })) return;
+    if (keptForLater(c, Change::Text, [this, c, text] { setText(c, text); })) return;
     const QString t = fromCp1252(text);
     QWidget* w = widgetFor(c);
     if (auto* label = qobject_cast<QLabel*>(w))
@@ -180,7 +180,7 @@ void TForm1::setText(Control c, const std::string& text) {
 }
 
 void TForm1::setChecked(Control c, bool on) {
-    if (keptForLater(c, [this, c, on] { setChecked(c, on); })) return;
+    if (keptForLater(c, Change::Checked, [this, c, on] { setChecked(c, on); })) return;
     if (auto* box = qobject_cast<QAbstractButton*>(widgetFor(c))) {
         const QSignalBlocker blocker(box);
         box->setChecked(on);
@@ -188,7 +188,8 @@ void TForm1::setChecked(Control c, bool on) {
 }
 
 void TForm1::setPosition(Control c, int position) {
-    if (keptForLater(c, [this, c, position] { setPosition(c, position); })) return;
+    if (keptForLater(c, Change::Position, [this, c, position] { setPosition(c, position); }))
+        return;
     switch (c) {
     case Control::FontSizeTrackBar: {
         const QSignalBlocker blocker(FontSizeTrackBar);
@@ -223,7 +224,7 @@ void TForm1::setProgress(int maximum, int position) {
 }
 
 void TForm1::setLines(Control c, const Lines& lines) {
-    if (keptForLater(c, [this, c, lines] { setLines(c, lines); })) return;
+    if (keptForLater(c, Change::MemoLines, [this, c, lines] { setLines(c, lines); })) return;
     auto* edit = qobject_cast<QTextEdit*>(widgetFor(c));
     if (!edit) return;
     QStringList list;

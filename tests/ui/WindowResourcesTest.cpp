@@ -184,12 +184,14 @@ TEST_F(WindowResourcesTest, ANodeSelectedInTheHiddenContentsTreeIsScrolledToWhen
     EXPECT_GT(form->TOCTreeView->verticalScrollBar()->value(), 0);
 }
 
-// What a page's controls show: for each control, whether it is visible and enabled, its
+// What a page's named controls show: for each, whether it is visible and enabled, its
 // geometry, and its texts and check marks.
 std::vector<std::string> pageState(QWidget* page) {
     std::vector<std::string> state;
     for (QWidget* w : page->findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty()) continue;
+        // The page's own controls; Qt's parts of them (scroll bar holders) keep geometry from
+        // texts set before, which nobody sees until they are laid out again to be shown.
+        if (w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
         std::ostringstream s;
         const QRect r = w->geometry();
         s << w->objectName().toStdString() << " visible=" << w->isVisible()
@@ -249,6 +251,23 @@ TEST_F(WindowResourcesTest, PanelPagesMadeWhenShownShowEveryEarlierChange) {
              f.setVisible(Control::InxTreeView, true);
              f.setVisible(Control::SearchingIndexLabel, true);
          }},
+        {"the same controls changed over and over", false,
+         [](TForm1& f) {
+             for (int i = 0; i < 2000; ++i) {
+                 f.setText(Control::PrintColButton, "Print " + std::to_string(i));
+                 f.setEnabled(Control::PrintColButton, i % 3 != 0);
+                 f.setChecked(Control::TwoColCheckBox, i % 2 == 0);
+                 f.setPosition(Control::BGColorRadioGroup, i % 4 - 1);
+             }
+         }},
+        {"entries selected, the tree reloaded between", true,
+         [](TForm1& f) {
+             for (int i = 0; i < 500; ++i) {
+                 f.selectIndexNode(i % 3);
+                 f.indexTreeChanged();
+                 f.setLines(Control::IndexMemo, {std::to_string(i)});
+             }
+         }},
         {"loading, then loaded", true,
          [](TForm1& f) {
              f.setText(Control::LoadingIndexLabel, "Loading");
@@ -285,6 +304,8 @@ TEST_F(WindowResourcesTest, PanelPagesMadeWhenShownShowEveryEarlierChange) {
         EXPECT_FALSE(form->indexPageBuilt());
         c.changes(*form);
         EXPECT_FALSE(built(*form));
+        // What is kept is the last change of each kind to each control, however many came.
+        EXPECT_LE(form->changesKeptForLater(), 40u);
         form->PageControl2->setCurrentWidget(sheet(*form));
         ASSERT_TRUE(built(*form));
         EXPECT_EQ(pageState(sheet(*form)), changedWhileShown);
