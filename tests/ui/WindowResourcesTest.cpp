@@ -231,11 +231,6 @@ TEST_F(WindowResourcesTest, PanelPagesMadeWhenShownShowEveryEarlierChange) {
              f.setPosition(Control::BGColorRadioGroup, 2);
              f.setPosition(Control::BGColorRadioGroup, -1);
          }},
-        {"colour scheme chosen twice", false,
-         [](TForm1& f) {
-             f.setPosition(Control::BGColorRadioGroup, -1);
-             f.setPosition(Control::BGColorRadioGroup, 1);
-         }},
         {"texts, shown and disabled", false,
          [](TForm1& f) {
              f.setText(Control::PrintColButton, "Print");
@@ -267,15 +262,6 @@ TEST_F(WindowResourcesTest, PanelPagesMadeWhenShownShowEveryEarlierChange) {
                  f.indexTreeChanged();
                  f.setLines(Control::IndexMemo, {std::to_string(i)});
              }
-         }},
-        {"loading, then loaded", true,
-         [](TForm1& f) {
-             f.setText(Control::LoadingIndexLabel, "Loading");
-             f.setVisible(Control::LoadingIndexLabel, true);
-             f.setEnabled(Control::IndexLoadButton, false);
-             f.setVisible(Control::LoadingIndexLabel, false);
-             f.setEnabled(Control::IndexLoadButton, true);
-             f.setLines(Control::IndexMemo, {"loaded"});
          }},
     };
     for (const Case& c : cases) {
