@@ -50,34 +50,10 @@ void TForm1::connectButtons() {
     click(PrevButton, &Session::PrevButtonClick);
     click(NextButton, &Session::NextButtonClick);
     click(ExitButton, &Session::ExitButtonClick);
-    click(PrintColButton, &Session::PrintColButtonClick);
-    click(ResetToStartupDefaultsButton, &Session::ResetToStartupDefaultsButtonClick);
-    click(IndexLoadButton, &Session::IndexLoadButtonClick);
 }
 
 void TForm1::connectOptions() {
-    // A user's click on a check box: the core's copy of the box follows first, then its
-    // handler runs. Changes made by the core are applied with signals blocked.
-    auto checkBox = [this](QCheckBox* box, Control c, void (Session::*handler)(bool)) {
-        connect(box, &QCheckBox::clicked, this, [this, c, handler](bool checked) {
-            handle([this, c, handler, checked] {
-                m_session->setControlChecked(c, checked);
-                (m_session.get()->*handler)(checked);
-            });
-        });
-    };
-    checkBox(TwoColorCheckBox, Control::TwoColorCheckBox, &Session::TwoColorCheckBoxClick);
-    checkBox(SingleShadeBgCheckBox, Control::SingleShadeBgCheckBox,
-             &Session::SingleShadeBgCheckBoxClick);
-    checkBox(TwoColCheckBox, Control::TwoColCheckBox, &Session::TwoColCheckBoxClick);
-    connect(DictCheckBox, &QCheckBox::clicked, this,
-            [this](bool checked) { m_session->setControlChecked(Control::DictCheckBox, checked); });
-    connect(BGColorButtons, &QButtonGroup::idClicked, this, [this](int item) {
-        handle([this, item] {
-            m_session->setControlPosition(Control::BGColorRadioGroup, item);
-            m_session->BGColorRadioGroupClick(item);
-        });
-    });
+    // The Options page's controls are connected when they are made (connectOptionsPage).
     connect(FontSizeTrackBar, &QSlider::valueChanged, this, [this](int position) {
         handle([this, position] {
             m_session->setControlPosition(Control::FontSizeTrackBar, position);
@@ -153,13 +129,6 @@ void TForm1::connectTrees() {
     connect(TOCTreeView, &QTreeWidget::itemCollapsed, this, [this] {
         if (!m_treeBuilding) handle([this] { m_session->TOCTreeViewCollapsed(); });
     });
-
-    connect(InxTreeView, &IndexTree::userClicked, this, [this] {
-        const int node = m_indexModel->nodeOf(InxTreeView->currentIndex());
-        handle([this, node] {
-            m_session->InxTreeViewClick(node >= 0 ? std::optional<int>(node) : std::nullopt);
-        });
-    });
 }
 
 void TForm1::connectPages() {
@@ -183,8 +152,6 @@ void TForm1::connectPages() {
 
     // The Reading page and the Control page bring each other forward.
     connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
-        // The page image is painted only while the Reading page is in front.
-        m_surface->setDeferred(PageControl1->currentWidget() != ReadTabSheet);
         if (m_coupling || PageControl1->currentWidget() != ReadTabSheet || !m_created) return;
         m_coupling = true;
         handle([this] { m_session->ReadTabSheetEnter(); });
@@ -267,6 +234,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (event->type() == QEvent::Show && watched == TOCTreeView) tocTreeShown();
+    // A page's controls are made as the page shows, before it is first painted.
+    if (event->type() == QEvent::Show && watched == OptionsTabSheet) options();
+    if (event->type() == QEvent::Show && watched == IndexTabSheet) indexPage();
     if (event->type() == QEvent::Resize && m_created) {
         const QSize size = static_cast<QResizeEvent*>(event)->size();
         if (watched == Client) {
@@ -315,9 +285,10 @@ void TForm1::readPageResized(QSize size) {
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     m_surface->setHeld(false);
-    // A page drawn while another page is in front is painted when the Reading page comes
-    // forward: at start-up the About page is in front, and its first frame waits for no page.
-    m_surface->setDeferred(PageControl1->currentWidget() != ReadTabSheet);
+    // Pages are kept as drawings, and the reading page paints them straight onto the window
+    // when it is painted: a page turn copies no page image, and at start-up (the About page in
+    // front) the first frame waits for no page. The image is painted when someone asks for it.
+    m_surface->setDeferred(true);
     if (m_activated || !m_created) return;
     m_activated = true;
     // The outer size is held to the minimum; with a window manager the frame may come later.

@@ -48,6 +48,35 @@ struct StartUp {
     std::string argument;   // the file named on the command line, or empty
 };
 
+// The controls of the Options page, with their design names.
+struct OptionsControls {
+    QGroupBox* BGColorRadioGroup;
+    QButtonGroup* BGColorButtons;
+    QCheckBox* SingleShadeBgCheckBox;
+    QCheckBox* TwoColorCheckBox;
+    QCheckBox* TwoColCheckBox;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QPushButton* PrintColButton;
+    QLabel* LoadingPrintColLabel;
+    QPushButton* ResetToStartupDefaultsButton;
+    QCheckBox* DictCheckBox;
+};
+
+// The controls of the Index page, with their design names.
+struct IndexControls {
+    QLabel* FindingEntryLabel;
+    QLabel* SearchingIndexLabel;
+    IndexTree* InxTreeView;
+    QWidget* IndexPanel;
+    QLabel* LoadingIndexLabel;
+    QPushButton* IndexLoadButton;
+    QTextEdit* IndexMemo;
+    QTextEdit* Memo2;
+    IndexModel* model;
+};
+
 class TForm1 : public QMainWindow, public ViewPort {
     Q_OBJECT
 public:
@@ -139,29 +168,18 @@ public:
     QPushButton* NextButton;
     QPushButton* ExitButton;
 
+    // The Options and Index pages: the pages themselves from the start, their controls made
+    // when the page is first shown or first asked for (options(), indexPage()). Until then the
+    // session's changes to those controls are kept and made, in order, once they exist.
     Sheet* OptionsTabSheet;
-    QGroupBox* BGColorRadioGroup;
-    QButtonGroup* BGColorButtons;
-    QCheckBox* SingleShadeBgCheckBox;
-    QCheckBox* TwoColorCheckBox;
-    QCheckBox* TwoColCheckBox;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QPushButton* PrintColButton;
-    QLabel* LoadingPrintColLabel;
-    QPushButton* ResetToStartupDefaultsButton;
-    QCheckBox* DictCheckBox;
-
     Sheet* IndexTabSheet;
-    QLabel* FindingEntryLabel;
-    QLabel* SearchingIndexLabel;
-    IndexTree* InxTreeView;
-    QWidget* IndexPanel;
-    QLabel* LoadingIndexLabel;
-    QPushButton* IndexLoadButton;
-    QTextEdit* IndexMemo;
-    QTextEdit* Memo2;
+    OptionsControls& options();
+    IndexControls& indexPage();
+    bool optionsBuilt() const { return m_options != nullptr; }
+    bool indexPageBuilt() const { return m_index != nullptr; }
+    std::size_t changesKeptForLater() const {
+        return m_optionsChanges.size() + m_indexChanges.size();
+    }
 
     QMenu* FileMenu;
     QAction* OpenTVTItem;
@@ -202,6 +220,30 @@ private:
     void buildControlPage();
     void buildOptionsPage();
     void buildIndexPage();
+    void connectOptionsPage();
+    void connectIndexPage();
+    // Shows the controls just made on a page that is already shown.
+    static void showMadeControls(QWidget* page);
+    // What a kept change sets. A change replaces the kept change of the same kind to the same
+    // control, so that what is kept stays bounded however long the page stays unseen.
+    enum class Change {
+        Enabled,
+        Visible,
+        Text,
+        Checked,
+        Position,
+        MemoLines,
+        TreeReload,
+        TreeSelect
+    };
+    struct KeptChange {
+        Control control;
+        Change kind;
+        std::function<void()> make;
+    };
+    // A change to a control on a page whose controls are not made yet is kept for later;
+    // true when it was kept.
+    bool keptForLater(Control c, Change kind, std::function<void()> change);
     void buildMenus();
     void connectHandlers();
     void connectButtons();
@@ -221,7 +263,10 @@ private:
 
     std::unique_ptr<QtSurface> m_surface;
     std::unique_ptr<Session> m_session;
-    IndexModel* m_indexModel = nullptr;
+    std::unique_ptr<OptionsControls> m_options;
+    std::unique_ptr<IndexControls> m_index;
+    std::vector<KeptChange> m_optionsChanges; // made once the controls exist
+    std::vector<KeptChange> m_indexChanges;
     std::vector<QTreeWidgetItem*> m_tocItems;
     std::string m_applicationTitle;
     std::optional<std::string> m_openAnswer;        // answers the next open dialog

@@ -10,6 +10,7 @@
 #include "ui/BookmarkDialog.h"
 #include "ui/Cp1252.h"
 #include "ui/FindDialog.h"
+#include "ui/FormParts.h"
 #include "ui/IndexModel.h"
 #include "ui/NamedFile.h"
 #include "ui/QtSurface.h"
@@ -42,56 +43,6 @@
 namespace qm {
 
 namespace {
-
-// Names a control and gives it an accessible name: its caption, or its role.
-template <class W> W* named(W* widget, const char* objectName, const QString& accessible) {
-    widget->setObjectName(objectName);
-    widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QAction* namedAction(QAction* action, const char* objectName) {
-    action->setObjectName(objectName);
-    return action;
-}
-
-QAction* separator(QMenu* menu, const char* objectName) {
-    QAction* action = menu->addSeparator();
-    action->setObjectName(objectName);
-    return action;
-}
-
-void setBackground(QWidget* w, const QColor& colour) {
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::Base, colour);
-    w->setPalette(palette);
-    w->setAutoFillBackground(true);
-}
-
-QLabel* yellowLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* label = named(new QLabel(text, parent), name, text);
-    label->setAlignment(Qt::AlignCenter);
-    setBackground(label, Qt::yellow);
-    return label;
-}
-
-QTextEdit* memo(QWidget* parent, const char* name, const QString& accessible) {
-    auto* edit = named(new QTextEdit(parent), name, accessible);
-    // The text is laid out in the memo's font from the first line on, not in the
-    // application's default font that a new document starts with.
-    edit->document()->setDefaultFont(edit->font());
-    edit->setReadOnly(true);
-    edit->setAcceptRichText(false);
-    QTextOption option = edit->document()->defaultTextOption();
-    option.setAlignment(Qt::AlignHCenter);
-    edit->document()->setDefaultTextOption(option);
-    return edit;
-}
-
-void setMemoLines(QTextEdit* edit, const QStringList& lines) {
-    edit->setPlainText(lines.join('\n'));
-}
 
 const QStringList& aboutLines() {
     static const QStringList lines = {
@@ -143,8 +94,12 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     setCentralWidget(Client);
     buildPages();
     buildControlPage();
-    buildOptionsPage();
-    buildIndexPage();
+    // The Options and Index pages get their controls when first shown or asked for.
+    OptionsTabSheet = named(new Sheet(PageControl2), "OptionsTabSheet", "Options");
+    PageControl2->addTab(OptionsTabSheet, "Options");
+    IndexTabSheet = named(new Sheet(PageControl2), "IndexTabSheet", "Index");
+    connect(IndexTabSheet, &Sheet::resized, this, [this](QSize) { layoutIndexPage(); });
+    PageControl2->addTab(IndexTabSheet, "Index");
     buildMenus();
     FindDialog1 = new FindDialog(this);
     connectHandlers();
@@ -163,7 +118,7 @@ TForm1::~TForm1() {
     // and the index tree must not read the session's nodes once they are gone.
     for (QObject* child : findChildren<QObject*>())
         child->disconnect(this);
-    InxTreeView->setModel(nullptr);
+    if (m_index) m_index->InxTreeView->setModel(nullptr);
     m_session.reset();
 }
 
@@ -197,6 +152,7 @@ void TForm1::buildPages() {
     ReadTabSheet = named(new Sheet(PageControl1), "ReadTabSheet", "Reading");
     Image1 = named(new ReadingPage(ReadTabSheet), "Image1", "Reading page");
     Image1->setImage([this]() -> const QImage& { return m_surface->image(); });
+    Image1->setPagePainter([this](QPainter& painter) { return m_surface->paintPage(painter); });
     connect(ReadTabSheet, &Sheet::resized, this, &TForm1::readPageResized);
     PageControl1->addTab(ReadTabSheet, "Reading");
 
@@ -269,112 +225,6 @@ void TForm1::buildControlPage() {
     ExitButton = named(new QPushButton("Exit", page), "ExitButton", "Exit");
     ExitButton->setGeometry(8, 312, 169, 25);
     PageControl2->addTab(ControlsTabSheet, "Control");
-}
-
-void TForm1::buildOptionsPage() {
-    OptionsTabSheet = named(new Sheet(PageControl2), "OptionsTabSheet", "Options");
-    QWidget* page = OptionsTabSheet;
-    BGColorRadioGroup =
-        named(new QGroupBox("Background Color", page), "BGColorRadioGroup", "Background Color");
-    BGColorRadioGroup->setGeometry(8, 8, 169, 89);
-    BGColorButtons = new QButtonGroup(this);
-    BGColorButtons->setObjectName("BGColorButtons");
-    const char* items[] = {"Light Colored", "Dark Colored", "Windows"};
-    for (int i = 0; i < 3; ++i) {
-        auto* radio = new QRadioButton(items[i], BGColorRadioGroup);
-        radio->setObjectName(QString("BGColorRadioGroupItem%1").arg(i));
-        radio->setAccessibleName(items[i]);
-        radio->setGeometry(8, 18 + i * 22, 150, 20);
-        BGColorButtons->addButton(radio, i);
-    }
-    BGColorButtons->button(0)->setChecked(true);
-    SingleShadeBgCheckBox = named(new QCheckBox("1 Color Background ", page),
-                                  "SingleShadeBgCheckBox", "1 Color Background ");
-    SingleShadeBgCheckBox->setGeometry(8, 104, 169, 25);
-    TwoColorCheckBox =
-        named(new QCheckBox("No Colored Text", page), "TwoColorCheckBox", "No Colored Text");
-    TwoColorCheckBox->setGeometry(8, 124, 169, 25);
-    TwoColCheckBox =
-        named(new QCheckBox("2 Column Display", page), "TwoColCheckBox", "2 Column Display");
-    TwoColCheckBox->setGeometry(8, 144, 169, 25);
-    Label2 = named(new QLabel(page), "Label2", "Label2");
-    Label2->setGeometry(0, 184, 193, 13);
-    Label3 = named(new QLabel(page), "Label3", "Label3");
-    Label3->setGeometry(0, 200, 193, 13);
-    Label4 = named(new QLabel(page), "Label4", "Label4");
-    Label4->setGeometry(0, 232, 193, 13);
-    for (QLabel* l : {Label2, Label3, Label4})
-        l->hide();
-    PrintColButton = named(new QPushButton("Print Column", page), "PrintColButton", "Print Column");
-    PrintColButton->setGeometry(32, 208, 105, 25);
-    LoadingPrintColLabel = yellowLabel(page, "LoadingPrintColLabel", "Loading Print Column...");
-    LoadingPrintColLabel->setGeometry(16, 240, 161, 17);
-    LoadingPrintColLabel->hide();
-    ResetToStartupDefaultsButton =
-        named(new QPushButton("Reset To Startup Defaults", page), "ResetToStartupDefaultsButton",
-              "Reset To Startup Defaults");
-    ResetToStartupDefaultsButton->setGeometry(0, 288, 193, 25);
-    DictCheckBox = named(new QCheckBox("Use Dictionary", page), "DictCheckBox", "Use Dictionary");
-    DictCheckBox->setGeometry(48, 320, 97, 17);
-    PageControl2->addTab(OptionsTabSheet, "Options");
-}
-
-void TForm1::buildIndexPage() {
-    IndexTabSheet = named(new Sheet(PageControl2), "IndexTabSheet", "Index");
-    QWidget* page = IndexTabSheet;
-    InxTreeView = named(new IndexTree(page), "InxTreeView", "Index");
-    m_indexModel = new IndexModel(m_session->indexNodes(), this);
-    InxTreeView->setModel(m_indexModel);
-    InxTreeView->setHeaderHidden(true);
-    InxTreeView->setIndentation(19);
-    InxTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    InxTreeView->setSelectionMode(QAbstractItemView::SingleSelection);
-    InxTreeView->setUniformRowHeights(true);
-    InxTreeView->hide();
-
-    IndexPanel = named(new QWidget(page), "IndexPanel", "Index");
-    IndexPanel->setGeometry(0, 0, 192, 381);
-    LoadingIndexLabel = yellowLabel(IndexPanel, "LoadingIndexLabel", "Loading Index");
-    QFont big = LoadingIndexLabel->font();
-    big.setPixelSize(16);
-    LoadingIndexLabel->setFont(big);
-    LoadingIndexLabel->setGeometry(8, 304, 177, 25);
-    LoadingIndexLabel->hide();
-    IndexLoadButton =
-        named(new QPushButton("Load Index", IndexPanel), "IndexLoadButton", "Load Index");
-    IndexLoadButton->setGeometry(24, 264, 137, 25);
-    IndexMemo = memo(IndexPanel, "IndexMemo", "Index instructions");
-    IndexMemo->setFrameShape(QFrame::NoFrame);
-    IndexMemo->setLineWrapMode(QTextEdit::NoWrap);
-    IndexMemo->setGeometry(8, 40, 177, 193);
-    Memo2 = memo(IndexPanel, "Memo2", "Index instructions");
-    Memo2->setGeometry(8, 336, 177, 33);
-    QStringList instructions;
-    for (const std::string& line : indexInstructionLines())
-        instructions << QString::fromStdString(line);
-    setMemoLines(Memo2, instructions);
-    Memo2->hide();
-
-    FindingEntryLabel = yellowLabel(page, "FindingEntryLabel", "Finding Entry");
-    FindingEntryLabel->adjustSize();
-    FindingEntryLabel->move(8, 8);
-    FindingEntryLabel->hide();
-    SearchingIndexLabel = yellowLabel(page, "SearchingIndexLabel", "Searching Index");
-    QFont searching = SearchingIndexLabel->font();
-    searching.setPixelSize(13);
-    SearchingIndexLabel->setFont(searching);
-    SearchingIndexLabel->hide();
-    connect(IndexTabSheet, &Sheet::resized, this, [this](QSize) { layoutIndexPage(); });
-    PageControl2->addTab(IndexTabSheet, "Index");
-}
-
-void TForm1::layoutIndexPage() {
-    const int w = IndexTabSheet->width();
-    const int h = IndexTabSheet->height();
-    // While an entry is followed the tree ends where the searching label begins.
-    const int treeHeight = SearchingIndexLabel->isVisibleTo(IndexTabSheet) ? h - 20 : h;
-    InxTreeView->setGeometry(0, 0, w, std::max(0, treeHeight));
-    SearchingIndexLabel->setGeometry(0, h - 20, w, 20);
 }
 
 void TForm1::buildMenus() {

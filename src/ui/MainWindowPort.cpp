@@ -71,31 +71,31 @@ QWidget* TForm1::widgetFor(Control c) const {
     case Control::FontSizeUpDown:
         return FontSizeUpDown;
     case Control::BGColorRadioGroup:
-        return BGColorRadioGroup;
+        return m_options ? m_options->BGColorRadioGroup : nullptr;
     case Control::SingleShadeBgCheckBox:
-        return SingleShadeBgCheckBox;
+        return m_options ? m_options->SingleShadeBgCheckBox : nullptr;
     case Control::TwoColorCheckBox:
-        return TwoColorCheckBox;
+        return m_options ? m_options->TwoColorCheckBox : nullptr;
     case Control::TwoColCheckBox:
-        return TwoColCheckBox;
+        return m_options ? m_options->TwoColCheckBox : nullptr;
     case Control::DictCheckBox:
-        return DictCheckBox;
+        return m_options ? m_options->DictCheckBox : nullptr;
     case Control::PrintColButton:
-        return PrintColButton;
+        return m_options ? m_options->PrintColButton : nullptr;
     case Control::LoadingPrintColLabel:
-        return LoadingPrintColLabel;
+        return m_options ? m_options->LoadingPrintColLabel : nullptr;
     case Control::IndexPanel:
-        return IndexPanel;
+        return m_index ? m_index->IndexPanel : nullptr;
     case Control::IndexMemo:
-        return IndexMemo;
+        return m_index ? m_index->IndexMemo : nullptr;
     case Control::IndexLoadButton:
-        return IndexLoadButton;
+        return m_index ? m_index->IndexLoadButton : nullptr;
     case Control::LoadingIndexLabel:
-        return LoadingIndexLabel;
+        return m_index ? m_index->LoadingIndexLabel : nullptr;
     case Control::InxTreeView:
-        return InxTreeView;
+        return m_index ? m_index->InxTreeView : nullptr;
     case Control::SearchingIndexLabel:
-        return SearchingIndexLabel;
+        return m_index ? m_index->SearchingIndexLabel : nullptr;
     default:
         return nullptr;
     }
@@ -145,6 +145,7 @@ bool TForm1::askYesNo(const std::string& caption, const std::string& text) {
 }
 
 void TForm1::setEnabled(Control c, bool on) {
+    if (keptForLater(c, Change::Enabled, [this, c, on] { setEnabled(c, on); })) return;
     if (QWidget* w = widgetFor(c))
         w->setEnabled(on);
     else if (QAction* a = actionFor(c))
@@ -152,6 +153,7 @@ void TForm1::setEnabled(Control c, bool on) {
 }
 
 void TForm1::setVisible(Control c, bool on) {
+    if (keptForLater(c, Change::Visible, [this, c, on] { setVisible(c, on); })) return;
     if (QWidget* w = widgetFor(c)) {
         w->setVisible(on);
         if (c == Control::SearchingIndexLabel || c == Control::InxTreeView) layoutIndexPage();
@@ -161,6 +163,7 @@ void TForm1::setVisible(Control c, bool on) {
 }
 
 void TForm1::setText(Control c, const std::string& text) {
+    if (keptForLater(c, Change::Text, [this, c, text] { setText(c, text); })) return;
     const QString t = fromCp1252(text);
     QWidget* w = widgetFor(c);
     if (auto* label = qobject_cast<QLabel*>(w))
@@ -177,6 +180,7 @@ void TForm1::setText(Control c, const std::string& text) {
 }
 
 void TForm1::setChecked(Control c, bool on) {
+    if (keptForLater(c, Change::Checked, [this, c, on] { setChecked(c, on); })) return;
     if (auto* box = qobject_cast<QAbstractButton*>(widgetFor(c))) {
         const QSignalBlocker blocker(box);
         box->setChecked(on);
@@ -184,6 +188,8 @@ void TForm1::setChecked(Control c, bool on) {
 }
 
 void TForm1::setPosition(Control c, int position) {
+    if (keptForLater(c, Change::Position, [this, c, position] { setPosition(c, position); }))
+        return;
     switch (c) {
     case Control::FontSizeTrackBar: {
         const QSignalBlocker blocker(FontSizeTrackBar);
@@ -194,12 +200,13 @@ void TForm1::setPosition(Control c, int position) {
         FontSizeUpDown->setPosition(position);
         break;
     case Control::BGColorRadioGroup: {
-        const QSignalBlocker blocker(BGColorButtons);
+        QButtonGroup* buttons = m_options->BGColorButtons;
+        const QSignalBlocker blocker(buttons);
         // Item -1 selects nothing: the group must allow an empty choice for a moment.
-        BGColorButtons->setExclusive(false);
-        for (QAbstractButton* b : BGColorButtons->buttons())
-            b->setChecked(BGColorButtons->id(b) == position);
-        BGColorButtons->setExclusive(true);
+        buttons->setExclusive(false);
+        for (QAbstractButton* b : buttons->buttons())
+            b->setChecked(buttons->id(b) == position);
+        buttons->setExclusive(true);
         break;
     }
     case Control::BookPosProgressBar:
@@ -217,6 +224,7 @@ void TForm1::setProgress(int maximum, int position) {
 }
 
 void TForm1::setLines(Control c, const Lines& lines) {
+    if (keptForLater(c, Change::MemoLines, [this, c, lines] { setLines(c, lines); })) return;
     auto* edit = qobject_cast<QTextEdit*>(widgetFor(c));
     if (!edit) return;
     QStringList list;
@@ -415,15 +423,6 @@ void TForm1::setTocFontSize(int points) {
     QFont font = TOCTreeView->font();
     font.setPointSize(std::clamp(points, 1, 200));
     TOCTreeView->setFont(font);
-}
-
-void TForm1::indexTreeChanged() {
-    m_indexModel->reload();
-}
-
-void TForm1::selectIndexNode(int absoluteIndex) {
-    const QModelIndex index = m_indexModel->indexOfNode(absoluteIndex);
-    if (index.isValid()) InxTreeView->setCurrentIndex(index);
 }
 
 std::optional<std::string> TForm1::chooseOpenFile(const std::string& filter,

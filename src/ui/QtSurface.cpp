@@ -104,6 +104,7 @@ void QtSurface::keep(Kept drawing) {
 }
 
 void QtSurface::paintKept() const {
+    m_pageStart = kNoPage;
     if (m_kept.empty()) return;
     if (m_painter && m_painter->isActive()) m_painter->end();
     ensureImage();
@@ -111,6 +112,14 @@ void QtSurface::paintKept() const {
     for (const Kept& drawing : m_kept)
         paint(painter, drawing);
     m_kept.clear();
+}
+
+bool QtSurface::paintPage(QPainter& painter) const {
+    if (m_pageStart >= m_kept.size()) return false;
+    for (auto it = m_kept.begin() + static_cast<std::ptrdiff_t>(m_pageStart); it != m_kept.end();
+         ++it)
+        paint(painter, *it);
+    return true;
 }
 
 void QtSurface::paint(QPainter& painter, const Kept& drawing) {
@@ -309,16 +318,25 @@ void QtSurface::fillRect(int x1, int y1, int x2, int y2) {
     x1 = far(x1), y1 = far(y1), x2 = far(x2), y2 = far(y2);
     if (x2 <= x1 || y2 <= y1) return;
     const bool wholePage = x1 <= 0 && y1 <= 0 && x2 >= m_width && y2 >= m_height;
+    const QRect rect(x1, y1, x2 - x1, y2 - y1);
     if (m_image.isNull() && wholePage) {
         m_startColour = resolve(m_brush);
         m_kept.clear();
+        m_pageStart = kNoPage;
+        // Kept as well while deferred, as the start of a page that can be painted elsewhere.
+        if (m_deferred && !m_held) {
+            m_pageStart = 0;
+            m_kept.push_back({rect, m_startColour, {}, {}, {}, {}});
+        }
         return;
     }
     if (m_held) return;
-    const QRect rect(x1, y1, x2 - x1, y2 - y1);
     if (m_deferred) {
-        if (rect.contains(QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize())))
+        if (rect.contains(QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize()))) {
             m_kept.clear();
+            m_pageStart = kNoPage;
+        }
+        if (wholePage) m_pageStart = m_kept.size();
         Kept fill;
         fill.rect = rect;
         fill.colour = resolve(m_brush);

@@ -66,6 +66,10 @@ public:
     // Defers or resumes painting (see above); resuming paints what was kept.
     void setDeferred(bool deferred);
     bool deferred() const { return m_deferred; }
+    // While deferred, a page kept from a fill that covers it is painted straight onto this
+    // painter (a window's backing store), from that fill on, without making the image or
+    // painting it there: false when no such page is kept, and then the image holds the page.
+    bool paintPage(QPainter& painter) const;
     // The colours that stand for the system colours; the application's palette by default.
     void setPalette(const QPalette& palette);
 
@@ -147,6 +151,8 @@ private:
     bool m_held = false;
     bool m_deferred = false;
     mutable std::vector<Kept> m_kept; // drawn while deferred, not painted yet
+    static constexpr std::size_t kNoPage = static_cast<std::size_t>(-1);
+    mutable std::size_t m_pageStart = kNoPage; // the kept fill that covers the page
     std::unique_ptr<QPainter> m_painter;
     int m_width, m_height;
     qreal m_ratio;

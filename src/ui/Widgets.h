@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QPainter;
 class QToolButton;
 
 namespace qm {
@@ -34,14 +35,18 @@ private:
     QColor m_blank = Qt::white;
 };
 
-// The reading page: paints the image the page renderer drew, and nothing else (no background
-// erase). The image is asked for only when the page is painted, so a page never shown makes
-// none. The wheel turns pages, one page per notch.
+// The reading page: paints the page the page renderer drew, and nothing else (no background
+// erase): straight onto the window when the page painter can (see QtSurface::paintPage),
+// otherwise the image the renderer drew. The image is asked for only when the page is
+// painted, so a page never shown makes none. The wheel turns pages, one page per notch.
 class ReadingPage : public QWidget {
     Q_OBJECT
 public:
     explicit ReadingPage(QWidget* parent = nullptr);
     void setImage(std::function<const QImage&()> image);
+    // Paints the page onto the painter and returns true, or returns false to have the image
+    // painted instead.
+    void setPagePainter(std::function<bool(QPainter&)> pagePainter);
 
 signals:
     // Positive: pages forward; negative: pages back.
@@ -53,6 +58,7 @@ protected:
 
 private:
     std::function<const QImage&()> m_image;
+    std::function<bool(QPainter&)> m_pagePainter;
     int m_wheelRest = 0;
 };
 

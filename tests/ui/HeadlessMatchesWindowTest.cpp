@@ -62,7 +62,7 @@ protected:
             QTest::mouseClick(form.TOCTreeView->viewport(), Qt::LeftButton, {}, r.center());
         }
         if (a.twoColumns || a.fontSize) form.PageControl2->setCurrentWidget(form.OptionsTabSheet);
-        if (a.twoColumns) QTest::mouseClick(form.TwoColCheckBox, Qt::LeftButton);
+        if (a.twoColumns) QTest::mouseClick(form.options().TwoColCheckBox, Qt::LeftButton);
         if (a.fontSize) {
             form.PageControl2->setCurrentWidget(form.ControlsTabSheet);
             form.FontSizeTrackBar->setValue(a.fontSize);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,8 @@ TEST_F(QtSurfaceTest, MakesItsImageWhenFirstUsedAndPaintsNothingWhileHeld) {
 }
 
 // Drawings kept while the page is not in front come out exactly as drawings painted at once,
-// whether the image is looked at while deferred or the deferral ends first.
+// whether the image is looked at while deferred or the deferral ends first; a page kept from a
+// fill that covers it paints the same pixels straight onto another painter.
 TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
     using Steps = std::function<void(qm::QtSurface&)>;
     const auto text = [](qm::QtSurface& s, int x, int y, qm::Color colour) {
@@ -168,9 +170,10 @@ TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
     };
     const struct {
         const char* name;
+        bool wholePageKept; // a fill covering the page is among the kept drawings
         Steps steps;
     } cases[] = {
-        {"fills, text and a line",
+        {"fills, text and a line", true,
          [&](qm::QtSurface& s) {
              s.setBrushColor(0x00FF00);
              s.fillRect(0, 0, 300, 200);
@@ -180,7 +183,7 @@ TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
              s.setPen(3, 0x00FFFF);
              s.line(0, 199, 299, 0);
          }},
-        {"a whole fill over earlier drawings",
+        {"a whole fill over earlier drawings", true,
          [&](qm::QtSurface& s) {
              text(s, 10, 10, 0x000000);
              s.image(); // made before the fill
@@ -189,7 +192,7 @@ TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
              s.fillRect(0, 0, 300, 200);
              text(s, 30, 90, 0xFF00FF);
          }},
-        {"text past the edge, then the page grows",
+        {"text past the edge, then the page grows", false,
          [&](qm::QtSurface& s) {
              text(s, 250, 20, 0x000000);
              s.resize(400, 250);
@@ -197,7 +200,7 @@ TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
              s.fillRect(0, 150, 400, 250);
              text(s, 250, 120, 0x0000FF);
          }},
-        {"more drawings than are kept",
+        {"more drawings than are kept", false,
          [&](qm::QtSurface& s) {
              for (int i = 0; i < 5000; ++i) {
                  s.setBrushColor(static_cast<qm::Color>(i * 2654435761u) & 0xFFFFFF);
@@ -217,6 +220,20 @@ TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
             if (resumeFirst) kept.setDeferred(false);
             EXPECT_EQ(kept.image(), expected) << (resumeFirst ? "resumed" : "looked at");
         }
+        qm::QtSurface direct(300, 200);
+        direct.setDeferred(true);
+        c.steps(direct);
+        QImage elsewhere(expected.size(), QImage::Format_RGB32);
+        elsewhere.fill(Qt::black);
+        QPainter painter(&elsewhere);
+        ASSERT_EQ(direct.paintPage(painter), c.wholePageKept);
+        painter.end();
+        if (c.wholePageKept) {
+            EXPECT_EQ(elsewhere, expected);
+        }
+        // Looking at the image paints what was kept: nothing is left to paint elsewhere.
+        EXPECT_EQ(direct.image(), expected);
+        EXPECT_FALSE(direct.paintPage(painter));
     }
 }
 

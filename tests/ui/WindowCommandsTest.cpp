@@ -115,35 +115,36 @@ TEST_F(WindowTest, LoadsTheBooksIndexAndFollowsAReference) {
     const int indexTab = form->PageControl2->indexOf(form->IndexTabSheet);
     ASSERT_TRUE(form->PageControl2->isTabVisible(indexTab));
     form->PageControl2->setCurrentIndex(indexTab);
-    QTest::mouseClick(form->IndexLoadButton, Qt::LeftButton);
-    ASSERT_TRUE(form->InxTreeView->isVisible());
-    EXPECT_FALSE(form->IndexPanel->isVisible());
-    EXPECT_TRUE(form->IndexLoadButton->isEnabled());
+    QTest::mouseClick(form->indexPage().IndexLoadButton, Qt::LeftButton);
+    ASSERT_TRUE(form->indexPage().InxTreeView->isVisible());
+    EXPECT_FALSE(form->indexPage().IndexPanel->isVisible());
+    EXPECT_TRUE(form->indexPage().IndexLoadButton->isEnabled());
 
     // Open the first letter and its first word by their expand boxes, then click the word's
     // first reference.
-    QAbstractItemModel* model = form->InxTreeView->model();
-    const QModelIndex letter = form->InxTreeView->currentIndex();
+    QAbstractItemModel* model = form->indexPage().InxTreeView->model();
+    const QModelIndex letter = form->indexPage().InxTreeView->currentIndex();
     ASSERT_TRUE(letter.isValid());
     const QModelIndex word = model->index(0, 0, letter);
     auto clickBox = [this](const QModelIndex& index) {
-        const QRect r = form->InxTreeView->visualRect(index);
-        QTest::mouseClick(form->InxTreeView->viewport(), Qt::LeftButton, {},
-                          QPoint(r.left() - form->InxTreeView->indentation() / 2, r.center().y()));
+        const QRect r = form->indexPage().InxTreeView->visualRect(index);
+        QTest::mouseClick(
+            form->indexPage().InxTreeView->viewport(), Qt::LeftButton, {},
+            QPoint(r.left() - form->indexPage().InxTreeView->indentation() / 2, r.center().y()));
     };
     clickBox(letter);
-    ASSERT_TRUE(form->InxTreeView->isExpanded(letter));
+    ASSERT_TRUE(form->indexPage().InxTreeView->isExpanded(letter));
     clickBox(word);
-    ASSERT_TRUE(form->InxTreeView->isExpanded(word));
+    ASSERT_TRUE(form->indexPage().InxTreeView->isExpanded(word));
     const QModelIndex reference = model->index(0, 0, word);
     const int line = model->data(reference).toString().trimmed().toInt();
-    QTest::mouseClick(form->InxTreeView->viewport(), Qt::LeftButton, {},
-                      form->InxTreeView->visualRect(reference).center());
+    QTest::mouseClick(form->indexPage().InxTreeView->viewport(), Qt::LeftButton, {},
+                      form->indexPage().InxTreeView->visualRect(reference).center());
     // The page shows the line with a few lines of context above it.
     EXPECT_LE(session().topLine(), line);
     EXPECT_GT(session().nextTopLine(), line);
-    EXPECT_FALSE(form->SearchingIndexLabel->isVisible());
-    EXPECT_EQ(form->InxTreeView->height(), form->IndexTabSheet->height());
+    EXPECT_FALSE(form->indexPage().SearchingIndexLabel->isVisible());
+    EXPECT_EQ(form->indexPage().InxTreeView->height(), form->IndexTabSheet->height());
 }
 
 TEST_F(WindowTest, ShortcutsRunTheirCommands) {

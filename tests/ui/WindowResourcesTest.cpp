@@ -10,11 +10,14 @@
 #include "ui/StartupStyle.h"
 #include "ui/Widgets.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
 #include <QScrollBar>
 #include <QSet>
 #include <QTabWidget>
@@ -31,6 +34,8 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -137,7 +142,7 @@ TEST_F(WindowResourcesTest, APageDrawnBeforeTheWindowIsShownIsDrawnAgainWhenShow
 TEST_F(WindowResourcesTest, TextsAreLaidOutInTheirOwnFonts) {
     start(QM_BINARY_DIR "/bin", "", false);
     // The memos' documents start in the memo's font, not in the application's default font.
-    for (QTextEdit* memo : {form->Memo1, form->IndexMemo, form->Memo2}) {
+    for (QTextEdit* memo : {form->Memo1, form->indexPage().IndexMemo, form->indexPage().Memo2}) {
         SCOPED_TRACE(memo->objectName().toStdString());
         EXPECT_EQ(memo->document()->defaultFont().family(), memo->font().family());
         EXPECT_EQ(memo->document()->defaultFont().pixelSize(), memo->font().pixelSize());
@@ -177,6 +182,122 @@ TEST_F(WindowResourcesTest, ANodeSelectedInTheHiddenContentsTreeIsScrolledToWhen
     const QRect shown = form->TOCTreeView->viewport()->rect();
     EXPECT_TRUE(shown.contains(form->TOCTreeView->visualItemRect(item)));
     EXPECT_GT(form->TOCTreeView->verticalScrollBar()->value(), 0);
+}
+
+// What a page's named controls show: for each, whether it is visible and enabled, its
+// geometry, and its texts and check marks.
+std::vector<std::string> pageState(QWidget* page) {
+    std::vector<std::string> state;
+    for (QWidget* w : page->findChildren<QWidget*>()) {
+        // The page's own controls; Qt's parts of them (scroll bar holders) keep geometry from
+        // texts set before, which nobody sees until they are laid out again to be shown.
+        if (w->objectName().isEmpty() || w->objectName().startsWith("qt_")) continue;
+        std::ostringstream s;
+        const QRect r = w->geometry();
+        s << w->objectName().toStdString() << " visible=" << w->isVisible()
+          << " enabled=" << w->isEnabled() << " at " << r.x() << "," << r.y() << " " << r.width()
+          << "x" << r.height();
+        if (auto* label = qobject_cast<QLabel*>(w)) s << " text=" << label->text().toStdString();
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            s << " text=" << button->text().toStdString() << " checked=" << button->isChecked();
+        if (auto* group = qobject_cast<QGroupBox*>(w))
+            s << " title=" << group->title().toStdString();
+        if (auto* edit = qobject_cast<QTextEdit*>(w))
+            s << " lines=" << edit->toPlainText().toStdString();
+        state.push_back(s.str());
+    }
+    return state;
+}
+
+// The Options and Index pages get their controls when first shown: changes the session made
+// to them before show, and the page looks as if the controls had been there all along.
+TEST_F(WindowResourcesTest, PanelPagesMadeWhenShownShowEveryEarlierChange) {
+    using qm::Control;
+    struct Case {
+        const char* name;
+        bool index; // the Index page, or the Options page
+        std::function<void(TForm1&)> changes;
+    };
+    const Case cases[] = {
+        {"check boxes", false,
+         [](TForm1& f) {
+             f.setChecked(Control::TwoColCheckBox, true);
+             f.setChecked(Control::DictCheckBox, true);
+             f.setChecked(Control::TwoColCheckBox, false);
+             f.setChecked(Control::SingleShadeBgCheckBox, true);
+         }},
+        {"colour scheme chosen, then none", false,
+         [](TForm1& f) {
+             f.setPosition(Control::BGColorRadioGroup, 2);
+             f.setPosition(Control::BGColorRadioGroup, -1);
+         }},
+        {"texts, shown and disabled", false,
+         [](TForm1& f) {
+             f.setText(Control::PrintColButton, "Print");
+             f.setText(Control::BGColorRadioGroup, "Colours");
+             f.setVisible(Control::LoadingPrintColLabel, true);
+             f.setEnabled(Control::PrintColButton, false);
+             f.setVisible(Control::TwoColorCheckBox, false);
+         }},
+        {"index instructions, tree shown while searching", true,
+         [](TForm1& f) {
+             f.setLines(Control::IndexMemo, {"first", "second"});
+             f.setVisible(Control::IndexPanel, false);
+             f.setVisible(Control::InxTreeView, true);
+             f.setVisible(Control::SearchingIndexLabel, true);
+         }},
+        {"the same controls changed over and over", false,
+         [](TForm1& f) {
+             for (int i = 0; i < 2000; ++i) {
+                 f.setText(Control::PrintColButton, "Print " + std::to_string(i));
+                 f.setEnabled(Control::PrintColButton, i % 3 != 0);
+                 f.setChecked(Control::TwoColCheckBox, i % 2 == 0);
+                 f.setPosition(Control::BGColorRadioGroup, i % 4 - 1);
+             }
+         }},
+        {"entries selected, the tree reloaded between", true,
+         [](TForm1& f) {
+             for (int i = 0; i < 500; ++i) {
+                 f.selectIndexNode(i % 3);
+                 f.indexTreeChanged();
+                 f.setLines(Control::IndexMemo, {std::to_string(i)});
+             }
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto sheet = [&c](TForm1& f) -> qm::Sheet* {
+            return c.index ? f.IndexTabSheet : f.OptionsTabSheet;
+        };
+        auto built = [&c](const TForm1& f) {
+            return c.index ? f.indexPageBuilt() : f.optionsBuilt();
+        };
+        // The controls made before the window is shown, the page then shown and changed.
+        start(QM_BINARY_DIR "/bin", "", false);
+        if (c.index)
+            form->indexPage();
+        else
+            form->options();
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form->PageControl2->setCurrentWidget(sheet(*form));
+        c.changes(*form);
+        const std::vector<std::string> changedWhileShown = pageState(sheet(*form));
+        form.reset();
+        // Changed first, then shown.
+        start(QM_BINARY_DIR "/bin", "");
+        EXPECT_FALSE(form->optionsBuilt());
+        EXPECT_FALSE(form->indexPageBuilt());
+        c.changes(*form);
+        EXPECT_FALSE(built(*form));
+        // What is kept is the last change of each kind to each control, however many came.
+        EXPECT_LE(form->changesKeptForLater(), 40u);
+        form->PageControl2->setCurrentWidget(sheet(*form));
+        ASSERT_TRUE(built(*form));
+        EXPECT_EQ(pageState(sheet(*form)), changedWhileShown);
+        EXPECT_GT(changedWhileShown.size(), 5u);
+        form.reset();
+    }
 }
 
 // The start-up style hands out the extension buttons' icons unread, and they show the base
@@ -248,8 +369,8 @@ TEST_F(WindowResourcesTest, TheProbeTurnsPagesAndLoadsTheIndexAsTheHarnessAsks) 
     EXPECT_NE(out.find("\nindex_ms "), std::string::npos) << out;
     EXPECT_NE(out.find("\nindex_added_kb "), std::string::npos) << out;
     EXPECT_EQ(form->PageControl2->currentWidget(), form->IndexTabSheet);
-    EXPECT_TRUE(form->InxTreeView->isVisibleTo(form->IndexTabSheet));
-    EXPECT_EQ(form->InxTreeView->model()->rowCount(), 1); // the root "Index"
+    EXPECT_TRUE(form->indexPage().InxTreeView->isVisibleTo(form->IndexTabSheet));
+    EXPECT_EQ(form->indexPage().InxTreeView->model()->rowCount(), 1); // the root "Index"
 }
 
 } // namespace
