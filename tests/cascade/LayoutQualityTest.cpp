@@ -173,6 +173,7 @@ TEST(LayoutQuality, CountsEveryFigure) {
     EXPECT_EQ(good.tightBreaks, 0u);
     EXPECT_EQ(good.shallower, 1u); // came (1) to slept (0)
     EXPECT_EQ(good.outdented, 0u); // both at the base
+    EXPECT_EQ(good.shallowerFromBase, 1u);
     EXPECT_EQ(good.fronted, 1u);
     EXPECT_EQ(good.frontedAtBase, 1u);
     EXPECT_EQ(good.mainVerbs, 1u);
@@ -190,6 +191,7 @@ TEST(LayoutQuality, CountsEveryFigure) {
     EXPECT_DOUBLE_EQ(bad.tightPer100(), 50.0);
     EXPECT_EQ(bad.shallower, 2u); // When (2) to came (1) to slept (0)
     EXPECT_EQ(bad.outdented, 0u);
+    EXPECT_EQ(bad.shallowerFromBase, 1u) << "When (05) to came (09), not came to slept";
     EXPECT_EQ(bad.frontedAtBase, 0u);
     EXPECT_EQ(bad.mainVerbsColoured, 0u);
     EXPECT_DOUBLE_EQ(bad.spearman(), -1.0);
@@ -203,6 +205,7 @@ TEST(LayoutQuality, CountsEveryFigure) {
     EXPECT_EQ(mixed.shallower, 3u);
     EXPECT_EQ(mixed.outdented, 1u);
     EXPECT_DOUBLE_EQ(mixed.outdentShare(), 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(mixed.possibleOutdentShare(), 1.0) << "two of the three start at the base";
     EXPECT_DOUBLE_EQ(mixed.frontedAtBaseShare(), 1.0);
     EXPECT_DOUBLE_EQ(mixed.mainVerbColouredShare(), 0.5);
 }

@@ -99,9 +99,10 @@ struct Run {
 void print(const char* source, const char* how, const LayoutQuality& q,
            const LayoutCounts* counts) {
     std::printf(
-        "%-28s %-8s %6zu %7zu %5.2f %5.2f %6.1f%% %6.1f%% %6.1f%% %6.3f %5.2f %5.1f%%", source, how,
-        q.sentences, q.lines, q.tightPer100(), q.unforcedTightPer100(), 100 * q.outdentShare(),
-        100 * q.frontedAtBaseShare(), 100 * q.mainVerbColouredShare(), q.spearman(),
+        "%-28s %-8s %6zu %7zu %5.2f %5.2f %6.1f%% %6.1f%% %6.1f%% %6.1f%% %6.3f %5.2f %5.1f%%",
+        source, how, q.sentences, q.lines, q.tightPer100(), q.unforcedTightPer100(),
+        100 * q.outdentShare(), 100 * q.possibleOutdentShare(), 100 * q.frontedAtBaseShare(),
+        100 * q.mainVerbColouredShare(), q.spearman(),
         q.lines ? static_cast<double>(q.words) / static_cast<double>(q.lines) : 0.0,
         q.lines ? 100.0 * static_cast<double>(q.oneWordLines) / static_cast<double>(q.lines) : 0.0);
     if (counts)
@@ -113,8 +114,9 @@ void print(const char* source, const char* how, const LayoutQuality& q,
 }
 
 void printHeader() {
-    std::printf("%-28s %-8s %6s %7s %5s %5s %7s %7s %7s %6s %5s %6s\n", "source", "layout", "sents",
-                "lines", "tight", "unfor", "outdent", "fronted", "verb", "rho", "w/ln", "1-word");
+    std::printf("%-28s %-8s %6s %7s %5s %5s %7s %7s %7s %7s %6s %5s %6s\n", "source", "layout",
+                "sents", "lines", "tight", "unfor", "outdent", "possib", "fronted", "verb", "rho",
+                "w/ln", "1-word");
 }
 
 void show(std::string_view text, const Lines& a, const Lines& b) {

@@ -1,6 +1,7 @@
 #include "core/cascade/LayoutQuality.h"
 
 #include "core/cascade/ParseTree.h"
+#include "core/cascade/PhraseLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -168,6 +169,7 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
         const std::size_t a = head[lineOf[w - 1]], b = head[lineOf[w]];
         if (a == kNoLine || b == kNoLine || depth[b] >= depth[a]) continue;
         ++shallower;
+        if (levels[lineOf[w - 1]] <= kBaseLevel) ++shallowerFromBase;
         if (levels[lineOf[w]] < levels[lineOf[w - 1]]) {
             ++outdented;
         } else {
@@ -231,6 +233,9 @@ double LayoutQuality::unforcedTightPer100() const {
 }
 double LayoutQuality::outdentShare() const {
     return share(outdented, shallower);
+}
+double LayoutQuality::possibleOutdentShare() const {
+    return share(outdented, shallower - shallowerFromBase);
 }
 double LayoutQuality::frontedAtBaseShare() const {
     return share(frontedAtBase, fronted);

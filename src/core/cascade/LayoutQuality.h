@@ -14,7 +14,9 @@
 //    line (40 characters from its first to its last word) is forced; it is counted, and also
 //    counted apart.
 // 2. Outdent share: of all pairs of consecutive lines whose second head is shallower than the
-//    first, those whose second line has a lower level.
+//    first, those whose second line has a lower level. A pair whose first line is already at
+//    the base level cannot be outdented (no line sits left of the base); it is counted, and
+//    also counted apart.
 // 3. Main clause at base: of all sentences whose root has an `advcl` dependent that opens the
 //    sentence (only punctuation, `cc`, `advmod`, `discourse` and `mark` words before it) and
 //    ends before the root, those where the line holding the first word after that clause
@@ -46,6 +48,7 @@ struct LayoutQuality {
     std::size_t forcedTightBreaks = 0; // inside a unit wider than a line
     std::size_t shallower = 0;
     std::size_t outdented = 0;
+    std::size_t shallowerFromBase = 0; // of `shallower`, first line at the base level
     std::size_t fronted = 0;
     std::size_t frontedAtBase = 0;
     std::size_t mainVerbs = 0;
@@ -65,6 +68,7 @@ struct LayoutQuality {
     double tightPer100() const;
     double unforcedTightPer100() const;
     double outdentShare() const;
+    double possibleOutdentShare() const; // leaving out the pairs that start at the base
     double frontedAtBaseShare() const;
     double mainVerbColouredShare() const;
     double spearman() const;
