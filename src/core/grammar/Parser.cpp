@@ -31,7 +31,8 @@ RoleScores& roleScores() {
 // batches whose weight fetches overlap, instead of one role at a time as the parse reaches it.
 void scoreStackAndBufferRoles(const InlineTable& moves, const Lexeme* lex, const Upos* tags,
                               std::size_t n, const ParseState& state, RoleScores& roles) {
-    static constexpr Role kRoles[] = {Role::S0, Role::S1, Role::S2, Role::N0, Role::N1, Role::N2};
+    static constexpr Role kRoles[] = {Role::S0, Role::S1, Role::S2, Role::N0,
+                                      Role::N1, Role::N2, Role::N3};
     constexpr std::size_t kBatch = InlineTable::kMaxBatch;
     std::uint32_t keys[kBatch];
     std::size_t owner[kBatch];
