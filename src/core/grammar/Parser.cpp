@@ -26,7 +26,7 @@ RoleScores& roleScores() {
     return s;
 }
 
-// Nearly every token of a sentence passes through the buffer's first three places and the
+// Nearly every token of a sentence passes through the buffer's first four places and the
 // stack's top three: the features of those roles are scored for all tokens up front, in
 // batches whose weight fetches overlap, instead of one role at a time as the parse reaches it.
 void scoreStackAndBufferRoles(const InlineTable& moves, const Lexeme* lex, const Upos* tags,
