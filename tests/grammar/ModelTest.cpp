@@ -12,7 +12,13 @@
 namespace qm::grammar {
 namespace {
 
-std::string trainTiny(std::uint32_t seed) {
+// The schedule of a training run: from which epoch, and how often, it follows its own moves.
+struct Schedule {
+    int exploreFrom = 1;
+    float exploreProbability = 1.0F;
+};
+
+std::string trainTiny(std::uint32_t seed, Schedule schedule = {}) {
     const auto sentences = readConllu(test::kTinyTreebank);
     TaggerOptions tagging;
     tagging.epochs = 3;
@@ -24,6 +30,8 @@ std::string trainTiny(std::uint32_t seed) {
     parsing.seed = seed;
     parsing.movesPrune = 0;
     parsing.labelsPrune = 0;
+    parsing.exploreFrom = schedule.exploreFrom;
+    parsing.exploreProbability = schedule.exploreProbability;
     std::vector<std::vector<Upos>> tags;
     for (const TreebankSentence& s : sentences) {
         tags.emplace_back();
@@ -65,6 +73,16 @@ TEST(GrammarModel, TrainingIsRepeatableAndTheSeedMatters) {
     const std::string a = trainTiny(7);
     EXPECT_EQ(a, trainTiny(7));
     EXPECT_NE(a, trainTiny(8));
+}
+
+// Schedules that never follow the model are the same run however they say it; a schedule that
+// follows it at random is still repeatable.
+TEST(GrammarModel, SchedulesThatOnlyFollowTheOracleTrainAlike) {
+    const std::string oracleOnly = trainTiny(7, {0, 0.0F});
+    const Schedule alike[] = {{3, 1.0F}, {9, 0.5F}, {1, 0.0F}, {0, -1.0F}};
+    for (const Schedule& s : alike)
+        EXPECT_EQ(trainTiny(7, s), oracleOnly) << s.exploreFrom << " " << s.exploreProbability;
+    EXPECT_EQ(trainTiny(7, {1, 0.5F}), trainTiny(7, {1, 0.5F}));
 }
 
 TEST(GrammarModel, ReadsBackWhatItWroteAndParsesAlike) {

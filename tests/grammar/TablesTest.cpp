@@ -214,5 +214,80 @@ TEST(PerceptronLearning, SeparatesWhatItIsShownAndAveragesItsWeights) {
     }
 }
 
+// The scores of a table in the perceptron's units, for the features given.
+template <typename Table>
+std::vector<double> unitScores(const Table& t, std::uint32_t classes,
+                               const std::vector<std::uint32_t>& features) {
+    std::vector<std::int32_t> raw(classes, 0);
+    t.addAll(features.data(), features.size(), raw.data());
+    std::vector<double> out;
+    for (const std::int32_t r : raw)
+        out.push_back(static_cast<double>(r) * t.scale());
+    return out;
+}
+
+// Several perceptrons averaged into one table score as the mean of their own tables, for dense
+// and sparse rows alike; members that learnt opposite things cancel out before pruning.
+TEST(PerceptronLearning, MembersAveragedScoreAsTheMeanOfTheirScores) {
+    struct Case {
+        std::size_t members;
+        std::uint32_t classes;
+    };
+    for (const Case c : {Case{1, 3}, Case{3, 3}, Case{2, 40}, Case{4, 40}}) {
+        std::vector<Perceptron> members;
+        for (std::size_t m = 0; m < c.members; ++m) {
+            std::mt19937 rng(static_cast<std::uint32_t>(m + 1));
+            members.emplace_back(c.classes);
+            for (int i = 0; i < 400; ++i) {
+                const std::uint32_t features[] = {1 + static_cast<std::uint32_t>(rng() % 20),
+                                                  100 + static_cast<std::uint32_t>(rng() % 20)};
+                const auto truth = static_cast<std::uint32_t>(rng() % c.classes);
+                members.back().update(features, 2, truth, (truth + 1) % c.classes);
+                members.back().tick();
+            }
+        }
+        std::vector<const Perceptron*> all;
+        for (const Perceptron& p : members)
+            all.push_back(&p);
+        const WeightTable mean = Perceptron::average(all, 0.0F);
+        // Tables of few classes (the parser's moves) may also be inline.
+        const bool few = c.classes <= InlineTable::kMaxClasses;
+        const InlineTable inlineMean =
+            few ? Perceptron::averageInline(all, 0.0F) : InlineTable(1, 1.0F, {});
+        for (std::uint32_t f = 1; f <= 20; ++f) {
+            const std::vector<std::uint32_t> features = {f, 100 + f % 20};
+            std::vector<double> expected(c.classes, 0.0);
+            double tolerance = 0;
+            for (const Perceptron& p : members) {
+                const WeightTable own = p.average(0.0F);
+                const std::vector<double> s = unitScores(own, c.classes, features);
+                for (std::uint32_t k = 0; k < c.classes; ++k)
+                    expected[k] += s[k] / static_cast<double>(c.members);
+                tolerance += own.scale();
+            }
+            tolerance += 2 * mean.scale();
+            const std::vector<double> got = unitScores(mean, c.classes, features);
+            const std::vector<double> gotInline =
+                few ? unitScores(inlineMean, c.classes, features) : got;
+            for (std::uint32_t k = 0; k < c.classes; ++k) {
+                EXPECT_NEAR(got[k], expected[k], tolerance) << c.members << " " << k;
+                EXPECT_NEAR(gotInline[k], expected[k], tolerance) << c.members << " " << k;
+            }
+        }
+        // A member that learnt every update the other way round cancels the first one.
+        Perceptron mirror(c.classes);
+        std::mt19937 rng(1);
+        for (int i = 0; i < 400; ++i) {
+            const std::uint32_t features[] = {1 + static_cast<std::uint32_t>(rng() % 20),
+                                              100 + static_cast<std::uint32_t>(rng() % 20)};
+            const auto truth = static_cast<std::uint32_t>(rng() % c.classes);
+            mirror.update(features, 2, (truth + 1) % c.classes, truth);
+            mirror.tick();
+        }
+        EXPECT_GT(members.front().average(0.0F).featureCount(), 0U);
+        EXPECT_EQ(Perceptron::average({&members.front(), &mirror}, 0.0F).featureCount(), 0U);
+    }
+}
+
 } // namespace
 } // namespace qm::grammar

@@ -3,6 +3,8 @@
 //                 [--folds N] [--threads N] [--tagger-prune X] [--moves-prune X]
 //                 [--labels-prune X] [--seed N] [--dictionary-min N] [--lexicon-min N]
 //                 [--lexicon-folds N] [--tagger-only 1] [--tags-cache FILE]
+//                 [--explore-from N] [--explore-p X] [--moves-margin X] [--labels-margin X]
+//                 [--members N]
 // The defaults are the settings the committed model was made with.
 // The tagger learns from the training part; the parser learns from the training part with
 // tags that a jackknifed tagger gave it, so it sees tags as good as it will get in use. The
@@ -92,6 +94,16 @@ int main(int argc, char** argv) {
             parsing.movesPrune = std::strtof(value, nullptr);
         else if (key == "--labels-prune")
             parsing.labelsPrune = std::strtof(value, nullptr);
+        else if (key == "--explore-from")
+            parsing.exploreFrom = std::atoi(value);
+        else if (key == "--explore-p")
+            parsing.exploreProbability = std::strtof(value, nullptr);
+        else if (key == "--moves-margin")
+            parsing.movesMargin = std::strtof(value, nullptr);
+        else if (key == "--labels-margin")
+            parsing.labelsMargin = std::strtof(value, nullptr);
+        else if (key == "--members")
+            parsing.members = std::atoi(value);
         else if (key == "--dictionary-min")
             tagging.dictionaryMinCount = std::atoi(value);
         else if (key == "--lexicon-folds")

@@ -117,6 +117,7 @@ void ParseState::roleTokens(std::int32_t* out) const {
     out[static_cast<std::size_t>(Role::N0)] = n0;
     out[static_cast<std::size_t>(Role::N1)] = n0 + 1 <= n ? n0 + 1 : kNone;
     out[static_cast<std::size_t>(Role::N2)] = n0 + 2 <= n ? n0 + 2 : kNone;
+    out[static_cast<std::size_t>(Role::N3)] = n0 + 3 <= n ? n0 + 3 : kNone;
     out[static_cast<std::size_t>(Role::S0L1)] = kid(m_left1, s0);
     out[static_cast<std::size_t>(Role::S0R1)] = kid(m_right1, s0);
     out[static_cast<std::size_t>(Role::N0L1)] = kid(m_left1, n0);
@@ -137,6 +138,13 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
         out[2] = feature(twp, mix64(w + p));
         return std::size_t{3};
     };
+    // The last three letters and the shape of a word, for words too rare to have weights.
+    auto spelling = [&](std::size_t k, std::uint32_t first) {
+        const bool real = t >= 0 && t < v.n;
+        out[k] = feature(first, real ? lex[t].suffix[2] : v.word(t));
+        out[k + 1] = feature(first + 1, real ? lex[t].shape : v.word(t));
+        return k + 2;
+    };
     // A child's word, tag and relation.
     auto child = [&](std::uint32_t first) {
         out[0] = feature(first, v.word(t));
@@ -146,7 +154,7 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
     };
     switch (role) {
     case Role::S0:
-        return wordTag(0, 1, 2);
+        return spelling(wordTag(0, 1, 2), 94);
     case Role::S1:
         return wordTag(3, 4, 5);
     case Role::S2:
@@ -154,12 +162,16 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
         out[1] = feature(7, v.word(t));
         return 2;
     case Role::N0:
-        return wordTag(8, 9, 10);
+        return spelling(wordTag(8, 9, 10), 96);
     case Role::N1:
         return wordTag(11, 12, 13);
     case Role::N2:
         out[0] = feature(14, v.word(t));
         out[1] = feature(15, v.tag(t));
+        return 2;
+    case Role::N3:
+        out[0] = feature(86, v.word(t));
+        out[1] = feature(87, v.tag(t));
         return 2;
     case Role::S0L1:
         return child(62);
@@ -171,13 +183,19 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
         return child(71);
     case Role::S0L2:
         out[0] = feature(74, v.lab(t));
-        return 1;
+        out[1] = feature(88, v.word(t));
+        out[2] = feature(89, v.tag(t));
+        return 3;
     case Role::S0R2:
         out[0] = feature(75, v.lab(t));
-        return 1;
+        out[1] = feature(90, v.word(t));
+        out[2] = feature(91, v.tag(t));
+        return 3;
     case Role::N0L2:
         out[0] = feature(76, v.lab(t));
-        return 1;
+        out[1] = feature(92, v.word(t));
+        out[2] = feature(93, v.tag(t));
+        return 3;
     }
     return 0;
 }
@@ -267,6 +285,7 @@ const SmallTemplate kSmallTemplates[kSmallFeatureCount] = {
     {50, 3, {kTags, kTags, kDistances}}, {51, 3, {kTags, kTags, kDistances}},
     {55, 2, {kTags, kCounts, 1}},        {57, 2, {kTags, kCounts, 1}},
     {59, 2, {kTags, kCounts, 1}},        {61, 2, {kTags, kCounts, 1}},
+    {98, 3, {kTags, kTags, kTags}},      {99, 3, {kTags, kTags, kTags}},
 };
 
 std::uint32_t smallFeatureKey(const SmallTemplate& t, const std::uint32_t* v) {
@@ -285,6 +304,7 @@ void ParseState::smallValues(const Upos* tags, std::uint32_t* out) const {
     const auto n0 = static_cast<std::int32_t>(m_next);
     const std::int32_t n1 = n0 + 1 <= n ? n0 + 1 : kNone;
     const std::int32_t n2 = n0 + 2 <= n ? n0 + 2 : kNone;
+    const std::int32_t n3 = n0 + 3 <= n ? n0 + 3 : kNone;
     const std::int32_t s0l1 = kid(m_left1, s0), s0l2 = kid(m_left2, s0);
     const std::int32_t s0r1 = kid(m_right1, s0), s0r2 = kid(m_right2, s0);
     const std::int32_t n0l1 = kid(m_left1, n0), n0l2 = kid(m_left2, n0);
@@ -326,6 +346,8 @@ void ParseState::smallValues(const Upos* tags, std::uint32_t* out) const {
     put(s0p, s0vl, 0);              // 57
     put(n0p, n0vl, 0);              // 59
     put(s1p, s1vr, 0);              // 61
+    put(n1p, n2p, tag(n3));         // 98
+    put(s2p, s0p, n0p);             // 99
 }
 
 void ParseState::labelFeatures(Move m, const Lexeme* lex, const Upos* tags,

@@ -16,14 +16,29 @@ namespace qm::grammar {
 enum class Move : std::uint8_t { Shift, Left, Right };
 
 inline constexpr std::uint32_t kMoveCount = 3;
-inline constexpr std::size_t kMoveFeatureCount = 85;
+inline constexpr std::size_t kMoveFeatureCount = 99;
 
 // The tokens some move features read one at a time: the stack's top three, the buffer's first
-// three and the children at their edges. Those features of a token do not change while it
+// four and the children at their edges. Those features of a token do not change while it
 // holds its role, so a parser may score them once per token and role.
-enum class Role : std::uint8_t { S0, S1, S2, N0, N1, N2, S0L1, S0R1, N0L1, S1R1, S0L2, S0R2, N0L2 };
-inline constexpr std::size_t kRoleCount = 13;
-inline constexpr std::size_t kMaxRoleFeatures = 3;
+enum class Role : std::uint8_t {
+    S0,
+    S1,
+    S2,
+    N0,
+    N1,
+    N2,
+    N3,
+    S0L1,
+    S0R1,
+    N0L1,
+    S1R1,
+    S0L2,
+    S0R2,
+    N0L2
+};
+inline constexpr std::size_t kRoleCount = 14;
+inline constexpr std::size_t kMaxRoleFeatures = 5;
 // The move features whose values are all small numbers (tags, distance buckets, valencies): a
 // parser may keep their weights in flat tables indexed by the values. A template's values
 // are below its sizes (an unused third value is 0, its size 1).
@@ -35,7 +50,7 @@ struct SmallTemplate {
     std::uint32_t arity;
     std::uint32_t size[3];
 };
-inline constexpr std::size_t kSmallFeatureCount = 26;
+inline constexpr std::size_t kSmallFeatureCount = 28;
 extern const SmallTemplate kSmallTemplates[kSmallFeatureCount];
 // The feature key of a small template's values.
 std::uint32_t smallFeatureKey(const SmallTemplate& t, const std::uint32_t* values);

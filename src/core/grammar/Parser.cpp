@@ -26,12 +26,13 @@ RoleScores& roleScores() {
     return s;
 }
 
-// Nearly every token of a sentence passes through the buffer's first three places and the
+// Nearly every token of a sentence passes through the buffer's first four places and the
 // stack's top three: the features of those roles are scored for all tokens up front, in
 // batches whose weight fetches overlap, instead of one role at a time as the parse reaches it.
 void scoreStackAndBufferRoles(const InlineTable& moves, const Lexeme* lex, const Upos* tags,
                               std::size_t n, const ParseState& state, RoleScores& roles) {
-    static constexpr Role kRoles[] = {Role::S0, Role::S1, Role::S2, Role::N0, Role::N1, Role::N2};
+    static constexpr Role kRoles[] = {Role::S0, Role::S1, Role::S2, Role::N0,
+                                      Role::N1, Role::N2, Role::N3};
     constexpr std::size_t kBatch = InlineTable::kMaxBatch;
     std::uint32_t keys[kBatch];
     std::size_t owner[kBatch];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace qm::grammar {
 namespace {
@@ -104,44 +105,71 @@ void Perceptron::update(const std::uint32_t* features, std::size_t count, std::u
 }
 
 WeightTable Perceptron::average(float prune) const {
-    float scale = 1.0F;
-    const std::vector<WeightRow> rows = averageRows(prune, scale);
-    return WeightTable(m_classes, scale, rows);
+    return average({this}, prune);
 }
 
 InlineTable Perceptron::averageInline(float prune) const {
-    float scale = 1.0F;
-    const std::vector<WeightRow> rows = averageRows(prune, scale);
-    return InlineTable(m_classes, scale, rows);
+    return averageInline({this}, prune);
 }
 
-std::vector<WeightRow> Perceptron::averageRows(float prune, float& scaleOut) const {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> keys;
-    keys.reserve(m_rowKeys.size());
-    for (std::uint32_t r = 0; r < m_rowKeys.size(); ++r)
-        keys.emplace_back(m_rowKeys[r], r);
+std::vector<WeightRow> Perceptron::averageRows(float prune, float& scale) const {
+    return averageRows({this}, prune, scale);
+}
+
+WeightTable Perceptron::average(const std::vector<const Perceptron*>& members, float prune) {
+    float scale = 1.0F;
+    const std::vector<WeightRow> rows = averageRows(members, prune, scale);
+    return WeightTable(members.front()->m_classes, scale, rows);
+}
+
+InlineTable Perceptron::averageInline(const std::vector<const Perceptron*>& members, float prune) {
+    float scale = 1.0F;
+    const std::vector<WeightRow> rows = averageRows(members, prune, scale);
+    return InlineTable(members.front()->m_classes, scale, rows);
+}
+
+std::vector<WeightRow> Perceptron::averageRows(const std::vector<const Perceptron*>& members,
+                                               float prune, float& scaleOut) {
+    const std::uint32_t classes = members.front()->m_classes;
+    // Each feature's averaged weights summed over the members, one slot per class.
+    std::unordered_map<std::uint32_t, std::vector<double>> sums;
+    for (const Perceptron* m : members) {
+        const double now = std::max<std::uint32_t>(m->m_now, 1);
+        for (std::uint32_t r = 0; r < m->m_rowKeys.size(); ++r) {
+            std::vector<double>& sum = sums[m->m_rowKeys[r]];
+            sum.resize(classes, 0.0);
+            auto visit = [&](const Param& p) {
+                sum[p.cls] += (p.total + static_cast<double>(m->m_now - p.stamp) * p.weight) / now;
+            };
+            if (m->dense()) {
+                for (std::uint32_t c = 0; c < classes; ++c)
+                    visit(m->m_dense[std::size_t{r} * classes + c]);
+            } else {
+                for (const Param& p : m->m_sparse[r])
+                    visit(p);
+            }
+        }
+    }
+    std::vector<std::uint32_t> keys;
+    keys.reserve(sums.size());
+    for (const auto& entry : sums)
+        keys.push_back(entry.first);
     std::sort(keys.begin(), keys.end());
-    const double now = std::max<std::uint32_t>(m_now, 1);
+    const auto count = static_cast<double>(members.size());
     struct Averaged {
         std::uint32_t key;
         std::vector<std::pair<std::uint32_t, double>> weights;
     };
     std::vector<Averaged> averaged;
     double largest = 0;
-    for (const auto& [key, row] : keys) {
+    for (const std::uint32_t key : keys) {
         Averaged a{key, {}};
-        auto visit = [&](const Param& p) {
-            const double w = (p.total + static_cast<double>(m_now - p.stamp) * p.weight) / now;
-            if (std::abs(w) < prune || w == 0.0) return;
-            a.weights.emplace_back(p.cls, w);
+        const std::vector<double>& sum = sums[key];
+        for (std::uint32_t c = 0; c < classes; ++c) {
+            const double w = sum[c] / count;
+            if (std::abs(w) < prune || w == 0.0) continue;
+            a.weights.emplace_back(c, w);
             largest = std::max(largest, std::abs(w));
-        };
-        if (dense()) {
-            for (std::uint32_t c = 0; c < m_classes; ++c)
-                visit(m_dense[std::size_t{row} * m_classes + c]);
-        } else {
-            for (const Param& p : m_sparse[row])
-                visit(p);
         }
         if (!a.weights.empty()) averaged.push_back(std::move(a));
     }

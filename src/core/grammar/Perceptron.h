@@ -30,6 +30,13 @@ public:
     std::vector<WeightRow> averageRows(float prune, float& scale) const;
     WeightTable average(float prune) const;
     InlineTable averageInline(float prune) const;
+    // The same for the mean of several perceptrons' averaged weights (all with the same
+    // classes): scoring with it scores as the mean of their scores, an ensemble at the cost of
+    // one model.
+    static std::vector<WeightRow> averageRows(const std::vector<const Perceptron*>& members,
+                                              float prune, float& scale);
+    static WeightTable average(const std::vector<const Perceptron*>& members, float prune);
+    static InlineTable averageInline(const std::vector<const Perceptron*>& members, float prune);
 
 private:
     static constexpr std::uint32_t kDenseClasses = 32;

@@ -7,20 +7,25 @@
 #include <array>
 
 namespace qm::grammar {
+namespace {
 
-Parser trainParser(const std::vector<TreebankSentence>& sentences,
-                   const std::vector<std::vector<Upos>>& tags, const ParserOptions& options,
-                   const Progress& progress) {
-    Perceptron moves(kMoveCount);
-    Perceptron labels(kRelCount);
-    std::mt19937 rng(options.seed);
-    std::vector<std::vector<Lexeme>> lexemes(sentences.size());
-    for (std::size_t s = 0; s < sentences.size(); ++s) {
-        const TreebankSentence& ts = sentences[s];
-        for (const Word& w : ts.words)
-            lexemes[s].push_back(
-                makeLexeme(std::string_view(ts.text).substr(w.begin, w.end - w.begin)));
-    }
+// One member of the ensemble: the weights of its moves and of its relations.
+struct Member {
+    Perceptron moves{kMoveCount};
+    Perceptron labels{kRelCount};
+};
+
+void trainMember(const std::vector<TreebankSentence>& sentences,
+                 const std::vector<std::vector<Upos>>& tags,
+                 const std::vector<std::vector<Lexeme>>& lexemes, const ParserOptions& options,
+                 std::uint32_t seed, const Progress& progress, Member& member) {
+    Perceptron& moves = member.moves;
+    Perceptron& labels = member.labels;
+    std::mt19937 rng(seed);
+    // A stream of its own, so the order of the sentences does not depend on the schedule.
+    std::mt19937 explore(seed ^ 0x5eed0e7dU);
+    const auto exploreBelow = static_cast<std::uint64_t>(
+        static_cast<double>(std::clamp(options.exploreProbability, 0.0F, 1.0F)) * 4294967296.0);
     ParseState state;
     std::uint32_t features[kMoveFeatureCount];
     std::uint32_t labelFeatures[kLabelFeatureCount];
@@ -55,16 +60,31 @@ Parser trainParser(const std::vector<TreebankSentence>& sentences,
                         truth = m;
                 }
                 const auto gi = static_cast<std::size_t>(guess);
-                if (costs[gi] > costs[static_cast<std::size_t>(truth)])
-                    moves.update(features, kMoveFeatureCount, static_cast<std::uint32_t>(truth),
-                                 static_cast<std::uint32_t>(gi));
-                else
-                    ++right;
+                const auto ti = static_cast<std::size_t>(truth);
+                // The best-scoring move that costs more than the truth: when the truth does
+                // not beat it by the margin, it is learnt against too.
+                int rival = -1;
+                for (int m = 0; m < static_cast<int>(kMoveCount); ++m) {
+                    const auto mi = static_cast<std::size_t>(m);
+                    if (!state.valid(static_cast<Move>(m)) || costs[mi] <= costs[ti]) continue;
+                    if (rival < 0 || moveScores[mi] > moveScores[static_cast<std::size_t>(rival)])
+                        rival = m;
+                }
+                const bool mistaken = costs[gi] > costs[ti];
+                if (mistaken ||
+                    (rival >= 0 && moveScores[ti] - moveScores[static_cast<std::size_t>(rival)] <
+                                       options.movesMargin))
+                    moves.update(
+                        features, kMoveFeatureCount, static_cast<std::uint32_t>(truth),
+                        static_cast<std::uint32_t>(mistaken ? guess : static_cast<Move>(rival)));
+                if (!mistaken) ++right;
                 ++total;
                 moves.tick();
-                // The first pass follows the oracle; later passes follow the model and learn
-                // to recover from their own mistakes.
-                const Move m = epoch == 0 ? static_cast<Move>(truth) : guess;
+                // The first passes follow the oracle; later passes mostly follow the model and
+                // learn to recover from their own mistakes.
+                const bool followModel =
+                    epoch >= options.exploreFrom && std::uint64_t{explore()} < exploreBelow;
+                const Move m = followModel ? guess : static_cast<Move>(truth);
                 Rel label = Rel::Root;
                 if (m != Move::Shift && !(m == Move::Left && state.leftToRoot())) {
                     state.labelFeatures(m, lex, tagged, labelFeatures);
@@ -77,12 +97,16 @@ Parser trainParser(const std::vector<TreebankSentence>& sentences,
                                                   : state.stack()[state.stack().size() - 2];
                     if (gold[s0] == head && words[s0].rel != Rel::Root) {
                         const auto want = static_cast<std::uint32_t>(words[s0].rel);
-                        labels.update(labelFeatures, kLabelFeatureCount, want,
-                                      static_cast<std::uint32_t>(label));
+                        const float kept = labelScores[want];
+                        labelScores[want] = -1e30F;
+                        const auto other = static_cast<std::uint32_t>(bestLabel(labelScores));
+                        if (static_cast<std::uint32_t>(label) != want ||
+                            kept - labelScores[other] < options.labelsMargin)
+                            labels.update(labelFeatures, kLabelFeatureCount, want, other);
                         labels.tick();
                         labelsRight += want == static_cast<std::uint32_t>(label);
                         ++labelsTotal;
-                        if (epoch == 0) label = words[s0].rel;
+                        if (!followModel) label = words[s0].rel;
                     }
                 }
                 state.apply(m, label);
@@ -97,7 +121,31 @@ Parser trainParser(const std::vector<TreebankSentence>& sentences,
                                     static_cast<double>(std::max<std::size_t>(labelsTotal, 1))) +
                      "% of relations");
     }
-    return Parser(moves.averageInline(options.movesPrune), labels.average(options.labelsPrune));
+}
+
+} // namespace
+
+Parser trainParser(const std::vector<TreebankSentence>& sentences,
+                   const std::vector<std::vector<Upos>>& tags, const ParserOptions& options,
+                   const Progress& progress) {
+    std::vector<std::vector<Lexeme>> lexemes(sentences.size());
+    for (std::size_t s = 0; s < sentences.size(); ++s) {
+        const TreebankSentence& ts = sentences[s];
+        for (const Word& w : ts.words)
+            lexemes[s].push_back(
+                makeLexeme(std::string_view(ts.text).substr(w.begin, w.end - w.begin)));
+    }
+    std::vector<Member> members(static_cast<std::size_t>(std::max(options.members, 1)));
+    std::vector<const Perceptron*> moves, labels;
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        // Members differ only in the order they see the sentences and where they explore.
+        const auto seed = options.seed + static_cast<std::uint32_t>(k) * 1000003U;
+        trainMember(sentences, tags, lexemes, options, seed, progress, members[k]);
+        moves.push_back(&members[k].moves);
+        labels.push_back(&members[k].labels);
+    }
+    return Parser(Perceptron::averageInline(moves, options.movesPrune),
+                  Perceptron::average(labels, options.labelsPrune));
 }
 
 } // namespace qm::grammar

@@ -27,11 +27,22 @@ struct TaggerOptions {
 };
 
 struct ParserOptions {
-    int epochs = 10;
+    int epochs = 15;
     std::uint32_t seed = 1;
     // Averaged weights smaller than these are left out (of the moves, of the relations).
-    float movesPrune = 1.0F;
+    float movesPrune = 1.5F;
     float labelsPrune = 0.5F;
+    // From this epoch on, training follows the model's own move (learning to recover from its
+    // mistakes) with the given probability, and the oracle's otherwise; before it, always the
+    // oracle's.
+    int exploreFrom = 2;
+    float exploreProbability = 0.9F;
+    // Training also learns from a right choice that does not beat the best wrong one by this
+    // much (0: only from mistakes).
+    float movesMargin = 5.0F;
+    float labelsMargin = 5.0F;
+    // Parsers trained from different orders of the sentences whose mean weights make the model.
+    int members = 3;
 };
 
 // Progress lines for the training tool; may be empty.
