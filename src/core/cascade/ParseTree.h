@@ -43,4 +43,14 @@ void tightGaps(std::string_view text, const grammar::Sentence& words,
 // tree changed. Requires isTree; keeps it a tree.
 bool rerootOpeningClause(std::string_view text, grammar::Sentence& words);
 
+// A parser also hangs the main clause's subject inside a clause that opens the sentence ("If
+// they cannot find a way to end the process, / cells of radicals may grow up": "cells" as an
+// apposition of "process"; "After firing this company / my next pool service found").
+// Where the root is a verb (or has a copula) without a subject, an `advcl` opens the sentence
+// before it, and the noun phrase right before the root's verb group hangs back into that
+// clause by an arc that rarely joins a noun to what precedes it (appos, dep, an unmarked nmod
+// or obl, a conj without a coordinator), that phrase becomes the root's subject. Returns
+// whether the tree changed. Requires isTree; keeps it a tree.
+bool attachStrandedSubject(std::string_view text, grammar::Sentence& words);
+
 } // namespace qm::cascade
