@@ -39,8 +39,11 @@ void tightGaps(std::string_view text, const grammar::Sentence& words,
 // dep, acl) with a subject of its own that is not a relative word, and no `mark` or `cc`, that
 // clause becomes the root and the opening clause its `advcl`. Failing that, the tags decide:
 // after the first comma past the root, a plain subject phrase and a verb make that verb the
-// root (the parse may hang the main clause anywhere, even on the comma). Returns whether the
-// tree changed. Requires isTree; keeps it a tree.
+// root (the parse may hang the main clause anywhere, even on the comma), and so does a verb
+// right after that comma that is no participle (a command: "If you want help, contact us").
+// A root that is a participle opening the sentence without a subject or an auxiliary
+// ("Authorised by the minister, its army launched") is repaired by the tags alone. Returns
+// whether the tree changed. Requires isTree; keeps it a tree.
 bool rerootOpeningClause(std::string_view text, grammar::Sentence& words);
 
 // A parser also hangs the main clause's subject inside a clause that opens the sentence ("If
