@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -133,6 +134,23 @@ TEST(ParseTree, OpeningClauseTakenForTheMainOneIsRerooted) {
          "When/SCONJ/mark/3 she/PRON/nsubj/3 came/VERB/root/0 ~,/PUNCT/punct/6 at/ADP/case/6 "
          "last/ADJ/obl/3",
          "came", false},
+        {"an opening participle taken for the main verb",
+         "Authorised/VERB/root/0 by/ADP/case/4 the/DET/det/4 king/NOUN/obl:agent/1 "
+         "~,/PUNCT/punct/1 his/PRON/nmod:poss/8 army/NOUN/nsubj/8 launched/VERB/conj/4 "
+         "new/ADJ/amod/10 attacks/NOUN/obj/8 ~./PUNCT/punct/1",
+         "launched", true},
+        {"a participle without a comma keeps its clauses",
+         "Called/VERB/root/0 to/PART/mark/3 ask/VERB/xcomp/1 about/ADP/case/6 a/DET/det/6 "
+         "product/NOUN/obl/3 I/PRON/nsubj/8 used/VERB/acl:relcl/6",
+         "Called", false},
+        {"a command after the comma",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 want/VERB/root/0 help/NOUN/obj/3 ~,/PUNCT/punct/3 "
+         "contact/VERB/acl/5 the/DET/det/8 office/NOUN/obj/6",
+         "contact", true},
+        {"a participle after the comma is no command",
+         "When/SCONJ/mark/3 she/PRON/nsubj/3 came/VERB/root/0 home/ADV/advmod/3 ~,/PUNCT/punct/3 "
+         "smiling/VERB/advcl/3 broadly/ADV/advmod/6",
+         "came", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -145,6 +163,40 @@ TEST(ParseTree, OpeningClauseTakenForTheMainOneIsRerooted) {
         }
         EXPECT_EQ(root, c.root);
         EXPECT_EQ(changed, c.changed);
+    }
+}
+
+// The main clause's subject hung inside the opening clause comes back to the root; phrases
+// that belong where the parse put them stay.
+TEST(ParseTree, SubjectStrandedInTheOpeningClauseIsReattached) {
+    const std::pair<const char*, const char*> cases[] = {
+        // tree, the root's subject afterwards
+        {"If/SCONJ/mark/3 they/PRON/nsubj/3 fail/VERB/advcl/13 to/PART/mark/5 end/VERB/xcomp/3 "
+         "the/DET/det/7 war/NOUN/obj/5 ~,/PUNCT/punct/3 cells/NOUN/appos/7 of/ADP/case/11 "
+         "radicals/NOUN/nmod/9 may/AUX/aux/13 grow/VERB/root/0 ~./PUNCT/punct/13",
+         "cells"}, // an apposition across the comma
+        {"After/SCONJ/mark/2 firing/VERB/advcl/9 this/DET/det/4 company/NOUN/obj/2 "
+         "my/PRON/nmod:poss/8 next/ADJ/amod/8 pool/NOUN/compound/8 service/NOUN/nmod/4 "
+         "found/VERB/root/0 the/DET/det/11 filters/NOUN/obj/9",
+         "service"}, // a noun after the object without a preposition
+        {"If/SCONJ/mark/3 you/PRON/nsubj/3 see/VERB/advcl/9 the/DET/det/5 man/NOUN/obj/3 "
+         "in/ADP/case/8 the/DET/det/8 coat/NOUN/nmod/5 tell/VERB/root/0 him/PRON/obj/9",
+         ""}, // an object before a command stays
+        {"In/ADP/case/3 the/DET/det/3 morning/NOUN/obl/7 ~,/PUNCT/punct/3 cells/NOUN/appos/3 "
+         "may/AUX/aux/7 grow/VERB/root/0",
+         ""}, // a phrase opening the main clause is no adverbial clause
+    };
+    for (const auto& [notation, subject] : cases) {
+        SCOPED_TRACE(notation);
+        test::Tree t = test::tree(notation);
+        EXPECT_EQ(cascade::attachStrandedSubject(t.text, t.words), *subject != '\0');
+        ASSERT_TRUE(cascade::isTree(t.words));
+        std::string found;
+        for (const grammar::Word& w : t.words) {
+            if (w.rel == grammar::Rel::Nsubj && t.words[w.head - 1].head == 0)
+                found = t.text.substr(w.begin, w.end - w.begin);
+        }
+        EXPECT_EQ(found, subject);
     }
 }
 

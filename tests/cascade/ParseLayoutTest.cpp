@@ -86,6 +86,15 @@ const char* const kCoordinatedFronted =
     "the/DET/det/13 little/ADJ/amod/13 soldier/NOUN/nsubj/14 stood/VERB/conj/2 on/ADP/case/17 "
     "one/NUM/nummod/17 leg/NOUN/obl/14 ~./PUNCT/punct/2";
 
+// A main clause whose subject the parse nests: "bit" hangs on "baker", the subject.
+const char* const kNestedSubject =
+    "Though/SCONJ/mark/4 I/PRON/nsubj/4 am/AUX/cop/4 tired/ADJ/advcl/24 of/ADP/case/8 "
+    "this/DET/det/8 long/ADJ/amod/8 march/NOUN/obl/4 ~,/PUNCT/punct/4 this/DET/det/12 "
+    "little/ADJ/amod/12 bit/NOUN/obl:unmarked/17 of/ADP/case/14 bread/NOUN/nmod/12 "
+    "from/ADP/case/17 the/DET/det/17 baker/NOUN/nsubj/24 in/ADP/case/20 the/DET/det/20 "
+    "town/NOUN/nmod/17 is/AUX/cop/24 just/ADV/advmod/24 too/ADV/advmod/24 good/ADJ/root/0 "
+    "~./PUNCT/punct/24";
+
 // A clause without "that" whose long subject takes a line of its own.
 const char* const kClauseSubject =
     "He/PRON/nsubj/2 said/VERB/root/0 the/DET/det/5 little/ADJ/amod/5 soldier/NOUN/nsubj:pass/11 "
@@ -176,6 +185,8 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
          "She", 0},
         {"the phrase opening a coordinated clause one step in", kCoordinatedFronted, "morning",
          "stood", 1},
+        {"a main clause's nested subject starts at its verb's level", kNestedSubject, "little",
+         "good", 0},
     };
     for (const LevelCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -404,6 +404,24 @@ void ParseLayout::assignLevels() {
             m_lineDepth[l] = l == 0 ? 0 : std::max(0, depth);
         }
     }
+    // The main clause begins where the phrases before its verb begin: a line opening such a
+    // phrase goes no deeper than the verb's line, however the parse nests the phrase ("this
+    // little bit / from the column / is just too good" with "bit" hung on "column").
+    std::size_t root = 0;
+    while (root < m_n && (m_rep[root] == kNone || m_head[root] != kNone))
+        ++root;
+    for (std::size_t l = 1; l < lines && root < m_n && !m_tok[root].inSpeech; ++l) {
+        std::size_t d = m_anchor[l];
+        if (m_rep[d] == kNone || m_tag[d] || m_tok[d].inSpeech || d >= root) continue;
+        while (m_head[d] != root && m_head[d] != kNone)
+            d = m_head[d];
+        if (m_head[d] != root || d >= root) continue;
+        std::size_t open = m_lineStart[l];
+        while (open < m_left[d] && relOf(open) == Rel::Cc)
+            ++open;
+        if (open == m_left[d])
+            m_lineDepth[l] = std::min(m_lineDepth[l], m_lineDepth[m_lineOf[root]]);
+    }
     m_levels.assign(m_n, 0);
     for (std::size_t k = 0; k < m_n; ++k) {
         if (k == 0 || m_start[k])

@@ -1,5 +1,6 @@
 #include "core/cascade/ParseTree.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -36,6 +37,18 @@ bool isSubordinatingAdverb(std::string_view text, const grammar::Word& w) {
            lower == "while" || lower == "once";
 }
 
+// A verb ending like a participle or a gerund ("authorised", "walking", "taken").
+bool isParticiple(std::string_view text, const grammar::Word& w) {
+    if (w.upos != grammar::Upos::Verb || w.end > text.size() || w.end < w.begin + 5) return false;
+    const std::string_view s = text.substr(w.begin, w.end - w.begin);
+    return s.ends_with("ed") || s.ends_with("ing") || s.ends_with("en");
+}
+
+bool isSubjectRel(Rel r) {
+    return r == Rel::Nsubj || r == Rel::NsubjPass || r == Rel::NsubjOuter || r == Rel::Expl ||
+           r == Rel::Csubj || r == Rel::CsubjPass || r == Rel::CsubjOuter;
+}
+
 bool isNominal(grammar::Upos u) {
     return u == grammar::Upos::Noun || u == grammar::Upos::Propn || u == grammar::Upos::Pron ||
            u == grammar::Upos::Num;
@@ -49,7 +62,8 @@ bool isText(std::string_view text, const grammar::Word& w, std::string_view s) {
 // leaders remain strong, / the struggle remains"): after the first comma past the root, a
 // plain subject phrase and then a verb. That verb becomes the root, the opening clause its
 // `advcl`, and the words of the subject phrase hanging elsewhere hang on it, the last noun as
-// its subject. Returns whether the tree changed; keeps it a tree.
+// its subject. A verb right after the comma is a command ("If you want help, / contact us"),
+// unless it looks like a participle. Returns whether the tree changed; keeps it a tree.
 bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size_t root) {
     using grammar::Upos;
     const std::size_t n = words.size();
@@ -57,7 +71,10 @@ bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size
     while (comma < n && !(words[comma].upos == Upos::Punct && isText(text, words[comma], ",")))
         ++comma;
     std::size_t v = comma + 1, subject = n;
-    for (; v < n; ++v) {
+    // A verb right after the comma that is no participle: a command ("If you want help, /
+    // contact us").
+    const bool command = v < n && words[v].upos == Upos::Verb && !isParticiple(text, words[v]);
+    for (; !command && v < n; ++v) {
         const Upos u = words[v].upos;
         if (isNominal(u)) {
             if (isRelativeWord(text, words[v])) return false;
@@ -70,7 +87,8 @@ bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size
             break;
         }
     }
-    if (subject == n || v >= n || (words[v].upos != Upos::Verb && words[v].upos != Upos::Aux))
+    if (!command &&
+        (subject == n || v >= n || (words[v].upos != Upos::Verb && words[v].upos != Upos::Aux)))
         return false;
     // An auxiliary speaks for the verb right after it that it serves.
     if (words[v].upos == Upos::Aux && words[v].head > v + 1 &&
@@ -219,7 +237,19 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
             return false;
         }
     }
-    if (!opens) return false;
+    // Or the root is a participle opening the sentence without a subject or an auxiliary of
+    // its own: "Authorised by the minister to strike, / its army launched ...". Only the tags
+    // after a comma find its main clause: a clause the parse hangs on a participle without a
+    // comma is as often its own ("Called to ask about a product I've been using").
+    if (!opens) {
+        if (!isParticiple(text, words[root])) return false;
+        for (const grammar::Word& w : words) {
+            if (w.head == root + 1 && (isSubjectRel(w.rel) || w.rel == Rel::Aux ||
+                                       w.rel == Rel::AuxPass || w.rel == Rel::Cop))
+                return false;
+        }
+        return rerootAfterComma(text, words, root);
+    }
     // Per word: has a subject, has a mark or cc, has a copula.
     std::vector<std::uint8_t> flags(n, 0);
     constexpr std::uint8_t kSubject = 1, kJoined = 2, kCopula = 4;
@@ -246,6 +276,94 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
         return true;
     }
     return rerootAfterComma(text, words, root);
+}
+
+bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
+    const std::size_t n = words.size();
+    std::size_t root = n;
+    for (std::size_t w = 0; w < n; ++w) {
+        if (words[w].head == 0) root = w;
+    }
+    if (root == n || root == 0) return false;
+    // Per word: has a subject, a preposition (case), a coordinator, a copula.
+    std::vector<std::uint8_t> flags(n, 0);
+    constexpr std::uint8_t kSubject = 1, kCase = 2, kCc = 4, kCopula = 8;
+    for (const grammar::Word& w : words) {
+        if (w.head == 0) continue;
+        std::uint8_t& f = flags[w.head - 1];
+        const Rel r = w.rel;
+        if (isSubjectRel(r)) f |= kSubject;
+        if (r == Rel::Case) f |= kCase;
+        if (r == Rel::Cc) f |= kCc;
+        if (r == Rel::Cop) f |= kCopula;
+    }
+    const grammar::Upos ru = words[root].upos;
+    if ((flags[root] & kSubject) ||
+        !(ru == grammar::Upos::Verb || ru == grammar::Upos::Aux || (flags[root] & kCopula)))
+        return false;
+    auto descends = [&](std::size_t w, std::size_t from) {
+        for (std::size_t k = w;; k = words[k].head - 1) {
+            if (k == from) return true;
+            if (words[k].head == 0) return false;
+        }
+    };
+    // The word right before the root's verb group (its auxiliaries, adverbs and copula).
+    std::size_t x = root;
+    while (x > 0 && words[x - 1].head == root + 1 &&
+           (words[x - 1].rel == Rel::Aux || words[x - 1].rel == Rel::AuxPass ||
+            words[x - 1].rel == Rel::Advmod || words[x - 1].rel == Rel::Cop))
+        --x;
+    if (x == 0) return false;
+    --x;
+    // Up from it to the head of its noun phrase: through prepositional phrases, names and
+    // coordinated items that lean left.
+    std::size_t s = x;
+    while (words[s].head != 0 && words[s].head - 1 < s) {
+        const Rel r = words[s].rel;
+        const bool inPhrase = ((r == Rel::Nmod || r == Rel::NmodPoss) && (flags[s] & kCase)) ||
+                              r == Rel::Flat || (r == Rel::Conj && (flags[s] & kCc));
+        if (!inPhrase) break;
+        s = words[s].head - 1;
+    }
+    if (!isNominal(words[s].upos) || isRelativeWord(text, words[s]) || words[s].head == 0)
+        return false;
+    const std::size_t h = words[s].head - 1;
+    const Rel r = words[s].rel;
+    const bool unmarked = r == Rel::Nmod || r == Rel::Obl || r == Rel::NmodTmod ||
+                          r == Rel::OblTmod || r == Rel::NmodUnmarked || r == Rel::OblUnmarked;
+    const bool stranded = r == Rel::Appos || r == Rel::Dep || (unmarked && !(flags[s] & kCase)) ||
+                          (r == Rel::Conj && !(flags[s] & kCc));
+    if (h >= s || !stranded) return false;
+    // The phrase runs from its first word to x, all of it hanging on s (punctuation aside).
+    std::size_t first = s;
+    for (std::size_t w = 0; w < n; ++w) {
+        if (descends(w, s)) {
+            if (w > x) return false;
+            first = std::min(first, w);
+        }
+    }
+    for (std::size_t w = first; w <= x; ++w) {
+        if (words[w].upos != grammar::Upos::Punct && !descends(w, s)) return false;
+    }
+    // s hangs inside an adverbial clause of the root that opens the sentence: only lead-in
+    // words before it.
+    std::size_t clause = h;
+    while (words[clause].head != root + 1)
+        clause = words[clause].head - 1;
+    if (words[clause].rel != Rel::Advcl || clause > root) return false;
+    for (std::size_t w = 0; w < first; ++w) {
+        if (descends(w, clause)) break;
+        const Rel lead = words[w].rel;
+        if (lead != Rel::Punct && lead != Rel::Cc && lead != Rel::Advmod &&
+            lead != Rel::Discourse && lead != Rel::Mark)
+            return false;
+    }
+    grammar::Sentence changed = words;
+    changed[s].head = static_cast<std::uint32_t>(root + 1);
+    changed[s].rel = Rel::Nsubj;
+    if (!isTree(changed)) return false;
+    words.swap(changed);
+    return true;
 }
 
 } // namespace qm::cascade

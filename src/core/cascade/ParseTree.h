@@ -39,8 +39,21 @@ void tightGaps(std::string_view text, const grammar::Sentence& words,
 // dep, acl) with a subject of its own that is not a relative word, and no `mark` or `cc`, that
 // clause becomes the root and the opening clause its `advcl`. Failing that, the tags decide:
 // after the first comma past the root, a plain subject phrase and a verb make that verb the
-// root (the parse may hang the main clause anywhere, even on the comma). Returns whether the
-// tree changed. Requires isTree; keeps it a tree.
+// root (the parse may hang the main clause anywhere, even on the comma), and so does a verb
+// right after that comma that is no participle (a command: "If you want help, contact us").
+// A root that is a participle opening the sentence without a subject or an auxiliary
+// ("Authorised by the minister, its army launched") is repaired by the tags alone. Returns
+// whether the tree changed. Requires isTree; keeps it a tree.
 bool rerootOpeningClause(std::string_view text, grammar::Sentence& words);
+
+// A parser also hangs the main clause's subject inside a clause that opens the sentence ("If
+// they cannot find a way to end the process, / cells of radicals may grow up": "cells" as an
+// apposition of "process"; "After firing this company / my next pool service found").
+// Where the root is a verb (or has a copula) without a subject, an `advcl` opens the sentence
+// before it, and the noun phrase right before the root's verb group hangs back into that
+// clause by an arc that rarely joins a noun to what precedes it (appos, dep, an unmarked nmod
+// or obl, a conj without a coordinator), that phrase becomes the root's subject. Returns
+// whether the tree changed. Requires isTree; keeps it a tree.
+bool attachStrandedSubject(std::string_view text, grammar::Sentence& words);
 
 } // namespace qm::cascade
