@@ -65,6 +65,19 @@ struct Fallback {
     bool parsed;
 };
 
+// Lays `text`, one sentence, out with `cascade` as the cascader does: tokens, speech and
+// sentence marks, then the sentence's lines.
+Lines layOut(cascade::SentenceCascade& cascade, const std::string& text) {
+    std::vector<cascade::Token> tokens;
+    cascade::tokenize(text, tokens);
+    cascade::markSpeechAndSentences(text, tokens);
+    cascade::NameMemory names;
+    Lines out;
+    const std::size_t n = cascade.layout(text, tokens, 0, tokens.size(), names, out);
+    EXPECT_EQ(n, out.size());
+    return out;
+}
+
 std::string words(std::size_t n) {
     std::string s;
     for (std::size_t i = 0; i < n; ++i)
@@ -116,14 +129,8 @@ TEST(SentenceCascade, ParsesOnlyWhereTheParseCanBeTrusted) {
     for (const Fallback& c : cases) {
         SCOPED_TRACE(c.what);
         cascade::SentenceCascade cascade(&parser);
-        std::vector<cascade::Token> tokens;
-        cascade::tokenize(c.sentence, tokens);
-        cascade::markSpeechAndSentences(c.sentence, tokens);
-        cascade::NameMemory names;
-        Lines out;
-        const std::size_t n = cascade.layout(c.sentence, tokens, 0, tokens.size(), names, out);
-        EXPECT_EQ(n, out.size());
-        EXPECT_GE(n, 1u);
+        const Lines out = layOut(cascade, c.sentence);
+        EXPECT_GE(out.size(), 1u);
         EXPECT_EQ(cascade.counts().parsed, c.parsed ? 1u : 0u);
         EXPECT_EQ(cascade.counts().lexicon, c.parsed ? 0u : 1u);
         std::string spelt;
@@ -143,13 +150,7 @@ TEST(SentenceCascade, VerblessFragmentsHaveNoMainVerb) {
     TableParser parser;
     parser.add(fragment);
     cascade::SentenceCascade cascade(&parser);
-    const std::string s = test::tree(fragment).text;
-    std::vector<cascade::Token> tokens;
-    cascade::tokenize(s, tokens);
-    cascade::markSpeechAndSentences(s, tokens);
-    cascade::NameMemory names;
-    Lines out;
-    cascade.layout(s, tokens, 0, tokens.size(), names, out);
+    const Lines out = layOut(cascade, test::tree(fragment).text);
     EXPECT_EQ(cascade.counts().parsed, 1u);
     std::string all;
     for (const std::string& l : out)
@@ -161,13 +162,7 @@ TEST(SentenceCascade, VerblessFragmentsHaveNoMainVerb) {
 
 TEST(SentenceCascade, WithoutAParserEverySentenceTakesTheLexicon) {
     cascade::SentenceCascade cascade(nullptr);
-    const std::string s = test::tree(kFronted).text;
-    std::vector<cascade::Token> tokens;
-    cascade::tokenize(s, tokens);
-    cascade::markSpeechAndSentences(s, tokens);
-    cascade::NameMemory names;
-    Lines out;
-    cascade.layout(s, tokens, 0, tokens.size(), names, out);
+    layOut(cascade, test::tree(kFronted).text);
     EXPECT_EQ(cascade.counts().lexicon, 1u);
     EXPECT_EQ(cascade.counts().parsed, 0u);
 }
@@ -187,12 +182,7 @@ TEST(SentenceCascade, StyleTagsAreNotWords) {
     TableParser parser;
     parser.add(masked, t.words);
     cascade::SentenceCascade cascade(&parser);
-    std::vector<cascade::Token> tokens;
-    cascade::tokenize(tagged, tokens);
-    cascade::markSpeechAndSentences(tagged, tokens);
-    cascade::NameMemory names;
-    Lines out;
-    cascade.layout(tagged, tokens, 0, tokens.size(), names, out);
+    const Lines out = layOut(cascade, tagged);
     EXPECT_EQ(parser.last, masked);
     EXPECT_EQ(cascade.counts().parsed, 1u);
     std::string all;
@@ -201,7 +191,7 @@ TEST(SentenceCascade, StyleTagsAreNotWords) {
     EXPECT_NE(all.find("|i>never|n>"), std::string::npos) << all;
 }
 
-// The issue's example: "As he stepped up / to the cab, / he pulled a gold watch" put "he
+// The example: "As he stepped up / to the cab, / he pulled a gold watch" put "he
 // pulled" deep; from the tree it is back at the base. Sentences in a paragraph each start at
 // the base, parsed or not, and the output keeps the stored format.
 TEST(SentenceCascade, CascaderLaysParsedSentencesOut) {
