@@ -187,12 +187,10 @@ TEST_F(CommittedModel, CachedScoringParsesAsFreshScoringDoes) {
         Sentence words;
         ASSERT_TRUE(grammar->parse(text, words)) << text;
         const std::size_t n = words.size();
-        std::vector<Lexeme> lex;
+        const std::vector<Lexeme> lex = lexemesOf(text, words);
         std::vector<Upos> tags;
-        for (const Word& w : words) {
-            lex.push_back(makeLexeme(std::string_view(text).substr(w.begin, w.end - w.begin)));
+        for (const Word& w : words)
             tags.push_back(w.upos);
-        }
         ParseState state;
         state.reset(n);
         std::uint32_t features[kMoveFeatureCount];
@@ -236,9 +234,7 @@ TEST_F(CommittedModel, PipelinedTaggingTagsAsWordByWordTaggingDoes) {
         Sentence words;
         ASSERT_TRUE(grammar->parse(text, words)) << text;
         const std::size_t n = words.size();
-        std::vector<Lexeme> lex;
-        for (const Word& w : words)
-            lex.push_back(makeLexeme(std::string_view(text).substr(w.begin, w.end - w.begin)));
+        const std::vector<Lexeme> lex = lexemesOf(text, words);
         Window window(tagger.lexicon(), lex.data(), n);
         std::uint32_t prev1 = kTagStart, prev2 = kTagStart;
         for (std::size_t i = 0; i < n; ++i) {

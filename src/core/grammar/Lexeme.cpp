@@ -102,4 +102,12 @@ std::uint32_t wordKey(const Lexeme& lex) {
     return foldKey(lex.word);
 }
 
+std::vector<Lexeme> lexemesOf(std::string_view text, const Sentence& words) {
+    std::vector<Lexeme> lex;
+    lex.reserve(words.size());
+    for (const Word& w : words)
+        lex.push_back(makeLexeme(text.substr(w.begin, w.end - w.begin)));
+    return lex;
+}
+
 } // namespace qm::grammar

@@ -2,8 +2,11 @@
 // What the tagger and the parser know of a word by itself: hashes of its normalised form, its
 // shape, prefixes and suffixes. They are computed once per word and combined into feature keys,
 // so no feature needs the text again.
+#include "core/grammar/Parse.h"
+
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace qm::grammar {
 
@@ -16,6 +19,9 @@ struct Lexeme {
 
 // Lexeme of a word as it stands in the text.
 Lexeme makeLexeme(std::string_view form);
+
+// Lexemes of a sentence's words, `words` holding offsets into `text`.
+std::vector<Lexeme> lexemesOf(std::string_view text, const Sentence& words);
 
 // The 32-bit key under which the tag dictionary stores a word.
 std::uint32_t wordKey(const Lexeme& lex);

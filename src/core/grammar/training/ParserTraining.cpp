@@ -128,13 +128,10 @@ void trainMember(const std::vector<TreebankSentence>& sentences,
 Parser trainParser(const std::vector<TreebankSentence>& sentences,
                    const std::vector<std::vector<Upos>>& tags, const ParserOptions& options,
                    const Progress& progress) {
-    std::vector<std::vector<Lexeme>> lexemes(sentences.size());
-    for (std::size_t s = 0; s < sentences.size(); ++s) {
-        const TreebankSentence& ts = sentences[s];
-        for (const Word& w : ts.words)
-            lexemes[s].push_back(
-                makeLexeme(std::string_view(ts.text).substr(w.begin, w.end - w.begin)));
-    }
+    std::vector<std::vector<Lexeme>> lexemes;
+    lexemes.reserve(sentences.size());
+    for (const TreebankSentence& ts : sentences)
+        lexemes.push_back(lexemesOf(ts.text, ts.words));
     std::vector<Member> members(static_cast<std::size_t>(std::max(options.members, 1)));
     std::vector<const Perceptron*> moves, labels;
     for (std::size_t k = 0; k < members.size(); ++k) {

@@ -10,18 +10,10 @@
 namespace qm::grammar {
 namespace {
 
-std::vector<Lexeme> lexemesOf(const TreebankSentence& s) {
-    std::vector<Lexeme> lex;
-    lex.reserve(s.words.size());
-    for (const Word& w : s.words)
-        lex.push_back(makeLexeme(std::string_view(s.text).substr(w.begin, w.end - w.begin)));
-    return lex;
-}
-
 Lexicon buildLexicon(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options) {
     std::map<std::uint32_t, std::array<int, kUposCount>> counts;
     for (const TreebankSentence& s : sentences) {
-        const std::vector<Lexeme> lex = lexemesOf(s);
+        const std::vector<Lexeme> lex = lexemesOf(s.text, s.words);
         for (std::size_t i = 0; i < lex.size(); ++i) {
             auto [it, added] = counts.try_emplace(wordKey(lex[i]));
             if (added) it->second.fill(0);
@@ -66,7 +58,7 @@ Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerO
     std::vector<std::vector<Lexeme>> lexemes;
     lexemes.reserve(sentences.size());
     for (const TreebankSentence& s : sentences)
-        lexemes.push_back(lexemesOf(s));
+        lexemes.push_back(lexemesOf(s.text, s.words));
     Perceptron model(kUposCount);
     std::mt19937 rng(options.seed);
     std::uint32_t features[kTaggerFeatureCount];
@@ -120,7 +112,7 @@ std::vector<std::vector<Upos>> jackknifeTags(const std::vector<TreebankSentence>
         const Tagger tagger = trainTagger(train, options);
         for (std::size_t i = 0; i < sentences.size(); ++i) {
             if (static_cast<int>(i % static_cast<std::size_t>(folds)) != fold) continue;
-            const std::vector<Lexeme> lex = lexemesOf(sentences[i]);
+            const std::vector<Lexeme> lex = lexemesOf(sentences[i].text, sentences[i].words);
             tags[i].resize(lex.size());
             tagger.tag(lex.data(), lex.size(), tags[i].data());
         }
