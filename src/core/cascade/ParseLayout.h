@@ -44,6 +44,7 @@ private:
     bool isArticleOrPossessive(std::size_t k) const;
     bool isGroupFiller(std::size_t word) const;
     bool inMainClause(std::size_t k) const;
+    bool opensClause(std::size_t k) const;
     grammar::Rel relOf(std::size_t k) const;
     grammar::Upos uposOf(std::size_t k) const;
 

@@ -19,6 +19,12 @@ bool isNominal(Upos u) {
     return u == Upos::Noun || u == Upos::Propn;
 }
 
+// Tags a word of a name or a title may take.
+bool nameLike(Upos u) {
+    return u == Upos::Propn || u == Upos::Noun || u == Upos::Adj || u == Upos::Num ||
+           u == Upos::X || u == Upos::Verb;
+}
+
 // The longest run of words from a determiner to its noun.
 constexpr std::size_t kLongestNounPhrase = 6;
 // Adverbs, particles and auxiliaries between an auxiliary and its verb ("had not yet been").
@@ -117,6 +123,11 @@ void ParseLayout::markWordUnits() {
                 if (alone && tokenIs(next, p)) tieWords(w, w + 1);
             }
         }
+        // Coordinated adjectives before their noun ("the efficient and effective ads", "a
+        // strange but true story") are one noun phrase.
+        if (u == Upos::Adj && upos(w + 1) == Upos::Cconj && upos(w + 2) == Upos::Adj &&
+            isNominal(upos(w + 3)) && wordGapOpen(w) && wordGapOpen(w + 1) && wordGapOpen(w + 2))
+            tieWords(w, w + 3);
         // A coordinator goes with what it joins on: "Firefox / and the project", never
         // "Firefox and / the project".
         if (u == Upos::Cconj && wordGapOpen(w)) tieWords(w, w + 1);
@@ -166,6 +177,12 @@ void ParseLayout::markTagUnits() {
         // A verb with a word that is nearly always its particle ("set up", "find out").
         if (a == Upos::Verb &&
             (tokenIs(g, "up") || tokenIs(g, "out") || tokenIs(g, "off") || tokenIs(g, "down")))
+            tight = true;
+        // A run of capitalised words is a name or a title ("Constellation Power Source",
+        // "Coalition Provisional Authority") whatever the tags make of its words; the
+        // sentence's first word only when it is tagged a name.
+        if (p.capitalised && t.capitalised && nameLike(a) && nameLike(b) &&
+            (g > 1 || a == Upos::Propn))
             tight = true;
         if (tight) ++m_tight[g];
     }
