@@ -347,7 +347,7 @@ std::string flatParse(const std::string& tagged, std::size_t root) {
 // The tags keep units whole where the arcs miss them: a determiner with its noun across a
 // participle, an auxiliary group, a particle with nothing after it, a two-word preposition, a
 // coordinator with the word after it, a run of capitalised words, coordinated adjectives before
-// their noun.
+// their noun, a participle that works as a preposition.
 TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
     struct Case {
         std::string notation;
@@ -376,6 +376,14 @@ TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
                    "effective/ADJ guards/NOUN ~./PUNCT",
                    1),
          {{"Coalition", "Provisional"}, {"efficient", "and"}}},
+        {flatParse("Soldiers/NOUN asked/VERB many/ADJ questions/NOUN regarding/VERB this/DET "
+                   "matter/NOUN ~./PUNCT",
+                   1),
+         {{"regarding", "this"}}},
+        {flatParse("Soldiers/NOUN drank/VERB and/CCONJ sang/VERB in/ADP a/DET charming/ADJ "
+                   "~,/PUNCT friendly/ADJ tavern/NOUN ~./PUNCT",
+                   1),
+         {{"charming", "friendly"}}},
     };
     for (const Case& c : cases) {
         const Laid l = layOut(c.notation);

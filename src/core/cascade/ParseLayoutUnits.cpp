@@ -41,6 +41,23 @@ bool ParseLayout::tokenIs(std::size_t k, std::string_view lower) const {
     return true;
 }
 
+bool ParseLayout::wordIs(std::size_t w, std::string_view s) const {
+    const grammar::Word& word = (*m_words)[w];
+    return word.end >= word.begin && m_base + word.end <= m_text.size() &&
+           m_text.substr(m_base + word.begin, word.end - word.begin) == s;
+}
+
+// Participles that work as prepositions ("questions regarding / this matter" is a break
+// inside the phrase, whatever the tagger makes of "regarding").
+bool ParseLayout::isPrepositionLike(std::size_t k) const {
+    static constexpr std::string_view kWords[] = {"regarding", "concerning", "including",
+                                                  "excluding", "barring"};
+    for (std::string_view w : kWords) {
+        if (tokenIs(k, w)) return true;
+    }
+    return false;
+}
+
 bool ParseLayout::isArticleOrPossessive(std::size_t k) const {
     static constexpr std::string_view kWords[] = {"the",  "a",   "an",   "my",    "your",
                                                   "his",  "its", "our",  "their", "every",
@@ -68,7 +85,8 @@ void ParseLayout::tieWords(std::size_t from, std::size_t to) {
 
 // Runs of words the tags mark as one unit:
 // - a determiner or a possessive with the adjectives, numbers, participles and nouns up to the
-//   last noun of its phrase ("the attached file", "their likely sky-high valuation");
+//   last noun of its phrase ("the attached file", "their likely sky-high valuation", "a
+//   charming, friendly place");
 // - an auxiliary with the auxiliaries, adverbs and particles after it and its verb ("was
 //   supposed", "had not yet been seen");
 // - a verb with a preposition that has no object after it: its particle ("check in.");
@@ -84,11 +102,20 @@ void ParseLayout::markWordUnits() {
         const bool possessive = u == Upos::Pron && (m_tok[k].classes & kDeterminer) != 0;
         if (u == Upos::Det || possessive) {
             std::size_t last = w;
+            bool listComma = false; // the word before is a comma between two adjectives
             for (std::size_t v = w + 1; v < n && v <= w + kLongestNounPhrase; ++v) {
                 const Upos x = upos(v);
                 const bool participle =
                     x == Upos::Verb && endsLikeParticiple(m_text, m_tok[m_wordTok[v]]);
-                if (!wordGapOpen(v - 1)) break;
+                // "that blessed, laudatory lack": a comma between adjectives before their noun.
+                if (x == Upos::Punct && last == w && upos(v + 1) == Upos::Adj &&
+                    (upos(v - 1) == Upos::Adj || upos(v - 1) == Upos::Verb) &&
+                    m_wordTok[v] == m_wordTok[v - 1] && wordIs(v, ",")) {
+                    listComma = true;
+                    continue;
+                }
+                if (listComma ? m_wordTok[v] != m_wordTok[v - 1] + 1 : !wordGapOpen(v - 1)) break;
+                listComma = false;
                 if (isNominal(x)) {
                     last = v;
                 } else if (last != w ||
@@ -156,7 +183,7 @@ void ParseLayout::markTagUnits() {
         bool tight = false;
         if (p.classes & kDeterminer) {
             tight = isArticleOrPossessive(g - 1);
-        } else if (p.classes & kPreposition) {
+        } else if ((p.classes & kPreposition) || isPrepositionLike(g - 1)) {
             tight = (next & (kAuxiliary | kSubordinator | kCoordinator | kRelative)) == 0;
         } else if (p.classes & kAuxiliary) {
             tight = (next & kAuxiliary) != 0 || tokenIs(g, "not") || tokenIs(g, "never") ||
