@@ -102,6 +102,13 @@ const char* const kClauseSubject =
     "lost/VERB/ccomp/2 in/ADP/case/15 the/DET/det/15 deep/ADJ/amod/15 snow/NOUN/obl/11 "
     "~./PUNCT/punct/2";
 
+// The same clause opened by a subordinator: "that" does not speak for the subject's line.
+const char* const kMarkedSubject =
+    "He/PRON/nsubj/2 said/VERB/root/0 that/SCONJ/mark/12 the/DET/det/6 little/ADJ/amod/6 "
+    "soldier/NOUN/nsubj:pass/12 with/ADP/case/9 one/NUM/nummod/9 leg/NOUN/nmod/6 had/AUX/aux/12 "
+    "been/AUX/aux:pass/12 lost/VERB/ccomp/2 in/ADP/case/16 the/DET/det/16 deep/ADJ/amod/16 "
+    "snow/NOUN/obl/12 ~./PUNCT/punct/2";
+
 // A parser's mistakes the words overrule: a particle taken for a preposition ("set / up a
 // tent"), a determiner taken for a pronoun ("those / Americans").
 const char* const kMistakes =
@@ -180,6 +187,9 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
         {"the object clause of a verb one step in", kToVerb, "cup", "wanted", 1},
         {"a clause's own subject one step in from its verb", kClauseSubject, "soldier", "had", 1},
         {"a clause one step in from its verb", kClauseSubject, "had", "said", 1},
+        {"a subject after its subordinator one step in", kMarkedSubject, "soldier", "had", 1},
+        {"a clause after its subject's line at the clause's level", kMarkedSubject, "had", "said",
+         1},
         {"speech resumed after its tag no deeper than the tag", kSpeechResumed, "king", "cried", 0},
         {"a coordinated clause back at the main clause's level", kCoordinatedFronted, "stood",
          "She", 0},
@@ -205,9 +215,9 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
 // step by 4 up to 36 at most, and stay within 40 characters.
 TEST(ParseLayout, LinesKeepTheirLimits) {
     const std::string trees[] = {
-        kFronted,     kRelative,     kCoordination,       kSpeech,       kSpeechRoot,
-        kNames,       kLearnedVerb,  kVerbGroup,          kToVerb,       kClauseSubject,
-        deepChain(3), deepChain(14), kCoordinatedFronted, kSpeechResumed};
+        kFronted,     kRelative,     kCoordination,       kSpeech,        kSpeechRoot,
+        kNames,       kLearnedVerb,  kVerbGroup,          kToVerb,        kClauseSubject,
+        deepChain(3), deepChain(14), kCoordinatedFronted, kSpeechResumed, kMarkedSubject};
     for (const std::string& notation : trees) {
         const Laid l = layOut(notation);
         SCOPED_TRACE(l.tree.text);
@@ -336,7 +346,8 @@ std::string flatParse(const std::string& tagged, std::size_t root) {
 
 // The tags keep units whole where the arcs miss them: a determiner with its noun across a
 // participle, an auxiliary group, a particle with nothing after it, a two-word preposition, a
-// coordinator with the word after it.
+// coordinator with the word after it, a run of capitalised words, coordinated adjectives before
+// their noun, a participle that works as a preposition.
 TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
     struct Case {
         std::string notation;
@@ -360,6 +371,19 @@ TEST(ParseLayout, TagsKeepUnitsTheArcsMiss) {
                    "watched/VERB from/ADP castle/NOUN windows/NOUN ~./PUNCT",
                    1),
          {{"and", "dancers"}}},
+        {flatParse("Guerrillas/NOUN attacked/VERB offices/NOUN of/ADP the/DET Coalition/NOUN "
+                   "Provisional/ADJ Authority/PROPN near/ADP efficient/ADJ and/CCONJ "
+                   "effective/ADJ guards/NOUN ~./PUNCT",
+                   1),
+         {{"Coalition", "Provisional"}, {"efficient", "and"}}},
+        {flatParse("Soldiers/NOUN asked/VERB many/ADJ questions/NOUN regarding/VERB this/DET "
+                   "matter/NOUN ~./PUNCT",
+                   1),
+         {{"regarding", "this"}}},
+        {flatParse("Soldiers/NOUN drank/VERB and/CCONJ sang/VERB in/ADP a/DET charming/ADJ "
+                   "~,/PUNCT friendly/ADJ tavern/NOUN ~./PUNCT",
+                   1),
+         {{"charming", "friendly"}}},
     };
     for (const Case& c : cases) {
         const Laid l = layOut(c.notation);

@@ -1,8 +1,8 @@
 // cascade_eval: how well the cascader's lines show sentence structure, judged by dependency
 // trees. The figures are defined in core/cascade/LayoutQuality.h.
 //
-//   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all]] [--treebank
-//   FILE.conllu]... [--novel FILE.txt]...
+//   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all] [--trees]]
+//   [--treebank FILE.conllu]... [--novel FILE.txt]...
 //
 // Treebank: the raw text of every sentence is cascaded as one sentence and judged by its gold
 // tree; the layout takes its parse from the built-in parser, or from the gold tree with
@@ -10,7 +10,8 @@
 // sentence is judged by the built-in parser's tree. Each source is measured twice: with the
 // lexicon rules alone ("lexicon") and as the cascader lays sentences out today ("cascade").
 // --show N prints the first N sentences of each source as laid out both ways; with --misses
-// WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them).
+// WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them); with
+// --trees, each with the built-in parser's tree (index word/TAG/head/relation).
 // --model FILE loads a grammar model instead of the one beside the program.
 #include "core/cascade/GrammarParser.h"
 #include "core/cascade/LayoutQuality.h"
@@ -56,6 +57,8 @@ private:
 
 // With --misses WHAT, --show prints only sentences that miss on that figure.
 std::string g_misses;
+// With --trees, --show prints the built-in parser's tree under each sentence.
+bool g_trees = false;
 
 // The relation that makes the gap after word g tight (the first found), as tightGaps draws
 // its units, and whether the run of tight gaps around it is wider than a line.
@@ -126,6 +129,36 @@ void show(std::string_view text, const Lines& a, const Lines& b) {
                     i < b.size() ? b[i].c_str() : "");
 }
 
+SentenceParser* g_parser = nullptr;
+
+// The judging tree's tags beside the built-in parser's, where they differ: "word GOLD/PARSED".
+void printTags(std::string_view sentence, const grammar::Sentence& tree) {
+    grammar::Sentence parsed;
+    if (!g_parser || !g_parser->parse(sentence, parsed) || parsed.size() != tree.size()) return;
+    std::string diff;
+    for (std::size_t w = 0; w < tree.size(); ++w) {
+        if (tree[w].upos == parsed[w].upos) continue;
+        diff += " " + std::string(sentence.substr(tree[w].begin, tree[w].end - tree[w].begin)) +
+                " " + std::string(grammar::uposName(tree[w].upos)) + "/" +
+                std::string(grammar::uposName(parsed[w].upos));
+    }
+    if (!diff.empty()) std::printf("  tags (judge/parser):%s\n", diff.c_str());
+}
+
+// The built-in parser's tree, one "index word TAG head rel" a word.
+void printTree(std::string_view sentence) {
+    grammar::Sentence parsed;
+    if (!g_parser || !g_parser->parse(sentence, parsed)) return;
+    std::string line = " ";
+    for (std::size_t w = 0; w < parsed.size(); ++w) {
+        line += " " + std::to_string(w + 1) + ":" +
+                std::string(sentence.substr(parsed[w].begin, parsed[w].end - parsed[w].begin)) +
+                "/" + std::string(grammar::uposName(parsed[w].upos)) + "/" +
+                std::to_string(parsed[w].head) + "/" + std::string(grammar::relName(parsed[w].rel));
+    }
+    std::printf("%s\n", line.c_str());
+}
+
 // Lays the sentence (tokens [first, last) of `text`) out both ways and measures both.
 void measure(std::string_view text, const std::vector<Token>& tokens, std::size_t first,
              std::size_t last, std::string_view sentence, const grammar::Sentence& tree,
@@ -166,9 +199,11 @@ void measure(std::string_view text, const std::vector<Token>& tokens, std::size_
     if (run.shown < showCount && (m.empty() || missed)) {
         ++run.shown;
         show(sentence, a, b);
+        if (g_trees) printTree(sentence);
         if (m == "tight" || m == "all") {
             for (const std::string& r : reasons)
                 std::printf("  tight (%s): %s\n", path, r.c_str());
+            printTags(sentence, tree);
         }
         if (m == "outdent" || m == "all") {
             for (const auto& [from, to] : run.cascade.lastMissedOutdents)
@@ -190,8 +225,6 @@ std::string withoutBars(std::string s) {
     }
     return s;
 }
-
-SentenceParser* g_parser = nullptr;
 
 void evalTreebank(const std::string& path, bool gold, std::size_t showCount) {
     std::size_t skipped = 0; // not trees
@@ -294,6 +327,8 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--gold") {
             gold = true;
+        } else if (a == "--trees") {
+            g_trees = true;
         } else if (a == "--model" && i + 1 < argc) {
             model = argv[++i];
         } else if (a == "--misses" && i + 1 < argc) {
@@ -306,7 +341,8 @@ int main(int argc, char** argv) {
             novels.emplace_back(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: cascade_eval [--gold] [--show N [--misses "
-                                 "tight|outdent|fronted|verb|all]] [--treebank FILE]... "
+                                 "tight|outdent|fronted|verb|all] [--trees]] "
+                                 "[--treebank FILE]... "
                                  "[--novel FILE]...\n");
             return 2;
         }

@@ -140,6 +140,16 @@ std::size_t ParseLayout::widthOf(std::size_t a, std::size_t b) const {
     return width;
 }
 
+// Whether token k is a word that only opens a clause or joins it on: a coordinator, a
+// subordinator ("that", "because") or a wh-adverb in its place ("when", "how"). Such a word
+// does not speak for the line it opens.
+bool ParseLayout::opensClause(std::size_t k) const {
+    const Rel r = relOf(k);
+    if (r == Rel::Cc || r == Rel::Mark) return true;
+    return r == Rel::Advmod && (tokenIs(k, "when") || tokenIs(k, "where") || tokenIs(k, "how") ||
+                                tokenIs(k, "why") || tokenIs(k, "whenever"));
+}
+
 // Whether token k heads the main clause or a clause coordinated with it.
 bool ParseLayout::inMainClause(std::size_t k) const {
     while (m_head[k] != kNone && relOf(k) == Rel::Conj)
@@ -360,7 +370,7 @@ void ParseLayout::assignLevels() {
         m_lineOf[k] = line;
         // A conjunction opening the line does not speak for it: the phrase after it does.
         const std::size_t a = m_anchor[line];
-        if (m_depth[k] < m_depth[a] || (m_depth[k] == m_depth[a] && relOf(a) == Rel::Cc))
+        if (m_depth[k] < m_depth[a] || (m_depth[k] == m_depth[a] && opensClause(a)))
             m_anchor[line] = k;
     }
     const std::size_t lines = m_anchor.size();
@@ -390,7 +400,7 @@ void ParseLayout::assignLevels() {
                     // Only a line that opens with the phrase itself (a conjunction aside),
                     // outside speech and dialogue tags.
                     std::size_t open = m_lineStart[l];
-                    while (open < m_left[a] && relOf(open) == Rel::Cc)
+                    while (open < m_left[a] && opensClause(open))
                         ++open;
                     if (open >= m_left[a] && !m_tag[a] && !m_tag[h] && !m_tok[a].inSpeech)
                         depth += stepBeforeHead(relOf(a), m_head[h] == kNone);

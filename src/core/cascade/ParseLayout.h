@@ -41,9 +41,12 @@ private:
     std::size_t wordsIn(std::size_t a, std::size_t b) const;
     std::size_t widthOf(std::size_t a, std::size_t b) const;
     bool tokenIs(std::size_t k, std::string_view lower) const;
+    bool wordIs(std::size_t word, std::string_view s) const;
     bool isArticleOrPossessive(std::size_t k) const;
+    bool isPrepositionLike(std::size_t k) const;
     bool isGroupFiller(std::size_t word) const;
     bool inMainClause(std::size_t k) const;
+    bool opensClause(std::size_t k) const;
     grammar::Rel relOf(std::size_t k) const;
     grammar::Upos uposOf(std::size_t k) const;
 

@@ -19,6 +19,12 @@ bool isNominal(Upos u) {
     return u == Upos::Noun || u == Upos::Propn;
 }
 
+// Tags a word of a name or a title may take.
+bool nameLike(Upos u) {
+    return u == Upos::Propn || u == Upos::Noun || u == Upos::Adj || u == Upos::Num ||
+           u == Upos::X || u == Upos::Verb;
+}
+
 // The longest run of words from a determiner to its noun.
 constexpr std::size_t kLongestNounPhrase = 6;
 // Adverbs, particles and auxiliaries between an auxiliary and its verb ("had not yet been").
@@ -33,6 +39,23 @@ bool ParseLayout::tokenIs(std::size_t k, std::string_view lower) const {
         if (toLowerAscii(m_text[t.coreBegin + i]) != lower[i]) return false;
     }
     return true;
+}
+
+bool ParseLayout::wordIs(std::size_t w, std::string_view s) const {
+    const grammar::Word& word = (*m_words)[w];
+    return word.end >= word.begin && m_base + word.end <= m_text.size() &&
+           m_text.substr(m_base + word.begin, word.end - word.begin) == s;
+}
+
+// Participles that work as prepositions ("questions regarding / this matter" is a break
+// inside the phrase, whatever the tagger makes of "regarding").
+bool ParseLayout::isPrepositionLike(std::size_t k) const {
+    static constexpr std::string_view kWords[] = {"regarding", "concerning", "including",
+                                                  "excluding", "barring"};
+    for (std::string_view w : kWords) {
+        if (tokenIs(k, w)) return true;
+    }
+    return false;
 }
 
 bool ParseLayout::isArticleOrPossessive(std::size_t k) const {
@@ -62,7 +85,8 @@ void ParseLayout::tieWords(std::size_t from, std::size_t to) {
 
 // Runs of words the tags mark as one unit:
 // - a determiner or a possessive with the adjectives, numbers, participles and nouns up to the
-//   last noun of its phrase ("the attached file", "their likely sky-high valuation");
+//   last noun of its phrase ("the attached file", "their likely sky-high valuation", "a
+//   charming, friendly place");
 // - an auxiliary with the auxiliaries, adverbs and particles after it and its verb ("was
 //   supposed", "had not yet been seen");
 // - a verb with a preposition that has no object after it: its particle ("check in.");
@@ -78,11 +102,20 @@ void ParseLayout::markWordUnits() {
         const bool possessive = u == Upos::Pron && (m_tok[k].classes & kDeterminer) != 0;
         if (u == Upos::Det || possessive) {
             std::size_t last = w;
+            bool listComma = false; // the word before is a comma between two adjectives
             for (std::size_t v = w + 1; v < n && v <= w + kLongestNounPhrase; ++v) {
                 const Upos x = upos(v);
                 const bool participle =
                     x == Upos::Verb && endsLikeParticiple(m_text, m_tok[m_wordTok[v]]);
-                if (!wordGapOpen(v - 1)) break;
+                // "that blessed, laudatory lack": a comma between adjectives before their noun.
+                if (x == Upos::Punct && last == w && upos(v + 1) == Upos::Adj &&
+                    (upos(v - 1) == Upos::Adj || upos(v - 1) == Upos::Verb) &&
+                    m_wordTok[v] == m_wordTok[v - 1] && wordIs(v, ",")) {
+                    listComma = true;
+                    continue;
+                }
+                if (listComma ? m_wordTok[v] != m_wordTok[v - 1] + 1 : !wordGapOpen(v - 1)) break;
+                listComma = false;
                 if (isNominal(x)) {
                     last = v;
                 } else if (last != w ||
@@ -117,6 +150,11 @@ void ParseLayout::markWordUnits() {
                 if (alone && tokenIs(next, p)) tieWords(w, w + 1);
             }
         }
+        // Coordinated adjectives before their noun ("the efficient and effective ads", "a
+        // strange but true story") are one noun phrase.
+        if (u == Upos::Adj && upos(w + 1) == Upos::Cconj && upos(w + 2) == Upos::Adj &&
+            isNominal(upos(w + 3)) && wordGapOpen(w) && wordGapOpen(w + 1) && wordGapOpen(w + 2))
+            tieWords(w, w + 3);
         // A coordinator goes with what it joins on: "Firefox / and the project", never
         // "Firefox and / the project".
         if (u == Upos::Cconj && wordGapOpen(w)) tieWords(w, w + 1);
@@ -145,7 +183,7 @@ void ParseLayout::markTagUnits() {
         bool tight = false;
         if (p.classes & kDeterminer) {
             tight = isArticleOrPossessive(g - 1);
-        } else if (p.classes & kPreposition) {
+        } else if ((p.classes & kPreposition) || isPrepositionLike(g - 1)) {
             tight = (next & (kAuxiliary | kSubordinator | kCoordinator | kRelative)) == 0;
         } else if (p.classes & kAuxiliary) {
             tight = (next & kAuxiliary) != 0 || tokenIs(g, "not") || tokenIs(g, "never") ||
@@ -166,6 +204,12 @@ void ParseLayout::markTagUnits() {
         // A verb with a word that is nearly always its particle ("set up", "find out").
         if (a == Upos::Verb &&
             (tokenIs(g, "up") || tokenIs(g, "out") || tokenIs(g, "off") || tokenIs(g, "down")))
+            tight = true;
+        // A run of capitalised words is a name or a title ("Constellation Power Source",
+        // "Coalition Provisional Authority") whatever the tags make of its words; the
+        // sentence's first word only when it is tagged a name.
+        if (p.capitalised && t.capitalised && nameLike(a) && nameLike(b) &&
+            (g > 1 || a == Upos::Propn))
             tight = true;
         if (tight) ++m_tight[g];
     }
