@@ -5,6 +5,7 @@
 #include "core/text/TextEncoding.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
+#include "ui/FontWarmUp.h"
 #include "ui/Headless.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPlatform.h"
@@ -13,10 +14,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -80,7 +83,12 @@ int main(int argc, char** argv) {
     }
     if (options.headless()) qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    // Every path from here shows text: the font configuration is read while the application
+    // starts (see FontWarmUp.h).
+    std::optional<qm::FontWarmUp> fonts(std::in_place);
     QApplication app(argc, argv);
+    fonts->applicationReady();
+    const auto fontsDone = qScopeGuard([&fonts] { fonts->join(); });
     qm::installStartupProbe(&app);
     // Lets a Wayland compositor match the window to the desktop entry and show its icon.
     QGuiApplication::setDesktopFileName("quillmar");
