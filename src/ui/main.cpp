@@ -14,12 +14,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <cstdlib>
 #include <iostream>
-#include <optional>
 
 namespace {
 
@@ -85,10 +83,9 @@ int main(int argc, char** argv) {
 
     // Every path from here shows text: the font configuration is read while the application
     // starts (see FontWarmUp.h).
-    std::optional<qm::FontWarmUp> fonts(std::in_place);
+    qm::FontWarmUp fonts;
     QApplication app(argc, argv);
-    fonts->applicationReady();
-    const auto fontsDone = qScopeGuard([&fonts] { fonts->join(); });
+    fonts.join();
     qm::installStartupProbe(&app);
     // Lets a Wayland compositor match the window to the desktop entry and show its icon.
     QGuiApplication::setDesktopFileName("quillmar");
