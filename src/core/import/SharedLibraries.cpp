@@ -15,47 +15,24 @@
 namespace qm::import {
 namespace {
 
-struct Library {
-    const char* soname;
-    const char* use;
-    void* handle = nullptr;
-    std::string error; // why it could not be loaded
-
-    Library(const char* so, const char* what)
-        : soname(so)
-        , use(what) {
-        handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
-            const char* why = dlerror();
-            error = why ? why : "not found";
-        }
-    }
-};
-
-// Loaded on first use; a failed load is not tried again.
-Library& zipLibrary() {
-    static Library library(QM_LIBZIP_SONAME, "EPUB books");
-    return library;
+// Each library is opened on first use; a failed open is tried again when next asked for.
+void* zipLibrary() {
+    static void* const handle = openLibrary(QM_LIBZIP_SONAME, "EPUB books");
+    return handle;
 }
 
-Library& xmlLibrary() {
-    static Library library(QM_LIBXML2_SONAME, "EPUB and HTML books");
-    return library;
+void* xmlLibrary() {
+    static void* const handle = openLibrary(QM_LIBXML2_SONAME, "EPUB and HTML books");
+    return handle;
 }
 
-void require(const Library& library) {
-    if (!library.handle)
-        throw UserError(std::string("reading ") + library.use + " needs the library " +
-                        library.soname + ", which could not be loaded (" + library.error + ").");
-}
-
-// A function of a library. The readers require the library before they call into it, so a
-// missing library or function here is a fault of the program: it stops with a message.
-void* function(const Library& library, const char* name) {
-    void* f = library.handle ? dlsym(library.handle, name) : nullptr;
+// A function of a library. A library that cannot be opened throws as above; a function missing
+// from an opened library is a fault of the build (another version of the library): it stops
+// with a message.
+void* function(void* library, const char* name) {
+    void* f = dlsym(library, name);
     if (!f) {
-        std::fprintf(stderr, "quillmar: %s from %s is not available (%s)\n", name, library.soname,
-                     library.handle ? "no such function" : library.error.c_str());
+        std::fprintf(stderr, "quillmar: the library has no function %s\n", name);
         std::abort();
     }
     return f;
@@ -63,12 +40,20 @@ void* function(const Library& library, const char* name) {
 
 } // namespace
 
+void* openLibrary(const char* soname, const char* use) {
+    void* handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
+    if (handle) return handle;
+    const char* why = dlerror();
+    throw UserError(std::string("reading ") + use + " needs the library " + soname +
+                    ", which could not be loaded (" + (why ? why : "not found") + ").");
+}
+
 void requireZipLibrary() {
-    require(zipLibrary());
+    (void)zipLibrary();
 }
 
 void requireXmlLibrary() {
-    require(xmlLibrary());
+    (void)xmlLibrary();
 }
 
 } // namespace qm::import

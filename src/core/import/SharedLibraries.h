@@ -13,4 +13,8 @@ namespace qm::import {
 void requireZipLibrary();
 void requireXmlLibrary();
 
+// Opens a library by its soname for a use ("EPUB books") and returns its handle, kept open;
+// throws UserError naming the library, the use and the loader's reason when it cannot be opened.
+void* openLibrary(const char* soname, const char* use);
+
 } // namespace qm::import
