@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QColor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPalette>
@@ -38,7 +39,14 @@ QLabel* yellowLabel(QWidget* parent, const char* name, const QString& text) {
 }
 
 QTextEdit* memo(QWidget* parent, const char* name, const QString& accessible) {
+    // A new QTextEdit lays its empty document out in the application's font inside its
+    // constructor, loading a font that nothing shows; the parent's font (loaded already) stands
+    // in for it while the memo is made. Only the application's own font changes, not the fonts
+    // of any widget class, and it is back before anything else is made or drawn.
+    const QFont application = QGuiApplication::font();
+    QGuiApplication::setFont(parent->font());
     auto* edit = named(new QTextEdit(parent), name, accessible);
+    QGuiApplication::setFont(application);
     // The text is laid out in the memo's font from the first line on, not in the
     // application's default font that a new document starts with.
     edit->document()->setDefaultFont(edit->font());

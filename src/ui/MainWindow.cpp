@@ -131,7 +131,9 @@ void TForm1::connectTrees() {
     });
 }
 
-void TForm1::connectPages() {
+FindDialog& TForm1::findDialog() {
+    if (FindDialog1) return *FindDialog1;
+    FindDialog1 = new FindDialog(this);
     connect(FindDialog1, &FindDialog::find, this,
             [this](const QString& text, bool down, bool matchCase) {
                 const std::string bytes = toCp1252(text);
@@ -140,7 +142,10 @@ void TForm1::connectPages() {
                 });
             });
     connect(FindDialog1, &QDialog::finished, this, [this] { m_session->FindDialog1Close(); });
+    return *FindDialog1;
+}
 
+void TForm1::connectPages() {
     connect(Image1, &ReadingPage::pageSteps, this, [this](int steps) {
         handle([this, steps] {
             for (int i = 0; i < steps; ++i)

@@ -203,7 +203,9 @@ public:
     QAction* AboutItem;
     QAction* HelpContentsItem;
     QMenu* BMPopupMenu;
-    FindDialog* FindDialog1;
+    // Made when first shown: its line edit lays its text out in the dialog's own font (the
+    // application's), a font the window's first frame does not need.
+    FindDialog* FindDialog1 = nullptr;
     TForm4* Form4 = nullptr;
 
 protected:
@@ -251,6 +253,7 @@ private:
     void connectMenus();
     void connectTrees();
     void connectPages();
+    FindDialog& findDialog();
     void readPageResized(QSize size);
     void layoutIndexPage();
     void tocTreeShown();

@@ -101,7 +101,6 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     connect(IndexTabSheet, &Sheet::resized, this, [this](QSize) { layoutIndexPage(); });
     PageControl2->addTab(IndexTabSheet, "Index");
     buildMenus();
-    FindDialog1 = new FindDialog(this);
     connectHandlers();
 
     // Design bounds; the settings replace them at creation.

@@ -483,14 +483,15 @@ std::optional<int> TForm1::popupBookmarks(const std::vector<std::string>& captio
 }
 
 void TForm1::showFindDialog(int x, int y) {
-    FindDialog1->move(x, y);
-    FindDialog1->show();
-    FindDialog1->raise();
-    FindDialog1->activateWindow();
+    FindDialog& dialog = findDialog();
+    dialog.move(x, y);
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
 }
 
 void TForm1::closeFindDialog() {
-    FindDialog1->hide();
+    if (FindDialog1) FindDialog1->hide();
 }
 
 } // namespace qm

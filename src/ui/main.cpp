@@ -5,6 +5,7 @@
 #include "core/text/TextEncoding.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
+#include "ui/FontWarmUp.h"
 #include "ui/Headless.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPlatform.h"
@@ -80,7 +81,11 @@ int main(int argc, char** argv) {
     }
     if (options.headless()) qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    // Every path from here shows text: the font configuration is read while the application
+    // starts (see FontWarmUp.h).
+    qm::FontWarmUp fonts;
     QApplication app(argc, argv);
+    fonts.join();
     qm::installStartupProbe(&app);
     // Lets a Wayland compositor match the window to the desktop entry and show its icon.
     QGuiApplication::setDesktopFileName("quillmar");

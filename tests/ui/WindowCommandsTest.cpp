@@ -23,6 +23,36 @@ TEST_F(WindowTest, ArrowKeysDoNotMoveTheContentsTreeSelection) {
     EXPECT_EQ(form->FindDialog1->findText->text(), "wind");
 }
 
+// The Find dialog is made when Find is first asked for; made once, each Find Next searches once,
+// and closing it reaches the session, however often it is opened.
+TEST_F(WindowTest, TheFindDialogIsMadeOnceAndSearchesOncePerFindNext) {
+    EXPECT_EQ(form->FindDialog1, nullptr);
+    qm::FindDialog* first = nullptr;
+    for (int opening = 0; opening < 3; ++opening) {
+        SCOPED_TRACE(opening);
+        form->FindItem->trigger();
+        ASSERT_NE(form->FindDialog1, nullptr);
+        if (!first) first = form->FindDialog1;
+        EXPECT_EQ(form->FindDialog1, first);
+        ASSERT_TRUE(form->FindDialog1->isVisible());
+        EXPECT_TRUE(session().findDialogShowing());
+
+        // The word is on many pages: a second search per click would go a hit further.
+        const int top = session().topLine(), next = session().nextTopLine();
+        session().FindDialog1Find("the", true, false);
+        const int once = session().topLine();
+        session().setTopLine(top);
+        session().setNextTopLine(next);
+        form->FindDialog1->findText->setText("the");
+        QTest::mouseClick(form->FindDialog1->findNext, Qt::LeftButton);
+        EXPECT_EQ(session().topLine(), once);
+
+        QTest::mouseClick(form->FindDialog1->cancel, Qt::LeftButton);
+        EXPECT_FALSE(form->FindDialog1->isVisible());
+        EXPECT_FALSE(session().findDialogShowing());
+    }
+}
+
 TEST_F(WindowTest, TrackBarAndUpDownKeepEachOtherAndTheLabelInStep) {
     form->FontSizeTrackBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(form->FontSizeTrackBar->value(), 16);

@@ -140,7 +140,12 @@ TEST_F(WindowResourcesTest, APageDrawnBeforeTheWindowIsShownIsDrawnAgainWhenShow
 }
 
 TEST_F(WindowResourcesTest, TextsAreLaidOutInTheirOwnFonts) {
+    const QFont application = QGuiApplication::font();
     start(QM_BINARY_DIR "/bin", "", false);
+    (void)form->indexPage();
+    // Making a memo lends it the window's font as the application's for a moment; the
+    // application's own font is back afterwards, for the windows that use it.
+    EXPECT_EQ(QGuiApplication::font(), application);
     // The memos' documents start in the memo's font, not in the application's default font.
     for (QTextEdit* memo : {form->Memo1, form->indexPage().IndexMemo, form->indexPage().Memo2}) {
         SCOPED_TRACE(memo->objectName().toStdString());

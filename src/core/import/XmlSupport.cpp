@@ -1,6 +1,7 @@
 #include "core/import/XmlSupport.h"
 
 #include "core/import/InlineText.h"
+#include "core/import/SharedLibraries.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/parser.h>
@@ -12,6 +13,7 @@
 namespace qm::import {
 
 void ensureXmlLibrary() {
+    requireXmlLibrary();
     static std::once_flag once;
     std::call_once(once, [] { xmlInitParser(); });
 }

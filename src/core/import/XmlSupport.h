@@ -10,7 +10,8 @@
 
 namespace qm::import {
 
-// Initialises libxml2 once for all threads.
+// Loads and initialises libxml2 once for all threads; throws UserError when it cannot be
+// loaded.
 void ensureXmlLibrary();
 // A message handler that drops libxml2's messages (bad input is reported by the reader).
 void ignoreXmlMessage(void* context, const char* message, ...);

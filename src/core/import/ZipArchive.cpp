@@ -1,6 +1,7 @@
 #include "core/import/ZipArchive.h"
 
 #include "core/base/Error.h"
+#include "core/import/SharedLibraries.h"
 
 #include <zip.h>
 
@@ -30,6 +31,7 @@ bool isSafeEntryName(std::string_view name) {
 
 ZipArchive::ZipArchive(std::string_view bytes, ZipLimits limits)
     : m_limits(limits) {
+    requireZipLibrary();
     zip_error_t error;
     zip_error_init(&error);
     // libzip takes no bytes at all for an empty archive; a book file is never that.
