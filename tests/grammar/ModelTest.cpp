@@ -85,6 +85,53 @@ TEST(GrammarModel, SchedulesThatOnlyFollowTheOracleTrainAlike) {
     EXPECT_EQ(trainTiny(7, {1, 0.5F}), trainTiny(7, {1, 0.5F}));
 }
 
+// A tagger of several members scores every word as the mean of taggers trained alone in the
+// members' orders, up to the rounding of the stored weights.
+TEST(GrammarModel, TaggerMembersScoreAsTheirMean) {
+    const auto sentences = readConllu(test::kTinyTreebank);
+    auto train = [&](std::uint32_t seed, int members) {
+        TaggerOptions options;
+        options.epochs = 3;
+        options.seed = seed;
+        options.prune = 0;
+        options.dictionaryMinCount = 1000; // every word scored, none tagged by the lexicon
+        options.members = members;
+        return trainTagger(sentences, options);
+    };
+    const Tagger alone[] = {train(5, 1), train(5 + 1000003U, 1), train(5 + 2 * 1000003U, 1)};
+    for (const int members : {2, 3}) {
+        const Tagger ensemble = train(5, members);
+        EXPECT_NE(ensemble.weights().scale(), alone[0].weights().scale()) << members;
+        std::size_t checked = 0;
+        for (const TreebankSentence& s : sentences) {
+            const std::vector<Lexeme> lex = lexemesOf(s.text, s.words);
+            Window window(ensemble.lexicon(), lex.data(), lex.size());
+            for (std::size_t i = 0; i < lex.size(); ++i) {
+                window.moveTo(i);
+                std::uint32_t features[kTaggerFeatureCount];
+                taggerFeatures(lex.data(), lex.size(), i, 3, 5, window.context, features);
+                std::int32_t mixed[kUposCount] = {};
+                ensemble.weights().addAll(features, kTaggerFeatureCount, mixed);
+                double mean[kUposCount] = {};
+                double rounding = ensemble.weights().scale();
+                for (int m = 0; m < members; ++m) {
+                    std::int32_t own[kUposCount] = {};
+                    const WeightTable& w = alone[m].weights();
+                    w.addAll(features, kTaggerFeatureCount, own);
+                    for (std::size_t c = 0; c < kUposCount; ++c)
+                        mean[c] += own[c] * double{w.scale()} / members;
+                    rounding += w.scale();
+                }
+                for (std::size_t c = 0; c < kUposCount; ++c, ++checked)
+                    EXPECT_NEAR(mixed[c] * double{ensemble.weights().scale()}, mean[c],
+                                rounding * kTaggerFeatureCount)
+                        << members << " members, word " << i << ", tag " << c;
+            }
+        }
+        EXPECT_GT(checked, 0U);
+    }
+}
+
 TEST(GrammarModel, ReadsBackWhatItWroteAndParsesAlike) {
     const std::string bytes = trainTiny(1);
     const auto g = Grammar::fromBytes(bytes);

@@ -4,7 +4,7 @@
 //                 [--labels-prune X] [--seed N] [--dictionary-min N] [--lexicon-min N]
 //                 [--lexicon-folds N] [--tagger-only 1] [--tags-cache FILE]
 //                 [--explore-from N] [--explore-p X] [--moves-margin X] [--labels-margin X]
-//                 [--members N]
+//                 [--members N] [--tagger-members N]
 // The defaults are the settings the committed model was made with.
 // The tagger learns from the training part; the parser learns from the training part with
 // tags that a jackknifed tagger gave it, so it sees tags as good as it will get in use. The
@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
             parsing.movesMargin = std::strtof(value, nullptr);
         else if (key == "--labels-margin")
             parsing.labelsMargin = std::strtof(value, nullptr);
+        else if (key == "--tagger-members")
+            tagging.members = std::atoi(value);
         else if (key == "--members")
             parsing.members = std::atoi(value);
         else if (key == "--dictionary-min")

@@ -38,29 +38,14 @@ Lexicon buildLexicon(const std::vector<TreebankSentence>& sentences, const Tagge
     return Lexicon(entries);
 }
 
-} // namespace
-
-Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options,
-                   const Progress& progress) {
-    Lexicon lexicon = buildLexicon(sentences, options);
-    // While training, each sentence sees a lexicon built without it (from the other folds),
-    // so that it meets unknown words and missing tags as often as new text will.
-    std::vector<Lexicon> foldLexicons;
-    const auto folds = static_cast<std::size_t>(std::max(options.lexiconFolds, 1));
-    if (folds > 1) {
-        for (std::size_t f = 0; f < folds; ++f) {
-            std::vector<TreebankSentence> others;
-            for (std::size_t i = 0; i < sentences.size(); ++i)
-                if (i % folds != f) others.push_back(sentences[i]);
-            foldLexicons.push_back(buildLexicon(others, options));
-        }
-    }
-    std::vector<std::vector<Lexeme>> lexemes;
-    lexemes.reserve(sentences.size());
-    for (const TreebankSentence& s : sentences)
-        lexemes.push_back(lexemesOf(s.text, s.words));
-    Perceptron model(kUposCount);
-    std::mt19937 rng(options.seed);
+// One member of the ensemble: a perceptron trained on one order of the sentences.
+void trainMember(const std::vector<TreebankSentence>& sentences,
+                 const std::vector<std::vector<Lexeme>>& lexemes,
+                 const std::vector<Lexicon>& foldLexicons, const Lexicon& lexicon,
+                 const TaggerOptions& options, std::uint32_t seed, const Progress& progress,
+                 Perceptron& model) {
+    const std::size_t folds = foldLexicons.size();
+    std::mt19937 rng(seed);
     std::uint32_t features[kTaggerFeatureCount];
     float scores[kUposCount];
     for (int epoch = 0; epoch < options.epochs; ++epoch) {
@@ -97,7 +82,40 @@ Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerO
                                     static_cast<double>(std::max<std::size_t>(total, 1))) +
                      "% on training");
     }
-    return Tagger(model.average(options.prune), std::move(lexicon));
+}
+
+} // namespace
+
+Tagger trainTagger(const std::vector<TreebankSentence>& sentences, const TaggerOptions& options,
+                   const Progress& progress) {
+    Lexicon lexicon = buildLexicon(sentences, options);
+    // While training, each sentence sees a lexicon built without it (from the other folds),
+    // so that it meets unknown words and missing tags as often as new text will.
+    std::vector<Lexicon> foldLexicons;
+    if (const auto folds = static_cast<std::size_t>(std::max(options.lexiconFolds, 1)); folds > 1) {
+        for (std::size_t f = 0; f < folds; ++f) {
+            std::vector<TreebankSentence> others;
+            for (std::size_t i = 0; i < sentences.size(); ++i)
+                if (i % folds != f) others.push_back(sentences[i]);
+            foldLexicons.push_back(buildLexicon(others, options));
+        }
+    }
+    std::vector<std::vector<Lexeme>> lexemes;
+    lexemes.reserve(sentences.size());
+    for (const TreebankSentence& s : sentences)
+        lexemes.push_back(lexemesOf(s.text, s.words));
+    std::vector<Perceptron> members(static_cast<std::size_t>(std::max(options.members, 1)),
+                                    Perceptron(kUposCount));
+    std::vector<const Perceptron*> trained;
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        // Members differ only in the order they see the sentences.
+        const auto seed = options.seed + static_cast<std::uint32_t>(k) * 1000003U;
+        trainMember(sentences, lexemes, foldLexicons, lexicon, options, seed, progress, members[k]);
+        trained.push_back(&members[k]);
+    }
+    return Tagger(members.size() == 1 ? members[0].average(options.prune)
+                                      : Perceptron::average(trained, options.prune),
+                  std::move(lexicon));
 }
 
 std::vector<std::vector<Upos>> jackknifeTags(const std::vector<TreebankSentence>& sentences,
