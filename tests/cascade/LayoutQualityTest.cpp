@@ -200,6 +200,42 @@ TEST(ParseTree, SubjectStrandedInTheOpeningClauseIsReattached) {
     }
 }
 
+// A prepositional phrase the parse makes the root gives way to the clause it hung on it.
+TEST(ParseTree, FrontedPhraseGivesWayToTheMainClause) {
+    const std::pair<const char*, const char*> cases[] = {
+        // tree, the root afterwards
+        {"Through/ADP/case/3 the/DET/det/3 snow/NOUN/root/0 a/DET/det/5 girl/NOUN/nsubj/7 "
+         "was/AUX/aux/7 walking/VERB/parataxis/3",
+         "walking"}, // the main clause as a parataxis of the phrase
+        {"In/ADP/case/2 town/NOUN/root/0 and/CCONJ/cc/5 the/DET/det/5 park/NOUN/conj/2 "
+         "he/PRON/nsubj/7 lived/VERB/dep/5",
+         "lived"}, // hung on a noun coordinated with the phrase
+        {"In/ADP/case/2 town/NOUN/root/0 and/CCONJ/cc/5 he/PRON/nsubj/5 lived/VERB/conj/2",
+         "town"}, // a clause joined by a coordinator is its own
+        {"At/ADP/case/3 the/DET/det/3 inn/NOUN/root/0 where/ADV/advmod/6 he/PRON/nsubj/6 "
+         "stayed/VERB/acl:relcl/3",
+         "inn"}, // a relative clause
+        {"Dinner/NOUN/root/0 at/ADP/case/3 six/NUM/nmod/1 we/PRON/nsubj/5 ate/VERB/parataxis/1",
+         "Dinner"}, // no preposition before the root
+        {"Later/ADV/advmod/3 in/ADP/case/3 town/NOUN/root/0 he/PRON/nsubj/5 lived/VERB/parataxis/3",
+         "lived"}, // with a word before the phrase
+        {"In/ADP/case/2 town/NOUN/root/0 it/PRON/nsubj/5 was/AUX/cop/5 cold/ADJ/parataxis/2",
+         "cold"}, // a clause with a copula
+    };
+    for (const auto& [notation, root] : cases) {
+        SCOPED_TRACE(notation);
+        test::Tree t = test::tree(notation);
+        const bool changed = cascade::rerootFrontedPhrase(t.text, t.words);
+        ASSERT_TRUE(cascade::isTree(t.words));
+        std::string found;
+        for (const grammar::Word& w : t.words) {
+            if (w.head == 0) found = t.text.substr(w.begin, w.end - w.begin);
+        }
+        EXPECT_EQ(found, root);
+        EXPECT_EQ(changed, found != "town" && found != "inn" && found != "Dinner");
+    }
+}
+
 TEST(LayoutQuality, SpearmanRanksWithTies) {
     using P = std::vector<std::pair<int, int>>;
     EXPECT_DOUBLE_EQ(cascade::spearmanCorrelation(P{{5, 0}, {9, 1}, {13, 7}, {17, 9}}), 1.0);

@@ -366,4 +366,48 @@ bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
     return true;
 }
 
+bool rerootFrontedPhrase(std::string_view text, grammar::Sentence& words) {
+    const std::size_t n = words.size();
+    std::size_t root = n;
+    for (std::size_t w = 0; w < n; ++w) {
+        if (words[w].head == 0) root = w;
+    }
+    if (root == n || !isNominal(words[root].upos)) return false;
+    // Per word: has a subject, has a preposition, is joined by a mark or a coordinator, has a
+    // copula.
+    std::vector<std::uint8_t> flags(n, 0);
+    constexpr std::uint8_t kSubject = 1, kCase = 2, kJoined = 4, kCopula = 8;
+    for (const grammar::Word& w : words) {
+        if (w.head == 0) continue;
+        std::uint8_t& f = flags[w.head - 1];
+        if ((w.rel == Rel::Nsubj || w.rel == Rel::NsubjPass || w.rel == Rel::Expl) &&
+            !isRelativeWord(text, w))
+            f |= kSubject;
+        if (w.rel == Rel::Case) f |= kCase;
+        if (w.rel == Rel::Mark || w.rel == Rel::Cc) f |= kJoined;
+        if (w.rel == Rel::Cop) f |= kCopula;
+    }
+    // The root is a prepositional phrase opening the sentence, not a clause of its own.
+    if (!(flags[root] & kCase) || (flags[root] & (kSubject | kCopula))) return false;
+    for (std::size_t w = 0; w < root; ++w) {
+        if (words[w].head != root + 1) return false;
+    }
+    for (std::size_t d = root + 1; d < n; ++d) {
+        const Rel r = words[d].rel;
+        const bool loose = r == Rel::Parataxis || r == Rel::Dep || r == Rel::Conj;
+        const bool verbal = words[d].upos == grammar::Upos::Verb ||
+                            words[d].upos == grammar::Upos::Aux || (flags[d] & kCopula);
+        if (!loose || !verbal || !(flags[d] & kSubject) || (flags[d] & kJoined)) continue;
+        grammar::Sentence changed = words;
+        changed[d].head = 0;
+        changed[d].rel = Rel::Root;
+        changed[root].head = static_cast<std::uint32_t>(d + 1);
+        changed[root].rel = Rel::Obl;
+        if (!isTree(changed)) return false;
+        words.swap(changed);
+        return true;
+    }
+    return false;
+}
+
 } // namespace qm::cascade

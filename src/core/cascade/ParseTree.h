@@ -56,4 +56,13 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words);
 // whether the tree changed. Requires isTree; keeps it a tree.
 bool attachStrandedSubject(std::string_view text, grammar::Sentence& words);
 
+// A parser also makes a prepositional phrase that opens the sentence its root and hangs the
+// main clause on it ("Through the snow and the gathering dark / a little girl was walking":
+// "walking" as a parataxis of "dark"). Where the root is a noun with a preposition, without a
+// subject or a copula, nothing before it hangs elsewhere, and a verb after it with a subject of
+// its own and no subordinator or coordinator hangs in its phrase by a loose arc (parataxis,
+// dep, conj), that verb becomes the root and the phrase its `obl`. Returns whether the tree
+// changed. Requires isTree; keeps it a tree.
+bool rerootFrontedPhrase(std::string_view text, grammar::Sentence& words);
+
 } // namespace qm::cascade

@@ -73,6 +73,7 @@ std::size_t SentenceCascade::layout(std::string_view text, const std::vector<Tok
             !missedVerb(m_parse, tokens.data() + first, last - first)) {
             if (isTree(m_parse)) {
                 rerootOpeningClause(sentence, m_parse);
+                rerootFrontedPhrase(sentence, m_parse);
                 attachStrandedSubject(sentence, m_parse);
             }
             const std::size_t lines =
