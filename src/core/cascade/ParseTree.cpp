@@ -58,6 +58,52 @@ bool isText(std::string_view text, const grammar::Word& w, std::string_view s) {
     return w.end <= text.size() && w.end >= w.begin && text.substr(w.begin, w.end - w.begin) == s;
 }
 
+// The index of the sentence's root word, or the sentence's length when it has none.
+std::size_t rootOf(const grammar::Sentence& words) {
+    std::size_t root = words.size();
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        if (words[w].head == 0) root = w;
+    }
+    return root;
+}
+
+// What each word has among its dependents: a subject of its own (a relative word is not
+// one), a preposition, a subordinator or coordinator that joins it on, a copula.
+constexpr std::uint8_t kHasSubject = 1, kHasCase = 2, kJoined = 4, kHasCopula = 8;
+
+std::vector<std::uint8_t> clauseMarks(std::string_view text, const grammar::Sentence& words) {
+    std::vector<std::uint8_t> flags(words.size(), 0);
+    for (const grammar::Word& w : words) {
+        if (w.head == 0) continue;
+        std::uint8_t& f = flags[w.head - 1];
+        if ((w.rel == Rel::Nsubj || w.rel == Rel::NsubjPass || w.rel == Rel::Expl) &&
+            !isRelativeWord(text, w))
+            f |= kHasSubject;
+        if (w.rel == Rel::Case) f |= kHasCase;
+        if (w.rel == Rel::Mark || w.rel == Rel::Cc) f |= kJoined;
+        if (w.rel == Rel::Cop) f |= kHasCopula;
+    }
+    return flags;
+}
+
+// Whether word d is a clause of its own hung on what precedes it: a verb (or a copula's
+// complement) with its own subject, not joined on by a subordinator or coordinator.
+bool standsAlone(const grammar::Sentence& words, const std::vector<std::uint8_t>& flags,
+                 std::size_t d) {
+    const bool verbal = words[d].upos == grammar::Upos::Verb ||
+                        words[d].upos == grammar::Upos::Aux || (flags[d] & kHasCopula);
+    return verbal && (flags[d] & kHasSubject) && !(flags[d] & kJoined);
+}
+
+// Makes word d, a descendant of the root, the root, and the old root a dependent of d by rel.
+// The result is a tree: every word still reaches d.
+void promote(grammar::Sentence& words, std::size_t d, std::size_t root, Rel rel) {
+    words[d].head = 0;
+    words[d].rel = Rel::Root;
+    words[root].head = static_cast<std::uint32_t>(d + 1);
+    words[root].rel = rel;
+}
+
 // The tags' reading of a sentence the parse keeps inside its opening clause ("Even if the
 // leaders remain strong, / the struggle remains"): after the first comma past the root, a
 // plain subject phrase and then a verb. That verb becomes the root, the opening clause its
@@ -221,10 +267,7 @@ void tightGaps(std::string_view text, const grammar::Sentence& words,
 
 bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
     const std::size_t n = words.size();
-    std::size_t root = n;
-    for (std::size_t w = 0; w < n; ++w) {
-        if (words[w].head == 0) root = w;
-    }
+    const std::size_t root = rootOf(words);
     if (root == n) return false;
     // Only lead-in words before the opening mark: "And if ...", "But then when ...".
     bool opens = false;
@@ -250,29 +293,13 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
         }
         return rerootAfterComma(text, words, root);
     }
-    // Per word: has a subject, has a mark or cc, has a copula.
-    std::vector<std::uint8_t> flags(n, 0);
-    constexpr std::uint8_t kSubject = 1, kJoined = 2, kCopula = 4;
-    for (const grammar::Word& w : words) {
-        if (w.head == 0) continue;
-        std::uint8_t& f = flags[w.head - 1];
-        if ((w.rel == Rel::Nsubj || w.rel == Rel::NsubjPass || w.rel == Rel::Expl) &&
-            !isRelativeWord(text, w))
-            f |= kSubject;
-        if (w.rel == Rel::Mark || w.rel == Rel::Cc) f |= kJoined;
-        if (w.rel == Rel::Cop) f |= kCopula;
-    }
+    const std::vector<std::uint8_t> flags = clauseMarks(text, words);
     for (std::size_t d = root + 1; d < n; ++d) {
         const Rel r = words[d].rel;
         const bool clause = r == Rel::Advcl || r == Rel::Ccomp || r == Rel::Parataxis ||
                             r == Rel::Conj || r == Rel::Dep || r == Rel::Acl || r == Rel::AclRelcl;
-        const bool verbal = words[d].upos == grammar::Upos::Verb ||
-                            words[d].upos == grammar::Upos::Aux || (flags[d] & kCopula);
-        if (!clause || !verbal || !(flags[d] & kSubject) || (flags[d] & kJoined)) continue;
-        words[d].head = 0;
-        words[d].rel = Rel::Root;
-        words[root].head = static_cast<std::uint32_t>(d + 1);
-        words[root].rel = Rel::Advcl;
+        if (!clause || !standsAlone(words, flags, d)) continue;
+        promote(words, d, root, Rel::Advcl);
         return true;
     }
     return rerootAfterComma(text, words, root);
@@ -280,10 +307,7 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
 
 bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
     const std::size_t n = words.size();
-    std::size_t root = n;
-    for (std::size_t w = 0; w < n; ++w) {
-        if (words[w].head == 0) root = w;
-    }
+    const std::size_t root = rootOf(words);
     if (root == n || root == 0) return false;
     // Per word: has a subject, a preposition (case), a coordinator, a copula.
     std::vector<std::uint8_t> flags(n, 0);
@@ -368,44 +392,21 @@ bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
 
 bool rerootFrontedPhrase(std::string_view text, grammar::Sentence& words) {
     const std::size_t n = words.size();
-    std::size_t root = n;
-    for (std::size_t w = 0; w < n; ++w) {
-        if (words[w].head == 0) root = w;
-    }
+    const std::size_t root = rootOf(words);
     if (root == n || !isNominal(words[root].upos)) return false;
-    // Per word: has a subject, has a preposition, is joined by a mark or a coordinator, has a
-    // copula.
-    std::vector<std::uint8_t> flags(n, 0);
-    constexpr std::uint8_t kSubject = 1, kCase = 2, kJoined = 4, kCopula = 8;
-    for (const grammar::Word& w : words) {
-        if (w.head == 0) continue;
-        std::uint8_t& f = flags[w.head - 1];
-        if ((w.rel == Rel::Nsubj || w.rel == Rel::NsubjPass || w.rel == Rel::Expl) &&
-            !isRelativeWord(text, w))
-            f |= kSubject;
-        if (w.rel == Rel::Case) f |= kCase;
-        if (w.rel == Rel::Mark || w.rel == Rel::Cc) f |= kJoined;
-        if (w.rel == Rel::Cop) f |= kCopula;
-    }
+    const std::vector<std::uint8_t> flags = clauseMarks(text, words);
     // The root is a prepositional phrase opening the sentence, not a clause of its own.
-    if (!(flags[root] & kCase) || (flags[root] & (kSubject | kCopula))) return false;
+    if (!(flags[root] & kHasCase) || (flags[root] & (kHasSubject | kHasCopula))) return false;
     for (std::size_t w = 0; w < root; ++w) {
         if (words[w].head != root + 1) return false;
     }
     for (std::size_t d = root + 1; d < n; ++d) {
         const Rel r = words[d].rel;
-        const bool loose = r == Rel::Parataxis || r == Rel::Dep || r == Rel::Conj;
-        const bool verbal = words[d].upos == grammar::Upos::Verb ||
-                            words[d].upos == grammar::Upos::Aux || (flags[d] & kCopula);
-        if (!loose || !verbal || !(flags[d] & kSubject) || (flags[d] & kJoined)) continue;
-        grammar::Sentence changed = words;
-        changed[d].head = 0;
-        changed[d].rel = Rel::Root;
-        changed[root].head = static_cast<std::uint32_t>(d + 1);
-        changed[root].rel = Rel::Obl;
-        if (!isTree(changed)) return false;
-        words.swap(changed);
-        return true;
+        if ((r == Rel::Parataxis || r == Rel::Dep || r == Rel::Conj) &&
+            standsAlone(words, flags, d)) {
+            promote(words, d, root, Rel::Obl);
+            return true;
+        }
     }
     return false;
 }
