@@ -1,8 +1,8 @@
 #include "ui/AppIcon.h"
 
-#include <QFile>
 #include <QPainter>
 #include <QPixmap>
+#include <QResource>
 
 #include <cstring>
 
@@ -26,11 +26,12 @@ void registerOnce() {
 // image reader first looks through every image format plugin installed, then inflates.
 // The raw pictures are the icon PNGs of data/icons, and the 256-pixel icon scaled smoothly
 // onto white to 200 pixels; the window tests compare them with those files.
+// They are compiled in uncompressed (icons.qrc) and read in place: opening them as files and
+// inflating them cost more than the pictures themselves.
 QImage rawPicture(const QString& path, int side, QImage::Format format, int bytesPerPixel) {
     registerOnce();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = file.readAll();
+    const QResource resource(path);
+    const QByteArray bytes = resource.uncompressedData();
     const qsizetype row = static_cast<qsizetype>(side) * bytesPerPixel;
     if (bytes.size() != row * side) return {};
     QImage image(side, side, format);

@@ -1,6 +1,7 @@
 #include "core/port/FileSystem.h"
 
 #include "core/base/Error.h"
+#include "core/port/FolderSync.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -218,12 +219,8 @@ public:
             ::unlink(temp.c_str());
             throw UserError(cannotCreateFileMessage(path));
         }
-        // Make the rename itself durable.
-        const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+        // The rename is made durable on the folder syncer's thread (see FolderSync.h).
+        m_folderSync.add(folderOf(target));
     }
     bool removeFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
     std::vector<FolderEntry> listFolder(const std::string& folder) const override {
@@ -241,6 +238,9 @@ public:
         ::closedir(dir);
         return entries;
     }
+
+private:
+    FolderSync m_folderSync;
 };
 
 } // namespace
