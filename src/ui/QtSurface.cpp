@@ -48,9 +48,41 @@ std::uint64_t fontKey(std::size_t nameIndex, FontStyle style, int points) {
 QtSurface::QtSurface(int width, int height, qreal devicePixelRatio)
     : m_width(std::max(0, width))
     , m_height(std::max(0, height))
-    , m_ratio(devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0) {
+    , m_ratio(devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0)
+    , m_fonts(std::make_shared<FontStore>()) {
     if (qGuiApp) m_palette = QGuiApplication::palette();
-    m_fontNames.push_back(m_fontName);
+    m_fonts->names.push_back(m_fontName);
+}
+
+std::unique_ptr<QtSurface> QtSurface::makeSpare() const {
+    auto spare = std::make_unique<QtSurface>(m_width, m_height, m_ratio);
+    spare->m_palette = m_palette;
+    spare->m_fonts = m_fonts;
+    return spare;
+}
+
+bool QtSurface::swapPage(Surface& other) {
+    auto* o = dynamic_cast<QtSurface*>(&other);
+    if (!o || o == this || o->m_fonts != m_fonts || o->m_width != m_width ||
+        o->m_height != m_height || o->m_ratio != m_ratio || m_held || o->m_held)
+        return false;
+    flush();
+    o->flush();
+    std::swap(m_image, o->m_image);
+    std::swap(m_startColour, o->m_startColour);
+    std::swap(m_kept, o->m_kept);
+    std::swap(m_pageStart, o->m_pageStart);
+    std::swap(m_brush, o->m_brush);
+    std::swap(m_fontColor, o->m_fontColor);
+    std::swap(m_penColor, o->m_penColor);
+    std::swap(m_penWidth, o->m_penWidth);
+    std::swap(m_fontName, o->m_fontName);
+    std::swap(m_fontSize, o->m_fontSize);
+    std::swap(m_style, o->m_style);
+    std::swap(m_font, o->m_font);
+    m_painterPen.reset();
+    o->m_painterPen.reset();
+    return true;
 }
 
 QtSurface::~QtSurface() {
@@ -219,11 +251,11 @@ void QtSurface::setFontStyle(FontStyle style) {
 
 QtSurface::FontEntry& QtSurface::currentFont() {
     if (m_font) return *m_font;
-    auto nameIt = std::find(m_fontNames.begin(), m_fontNames.end(), m_fontName);
-    if (nameIt == m_fontNames.end()) nameIt = m_fontNames.insert(m_fontNames.end(), m_fontName);
-    const auto key =
-        fontKey(static_cast<std::size_t>(nameIt - m_fontNames.begin()), m_style, m_fontSize);
-    auto& slot = m_fonts[key];
+    std::vector<std::string>& names = m_fonts->names;
+    auto nameIt = std::find(names.begin(), names.end(), m_fontName);
+    if (nameIt == names.end()) nameIt = names.insert(names.end(), m_fontName);
+    const auto key = fontKey(static_cast<std::size_t>(nameIt - names.begin()), m_style, m_fontSize);
+    auto& slot = m_fonts->entries[key];
     if (!slot) {
         slot = std::make_unique<FontEntry>();
         QFont f(familyFor(m_fontName));
@@ -307,6 +339,7 @@ int QtSurface::textHeight(std::string_view) {
 QPainter& QtSurface::painter() {
     if (!m_painter) m_painter = std::make_unique<QPainter>();
     if (!m_painter->isActive()) {
+        paintKept(); // a page taken over from a deferred surface comes first
         ensureImage();
         m_painter->begin(&m_image);
         m_painterPen.reset();
@@ -331,6 +364,11 @@ void QtSurface::fillRect(int x1, int y1, int x2, int y2) {
         return;
     }
     if (m_held) return;
+    if (!m_deferred && !m_kept.empty() &&
+        rect.contains(QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize()))) {
+        m_kept.clear(); // painted over
+        m_pageStart = kNoPage;
+    }
     if (m_deferred) {
         if (rect.contains(QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize()))) {
             m_kept.clear();

@@ -70,6 +70,9 @@ public:
     // painter (a window's backing store), from that fill on, without making the image or
     // painting it there: false when no such page is kept, and then the image holds the page.
     bool paintPage(QPainter& painter) const;
+    // A surface of this one's size and pixel ratio, neither held nor deferred, that shares its
+    // fonts and palette: a page is drawn on it ahead and taken over with swapPage.
+    std::unique_ptr<QtSurface> makeSpare() const;
     // The colours that stand for the system colours; the application's palette by default.
     void setPalette(const QPalette& palette);
 
@@ -103,6 +106,9 @@ public:
     }
     void line(int x1, int y1, int x2, int y2) override;
     void flush() override;
+    // Exchanges the page (image, kept drawings) and the drawing state with a surface made by
+    // makeSpare, or the one it was made from, of the same size; held surfaces exchange nothing.
+    bool swapPage(Surface& other) override;
 
 private:
     struct StringHash {
@@ -121,6 +127,12 @@ private:
         int height = 0;
         int ascent = 0;
         std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> strings;
+    };
+
+    // The fonts looked up so far and every name set, for the font keys; shared with a spare.
+    struct FontStore {
+        std::vector<std::string> names;
+        std::unordered_map<std::uint64_t, std::unique_ptr<FontEntry>> entries;
     };
 
     // A drawing kept while deferred: a fill, text on its background, or a line.
@@ -164,8 +176,7 @@ private:
     int m_fontSize = 8;
     FontStyle m_style;
 
-    std::vector<std::string> m_fontNames; // every name set so far, for the font keys
-    std::unordered_map<std::uint64_t, std::unique_ptr<FontEntry>> m_fonts;
+    std::shared_ptr<FontStore> m_fonts;
     FontEntry* m_font = nullptr; // the entry of the current state, once looked up
     std::optional<QRgb> m_painterPen;
     QList<quint32> m_glyphs;    // scratch of layout()
