@@ -213,7 +213,7 @@ QString TForm1::pageText() const {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    // The timer fires once this paint is on the screen and the events before it are handled.
+    // Each paint of the page restarts the wait before the next page is drawn ahead.
     if (event->type() == QEvent::Paint && watched == Image1) m_prepareTimer->start();
     // Key preview: every key press meant for this window reaches the page keys first and goes
     // no further, so no control of the window moves on a key. Shortcuts are separate events

@@ -44,7 +44,7 @@ protected:
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         form->PageControl1->setCurrentWidget(form->ReadTabSheet);
-        QTest::qWait(50); // painted, and the event loop idle after it
+        QTest::qWait(20); // painted
         return form;
     }
 
@@ -60,7 +60,8 @@ TEST_F(PreparedPageWindow, PageDownShowsTheSamePixelsWithOrWithoutThePageDrawnAh
         auto direct = open(false, "b");
         for (int turn = 0; turn < 3; ++turn) {
             SCOPED_TRACE(turn);
-            EXPECT_TRUE(ahead->session().nextPagePrepared());
+            // Drawn ahead once the page has painted and the event loop has been idle.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return ahead->session().nextPagePrepared(); }));
             EXPECT_FALSE(direct->session().nextPagePrepared());
             if (fontSize && turn == 1) {
                 ahead->FontSizeTrackBar->setValue(fontSize + turn);
@@ -77,7 +78,6 @@ TEST_F(PreparedPageWindow, PageDownShowsTheSamePixelsWithOrWithoutThePageDrawnAh
             const QImage shown = rgb(ahead->Image1->grab().toImage());
             ASSERT_EQ(shown, rgb(direct->Image1->grab().toImage()));
             EXPECT_EQ(shown, rgb(ahead->pageImage().copy(QRect(QPoint(0, 0), shown.size()))));
-            QTest::qWait(30);
         }
     }
 }
