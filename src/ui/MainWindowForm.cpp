@@ -97,8 +97,10 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     m_prepareTimer = new QTimer(this);
     m_prepareTimer->setSingleShot(true);
     m_prepareTimer->setInterval(16);
-    connect(m_prepareTimer, &QTimer::timeout, this,
-            [this] { m_session->run([this] { m_session->prepareNextPage(); }); });
+    connect(m_prepareTimer, &QTimer::timeout, this, [this] {
+        m_surface->lendImage(*m_spare);
+        m_session->run([this] { m_session->prepareNextPage(); });
+    });
 
     Client = new QWidget(this);
     Client->setObjectName("Client");

@@ -23,6 +23,12 @@
 // measured and laid out as usual and kept, and painted in order when someone looks at the image
 // or the deferral ends: the pixels are those painting at once makes, and a fill that covers the
 // whole image drops what was kept before it.
+//
+// Drawing ahead: a spare surface shares the page surface's fonts and strings. A page drawn on
+// it is kept as drawings and painted on its image when complete (flush); swapPage hands both to
+// the page surface, which shows the image without painting again. Once that page is shown,
+// lendImage moves the image back to the spare for the next page, and the page surface paints
+// its page from the drawings when asked: the two hold one page image between them.
 #include "core/port/Surface.h"
 
 #include <QColor>
@@ -70,8 +76,8 @@ public:
     // painter (a window's backing store), from that fill on, without making the image or
     // painting it there: false when no such page is kept, and then the image holds the page.
     bool paintPage(QPainter& painter) const;
-    // A surface of this one's size and pixel ratio, neither held nor deferred, that shares its
-    // fonts and palette: a page is drawn on it ahead and taken over with swapPage.
+    // A surface of this one's size and pixel ratio that shares its fonts and palette: a page is
+    // drawn on it ahead and taken over with swapPage.
     std::unique_ptr<QtSurface> makeSpare() const;
     // The colours that stand for the system colours; the application's palette by default.
     void setPalette(const QPalette& palette);
@@ -109,6 +115,9 @@ public:
     // Exchanges the page (image, kept drawings) and the drawing state with a surface made by
     // makeSpare, or the one it was made from, of the same size; held surfaces exchange nothing.
     bool swapPage(Surface& other) override;
+    // Gives the image to the spare (or drops it when the spare has one) while this surface's
+    // page is kept as drawings that paintPage paints.
+    void lendImage(QtSurface& spare);
 
 private:
     struct StringHash {
@@ -145,6 +154,9 @@ private:
         std::optional<QLine> line;
     };
     void keep(Kept drawing);
+    void paintAhead();
+    // The image stops standing for the kept page: drawing goes on from the image.
+    void forgetPaintedPage();
     void paintKept() const;
     static void paint(QPainter& painter, const Kept& drawing);
 
@@ -162,6 +174,8 @@ private:
     mutable QColor m_startColour = Qt::white; // what a new image is filled with
     bool m_held = false;
     bool m_deferred = false;
+    bool m_ahead = false;             // a spare: a complete page is painted on the image as well
+    bool m_imageHoldsPage = false;    // the image shows the kept page; paintPage leaves it to it
     mutable std::vector<Kept> m_kept; // drawn while deferred, not painted yet
     static constexpr std::size_t kNoPage = static_cast<std::size_t>(-1);
     mutable std::size_t m_pageStart = kNoPage; // the kept fill that covers the page

@@ -58,10 +58,15 @@ TEST_F(PreparedPageWindow, PageDownShowsTheSamePixelsWithOrWithoutThePageDrawnAh
         SCOPED_TRACE(fontSize);
         auto ahead = open(true, "a");
         auto direct = open(false, "b");
+        const auto rgb = [](const QImage& image) {
+            return image.convertToFormat(QImage::Format_RGB32);
+        };
         for (int turn = 0; turn < 3; ++turn) {
             SCOPED_TRACE(turn);
             // Drawn ahead once the page has painted and the event loop has been idle.
             EXPECT_TRUE(QTest::qWaitFor([&] { return ahead->session().nextPagePrepared(); }));
+            // Meanwhile the page shown gave its image to the next one and paints from its drawings.
+            EXPECT_EQ(rgb(ahead->Image1->grab().toImage()), rgb(direct->Image1->grab().toImage()));
             EXPECT_FALSE(direct->session().nextPagePrepared());
             if (fontSize && turn == 1) {
                 ahead->FontSizeTrackBar->setValue(fontSize + turn);
@@ -72,9 +77,6 @@ TEST_F(PreparedPageWindow, PageDownShowsTheSamePixelsWithOrWithoutThePageDrawnAh
             QTest::keyClick(direct->Image1, Qt::Key_PageDown);
             EXPECT_GT(ahead->session().topLine(), top);
             EXPECT_EQ(ahead->session().nextTopLine(), direct->session().nextTopLine());
-            const auto rgb = [](const QImage& image) {
-                return image.convertToFormat(QImage::Format_RGB32);
-            };
             const QImage shown = rgb(ahead->Image1->grab().toImage());
             ASSERT_EQ(shown, rgb(direct->Image1->grab().toImage()));
             EXPECT_EQ(shown, rgb(ahead->pageImage().copy(QRect(QPoint(0, 0), shown.size()))));
