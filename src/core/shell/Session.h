@@ -133,8 +133,8 @@ public:
     // from (through the book re-layer when one is set, like the book opener, else here and
     // now), moving its bookmarks to the same words. Enabled while the book is outdated.
     void LayOutAgainItemClick();
-    void
-    setBookRelayer(std::function<void(const std::string& key, const std::string& path)> relayer) {
+    void setBookRelayer(
+        std::function<void(const std::string& key, const std::string& path)> relayer) {
         m_bookRelayer = std::move(relayer);
     }
     // Shows the book as laid out again and names the bookmarks that could not be moved.
