@@ -213,6 +213,8 @@ QString TForm1::pageText() const {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Each paint of the page restarts the wait before the next page is drawn ahead.
+    if (event->type() == QEvent::Paint && watched == Image1) m_prepareTimer->start();
     // Key preview: every key press meant for this window reaches the page keys first and goes
     // no further, so no control of the window moves on a key. Shortcuts are separate events
     // and still work; other windows (dialogs, menus, message boxes) get their own typing.
@@ -251,6 +253,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             // page control's size even while another page is in front; it gets its own
             // resize, and is redrawn, when it comes to the front.
             m_surface->resize(size.width(), size.height());
+            m_spare->resize(size.width(), size.height());
             if (PageControl1->currentWidget() != ReadTabSheet) ReadTabSheet->resize(size);
         }
     }
@@ -284,6 +287,7 @@ TForm1::MenuKey TForm1::menuKey(const QKeyEvent& key) {
 void TForm1::readPageResized(QSize size) {
     Image1->setGeometry(0, 0, size.width(), size.height());
     m_surface->resize(size.width(), size.height());
+    m_spare->resize(size.width(), size.height());
     if (m_created) handle([this] { m_session->ReadTabSheetResize(); });
 }
 

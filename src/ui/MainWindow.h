@@ -25,6 +25,7 @@ class QRadioButton;
 class QSlider;
 class QTabWidget;
 class QTextEdit;
+class QTimer;
 class QTreeWidgetItem;
 
 namespace qm {
@@ -265,6 +266,9 @@ private:
     QAction* actionFor(Control c) const;
 
     std::unique_ptr<QtSurface> m_surface;
+    // The page the next PageDown shows is drawn on it once the reading page has painted.
+    std::unique_ptr<QtSurface> m_spare;
+    QTimer* m_prepareTimer = nullptr;
     std::unique_ptr<Session> m_session;
     std::unique_ptr<OptionsControls> m_options;
     std::unique_ptr<IndexControls> m_index;

@@ -88,6 +88,19 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     // the window out and draws the whole page again. Until then the surface only measures.
     m_surface->setHeld(true);
     m_session->setSurface(m_surface.get());
+    // A display frame after the reading page has painted (its frame is on the screen by then,
+    // and the work does not compete with the display for the processor), the next page is
+    // drawn ahead on the spare surface: PageDown then only takes it over. A key pressed
+    // sooner finds no page drawn ahead and draws it.
+    m_spare = m_surface->makeSpare();
+    m_session->setSpareSurface(m_spare.get());
+    m_prepareTimer = new QTimer(this);
+    m_prepareTimer->setSingleShot(true);
+    m_prepareTimer->setInterval(16);
+    connect(m_prepareTimer, &QTimer::timeout, this, [this] {
+        m_surface->lendImage(*m_spare);
+        m_session->run([this] { m_session->prepareNextPage(); });
+    });
 
     Client = new QWidget(this);
     Client->setObjectName("Client");

@@ -48,9 +48,64 @@ std::uint64_t fontKey(std::size_t nameIndex, FontStyle style, int points) {
 QtSurface::QtSurface(int width, int height, qreal devicePixelRatio)
     : m_width(std::max(0, width))
     , m_height(std::max(0, height))
-    , m_ratio(devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0) {
+    , m_ratio(devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0)
+    , m_fonts(std::make_shared<FontStore>()) {
     if (qGuiApp) m_palette = QGuiApplication::palette();
-    m_fontNames.push_back(m_fontName);
+    m_fonts->names.push_back(m_fontName);
+}
+
+std::unique_ptr<QtSurface> QtSurface::makeSpare() const {
+    auto spare = std::make_unique<QtSurface>(m_width, m_height, m_ratio);
+    spare->m_palette = m_palette;
+    spare->m_fonts = m_fonts;
+    spare->m_deferred = true;
+    spare->m_ahead = true;
+    return spare;
+}
+
+bool QtSurface::swapPage(Surface& other) {
+    auto* o = dynamic_cast<QtSurface*>(&other);
+    if (!o || o == this || o->m_fonts != m_fonts || o->m_width != m_width ||
+        o->m_height != m_height || o->m_ratio != m_ratio || m_held || o->m_held)
+        return false;
+    flush();
+    o->flush();
+    std::swap(m_image, o->m_image);
+    std::swap(m_startColour, o->m_startColour);
+    std::swap(m_kept, o->m_kept);
+    std::swap(m_pageStart, o->m_pageStart);
+    std::swap(m_imageHoldsPage, o->m_imageHoldsPage);
+    std::swap(m_brush, o->m_brush);
+    std::swap(m_fontColor, o->m_fontColor);
+    std::swap(m_penColor, o->m_penColor);
+    std::swap(m_penWidth, o->m_penWidth);
+    std::swap(m_fontName, o->m_fontName);
+    std::swap(m_fontSize, o->m_fontSize);
+    std::swap(m_style, o->m_style);
+    std::swap(m_font, o->m_font);
+    m_painterPen.reset();
+    o->m_painterPen.reset();
+    return true;
+}
+
+void QtSurface::lendImage(QtSurface& spare) {
+    if (m_pageStart >= m_kept.size() || m_image.isNull()) return;
+    if (spare.m_image.isNull()) spare.m_image = std::move(m_image);
+    m_image = QImage();
+    m_imageHoldsPage = false;
+}
+
+void QtSurface::paintAhead() {
+    if (m_kept.empty() || m_imageHoldsPage) return;
+    if (m_pageStart >= m_kept.size()) {
+        paintKept();
+        return;
+    }
+    ensureImage();
+    QPainter painter(&m_image);
+    for (const Kept& drawing : m_kept)
+        paint(painter, drawing);
+    m_imageHoldsPage = true;
 }
 
 QtSurface::~QtSurface() {
@@ -76,6 +131,7 @@ void QtSurface::recreateImage(int pixelWidth, int pixelHeight) const {
 
 void QtSurface::resize(int width, int height) {
     flush();
+    forgetPaintedPage();
     paintKept(); // on the image at the size it had when they were drawn
     m_width = std::max(0, width);
     m_height = std::max(0, height);
@@ -99,11 +155,13 @@ void QtSurface::setDeferred(bool deferred) {
 }
 
 void QtSurface::keep(Kept drawing) {
+    m_imageHoldsPage = false;
     m_kept.push_back(std::move(drawing));
     if (m_kept.size() >= kMostKept) paintKept();
 }
 
 void QtSurface::paintKept() const {
+    if (m_imageHoldsPage) return; // painted already, and kept for paintPage
     m_pageStart = kNoPage;
     if (m_kept.empty()) return;
     if (m_painter && m_painter->isActive()) m_painter->end();
@@ -115,7 +173,7 @@ void QtSurface::paintKept() const {
 }
 
 bool QtSurface::paintPage(QPainter& painter) const {
-    if (m_pageStart >= m_kept.size()) return false;
+    if (m_imageHoldsPage || m_pageStart >= m_kept.size()) return false;
     for (auto it = m_kept.begin() + static_cast<std::ptrdiff_t>(m_pageStart); it != m_kept.end();
          ++it)
         paint(painter, *it);
@@ -137,6 +195,14 @@ void QtSurface::paint(QPainter& painter, const Kept& drawing) {
 
 void QtSurface::flush() {
     if (m_painter && m_painter->isActive()) m_painter->end();
+    if (m_ahead) paintAhead();
+}
+
+void QtSurface::forgetPaintedPage() {
+    if (!m_imageHoldsPage) return;
+    m_kept.clear();
+    m_pageStart = kNoPage;
+    m_imageHoldsPage = false;
 }
 
 void QtSurface::setPalette(const QPalette& palette) {
@@ -219,11 +285,11 @@ void QtSurface::setFontStyle(FontStyle style) {
 
 QtSurface::FontEntry& QtSurface::currentFont() {
     if (m_font) return *m_font;
-    auto nameIt = std::find(m_fontNames.begin(), m_fontNames.end(), m_fontName);
-    if (nameIt == m_fontNames.end()) nameIt = m_fontNames.insert(m_fontNames.end(), m_fontName);
-    const auto key =
-        fontKey(static_cast<std::size_t>(nameIt - m_fontNames.begin()), m_style, m_fontSize);
-    auto& slot = m_fonts[key];
+    std::vector<std::string>& names = m_fonts->names;
+    auto nameIt = std::find(names.begin(), names.end(), m_fontName);
+    if (nameIt == names.end()) nameIt = names.insert(names.end(), m_fontName);
+    const auto key = fontKey(static_cast<std::size_t>(nameIt - names.begin()), m_style, m_fontSize);
+    auto& slot = m_fonts->entries[key];
     if (!slot) {
         slot = std::make_unique<FontEntry>();
         QFont f(familyFor(m_fontName));
@@ -307,6 +373,8 @@ int QtSurface::textHeight(std::string_view) {
 QPainter& QtSurface::painter() {
     if (!m_painter) m_painter = std::make_unique<QPainter>();
     if (!m_painter->isActive()) {
+        forgetPaintedPage();
+        paintKept(); // a page taken over from a deferred surface comes first
         ensureImage();
         m_painter->begin(&m_image);
         m_painterPen.reset();
@@ -323,6 +391,7 @@ void QtSurface::fillRect(int x1, int y1, int x2, int y2) {
         m_startColour = resolve(m_brush);
         m_kept.clear();
         m_pageStart = kNoPage;
+        m_imageHoldsPage = false;
         // Kept as well while deferred, as the start of a page that can be painted elsewhere.
         if (m_deferred && !m_held) {
             m_pageStart = 0;
@@ -331,6 +400,11 @@ void QtSurface::fillRect(int x1, int y1, int x2, int y2) {
         return;
     }
     if (m_held) return;
+    if (!m_deferred && !m_kept.empty() &&
+        rect.contains(QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize()))) {
+        m_kept.clear(); // painted over
+        m_pageStart = kNoPage;
+    }
     if (m_deferred) {
         if (rect.contains(QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize()))) {
             m_kept.clear();

@@ -23,6 +23,12 @@
 // measured and laid out as usual and kept, and painted in order when someone looks at the image
 // or the deferral ends: the pixels are those painting at once makes, and a fill that covers the
 // whole image drops what was kept before it.
+//
+// Drawing ahead: a spare surface shares the page surface's fonts and strings. A page drawn on
+// it is kept as drawings and painted on its image when complete (flush); swapPage hands both to
+// the page surface, which shows the image without painting again. Once that page is shown,
+// lendImage moves the image back to the spare for the next page, and the page surface paints
+// its page from the drawings when asked: the two hold one page image between them.
 #include "core/port/Surface.h"
 
 #include <QColor>
@@ -70,6 +76,9 @@ public:
     // painter (a window's backing store), from that fill on, without making the image or
     // painting it there: false when no such page is kept, and then the image holds the page.
     bool paintPage(QPainter& painter) const;
+    // A surface of this one's size and pixel ratio that shares its fonts and palette: a page is
+    // drawn on it ahead and taken over with swapPage.
+    std::unique_ptr<QtSurface> makeSpare() const;
     // The colours that stand for the system colours; the application's palette by default.
     void setPalette(const QPalette& palette);
 
@@ -103,6 +112,12 @@ public:
     }
     void line(int x1, int y1, int x2, int y2) override;
     void flush() override;
+    // Exchanges the page (image, kept drawings) and the drawing state with a surface made by
+    // makeSpare, or the one it was made from, of the same size; held surfaces exchange nothing.
+    bool swapPage(Surface& other) override;
+    // Gives the image to the spare (or drops it when the spare has one) while this surface's
+    // page is kept as drawings that paintPage paints.
+    void lendImage(QtSurface& spare);
 
 private:
     struct StringHash {
@@ -123,6 +138,12 @@ private:
         std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> strings;
     };
 
+    // The fonts looked up so far and every name set, for the font keys; shared with a spare.
+    struct FontStore {
+        std::vector<std::string> names;
+        std::unordered_map<std::uint64_t, std::unique_ptr<FontEntry>> entries;
+    };
+
     // A drawing kept while deferred: a fill, text on its background, or a line.
     struct Kept {
         QRect rect;     // the fill, or the text's background
@@ -133,6 +154,9 @@ private:
         std::optional<QLine> line;
     };
     void keep(Kept drawing);
+    void paintAhead();
+    // The image stops standing for the kept page: drawing goes on from the image.
+    void forgetPaintedPage();
     void paintKept() const;
     static void paint(QPainter& painter, const Kept& drawing);
 
@@ -150,6 +174,8 @@ private:
     mutable QColor m_startColour = Qt::white; // what a new image is filled with
     bool m_held = false;
     bool m_deferred = false;
+    bool m_ahead = false;             // a spare: a complete page is painted on the image as well
+    bool m_imageHoldsPage = false;    // the image shows the kept page; paintPage leaves it to it
     mutable std::vector<Kept> m_kept; // drawn while deferred, not painted yet
     static constexpr std::size_t kNoPage = static_cast<std::size_t>(-1);
     mutable std::size_t m_pageStart = kNoPage; // the kept fill that covers the page
@@ -164,8 +190,7 @@ private:
     int m_fontSize = 8;
     FontStyle m_style;
 
-    std::vector<std::string> m_fontNames; // every name set so far, for the font keys
-    std::unordered_map<std::uint64_t, std::unique_ptr<FontEntry>> m_fonts;
+    std::shared_ptr<FontStore> m_fonts;
     FontEntry* m_font = nullptr; // the entry of the current state, once looked up
     std::optional<QRgb> m_painterPen;
     QList<quint32> m_glyphs;    // scratch of layout()

@@ -6,8 +6,9 @@
 //   quit              the program quits;
 //   idle              the program settles for a moment and quits;
 //   pagedown:N        the Reading page is brought forward, then N PageDown presses are made
-//                     one after the other, each timed from the key press to its frame on the
-//                     screen; prints "page WxH" and "pagedown_ms T1 T2 ...", then quits;
+//                     one after the other, each after 100 ms of an idle event loop (a reader's
+//                     pause) and timed from the key press to its frame on the screen; prints "page
+//                     WxH" and "pagedown_ms T1 T2 ...", then quits;
 //   index             the Index page is brought forward and the Load Index button is
 //                     clicked; prints "index_ms T" (from the click to the first painted tree
 //                     on the screen) and "index_added_kb K" (the high-water mark of the

@@ -36,6 +36,26 @@ class Surface {
 public:
     virtual ~Surface() = default;
 
+    // The drawing state that carries from one page to the next: the font and the brush.
+    struct DrawingState {
+        std::string fontName;
+        int fontSize = 0;
+        FontStyle fontStyle;
+        Color fontColor = 0;
+        Color brushColor = 0;
+        bool operator==(const DrawingState&) const = default;
+    };
+    DrawingState drawingState() const {
+        return {fontName(), fontSize(), fontStyle(), fontColor(), brushColor()};
+    }
+    void setDrawingState(const DrawingState& state) {
+        setFontName(state.fontName);
+        setFontSize(state.fontSize);
+        setFontStyle(state.fontStyle);
+        setFontColor(state.fontColor);
+        setBrushColor(state.brushColor);
+    }
+
     virtual int width() const = 0;
     virtual int height() const = 0;
 
@@ -64,6 +84,10 @@ public:
 
     // A page is complete: a surface that batches its drawing finishes it here.
     virtual void flush() {}
+    // Exchanges the drawn page and the drawing state with another surface of the same kind and
+    // size, so that each holds what the other drew. False, changing nothing, when the two
+    // cannot exchange them.
+    virtual bool swapPage(Surface& /*other*/) { return false; }
 };
 
 } // namespace qm

@@ -33,6 +33,8 @@
 
 namespace qm {
 
+struct PageRequest;
+
 class Session {
 public:
     Session(ViewPort& view, FileSystem& fs, Platform& platform);
@@ -41,8 +43,17 @@ public:
     // shown. Returns false when the handler failed.
     bool run(const std::function<void()>& handler);
 
-    void setSurface(Surface* surface) { m_surface = surface; }
+    void setSurface(Surface* surface) {
+        m_surface = surface;
+        pageInputsChanged();
+    }
     Surface* surface() const { return m_surface; }
+    // A second surface of the same kind and size as the page's, on which the page the next
+    // PageDown shows is drawn ahead while the reader pauses (see prepareNextPage).
+    void setSpareSurface(Surface* spare) {
+        m_spare = spare;
+        pageInputsChanged();
+    }
 
     // ---- Start-up, paths, layout and shutdown (Session.cpp) ----
     // exePath: the executable's full path; dataFolder: the per-user data folder (with its
@@ -85,6 +96,12 @@ public:
     void TwoColorCheckBoxClick(bool checked);
     void SingleShadeBgCheckBoxClick(bool checked);
     void TwoColCheckBoxClick(bool checked);
+    // Draws the page the next PageDown shows on the spare surface, from the same lines, font,
+    // colours, shade and drawing state, so that the turn only exchanges the two surfaces' pages
+    // and applies the drawing's outcome. A turn finding anything changed since draws as usual.
+    // Returns false when nothing was drawn (no page to turn to, or drawn already).
+    bool prepareNextPage();
+    bool nextPagePrepared() const { return m_prepared.has_value(); }
 
     // ---- Opening texts and the contents-tree click (SessionText.cpp) ----
     void openText(const std::string& path, const std::string& referencePoint);
@@ -215,7 +232,10 @@ public:
     }
     void setDisplayLines(LineBuffer lines);
     void setDisplayLine(std::size_t index, std::string line);
-    void setHaveDisplayList(bool have) { m_haveDisplayList = have; }
+    void setHaveDisplayList(bool have) {
+        m_haveDisplayList = have;
+        pageInputsChanged();
+    }
     void setCurrentTextPath(const std::string& path) { m_currentTextPath = path; }
     void setTextKey(const std::string& key) { m_textKey = key; }
     void setEntryKey(const std::string& key) { m_entryKey = key; }
@@ -238,6 +258,32 @@ public:
     void setLayout(const WindowLayout& layout) { m_layout = layout; }
 
 private:
+    // What a page is drawn from, besides the lines and the list's presence, whose changes
+    // count in m_pageGeneration.
+    struct PageInputs {
+        unsigned long long generation = 0;
+        int top = 0;
+        int fontSize = 0;
+        bool twoColumns = false;
+        ColourTable colours{};
+        std::string programFolder;
+        int shade = 0;
+        int width = 0, height = 0;
+        Surface::DrawingState state;
+        bool operator==(const PageInputs&) const = default;
+    };
+    // A page drawn ahead on the spare surface, and what its drawing gave.
+    struct PreparedPage {
+        PageInputs inputs;
+        int next = 0;
+        std::string imageName;
+        int shadeAfter = 0;
+    };
+    void pageInputsChanged() { ++m_pageGeneration; }
+    PageInputs pageInputs(int top) const;
+    PageRequest pageRequest(int top) const;
+    int showPage(int top, bool mayUsePrepared);
+
     void openFromContentsTree(std::optional<int> selected);
     void openCatalogue(const std::string& path);
     void closeBookSection(const std::string& key);
@@ -257,6 +303,9 @@ private:
     Locations m_loc;
     std::string m_exeFolderForPrograms; // folder of the executable, for companion programs
     Surface* m_surface = nullptr;
+    Surface* m_spare = nullptr;
+    unsigned long long m_pageGeneration = 0;
+    std::optional<PreparedPage> m_prepared;
 
     // Book text
     LineBuffer m_displayLines;

@@ -23,6 +23,7 @@ void Session::openText(const std::string& path, const std::string& referencePoin
         m_displayLines.clear();
         readDisplayLines(m_fs, path, conversionPassFor(m_loc.catalogueExtension), m_embeddedBook,
                          m_displayLines);
+        pageInputsChanged();
     }
 
     int top = 0;

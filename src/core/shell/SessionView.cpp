@@ -5,10 +5,48 @@
 #include "core/view/Paging.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace qm {
 
 int Session::drawPage(int top) {
+    return showPage(top, false);
+}
+
+PageRequest Session::pageRequest(int top) const {
+    return {
+        .lines = m_displayLines,
+        .top = top,
+        .fontSize = clampFontSize(m_controls.position(Control::FontSizeTrackBar)),
+        .twoColumns = m_controls.checked(Control::TwoColCheckBox),
+        .colours = m_colours,
+        .programFolder = m_loc.programFolder,
+        .imageExists = [this](const std::string& path) { return m_fs.fileExists(path); },
+    };
+}
+
+Session::PageInputs Session::pageInputs(int top) const {
+    PageInputs inputs{
+        .generation = m_pageGeneration,
+        .top = top,
+        .fontSize = clampFontSize(m_controls.position(Control::FontSizeTrackBar)),
+        .twoColumns = m_controls.checked(Control::TwoColCheckBox),
+        .colours = m_colours,
+        .programFolder = m_loc.programFolder,
+        .shade = m_currentShade,
+        .width = m_surface ? m_surface->width() : 0,
+        .height = m_surface ? m_surface->height() : 0,
+        .state = m_surface ? m_surface->drawingState() : Surface::DrawingState{},
+    };
+    return inputs;
+}
+
+// The page at top, drawn on the surface, or taken from the spare surface when it was drawn
+// there ahead from what this drawing would start from; the effects are the same either way.
+int Session::showPage(int top, bool mayUsePrepared) {
+    std::optional<PreparedPage> prepared = std::exchange(m_prepared, std::nullopt);
+    if (prepared && !(mayUsePrepared && prepared->inputs == pageInputs(top))) prepared.reset();
+
     m_topLine = top;
     m_controls.setEnabled(Control::PrevButton, top != 0);
     if (top == 0) m_currentShade = 0;
@@ -21,21 +59,35 @@ int Session::drawPage(int top) {
     m_view.setProgress(count, top);
     if (!m_surface) return top;
 
-    const PageRequest request{
-        .lines = m_displayLines,
-        .top = top,
-        .fontSize = clampFontSize(m_controls.position(Control::FontSizeTrackBar)),
-        .twoColumns = m_controls.checked(Control::TwoColCheckBox),
-        .colours = m_colours,
-        .programFolder = m_loc.programFolder,
-        .imageExists = [this](const std::string& path) { return m_fs.fileExists(path); },
-    };
-    PageResult result = renderPage(*m_surface, request, m_currentShade);
+    PageResult result;
+    if (prepared && m_spare && m_surface->swapPage(*m_spare)) {
+        result = {prepared->next, std::move(prepared->imageName)};
+        m_currentShade = prepared->shadeAfter;
+    } else {
+        result = renderPage(*m_surface, pageRequest(top), m_currentShade);
+    }
     m_surface->flush();
     m_pageImageName = std::move(result.imageName);
     m_controls.setEnabled(Control::NextButton, result.next < count - 2);
     m_view.pageDrawn();
     return result.next;
+}
+
+bool Session::prepareNextPage() {
+    const int top = m_nextTopLine;
+    if (!m_surface || !m_spare || m_spare == m_surface || !m_haveDisplayList) return false;
+    if (top >= lineCount(m_displayLines) - 2) return false;
+    if (m_spare->width() != m_surface->width() || m_spare->height() != m_surface->height())
+        return false;
+    PageInputs inputs = pageInputs(top);
+    if (m_prepared && m_prepared->inputs == inputs) return false;
+    m_prepared.reset();
+    m_spare->setDrawingState(inputs.state);
+    int shade = top == 0 ? 0 : m_currentShade;
+    PageResult result = renderPage(*m_spare, pageRequest(top), shade);
+    m_spare->flush();
+    m_prepared = PreparedPage{std::move(inputs), result.next, std::move(result.imageName), shade};
+    return true;
 }
 
 void Session::redrawPage() {
@@ -44,7 +96,7 @@ void Session::redrawPage() {
 
 void Session::ShowNextPage() {
     m_pageTurned = true;
-    m_nextTopLine = drawPage(m_nextTopLine);
+    m_nextTopLine = showPage(m_nextTopLine, true);
 }
 
 void Session::ShowPreviousPage() {

@@ -5,6 +5,7 @@
 #include "core/port/Surface.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -73,12 +74,31 @@ public:
         lines.push_back({x1, y1, x2, y2, m_penWidth, m_penColor});
     }
 
+    // Exchanges the records with the drawing state, as a surface exchanges its page.
+    bool swapPage(Surface& other) override {
+        auto* fake = dynamic_cast<FakeSurface*>(&other);
+        if (!fake || fake->m_width != m_width || fake->m_height != m_height) return false;
+        std::swap(texts, fake->texts);
+        std::swap(fills, fake->fills);
+        std::swap(lines, fake->lines);
+        std::swap(m_brush, fake->m_brush);
+        std::swap(m_color, fake->m_color);
+        std::swap(m_penColor, fake->m_penColor);
+        std::swap(m_font, fake->m_font);
+        std::swap(m_size, fake->m_size);
+        std::swap(m_style, fake->m_style);
+        std::swap(m_penWidth, fake->m_penWidth);
+        ++swaps;
+        return true;
+    }
+
     int charWidth() const { return m_size / 2 > 0 ? m_size / 2 : 1; }
 
     std::vector<Text> texts;
     std::vector<Fill> fills;
     std::vector<Line> lines;
     int measureCount = 0;
+    int swaps = 0;
 
 private:
     int m_width, m_height;

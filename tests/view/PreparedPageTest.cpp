@@ -1,0 +1,87 @@
+// PageDown taking over the page drawn ahead draws, and leaves, exactly what a PageDown without it
+// does; a change after the drawing ahead makes the turn draw afresh.
+#include "ViewFixture.h"
+
+#include <sstream>
+
+namespace {
+
+using Ctl = qm::Control;
+
+struct Reader {
+    explicit Reader(bool ahead) {
+        s.setSurface(&surf);
+        if (ahead) s.setSpareSurface(&spare);
+        qm::ColourTable colours{};
+        qm::writeScheme(colours, qm::ColourScheme::Light);
+        s.setColours(colours);
+        // Paragraphs flip the shade; fixed pitch switched on carries over pages until |n>.
+        qm::Lines lines;
+        for (int i = 0; i < 300; ++i)
+            lines.push_back(i % 9 == 0 ? "p1 "
+                                       : "  w|9>x|4> " + std::string(i % 40, 'w') +
+                                             (i % 23 == 0    ? "|f>f "
+                                              : i % 23 == 11 ? "|n>n "
+                                              : i % 31 == 5  ? "|image>pic.jpg "
+                                                             : ""));
+        lines.insert(lines.end(), {"p999", "        END OF FILE", " "});
+        s.setDisplayLines(lines);
+        s.setHaveDisplayList(true);
+        s.setNextTopLine(s.drawPage(0));
+    }
+    std::string outcome() const {
+        std::ostringstream out;
+        for (const auto& t : surf.texts)
+            out << t.x << ',' << t.y << t.text << t.color << t.background << t.font << t.size
+                << ';';
+        for (const auto& f : surf.fills)
+            out << f.x1 << ',' << f.y1 << ',' << f.x2 << ',' << f.y2 << ',' << f.color << ';';
+        out << '|' << surf.drawingState().fontName << s.topLine() << ',' << s.nextTopLine() << ','
+            << s.currentShade() << s.pageImageName() << s.controls().enabled(Ctl::NextButton)
+            << s.controls().text(Ctl::PosLabel);
+        return out.str();
+    }
+    qmview::View view;
+    qm::MemoryFileSystem fs;
+    qmtest::FixedPlatform platform;
+    qm::Session s{view, fs, platform};
+    qm::FakeSurface surf{400, 300}, spare{400, 300};
+};
+
+// The changes made to both readers between the drawing ahead and the key; 0 is none.
+void change(Reader& r, int which) {
+    const qm::ControlBoard& c = r.s.controls();
+    if (which == 1)
+        r.s.setControlPosition(Ctl::FontSizeTrackBar, 31 - c.position(Ctl::FontSizeTrackBar));
+    if (which == 2) r.s.setControlChecked(Ctl::TwoColCheckBox, !c.checked(Ctl::TwoColCheckBox));
+    if (which == 3) r.s.setCurrentShade(1 - r.s.currentShade());
+    if (which == 4) r.s.setDisplayLine(static_cast<std::size_t>(r.s.nextTopLine() + 1), "x");
+    if (which == 5)
+        r.surf.setFontName(r.surf.fontName() == qm::kFixedFont ? qm::kSerifFont : qm::kFixedFont);
+    if (which == 6) r.s.FontSizeTrackBarChange(c.position(Ctl::FontSizeTrackBar) + 1);
+}
+
+TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
+    for (int which = 0; which <= 6; ++which) {
+        SCOPED_TRACE(which);
+        Reader ahead(true), direct(false);
+        for (int turn = 0; turn < 40; ++turn) {
+            SCOPED_TRACE(turn);
+            ahead.spare.clearRecord();
+            const bool drawn = ahead.s.prepareNextPage();
+            EXPECT_FALSE(ahead.s.prepareNextPage()); // drawn once
+            const bool changed = which != 0 && turn % 3 == 1;
+            if (changed) change(ahead, which), change(direct, which);
+            const int swaps = ahead.surf.swaps;
+            ahead.surf.clearRecord();
+            direct.surf.clearRecord();
+            ahead.s.FormKeyDown(qm::Session::kPageDownKey);
+            direct.s.FormKeyDown(qm::Session::kPageDownKey);
+            ASSERT_EQ(ahead.outcome(), direct.outcome());
+            EXPECT_EQ(ahead.surf.swaps - swaps, drawn && !changed ? 1 : 0);
+        }
+        EXPECT_GT(ahead.s.topLine(), 100);
+    }
+}
+
+} // namespace
