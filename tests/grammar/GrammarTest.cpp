@@ -89,6 +89,40 @@ TEST_F(CommittedModel, PlainSentencesGetTheirStructure) {
     }
 }
 
+// The fine tags tell apart what one tag covers: past tense and participle, preposition and
+// particle, plural and singular, a wh-pronoun and a modal.
+TEST_F(CommittedModel, FineTagsSplitWhatTheTagsLump) {
+    struct Case {
+        const char* text;
+        const char* word;
+        int fine;
+    };
+    const Case cases[] = {
+        {"He learned the rules quickly.", "learned", fineFromName("VBD")},
+        {"The rules were learned quickly.", "learned", fineFromName("VBN")},
+        {"She is walking home.", "walking", fineFromName("VBG")},
+        {"They picked it up.", "up", fineFromName("RP")},
+        {"The coat lies on the table.", "on", fineFromName("IN")},
+        {"The dogs barked.", "dogs", fineFromName("NNS")},
+        {"The dog barked.", "dog", fineFromName("NN")},
+        {"Who could have called?", "Who", fineFromName("WP")},
+        {"Who could have called?", "could", fineFromName("MD")},
+    };
+    for (const Case& c : cases) {
+        Sentence words;
+        ASSERT_TRUE(grammar->parse(c.text, words)) << c.text;
+        const std::size_t at = find(c.text, words, c.word);
+        ASSERT_LT(at, words.size()) << c.text;
+        const std::vector<Lexeme> lex = lexemesOf(c.text, words);
+        std::vector<Upos> tags;
+        for (const Word& w : words)
+            tags.push_back(w.upos);
+        std::vector<std::uint8_t> fine(words.size());
+        grammar->fineTagger().tag(lex.data(), tags.data(), words.size(), fine.data());
+        EXPECT_EQ(fine[at], c.fine) << c.text << " / " << c.word;
+    }
+}
+
 TEST_F(CommittedModel, PathologicalInputsComeBackBounded) {
     std::string endless;
     for (int i = 0; i < 100000; ++i)
@@ -187,10 +221,14 @@ TEST_F(CommittedModel, CachedScoringParsesAsFreshScoringDoes) {
         Sentence words;
         ASSERT_TRUE(grammar->parse(text, words)) << text;
         const std::size_t n = words.size();
-        const std::vector<Lexeme> lex = lexemesOf(text, words);
+        std::vector<Lexeme> lex = lexemesOf(text, words);
         std::vector<Upos> tags;
         for (const Word& w : words)
             tags.push_back(w.upos);
+        std::vector<std::uint8_t> fine(n);
+        grammar->fineTagger().tag(lex.data(), tags.data(), n, fine.data());
+        for (std::size_t i = 0; i < n; ++i)
+            lex[i].form = fine[i];
         ParseState state;
         state.reset(n);
         std::uint32_t features[kMoveFeatureCount];

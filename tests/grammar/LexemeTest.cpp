@@ -45,5 +45,38 @@ TEST(Lexemes, AffixesComeFromTheNormalisedForm) {
     EXPECT_NE(feature(1, 5, 6), feature(1, 6, 5));
 }
 
+TEST(Lexemes, FormClassesMarkEndingsAndClosedClasses) {
+    struct Case {
+        const char* word;
+        int form;
+    };
+    const Case cases[] = {
+        {"walking", kFormIng},
+        {"sing", kFormOther}, // too short for an ending
+        {"walked", kFormEd},
+        {"bed", kFormOther},
+        {"taken", kFormEn},
+        {"cats", kFormS},
+        {"glass", kFormOther},
+        {"bus", kFormOther},
+        {"this", kFormOther},
+        {"quickly", kFormLy},
+        {"bigger", kFormEr},
+        {"biggest", kFormEst},
+        {"Which", kFormWh + kFormCapital},
+        {"THEIR", kFormPossessive + kFormCapital},
+        {"could", kFormModal},
+        {"\xE2\x80\x99s", kFormGenitive},
+        {"n\xE2\x80\x99t", kFormNegation},
+        {"is", kFormBe},
+        {"having", kFormHave}, // the word list before the ending
+        {"Paris", kFormCapital},
+        {"Rivers", kFormS + kFormCapital},
+        {"", kFormOther},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(makeLexeme(c.word).form, c.form) << c.word;
+}
+
 } // namespace
 } // namespace qm::grammar

@@ -33,12 +33,17 @@ std::string trainTiny(std::uint32_t seed, Schedule schedule = {}) {
     parsing.exploreFrom = schedule.exploreFrom;
     parsing.exploreProbability = schedule.exploreProbability;
     std::vector<std::vector<Upos>> tags;
+    std::vector<std::vector<std::uint8_t>> fine;
     for (const TreebankSentence& s : sentences) {
         tags.emplace_back();
         for (const Word& w : s.words)
             tags.back().push_back(w.upos);
+        fine.push_back(s.fine);
     }
-    const Grammar g(trainTagger(sentences, tagging), trainParser(sentences, tags, parsing));
+    FineOptions fining;
+    fining.seed = seed;
+    const Grammar g(trainTagger(sentences, tagging), trainParser(sentences, tags, fine, parsing),
+                    trainFineTagger(sentences, tags, fining));
     return g.toBytes();
 }
 
@@ -55,6 +60,12 @@ TEST(ConlluReader, GivesWordsTheirPiecesOfTheSentenceText) {
     EXPECT_EQ(s.words[3].rel, Rel::Root);
     EXPECT_EQ(s.words[1].rel, Rel::Aux);
     EXPECT_EQ(s.words[1].upos, Upos::Aux);
+    const char* fine[] = {"PRP", "VBD", "RB", "VB", "PRP", "."};
+    ASSERT_EQ(s.fine.size(), 6U);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(s.fine[i], fineFromName(fine[i])) << fine[i];
+    EXPECT_NE(fineFromName("VBD"), fineFromName("VBN"));
+    EXPECT_EQ(fineFromName("NOT-A-TAG"), 0U);
 }
 
 TEST(ConlluReader, RebuildsTheTextWhenItIsMissingAndSkipsBrokenLines) {

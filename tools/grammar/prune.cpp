@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
             InlineTable(mw.classes(), mw.scale(), pruneRows(mw.rows(), mw.scale(), moving, true)),
             WeightTable(lw.classes(), lw.scale(),
                         pruneRows(lw.rows(), lw.scale(), labelling, false)));
-        const Grammar pruned(std::move(tagger), std::move(parser));
+        const Grammar pruned(std::move(tagger), std::move(parser), g->fineTagger());
         const std::string bytes = pruned.toBytes();
         qm::grammar::tools::writeFileSafely(argv[2], bytes);
         std::printf("%zu bytes; features: tagger %zu, moves %zu, relations %zu\n", bytes.size(),

@@ -155,8 +155,11 @@ int main(int argc, char** argv) {
                     trainTags.back().push_back(w.upos);
             }
         }
-        Parser parser = trainParser(train, trainTags, parsing, progress);
-        const Grammar grammar(std::move(tagger), std::move(parser));
+        const FineOptions fining{};
+        const auto fineTags = jackknifeFineTags(train, trainTags, folds, fining, threads, progress);
+        FineTagger fine = trainFineTagger(train, trainTags, fining);
+        Parser parser = trainParser(train, trainTags, fineTags, parsing, progress);
+        const Grammar grammar(std::move(tagger), std::move(parser), std::move(fine));
         const std::string bytes = grammar.toBytes();
         writeFileSafely(modelPath, bytes);
         std::printf("model: %zu bytes; features: tagger %zu, moves %zu, relations %zu (%zu "

@@ -1,5 +1,7 @@
 #include "core/grammar/Conllu.h"
 
+#include "core/grammar/FineTagger.h"
+
 #include <array>
 #include <charconv>
 #include <fstream>
@@ -42,6 +44,7 @@ struct Pending {
     std::vector<Token> tokens;
     std::vector<std::string_view> forms;
     Sentence words;
+    std::vector<std::uint8_t> fine;
     std::size_t mwtEnd = 0; // last word number of the open multi-word token
 };
 
@@ -104,7 +107,7 @@ void finish(Pending& p, std::vector<TreebankSentence>& out) {
             }
         }
     }
-    out.push_back(TreebankSentence{std::move(text), std::move(p.words)});
+    out.push_back(TreebankSentence{std::move(text), std::move(p.words), std::move(p.fine)});
     p = Pending{};
 }
 
@@ -149,6 +152,7 @@ std::vector<TreebankSentence> readConllu(std::string_view bytes) {
         w.head = toNumber(row.cols[6]);
         w.rel = relFromName(row.cols[7]);
         p.words.push_back(w);
+        p.fine.push_back(fineFromName(row.cols[4]));
         p.forms.push_back(row.cols[1]);
         if (p.words.size() > p.mwtEnd)
             p.tokens.push_back(

@@ -4,6 +4,7 @@
 // "do" + "n't") give their words the pieces of the token's text; empty nodes are skipped.
 #include "core/grammar/Parse.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@ namespace qm::grammar {
 struct TreebankSentence {
     std::string text;
     Sentence words;
+    std::vector<std::uint8_t> fine; // each word's fine tag (FineTagger.h)
 };
 
 // Reads every sentence; lines it cannot read are skipped (the counts say how many).

@@ -11,7 +11,7 @@ namespace qm::grammar {
 namespace {
 
 constexpr std::string_view kMagic = "QMGRAMMR";
-constexpr std::uint32_t kVersion = 3;
+constexpr std::uint32_t kVersion = 4;
 // No model comes near this; a larger file is not one.
 constexpr std::size_t kMaxModelBytes = std::size_t{1} << 28;
 
@@ -19,6 +19,7 @@ constexpr std::size_t kMaxModelBytes = std::size_t{1} << 28;
 struct Scratch {
     std::vector<Lexeme> lexemes;
     std::vector<Upos> tags;
+    std::vector<std::uint8_t> fine;
     ParseState state;
 };
 
@@ -37,7 +38,7 @@ void fillLexemes(std::string_view text, const Sentence& words, Scratch& s) {
     }
 }
 
-bool parseFromTags(const Parser& parser, Sentence& words, Scratch& s) {
+bool parseFromTags(const Parser& parser, const FineTagger& fine, Sentence& words, Scratch& s) {
     for (Word& w : words) {
         w.head = 0;
         w.rel = Rel::Dep;
@@ -46,15 +47,20 @@ bool parseFromTags(const Parser& parser, Sentence& words, Scratch& s) {
     s.tags.resize(words.size());
     for (std::size_t i = 0; i < words.size(); ++i)
         s.tags[i] = words[i].upos;
+    s.fine.resize(words.size());
+    fine.tag(s.lexemes.data(), s.tags.data(), words.size(), s.fine.data());
+    for (std::size_t i = 0; i < words.size(); ++i)
+        s.lexemes[i].form = s.fine[i];
     parser.parse(s.lexemes.data(), s.tags.data(), words.size(), s.state, words.data());
     return true;
 }
 
 } // namespace
 
-Grammar::Grammar(Tagger tagger, Parser parser)
+Grammar::Grammar(Tagger tagger, Parser parser, FineTagger fine)
     : m_tagger(std::move(tagger))
-    , m_parser(std::move(parser)) {}
+    , m_parser(std::move(parser))
+    , m_fine(std::move(fine)) {}
 
 std::string Grammar::toBytes() const {
     ByteWriter out;
@@ -64,6 +70,7 @@ std::string Grammar::toBytes() const {
     m_tagger.weights().write(out);
     m_parser.moves().write(out);
     m_parser.labels().write(out);
+    m_fine.weights().write(out);
     const std::uint64_t sum = checksum(out.data());
     out.u32(static_cast<std::uint32_t>(sum));
     out.u32(static_cast<std::uint32_t>(sum >> 32));
@@ -86,12 +93,14 @@ std::shared_ptr<const Grammar> Grammar::fromBytes(std::string_view bytes) {
         WeightTable tagWeights = WeightTable::read(in);
         InlineTable moves = InlineTable::read(in);
         WeightTable labels = WeightTable::read(in);
+        WeightTable fine = WeightTable::read(in);
         if (tagWeights.classes() != kUposCount || moves.classes() != kMoveCount ||
-            labels.classes() != kRelCount)
+            labels.classes() != kRelCount || fine.classes() != kFineCount)
             throw ModelError("its classes do not match this program");
         if (in.left() != 0) throw ModelError("it has bytes after its end");
         return std::make_shared<const Grammar>(Tagger(std::move(tagWeights), std::move(lexicon)),
-                                               Parser(std::move(moves), std::move(labels)));
+                                               Parser(std::move(moves), std::move(labels)),
+                                               FineTagger(std::move(fine)));
     } catch (const ModelError& e) {
         throw UserError(std::string("The grammar model cannot be read: ") + e.what() + ".");
     }
@@ -123,7 +132,7 @@ bool Grammar::parse(std::string_view text, Sentence& out) const {
 bool Grammar::parseWords(std::string_view text, Sentence& words) const {
     // Tagging leaves the words' lexemes in this thread's scratch space for the parser.
     tagWords(text, words);
-    return parseFromTags(m_parser, words, scratch());
+    return parseFromTags(m_parser, m_fine, words, scratch());
 }
 
 void Grammar::tagWords(std::string_view text, Sentence& words) const {
@@ -138,7 +147,7 @@ void Grammar::tagWords(std::string_view text, Sentence& words) const {
 bool Grammar::parseTagged(std::string_view text, Sentence& words) const {
     Scratch& s = scratch();
     fillLexemes(text, words, s);
-    return parseFromTags(m_parser, words, s);
+    return parseFromTags(m_parser, m_fine, words, s);
 }
 
 } // namespace qm::grammar

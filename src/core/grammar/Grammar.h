@@ -2,6 +2,7 @@
 // The English grammar the cascader reads: cuts a sentence into words, tags them and parses
 // them into a dependency tree. A Grammar is loaded once from its model file and is then safe
 // to use from several threads at once (each thread keeps its own scratch space).
+#include "core/grammar/FineTagger.h"
 #include "core/grammar/Parse.h"
 #include "core/grammar/Parser.h"
 #include "core/grammar/Tagger.h"
@@ -24,7 +25,7 @@ public:
     static std::shared_ptr<const Grammar> fromBytes(std::string_view bytes);
     static std::shared_ptr<const Grammar> load(const std::string& path);
 
-    Grammar(Tagger tagger, Parser parser);
+    Grammar(Tagger tagger, Parser parser, FineTagger fine = FineTagger());
     // The model file's bytes (the same model always gives the same bytes).
     std::string toBytes() const;
 
@@ -40,10 +41,12 @@ public:
 
     const Tagger& tagger() const { return m_tagger; }
     const Parser& parser() const { return m_parser; }
+    const FineTagger& fineTagger() const { return m_fine; }
 
 private:
     Tagger m_tagger;
     Parser m_parser;
+    FineTagger m_fine;
 };
 
 } // namespace qm::grammar

@@ -49,7 +49,56 @@ char shapeClass(char c) {
     return c;
 }
 
+bool hasEnd(std::string_view s, std::string_view end) {
+    return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
+}
+
+// An ending with at least two letters before it.
+bool endsWith(std::string_view s, std::string_view end) {
+    return s.size() > end.size() + 1 && hasEnd(s, end);
+}
+
 } // namespace
+
+std::uint8_t formClass(std::string_view w) {
+    struct Closed {
+        std::string_view word;
+        Form form;
+    };
+    static constexpr Closed kClosed[] = {
+        {"who", kFormWh},          {"whom", kFormWh},        {"whose", kFormWh},
+        {"which", kFormWh},        {"what", kFormWh},        {"where", kFormWh},
+        {"when", kFormWh},         {"why", kFormWh},         {"how", kFormWh},
+        {"whatever", kFormWh},     {"whoever", kFormWh},     {"my", kFormPossessive},
+        {"your", kFormPossessive}, {"his", kFormPossessive}, {"her", kFormPossessive},
+        {"its", kFormPossessive},  {"our", kFormPossessive}, {"their", kFormPossessive},
+        {"will", kFormModal},      {"would", kFormModal},    {"can", kFormModal},
+        {"could", kFormModal},     {"shall", kFormModal},    {"should", kFormModal},
+        {"may", kFormModal},       {"might", kFormModal},    {"must", kFormModal},
+        {"'ll", kFormModal},       {"'d", kFormModal},       {"wo", kFormModal},
+        {"ca", kFormModal},        {"'s", kFormGenitive},    {"'", kFormGenitive},
+        {"be", kFormBe},           {"am", kFormBe},          {"is", kFormBe},
+        {"are", kFormBe},          {"was", kFormBe},         {"were", kFormBe},
+        {"been", kFormBe},         {"being", kFormBe},       {"'m", kFormBe},
+        {"'re", kFormBe},          {"have", kFormHave},      {"has", kFormHave},
+        {"had", kFormHave},        {"having", kFormHave},    {"'ve", kFormHave},
+        {"do", kFormDo},           {"does", kFormDo},        {"did", kFormDo},
+        {"not", kFormNegation},    {"n't", kFormNegation},   {"never", kFormNegation},
+        {"that", kFormThat},       {"to", kFormTo},
+    };
+    // Every listed word is 2 to 8 bytes long but "'": a longer word is not read against them.
+    if (w.size() <= 8 && !w.empty() && (w[0] == '\'' || (w[0] >= 'a' && w[0] <= 'y')))
+        for (const Closed& c : kClosed)
+            if (w == c.word) return c.form;
+    if (endsWith(w, "ing")) return kFormIng;
+    if (endsWith(w, "ed")) return kFormEd;
+    if (endsWith(w, "en")) return kFormEn;
+    if (endsWith(w, "est")) return kFormEst;
+    if (endsWith(w, "er")) return kFormEr;
+    if (endsWith(w, "ly")) return kFormLy;
+    if (endsWith(w, "s") && !hasEnd(w, "ss") && !hasEnd(w, "us") && !hasEnd(w, "is")) return kFormS;
+    return kFormOther;
+}
 
 Lexeme makeLexeme(std::string_view form) {
     char normal[kMaxNormal];
@@ -84,6 +133,8 @@ Lexeme makeLexeme(std::string_view form) {
         i += step;
     }
     Lexeme lex;
+    lex.form = formClass(std::string_view(normal, n));
+    if (!form.empty() && form[0] >= 'A' && form[0] <= 'Z') lex.form += kFormCapital;
     lex.word = hashBytes(normal, n, 0x1001) ^ overflow;
     lex.shape = hashBytes(shape, shapeLen, 0x2002);
     for (std::size_t k = 0; k < 3; ++k) {

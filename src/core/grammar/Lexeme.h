@@ -15,7 +15,36 @@ struct Lexeme {
     std::uint64_t shape = 0; // letter case, digits and signs, runs shortened
     std::uint64_t prefix[3] = {};
     std::uint64_t suffix[4] = {};
+    // The word's form class (kForm*): an ending that marks a verb form, a plural or a
+    // comparison, or a closed class the tags lump together, plus kFormCapital. The fine tagger
+    // reads it; the parser's lexemes hold the word's fine tag here instead (FineTagger.h).
+    std::uint8_t form = 0;
 };
+
+enum Form : std::uint8_t {
+    kFormOther,
+    kFormIng,
+    kFormEd,
+    kFormEn,
+    kFormS,
+    kFormLy,
+    kFormEr,
+    kFormEst,
+    kFormWh,
+    kFormPossessive,
+    kFormModal,
+    kFormGenitive,
+    kFormBe,
+    kFormHave,
+    kFormDo,
+    kFormNegation,
+    kFormThat,
+    kFormTo,
+    kFormCapital = 32, // added to the class when the word starts with a capital
+};
+
+// The form class of a lower-cased word (without kFormCapital).
+std::uint8_t formClass(std::string_view normal);
 
 // Lexeme of a word as it stands in the text.
 Lexeme makeLexeme(std::string_view form);

@@ -8,6 +8,7 @@ constexpr std::uint32_t kTagRoot = kUposCount + 1;
 constexpr std::uint32_t kLabelNone = kRelCount;
 const std::uint64_t kWordNone = mix64(0x90e00001);
 const std::uint64_t kWordRoot = mix64(0x90e00002);
+constexpr std::uint64_t kFineBase = 1024;
 
 std::uint32_t distanceBucket(std::int32_t a, std::int32_t b) {
     if (a < 0 || b < 0) return 0;
@@ -90,6 +91,11 @@ struct StateView {
         if (t < 0) return kTagNone;
         return t == n ? kTagRoot : static_cast<std::uint64_t>(tags[t]);
     }
+    // The tag refined by the word's form class; "no token" and the root as tag() gives them.
+    std::uint64_t fine(std::int32_t t) const {
+        if (t < 0 || t == n) return tag(t);
+        return kFineBase + static_cast<std::uint64_t>(tags[t]) * 64 + lex[t].form;
+    }
     std::uint64_t lab(std::int32_t t) const {
         return t < 0 ? kLabelNone : st.m_label[static_cast<std::size_t>(t)];
     }
@@ -134,7 +140,7 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
     auto wordTag = [&](std::uint32_t tw, std::uint32_t tp, std::uint32_t twp) {
         const std::uint64_t w = v.word(t), p = v.tag(t);
         out[0] = feature(tw, w);
-        out[1] = feature(tp, p);
+        out[1] = feature(tp, v.fine(t));
         out[2] = feature(twp, mix64(w + p));
         return std::size_t{3};
     };
@@ -148,7 +154,7 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
     // A child's word, tag and relation.
     auto child = [&](std::uint32_t first) {
         out[0] = feature(first, v.word(t));
-        out[1] = feature(first + 1, v.tag(t));
+        out[1] = feature(first + 1, v.fine(t));
         out[2] = feature(first + 2, v.lab(t));
         return std::size_t{3};
     };
@@ -158,7 +164,7 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
     case Role::S1:
         return wordTag(3, 4, 5);
     case Role::S2:
-        out[0] = feature(6, v.tag(t));
+        out[0] = feature(6, v.fine(t));
         out[1] = feature(7, v.word(t));
         return 2;
     case Role::N0:
@@ -167,11 +173,11 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
         return wordTag(11, 12, 13);
     case Role::N2:
         out[0] = feature(14, v.word(t));
-        out[1] = feature(15, v.tag(t));
+        out[1] = feature(15, v.fine(t));
         return 2;
     case Role::N3:
         out[0] = feature(86, v.word(t));
-        out[1] = feature(87, v.tag(t));
+        out[1] = feature(87, v.fine(t));
         return 2;
     case Role::S0L1:
         return child(62);
@@ -184,17 +190,17 @@ std::size_t ParseState::roleFeatures(Role role, std::int32_t t, const Lexeme* le
     case Role::S0L2:
         out[0] = feature(74, v.lab(t));
         out[1] = feature(88, v.word(t));
-        out[2] = feature(89, v.tag(t));
+        out[2] = feature(89, v.fine(t));
         return 3;
     case Role::S0R2:
         out[0] = feature(75, v.lab(t));
         out[1] = feature(90, v.word(t));
-        out[2] = feature(91, v.tag(t));
+        out[2] = feature(91, v.fine(t));
         return 3;
     case Role::N0L2:
         out[0] = feature(76, v.lab(t));
         out[1] = feature(92, v.word(t));
-        out[2] = feature(93, v.tag(t));
+        out[2] = feature(93, v.fine(t));
         return 3;
     }
     return 0;
@@ -230,6 +236,8 @@ void ParseState::pairFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t
     const std::uint64_t s0p = tag(s0), s1p = tag(s1), n0p = tag(n0);
     const std::uint64_t s0wp = mix64(s0w + s0p), s1wp = mix64(s1w + s1p);
     const std::uint64_t n0wp = mix64(n0w + n0p);
+    const std::uint64_t s0f = v.fine(s0), s1f = v.fine(s1), n0f = v.fine(n0);
+    const std::uint64_t n1f = v.fine(n0 + 1 <= v.n ? n0 + 1 : kNone);
     const std::uint64_t d0 = distanceBucket(s0, n0), d1 = distanceBucket(s1, s0);
     const std::uint64_t s0vl = count(m_leftCount, s0), s0vr = count(m_rightCount, s0);
     const std::uint64_t n0vl = count(m_leftCount, n0), s1vr = count(m_rightCount, s1);
@@ -241,13 +249,13 @@ void ParseState::pairFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t
     out[k++] = feature(16, s0wp, n0wp);
     out[k++] = feature(17, s0wp, n0w);
     out[k++] = feature(18, s0w, n0wp);
-    out[k++] = feature(19, s0wp, n0p);
-    out[k++] = feature(20, s0p, n0wp);
+    out[k++] = feature(19, s0wp, n0f);
+    out[k++] = feature(20, s0f, n0wp);
     out[k++] = feature(21, s0w, n0w);
     out[k++] = feature(24, s1wp, s0wp);
     out[k++] = feature(25, s1w, s0w);
-    out[k++] = feature(27, s1wp, s0p);
-    out[k++] = feature(28, s1p, s0wp);
+    out[k++] = feature(27, s1wp, s0f);
+    out[k++] = feature(28, s1f, s0wp);
     out[k++] = feature(29, s1w, n0w);
     // Distances.
     out[k++] = feature(45, s0w, d0);
@@ -262,13 +270,17 @@ void ParseState::pairFeatures(const Lexeme* lex, const Upos* tags, std::uint32_t
     out[k++] = feature(60, s1w, s1vr);
     // Sets of relations already attached.
     out[k++] = feature(77, s0w, s0sr);
-    out[k++] = feature(78, s0p, s0sr);
+    out[k++] = feature(78, s0f, s0sr);
     out[k++] = feature(79, s0w, s0sl);
-    out[k++] = feature(80, s0p, s0sl);
+    out[k++] = feature(80, s0f, s0sl);
     out[k++] = feature(81, n0w, n0sl);
-    out[k++] = feature(82, n0p, n0sl);
-    out[k++] = feature(83, s1p, s1sr);
-    out[k++] = feature(84, s0p, lab(s0l1), lab(s0r1));
+    out[k++] = feature(82, n0f, n0sl);
+    out[k++] = feature(83, s1f, s1sr);
+    out[k++] = feature(84, s0f, lab(s0l1), lab(s0r1));
+    // Finer tags together: a participle, a plural or a wh-word against its neighbours.
+    out[k++] = feature(126, s0f, n0f);
+    out[k++] = feature(127, s1f, s0f, n0f);
+    out[k++] = feature(128, s0f, n0f, n1f);
 }
 
 const SmallTemplate kSmallTemplates[kSmallFeatureCount] = {
@@ -357,6 +369,7 @@ void ParseState::labelFeatures(Move m, const Lexeme* lex, const Upos* tags,
     const std::int32_t h = m == Move::Left ? static_cast<std::int32_t>(m_next) : stackAt(1);
     const std::uint64_t dir = m == Move::Left ? 1 : 2;
     const std::uint64_t dw = v.word(d), dp = v.tag(d), hw = v.word(h), hp = v.tag(h);
+    const std::uint64_t df = v.fine(d), hf = v.fine(h);
     const std::uint64_t dwp = mix64(dw + dp), hwp = mix64(hw + hp);
     const std::int32_t dl1 = StateView::kid(m_left1, d), dr1 = StateView::kid(m_right1, d);
     const std::int32_t hl1 = StateView::kid(m_left1, h), hr1 = StateView::kid(m_right1, h);
@@ -368,14 +381,14 @@ void ParseState::labelFeatures(Move m, const Lexeme* lex, const Upos* tags,
     std::uint32_t k = 0;
     out[k++] = feature(100, dir);
     out[k++] = feature(101, dir, dw);
-    out[k++] = feature(102, dir, dp);
+    out[k++] = feature(102, dir, df);
     out[k++] = feature(103, dir, dwp);
     out[k++] = feature(104, dir, hw);
-    out[k++] = feature(105, dir, hp);
+    out[k++] = feature(105, dir, hf);
     out[k++] = feature(106, dir, hwp);
-    out[k++] = feature(107, dir, hp, dp);
-    out[k++] = feature(108, dir, hw, dp);
-    out[k++] = feature(109, dir, hp, dw);
+    out[k++] = feature(107, dir, hf, df);
+    out[k++] = feature(108, dir, hw, df);
+    out[k++] = feature(109, dir, hf, dw);
     out[k++] = feature(110, dir, hw, dw);
     out[k++] = feature(111, dirDp, hp, dist);
     out[k++] = feature(112, dirDp, StateView::labels(m_leftLabels, d));

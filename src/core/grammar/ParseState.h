@@ -16,7 +16,7 @@ namespace qm::grammar {
 enum class Move : std::uint8_t { Shift, Left, Right };
 
 inline constexpr std::uint32_t kMoveCount = 3;
-inline constexpr std::size_t kMoveFeatureCount = 99;
+inline constexpr std::size_t kMoveFeatureCount = 102;
 
 // The tokens some move features read one at a time: the stack's top three, the buffer's first
 // four and the children at their edges. Those features of a token do not change while it
@@ -56,7 +56,7 @@ extern const SmallTemplate kSmallTemplates[kSmallFeatureCount];
 std::uint32_t smallFeatureKey(const SmallTemplate& t, const std::uint32_t* values);
 // The other move features: those that read a word or a set of relations of more than one
 // token.
-inline constexpr std::size_t kPairFeatureCount = 28;
+inline constexpr std::size_t kPairFeatureCount = 31;
 inline constexpr std::size_t kLabelFeatureCount = 26;
 
 class ParseState {

@@ -126,12 +126,19 @@ void trainMember(const std::vector<TreebankSentence>& sentences,
 } // namespace
 
 Parser trainParser(const std::vector<TreebankSentence>& sentences,
-                   const std::vector<std::vector<Upos>>& tags, const ParserOptions& options,
+                   const std::vector<std::vector<Upos>>& tags,
+                   const std::vector<std::vector<std::uint8_t>>& fine, const ParserOptions& options,
                    const Progress& progress) {
     std::vector<std::vector<Lexeme>> lexemes;
     lexemes.reserve(sentences.size());
-    for (const TreebankSentence& ts : sentences)
+    for (std::size_t si = 0; si < sentences.size(); ++si) {
+        const TreebankSentence& ts = sentences[si];
         lexemes.push_back(lexemesOf(ts.text, ts.words));
+        // The parser reads the fine tag where the lexeme had its form class.
+        for (std::size_t i = 0; i < lexemes.back().size(); ++i)
+            lexemes.back()[i].form =
+                si < fine.size() && i < fine[si].size() ? fine[si][i] : std::uint8_t{0};
+    }
     std::vector<Member> members(static_cast<std::size_t>(std::max(options.members, 1)));
     std::vector<const Perceptron*> moves, labels;
     for (std::size_t k = 0; k < members.size(); ++k) {

@@ -49,6 +49,12 @@ struct ParserOptions {
     int members = 3;
 };
 
+struct FineOptions {
+    int epochs = 5;
+    std::uint32_t seed = 1;
+    float prune = 0.5F;
+};
+
 // Progress lines for the training tool; may be empty.
 using Progress = std::function<void(const std::string&)>;
 
@@ -61,9 +67,22 @@ std::vector<std::vector<Upos>> jackknifeTags(const std::vector<TreebankSentence>
                                              int folds, const TaggerOptions& options, int threads,
                                              const Progress& progress = {});
 
-// Trains the parser on gold trees with the given tags (one list per sentence).
+// The fine tagger, trained on the treebank's fine tags reading the given tags (one list per
+// sentence, as the tagger gives them).
+FineTagger trainFineTagger(const std::vector<TreebankSentence>& sentences,
+                           const std::vector<std::vector<Upos>>& tags, const FineOptions& options);
+
+// Fine tags of the training sentences as a fine tagger that never saw them gives them.
+std::vector<std::vector<std::uint8_t>>
+jackknifeFineTags(const std::vector<TreebankSentence>& sentences,
+                  const std::vector<std::vector<Upos>>& tags, int folds, const FineOptions& options,
+                  int threads, const Progress& progress = {});
+
+// Trains the parser on gold trees with the given tags and fine tags (one list per sentence;
+// no fine tags: every word's is 0).
 Parser trainParser(const std::vector<TreebankSentence>& sentences,
-                   const std::vector<std::vector<Upos>>& tags, const ParserOptions& options,
+                   const std::vector<std::vector<Upos>>& tags,
+                   const std::vector<std::vector<std::uint8_t>>& fine, const ParserOptions& options,
                    const Progress& progress = {});
 
 struct Scores {
