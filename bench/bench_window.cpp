@@ -10,7 +10,9 @@
 //     same book at the same page size, on an offscreen surface, in this process); beside them
 //     the display's own cost of a turn: PageDown to its frame in a window of the same page size
 //     that only shows one of two prepared page images (bench/page_flip_window), timed by the
-//     same probe with the same count of presses;
+//     same probe with the same count of presses; both with the presses back to back, and
+//     again with a reader's pause of 100 ms before each press (when the reader has drawn the
+//     next page ahead);
 //   Load Index of 1,000,000 references to the first painted tree, and the memory the load adds,
 //     against the core's load of the same file (read and built into nodes, in this process);
 //   launch to the first frame with a 5 MB book file named at start-up, against an idle start.
@@ -256,6 +258,17 @@ void BM_WindowLaunch(benchmark::State& state) {
     }
 }
 
+// The pause before each press in the runs that model a reader.
+const std::string kPauseMs = "100";
+
+// The times of a probe's page turns.
+std::vector<double> turnTimes(const Run& run) {
+    std::vector<double> out;
+    for (const std::string& t : run.values("pagedown_ms"))
+        out.push_back(std::stod(t));
+    return out;
+}
+
 void BM_WindowBook(benchmark::State& state) {
     if (!needDisplay(state)) return;
     const double storedMb = static_cast<double>(fs::file_size(bookPath())) / (1 << 20);
@@ -264,9 +277,7 @@ void BM_WindowBook(benchmark::State& state) {
         const Run book = launch(kBin / "quillmar", {bookPath().string()}, "pagedown:21");
         if (!check(state, idle, "quillmar") || !check(state, book, "quillmar with the book"))
             return;
-        std::vector<double> turns;
-        for (const std::string& t : book.values("pagedown_ms"))
-            turns.push_back(std::stod(t));
+        const std::vector<double> turns = turnTimes(book);
         const auto page = book.values("page");
         int width = 0, height = 0;
         if (page.empty() || std::sscanf(page[0].c_str(), "%dx%d", &width, &height) != 2 ||
@@ -274,19 +285,31 @@ void BM_WindowBook(benchmark::State& state) {
             state.SkipWithError("the probe reported no page turns");
             return;
         }
+        // The same turns after a reader's pause, then the page-flip window both ways.
+        const Run paused =
+            launch(kBin / "quillmar", {bookPath().string()}, "pagedown:21:" + kPauseMs);
         const Run flip = launch(kBin / "page_flip_window", {page[0]}, "pagedown:21");
-        if (!check(state, flip, "page_flip_window")) return;
-        std::vector<double> flips;
-        for (const std::string& t : flip.values("pagedown_ms"))
-            flips.push_back(std::stod(t));
-        const auto flipPage = flip.values("page");
-        if (flipPage.empty() || flipPage[0] != page[0] || flips.size() != turns.size()) {
-            state.SkipWithError("the page-flip window did not turn as many pages of that size");
+        const Run pausedFlip =
+            launch(kBin / "page_flip_window", {page[0]}, "pagedown:21:" + kPauseMs);
+        if (!check(state, paused, "quillmar with pauses") ||
+            !check(state, flip, "page_flip_window") ||
+            !check(state, pausedFlip, "page_flip_window with pauses"))
             return;
+        const std::vector<double> pausedTurns = turnTimes(paused), flips = turnTimes(flip),
+                                  pausedFlips = turnTimes(pausedFlip);
+        for (const Run* run : {&paused, &flip, &pausedFlip}) {
+            const auto runPage = run->values("page");
+            if (runPage.empty() || runPage[0] != page[0] ||
+                turnTimes(*run).size() != turns.size()) {
+                state.SkipWithError("a run did not turn as many pages of the same size");
+                return;
+            }
         }
         state.SetIterationTime(median(turns) / 1e3);
         state.counters["core_turn_ms"] = coreTurnMs(width, height, 21);
         state.counters["display_floor_ms"] = median(flips);
+        state.counters["paused_ms"] = median(pausedTurns);
+        state.counters["paused_floor_ms"] = median(pausedFlips);
         state.counters["added_mb"] = book.peakRssMb - idle.peakRssMb;
         state.counters["stored_mb"] = storedMb;
         state.counters["page_width"] = width;

@@ -70,7 +70,9 @@ private:
         } else if (m_mode == "idle") {
             QTimer::singleShot(200, this, &StartupProbe::quit);
         } else if (m_mode.startsWith("pagedown:")) {
-            pageDown(m_mode.mid(9).toInt());
+            // pagedown:N or pagedown:N:P, P the pause in milliseconds before each press.
+            const QList<QByteArray> fields = m_mode.mid(9).split(':');
+            pageDown(fields.value(0).toInt(), fields.value(1).toInt());
             quit();
         } else if (m_mode == "index") {
             loadIndex();
@@ -114,16 +116,16 @@ private:
         return untilOnScreen(sheet);
     }
 
-    void pageDown(int presses) {
+    void pageDown(int presses, int pauseMs) {
         if (!bringForward("PageControl1", "ReadTabSheet")) return;
         auto* page = find<QWidget>("Image1");
         if (!page) return;
         print("page " + std::to_string(page->width()) + "x" + std::to_string(page->height()));
         std::string times = "pagedown_ms";
         for (int i = 0; i < presses; ++i) {
-            // A reader pauses between turns: the event loop runs idle before each press, as
-            // it does for a user, and the time runs from the press to its frame.
-            pause(kPauseMs);
+            // With a pause, the event loop runs idle before each press, as it does while a
+            // user reads; the time runs from the press to its frame either way.
+            if (pauseMs > 0) pause(pauseMs);
             QWidget* focus = QApplication::focusWidget();
             QWidget* receiver = focus && focus->window() == m_form ? focus : m_form;
             QElapsedTimer timer;
@@ -138,8 +140,6 @@ private:
         }
         print(times);
     }
-
-    static constexpr int kPauseMs = 100;
 
     static void pause(int ms) {
         QEventLoop loop;

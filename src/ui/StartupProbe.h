@@ -5,10 +5,11 @@
 //   (any other value) the program runs on;
 //   quit              the program quits;
 //   idle              the program settles for a moment and quits;
-//   pagedown:N        the Reading page is brought forward, then N PageDown presses are made
-//                     one after the other, each after 100 ms of an idle event loop (a reader's
-//                     pause) and timed from the key press to its frame on the screen; prints "page
-//                     WxH" and "pagedown_ms T1 T2 ...", then quits;
+//   pagedown:N[:P]    the Reading page is brought forward, then N PageDown presses are made
+//                     one after the other, each timed from the key press to its frame on the
+//                     screen; with P, each press comes after P milliseconds of an idle event
+//                     loop (a reader's pause), without it as soon as the frame before is on the
+//                     screen; prints "page WxH" and "pagedown_ms T1 T2 ...", then quits;
 //   index             the Index page is brought forward and the Load Index button is
 //                     clicked; prints "index_ms T" (from the click to the first painted tree
 //                     on the screen) and "index_added_kb K" (the high-water mark of the
