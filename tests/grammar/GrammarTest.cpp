@@ -294,5 +294,37 @@ TEST_F(CommittedModel, PipelinedTaggingTagsAsWordByWordTaggingDoes) {
     }
 }
 
+// The fine tagger makes a sentence's keys first and fetches weights words ahead. Scoring each
+// word from its own keys must pick the same fine tags, in sentences shorter and longer than
+// the distance it fetches ahead.
+TEST_F(CommittedModel, FineTagsAheadAsWordByWordScoringDoes) {
+    const char* sentences[] = {
+        "Yes.",
+        "She learned it.",
+        "The learned men put on their coats, and the old woman who had watched them left too.",
+    };
+    for (const char* text : sentences) {
+        Sentence words;
+        ASSERT_TRUE(grammar->parse(text, words)) << text;
+        const std::size_t n = words.size();
+        const std::vector<Lexeme> lex = lexemesOf(text, words);
+        std::vector<Upos> tags;
+        for (const Word& w : words)
+            tags.push_back(w.upos);
+        std::vector<std::uint8_t> fine(n);
+        grammar->fineTagger().tag(lex.data(), tags.data(), n, fine.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            std::uint32_t keys[kFineFeatureCount];
+            fineFeatures(lex.data(), tags.data(), n, i, keys);
+            std::int32_t scores[kFineCount] = {};
+            grammar->fineTagger().weights().addAll(keys, kFineFeatureCount, scores);
+            std::uint32_t best = 0;
+            for (std::uint32_t c = 1; c < kFineCount; ++c)
+                if (scores[c] > scores[best]) best = c;
+            EXPECT_EQ(fine[i], best) << text << " word " << i;
+        }
+    }
+}
+
 } // namespace
 } // namespace qm::grammar
