@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -294,16 +295,11 @@ TEST_F(CommittedModel, PipelinedTaggingTagsAsWordByWordTaggingDoes) {
     }
 }
 
-// The fine tagger makes a sentence's keys first and fetches weights words ahead. Scoring each
-// word from its own keys must pick the same fine tags, in sentences shorter and longer than
-// the distance it fetches ahead.
+// The fine tagger fetches weights words ahead: scoring each word from its own keys must pick
+// the same fine tags, in sentences shorter and longer than that distance.
 TEST_F(CommittedModel, FineTagsAheadAsWordByWordScoringDoes) {
-    const char* sentences[] = {
-        "Yes.",
-        "She learned it.",
-        "The learned men put on their coats, and the old woman who had watched them left too.",
-    };
-    for (const char* text : sentences) {
+    for (const char* text : {"Yes.", "The learned men put on their coats, and the old woman who "
+                                     "had watched them left too."}) {
         Sentence words;
         ASSERT_TRUE(grammar->parse(text, words)) << text;
         const std::size_t n = words.size();
@@ -318,10 +314,8 @@ TEST_F(CommittedModel, FineTagsAheadAsWordByWordScoringDoes) {
             fineFeatures(lex.data(), tags.data(), n, i, keys);
             std::int32_t scores[kFineCount] = {};
             grammar->fineTagger().weights().addAll(keys, kFineFeatureCount, scores);
-            std::uint32_t best = 0;
-            for (std::uint32_t c = 1; c < kFineCount; ++c)
-                if (scores[c] > scores[best]) best = c;
-            EXPECT_EQ(fine[i], best) << text << " word " << i;
+            EXPECT_EQ(fine[i], std::max_element(scores, scores + kFineCount) - scores)
+                << text << " word " << i;
         }
     }
 }
