@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
@@ -290,6 +291,31 @@ TEST_F(CommittedModel, PipelinedTaggingTagsAsWordByWordTaggingDoes) {
             EXPECT_EQ(words[i].upos, static_cast<Upos>(best)) << text << " word " << i;
             prev2 = prev1;
             prev1 = static_cast<std::uint32_t>(best);
+        }
+    }
+}
+
+// The fine tagger fetches weights words ahead: scoring each word from its own keys must pick
+// the same fine tags, in sentences shorter and longer than that distance.
+TEST_F(CommittedModel, FineTagsAheadAsWordByWordScoringDoes) {
+    for (const char* text : {"Yes.", "The learned men put on their coats, and the old woman who "
+                                     "had watched them left too."}) {
+        Sentence words;
+        ASSERT_TRUE(grammar->parse(text, words)) << text;
+        const std::size_t n = words.size();
+        const std::vector<Lexeme> lex = lexemesOf(text, words);
+        std::vector<Upos> tags;
+        for (const Word& w : words)
+            tags.push_back(w.upos);
+        std::vector<std::uint8_t> fine(n);
+        grammar->fineTagger().tag(lex.data(), tags.data(), n, fine.data());
+        for (std::size_t i = 0; i < n; ++i) {
+            std::uint32_t keys[kFineFeatureCount];
+            fineFeatures(lex.data(), tags.data(), n, i, keys);
+            std::int32_t scores[kFineCount] = {};
+            grammar->fineTagger().weights().addAll(keys, kFineFeatureCount, scores);
+            EXPECT_EQ(fine[i], std::max_element(scores, scores + kFineCount) - scores)
+                << text << " word " << i;
         }
     }
 }

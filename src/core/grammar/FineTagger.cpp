@@ -1,5 +1,7 @@
 #include "core/grammar/FineTagger.h"
 
+#include <vector>
+
 namespace qm::grammar {
 namespace {
 
@@ -36,19 +38,23 @@ void fineFeatures(const Lexeme* lex, const Upos* tags, std::size_t n, std::size_
 }
 
 void FineTagger::tag(const Lexeme* lex, const Upos* tags, std::size_t n, std::uint8_t* out) const {
-    // The next word's weights are fetched while this word's are added.
-    std::uint32_t keys[2][kFineFeatureCount];
-    std::int32_t scores[kFineCount];
-    if (n > 0) fineFeatures(lex, tags, n, 0, keys[0]);
+    // No word's fine tag depends on another's: the keys of the whole sentence are made first,
+    // and each word's weights are asked for a few words before they are added, so that the
+    // fetches of several words are in flight at once.
+    constexpr std::size_t kAhead = 4;
+    thread_local std::vector<std::uint32_t> keys;
+    keys.resize(n * kFineFeatureCount);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::uint32_t* here = keys[i % 2];
-        if (i + 1 < n) {
-            fineFeatures(lex, tags, n, i + 1, keys[(i + 1) % 2]);
-            m_weights.prefetch(keys[(i + 1) % 2], kFineFeatureCount);
-        }
+        fineFeatures(lex, tags, n, i, keys.data() + i * kFineFeatureCount);
+        if (i < kAhead) m_weights.prefetch(keys.data() + i * kFineFeatureCount, kFineFeatureCount);
+    }
+    std::int32_t scores[kFineCount];
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n)
+            m_weights.prefetch(keys.data() + (i + kAhead) * kFineFeatureCount, kFineFeatureCount);
         for (std::int32_t& s : scores)
             s = 0;
-        m_weights.addAll(here, kFineFeatureCount, scores);
+        m_weights.addAll(keys.data() + i * kFineFeatureCount, kFineFeatureCount, scores);
         std::uint32_t best = 0;
         for (std::uint32_t c = 1; c < kFineCount; ++c)
             if (scores[c] > scores[best]) best = c;

@@ -28,6 +28,13 @@ public:
     // scores[0, classes()) += the weights of count features (any count).
     void addAll(const std::uint32_t* keys, std::size_t count, std::int32_t* scores) const;
 
+    // Asks for the slots of count features to be fetched into the cache ahead of addAll.
+    void prefetch(const std::uint32_t* keys, std::size_t count) const {
+        if (m_slots.empty()) return;
+        for (std::size_t i = 0; i < count; ++i)
+            __builtin_prefetch(m_slots.data() + home(keys[i]));
+    }
+
     // The weights of each of count features (any count): out[i * kMaxClasses + c] for class
     // c of keys[i], zero for an absent key.
     void weightsOf(const std::uint32_t* keys, std::size_t count, std::int32_t* out) const;

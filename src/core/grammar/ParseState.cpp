@@ -364,10 +364,21 @@ void ParseState::smallValues(const Upos* tags, std::uint32_t* out) const {
 
 void ParseState::labelFeatures(Move m, const Lexeme* lex, const Upos* tags,
                                std::uint32_t* out) const {
+    if (m == Move::Left) {
+        labelFeaturesOf<Move::Left>(lex, tags, out);
+    } else {
+        labelFeaturesOf<Move::Right>(lex, tags, out);
+    }
+}
+
+// The move is a template argument: the direction opens most keys, and a constant there lets
+// the compiler do the first step of their hashing.
+template <Move m>
+void ParseState::labelFeaturesOf(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const {
     const StateView v{*this, lex, tags, static_cast<std::int32_t>(m_n)};
     const std::int32_t d = stackAt(0);
     const std::int32_t h = m == Move::Left ? static_cast<std::int32_t>(m_next) : stackAt(1);
-    const std::uint64_t dir = m == Move::Left ? 1 : 2;
+    constexpr std::uint64_t dir = m == Move::Left ? 1 : 2;
     const std::uint64_t dw = v.word(d), dp = v.tag(d), hw = v.word(h), hp = v.tag(h);
     const std::uint64_t df = v.fine(d), hf = v.fine(h);
     const std::uint64_t dwp = mix64(dw + dp), hwp = mix64(hw + hp);

@@ -101,6 +101,8 @@ public:
 
 private:
     friend struct StateView;
+    template <Move m>
+    void labelFeaturesOf(const Lexeme* lex, const Upos* tags, std::uint32_t* out) const;
     std::int32_t stackAt(std::size_t depth) const {
         return depth < m_stack.size() ? m_stack[m_stack.size() - 1 - depth] : kNone;
     }

@@ -112,7 +112,7 @@ void Parser::parse(const Lexeme* lex, const Upos* tags, std::size_t n, ParseStat
     std::uint32_t features[kPairFeatureCount + kSmallFeatureCount];
     std::uint32_t small[3 * kSmallFeatureCount];
     std::uint32_t roleFeatures[kMaxRoleFeatures];
-    std::uint32_t labelFeatures[kLabelFeatureCount];
+    std::uint32_t labelFeatures[2][kLabelFeatureCount];
     std::int32_t tokens[kRoleCount];
     std::int32_t moveScores[kMoveCount];
     std::int32_t labelScores[kRelCount];
@@ -138,7 +138,12 @@ void Parser::parse(const Lexeme* lex, const Upos* tags, std::size_t n, ParseStat
             for (std::size_t c = 0; c < kMoveCount; ++c)
                 moveScores[c] += cached[c];
         }
+        // The small templates' rows and the pair features' slots are asked for first, and the
+        // relation features of both arcs the move could make while they arrive: the misses of
+        // one step overlap instead of following one another.
         state.smallValues(tags, small);
+        const std::array<std::int16_t, 4>* rows[kSmallFeatureCount];
+        std::size_t rowCount = 0;
         std::size_t extra = 0; // small values out of range are scored by their keys
         for (std::size_t t = 0; t < kSmallFeatureCount; ++t) {
             const SmallTemplate& st = kSmallTemplates[t];
@@ -147,18 +152,31 @@ void Parser::parse(const Lexeme* lex, const Upos* tags, std::size_t n, ParseStat
                 features[kPairFeatureCount + extra++] = smallFeatureKey(st, v);
                 continue;
             }
-            const auto& row = m_small[m_smallStart[t] + smallIndex(st, v)];
-            for (std::size_t c = 0; c < kMoveCount; ++c)
-                moveScores[c] += row[c];
+            rows[rowCount] = &m_small[m_smallStart[t] + smallIndex(st, v)];
+            __builtin_prefetch(rows[rowCount++]);
         }
         state.pairFeatures(lex, tags, features);
+        m_moves.prefetch(features, kPairFeatureCount + extra);
+        const bool left = state.valid(Move::Left) && !state.leftToRoot();
+        const bool right = state.valid(Move::Right);
+        if (left) {
+            state.labelFeatures(Move::Left, lex, tags, labelFeatures[0]);
+            m_labels.prefetch(labelFeatures[0], kLabelFeatureCount);
+        }
+        if (right) {
+            state.labelFeatures(Move::Right, lex, tags, labelFeatures[1]);
+            m_labels.prefetch(labelFeatures[1], kLabelFeatureCount);
+        }
+        for (std::size_t r = 0; r < rowCount; ++r)
+            for (std::size_t c = 0; c < kMoveCount; ++c)
+                moveScores[c] += (*rows[r])[c];
         m_moves.addAll(features, kPairFeatureCount + extra, moveScores);
         const Move m = bestValidMove(state, moveScores);
         Rel label = Rel::Root;
-        if (m != Move::Shift && !(m == Move::Left && state.leftToRoot())) {
-            state.labelFeatures(m, lex, tags, labelFeatures);
+        if ((m == Move::Left && left) || m == Move::Right) {
             std::fill(labelScores, labelScores + kRelCount, 0);
-            m_labels.addAll(labelFeatures, kLabelFeatureCount, labelScores);
+            m_labels.addAll(labelFeatures[m == Move::Left ? 0 : 1], kLabelFeatureCount,
+                            labelScores);
             label = bestLabel(labelScores);
         }
         state.apply(m, label);
