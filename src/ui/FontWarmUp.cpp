@@ -1,16 +1,17 @@
 #include "ui/FontWarmUp.h"
 
+#include <QFontDatabase>
+#include <QStringList>
+
 #include <fontconfig/fontconfig.h>
 
 namespace qm {
 
 FontWarmUp::FontWarmUp()
-    : m_thread([] { FcInit(); }) {}
+    : WarmUpThread([] { FcInit(); }) {}
 
-FontWarmUp::~FontWarmUp() { join(); }
-
-void FontWarmUp::join() {
-    if (m_thread.joinable()) m_thread.join();
-}
+// The list of families is the cheapest question that fills the whole database.
+FontDatabaseWarmUp::FontDatabaseWarmUp()
+    : WarmUpThread([] { static_cast<void>(QFontDatabase::families()); }) {}
 
 } // namespace qm

@@ -5,7 +5,6 @@
 #include "core/text/TextEncoding.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
-#include "ui/FontDatabaseWarmUp.h"
 #include "ui/FontWarmUp.h"
 #include "ui/Headless.h"
 #include "ui/MainWindow.h"
@@ -88,7 +87,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     fonts.join();
     // Qt's font database is filled from that configuration while the window is made (see
-    // FontDatabaseWarmUp.h); the thread is joined before the application object goes.
+    // FontWarmUp.h); the thread is joined before the application object goes.
     qm::FontDatabaseWarmUp fontDatabase;
     qm::installStartupProbe(&app);
     // Lets a Wayland compositor match the window to the desktop entry and show its icon.

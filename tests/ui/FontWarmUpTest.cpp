@@ -1,6 +1,6 @@
 // A font looked up on the main thread while Qt's font database is being filled on another
 // thread waits for the one fill and finds the installed face at its size.
-#include "ui/FontDatabaseWarmUp.h"
+#include "ui/FontWarmUp.h"
 #include "UiSupport.h"
 
 #include <QFontDatabase>
