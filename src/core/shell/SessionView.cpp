@@ -26,13 +26,14 @@ PageRequest Session::pageRequest(int top) const {
 }
 
 Session::PageInputs Session::pageInputs(int top) const {
+    const PageRequest request = pageRequest(top);
     PageInputs inputs{
         .generation = m_pageGeneration,
         .top = top,
-        .fontSize = clampFontSize(m_controls.position(Control::FontSizeTrackBar)),
-        .twoColumns = m_controls.checked(Control::TwoColCheckBox),
-        .colours = m_colours,
-        .programFolder = m_loc.programFolder,
+        .fontSize = request.fontSize,
+        .twoColumns = request.twoColumns,
+        .colours = request.colours,
+        .programFolder = request.programFolder,
         .shade = m_currentShade,
         .width = m_surface ? m_surface->width() : 0,
         .height = m_surface ? m_surface->height() : 0,
