@@ -49,13 +49,9 @@ char shapeClass(char c) {
     return c;
 }
 
-bool hasEnd(std::string_view s, std::string_view end) {
-    return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
-}
-
 // An ending with at least two letters before it.
 bool endsWith(std::string_view s, std::string_view end) {
-    return s.size() > end.size() + 1 && hasEnd(s, end);
+    return s.size() > end.size() + 1 && s.ends_with(end);
 }
 
 } // namespace
@@ -96,7 +92,8 @@ std::uint8_t formClass(std::string_view w) {
     if (endsWith(w, "est")) return kFormEst;
     if (endsWith(w, "er")) return kFormEr;
     if (endsWith(w, "ly")) return kFormLy;
-    if (endsWith(w, "s") && !hasEnd(w, "ss") && !hasEnd(w, "us") && !hasEnd(w, "is")) return kFormS;
+    if (endsWith(w, "s") && !w.ends_with("ss") && !w.ends_with("us") && !w.ends_with("is"))
+        return kFormS;
     return kFormOther;
 }
 

@@ -107,7 +107,7 @@ private:
     }
     // A key's probe starts at the first slot of a cache line (four slots), so that most
     // look-ups, found or not, read that one line.
-    static constexpr std::uint32_t kLineSlots = 64 / sizeof(std::uint32_t[1 + kInline]);
+    static constexpr std::uint32_t kLineSlots = HugePageAllocator<Slot>::kCacheLine / sizeof(Slot);
     std::uint32_t home(std::uint32_t key) const {
         return ((key * 0x9E3779B1U) >> m_shift) & ~(kLineSlots - 1);
     }

@@ -1,9 +1,9 @@
 #include "core/grammar/Perceptron.h"
+#include "core/grammar/training/Folds.h"
 #include "core/grammar/training/Shuffle.h"
 #include "core/grammar/training/Training.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace qm::grammar {
 namespace {
@@ -60,14 +60,7 @@ jackknifeFineTags(const std::vector<TreebankSentence>& sentences,
                 tagger.tag(lex.data(), tags[i].data(), lex.size(), fine[i].data());
         }
     };
-    const auto step = static_cast<std::size_t>(std::max(threads, 1));
-    for (std::size_t first = 0; first < k; first += step) {
-        std::vector<std::thread> running;
-        for (std::size_t f = first; f < std::min(k, first + step); ++f)
-            running.emplace_back(runFold, f);
-        for (std::thread& t : running)
-            t.join();
-    }
+    runFolds(k, static_cast<std::size_t>(std::max(threads, 1)), runFold, [](std::size_t) {});
     if (progress) progress("fine tags jackknifed in " + std::to_string(k) + " folds");
     return fine;
 }

@@ -1,11 +1,11 @@
 #include "core/grammar/Perceptron.h"
+#include "core/grammar/training/Folds.h"
 #include "core/grammar/training/Shuffle.h"
 #include "core/grammar/training/Training.h"
 
 #include <algorithm>
 #include <array>
 #include <map>
-#include <thread>
 
 namespace qm::grammar {
 namespace {
@@ -122,29 +122,23 @@ std::vector<std::vector<Upos>> jackknifeTags(const std::vector<TreebankSentence>
                                              int folds, const TaggerOptions& options, int threads,
                                              const Progress& progress) {
     std::vector<std::vector<Upos>> tags(sentences.size());
-    auto runFold = [&](int fold) {
+    const auto k = static_cast<std::size_t>(std::max(folds, 1));
+    auto runFold = [&](std::size_t fold) {
         std::vector<TreebankSentence> train;
         for (std::size_t i = 0; i < sentences.size(); ++i)
-            if (static_cast<int>(i % static_cast<std::size_t>(folds)) != fold)
-                train.push_back(sentences[i]);
+            if (i % k != fold) train.push_back(sentences[i]);
         const Tagger tagger = trainTagger(train, options);
-        for (std::size_t i = 0; i < sentences.size(); ++i) {
-            if (static_cast<int>(i % static_cast<std::size_t>(folds)) != fold) continue;
+        for (std::size_t i = fold; i < sentences.size(); i += k) {
             const std::vector<Lexeme> lex = lexemesOf(sentences[i].text, sentences[i].words);
             tags[i].resize(lex.size());
             tagger.tag(lex.data(), lex.size(), tags[i].data());
         }
     };
-    for (int first = 0; first < folds; first += threads) {
-        std::vector<std::thread> running;
-        for (int f = first; f < std::min(folds, first + threads); ++f)
-            running.emplace_back(runFold, f);
-        for (std::thread& t : running)
-            t.join();
+    runFolds(k, static_cast<std::size_t>(std::max(threads, 1)), runFold, [&](std::size_t done) {
         if (progress)
-            progress("jackknife: " + std::to_string(std::min(folds, first + threads)) + "/" +
-                     std::to_string(folds) + " folds tagged");
-    }
+            progress("jackknife: " + std::to_string(done) + "/" + std::to_string(k) +
+                     " folds tagged");
+    });
     return tags;
 }
 
