@@ -406,6 +406,12 @@ void ParseLayout::assignLevels() {
                         depth += stepBeforeHead(relOf(a), m_head[h] == kNone);
                 } else {
                     depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
+                    // A modifier of a word that sits a step in on its line ("dating a man /
+                    // from Brittany"): one step further than that line's own phrases.
+                    const std::size_t ha = m_anchor[host];
+                    if (h > ha && m_rep[ha] != kNone && !m_tag[a] && stepAfterHead(relOf(a)) > 0 &&
+                        m_clauseDepth[m_rep[h]] > m_clauseDepth[m_rep[ha]])
+                        ++depth;
                 }
             }
             // Never deeper than the head's depth in the clause structure: a line comes back
