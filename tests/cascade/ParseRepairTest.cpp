@@ -1,6 +1,7 @@
 // The repairs made to a parse before it is laid out: each case a hand-made tree with one of a
-// parser's mistakes around an opening clause, and the word that must head the sentence (and
-// where one word must hang) afterwards; trees without the mistake stay as they are.
+// parser's mistakes around an opening clause or a predicate hung on its subject, and the word that
+// must head the sentence (and where one word must hang) afterwards; trees without the mistake stay
+// as they are.
 #include "core/cascade/ParseRepair.h"
 #include "TreeNotation.h"
 #include "core/cascade/ParseTree.h"
@@ -61,6 +62,36 @@ TEST(ParseRepair, MainClauseAfterAnOpeningClauseHeadsTheSentence) {
          "After/SCONJ/mark/2 firing/VERB/advcl/5 this/DET/det/4 company/NOUN/obj/2 "
          "found/VERB/root/0 the/DET/det/7 filters/NOUN/obj/5",
          "found", "company", "firing", false},
+        {"a noun root with its predicate hung on it as a modifier",
+         "Certain/ADJ/amod/2 elements/NOUN/root/0 of/ADP/case/5 the/DET/det/5 "
+         "community/NOUN/nmod/2 engage/VERB/acl/2 in/ADP/case/9 this/DET/det/9 "
+         "activity/NOUN/obl/6 ~./PUNCT/punct/2",
+         "engage", "elements", "engage", true},
+        {"a predicate with a finite copula hung on the subject as a relative clause",
+         "The/DET/det/2 test/NOUN/root/0 ~,/PUNCT/punct/5 with/ADP/case/5 forms/NOUN/nmod/2 "
+         "~,/PUNCT/punct/8 is/AUX/cop/8 available/ADJ/acl:relcl/2 ~./PUNCT/punct/2",
+         "available", "test", "available", true},
+        {"a clause with its own subject after the comma, the opening phrase its obl",
+         "For/ADP/case/3 a/DET/det/3 trip/NOUN/root/0 ~,/PUNCT/punct/7 we/PRON/nsubj/7 "
+         "are/AUX/aux/7 going/VERB/acl:relcl/3 home/ADV/advmod/7 ~./PUNCT/punct/3",
+         "going", "trip", "going", true},
+        {"a relative clause without a comma stays",
+         "The/DET/det/2 book/NOUN/root/0 I/PRON/nsubj/4 read/VERB/acl:relcl/2 "
+         "yesterday/NOUN/obl:tmod/4",
+         "book", "read", "book", false},
+        {"a relative word keeps its clause",
+         "Nice/ADJ/amod/2 people/NOUN/root/0 who/PRON/nsubj/4 care/VERB/acl:relcl/2", "people",
+         "care", "people", false},
+        {"a participle modifies its noun",
+         "A/DET/det/2 man/NOUN/root/0 standing/VERB/acl/2 there/ADV/advmod/3", "man", "standing",
+         "man", false},
+        {"an irregular participle modifies its noun",
+         "Anything/PRON/root/0 left/VERB/acl/1 of/ADP/case/4 it/PRON/obl/2", "Anything", "left",
+         "Anything", false},
+        {"an aside with its own subject between commas is no predicate",
+         "Its/PRON/nmod:poss/2 walls/NOUN/root/0 ~,/PUNCT/punct/6 you/PRON/nsubj/6 "
+         "may/AUX/aux/6 imagine/VERB/acl:relcl/2 ~,/PUNCT/punct/6 bare/ADJ/amod/2",
+         "walls", "imagine", "walls", false},
     };
     for (const RepairCase& c : cases) {
         SCOPED_TRACE(c.what);
