@@ -86,6 +86,13 @@ const char* const kCoordinatedFronted =
     "the/DET/det/13 little/ADJ/amod/13 soldier/NOUN/nsubj/14 stood/VERB/conj/2 on/ADP/case/17 "
     "one/NUM/nummod/17 leg/NOUN/obl/14 ~./PUNCT/punct/2";
 
+// An object on its verb's line with a phrase and a conjunct of its own.
+const char* const kCoordinatedObject =
+    "The/DET/det/3 old/ADJ/amod/3 soldier/NOUN/nsubj/4 bought/VERB/root/0 a/DET/det/7 "
+    "big/ADJ/amod/7 loaf/NOUN/obj/4 of/ADP/case/11 fresh/ADJ/amod/11 brown/ADJ/amod/11 "
+    "bread/NOUN/nmod/7 and/CCONJ/cc/15 a/DET/det/15 heavy/ADJ/amod/15 jug/NOUN/conj/7 "
+    "of/ADP/case/19 cold/ADJ/amod/19 sweet/ADJ/amod/19 milk/NOUN/nmod/15 ~./PUNCT/punct/4";
+
 // A main clause whose subject the parse nests: "bit" hangs on "baker", the subject.
 const char* const kNestedSubject =
     "Though/SCONJ/mark/4 I/PRON/nsubj/4 am/AUX/cop/4 tired/ADJ/advcl/24 of/ADP/case/8 "
@@ -197,6 +204,9 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
          "She", 0},
         {"the phrase opening a coordinated clause one step in", kCoordinatedFronted, "morning",
          "stood", 1},
+        {"a conjunct of an object on its verb's line one step in", kCoordinatedObject, "jug",
+         "bought", 1},
+        {"that object's phrase two steps in", kCoordinatedObject, "bread", "bought", 2},
         {"a main clause's nested subject starts at its verb's level", kNestedSubject, "little",
          "good", 0},
     };
@@ -216,10 +226,22 @@ TEST(ParseLayout, LevelsComeFromTheTree) {
 // Every tree: the lines spell out the sentence, keep every tight unit whole, start at the base,
 // step by 4 up to 36 at most, and stay within 40 characters.
 TEST(ParseLayout, LinesKeepTheirLimits) {
-    const std::string trees[] = {
-        kFronted,     kRelative,     kCoordination,       kSpeech,        kSpeechRoot,
-        kNames,       kLearnedVerb,  kVerbGroup,          kToVerb,        kClauseSubject,
-        deepChain(3), deepChain(14), kCoordinatedFronted, kSpeechResumed, kMarkedSubject};
+    const std::string trees[] = {kFronted,
+                                 kRelative,
+                                 kCoordination,
+                                 kSpeech,
+                                 kSpeechRoot,
+                                 kNames,
+                                 kLearnedVerb,
+                                 kVerbGroup,
+                                 kToVerb,
+                                 kClauseSubject,
+                                 deepChain(3),
+                                 deepChain(14),
+                                 kCoordinatedFronted,
+                                 kSpeechResumed,
+                                 kMarkedSubject,
+                                 kCoordinatedObject};
     for (const std::string& notation : trees) {
         const Laid l = layOut(notation);
         SCOPED_TRACE(l.tree.text);
