@@ -344,8 +344,7 @@ void ParseLayout::chooseBreaks() {
 // Each line's level from its head, the line's shallowest token (the first of equals): the
 // root's line at the base; a line whose head depends on a word before it one step right of the
 // line holding that word when it completes or modifies it (stepAfterHead), level with it
-// otherwise, and a step further when that word is not its line's head but sits a step in on
-// it; a line whose head comes before the word it depends on (a subject, a fronted
+// otherwise; a line whose head comes before the word it depends on (a subject, a fronted
 // clause or phrase: "When she came home, / she ...") at the level of that word's line, or one
 // step right of it inside a dependent clause (stepBeforeHead). A verb
 // outside quoted speech that comes after speech it governs or hangs on is a dialogue tag: one
@@ -407,18 +406,6 @@ void ParseLayout::assignLevels() {
                         depth += stepBeforeHead(relOf(a), m_head[h] == kNone);
                 } else {
                     depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
-                    // A phrase or conjunct of a word that sits a step in on its line
-                    // ("dating a man / from Brittany", "bought a loaf / and a jug"): one step
-                    // further than the line's own phrases, as if that word began a line.
-                    const std::size_t ha = m_anchor[host];
-                    // A verb coordinated with a noun is the parse's mistake for a verb
-                    // coordinated with the line's own ("said nothing, / and only held"): it
-                    // stays level.
-                    const bool mismatched =
-                        relOf(a) == Rel::Conj && isVerbal(uposOf(a)) && !isVerbal(uposOf(h));
-                    if (h > ha && m_rep[ha] != kNone && !m_tag[a] && !mismatched &&
-                        m_clauseDepth[m_rep[h]] > m_clauseDepth[m_rep[ha]])
-                        ++depth;
                 }
             }
             // Never deeper than the head's depth in the clause structure: a line comes back
