@@ -15,6 +15,7 @@
 // --model FILE loads a grammar model instead of the one beside the program.
 #include "core/cascade/GrammarParser.h"
 #include "core/cascade/LayoutQuality.h"
+#include "core/cascade/ParseRepair.h"
 #include "core/cascade/ParseTree.h"
 #include "core/cascade/PhraseLayout.h"
 #include "core/cascade/SentenceCascade.h"
@@ -145,10 +146,7 @@ void printTags(std::string_view sentence, const grammar::Sentence& tree) {
     if (!diff.empty()) std::printf("  tags (judge/parser):%s\n", diff.c_str());
 }
 
-// The built-in parser's tree, one "index word TAG head rel" a word.
-void printTree(std::string_view sentence) {
-    grammar::Sentence parsed;
-    if (!g_parser || !g_parser->parse(sentence, parsed)) return;
+std::string treeLine(std::string_view sentence, const grammar::Sentence& parsed) {
     std::string line = " ";
     for (std::size_t w = 0; w < parsed.size(); ++w) {
         line += " " + std::to_string(w + 1) + ":" +
@@ -156,7 +154,20 @@ void printTree(std::string_view sentence) {
                 "/" + std::string(grammar::uposName(parsed[w].upos)) + "/" +
                 std::to_string(parsed[w].head) + "/" + std::string(grammar::relName(parsed[w].rel));
     }
+    return line;
+}
+
+// The built-in parser's tree, one "index word TAG head rel" a word, and below it the tree the
+// layout reads when the cascader's repairs change it.
+void printTree(std::string_view sentence) {
+    grammar::Sentence parsed;
+    if (!g_parser || !g_parser->parse(sentence, parsed)) return;
+    const std::string line = treeLine(sentence, parsed);
     std::printf("%s\n", line.c_str());
+    if (!isTree(parsed)) return;
+    repairParse(sentence, parsed);
+    const std::string repaired = treeLine(sentence, parsed);
+    if (repaired != line) std::printf("  repaired:%s\n", repaired.c_str());
 }
 
 // Lays the sentence (tokens [first, last) of `text`) out both ways and measures both.

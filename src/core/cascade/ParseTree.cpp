@@ -118,9 +118,12 @@ bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size
         ++comma;
     std::size_t v = comma + 1, subject = n;
     // A verb right after the comma that is no participle: a command ("If you want help, /
-    // contact us").
+    // contact us"). A wh-word and an auxiliary: a question ("If you voted, / what did you").
     const bool command = v < n && words[v].upos == Upos::Verb && !isParticiple(text, words[v]);
-    for (; !command && v < n; ++v) {
+    const bool question = v + 1 < n && isRelativeWord(text, words[v]) &&
+                          lowerWord(text, words[v]) != "that" && words[v + 1].upos == Upos::Aux;
+    if (question) ++v;
+    for (; !command && !question && v < n; ++v) {
         const Upos u = words[v].upos;
         if (isNominal(u)) {
             if (isRelativeWord(text, words[v])) return false;
@@ -133,7 +136,7 @@ bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size
             break;
         }
     }
-    if (!command &&
+    if (!command && !question &&
         (subject == n || v >= n || (words[v].upos != Upos::Verb && words[v].upos != Upos::Aux)))
         return false;
     // An auxiliary speaks for the verb right after it that it serves.
@@ -355,8 +358,13 @@ bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
     const Rel r = words[s].rel;
     const bool unmarked = r == Rel::Nmod || r == Rel::Obl || r == Rel::NmodTmod ||
                           r == Rel::OblTmod || r == Rel::NmodUnmarked || r == Rel::OblUnmarked;
+    // A second object of the same verb is a subject it stole ("After firing this company / my
+    // next pool service found").
+    bool secondObject = false;
+    for (std::size_t w = h + 1; w < s && r == Rel::Obj; ++w)
+        secondObject |= words[w].head == h + 1 && words[w].rel == Rel::Obj;
     const bool stranded = r == Rel::Appos || r == Rel::Dep || (unmarked && !(flags[s] & kCase)) ||
-                          (r == Rel::Conj && !(flags[s] & kCc));
+                          (r == Rel::Conj && !(flags[s] & kCc)) || secondObject;
     if (h >= s || !stranded) return false;
     // The phrase runs from its first word to x, all of it hanging on s (punctuation aside).
     std::size_t first = s;

@@ -1,6 +1,7 @@
 #include "core/cascade/SentenceCascade.h"
 
 #include "core/cascade/Lexicon.h"
+#include "core/cascade/ParseRepair.h"
 #include "core/cascade/ParseTree.h"
 
 namespace qm::cascade {
@@ -71,11 +72,7 @@ std::size_t SentenceCascade::layout(std::string_view text, const std::vector<Tok
         m_parse.clear();
         if (m_parser->parse(sentence, m_parse) &&
             !missedVerb(m_parse, tokens.data() + first, last - first)) {
-            if (isTree(m_parse)) {
-                rerootOpeningClause(sentence, m_parse);
-                rerootFrontedPhrase(sentence, m_parse);
-                attachStrandedSubject(sentence, m_parse);
-            }
+            if (isTree(m_parse)) repairParse(sentence, m_parse);
             const std::size_t lines =
                 m_parseLayout.layout(text, tokens, first, last, m_parse, base, names, out);
             if (lines > 0) {
