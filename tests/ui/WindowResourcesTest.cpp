@@ -161,8 +161,8 @@ TEST_F(WindowResourcesTest, TextsAreLaidOutInTheirOwnFonts) {
         EXPECT_EQ(page->font().family(), "Liberation Sans");
         EXPECT_EQ(page->font().pixelSize(), 11);
     }
-    EXPECT_EQ(form->TOCTreeView->font().family(), "Liberation Serif");
-    EXPECT_EQ(QFontInfo(form->TOCTreeView->font()).pixelSize(), 20);
+    EXPECT_EQ(form->tocTree()->font().family(), "Liberation Serif");
+    EXPECT_EQ(QFontInfo(form->tocTree()->font()).pixelSize(), 20);
 }
 
 // Selecting a contents node while the tree is hidden opens its parents at once and scrolls
@@ -171,22 +171,22 @@ TEST_F(WindowResourcesTest, ANodeSelectedInTheHiddenContentsTreeIsScrolledToWhen
     start(QM_BINARY_DIR "/bin", "");
     form->resize(713, 460);
     form->setTocFontSize(40); // rows taller than the tree can show at once
-    ASSERT_FALSE(form->TOCTreeView->isVisible());
+    ASSERT_FALSE(form->tocTree()->isVisible());
     int last = -1;
-    for (QTreeWidgetItemIterator it(form->TOCTreeView); *it; ++it)
+    for (QTreeWidgetItemIterator it(form->tocTree()); *it; ++it)
         ++last;
     QTreeWidgetItem* item = form->tocItem(last);
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->parent(), nullptr);
     form->selectTocNode(last);
-    EXPECT_EQ(form->TOCTreeView->currentItem(), item);
+    EXPECT_EQ(form->tocTree()->currentItem(), item);
     for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
         EXPECT_TRUE(p->isExpanded());
     form->PageControl1->setCurrentWidget(form->TOCTabSheet);
     QCoreApplication::processEvents();
-    const QRect shown = form->TOCTreeView->viewport()->rect();
-    EXPECT_TRUE(shown.contains(form->TOCTreeView->visualItemRect(item)));
-    EXPECT_GT(form->TOCTreeView->verticalScrollBar()->value(), 0);
+    const QRect shown = form->tocTree()->viewport()->rect();
+    EXPECT_TRUE(shown.contains(form->tocTree()->visualItemRect(item)));
+    EXPECT_GT(form->tocTree()->verticalScrollBar()->value(), 0);
 }
 
 // What a page's named controls show: for each, whether it is visible and enabled, its
