@@ -31,17 +31,20 @@ void TForm1::makeTocTree() {
     tree->setIndentation(19);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    tree->setGeometry(TOCTabSheet->rect());
     connectTocTree();
 
-    // What the session set while there was no tree. The nodes come first: setting them
-    // clears what was opened and selected before, as on a tree that exists.
+    // What the session set while there was no tree. The nodes come before what opens and
+    // selects them: setting them clears both, as on a tree that exists. All of it is set
+    // while the tree still has the size every new control has, as a tree made with the window
+    // had it set before its page was sized; the page's size comes after, so that the scroll
+    // bars, and the rows a selected node is scrolled to as the tree shows, come out the same.
     TocKept kept = std::exchange(m_tocKept, {});
     if (kept.fontPoints) setTocFontSize(*kept.fontPoints);
     setTocTree(kept.tree);
     for (const int node : kept.opened)
         expandTocNode(node);
     if (kept.selected) selectTocNode(*kept.selected);
+    tree->setGeometry(TOCTabSheet->rect());
     showMadeControls(TOCTabSheet);
 }
 
