@@ -37,7 +37,6 @@ void TForm1::connectHandlers() {
     connectButtons();
     connectOptions();
     connectMenus();
-    connectTrees();
     connectPages();
 }
 
@@ -107,28 +106,6 @@ void TForm1::connectMenus() {
     help->setObjectName("HelpShortcut");
     connect(help, &QShortcut::activated, this,
             [this] { handle([this] { m_session->HempMenuClick(); }); });
-}
-
-void TForm1::connectTrees() {
-    // The contents tree.
-    connect(TOCTreeView, &TocTree::userClicked, this, [this] {
-        const int i = tocIndexOf(TOCTreeView->currentItem());
-        handle([this, i] {
-            m_session->TOCTreeViewClick(i >= 0 ? std::optional<int>(i) : std::nullopt);
-        });
-    });
-    connect(TOCTreeView, &TocTree::userDoubleClicked, this, [this] {
-        const int i = tocIndexOf(TOCTreeView->currentItem());
-        handle([this, i] {
-            m_session->TOCTreeViewDblClick(i >= 0 ? std::optional<int>(i) : std::nullopt);
-        });
-    });
-    connect(TOCTreeView, &QTreeWidget::itemExpanded, this, [this] {
-        if (!m_treeBuilding) handle([this] { m_session->TOCTreeViewExpanded(); });
-    });
-    connect(TOCTreeView, &QTreeWidget::itemCollapsed, this, [this] {
-        if (!m_treeBuilding) handle([this] { m_session->TOCTreeViewCollapsed(); });
-    });
 }
 
 FindDialog& TForm1::findDialog() {
@@ -240,8 +217,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (event->type() == QEvent::Show && watched == TOCTreeView) tocTreeShown();
+    if (event->type() == QEvent::Show && m_tocTree && watched == m_tocTree) tocTreeShown();
     // A page's controls are made as the page shows, before it is first painted.
+    if (event->type() == QEvent::Show && watched == TOCTabSheet) tocTree();
     if (event->type() == QEvent::Show && watched == OptionsTabSheet) options();
     if (event->type() == QEvent::Show && watched == IndexTabSheet) indexPage();
     if (event->type() == QEvent::Resize && m_created) {

@@ -136,9 +136,13 @@ public:
     void showFindDialog(int x, int y) override;
     void closeFindDialog() override;
 
+    // The contents tree, made when its page first comes forward or when first asked for;
+    // until then what the session sets on it is kept and set on it once it is made.
+    TocTree* tocTree();
+    bool tocTreeBuilt() const { return m_tocTree != nullptr; }
     // Absolute index of a contents-tree node (its place in a walk from top to bottom).
     int tocIndexOf(const QTreeWidgetItem* item) const;
-    QTreeWidgetItem* tocItem(int absoluteIndex) const;
+    QTreeWidgetItem* tocItem(int absoluteIndex);
     // The text of the lines on the page, without tags, as Image1 describes it.
     QString pageText() const;
 
@@ -146,7 +150,6 @@ public:
     QWidget* Client;
     QTabWidget* PageControl1;
     Sheet* TOCTabSheet;
-    TocTree* TOCTreeView;
     Sheet* ReadTabSheet;
     ReadingPage* Image1;
     Sheet* AboutTabSheet;
@@ -252,9 +255,11 @@ private:
     void connectButtons();
     void connectOptions();
     void connectMenus();
-    void connectTrees();
     void connectPages();
     FindDialog& findDialog();
+    void makeTocTree();
+    void connectTocTree();
+    bool keptTocNode(int absoluteIndex) const;
     void readPageResized(QSize size);
     void layoutIndexPage();
     void tocTreeShown();
@@ -274,6 +279,15 @@ private:
     std::unique_ptr<IndexControls> m_index;
     std::vector<KeptChange> m_optionsChanges; // made once the controls exist
     std::vector<KeptChange> m_indexChanges;
+    // What the session set on the contents tree while it was not made yet.
+    struct TocKept {
+        Tree tree;
+        std::vector<int> opened; // each node once, in the order they were opened
+        std::optional<int> selected;
+        std::optional<int> fontPoints;
+    };
+    TocTree* m_tocTree = nullptr;
+    TocKept m_tocKept;
     std::vector<QTreeWidgetItem*> m_tocItems;
     std::string m_applicationTitle;
     std::optional<std::string> m_openAnswer;        // answers the next open dialog

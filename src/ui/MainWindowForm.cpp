@@ -22,7 +22,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -142,23 +141,15 @@ void TForm1::buildPages() {
     // default font first (a font of its own to look up and load), and again when added.
 
     TOCTabSheet = named(new Sheet(PageControl1), "TOCTabSheet", "Table Of Contents");
-    // The tree is made with its font already in place: setting a font on a made tree makes
-    // its (hidden) header measure the font at once, loading a font the settings replace
-    // before anything is shown.
+    // The contents tree is made when the page first comes forward (tocTree()), with the
+    // page's font already in place: setting a font on a made tree makes its (hidden) header
+    // measure the font at once, loading a font the settings replace.
     QFont tocFont("Liberation Serif");
     tocFont.setPixelSize(13);
     TOCTabSheet->setFont(tocFont);
-    TOCTreeView = named(new TocTree(TOCTabSheet), "TOCTreeView", "Table Of Contents");
-    TOCTreeView->setHeaderHidden(true);
-    // The hidden header's one section stretches over the tree; left to itself, its minimum
-    // width is measured from the font's widest glyph whenever the font changes, loading the
-    // font of a tree not shown yet (the settings give it its size before the first frame).
-    TOCTreeView->header()->setMinimumSectionSize(0);
-    TOCTreeView->setIndentation(19);
-    TOCTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TOCTreeView->setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(TOCTabSheet, &Sheet::resized, TOCTreeView,
-            [this](QSize s) { TOCTreeView->setGeometry(0, 0, s.width(), s.height()); });
+    connect(TOCTabSheet, &Sheet::resized, this, [this](QSize s) {
+        if (m_tocTree) m_tocTree->setGeometry(0, 0, s.width(), s.height());
+    });
     PageControl1->addTab(TOCTabSheet, "Table Of Contents");
 
     ReadTabSheet = named(new Sheet(PageControl1), "ReadTabSheet", "Reading");

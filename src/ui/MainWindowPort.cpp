@@ -24,7 +24,6 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTextEdit>
-#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 #include <utility>
@@ -347,82 +346,6 @@ Rect TForm1::windowBounds() const {
 
 void TForm1::closeWindow() {
     close();
-}
-
-void TForm1::setTocTree(const Tree& tree) {
-    m_treeBuilding = true;
-    m_tocScrollPending = nullptr;
-    TOCTreeView->clear();
-    m_tocItems.clear();
-    std::vector<QTreeWidgetItem*> items(tree.size(), nullptr);
-    for (std::size_t i = 0; i < tree.size(); ++i) {
-        const int p = tree[i].parent;
-        auto* item = (p >= 0 && static_cast<std::size_t>(p) < i)
-                         ? new QTreeWidgetItem(items[static_cast<std::size_t>(p)])
-                         : new QTreeWidgetItem(TOCTreeView);
-        item->setText(0, fromCp1252(tree[i].text));
-        items[i] = item;
-    }
-    // A node's absolute index is its place in a walk from top to bottom, parents first.
-    for (QTreeWidgetItemIterator it(TOCTreeView); *it; ++it) {
-        (*it)->setData(0, Qt::UserRole, static_cast<int>(m_tocItems.size()));
-        m_tocItems.push_back(*it);
-    }
-    m_treeBuilding = false;
-}
-
-int TForm1::tocIndexOf(const QTreeWidgetItem* item) const {
-    if (!item) return -1;
-    bool ok = false;
-    const int i = item->data(0, Qt::UserRole).toInt(&ok);
-    return ok ? i : -1;
-}
-
-QTreeWidgetItem* TForm1::tocItem(int absoluteIndex) const {
-    if (absoluteIndex < 0 || static_cast<std::size_t>(absoluteIndex) >= m_tocItems.size())
-        return nullptr;
-    return m_tocItems[static_cast<std::size_t>(absoluteIndex)];
-}
-
-void TForm1::expandTocNode(int absoluteIndex) {
-    if (QTreeWidgetItem* item = tocItem(absoluteIndex)) {
-        m_treeBuilding = true;
-        item->setExpanded(true);
-        m_treeBuilding = false;
-    }
-}
-
-void TForm1::selectTocNode(int absoluteIndex) {
-    if (QTreeWidgetItem* item = tocItem(absoluteIndex)) {
-        // Scrolling to the node opens its parents, which is no user expansion either.
-        m_treeBuilding = true;
-        TOCTreeView->setCurrentItem(item);
-        if (TOCTreeView->isVisible()) {
-            TOCTreeView->scrollToItem(item);
-            m_tocScrollPending = nullptr;
-        } else {
-            // Scrolling lays out every item of the tree: a hidden tree (at start-up) scrolls
-            // when it is shown. Its parents open now, as scrolling would open them.
-            for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
-                p->setExpanded(true);
-            m_tocScrollPending = item;
-        }
-        m_treeBuilding = false;
-    }
-}
-
-void TForm1::tocTreeShown() {
-    if (QTreeWidgetItem* item = std::exchange(m_tocScrollPending, nullptr)) {
-        m_treeBuilding = true;
-        TOCTreeView->scrollToItem(item);
-        m_treeBuilding = false;
-    }
-}
-
-void TForm1::setTocFontSize(int points) {
-    QFont font = TOCTreeView->font();
-    font.setPointSize(std::clamp(points, 1, 200));
-    TOCTreeView->setFont(font);
 }
 
 std::optional<std::string> TForm1::chooseOpenFile(const std::string& filter,

@@ -57,9 +57,9 @@ protected:
             if (!item) return {};
             for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
                 form.expandTocNode(form.tocIndexOf(p));
-            form.TOCTreeView->scrollToItem(item);
-            const QRect r = form.TOCTreeView->visualItemRect(item);
-            QTest::mouseClick(form.TOCTreeView->viewport(), Qt::LeftButton, {}, r.center());
+            form.tocTree()->scrollToItem(item);
+            const QRect r = form.tocTree()->visualItemRect(item);
+            QTest::mouseClick(form.tocTree()->viewport(), Qt::LeftButton, {}, r.center());
         }
         if (a.twoColumns || a.fontSize) form.PageControl2->setCurrentWidget(form.OptionsTabSheet);
         if (a.twoColumns) QTest::mouseClick(form.options().TwoColCheckBox, Qt::LeftButton);

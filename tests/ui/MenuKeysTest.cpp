@@ -47,7 +47,7 @@ TEST(MenuKeys, F10AndALoneAltOpenTheMenuBarOtherKeysDoNot) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        QWidget* target = form.TOCTreeView;
+        QWidget* target = form.tocTree();
         for (const auto& [key, press] : c.keys) {
             Qt::KeyboardModifiers mods =
                 key == Qt::Key_Alt ? Qt::KeyboardModifiers(Qt::AltModifier) : c.heldWithLast;
@@ -67,7 +67,7 @@ TEST(MenuKeys, F10AndALoneAltOpenTheMenuBarOtherKeysDoNot) {
         EXPECT_TRUE(!popup || popup == form.FileMenu);
         if (popup) popup->close();
         if (bar->hasFocus()) QTest::keyClick(bar, Qt::Key_Escape);
-        form.TOCTreeView->setFocus();
+        form.tocTree()->setFocus();
         QTest::qWait(1);
         EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
         EXPECT_FALSE(bar->hasFocus());

@@ -45,8 +45,8 @@ TEST_F(WindowTest, ABookNamedAtStartUpOrDroppedShowsItsChaptersAndItsText) {
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return session().currentTextPath().find("/library/") != std::string::npos; },
             20000));
-        ASSERT_EQ(form->TOCTreeView->topLevelItemCount(), 1);
-        QTreeWidgetItem* book = form->TOCTreeView->topLevelItem(0)->child(0);
+        ASSERT_EQ(form->tocTree()->topLevelItemCount(), 1);
+        QTreeWidgetItem* book = form->tocTree()->topLevelItem(0)->child(0);
         ASSERT_NE(book, nullptr);
         EXPECT_EQ(book->text(0), "Two Tales");
         ASSERT_EQ(book->childCount(), 2);

@@ -10,12 +10,12 @@ namespace {
 
 TEST_F(WindowTest, ArrowKeysDoNotMoveTheContentsTreeSelection) {
     showContents();
-    form->TOCTreeView->setFocus();
-    QTreeWidgetItem* before = form->TOCTreeView->currentItem();
+    form->tocTree()->setFocus();
+    QTreeWidgetItem* before = form->tocTree()->currentItem();
     ASSERT_NE(before, nullptr);
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left, Qt::Key_End})
-        QTest::keyClick(form->TOCTreeView, key);
-    EXPECT_EQ(form->TOCTreeView->currentItem(), before);
+        QTest::keyClick(form->tocTree(), key);
+    EXPECT_EQ(form->tocTree()->currentItem(), before);
     // The find dialog is another window: it keeps its own typing.
     form->FindItem->trigger();
     ASSERT_TRUE(form->FindDialog1->isVisible());
@@ -58,7 +58,7 @@ TEST_F(WindowTest, TrackBarAndUpDownKeepEachOtherAndTheLabelInStep) {
     EXPECT_EQ(form->FontSizeTrackBar->value(), 16);
     EXPECT_EQ(form->FontSizeLabel->text(), "Font Size = 16");
     EXPECT_EQ(form->FontSizeUpDown->position(), 16);
-    EXPECT_EQ(form->TOCTreeView->font().pointSize(), 16);
+    EXPECT_EQ(form->tocTree()->font().pointSize(), 16);
 
     auto* up = form->FontSizeUpDown->findChildren<QToolButton*>().value(0);
     ASSERT_NE(up, nullptr);
@@ -218,8 +218,8 @@ TEST_F(WindowTest, ACollectionFileNamedAtStartUpOpensAsTheCatalogueCommandWould)
     EXPECT_EQ(session().currentTextPath(), "");
     EXPECT_EQ(session().locations().catalogueExtension, ".cdb");
     EXPECT_EQ(form->PageControl1->currentWidget(), form->TOCTabSheet);
-    ASSERT_EQ(form->TOCTreeView->topLevelItemCount(), 1);
-    QTreeWidgetItem* root = form->TOCTreeView->topLevelItem(0);
+    ASSERT_EQ(form->tocTree()->topLevelItemCount(), 1);
+    QTreeWidgetItem* root = form->tocTree()->topLevelItem(0);
     EXPECT_EQ(root->text(0), "Shelf");
     ASSERT_EQ(root->childCount(), 1);
     EXPECT_EQ(root->child(0)->text(0), "The Nightingale");

@@ -99,18 +99,18 @@ protected:
         ASSERT_NE(item, nullptr);
         for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
             form->expandTocNode(form->tocIndexOf(p));
-        form->TOCTreeView->scrollToItem(item);
-        const QRect r = form->TOCTreeView->visualItemRect(item);
-        QTest::mouseClick(form->TOCTreeView->viewport(), Qt::LeftButton, {}, r.center());
+        form->tocTree()->scrollToItem(item);
+        const QRect r = form->tocTree()->visualItemRect(item);
+        QTest::mouseClick(form->tocTree()->viewport(), Qt::LeftButton, {}, r.center());
     }
 
     // Clicks the expand box in front of a node.
     void clickExpandBox(int absoluteIndex) {
         QTreeWidgetItem* item = form->tocItem(absoluteIndex);
         ASSERT_NE(item, nullptr);
-        const QRect r = form->TOCTreeView->visualItemRect(item);
-        const QPoint box(r.left() - form->TOCTreeView->indentation() / 2, r.center().y());
-        QTest::mouseClick(form->TOCTreeView->viewport(), Qt::LeftButton, {}, box);
+        const QRect r = form->tocTree()->visualItemRect(item);
+        const QPoint box(r.left() - form->tocTree()->indentation() / 2, r.center().y());
+        QTest::mouseClick(form->tocTree()->viewport(), Qt::LeftButton, {}, box);
     }
 
     int storyNode(const char* refpt) { return indexOfLine(session().catalogue(), refpt); }

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QSet>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
@@ -32,6 +33,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -51,9 +53,11 @@ protected:
     void TearDown() override { form.reset(); }
 
     // A window as the program makes it, named on a command line with this text, from an
-    // executable in this folder; shown when asked.
-    void start(const QString& programFolder, const std::string& text, bool show = true) {
+    // executable in this folder; shown when asked; its contents tree made first when asked.
+    void start(const QString& programFolder, const std::string& text, bool show = true,
+               bool treeFirst = false) {
         form = std::make_unique<TForm1>(*m_fs, m_platform);
+        if (treeFirst) form->tocTree();
         form->create({(programFolder + "/quillmar").toStdString(),
                       m_data.filePath("data").toStdString() + "/", text});
         if (!show) return;
@@ -161,8 +165,8 @@ TEST_F(WindowResourcesTest, TextsAreLaidOutInTheirOwnFonts) {
         EXPECT_EQ(page->font().family(), "Liberation Sans");
         EXPECT_EQ(page->font().pixelSize(), 11);
     }
-    EXPECT_EQ(form->TOCTreeView->font().family(), "Liberation Serif");
-    EXPECT_EQ(QFontInfo(form->TOCTreeView->font()).pixelSize(), 20);
+    EXPECT_EQ(form->tocTree()->font().family(), "Liberation Serif");
+    EXPECT_EQ(QFontInfo(form->tocTree()->font()).pixelSize(), 20);
 }
 
 // Selecting a contents node while the tree is hidden opens its parents at once and scrolls
@@ -171,22 +175,77 @@ TEST_F(WindowResourcesTest, ANodeSelectedInTheHiddenContentsTreeIsScrolledToWhen
     start(QM_BINARY_DIR "/bin", "");
     form->resize(713, 460);
     form->setTocFontSize(40); // rows taller than the tree can show at once
-    ASSERT_FALSE(form->TOCTreeView->isVisible());
+    ASSERT_FALSE(form->tocTree()->isVisible());
     int last = -1;
-    for (QTreeWidgetItemIterator it(form->TOCTreeView); *it; ++it)
+    for (QTreeWidgetItemIterator it(form->tocTree()); *it; ++it)
         ++last;
     QTreeWidgetItem* item = form->tocItem(last);
     ASSERT_NE(item, nullptr);
     ASSERT_NE(item->parent(), nullptr);
     form->selectTocNode(last);
-    EXPECT_EQ(form->TOCTreeView->currentItem(), item);
+    EXPECT_EQ(form->tocTree()->currentItem(), item);
     for (QTreeWidgetItem* p = item->parent(); p; p = p->parent())
         EXPECT_TRUE(p->isExpanded());
     form->PageControl1->setCurrentWidget(form->TOCTabSheet);
     QCoreApplication::processEvents();
-    const QRect shown = form->TOCTreeView->viewport()->rect();
-    EXPECT_TRUE(shown.contains(form->TOCTreeView->visualItemRect(item)));
-    EXPECT_GT(form->TOCTreeView->verticalScrollBar()->value(), 0);
+    const QRect shown = form->tocTree()->viewport()->rect();
+    EXPECT_TRUE(shown.contains(form->tocTree()->visualItemRect(item)));
+    EXPECT_GT(form->tocTree()->verticalScrollBar()->value(), 0);
+}
+
+// The contents tree is made when its page first comes forward: it then shows whatever the
+// session set on it before (nodes, opened nodes, selection, font size) as a tree made with the
+// window shows it, to the pixel and the scroll position.
+TEST_F(WindowResourcesTest, AContentsTreeMadeWhenShownShowsEveryEarlierChange) {
+    auto books = [](int count) {
+        qm::Tree tree{{"catalogue " + std::to_string(count), -1}};
+        for (int b = 0; b < count * 7; b += 7)
+            for (int n = 0; n < 7; ++n)
+                tree.push_back({"node " + std::to_string(b + n), n == 0 ? 0 : b + 1});
+        return tree;
+    };
+    const std::function<void(TForm1&)> cases[] = {
+        [](TForm1&) {}, [](TForm1& f) { f.FontSizeTrackBar->setValue(31); },
+        [&](TForm1& f) {
+            f.setTocFontSize(40);
+            f.setTocTree(books(12));
+            f.selectTocNode(80);
+        },
+        [&](TForm1& f) {
+            f.setTocTree(books(3));
+            f.expandTocNode(8);
+            f.selectTocNode(10);
+            f.setTocTree(books(4));
+            for (const int node : {15, 15, 500})
+                f.expandTocNode(node);
+            f.selectTocNode(17);
+            f.selectTocNode(-1);
+        }};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        std::string shown[2];
+        QImage pixels[2];
+        for (const bool treeFirst : {true, false}) {
+            SCOPED_TRACE(std::to_string(i) + (treeFirst ? " made first" : " made when shown"));
+            start(QM_BINARY_DIR "/bin", "", true, treeFirst);
+            form->resize(713, 460);
+            cases[i](*form);
+            EXPECT_EQ(form->tocTreeBuilt(), treeFirst);
+            form->PageControl1->setCurrentWidget(form->TOCTabSheet);
+            QCoreApplication::processEvents();
+            QTreeWidget* tree = form->tocTree();
+            std::string& s = shown[treeFirst];
+            s = tree->font().toString().toStdString();
+            s += " scrolled " + std::to_string(tree->verticalScrollBar()->value());
+            for (QTreeWidgetItemIterator it(tree); *it; ++it)
+                s += " | " + std::to_string(form->tocIndexOf((*it)->parent())) + " " +
+                     (*it)->text(0).toStdString() + ((*it)->isExpanded() ? " open" : "") +
+                     (*it == tree->currentItem() ? " selected" : "");
+            pixels[treeFirst] = tree->grab().toImage();
+            EXPECT_EQ(i == 2, tree->verticalScrollBar()->value() > 0);
+        }
+        EXPECT_EQ(shown[false], shown[true]);
+        EXPECT_TRUE(pixels[false] == pixels[true]);
+    }
 }
 
 // What a page's named controls show: for each, whether it is visible and enabled, its

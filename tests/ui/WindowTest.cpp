@@ -2,6 +2,9 @@
 // contents tree and paging.
 #include "ui/WindowFixture.h"
 
+#include <QResource>
+#include <QSysInfo>
+
 using namespace windowtest;
 using qm::Control;
 using qm::TForm1;
@@ -105,6 +108,10 @@ TEST_F(WindowTest, TheWindowIconComesInTheSizesShownAndTheAboutPageShowsItScaled
 
     const QImage& logo = form->Image3->picture();
     ASSERT_EQ(logo.size(), QSize(200, 200));
+    // Read in place from the program's data, neither copied nor converted.
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        EXPECT_EQ(logo.constBits(), QResource(":/quillmar/about/logo-200.bgrx").data());
+    }
     EXPECT_EQ(differingPixels(logo, iconFileOnWhite(256, 200), 200), 0);
     int white = 0;
     for (int y = 0; y < 200; y += 4)
