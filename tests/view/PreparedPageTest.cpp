@@ -59,10 +59,12 @@ void change(Reader& r, int which) {
     if (which == 5)
         r.surf.setFontName(r.surf.fontName() == qm::kFixedFont ? qm::kSerifFont : qm::kFixedFont);
     if (which == 6) r.s.FontSizeTrackBarChange(c.position(Ctl::FontSizeTrackBar) + 1);
+    // The picture some pages name appears, or goes again.
+    if (which == 7 && !r.fs.removeFile("pic.jpg")) r.fs.writeFile("pic.jpg", "jpeg");
 }
 
 TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
-    for (int which = 0; which <= 6; ++which) {
+    for (int which = 0; which <= 7; ++which) {
         SCOPED_TRACE(which);
         Reader ahead(true), direct(false);
         for (int turn = 0; turn < 40; ++turn) {
@@ -78,7 +80,10 @@ TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
             ahead.s.FormKeyDown(qm::Session::kPageDownKey);
             direct.s.FormKeyDown(qm::Session::kPageDownKey);
             ASSERT_EQ(ahead.outcome(), direct.outcome());
-            EXPECT_EQ(ahead.surf.swaps - swaps, drawn && !changed ? 1 : 0);
+            // A picture's file matters only to a page that names one.
+            if (which != 7) {
+                EXPECT_EQ(ahead.surf.swaps - swaps, drawn && !changed ? 1 : 0);
+            }
         }
         EXPECT_GT(ahead.s.topLine(), 100);
     }

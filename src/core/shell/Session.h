@@ -277,10 +277,15 @@ private:
         PageInputs inputs;
         int next = 0;
         std::string imageName;
+        // Whether the picture file was there when the page was drawn (unset when not asked):
+        // a file that appears or goes before the key makes the page drawn ahead stale.
+        std::optional<bool> imageShown;
         int shadeAfter = 0;
     };
     void pageInputsChanged() { ++m_pageGeneration; }
     PageInputs pageInputs(int top) const;
+    // Whether a page drawn ahead is what drawing the page at top would draw now.
+    bool stillHolds(const PreparedPage& page, int top) const;
     PageRequest pageRequest(int top) const;
     int showPage(int top, bool mayUsePrepared);
 

@@ -46,7 +46,7 @@ Session::PageInputs Session::pageInputs(int top) const {
 // there ahead from what this drawing would start from; the effects are the same either way.
 int Session::showPage(int top, bool mayUsePrepared) {
     std::optional<PreparedPage> prepared = std::exchange(m_prepared, std::nullopt);
-    if (prepared && !(mayUsePrepared && prepared->inputs == pageInputs(top))) prepared.reset();
+    if (prepared && !(mayUsePrepared && stillHolds(*prepared, top))) prepared.reset();
 
     m_topLine = top;
     m_controls.setEnabled(Control::PrevButton, top != 0);
@@ -74,6 +74,11 @@ int Session::showPage(int top, bool mayUsePrepared) {
     return result.next;
 }
 
+bool Session::stillHolds(const PreparedPage& page, int top) const {
+    if (!(page.inputs == pageInputs(top))) return false;
+    return !page.imageShown || *page.imageShown == m_fs.fileExists(page.imageName);
+}
+
 bool Session::prepareNextPage() {
     const int top = m_nextTopLine;
     if (!m_surface || !m_spare || m_spare == m_surface || !m_haveDisplayList) return false;
@@ -85,9 +90,16 @@ bool Session::prepareNextPage() {
     m_prepared.reset();
     m_spare->setDrawingState(inputs.state);
     int shade = top == 0 ? 0 : m_currentShade;
-    PageResult result = renderPage(*m_spare, pageRequest(top), shade);
+    PageRequest request = pageRequest(top);
+    std::optional<bool> imageShown;
+    request.imageExists = [this, &imageShown](const std::string& path) {
+        imageShown = m_fs.fileExists(path);
+        return *imageShown;
+    };
+    PageResult result = renderPage(*m_spare, request, shade);
     m_spare->flush();
-    m_prepared = PreparedPage{std::move(inputs), result.next, std::move(result.imageName), shade};
+    m_prepared = PreparedPage{std::move(inputs), result.next, std::move(result.imageName),
+                              imageShown, shade};
     return true;
 }
 
