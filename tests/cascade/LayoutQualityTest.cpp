@@ -221,6 +221,11 @@ TEST(ParseTree, FrontedPhraseGivesWayToTheMainClause) {
          "lived"}, // with a word before the phrase
         {"In/ADP/case/2 town/NOUN/root/0 it/PRON/nsubj/5 was/AUX/cop/5 cold/ADJ/parataxis/2",
          "cold"}, // a clause with a copula
+        {"Through/ADP/case/2 snow/NOUN/root/0 and/CCONJ/cc/5 the/DET/det/5 dark/NOUN/conj/2 "
+         "a/DET/det/7 girl/NOUN/nsubj/9 was/AUX/aux/9 walking/VERB/advcl/5",
+         "walking"}, // hung as an adverbial clause with nothing to make it one
+        {"In/ADP/case/2 town/NOUN/root/0 when/SCONJ/mark/5 he/PRON/nsubj/5 lived/VERB/advcl/2",
+         "town"}, // an adverbial clause with its subordinator
     };
     for (const auto& [notation, root] : cases) {
         SCOPED_TRACE(notation);

@@ -410,7 +410,7 @@ bool rerootFrontedPhrase(std::string_view text, grammar::Sentence& words) {
     }
     for (std::size_t d = root + 1; d < n; ++d) {
         const Rel r = words[d].rel;
-        if ((r == Rel::Parataxis || r == Rel::Dep || r == Rel::Conj) &&
+        if ((r == Rel::Parataxis || r == Rel::Dep || r == Rel::Conj || r == Rel::Advcl) &&
             standsAlone(words, flags, d)) {
             promote(words, d, root, Rel::Obl);
             return true;

@@ -61,7 +61,8 @@ bool attachStrandedSubject(std::string_view text, grammar::Sentence& words);
 // "walking" as a parataxis of "dark"). Where the root is a noun with a preposition, without a
 // subject or a copula, nothing before it hangs elsewhere, and a verb after it with a subject of
 // its own and no subordinator or coordinator hangs in its phrase by a loose arc (parataxis,
-// dep, conj), that verb becomes the root and the phrase its `obl`. Returns whether the tree
+// dep, conj, or an adverbial clause that nothing marks as one), that verb becomes the root and
+// the phrase its `obl`. Returns whether the tree
 // changed. Requires isTree; keeps it a tree.
 bool rerootFrontedPhrase(std::string_view text, grammar::Sentence& words);
 
