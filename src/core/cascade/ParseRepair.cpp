@@ -12,33 +12,6 @@ using grammar::Upos;
 
 namespace {
 
-bool isWord(std::string_view text, const grammar::Word& w, std::string_view lower) {
-    if (w.end > text.size() || w.end < w.begin || w.end - w.begin != lower.size()) return false;
-    for (std::size_t i = 0; i < lower.size(); ++i) {
-        char c = text[w.begin + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[i]) return false;
-    }
-    return true;
-}
-
-std::size_t rootIndex(const grammar::Sentence& words) {
-    for (std::size_t w = 0; w < words.size(); ++w) {
-        if (words[w].head == 0) return w;
-    }
-    return words.size();
-}
-
-// Whether word w hangs, through any number of arcs, on word a.
-bool descendsFrom(const grammar::Sentence& words, std::size_t w, std::size_t a) {
-    for (std::size_t k = w, steps = 0; steps <= words.size(); ++steps) {
-        if (k == a) return true;
-        if (words[k].head == 0) return false;
-        k = words[k].head - 1;
-    }
-    return false;
-}
-
 // A parser sometimes makes the coordinator that opens the sentence its root and hangs the
 // opening clause on it ("And if anyone else has voted, / what did you vote for?"). Where the
 // root is a coordinator or an adverb before everything else, and the sentence's first word
@@ -47,7 +20,7 @@ bool descendsFrom(const grammar::Sentence& words, std::size_t w, std::size_t a) 
 // clause after it.
 bool lowerCoordinatorRoot(grammar::Sentence& words) {
     const std::size_t n = words.size();
-    const std::size_t root = rootIndex(words);
+    const std::size_t root = rootOf(words);
     if (root + 2 >= n || (words[root].upos != Upos::Cconj && words[root].upos != Upos::Adv))
         return false;
     for (std::size_t w = 0; w < root; ++w) {
@@ -68,7 +41,7 @@ bool lowerCoordinatorRoot(grammar::Sentence& words) {
 // not to the opening conditional clause the parser may hang it on.
 bool attachThen(std::string_view text, grammar::Sentence& words) {
     const std::size_t n = words.size();
-    const std::size_t root = rootIndex(words);
+    const std::size_t root = rootOf(words);
     if (root == n) return false;
     std::size_t opening = n; // the opening clause: an advcl of the root with "if" or "when"
     for (std::size_t w = 0; w < root && opening == n; ++w) {
@@ -140,7 +113,7 @@ bool isRelativeOrWh(std::string_view text, const grammar::Word& w) {
 // becomes the root and the old root its subject, or its obl when it has a preposition.
 bool rerootNominalRoot(std::string_view text, grammar::Sentence& words) {
     const std::size_t n = words.size();
-    const std::size_t root = rootIndex(words);
+    const std::size_t root = rootOf(words);
     if (root == n) return false;
     const Upos ru = words[root].upos;
     if (ru != Upos::Noun && ru != Upos::Propn && ru != Upos::Pron) return false;

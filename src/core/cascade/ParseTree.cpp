@@ -58,15 +58,6 @@ bool isText(std::string_view text, const grammar::Word& w, std::string_view s) {
     return w.end <= text.size() && w.end >= w.begin && text.substr(w.begin, w.end - w.begin) == s;
 }
 
-// The index of the sentence's root word, or the sentence's length when it has none.
-std::size_t rootOf(const grammar::Sentence& words) {
-    std::size_t root = words.size();
-    for (std::size_t w = 0; w < words.size(); ++w) {
-        if (words[w].head == 0) root = w;
-    }
-    return root;
-}
-
 // What each word has among its dependents: a subject of its own (a relative word is not
 // one), a preposition, a subordinator or coordinator that joins it on, a copula.
 constexpr std::uint8_t kHasSubject = 1, kHasCase = 2, kJoined = 4, kHasCopula = 8;
@@ -121,7 +112,7 @@ bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size
     // contact us"). A wh-word and an auxiliary: a question ("If you voted, / what did you").
     const bool command = v < n && words[v].upos == Upos::Verb && !isParticiple(text, words[v]);
     const bool question = v + 1 < n && isRelativeWord(text, words[v]) &&
-                          lowerWord(text, words[v]) != "that" && words[v + 1].upos == Upos::Aux;
+                          !isWord(text, words[v], "that") && words[v + 1].upos == Upos::Aux;
     if (question) ++v;
     for (; !command && !question && v < n; ++v) {
         const Upos u = words[v].upos;
@@ -159,6 +150,33 @@ bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size
 }
 
 } // namespace
+
+std::size_t rootOf(const grammar::Sentence& words) {
+    std::size_t root = words.size();
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        if (words[w].head == 0) root = w;
+    }
+    return root;
+}
+
+bool descendsFrom(const grammar::Sentence& words, std::size_t w, std::size_t a) {
+    for (std::size_t k = w, steps = 0; steps <= words.size(); ++steps) {
+        if (k == a) return true;
+        if (words[k].head == 0) return false;
+        k = words[k].head - 1;
+    }
+    return false;
+}
+
+bool isWord(std::string_view text, const grammar::Word& w, std::string_view lower) {
+    if (w.end > text.size() || w.end < w.begin || w.end - w.begin != lower.size()) return false;
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        char c = text[w.begin + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[i]) return false;
+    }
+    return true;
+}
 
 bool isTree(const grammar::Sentence& words) {
     const std::size_t n = words.size();
@@ -328,12 +346,6 @@ bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
     if ((flags[root] & kSubject) ||
         !(ru == grammar::Upos::Verb || ru == grammar::Upos::Aux || (flags[root] & kCopula)))
         return false;
-    auto descends = [&](std::size_t w, std::size_t from) {
-        for (std::size_t k = w;; k = words[k].head - 1) {
-            if (k == from) return true;
-            if (words[k].head == 0) return false;
-        }
-    };
     // The word right before the root's verb group (its auxiliaries, adverbs and copula).
     std::size_t x = root;
     while (x > 0 && words[x - 1].head == root + 1 &&
@@ -369,13 +381,13 @@ bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
     // The phrase runs from its first word to x, all of it hanging on s (punctuation aside).
     std::size_t first = s;
     for (std::size_t w = 0; w < n; ++w) {
-        if (descends(w, s)) {
+        if (descendsFrom(words, w, s)) {
             if (w > x) return false;
             first = std::min(first, w);
         }
     }
     for (std::size_t w = first; w <= x; ++w) {
-        if (words[w].upos != grammar::Upos::Punct && !descends(w, s)) return false;
+        if (words[w].upos != grammar::Upos::Punct && !descendsFrom(words, w, s)) return false;
     }
     // s hangs inside an adverbial clause of the root that opens the sentence: only lead-in
     // words before it.
@@ -384,7 +396,7 @@ bool attachStrandedSubject(std::string_view text, grammar::Sentence& words) {
         clause = words[clause].head - 1;
     if (words[clause].rel != Rel::Advcl || clause > root) return false;
     for (std::size_t w = 0; w < first; ++w) {
-        if (descends(w, clause)) break;
+        if (descendsFrom(words, w, clause)) break;
         const Rel lead = words[w].rel;
         if (lead != Rel::Punct && lead != Rel::Cc && lead != Rel::Advmod &&
             lead != Rel::Discourse && lead != Rel::Mark)

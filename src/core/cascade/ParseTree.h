@@ -4,6 +4,7 @@
 // inside a unit that a line break must never split.
 #include "core/grammar/Parse.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,16 @@ namespace qm::cascade {
 
 // True when every head is in range, exactly one word is the root and no head chain loops.
 bool isTree(const grammar::Sentence& words);
+
+// The index of the sentence's root word, or the sentence's length when it has none.
+std::size_t rootOf(const grammar::Sentence& words);
+
+// Whether word w hangs, through any number of arcs, on word a (w itself counts); stops after
+// as many steps as there are words, so a looping tree gives false.
+bool descendsFrom(const grammar::Sentence& words, std::size_t w, std::size_t a);
+
+// Whether word w spells `lower` (lower-case) in any case.
+bool isWord(std::string_view text, const grammar::Word& w, std::string_view lower);
 
 // The depth of every word: the arcs from it up to the root. With `conjCounts` false a `conj`
 // arc counts for nothing (coordinated items are siblings of the first of them, so they line
