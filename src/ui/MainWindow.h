@@ -282,7 +282,7 @@ private:
     // What the session set on the contents tree while it was not made yet.
     struct TocKept {
         Tree tree;
-        std::vector<int> opened; // each node once, in the order they were opened
+        std::vector<bool> opened; // per node of `tree`: opened
         std::optional<int> selected;
         std::optional<int> fontPoints;
     };

@@ -41,8 +41,9 @@ void TForm1::makeTocTree() {
     TocKept kept = std::exchange(m_tocKept, {});
     if (kept.fontPoints) setTocFontSize(*kept.fontPoints);
     setTocTree(kept.tree);
-    for (const int node : kept.opened)
-        expandTocNode(node);
+    for (std::size_t node = 0; node < kept.opened.size(); ++node) {
+        if (kept.opened[node]) expandTocNode(static_cast<int>(node));
+    }
     if (kept.selected) selectTocNode(*kept.selected);
     tree->setGeometry(TOCTabSheet->rect());
     showMadeControls(TOCTabSheet);
@@ -76,7 +77,7 @@ bool TForm1::keptTocNode(int absoluteIndex) const {
 void TForm1::setTocTree(const Tree& tree) {
     if (!m_tocTree) {
         m_tocKept.tree = tree;
-        m_tocKept.opened.clear();
+        m_tocKept.opened.assign(tree.size(), false);
         m_tocKept.selected.reset();
         return;
     }
@@ -117,11 +118,8 @@ QTreeWidgetItem* TForm1::tocItem(int absoluteIndex) {
 
 void TForm1::expandTocNode(int absoluteIndex) {
     if (!m_tocTree) {
-        // Opening a node twice is opening it once.
-        std::vector<int>& opened = m_tocKept.opened;
-        if (keptTocNode(absoluteIndex) &&
-            std::find(opened.begin(), opened.end(), absoluteIndex) == opened.end())
-            opened.push_back(absoluteIndex);
+        if (keptTocNode(absoluteIndex))
+            m_tocKept.opened[static_cast<std::size_t>(absoluteIndex)] = true;
         return;
     }
     if (QTreeWidgetItem* item = tocItem(absoluteIndex)) {
