@@ -3,6 +3,7 @@
 #include "core/shell/Session.h"
 #include "support/Fakes.h"
 #include "support/FileSizeLimit.h"
+#include "support/ForkAlone.h"
 
 #include <gtest/gtest.h>
 
@@ -107,7 +108,7 @@ TEST(BookmarkFileOnDisk, TwoCopiesLoseNothing) {
     fs->writeFile(path, qm::joinLinesCrLf(seed));
     constexpr int kOps = 240;
 
-    const pid_t child = fork();
+    const pid_t child = qmtest::forkAlone();
     ASSERT_GE(child, 0);
     if (child == 0) _exit(runCopy(path, "child", kOps));
     const int parentResult = runCopy(path, "parent", kOps);

@@ -1,10 +1,13 @@
 // The folders whose renames are made durable later: each handed-over folder is synced once,
 // and none is left unsynced when the syncer goes.
 #include "core/port/FolderSync.h"
+#include "support/ForkAlone.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
+#include <thread>
 
 namespace {
 
@@ -31,6 +34,26 @@ TEST(FolderSync, SyncsEveryFolderOnceBeforeItGoes) {
         }
         EXPECT_EQ(synced, c.synced) << c.label;
     }
+}
+
+// The syncer's thread ends once it has synced everything handed over, so a program that stopped
+// writing runs no thread for it; a folder handed over after that starts it again.
+TEST(FolderSync, ThreadEndsWhenIdleAndStartsAgain) {
+    const int before = qmtest::threadCount();
+    ASSERT_GT(before, 0);
+    std::atomic<int> synced = 0;
+    qm::FolderSync folders([&](const std::string&) { ++synced; }, std::chrono::milliseconds(1));
+    const auto settles = [&](int expected) {
+        for (int i = 0; i < 5000; ++i) {
+            if (synced == expected && qmtest::threadCount() == before) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    };
+    folders.add("/data/");
+    EXPECT_TRUE(settles(1)) << synced << " syncs, " << qmtest::threadCount() << " threads";
+    folders.add("/data/");
+    EXPECT_TRUE(settles(2)) << synced << " syncs, " << qmtest::threadCount() << " threads";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "core/shell/Session.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
+#include "support/ForkAlone.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ using Body = std::function<void(const std::function<void()>& ready)>;
 bool killMidway(const Body& body, unsigned delayMicroseconds) {
     int ready[2];
     if (::pipe(ready) != 0) return false;
-    const pid_t pid = ::fork();
+    const pid_t pid = qmtest::forkAlone();
     if (pid < 0) return false;
     if (pid == 0) {
         ::close(ready[0]);

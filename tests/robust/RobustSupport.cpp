@@ -1,5 +1,7 @@
 #include "robust/RobustSupport.h"
 
+#include "support/ForkAlone.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -90,7 +92,7 @@ std::map<std::string, ChildEntry>& children() {
 
 ChildEnd runForked(const std::function<int()>& fn, unsigned seconds) {
     std::fflush(nullptr);
-    const pid_t pid = ::fork();
+    const pid_t pid = qmtest::forkAlone();
     if (pid < 0) return {};
     if (pid == 0) {
         ::alarm(seconds);
@@ -117,7 +119,7 @@ ChildEnd runSelf(const std::vector<std::string>& args, const std::vector<std::st
     int fds[2];
     if (::pipe(fds) != 0) return {};
     std::fflush(nullptr);
-    const pid_t pid = ::fork();
+    const pid_t pid = qmtest::forkAlone();
     if (pid < 0) return {};
     if (pid == 0) {
         ::close(fds[0]);

@@ -6,6 +6,7 @@
 #include "core/shell/Session.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
+#include "support/ForkAlone.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,7 @@ TEST(SharedBookmarkFile, TwoReadersAThousandOperationsEach) {
 
     std::vector<pid_t> pids;
     for (const auto& tag : tags) {
-        const pid_t pid = ::fork();
+        const pid_t pid = qmtest::forkAlone();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             ::alarm(120);

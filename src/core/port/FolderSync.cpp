@@ -40,16 +40,20 @@ void FolderSync::add(const std::string& folder) {
         const std::lock_guard lock(m_mutex);
         if (std::find(m_waiting.begin(), m_waiting.end(), folder) == m_waiting.end())
             m_waiting.push_back(folder);
-        if (!m_thread.joinable()) m_thread = std::thread([this] { run(); });
+        if (!m_running) {
+            // A thread that ended cleared m_running as its last step under the lock, so the
+            // join does not wait for it to do anything more.
+            if (m_thread.joinable()) m_thread.join();
+            m_running = true;
+            m_thread = std::thread([this] { run(); });
+        }
     }
     m_wake.notify_one();
 }
 
 void FolderSync::run() {
     std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_wake.wait(lock, [this] { return m_closing || !m_waiting.empty(); });
-        if (m_waiting.empty()) return; // closing, and nothing left to sync
+    while (!m_waiting.empty()) {
         m_wake.wait_for(lock, m_wait, [this] { return m_closing; });
         std::vector<std::string> folders;
         folders.swap(m_waiting);
@@ -58,6 +62,7 @@ void FolderSync::run() {
             m_sync(folder);
         lock.lock();
     }
+    m_running = false;
 }
 
 } // namespace qm

@@ -9,7 +9,9 @@
 // of its own. It waits a moment first: writes that come together (the first start writes the
 // settings and the bookmark file into one folder) get one sync between them, and the sync
 // does not hold up the next write's own sync of its bytes. Every folder handed over is synced
-// before the object is destroyed, at once, without that wait.
+// before the object is destroyed, at once, without that wait. The thread ends once nothing is
+// left to sync, so a program that has stopped writing runs no thread for it (a process that
+// forks, as the tests do, must have no other thread that may hold a lock at that moment).
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -45,7 +47,8 @@ private:
     std::condition_variable m_wake;
     std::vector<std::string> m_waiting;
     bool m_closing = false;
-    std::thread m_thread; // started by the first folder
+    bool m_running = false; // the thread is started and has not yet found nothing to sync
+    std::thread m_thread;   // started by a folder when none is running
 };
 
 } // namespace qm
