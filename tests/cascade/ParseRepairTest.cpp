@@ -81,6 +81,24 @@ TEST(ParseRepair, MainClauseAfterAnOpeningClauseHeadsTheSentence) {
         {"an irregular participle modifies its noun",
          "Anything/PRON/root/0 left/VERB/acl/1 of/ADP/case/4 it/PRON/obl/2", "Anything", "left",
          "Anything", false},
+        {"a command after \"then\", past a comma inside the opening clause",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 have/VERB/root/0 to/PART/mark/5 wait/VERB/xcomp/3 "
+         "~,/PUNCT/punct/5 due/ADJ/case/9 to/ADP/fixed/7 money/NOUN/obl/5 ~,/PUNCT/punct/12 "
+         "then/ADV/advmod/12 rest/VERB/parataxis/5 ~./PUNCT/punct/3",
+         "rest", "have", "rest", true},
+        {"\"as\" taken for a preposition on the subject opens the clause",
+         "as/ADP/case/2 Bob/PROPN/nsubj/3 said/VERB/root/0 ~,/PUNCT/punct/3 there/PRON/expl/6 "
+         "are/VERB/ccomp/3 only/ADV/advmod/8 16/NUM/nsubj/6",
+         "are", "said", "are", true},
+        {"a preposition that never subordinates, on the subject, opens nothing",
+         "With/ADP/case/2 rivals/NOUN/nsubj/3 seemed/VERB/root/0 ~;/PUNCT/punct/6 he/PRON/nsubj/6 "
+         "slept/VERB/parataxis/3",
+         "seemed", "slept", "seemed", false},
+        {"a relative clause after a later comma is no question",
+         "On/SCONJ/mark/2 reaching/VERB/root/0 the/DET/det/4 lobby/NOUN/obj/2 ~,/PUNCT/punct/7 "
+         "lately/ADV/advmod/7 fitted/VERB/advcl/2 ~,/PUNCT/punct/11 who/PRON/nsubj/11 "
+         "had/AUX/aux/11 taken/VERB/conj/2 ~./PUNCT/punct/2",
+         "reaching", "taken", "reaching", false},
         {"an aside with its own subject between commas is no predicate",
          "Its/PRON/nmod:poss/2 walls/NOUN/root/0 ~,/PUNCT/punct/6 you/PRON/nsubj/6 "
          "may/AUX/aux/6 imagine/VERB/acl:relcl/2 ~,/PUNCT/punct/6 bare/ADJ/amod/2",

@@ -37,6 +37,13 @@ bool isSubordinatingAdverb(std::string_view text, const grammar::Word& w) {
            lower == "while" || lower == "once";
 }
 
+// Prepositions that also open a clause ("as he said", "after she left").
+bool isSubordinatingPreposition(std::string_view text, const grammar::Word& w) {
+    const std::string lower = lowerWord(text, w);
+    return lower == "as" || lower == "after" || lower == "before" || lower == "since" ||
+           lower == "until" || lower == "till";
+}
+
 // A verb ending like a participle or a gerund ("authorised", "walking", "taken").
 bool isParticiple(std::string_view text, const grammar::Word& w) {
     if (w.upos != grammar::Upos::Verb || w.end > text.size() || w.end < w.begin + 5) return false;
@@ -96,22 +103,24 @@ void promote(grammar::Sentence& words, std::size_t d, std::size_t root, Rel rel)
 }
 
 // The tags' reading of a sentence the parse keeps inside its opening clause ("Even if the
-// leaders remain strong, / the struggle remains"): after the first comma past the root, a
-// plain subject phrase and then a verb. That verb becomes the root, the opening clause its
-// `advcl`, and the words of the subject phrase hanging elsewhere hang on it, the last noun as
-// its subject. A verb right after the comma is a command ("If you want help, / contact us"),
-// unless it looks like a participle. Returns whether the tree changed; keeps it a tree.
-bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size_t root) {
+// leaders remain strong, / the struggle remains"): after a comma past the root, a plain
+// subject phrase and then a verb. That verb becomes the root, the opening clause its `advcl`,
+// and the words of the subject phrase hanging elsewhere hang on it, the last noun as its
+// subject. A verb right after the comma, or after a "then" there, is a command ("If you want
+// help, / contact us", "If you must, / then wait"), unless it looks like a participle. The
+// commas are tried in turn, as the opening clause may hold commas of its own ("If you have to
+// wait, / due to money, / then wait"). Returns whether the tree changed; keeps it a tree.
+bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size_t root,
+                      std::size_t comma) {
     using grammar::Upos;
     const std::size_t n = words.size();
-    std::size_t comma = root + 1;
-    while (comma < n && !(words[comma].upos == Upos::Punct && isText(text, words[comma], ",")))
-        ++comma;
     std::size_t v = comma + 1, subject = n;
-    // A verb right after the comma that is no participle: a command ("If you want help, /
-    // contact us"). A wh-word and an auxiliary: a question ("If you voted, / what did you").
+    if (v + 1 < n && isWord(text, words[v], "then")) ++v;
+    // A wh-word and an auxiliary in a sentence ending with a question mark: a question ("If
+    // you voted, / what did you vote for?"), not a relative clause (", who had taken").
     const bool command = v < n && words[v].upos == Upos::Verb && !isParticiple(text, words[v]);
-    const bool question = v + 1 < n && isRelativeWord(text, words[v]) &&
+    const bool question = v + 1 < n && isText(text, words[n - 1], "?") &&
+                          isRelativeWord(text, words[v]) &&
                           !isWord(text, words[v], "that") && words[v + 1].upos == Upos::Aux;
     if (question) ++v;
     for (; !command && !question && v < n; ++v) {
@@ -147,6 +156,15 @@ bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size
     if (!isTree(changed)) return false;
     words.swap(changed);
     return true;
+}
+
+bool rerootAfterComma(std::string_view text, grammar::Sentence& words, std::size_t root) {
+    for (std::size_t c = root + 1; c < words.size(); ++c) {
+        if (words[c].upos == grammar::Upos::Punct && isText(text, words[c], ",") &&
+            rerootAfterComma(text, words, root, c))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -294,8 +312,18 @@ bool rerootOpeningClause(std::string_view text, grammar::Sentence& words) {
     bool opens = false;
     for (std::size_t w = 0; w < root && !opens; ++w) {
         const Rel r = words[w].rel;
-        if ((r == Rel::Mark || (r == Rel::Advmod && isSubordinatingAdverb(text, words[w]))) &&
-            words[w].head == root + 1) {
+        // A preposition takes neither a verb nor a verb's subject: one that can subordinate,
+        // on the root verb or its subject, opens the clause ("as he said, / there are ...").
+        const std::size_t h = words[w].head;
+        const bool onRoot = h == root + 1;
+        const bool marks =
+            (r == Rel::Mark && onRoot) ||
+            (r == Rel::Advmod && onRoot && isSubordinatingAdverb(text, words[w])) ||
+            (r == Rel::Case && words[root].upos == grammar::Upos::Verb &&
+             isSubordinatingPreposition(text, words[w]) &&
+             (onRoot || (h != 0 && words[h - 1].head == root + 1 &&
+                         isSubjectRel(words[h - 1].rel))));
+        if (marks) {
             opens = true;
         } else if (r != Rel::Punct && r != Rel::Cc && r != Rel::Advmod && r != Rel::Discourse) {
             return false;
