@@ -69,35 +69,25 @@ bool attachThen(std::string_view text, grammar::Sentence& words) {
 }
 
 bool isFiniteAuxiliary(std::string_view text, const grammar::Word& w) {
-    static constexpr std::string_view kFinite[] = {
-        "is",  "are",   "was",  "were", "am",   "can", "could", "will", "would", "shall", "should",
-        "may", "might", "must", "do",   "does", "did", "has",   "have", "had",   "'s",    "'re"};
-    for (std::string_view f : kFinite) {
-        if (isWord(text, w, f)) return true;
-    }
-    return false;
+    return isAnyWord(text, w,
+                     {"is", "are", "was", "were", "am", "can", "could", "will", "would", "shall",
+                      "should", "may", "might", "must", "do", "does", "did", "has", "have", "had",
+                      "'s", "'re"});
 }
 
 // Past participles that do not end like one ("anything left of it", "a house built").
 bool isIrregularParticiple(std::string_view text, const grammar::Word& w) {
-    static constexpr std::string_view kWords[] = {
-        "left", "made", "built", "found", "held", "kept",  "brought", "bought", "thought",
-        "told", "sold", "sent",  "spent", "set",  "put",   "cut",     "done",   "gone",
-        "born", "lost", "paid",  "led",   "read", "heard", "meant",   "felt",   "won",
-        "got",  "shot", "hit",   "run",   "come", "become"};
-    for (std::string_view f : kWords) {
-        if (isWord(text, w, f)) return true;
-    }
-    return false;
+    return isAnyWord(text, w,
+                     {"left", "made", "built", "found", "held", "kept", "brought", "bought",
+                      "thought", "told", "sold", "sent", "spent", "set", "put", "cut", "done",
+                      "gone", "born", "lost", "paid", "led", "read", "heard", "meant", "felt",
+                      "won", "got", "shot", "hit", "run", "come", "become"});
 }
 
 bool isRelativeOrWh(std::string_view text, const grammar::Word& w) {
-    static constexpr std::string_view kWords[] = {"who",  "whom",  "whose", "which", "that",
-                                                  "what", "where", "when",  "why",   "how"};
-    for (std::string_view f : kWords) {
-        if (isWord(text, w, f)) return true;
-    }
-    return false;
+    return isAnyWord(text, w,
+                     {"who", "whom", "whose", "which", "that", "what", "where", "when", "why",
+                      "how"});
 }
 
 // A parser that finds no verb for the root often makes the subject the root and hangs the

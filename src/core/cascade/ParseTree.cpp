@@ -15,33 +15,18 @@ bool isTo(std::string_view text, const grammar::Word& w) {
     return (text[w.begin] == 't' || text[w.begin] == 'T') && text[w.begin + 1] == 'o';
 }
 
-std::string lowerWord(std::string_view text, const grammar::Word& w) {
-    if (w.end > text.size() || w.end <= w.begin || w.end - w.begin > 8) return {};
-    std::string lower(text.substr(w.begin, w.end - w.begin));
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
 bool isRelativeWord(std::string_view text, const grammar::Word& w) {
-    const std::string lower = lowerWord(text, w);
-    return lower == "who" || lower == "which" || lower == "that" || lower == "whom" ||
-           lower == "whose" || lower == "what";
+    return isAnyWord(text, w, {"who", "which", "that", "whom", "whose", "what"});
 }
 
 // Adverbs that open a clause the way a subordinating conjunction does ("when she came").
 bool isSubordinatingAdverb(std::string_view text, const grammar::Word& w) {
-    const std::string lower = lowerWord(text, w);
-    return lower == "when" || lower == "whenever" || lower == "where" || lower == "wherever" ||
-           lower == "while" || lower == "once";
+    return isAnyWord(text, w, {"when", "whenever", "where", "wherever", "while", "once"});
 }
 
 // Prepositions that also open a clause ("as he said", "after she left").
 bool isSubordinatingPreposition(std::string_view text, const grammar::Word& w) {
-    const std::string lower = lowerWord(text, w);
-    return lower == "as" || lower == "after" || lower == "before" || lower == "since" ||
-           lower == "until" || lower == "till";
+    return isAnyWord(text, w, {"as", "after", "before", "since", "until", "till"});
 }
 
 // A verb ending like a participle or a gerund ("authorised", "walking", "taken").
@@ -194,6 +179,14 @@ bool isWord(std::string_view text, const grammar::Word& w, std::string_view lowe
         if (c != lower[i]) return false;
     }
     return true;
+}
+
+bool isAnyWord(std::string_view text, const grammar::Word& w,
+               std::initializer_list<std::string_view> lowers) {
+    for (std::string_view lower : lowers) {
+        if (isWord(text, w, lower)) return true;
+    }
+    return false;
 }
 
 bool isTree(const grammar::Sentence& words) {

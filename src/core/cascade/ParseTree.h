@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -23,6 +24,9 @@ bool descendsFrom(const grammar::Sentence& words, std::size_t w, std::size_t a);
 
 // Whether word w spells `lower` (lower-case) in any case.
 bool isWord(std::string_view text, const grammar::Word& w, std::string_view lower);
+// Whether word w spells any of `lowers` in any case.
+bool isAnyWord(std::string_view text, const grammar::Word& w,
+               std::initializer_list<std::string_view> lowers);
 
 // The depth of every word: the arcs from it up to the root. With `conjCounts` false a `conj`
 // arc counts for nothing (coordinated items are siblings of the first of them, so they line
