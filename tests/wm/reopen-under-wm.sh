@@ -64,8 +64,9 @@ for run in 1 2 3 4 5; do
   "$reader" --data-dir "$data" >"$work/run$run.log" 2>&1 &
   reader_pid=$!
   # Wait until the window manager manages the window, then close it as its close box would.
+  # A sanitizer build on a busy machine takes many seconds to show it: a minute is allowed.
   shown=0
-  for _ in $(seq 200); do
+  for _ in $(seq 1200); do
     if wmctrl -l -p | awk -v p="$reader_pid" '$3 == p' | grep -q .; then shown=1; break; fi
     sleep 0.05
   done
@@ -75,7 +76,7 @@ for run in 1 2 3 4 5; do
   fi
   sleep 0.5 # let the window manager finish framing the window before closing it
   wmctrl -i -c "$(wmctrl -l -p | awk -v p="$reader_pid" '$3 == p {print $1; exit}')"
-  for _ in $(seq 200); do kill -0 "$reader_pid" 2>/dev/null || break; sleep 0.05; done
+  for _ in $(seq 1200); do kill -0 "$reader_pid" 2>/dev/null || break; sleep 0.05; done
   if kill -0 "$reader_pid" 2>/dev/null; then
     kill "$reader_pid"
     echo "FAIL: run $run: the window did not close"; exit 1
