@@ -15,7 +15,9 @@ bool endsLikeParticiple(std::string_view text, const Token& t) {
     return w.size() >= 4 && (w.ends_with("ed") || w.ends_with("ing") || w.ends_with("en"));
 }
 
-bool isNominal(Upos u) {
+// A noun or a name: a word a determiner's phrase may end on. Unlike the nominals of the parse
+// repairs, a pronoun or a number is not one.
+bool isNoun(Upos u) {
     return u == Upos::Noun || u == Upos::Propn;
 }
 
@@ -116,7 +118,7 @@ void ParseLayout::markWordUnits() {
                 }
                 if (listComma ? m_wordTok[v] != m_wordTok[v - 1] + 1 : !wordGapOpen(v - 1)) break;
                 listComma = false;
-                if (isNominal(x)) {
+                if (isNoun(x)) {
                     last = v;
                 } else if (last != w ||
                            !(x == Upos::Adj || x == Upos::Num || participle || x == Upos::Adv)) {
@@ -153,7 +155,7 @@ void ParseLayout::markWordUnits() {
         // Coordinated adjectives before their noun ("the efficient and effective ads", "a
         // strange but true story") are one noun phrase.
         if (u == Upos::Adj && upos(w + 1) == Upos::Cconj && upos(w + 2) == Upos::Adj &&
-            isNominal(upos(w + 3)) && wordGapOpen(w) && wordGapOpen(w + 1) && wordGapOpen(w + 2))
+            isNoun(upos(w + 3)) && wordGapOpen(w) && wordGapOpen(w + 1) && wordGapOpen(w + 2))
             tieWords(w, w + 3);
         // A coordinator goes with what it joins on: "Firefox / and the project", never
         // "Firefox and / the project".
