@@ -121,5 +121,57 @@ TEST(ParseRepair, MainClauseAfterAnOpeningClauseHeadsTheSentence) {
     }
 }
 
+// A clause the parser coordinates with a word though it opens with a subordinator and has no
+// coordinator depends on that word; true coordination keeps its arc.
+TEST(ParseRepair, SubordinateClauseTakenForAConjunctDependsOnItsWord) {
+    using grammar::Rel;
+    struct Case {
+        const char* what;
+        const char* notation;
+        const char* word;
+        Rel rel; // the word's relation afterwards
+    };
+    const Case cases[] = {
+        {"a \"that\" clause on a noun",
+         "It/PRON/nsubj/3 is/AUX/cop/3 truth/NOUN/root/0 ~,/PUNCT/punct/8 that/SCONJ/mark/8 "
+         "a/DET/det/7 man/NOUN/nsubj/8 wants/VERB/conj/3 ~./PUNCT/punct/3",
+         "wants", Rel::Acl},
+        {"a \"though\" clause on a verb",
+         "She/PRON/nsubj/2 left/VERB/root/0 ~,/PUNCT/punct/6 though/SCONJ/mark/6 "
+         "he/PRON/nsubj/6 stayed/VERB/conj/2",
+         "stayed", Rel::Advcl},
+        {"a \"that\" clause on a verb",
+         "I/PRON/nsubj/2 beg/VERB/root/0 ~,/PUNCT/punct/6 that/SCONJ/mark/6 you/PRON/nsubj/6 "
+         "stay/VERB/conj/2",
+         "stay", Rel::Ccomp},
+        {"a coordinator keeps the coordination",
+         "She/PRON/nsubj/2 left/VERB/root/0 and/CCONJ/cc/7 that/SCONJ/mark/7 "
+         "was/AUX/cop/7 all/DET/det/7 it/PRON/conj/2",
+         "it", Rel::Conj},
+        {"like clauses stay coordinated",
+         "I/PRON/nsubj/2 said/VERB/root/0 that/SCONJ/mark/5 he/PRON/nsubj/5 came/VERB/ccomp/2 "
+         "~,/PUNCT/punct/9 that/SCONJ/mark/9 he/PRON/nsubj/9 saw/VERB/conj/5",
+         "saw", Rel::Conj},
+        {"an infinitive's \"to\" is no subordinator",
+         "I/PRON/nsubj/2 want/VERB/root/0 to/PART/mark/4 eat/VERB/xcomp/2 ~,/PUNCT/punct/7 "
+         "to/PART/mark/7 drink/VERB/conj/4",
+         "drink", Rel::Conj},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Tree t = test::tree(c.notation);
+        ASSERT_TRUE(cascade::isTree(t.words));
+        cascade::repairParse(t.text, t.words);
+        ASSERT_TRUE(cascade::isTree(t.words));
+        bool found = false;
+        for (std::size_t w = 0; w < t.words.size(); ++w) {
+            if (form(t, w) != c.word) continue;
+            found = true;
+            EXPECT_EQ(grammar::relName(t.words[w].rel), grammar::relName(c.rel));
+        }
+        EXPECT_TRUE(found);
+    }
+}
+
 } // namespace
 } // namespace qm

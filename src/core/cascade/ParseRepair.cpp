@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <vector>
 
 namespace qm::cascade {
 
@@ -35,6 +36,40 @@ bool lowerCoordinatorRoot(grammar::Sentence& words) {
     words[root].head = static_cast<std::uint32_t>(clause + 1);
     words[root].rel = words[root].upos == Upos::Cconj ? Rel::Cc : Rel::Advmod;
     return true;
+}
+
+// A clause the parser coordinates with a word although it opens with a subordinator and has no
+// coordinator ("It is a truth universally acknowledged, / that a single man ... / must be in
+// want of a wife", "want" a conj of "truth") depends on that word: an acl of a noun, otherwise
+// a ccomp with "that", "whether" or "if" and an advcl with any other subordinator. A run of like
+// clauses stays coordinated ("that he came, that he saw"): the first of them has a subordinator
+// too.
+bool subordinateMarkedConjuncts(std::string_view text, grammar::Sentence& words) {
+    const std::size_t n = words.size();
+    std::vector<std::size_t> mark(n, n);
+    std::vector<bool> hasCc(n, false);
+    for (std::size_t w = 0; w < n; ++w) {
+        if (words[w].head == 0) continue;
+        const std::size_t h = words[w].head - 1;
+        if (words[w].rel == Rel::Cc) hasCc[h] = true;
+        if (words[w].rel == Rel::Mark && w < h && mark[h] == n && !isWord(text, words[w], "to"))
+            mark[h] = w;
+    }
+    bool changed = false;
+    for (std::size_t d = 0; d < n; ++d) {
+        if (words[d].rel != Rel::Conj || words[d].head == 0) continue;
+        const std::size_t h = words[d].head - 1;
+        if (mark[d] == n || hasCc[d] || mark[h] != n) continue;
+        const Upos hu = words[h].upos;
+        if (hu == Upos::Noun || hu == Upos::Propn || hu == Upos::Pron)
+            words[d].rel = Rel::Acl;
+        else if (isAnyWord(text, words[mark[d]], {"that", "whether", "if"}))
+            words[d].rel = Rel::Ccomp;
+        else
+            words[d].rel = Rel::Advcl;
+        changed = true;
+    }
+    return changed;
 }
 
 // "If you are unsure, then Faz will help": a "then" right before the main clause belongs to it,
@@ -167,6 +202,7 @@ bool rerootNominalRoot(std::string_view text, grammar::Sentence& words) {
 
 bool repairParse(std::string_view text, grammar::Sentence& words) {
     bool changed = lowerCoordinatorRoot(words);
+    changed |= subordinateMarkedConjuncts(text, words);
     changed |= rerootOpeningClause(text, words);
     changed |= rerootFrontedPhrase(text, words);
     changed |= attachStrandedSubject(text, words);
