@@ -81,7 +81,7 @@ bool attachThen(std::string_view text, grammar::Sentence& words) {
     std::size_t opening = n; // the opening clause: an advcl of the root with "if" or "when"
     for (std::size_t w = 0; w < root && opening == n; ++w) {
         if (words[w].upos == Upos::Punct || words[w].rel == Rel::Cc) continue;
-        if (!(isWord(text, words[w], "if") || isWord(text, words[w], "when"))) return false;
+        if (!isAnyWord(text, words[w], {"if", "when"})) return false;
         for (std::size_t a = w + 1; a < root; ++a) {
             if (words[a].head == root + 1 && words[a].rel == Rel::Advcl &&
                 descendsFrom(words, w, a))
