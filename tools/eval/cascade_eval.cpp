@@ -2,13 +2,14 @@
 // trees. The figures are defined in core/cascade/LayoutQuality.h.
 //
 //   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all] [--trees]]
-//   [--treebank FILE.conllu]... [--novel FILE.txt]...
+//   [--treebank FILE.conllu]... [--novel BOOK]...
 //
 // Treebank: the raw text of every sentence is cascaded as one sentence and judged by its gold
 // tree; the layout takes its parse from the built-in parser, or from the gold tree with
-// --gold. Novel: paragraphs are cut into sentences as the cascader cuts them, and each
-// sentence is judged by the built-in parser's tree. Each source is measured twice: with the
-// lexicon rules alone ("lexicon") and as the cascader lays sentences out today ("cascade").
+// --gold. Novel (any book file the reader opens): its paragraphs are cut into sentences as
+// the cascader cuts them, and each sentence is judged by the built-in parser's tree. Each
+// source is measured twice: with the lexicon rules alone ("lexicon") and as the cascader lays
+// sentences out today ("cascade").
 // --show N prints the first N sentences of each source as laid out both ways; with --misses
 // WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them); with
 // --trees, each with the built-in parser's tree (index word/TAG/head/relation).
@@ -19,8 +20,10 @@
 #include "core/cascade/ParseTree.h"
 #include "core/cascade/PhraseLayout.h"
 #include "core/cascade/SentenceCascade.h"
+#include "core/cascade/StyleTags.h"
 #include "core/cascade/Tokenizer.h"
 #include "core/grammar/Conllu.h"
+#include "core/import/BookReader.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -277,27 +280,22 @@ void evalNovel(const std::string& path, std::size_t showCount) {
         std::printf("%s: no built-in parser to judge by\n", path.c_str());
         return;
     }
+    // The book is read as the reader reads it (its frame, headings and "_italics_" taken
+    // out), so the sentences judged are the ones the reader lays out.
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     std::stringstream buf;
     buf << in.rdbuf();
-    std::string all = buf.str();
-    const std::size_t start = all.find("*** START OF");
-    const std::size_t end = all.find("*** END OF");
-    if (start != std::string::npos && end != std::string::npos && end > start)
-        all = all.substr(all.find('\n', start) + 1, end - all.find('\n', start) - 1);
+    const cascade::Document doc = import::readBook(path, buf.str());
     SentenceCascade cascade(parser);
     Run run;
     std::vector<Token> tokens;
     grammar::Sentence tree;
-    std::istringstream lines(all);
-    std::string line;
-    std::string para;
-    auto runParagraph = [&] {
-        const std::string text = withoutBars(para);
-        para.clear();
+    for (const cascade::Block& block : doc.blocks) {
+        if (block.kind != cascade::BlockKind::Paragraph) continue;
+        const std::string text = withoutBars(cascade::splitStyleTags(block.text).plain);
         tokenize(text, tokens);
-        if (tokens.empty()) return;
+        if (tokens.empty()) continue;
         markSpeechAndSentences(text, tokens);
         std::size_t first = 0;
         for (std::size_t i = 1; i <= tokens.size(); ++i) {
@@ -310,17 +308,7 @@ void evalNovel(const std::string& path, std::size_t showCount) {
                 measure(text, tokens, first, i, sentence, tree, cascade, run, showCount);
             first = i;
         }
-    };
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos) {
-            runParagraph();
-            continue;
-        }
-        if (!para.empty()) para += ' ';
-        para += line;
     }
-    runParagraph();
     const std::string name = path.substr(path.find_last_of('/') + 1);
     printHeader();
     print(name.c_str(), "lexicon", run.lexicon, nullptr);
