@@ -13,6 +13,11 @@ using grammar::Upos;
 
 namespace {
 
+// A noun, a name or a pronoun: a word a clause can modify or stand in for (a number is not one).
+bool isNounOrPronoun(Upos u) {
+    return u == Upos::Noun || u == Upos::Propn || u == Upos::Pron;
+}
+
 // A parser sometimes makes the coordinator that opens the sentence its root and hangs the
 // opening clause on it ("And if anyone else has voted, / what did you vote for?"). Where the
 // root is a coordinator or an adverb before everything else, and the sentence's first word
@@ -60,8 +65,7 @@ bool subordinateMarkedConjuncts(std::string_view text, grammar::Sentence& words)
         if (words[d].rel != Rel::Conj || words[d].head == 0) continue;
         const std::size_t h = words[d].head - 1;
         if (mark[d] == n || hasCc[d] || mark[h] != n) continue;
-        const Upos hu = words[h].upos;
-        if (hu == Upos::Noun || hu == Upos::Propn || hu == Upos::Pron)
+        if (isNounOrPronoun(words[h].upos))
             words[d].rel = Rel::Acl;
         else if (isAnyWord(text, words[mark[d]], {"that", "whether", "if"}))
             words[d].rel = Rel::Ccomp;
@@ -140,8 +144,7 @@ bool rerootNominalRoot(std::string_view text, grammar::Sentence& words) {
     const std::size_t n = words.size();
     const std::size_t root = rootOf(words);
     if (root == n) return false;
-    const Upos ru = words[root].upos;
-    if (ru != Upos::Noun && ru != Upos::Propn && ru != Upos::Pron) return false;
+    if (!isNounOrPronoun(words[root].upos)) return false;
     bool rootCase = false;
     for (std::size_t w = 0; w < n; ++w) {
         if (words[w].head != root + 1) continue;
