@@ -6,12 +6,13 @@
 // Peak memory is measured in a process of its own:  bench_import --peak=text  or
 // bench_import --peak=epub  prints the growth of the maximum resident size while reading,
 // and its ratio to the book's text.
-#include "support/Novel.h"
-#include "support/Peak.h"
+#include "core/encoding/Decode.h"
+#include "core/encoding/Windows1252.h"
 #include "core/import/BookReader.h"
-#include "core/import/Encoding.h"
 #include "core/import/PlainTextBook.h"
 #include "core/import/ZipArchive.h"
+#include "support/Novel.h"
+#include "support/Peak.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,7 +48,7 @@ BENCHMARK(BM_ReadNovelText)->Unit(benchmark::kMillisecond);
 void BM_DecodeNovelFloor(benchmark::State& state) {
     if (!haveCorpus(state)) return;
     for (auto _ : state) {
-        std::string utf8 = qm::import::decodeToUtf8(novel());
+        std::string utf8 = qm::encoding::decodeToUtf8(novel());
         benchmark::DoNotOptimize(utf8.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * novel().size()));
@@ -87,9 +88,9 @@ BENCHMARK(BM_UnzipNovelEpubFloor)->Unit(benchmark::kMillisecond);
 // The page's single-byte form of the novel's text, beside copying it.
 void BM_PageFormOfNovel(benchmark::State& state) {
     if (!haveCorpus(state)) return;
-    const std::string utf8 = qm::import::decodeToUtf8(novel());
+    const std::string utf8 = qm::encoding::decodeToUtf8(novel());
     for (auto _ : state) {
-        std::string page = qm::import::utf8ToWindows1252(utf8);
+        std::string page = qm::encoding::utf8ToWindows1252(utf8);
         benchmark::DoNotOptimize(page.data());
     }
 }
@@ -97,7 +98,7 @@ BENCHMARK(BM_PageFormOfNovel)->Unit(benchmark::kMillisecond);
 
 void BM_CopyNovelFloor(benchmark::State& state) {
     if (!haveCorpus(state)) return;
-    const std::string utf8 = qm::import::decodeToUtf8(novel());
+    const std::string utf8 = qm::encoding::decodeToUtf8(novel());
     for (auto _ : state) {
         std::string copy = utf8;
         benchmark::DoNotOptimize(copy.data());

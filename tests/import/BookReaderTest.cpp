@@ -3,7 +3,7 @@
 #include "core/import/BookReader.h"
 #include "ImportTestSupport.h"
 #include "core/base/Error.h"
-#include "core/import/Encoding.h"
+#include "core/encoding/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ TEST(ReadBook, OddUtf16AndInvalidUtf8GiveTextNotErrors) {
     EXPECT_EQ(qmtest::blockList(odd), (Strings{"P:A\xEF\xBF\xBD"}));
     const cascade::Document bad = readBook("a.html", "<p>\xEF\xBB\xBF\xC3(\xFF</p>");
     ASSERT_EQ(bad.blocks.size(), 1u);
-    EXPECT_TRUE(isValidUtf8(bad.blocks[0].text));
+    EXPECT_TRUE(encoding::isValidUtf8(bad.blocks[0].text));
 }
 
 // Random bytes, and random damage to a real EPUB, end in a Document or a UserError.
@@ -101,7 +101,7 @@ TEST(ReadBook, AnyBytesGiveADocumentOrAUserError) {
                 for (const cascade::Chapter& c : doc.chapters)
                     EXPECT_LT(c.block, doc.blocks.size());
                 for (const cascade::Block& b : doc.blocks)
-                    EXPECT_TRUE(isValidUtf8(b.text));
+                    EXPECT_TRUE(encoding::isValidUtf8(b.text));
             } catch (const UserError& e) {
                 EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open x."));
             }
