@@ -339,6 +339,7 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     }
     if (doc.chapters.empty()) chaptersFromHeadings(doc, 3);
     tidyBlocks(doc);
+    capFields(doc);
     return doc;
 }
 
