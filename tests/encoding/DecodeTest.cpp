@@ -1,5 +1,5 @@
-// What a file's bytes are and their UTF-8: byte-order marks, UTF-8 (whole or read in
-// pieces) and Windows-1252.
+// What a file's bytes are and their UTF-8: byte-order marks, UTF-16 without one, UTF-8
+// (whole or read in pieces) and Windows-1252.
 #include "core/encoding/Decode.h"
 #include "core/encoding/Utf8.h"
 
@@ -10,6 +10,19 @@
 
 namespace qm::encoding {
 namespace {
+
+using namespace std::string_literals;
+
+// The UTF-16 bytes of text in either byte order, without a byte-order mark.
+std::string utf16(std::u16string_view text, bool little) {
+    std::string out;
+    for (const char16_t u : text) {
+        const char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+        out += little ? low : high;
+        out += little ? high : low;
+    }
+    return out;
+}
 
 struct DetectCase {
     const char* name;
@@ -68,7 +81,26 @@ INSTANTIATE_TEST_SUITE_P(
                                6),
                    Encoding::Utf16Le,
                    "\xEF\xBF\xBD"
-                   "A"}),
+                   "A"},
+        // No byte-order mark: UTF-16 told by its zero bytes, in either byte order.
+        DetectCase{"utf16LeNoMark", utf16(u"CHAPTER I\r\n\r\nA caf\u00E9.", true),
+                   Encoding::Utf16Le, "CHAPTER I\r\n\r\nA caf\xC3\xA9."},
+        DetectCase{"utf16BeNoMark", utf16(u"CHAPTER I\r\n\r\nA caf\u00E9.", false),
+                   Encoding::Utf16Be, "CHAPTER I\r\n\r\nA caf\xC3\xA9."},
+        DetectCase{"utf16LeNoMarkCyrillic", utf16(u"\u0413\u043B\u0430\u0432\u0430 1\r\n", true),
+                   Encoding::Utf16Le, "\xD0\x93\xD0\xBB\xD0\xB0\xD0\xB2\xD0\xB0 1\r\n"},
+        DetectCase{"utf16BeNoMarkOddLength", "\0H\0e\0l\0l\0o\0"s, Encoding::Utf16Be,
+                   "Hello\xEF\xBF\xBD"},
+        // A few zero bytes, or zeros in both halves of the units, are no UTF-16.
+        DetectCase{
+            "fewNulsInSingleByteText", "The caf\xE9 was shut;\0 the rest of the line is plain\0."s,
+            Encoding::Windows1252, "The caf\xC3\xA9 was shut;\0 the rest of the line is plain\0."s},
+        DetectCase{"oneNulInAShortText", "abcdefgh\0j"s, Encoding::Utf8, "abcdefgh\0j"s},
+        DetectCase{"fewNulsInUtf8Text", "na\xC3\xAFve\0 and the rest of it"s, Encoding::Utf8,
+                   "na\xC3\xAFve\0 and the rest of it"s},
+        DetectCase{"zerosInBothHalves", "\0\0\x01\0\x02\0\0\0\x03\x04\0\0"s, Encoding::Utf8,
+                   "\0\0\x01\0\x02\0\0\0\x03\x04\0\0"s},
+        DetectCase{"utf32IsNoUtf16", "A\0\0\0B\0\0\0"s, Encoding::Utf8, "A\0\0\0B\0\0\0"s}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 struct ScanCase {

@@ -75,6 +75,27 @@ TEST(ReadBook, TextInAnyEncodingComesOutAsUtf8) {
     }
 }
 
+// Without a byte-order mark, UTF-16 in either byte order reads as its UTF-8 does: chapters
+// and all (it read as "C H A P T E R", with no chapters).
+TEST(ReadBook, Utf16WithoutAMarkReadsAsItsUtf8) {
+    const std::u16string text = u"CHAPTER I.\n\nThe caf\u00E9 \u201Copened\u201D.\n\n"
+                                u"CHAPTER II.\n\nIt closed again.\n";
+    const cascade::Document utf8 = readBook("a.txt", "CHAPTER I.\n\nThe caf\xC3\xA9 "
+                                                     "\xE2\x80\x9Copened\xE2\x80\x9D.\n\n"
+                                                     "CHAPTER II.\n\nIt closed again.\n");
+    ASSERT_EQ(qmtest::chapterTitles(utf8).size(), 2u);
+    for (const bool little : {true, false}) {
+        std::string bytes;
+        for (const char16_t u : text) {
+            const char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+            bytes += little ? std::string{low, high} : std::string{high, low};
+        }
+        const cascade::Document doc = readBook("a.txt", bytes);
+        EXPECT_EQ(qmtest::blockList(doc), qmtest::blockList(utf8)) << little;
+        EXPECT_EQ(qmtest::chapterTitles(doc), qmtest::chapterTitles(utf8)) << little;
+    }
+}
+
 TEST(ReadBook, OddUtf16AndInvalidUtf8GiveTextNotErrors) {
     const cascade::Document odd = readBook("a.txt", std::string("\xFF\xFE"
                                                                 "A\0B",

@@ -16,6 +16,31 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr char32_t kReplacement = 0xFFFD;
 
+// UTF-16 without a byte-order mark, from where its zero bytes fall. Its blanks, line ends,
+// digits and punctuation (and, in a Latin script, nearly every letter) are units with a zero
+// high byte, so at least one unit in eight has one; a zero low byte is rare (U+0100, U+4E00,
+// ...), so they are at most a sixteenth of those. Single-byte and UTF-8 text has no zero bytes
+// at all, and a binary file with a few, or with zeros in both halves of its units, keeps its
+// single-byte reading; so does a text too short to tell (fewer than four such units). Text
+// without a mark whose every character is outside Latin-1 (CJK with no blanks) is not told
+// apart.
+Encoding utf16ByZeroBytes(std::string_view bytes) {
+    constexpr std::size_t kFewest = 4;
+    const std::size_t units = bytes.size() / 2;
+    std::size_t evenZeros = 0; // zero bytes at even offsets
+    std::size_t oddZeros = 0;
+    for (std::size_t k = 0; k < units; ++k) {
+        evenZeros += bytes[2 * k] == '\0';
+        oddZeros += bytes[2 * k + 1] == '\0';
+    }
+    const auto utf16 = [units](std::size_t highZeros, std::size_t lowZeros) {
+        return highZeros >= kFewest && 8 * highZeros >= units && 16 * lowZeros <= highZeros;
+    };
+    if (utf16(oddZeros, evenZeros)) return Encoding::Utf16Le;
+    if (utf16(evenZeros, oddZeros)) return Encoding::Utf16Be;
+    return Encoding::Windows1252;
+}
+
 std::string utf8Repaired(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
@@ -67,6 +92,10 @@ Encoding detectEncoding(std::string_view bytes) {
     if (bytes.starts_with(kUtf8Bom)) return Encoding::Utf8Bom;
     if (bytes.starts_with(kUtf16LeBom)) return Encoding::Utf16Le;
     if (bytes.starts_with(kUtf16BeBom)) return Encoding::Utf16Be;
+    if (bytes.find('\0') != std::string_view::npos) {
+        const Encoding e = utf16ByZeroBytes(bytes);
+        if (e != Encoding::Windows1252) return e;
+    }
     return isValidUtf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252;
 }
 
