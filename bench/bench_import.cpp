@@ -1,17 +1,20 @@
 // Reading books: a 785 KB UTF-8 novel with its distributor's frame, contents list and chapters
 // (the corpus's novels put together), as plain text and as an EPUB built here from it, each
 // beside its floor: decoding the text alone, unzipping the EPUB's entries alone. Also the
-// novel's text converted to the page's single-byte form, beside copying it.
+// novel's text converted to the page's single-byte form, beside copying it; and a book whose
+// title is a million characters, and a million-character run converted whole, each beside
+// copying its bytes.
 //
 // Peak memory is measured in a process of its own:  bench_import --peak=text  or
 // bench_import --peak=epub  prints the growth of the maximum resident size while reading,
 // and its ratio to the book's text.
-#include "support/Novel.h"
-#include "support/Peak.h"
+#include "core/encoding/Decode.h"
+#include "core/encoding/Windows1252.h"
 #include "core/import/BookReader.h"
-#include "core/import/Encoding.h"
 #include "core/import/PlainTextBook.h"
 #include "core/import/ZipArchive.h"
+#include "support/Novel.h"
+#include "support/Peak.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -47,7 +51,7 @@ BENCHMARK(BM_ReadNovelText)->Unit(benchmark::kMillisecond);
 void BM_DecodeNovelFloor(benchmark::State& state) {
     if (!haveCorpus(state)) return;
     for (auto _ : state) {
-        std::string utf8 = qm::import::decodeToUtf8(novel());
+        std::string utf8 = qm::encoding::decodeToUtf8(novel());
         benchmark::DoNotOptimize(utf8.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * novel().size()));
@@ -87,9 +91,9 @@ BENCHMARK(BM_UnzipNovelEpubFloor)->Unit(benchmark::kMillisecond);
 // The page's single-byte form of the novel's text, beside copying it.
 void BM_PageFormOfNovel(benchmark::State& state) {
     if (!haveCorpus(state)) return;
-    const std::string utf8 = qm::import::decodeToUtf8(novel());
+    const std::string utf8 = qm::encoding::decodeToUtf8(novel());
     for (auto _ : state) {
-        std::string page = qm::import::utf8ToWindows1252(utf8);
+        std::string page = qm::encoding::utf8ToWindows1252(utf8);
         benchmark::DoNotOptimize(page.data());
     }
 }
@@ -97,13 +101,74 @@ BENCHMARK(BM_PageFormOfNovel)->Unit(benchmark::kMillisecond);
 
 void BM_CopyNovelFloor(benchmark::State& state) {
     if (!haveCorpus(state)) return;
-    const std::string utf8 = qm::import::decodeToUtf8(novel());
+    const std::string utf8 = qm::encoding::decodeToUtf8(novel());
     for (auto _ : state) {
         std::string copy = utf8;
         benchmark::DoNotOptimize(copy.data());
     }
 }
 BENCHMARK(BM_CopyNovelFloor)->Unit(benchmark::kMillisecond);
+
+std::string repeated(std::string_view piece, std::size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// A title of 1,000,000 Chinese characters (3 MB) in an EPUB of a few kilobytes.
+const std::string& longTitle() {
+    static const std::string title = repeated("\xE4\xB8\xAD", 1000000);
+    return title;
+}
+
+// The EPUB read and its title converted to the page's form, as the library lays it out
+// (the title is kept to its cap); beside copying the title's bytes.
+void BM_LongTitleEpub(benchmark::State& state) {
+    static const std::string bytes = [] {
+        qmtest::EpubBuilder epub;
+        epub.title = longTitle();
+        epub.chapter("c1.xhtml", "<h1>One</h1><p>Text.</p>");
+        epub.entry("One", "c1.xhtml");
+        return epub.bytes();
+    }();
+    for (auto _ : state) {
+        const qm::cascade::Document doc = qm::import::readBook("long.epub", bytes);
+        std::string page = qm::encoding::utf8ToWindows1252(doc.title);
+        benchmark::DoNotOptimize(page.data());
+    }
+    state.counters["epub_bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_LongTitleEpub)->Unit(benchmark::kMillisecond);
+
+void BM_CopyLongTitleFloor(benchmark::State& state) {
+    for (auto _ : state) {
+        std::string copy = longTitle();
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+BENCHMARK(BM_CopyLongTitleFloor)->Unit(benchmark::kMillisecond);
+
+// A run of 1,000,000 Cyrillic characters with nothing the page holds between them (2 MB of
+// UTF-8), converted to the page's form whole; beside copying it.
+void BM_PageFormOfLongRun(benchmark::State& state) {
+    const std::string run = repeated("\xD0\x96", 1000000);
+    for (auto _ : state) {
+        std::string page = qm::encoding::utf8ToWindows1252(run);
+        benchmark::DoNotOptimize(page.data());
+    }
+}
+BENCHMARK(BM_PageFormOfLongRun)->Unit(benchmark::kMillisecond);
+
+void BM_CopyLongRunFloor(benchmark::State& state) {
+    const std::string run = repeated("\xD0\x96", 1000000);
+    for (auto _ : state) {
+        std::string copy = run;
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+BENCHMARK(BM_CopyLongRunFloor)->Unit(benchmark::kMillisecond);
 
 int measurePeak(const char* what) {
     const bool epub = std::strcmp(what, "epub") == 0;

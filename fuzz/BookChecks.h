@@ -3,8 +3,9 @@
 // blocks, text is UTF-8 whose only bars are the style tags, and its page form converts.
 #include "core/base/Error.h"
 #include "core/cascade/Document.h"
+#include "core/encoding/Utf8.h"
+#include "core/encoding/Windows1252.h"
 #include "core/import/BookReader.h"
-#include "core/import/Encoding.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,12 +15,12 @@
 namespace qmfuzz {
 
 inline void checkText(std::string_view text) {
-    if (!qm::import::isValidUtf8(text)) __builtin_trap();
+    if (!qm::encoding::isValidUtf8(text)) __builtin_trap();
     for (std::size_t p = text.find('|'); p != std::string_view::npos; p = text.find('|', p + 1)) {
         const std::string_view tag = text.substr(p, 3);
         if (tag != "|i>" && tag != "|b>" && tag != "|n>") __builtin_trap();
     }
-    const std::string page = qm::import::utf8ToWindows1252(text);
+    const std::string page = qm::encoding::utf8ToWindows1252(text);
     if (page.size() > 4 * text.size() + 16) __builtin_trap();
 }
 

@@ -4,7 +4,7 @@
 // shared corpus; and the same novel as an EPUB 3 built here, one XHTML file per chapter and a
 // navigation document naming them. Both are empty when the corpus is absent.
 #include "../tests/import/ImportTestSupport.h"
-#include "core/import/Encoding.h"
+#include "core/encoding/Decode.h"
 #include "core/import/PlainTextBook.h"
 
 #include <string>
@@ -69,7 +69,7 @@ inline const std::string& novelEpub() {
     static const std::string bytes = [] {
         if (novel().empty()) return std::string();
         const qm::cascade::Document doc =
-            qm::import::readPlainTextBook(qm::import::decodeToUtf8(novel()));
+            qm::import::readPlainTextBook(qm::encoding::decodeToUtf8(novel()));
         qmtest::EpubBuilder epub;
         epub.title = escaped(doc.title);
         epub.author = escaped(doc.author);

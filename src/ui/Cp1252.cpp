@@ -1,12 +1,11 @@
 #include "ui/Cp1252.h"
 
 #include "core/base/Text.h"
+#include "core/encoding/Windows1252.h"
 #include "ui/QtSurface.h"
 
 #include <QFile>
 #include <QStringList>
-
-#include <array>
 
 namespace qm {
 
@@ -26,19 +25,8 @@ std::string toCp1252(const QString& text) {
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));
     for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out.push_back(static_cast<char>(u));
-            continue;
-        }
-        char byte = '?';
-        for (std::size_t i = 0; i < kCp1252High.size(); ++i) {
-            if (kCp1252High[i] == u) {
-                byte = static_cast<char>(0x80 + i);
-                break;
-            }
-        }
-        out.push_back(byte);
+        const int byte = encoding::windows1252ByteOf(c.unicode());
+        out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
     }
     return out;
 }

@@ -2,8 +2,6 @@
 // Texts are single-byte (Windows-1252) in the core; the window shows and takes characters.
 // Every byte decodes to a character as the reading page shows it, and every character that
 // has a byte encodes back to it (others become "?").
-#include "core/text/Cp1252Table.h"
-
 #include <QString>
 
 #include <string>

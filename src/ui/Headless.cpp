@@ -3,8 +3,8 @@
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
 #include "core/cascade/DocumentCascade.h"
+#include "core/encoding/Windows1252.h"
 #include "core/import/BookReader.h"
-#include "core/import/Encoding.h"
 #include "core/index/WordIndex.h"
 #include "core/output/SaveScreen.h"
 #include "core/port/NullViewPort.h"
@@ -138,10 +138,10 @@ int runTools(const CommandLine& o, FileSystem& fs, std::ostream& out, std::ostre
             const cascade::Document doc = import::readBook(fileNameOf(*o.cascade), *bytes);
             const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc);
             for (const std::string& line : book->lines)
-                out << import::utf8ToWindows1252(line) << '\n';
+                out << encoding::utf8ToWindows1252(line) << '\n';
             for (std::size_t c = 0; c < doc.chapters.size(); ++c)
                 err << book->chapterPoints[c] << ' '
-                    << import::utf8ToWindows1252(doc.chapters[c].title) << '\n';
+                    << encoding::utf8ToWindows1252(doc.chapters[c].title) << '\n';
         } catch (const UserError& e) {
             err << e.what() << '\n';
             return 1;

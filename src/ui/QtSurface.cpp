@@ -1,6 +1,6 @@
 #include "ui/QtSurface.h"
 
-#include "ui/Cp1252.h"
+#include "core/encoding/Windows1252.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -210,16 +210,12 @@ void QtSurface::setPalette(const QPalette& palette) {
 }
 
 QString QtSurface::decode(std::string_view bytes) {
+    const std::array<char16_t, 256>& chars = encoding::windows1252Characters();
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* data = out.data();
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        char16_t c = b;
-        if (b < 0x20 || b == 0x7F)
-            c = u' ';
-        else if (b >= 0x80 && b <= 0x9F)
-            c = kCp1252High[b - 0x80];
-        data[i] = QChar(c);
+        data[i] = QChar(b < 0x20 || b == 0x7F ? u' ' : chars[b]);
     }
     return out;
 }

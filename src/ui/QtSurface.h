@@ -82,8 +82,8 @@ public:
     // The colours that stand for the system colours; the application's palette by default.
     void setPalette(const QPalette& palette);
 
-    // Windows-1252 bytes as characters for display: 0x80-0x9F through their table, the rest
-    // as Latin-1, control characters (NUL among them) as blanks.
+    // Windows-1252 bytes as characters for display, through the code page's table; control
+    // characters (NUL among them) as blanks.
     static QString decode(std::string_view bytes);
     // The colour a table value stands for.
     QColor resolve(Color color) const;

@@ -1,8 +1,6 @@
 // quillmar [options] [text]: the reader's window, or a headless run when an action or output
 // option is given (see --help).
-#include "core/import/Encoding.h"
 #include "core/port/FileSystem.h"
-#include "core/text/TextEncoding.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
 #include "ui/FontWarmUp.h"
@@ -61,8 +59,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     qm::CommandLine& options = parsed.options;
-    // UTF-8 texts reach the page with the characters it lacks transliterated.
-    qm::installSingleByteConverter(qm::import::utf8ToWindows1252);
     if (options.help) {
         std::cout << qm::usageText();
         return 0;

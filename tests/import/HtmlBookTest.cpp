@@ -2,7 +2,7 @@
 // book's contents links or its headings, and tag soup of any size.
 #include "core/import/HtmlBook.h"
 #include "ImportTestSupport.h"
-#include "core/import/Encoding.h"
+#include "core/encoding/Decode.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -148,7 +148,7 @@ TEST(HtmlBook, StrayEndTagsOfAnUntidyBookAreReadPast) {
 TEST(Corpus, FrankensteinHtmlHasTheChaptersOfItsText) {
     const auto bytes = qmtest::corpusFile("frankenstein.htm");
     if (!bytes) GTEST_SKIP() << "../shared/corpus/frankenstein.htm is absent";
-    const cascade::Document doc = readHtmlBook(decodeToUtf8(*bytes));
+    const cascade::Document doc = readHtmlBook(encoding::decodeToUtf8(*bytes));
     EXPECT_EQ(doc.title, "Frankenstein or The Modern Prometheus");
     EXPECT_EQ(doc.author, "Mary Wollstonecraft (Godwin) Shelley");
     const Strings titles = chapterTitles(doc);

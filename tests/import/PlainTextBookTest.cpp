@@ -2,8 +2,9 @@
 // book's own contents list, paragraphs, italics and scene breaks; and the corpus novels.
 #include "core/import/PlainTextBook.h"
 #include "ImportTestSupport.h"
+#include "core/encoding/Decode.h"
+#include "core/encoding/Utf8.h"
 #include "core/import/ChapterHeadings.h"
-#include "core/import/Encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -191,7 +192,7 @@ TEST(DistributorFrame, AnUnframedTextIsTakenWhole) {
 // indented), no bar but the three tags.
 void expectCleanText(const cascade::Document& doc) {
     for (const cascade::Block& b : doc.blocks) {
-        EXPECT_TRUE(isValidUtf8(b.text));
+        EXPECT_TRUE(encoding::isValidUtf8(b.text));
         std::size_t from = 0;
         for (std::size_t nl; from <= b.text.size(); from = nl + 1) {
             nl = std::min(b.text.find('\n', from), b.text.size());
@@ -211,7 +212,7 @@ void expectCleanText(const cascade::Document& doc) {
 TEST(Corpus, FrankensteinHasItsLettersAndChapters) {
     const auto bytes = qmtest::corpusFile("frankenstein.txt");
     if (!bytes) GTEST_SKIP() << "../shared/corpus/frankenstein.txt is absent";
-    const cascade::Document doc = readPlainTextBook(decodeToUtf8(*bytes));
+    const cascade::Document doc = readPlainTextBook(encoding::decodeToUtf8(*bytes));
     EXPECT_EQ(doc.title, "Frankenstein or The Modern Prometheus");
     EXPECT_EQ(doc.author, "Mary Wollstonecraft (Godwin) Shelley");
     const Strings titles = chapterTitles(doc);
@@ -237,7 +238,7 @@ TEST(Corpus, FrankensteinHasItsLettersAndChapters) {
 TEST(Corpus, PrideAndPrejudiceHasSixtyOneChapters) {
     const auto bytes = qmtest::corpusFile("pride-and-prejudice.txt");
     if (!bytes) GTEST_SKIP() << "../shared/corpus/pride-and-prejudice.txt is absent";
-    const cascade::Document doc = readPlainTextBook(decodeToUtf8(*bytes));
+    const cascade::Document doc = readPlainTextBook(encoding::decodeToUtf8(*bytes));
     EXPECT_EQ(doc.title, "Pride and Prejudice");
     EXPECT_EQ(doc.author, "Jane Austen");
     const Strings titles = chapterTitles(doc);

@@ -4,9 +4,9 @@
 // system fails the n-th write from now on request.
 #include "core/base/Error.h"
 #include "core/cascade/Document.h"
+#include "core/encoding/Windows1252.h"
 #include "core/library/Library.h"
 #include "core/testing/MemoryFileSystem.h"
-#include "core/text/TextEncoding.h"
 
 #include <string>
 #include <string_view>

@@ -28,7 +28,9 @@ class LibraryTest : public ::testing::Test {
 protected:
     LibraryTest() { fs.mem.addFolder(kDataFolder); }
 
-    Library library() { return Library(fs, kDataFolder, reader.function(), builtInToSingleByte); }
+    Library library() {
+        return Library(fs, kDataFolder, reader.function(), encoding::utf8ToWindows1252);
+    }
     // Every file under the data folder, by path.
     std::vector<std::string> files() const {
         std::vector<std::string> out;

@@ -1,7 +1,7 @@
 #include "core/import/BookReader.h"
 
 #include "core/base/Error.h"
-#include "core/import/Encoding.h"
+#include "core/encoding/Decode.h"
 #include "core/import/EpubBook.h"
 #include "core/import/HtmlBook.h"
 #include "core/import/InlineText.h"
@@ -65,11 +65,11 @@ cascade::Document readByFormat(std::string_view fileName, std::string_view bytes
     case BookFormat::Epub:
         return readEpubBook(bytes);
     case BookFormat::Html:
-        return readHtmlBook(decodeToUtf8(bytes));
+        return readHtmlBook(encoding::decodeToUtf8(bytes));
     case BookFormat::PlainText:
         break;
     }
-    return readPlainTextBook(decodeToUtf8(bytes));
+    return readPlainTextBook(encoding::decodeToUtf8(bytes));
 }
 
 } // namespace

@@ -35,6 +35,37 @@ void tidyBlocks(cascade::Document& doc) {
     doc.chapters = std::move(chapters);
 }
 
+void capFields(cascade::Document& doc) {
+    const auto cap = [](std::string& field, std::size_t maxChars) {
+        field.resize(cappedText(field, maxChars).size());
+    };
+    cap(doc.title, kMaxTitleChars);
+    cap(doc.author, kMaxAuthorChars);
+    for (cascade::Chapter& c : doc.chapters)
+        cap(c.title, kMaxChapterTitleChars);
+}
+
+std::string_view cappedText(std::string_view text, std::size_t maxChars) {
+    if (text.size() <= maxChars) return text;
+    // The cut goes before the lead byte of the first character past the limit.
+    std::size_t chars = 0;
+    std::size_t cut = 0;
+    for (; cut < text.size(); ++cut) {
+        const bool lead = (static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80;
+        if (lead && chars++ == maxChars) break;
+    }
+    // The only bars in the text open style tags ("|i>"): one cut short goes whole.
+    if (cut < text.size()) {
+        if (cut >= 1 && text[cut - 1] == '|')
+            cut -= 1;
+        else if (cut >= 2 && text[cut - 2] == '|')
+            cut -= 2;
+    }
+    while (cut > 0 && text[cut - 1] == ' ')
+        --cut;
+    return text.substr(0, cut);
+}
+
 std::string removeStyleTags(std::string_view text) {
     std::string out;
     out.reserve(text.size());

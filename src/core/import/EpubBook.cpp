@@ -1,8 +1,8 @@
 #include "core/import/EpubBook.h"
 
 #include "core/base/Error.h"
+#include "core/encoding/Decode.h"
 #include "core/import/DocumentTidy.h"
-#include "core/import/Encoding.h"
 #include "core/import/HtmlBlocks.h"
 #include "core/import/HtmlBook.h"
 #include "core/import/XmlSupport.h"
@@ -317,7 +317,7 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
             doc.blocks.push_back(cascade::Block{cascade::BlockKind::Image, 0, {}});
             continue;
         }
-        blocks.addFile(item.path, decodeToUtf8(zip.read(item.path)));
+        blocks.addFile(item.path, encoding::decodeToUtf8(zip.read(item.path)));
         files.push_back(item.path);
     }
 
@@ -326,7 +326,7 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     TocReader toc(doc, blocks, files);
     for (const auto& [id, item] : pkg.manifest) {
         if (hasToken(item.properties, "nav") && zip.contains(item.path)) {
-            toc.readNav(item.path, decodeToUtf8(zip.read(item.path)));
+            toc.readNav(item.path, encoding::decodeToUtf8(zip.read(item.path)));
             break;
         }
     }
@@ -339,6 +339,7 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     }
     if (doc.chapters.empty()) chaptersFromHeadings(doc, 3);
     tidyBlocks(doc);
+    capFields(doc);
     return doc;
 }
 

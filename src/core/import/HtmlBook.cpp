@@ -95,6 +95,7 @@ Document readHtmlBook(std::string_view utf8) {
     doc.chapters = chaptersFromContentsLinks(doc, blocks);
     if (doc.chapters.empty()) chaptersFromHeadings(doc, 3);
     tidyBlocks(doc);
+    capFields(doc);
     return doc;
 }
 

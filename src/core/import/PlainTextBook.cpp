@@ -305,6 +305,7 @@ private:
     // Chapters inside a part or book sit one level deeper.
     void finish() {
         tidyBlocks(m_doc);
+        capFields(m_doc);
         bool insidePart = false;
         for (Chapter& c : m_doc.chapters) {
             const int level = m_doc.blocks[c.block].level;

@@ -4,8 +4,8 @@
 #include "core/base/Memory.h"
 #include "core/bookmarks/BookmarkList.h"
 #include "core/cascade/LayoutVersion.h"
+#include "core/encoding/Windows1252.h"
 #include "core/import/BookReader.h"
-#include "core/import/Encoding.h"
 #include "core/library/BookKey.h"
 #include "core/library/BookLayout.h"
 #include "core/library/BookmarkMove.h"
@@ -137,7 +137,7 @@ Library::Library(FileSystem& fs, std::string dataFolder, DocumentReader reader,
     , m_convert(std::move(convert)) {}
 
 Library Library::withBookReaders(FileSystem& fs, std::string dataFolder) {
-    return Library(fs, std::move(dataFolder), import::readBook, import::utf8ToWindows1252);
+    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252);
 }
 
 BookFiles Library::filesOf(const std::string& key) const {

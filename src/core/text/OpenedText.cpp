@@ -3,19 +3,40 @@
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
 #include "core/cascade/Cascader.h"
+#include "core/encoding/Utf8.h"
+#include "core/encoding/Windows1252.h"
 #include "core/text/BuiltInTexts.h"
-#include "core/text/TextEncoding.h"
 
 namespace qm {
 
 namespace {
 
+using encoding::isUtf8Text;
+using encoding::withoutUtf8Bom;
+
 // Lines in the page's single-byte form, each converted from UTF-8.
 Lines singleByteLines(Lines lines) {
     for (std::string& line : lines)
-        line = toSingleByte(line);
+        line = encoding::utf8ToWindows1252(line);
     return lines;
 }
+
+// A reader whose every piece read also goes through a scan.
+class ScanningReader final : public FileReader {
+public:
+    ScanningReader(std::unique_ptr<FileReader> inner, encoding::Utf8Scan& scan)
+        : m_inner(std::move(inner))
+        , m_scan(scan) {}
+    std::optional<std::size_t> read(char* data, std::size_t size) override {
+        const std::optional<std::size_t> got = m_inner->read(data, size);
+        if (got) m_scan.feed(std::string_view(data, *got));
+        return got;
+    }
+
+private:
+    std::unique_ptr<FileReader> m_inner;
+    encoding::Utf8Scan& m_scan;
+};
 
 // Fills `out` with the display lines of the text at `path`, whose key has no built-in
 // source: the file's own lines when it can be read (a ".txt" file is plain prose and is
@@ -35,11 +56,11 @@ void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, 
         // A stored text is read in pieces (once to count its lines and check its encoding,
         // once to convert them), so a large file is never held whole beside its display
         // lines. A UTF-8 one is read whole and converted line by line.
-        Utf8Scan scan;
-        counter = scanningReader(std::move(counter), scan);
+        encoding::Utf8Scan scan;
+        counter = std::make_unique<ScanningReader>(std::move(counter), scan);
         const std::optional<std::size_t> lines = FileLineSource::countLines(*counter);
         counter.reset();
-        if (lines && scan.isUtf8()) {
+        if (lines && scan.isUtf8Text()) {
             if (const std::optional<std::string> bytes = fs.readFile(path)) {
                 const Lines converted = singleByteLines(splitLines(withoutUtf8Bom(*bytes)));
                 ListLineSource source(converted);
