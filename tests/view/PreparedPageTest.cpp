@@ -61,10 +61,21 @@ void change(Reader& r, int which) {
     if (which == 6) r.s.FontSizeTrackBarChange(c.position(Ctl::FontSizeTrackBar) + 1);
     // The picture some pages name appears, or goes again.
     if (which == 7 && !r.fs.removeFile("pic.jpg")) r.fs.writeFile("pic.jpg", "jpeg");
+    // A stored text whose open fails half-way (a level that is no number): the lines up to
+    // it are converted, the rest kept as stored, and the open stops with its message.
+    if (which == 8) {
+        std::string text = "banner\r\n";
+        for (int i = 0; i < 400; ++i)
+            text += (i == 250 ? "lxxbroken" : i % 9 == 0 ? "p1" : "l03other " + std::to_string(i)) +
+                    std::string("\r\n");
+        const std::string path = "/broken" + std::to_string(r.s.topLine()) + ".tvt";
+        r.fs.writeFile(path, text);
+        EXPECT_FALSE(r.s.run([&] { r.s.openText(path, " "); }));
+    }
 }
 
 TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
-    for (int which = 0; which <= 7; ++which) {
+    for (int which = 0; which <= 8; ++which) {
         SCOPED_TRACE(which);
         Reader ahead(true), direct(false);
         for (int turn = 0; turn < 40; ++turn) {

@@ -53,7 +53,6 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
                          const std::string& argument) {
     m_displayLines.clear();
     m_haveDisplayList = true;
-    pageInputsChanged();
     m_lastFollowedEntry = " ";
     // PreparePictures: the reading page starts silver until the first drawing.
     if (m_surface) {
@@ -113,7 +112,6 @@ void Session::FormActivate() {
     m_view.showPage(Page::ControlsTabSheet);
     for (const char* line : kWelcomeLines)
         m_displayLines.push_back(line);
-    pageInputsChanged();
     drawPage(0);
 }
 
@@ -195,13 +193,11 @@ void Session::setClientSize(int width, int height) {
 }
 
 void Session::setDisplayLines(LineBuffer lines) {
-    m_displayLines = std::move(lines);
-    pageInputsChanged();
+    m_displayLines.assign(std::move(lines));
 }
 
 void Session::setDisplayLine(std::size_t index, std::string line) {
-    if (index < m_displayLines.size()) m_displayLines.replace(index, line);
-    pageInputsChanged();
+    if (index < displayLines().size()) m_displayLines.replace(index, line);
 }
 
 void Session::setPage(int top, int nextTop) {

@@ -21,6 +21,7 @@
 #include "core/port/Surface.h"
 #include "core/port/ViewPort.h"
 #include "core/shell/ControlBoard.h"
+#include "core/shell/DisplayLines.h"
 #include "core/shell/Locations.h"
 #include "core/view/ColourSchemes.h"
 
@@ -45,14 +46,14 @@ public:
 
     void setSurface(Surface* surface) {
         m_surface = surface;
-        pageInputsChanged();
+        m_prepared.reset();
     }
     Surface* surface() const { return m_surface; }
     // A second surface of the same kind and size as the page's, on which the page the next
     // PageDown shows is drawn ahead while the reader pauses (see prepareNextPage).
     void setSpareSurface(Surface* spare) {
         m_spare = spare;
-        pageInputsChanged();
+        m_prepared.reset();
     }
 
     // ---- Start-up, paths, layout and shutdown (Session.cpp) ----
@@ -190,7 +191,7 @@ public:
     const ControlBoard& controls() const { return m_controls; }
     const Locations& locations() const { return m_loc; }
 
-    const LineBuffer& displayLines() const { return m_displayLines; }
+    const LineBuffer& displayLines() const { return m_displayLines.lines(); }
     bool haveDisplayList() const { return m_haveDisplayList; }
     const std::string& currentTextPath() const { return m_currentTextPath; }
     const std::string& textKey() const { return m_textKey; }
@@ -232,10 +233,7 @@ public:
     }
     void setDisplayLines(LineBuffer lines);
     void setDisplayLine(std::size_t index, std::string line);
-    void setHaveDisplayList(bool have) {
-        m_haveDisplayList = have;
-        pageInputsChanged();
-    }
+    void setHaveDisplayList(bool have) { m_haveDisplayList = have; }
     void setCurrentTextPath(const std::string& path) { m_currentTextPath = path; }
     void setTextKey(const std::string& key) { m_textKey = key; }
     void setEntryKey(const std::string& key) { m_entryKey = key; }
@@ -258,10 +256,11 @@ public:
     void setLayout(const WindowLayout& layout) { m_layout = layout; }
 
 private:
-    // What a page is drawn from, besides the lines and the list's presence, whose changes
-    // count in m_pageGeneration.
+    // What a page is drawn from: the lines (by their version) and everything else the drawing
+    // reads. (Without a list nothing is drawn, and a change of either surface drops the page
+    // drawn ahead.)
     struct PageInputs {
-        unsigned long long generation = 0;
+        unsigned long long linesVersion = 0;
         int top = 0;
         int fontSize = 0;
         bool twoColumns = false;
@@ -282,7 +281,6 @@ private:
         std::optional<bool> imageShown;
         int shadeAfter = 0;
     };
-    void pageInputsChanged() { ++m_pageGeneration; }
     PageInputs pageInputs(int top) const;
     // Whether a page drawn ahead is what drawing the page at top would draw now.
     bool stillHolds(const PreparedPage& page, int top) const;
@@ -309,11 +307,10 @@ private:
     std::string m_exeFolderForPrograms; // folder of the executable, for companion programs
     Surface* m_surface = nullptr;
     Surface* m_spare = nullptr;
-    unsigned long long m_pageGeneration = 0;
     std::optional<PreparedPage> m_prepared;
 
     // Book text
-    LineBuffer m_displayLines;
+    DisplayLines m_displayLines;
     bool m_haveDisplayList = false;
     Lines m_embeddedBook;
     std::string m_currentTextPath;
