@@ -192,37 +192,12 @@ void Session::setClientSize(int width, int height) {
     m_clientHeight = height;
 }
 
-void Session::setDisplayLines(LineBuffer lines) {
-    m_displayLines.assign(std::move(lines));
-}
-
-void Session::setDisplayLine(std::size_t index, std::string line) {
-    if (index < displayLines().size()) m_displayLines.replace(index, line);
-}
-
-void Session::setPage(int top, int nextTop) {
-    m_topLine = top;
-    m_nextTopLine = nextTop;
-}
-
-void Session::adoptBookmarks(Lines list, int headerIndex) {
-    m_bookmarks.adopt(std::move(list), headerIndex);
-}
-
 void Session::setControlChecked(Control control, bool checked) {
     m_controls.setChecked(control, checked);
 }
 
 void Session::setControlPosition(Control control, int position) {
     m_controls.setPosition(control, position);
-}
-
-void Session::setControlEnabled(Control control, bool enabled) {
-    m_controls.setEnabled(control, enabled);
-}
-
-void Session::setControlVisible(Control control, bool visible) {
-    m_controls.setVisible(control, visible);
 }
 
 } // namespace qm
