@@ -6,8 +6,9 @@
 // bookmark file is written) or changed (1: both files are written); its floors, SafeWrites/1
 // and SafeWrites/2, write one or both files safely without reading or changing anything.
 #include "core/port/FileSystem.h"
-#include "core/shell/Session.h"
 #include "core/port/NullViewPort.h"
+#include "core/shell/Session.h"
+#include "core/testing/SessionTestAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -69,8 +70,10 @@ struct Fixture {
     qm::Session session{view, *fs, platform};
 
     Fixture() {
-        session.setLocation(&qm::Locations::bookmarkFile, folder.file("quillmar.bm"));
-        session.setLocation(&qm::Locations::settingsFile, folder.file("quillmar.ini"));
+        qm::SessionTestAccess(session).setLocation(&qm::Locations::bookmarkFile,
+                                                   folder.file("quillmar.bm"));
+        qm::SessionTestAccess(session).setLocation(&qm::Locations::settingsFile,
+                                                   folder.file("quillmar.ini"));
     }
 };
 
@@ -78,7 +81,7 @@ void LocateSection(benchmark::State& state) {
     Fixture f;
     const qm::Lines big = bigBookmarkList();
     f.fs->writeFile(f.session.locations().bookmarkFile, qm::joinLinesCrLf(big));
-    f.session.setTextKey("text999");
+    qm::SessionTestAccess(f.session).setTextKey("text999");
     for (auto _ : state) {
         f.session.locateSection();
         benchmark::DoNotOptimize(f.session.bookmarks().listedEnd());
@@ -101,11 +104,12 @@ const qm::Lines kSeeded = {"<<none", "<<title", "<<qdemo", "<<author", "<<qau", 
 
 void Closing(benchmark::State& state) {
     Fixture f;
-    f.session.setLocation(&qm::Locations::catalogueFile, "/opt/quillmar/quillmar.toc");
+    qm::SessionTestAccess(f.session).setLocation(&qm::Locations::catalogueFile,
+                                                 "/opt/quillmar/quillmar.toc");
     f.fs->writeFile(f.session.locations().settingsFile,
                     qm::joinLinesCrLf(f.session.defaultSettingsLines()));
     f.fs->writeFile(f.session.locations().bookmarkFile, qm::joinLinesCrLf(kSeeded));
-    f.session.setTextKey("qdemo");
+    qm::SessionTestAccess(f.session).setTextKey("qdemo");
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -113,8 +117,8 @@ void Closing(benchmark::State& state) {
         if (++round % 50 == 0)
             f.fs->writeFile(f.session.locations().bookmarkFile, qm::joinLinesCrLf(kSeeded));
         f.session.locateSection();
-        f.session.setPageTurned(true);
-        f.session.setTopLine(round);
+        qm::SessionTestAccess(f.session).setPageTurned(true);
+        qm::SessionTestAccess(f.session).setTopLine(round);
         // With argument 1 the window moved since the last close, so the settings change too.
         if (state.range(0) == 1) f.view.bounds.left = round % 200;
         state.ResumeTiming();
@@ -125,7 +129,8 @@ void Closing(benchmark::State& state) {
 
 void SafeWrites(benchmark::State& state) {
     Fixture f;
-    f.session.setLocation(&qm::Locations::catalogueFile, "/opt/quillmar/quillmar.toc");
+    qm::SessionTestAccess(f.session).setLocation(&qm::Locations::catalogueFile,
+                                                 "/opt/quillmar/quillmar.toc");
     const std::string settings = qm::joinLinesCrLf(f.session.defaultSettingsLines());
     qm::Lines marks = kSeeded;
     for (int i = 0; i < 25; ++i)

@@ -2,8 +2,9 @@
 // the floor of reading the same file and splitting it into lines. Every run starts cold (see
 // startCold). Peak RSS of each is reported in megabytes (the process's high-water mark).
 #include "core/index/IndexTree.h"
-#include "core/shell/Session.h"
 #include "core/port/NullViewPort.h"
+#include "core/shell/Session.h"
+#include "core/testing/SessionTestAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -61,7 +62,7 @@ void BM_IndexLoad(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto s = std::make_unique<qm::Session>(view, *fs, platform);
-        s->setIndexFile(path);
+        qm::SessionTestAccess(*s).setIndexFile(path);
         startCold();
         state.ResumeTiming();
         s->IndexLoadButtonClick();

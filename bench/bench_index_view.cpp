@@ -9,8 +9,9 @@
 // resident set is reset. peak_rss_mb is the process's high-water mark during the run;
 // added_mb is that mark less the resident set just before the run.
 #include "core/index/IndexTree.h"
-#include "core/shell/Session.h"
 #include "core/port/NullViewPort.h"
+#include "core/shell/Session.h"
+#include "core/testing/SessionTestAccess.h"
 #include "ui/IndexModel.h"
 
 #include <QAbstractListModel>
@@ -122,7 +123,7 @@ void BM_LoadAndShowIndex(benchmark::State& state) {
         state.PauseTiming();
         TreeView view;
         auto session = std::make_unique<qm::Session>(view, *fs, platform);
-        session->setIndexFile(path);
+        qm::SessionTestAccess(*session).setIndexFile(path);
         auto model = std::make_unique<qm::IndexModel>(session->indexNodes());
         auto tree = makeTree(*model);
         view.model = model.get();
@@ -155,7 +156,7 @@ void BM_LoadIndexFloor(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto session = std::make_unique<qm::Session>(view, *fs, platform);
-        session->setIndexFile(path);
+        qm::SessionTestAccess(*session).setIndexFile(path);
         const double before = startCold();
         state.ResumeTiming();
 

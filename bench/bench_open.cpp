@@ -5,8 +5,9 @@
 // goes down:  bench_open --peak=open  or  bench_open --peak=floor  prints the growth of the
 // maximum resident size over the idle footprint, and its ratio to the file's size.
 #include "core/port/FileSystem.h"
-#include "core/shell/Session.h"
 #include "core/port/NullViewPort.h"
+#include "core/shell/Session.h"
+#include "core/testing/SessionTestAccess.h"
 #include "core/text/BuiltInTexts.h"
 
 #include <benchmark/benchmark.h>
@@ -91,9 +92,9 @@ struct Reader {
     QuietPlatform platform;
     std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
     qm::Session session{view, *fs, platform};
-    Reader() { session.setHaveDisplayList(true); }
+    Reader() { qm::SessionTestAccess(session).setHaveDisplayList(true); }
     void open(const std::string& path) {
-        session.setCurrentTextPath({});
+        qm::SessionTestAccess(session).setCurrentTextPath({});
         session.openText(path, "refpt004");
     }
 };

@@ -3,9 +3,10 @@
 // back through a whole cascaded novel. The floor is bare QPainter drawText of the same
 // visible strings, opaque, on the same image, measured in the same run.
 #include "core/cascade/Cascader.h"
+#include "core/port/NullViewPort.h"
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
-#include "core/port/NullViewPort.h"
+#include "core/testing/SessionTestAccess.h"
 #include "core/text/Tags.h"
 #include "support/Corpus.h"
 #include "ui/QtSurface.h"
@@ -65,15 +66,15 @@ struct Reader {
     Reader(int width, int height, int fontSize, bool twoColumns)
         : surface(width, height) {
         session.setSurface(&surface);
-        session.setHaveDisplayList(true);
-        session.setDisplayLines(bookLines());
+        qm::SessionTestAccess(session).setHaveDisplayList(true);
+        qm::SessionTestAccess(session).setDisplayLines(bookLines());
         session.setControlPosition(qm::Control::FontSizeTrackBar, fontSize);
         session.setControlChecked(qm::Control::TwoColCheckBox, twoColumns);
         session.BGColorRadioGroupClick(0);
     }
     // The top line of a page well inside the book, reached by paging.
     int pageInside(int turns) {
-        session.setNextTopLine(session.drawPage(0));
+        qm::SessionTestAccess(session).setNextTopLine(session.drawPage(0));
         for (int i = 0; i < turns; ++i)
             session.ShowNextPage();
         return session.topLine();
@@ -94,7 +95,7 @@ void BM_DrawPage_1080_15pt(benchmark::State& state) {
     Reader r(1920, 1080, 15, false);
     const int top = r.pageInside(200);
     for (auto _ : state)
-        r.session.setNextTopLine(r.session.drawPage(top));
+        qm::SessionTestAccess(r.session).setNextTopLine(r.session.drawPage(top));
     pageCounters(state, r);
 }
 BENCHMARK(BM_DrawPage_1080_15pt)->Unit(benchmark::kMicrosecond);
@@ -139,17 +140,18 @@ void BM_DrawPage_4K_4pt_TwoColumns_Redraw(benchmark::State& state) {
     Reader r(3840, 2160, 4, true);
     const int top = r.pageInside(20);
     for (auto _ : state)
-        r.session.setNextTopLine(r.session.drawPage(top));
+        qm::SessionTestAccess(r.session).setNextTopLine(r.session.drawPage(top));
     pageCounters(state, r);
 }
 BENCHMARK(BM_DrawPage_4K_4pt_TwoColumns_Redraw)->Unit(benchmark::kMillisecond);
 
 // Turns pages forward through the whole book, starting again at its first page at the end.
 void turnPagesForward(benchmark::State& state, Reader& r) {
-    r.session.setNextTopLine(r.session.drawPage(0));
+    qm::SessionTestAccess(r.session).setNextTopLine(r.session.drawPage(0));
     const int count = static_cast<int>(r.session.displayLines().size());
     for (auto _ : state) {
-        if (r.session.nextTopLine() >= count - 2) r.session.setNextTopLine(0);
+        if (r.session.nextTopLine() >= count - 2)
+            qm::SessionTestAccess(r.session).setNextTopLine(0);
         r.session.ShowNextPage();
     }
     pageCounters(state, r);
@@ -174,9 +176,9 @@ void BM_ShowPreviousPage_1080_15pt(benchmark::State& state) {
     if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
     const int count = static_cast<int>(r.session.displayLines().size());
-    r.session.setTopLine(count - 3);
+    qm::SessionTestAccess(r.session).setTopLine(count - 3);
     for (auto _ : state) {
-        if (r.session.topLine() == 0) r.session.setTopLine(count - 3);
+        if (r.session.topLine() == 0) qm::SessionTestAccess(r.session).setTopLine(count - 3);
         r.session.ShowPreviousPage();
     }
     pageCounters(state, r);
@@ -187,7 +189,7 @@ BENCHMARK(BM_ShowPreviousPage_1080_15pt)->Unit(benchmark::kMicrosecond);
 void BM_Floor_DrawText_Turn_1080_15pt(benchmark::State& state) {
     if (!qmbench::haveCorpus(state)) return;
     Reader r(1920, 1080, 15, false);
-    r.session.setNextTopLine(r.session.drawPage(0));
+    qm::SessionTestAccess(r.session).setNextTopLine(r.session.drawPage(0));
     std::vector<std::vector<QString>> pages;
     const int count = static_cast<int>(r.session.displayLines().size());
     while (r.session.nextTopLine() < count - 2) {

@@ -1,5 +1,6 @@
 // Stored text of any bytes through clean-up, both conversion passes, drawing and paging.
 #include "FuzzSession.h"
+#include "core/testing/SessionTestAccess.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     qmfuzz::FuzzSession f;
@@ -8,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     f.s.run([&] { f.s.openText("/prog/story.tvt", "refpt001"); });
     f.s.run([&] { f.s.ShowNextPage(); });
     f.s.run([&] { f.s.ShowPreviousPage(); });
-    f.s.setLocation(&qm::Locations::catalogueExtension, ".cdb");
+    qm::SessionTestAccess(f.s).setLocation(&qm::Locations::catalogueExtension, ".cdb");
     f.fs.writeFile("/prog/record.tvt", bytes);
     f.s.run([&] { f.s.openText("/prog/record.tvt", " "); });
     f.s.run([&] { f.s.ShowNextPage(); });

@@ -1,6 +1,7 @@
 #pragma once
-// The novel of the shared corpus beside the project, read once. A clone with nothing beside
-// it lacks the file: then the benchmarks that need it are skipped with a message naming it.
+// Files of the shared corpus beside the project, the novel read once. A clone with nothing
+// beside it lacks them: then the benchmarks that need the novel are skipped with a message
+// naming it.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -14,15 +15,18 @@ inline const char* corpusPath() {
     return QM_SHARED_DIR "/corpus/pride-and-prejudice.txt";
 }
 
+// A file of the shared corpus, or nothing when it is missing or empty.
+inline std::optional<std::string> corpusFile(const std::string& name) {
+    std::ifstream in(std::string(QM_SHARED_DIR) + "/corpus/" + name, std::ios::binary);
+    std::stringstream buf;
+    buf << in.rdbuf();
+    if (!in || buf.str().empty()) return std::nullopt;
+    return buf.str();
+}
+
 // The novel's bytes, or nothing when the file is missing or empty.
 inline const std::optional<std::string>& corpusProse() {
-    static const std::optional<std::string> prose = []() -> std::optional<std::string> {
-        std::ifstream in(corpusPath(), std::ios::binary);
-        std::stringstream buf;
-        buf << in.rdbuf();
-        if (!in || buf.str().empty()) return std::nullopt;
-        return buf.str();
-    }();
+    static const std::optional<std::string> prose = corpusFile("pride-and-prejudice.txt");
     return prose;
 }
 

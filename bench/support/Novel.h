@@ -3,9 +3,10 @@
 // list and chapters) with Pride and Prejudice's chapters added before its end line, from the
 // shared corpus; and the same novel as an EPUB 3 built here, one XHTML file per chapter and a
 // navigation document naming them. Both are empty when the corpus is absent.
-#include "../tests/import/ImportTestSupport.h"
+#include "Corpus.h"
 #include "core/encoding/Decode.h"
 #include "core/import/PlainTextBook.h"
+#include "core/testing/EpubFiles.h"
 
 #include <string>
 #include <string_view>
@@ -18,8 +19,8 @@ inline constexpr std::size_t kNovelBytes = 785u << 10;
 // end line, up to 785 KB; empty when the corpus is absent.
 inline const std::string& novel() {
     static const std::string text = [] {
-        const auto first = qmtest::corpusFile("frankenstein.txt");
-        const auto second = qmtest::corpusFile("pride-and-prejudice.txt");
+        const auto first = corpusFile("frankenstein.txt");
+        const auto second = corpusFile("pride-and-prejudice.txt");
         if (!first || !second) return std::string();
         std::string body = *second;
         const std::size_t start = body.find("Chapter 1\r\n");

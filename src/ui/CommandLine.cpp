@@ -2,7 +2,6 @@
 
 #include "core/base/Text.h"
 
-#include <functional>
 #include <map>
 
 namespace qm {
@@ -54,21 +53,30 @@ std::string usageText() {
            "  --make-index FILE     print the word index of the stored text in FILE\n";
 }
 
-ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
-    ParsedCommandLine result;
-    CommandLine& o = result.options;
-    std::size_t i = 0;
-    auto fail = [&](const std::string& message) {
-        if (result.error.empty()) result.error = message;
-    };
-    auto value = [&](const std::string& name) -> std::optional<std::string> {
-        if (i + 1 >= args.size()) {
+namespace {
+
+// The arguments read one at a time. Only the first fault is reported, and reading stops there.
+class ArgumentReader {
+public:
+    ArgumentReader(const std::vector<std::string>& args, std::string& error)
+        : m_args(args)
+        , m_error(error) {}
+
+    bool more() const { return m_next < m_args.size() && m_error.empty(); }
+    const std::string& next() { return m_args[m_next++]; }
+    void fail(const std::string& message) {
+        if (m_error.empty()) m_error = message;
+    }
+    // The argument after the option `name`.
+    std::optional<std::string> value(const std::string& name) {
+        if (m_next >= m_args.size()) {
             fail(name + " needs a value");
             return std::nullopt;
         }
-        return args[++i];
-    };
-    auto number = [&](const std::string& name, int minimum, int maximum) -> std::optional<int> {
+        return m_args[m_next++];
+    }
+    // The argument after the option `name` as a number from minimum to maximum.
+    std::optional<int> number(const std::string& name, int minimum, int maximum) {
         const auto v = value(name);
         if (!v) return std::nullopt;
         const auto n = parseInteger(*v);
@@ -78,79 +86,117 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             return std::nullopt;
         }
         return n;
-    };
+    }
 
+private:
+    const std::vector<std::string>& m_args;
+    std::string& m_error;
+    std::size_t m_next = 0;
+};
+
+// An option that stands alone; false when `a` is none.
+bool readSwitch(const std::string& a, CommandLine& o) {
+    static const std::map<std::string, bool CommandLine::*> switches = {
+        {"--help", &CommandLine::help},
+        {"-h", &CommandLine::help},
+        {"--version", &CommandLine::version},
+        {"--no-colored-text", &CommandLine::noColoredText},
+        {"--single-shade", &CommandLine::singleShade},
+        {"--two-columns", &CommandLine::twoColumns},
+        {"--find-up", &CommandLine::findUp},
+        {"--match-case", &CommandLine::matchCase},
+        {"--page-text", &CommandLine::pageText},
+        {"--page-info", &CommandLine::pageInfo},
+    };
+    const auto it = switches.find(a);
+    if (it == switches.end()) return false;
+    o.*(it->second) = true;
+    return true;
+}
+
+// An option followed by a text or a file name; false when `a` is none.
+bool readTextOption(const std::string& a, ArgumentReader& in, CommandLine& o) {
+    static const std::map<std::string, std::optional<std::string> CommandLine::*> options = {
+        {"--data-dir", &CommandLine::dataDir},       {"--find", &CommandLine::find},
+        {"--save-screen", &CommandLine::saveScreen}, {"--render", &CommandLine::render},
+        {"--cascade", &CommandLine::cascade},        {"--make-index", &CommandLine::makeIndex},
+    };
+    const auto it = options.find(a);
+    if (it == options.end()) return false;
+    o.*(it->second) = in.value(a);
+    return true;
+}
+
+// An option followed by a number; false when `a` is none.
+bool readNumberOption(const std::string& a, ArgumentReader& in, CommandLine& o) {
+    if (a == "--toc")
+        o.toc = in.number(a, 0, 1 << 30);
+    else if (a == "--font-size")
+        o.fontSize = in.number(a, 4, 40);
+    else if (a == "--next")
+        o.next = in.number(a, 0, 1000000).value_or(0);
+    else if (a == "--prev")
+        o.prev = in.number(a, 0, 1000000).value_or(0);
+    else
+        return false;
+    return true;
+}
+
+// --size WIDTHxHEIGHT.
+void readSize(const std::string& a, ArgumentReader& in, CommandLine& o) {
+    const auto v = in.value(a);
+    if (!v) return;
+    const std::size_t x = v->find('x');
+    const auto w = x == std::string::npos ? std::nullopt : parseInteger(v->substr(0, x));
+    const auto h = x == std::string::npos ? std::nullopt : parseInteger(v->substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > 16384 || *h > 16384) {
+        in.fail("--size: '" + *v + "' is not WIDTHxHEIGHT (1 to 16384 each)");
+        return;
+    }
+    o.width = *w;
+    o.height = *h;
+    o.sizeGiven = true;
+}
+
+// --scheme light, dark or windows.
+void readScheme(const std::string& a, ArgumentReader& in, CommandLine& o) {
+    const auto v = in.value(a);
+    if (!v) return;
+    static const std::map<std::string, int> schemes = {{"light", 0}, {"dark", 1}, {"windows", 2}};
+    const auto it = schemes.find(*v);
+    if (it == schemes.end())
+        in.fail("--scheme: '" + *v + "' is not light, dark or windows");
+    else
+        o.scheme = it->second;
+}
+
+// Any option but "--"; false when `a` is none.
+bool readOption(const std::string& a, ArgumentReader& in, CommandLine& o) {
+    if (a == "--size")
+        readSize(a, in, o);
+    else if (a == "--scheme")
+        readScheme(a, in, o);
+    else
+        return readSwitch(a, o) || readTextOption(a, in, o) || readNumberOption(a, in, o);
+    return true;
+}
+
+} // namespace
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
+    ParsedCommandLine result;
+    CommandLine& o = result.options;
+    ArgumentReader in(args, result.error);
     bool positionalOnly = false;
-    for (; i < args.size() && result.error.empty(); ++i) {
-        const std::string& a = args[i];
+    while (in.more()) {
+        const std::string& a = in.next();
         if (positionalOnly || a.empty() || a[0] != '-' || a == "-") {
-            if (!o.text.empty()) fail("only one text can be named: '" + a + "'");
+            if (!o.text.empty()) in.fail("only one text can be named: '" + a + "'");
             o.text = a;
         } else if (a == "--") {
             positionalOnly = true;
-        } else if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--version") {
-            o.version = true;
-        } else if (a == "--data-dir") {
-            o.dataDir = value(a);
-        } else if (a == "--size") {
-            const auto v = value(a);
-            if (!v) continue;
-            const std::size_t x = v->find('x');
-            const auto w = x == std::string::npos ? std::nullopt : parseInteger(v->substr(0, x));
-            const auto h = x == std::string::npos ? std::nullopt : parseInteger(v->substr(x + 1));
-            if (!w || !h || *w < 1 || *h < 1 || *w > 16384 || *h > 16384) {
-                fail("--size: '" + *v + "' is not WIDTHxHEIGHT (1 to 16384 each)");
-                continue;
-            }
-            o.width = *w;
-            o.height = *h;
-            o.sizeGiven = true;
-        } else if (a == "--toc") {
-            o.toc = number(a, 0, 1 << 30);
-        } else if (a == "--scheme") {
-            const auto v = value(a);
-            if (!v) continue;
-            static const std::map<std::string, int> schemes = {
-                {"light", 0}, {"dark", 1}, {"windows", 2}};
-            const auto it = schemes.find(*v);
-            if (it == schemes.end())
-                fail("--scheme: '" + *v + "' is not light, dark or windows");
-            else
-                o.scheme = it->second;
-        } else if (a == "--no-colored-text") {
-            o.noColoredText = true;
-        } else if (a == "--single-shade") {
-            o.singleShade = true;
-        } else if (a == "--two-columns") {
-            o.twoColumns = true;
-        } else if (a == "--font-size") {
-            o.fontSize = number(a, 4, 40);
-        } else if (a == "--next") {
-            o.next = number(a, 0, 1000000).value_or(0);
-        } else if (a == "--prev") {
-            o.prev = number(a, 0, 1000000).value_or(0);
-        } else if (a == "--find") {
-            o.find = value(a);
-        } else if (a == "--find-up") {
-            o.findUp = true;
-        } else if (a == "--match-case") {
-            o.matchCase = true;
-        } else if (a == "--page-text") {
-            o.pageText = true;
-        } else if (a == "--save-screen") {
-            o.saveScreen = value(a);
-        } else if (a == "--page-info") {
-            o.pageInfo = true;
-        } else if (a == "--render") {
-            o.render = value(a);
-        } else if (a == "--cascade") {
-            o.cascade = value(a);
-        } else if (a == "--make-index") {
-            o.makeIndex = value(a);
-        } else {
-            fail("unknown option '" + a + "'");
+        } else if (!readOption(a, in, o)) {
+            in.fail("unknown option '" + a + "'");
         }
     }
     return result;

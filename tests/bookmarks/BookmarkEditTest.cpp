@@ -1,5 +1,6 @@
 // Adding and deleting bookmarks, the closing mark, a vanished file and failed writes.
 #include "bookmarks/BookmarksFixture.h"
+#include "core/testing/SessionTestAccess.h"
 
 using qm::Control;
 using qm::Lines;
@@ -12,8 +13,8 @@ namespace {
 TEST_F(BookmarksTest, AddPutsTheEntryBelowTheFirstHeader) {
     put({"<<none", "<<qdemo", "#1 a", "<<x", "<<qdemo", "#2 b", "<<end"});
     s.BMMenuClick();
-    s.setTopLine(1480);
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setTopLine(1480);
+    qm::SessionTestAccess(s).setPageTurned(true);
     view.bookmarkNames.push_back("before the storm");
     s.BMAddItemClick();
     EXPECT_EQ(bytes(), "<<none\r\n<<qdemo\r\n#1480 before the storm\r\n#1 a\r\n<<x\r\n<<qdemo\r\n"
@@ -27,7 +28,7 @@ TEST_F(BookmarksTest, EmptyNameAddsNothing) {
     s.BMMenuClick();
     const std::string before = bytes();
     const int writes = fs.writeCount();
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setPageTurned(true);
     view.bookmarkNames.push_back("");
     s.BMAddItemClick();
     EXPECT_EQ(view.messages, std::vector<std::string>{"No BookMark Added"});
@@ -39,7 +40,7 @@ TEST_F(BookmarksTest, EmptyNameAddsNothing) {
 TEST_F(BookmarksTest, UntouchedSingleBlankNameIsABookmark) {
     put(kSeeded);
     s.BMMenuClick();
-    s.setTopLine(42);
+    qm::SessionTestAccess(s).setTopLine(42);
     s.BMAddItemClick(); // the dialog still holds its single blank
     s.BMAddItemClick();
     EXPECT_EQ(file()[3], "#42  ");
@@ -77,7 +78,7 @@ TEST_F(BookmarksTest, PopupStandsBesideTheControlPanel) {
     view.bounds = {90, 122, 729, 509};
     qm::WindowLayout layout = s.layout();
     layout.pageControl2.left = 513;
-    s.setLayout(layout);
+    qm::SessionTestAccess(s).setLayout(layout);
     s.BMDeleteItemClick();
     ASSERT_EQ(view.popups.size(), 1u);
     EXPECT_EQ(view.popups[0].x, 90 + 513 - 100);
@@ -136,8 +137,8 @@ TEST_F(BookmarksTest, ClosingMarkNeedsALoadedListAndAPageTurn) {
         if (c.loaded)
             s.BMMenuClick();
         else
-            s.clearBookmarks();
-        s.setPageTurned(c.turned);
+            qm::SessionTestAccess(s).clearBookmarks();
+        qm::SessionTestAccess(s).setPageTurned(c.turned);
         s.writeClosingMark();
         EXPECT_EQ(file(), kSeeded);
     }
@@ -146,8 +147,8 @@ TEST_F(BookmarksTest, ClosingMarkNeedsALoadedListAndAPageTurn) {
 TEST_F(BookmarksTest, ClosingMarkGoesFirstInItsSection) {
     put(kSeeded);
     s.BMMenuClick();
-    s.setTopLine(2310);
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setTopLine(2310);
+    qm::SessionTestAccess(s).setPageTurned(true);
     s.writeClosingMark();
     EXPECT_EQ(file()[3], "#2310 Closed book at 12/7/2026 11:30:02");
     EXPECT_EQ(file().size(), kSeeded.size() + 1);
@@ -158,9 +159,9 @@ TEST_F(BookmarksTest, ClosingMarkGoesFirstInItsSection) {
 TEST_F(BookmarksTest, ClosingMarkForANewSectionIsOneWrite) {
     put(kSeeded);
     s.BMMenuClick(); // qdemo's section exists: nothing written
-    s.setTextKey("story");
-    s.setPageTurned(true);
-    s.setTopLine(7);
+    qm::SessionTestAccess(s).setTextKey("story");
+    qm::SessionTestAccess(s).setPageTurned(true);
+    qm::SessionTestAccess(s).setTopLine(7);
     const int writes = fs.writeCount();
     s.writeClosingMark();
     EXPECT_EQ(fs.writeCount(), writes + 1);
@@ -170,17 +171,17 @@ TEST_F(BookmarksTest, ClosingMarkForANewSectionIsOneWrite) {
 TEST_F(BookmarksTest, AddCloseReopenAndResume) {
     put(kSeeded);
     s.BMMenuClick();
-    s.setTopLine(1480);
+    qm::SessionTestAccess(s).setTopLine(1480);
     view.bookmarkNames.push_back("before the storm");
     s.BMAddItemClick();
-    s.setTopLine(2310);
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setTopLine(2310);
+    qm::SessionTestAccess(s).setPageTurned(true);
     s.writeClosingMark();
 
     qmtest::RecordingView nextView;
     qm::Session next(nextView, fs, platform);
-    next.setLocations(s.locations());
-    next.setTextKey("qdemo");
+    qm::SessionTestAccess(next).setLocations(s.locations());
+    qm::SessionTestAccess(next).setTextKey("qdemo");
     next.locateSection();
     const auto newest = next.newestEntry();
     ASSERT_TRUE(newest);
@@ -200,14 +201,14 @@ TEST_F(BookmarksTest, AddRebuildsAVanishedFileFromTheLoadedList) {
     put(loaded);
     s.BMMenuClick();
     fs.removeFile(path);
-    s.setTopLine(8);
+    qm::SessionTestAccess(s).setTopLine(8);
     view.bookmarkNames.push_back("new");
     s.BMAddItemClick();
     EXPECT_EQ(file(), (Lines{"<<none", "<<qdemo", "#8 new", "#3 c", "<<x", "#1 a", "<<y"}));
 }
 
 TEST_F(BookmarksTest, AddWithNothingLoadedAndNoFileStartsASection) {
-    s.setTopLine(8);
+    qm::SessionTestAccess(s).setTopLine(8);
     view.bookmarkNames.push_back("new");
     s.BMAddItemClick();
     EXPECT_EQ(file(), (Lines{"", "<<qdemo", "#8 new", ""}));
@@ -249,7 +250,7 @@ TEST_F(BookmarksTest, FailedWritesLeaveFileAndListAsTheyWere) {
         EXPECT_FALSE(s.run([&] { s.BMAddItemClick(); }));
         fs.failNextWrite(fault);
         EXPECT_FALSE(s.run([&] { s.BMDeletePopupHandler(0); }));
-        s.setPageTurned(true);
+        qm::SessionTestAccess(s).setPageTurned(true);
         fs.failNextWrite(fault);
         EXPECT_FALSE(s.run([&] { s.writeClosingMark(); }));
 
@@ -261,7 +262,7 @@ TEST_F(BookmarksTest, FailedWritesLeaveFileAndListAsTheyWere) {
 
 TEST_F(BookmarksTest, FailedFixUpKeepsTheFileAndTheLoadedList) {
     put(kSeeded);
-    s.setTextKey("story");
+    qm::SessionTestAccess(s).setTextKey("story");
     fs.failNextWrite(qm::MemoryFileSystem::Fault::WriteFails);
     EXPECT_FALSE(s.run([&] { s.BMMenuClick(); }));
     EXPECT_EQ(view.messages, std::vector<std::string>{"Unable to write to /data/quillmar.bm"});

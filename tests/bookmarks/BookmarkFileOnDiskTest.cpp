@@ -1,6 +1,7 @@
 // The bookmark file on the real file system: two running copies of the reader sharing it, and
 // writes that really fail.
 #include "core/shell/Session.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 #include "support/FileSizeLimit.h"
 #include "support/ForkAlone.h"
@@ -61,10 +62,11 @@ int runCopy(const std::string& path, const std::string& tag, int ops) {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
-        s.setLocation(&qm::Locations::bookmarkFile, path);
-        s.setTextKey("story"); // not in the seeded file: both copies race to add the section
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, path);
+        qm::SessionTestAccess(s).setTextKey(
+            "story"); // not in the seeded file: both copies race to add the section
         for (int op = 0; op < ops; ++op) {
-            s.setTopLine(op);
+            qm::SessionTestAccess(s).setTopLine(op);
             switch (op % 4) {
             case 0:
             case 1:
@@ -74,7 +76,7 @@ int runCopy(const std::string& path, const std::string& tag, int ops) {
                 break;
             case 2:
                 s.BMMenuClick();
-                s.setPageTurned(true);
+                qm::SessionTestAccess(s).setPageTurned(true);
                 platform.now = tag + " " + std::to_string(op);
                 s.writeClosingMark();
                 break;
@@ -163,15 +165,15 @@ TEST(BookmarkFileOnDisk, WritesBeyondTheFileSizeLimitKeepTheOldFile) {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
-        s.setLocation(&qm::Locations::bookmarkFile, path);
-        s.setTextKey("story");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, path);
+        qm::SessionTestAccess(s).setTextKey("story");
         // The fix-up of the missing section, an add and a closing mark all fail.
         bool anyOk = s.run([&] { s.BMMenuClick(); });
-        s.setTextKey("qdemo");
+        qm::SessionTestAccess(s).setTextKey("qdemo");
         s.BMMenuClick();
         view.bookmarkNames.push_back("a much longer name than fits");
         anyOk = s.run([&] { s.BMAddItemClick(); }) || anyOk;
-        s.setPageTurned(true);
+        qm::SessionTestAccess(s).setPageTurned(true);
         anyOk = s.run([&] { s.writeClosingMark(); }) || anyOk;
         const std::vector<std::string> expected(3, "Unable to write to " + path);
         return !anyOk && view.messages == expected;
@@ -189,13 +191,13 @@ TEST(BookmarkFileOnDisk, FolderRemovedWhileRunning) {
     qmtest::RecordingView view;
     qmtest::FixedPlatform platform;
     qm::Session s(view, *fs, platform);
-    s.setLocation(&qm::Locations::bookmarkFile, path);
-    s.setTextKey("qdemo");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, path);
+    qm::SessionTestAccess(s).setTextKey("qdemo");
     s.BMMenuClick();
     fsys::remove_all(dir.path);
 
     EXPECT_FALSE(s.run([&] { s.BMAddItemClick(); }));
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setPageTurned(true);
     EXPECT_FALSE(s.run([&] { s.writeClosingMark(); }));
     EXPECT_EQ(view.messages, std::vector<std::string>(2, "Cannot create file " + path));
     EXPECT_EQ(s.bookmarks().lines(), kSeeded);

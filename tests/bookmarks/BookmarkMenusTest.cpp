@@ -1,5 +1,6 @@
 // The bookmark file's sections, hand-edited files, the newest entry and Go to.
 #include "bookmarks/BookmarksFixture.h"
+#include "core/testing/SessionTestAccess.h"
 
 using qm::Control;
 using qm::Lines;
@@ -25,9 +26,9 @@ TEST_P(LocateSection, FindsOrCreatesTheSection) {
     put(c.file);
     const std::string before = bytes();
     const int writes = fs.writeCount();
-    s.setTextKey(c.key);
-    s.setControlEnabled(Control::BMDeleteItem, !c.enabled);
-    s.setControlEnabled(Control::BMGOItem, !c.enabled);
+    qm::SessionTestAccess(s).setTextKey(c.key);
+    qm::SessionTestAccess(s).setControlEnabled(Control::BMDeleteItem, !c.enabled);
+    qm::SessionTestAccess(s).setControlEnabled(Control::BMGOItem, !c.enabled);
     s.BMMenuClick();
 
     if (c.after.empty()) {
@@ -122,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, LocateSection, ::testing::ValuesIn(kLocateCases)
                          [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(BookmarksTest, LocateWithoutAFileChangesNothing) {
-    s.adoptBookmarks({"<<none", "<<qdemo", "#1 a", "<<x"}, 1);
-    s.setControlEnabled(Control::BMDeleteItem, true);
+    qm::SessionTestAccess(s).adoptBookmarks({"<<none", "<<qdemo", "#1 a", "<<x"}, 1);
+    qm::SessionTestAccess(s).setControlEnabled(Control::BMDeleteItem, true);
     s.BMMenuClick();
     EXPECT_FALSE(fs.fileExists(path));
     EXPECT_EQ(s.bookmarks().lines().size(), 4u);
@@ -185,7 +186,7 @@ TEST_F(BookmarksTest, HundredThousandLineFile) {
     ASSERT_TRUE(s.newestEntry());
     EXPECT_EQ(s.newestEntry()->topLine, 7);
     view.bookmarkNames.push_back("added");
-    s.setTopLine(9);
+    qm::SessionTestAccess(s).setTopLine(9);
     s.BMAddItemClick();
     const Lines after = file();
     ASSERT_EQ(after.size(), big.size() + 1);
@@ -207,8 +208,8 @@ TEST_P(EntryNumbers, NewestEntryAndGoToReadTheTopLine) {
     const NumberCase& c = GetParam();
     put({"<<none", "<<qdemo", c.line, "#1 older", "<<x"});
     s.BMMenuClick();
-    s.setTopLine(55);
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setTopLine(55);
+    qm::SessionTestAccess(s).setPageTurned(true);
     view.popupAnswers.push_back(0);
     const bool ok = s.run([&] { s.BMGOItemClick(); });
     EXPECT_TRUE(s.pageTurned());

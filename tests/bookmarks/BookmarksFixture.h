@@ -4,6 +4,7 @@
 #include "core/base/Error.h"
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -20,10 +21,10 @@ inline const Lines kSeeded = {"<<none", "<<title", "<<qdemo", "<<author", "<<qau
 class BookmarksTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        s.setLocation(&qm::Locations::dataFolder, "/data/");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::dataFolder, "/data/");
         fs.addFolder("/data");
-        s.setLocation(&qm::Locations::bookmarkFile, path);
-        s.setTextKey("qdemo");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, path);
+        qm::SessionTestAccess(s).setTextKey("qdemo");
     }
     void put(const Lines& lines) { fs.writeFile(path, qm::joinLinesCrLf(lines)); }
     void putBytes(const std::string& bytes) { fs.writeFile(path, bytes); }

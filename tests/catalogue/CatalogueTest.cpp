@@ -1,6 +1,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -87,9 +88,9 @@ class BuildCatalogue : public ::testing::Test {
 protected:
     void SetUp() override {
         fs.addFolder("/books");
-        s.setLocation(&qm::Locations::programFolder, "/books/");
-        s.setLocation(&qm::Locations::dataFolder, "/data/");
-        s.setLocation(&qm::Locations::bookmarkFile, "/data/quillmar.bm");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::programFolder, "/books/");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::dataFolder, "/data/");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, "/data/quillmar.bm");
     }
     qmtest::RecordingView view;
     qm::MemoryFileSystem fs;
@@ -144,7 +145,7 @@ TEST_F(BuildCatalogue, AuthorLineOnlyCountsBeforeTheLastLine) {
     };
     for (const Case& c : cases) {
         fs.writeFile("/books/c.toc", qm::joinLinesCrLf(c.lines));
-        s.setCatalogueSourceFile("/books/c.toc");
+        qm::SessionTestAccess(s).setCatalogueSourceFile("/books/c.toc");
         s.buildCatalogue();
         EXPECT_EQ(s.catalogue(), c.lines);
         EXPECT_EQ(view.expanded, c.expanded);
@@ -158,7 +159,7 @@ TEST_F(BuildCatalogue, LargeCatalogueFileBuilds) {
                  std::to_string(i) + "\n";
     bytes += "(END)";
     fs.writeFile("/books/big.toc", bytes);
-    s.setCatalogueSourceFile("/books/big.toc");
+    qm::SessionTestAccess(s).setCatalogueSourceFile("/books/big.toc");
     s.buildCatalogue();
     EXPECT_EQ(s.catalogue().size(), 100001u);
     EXPECT_EQ(view.toc.size(), 100000u);
@@ -166,7 +167,7 @@ TEST_F(BuildCatalogue, LargeCatalogueFileBuilds) {
 }
 
 TEST_F(BuildCatalogue, UnreadableCatalogueFileFallsBackToBuiltIn) {
-    s.setCatalogueSourceFile("/books/gone.toc");
+    qm::SessionTestAccess(s).setCatalogueSourceFile("/books/gone.toc");
     s.buildCatalogue();
     EXPECT_EQ(s.catalogue(), qm::builtInCatalogueLines());
 }
@@ -194,9 +195,9 @@ TEST_P(OpenCatalogue, ChosenFileReRootsTheCollection) {
     fs.addFolder(c.folder);
     fs.writeFile(c.path, "Mine   <<0none\r\nBook<<1mine\r\n(END)\r\n");
     fs.writeFile(std::string(c.folder) + c.baseName + ".tvx", "index");
-    s.setIndexNodes({{"Index", 0, -1}});
-    s.setOpenDialogFileName("/books/qdemo.tvt");
-    s.setControlVisible(qm::Control::BMMenu, false);
+    qm::SessionTestAccess(s).setIndexNodes({{"Index", 0, -1}});
+    qm::SessionTestAccess(s).setOpenDialogFileName("/books/qdemo.tvt");
+    qm::SessionTestAccess(s).setControlVisible(qm::Control::BMMenu, false);
     view.openAnswers = {std::string(c.path)};
     s.OpenTOCItemClick();
 
@@ -259,9 +260,9 @@ TEST(OpenCatalogueSteps, PathsIndexSettingsTreeThenPage) {
     qm::Session s{view, fs, platform};
     fs.addFolder("/data");
     fs.addFolder("/lib");
-    s.setLocation(&qm::Locations::dataFolder, "/data/");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::dataFolder, "/data/");
     fs.writeFile("/data/shelf.ini", "[how]\r\nfontsize=22\r\ntleft=7\r\n");
-    s.adoptBookmarks({"<<none", "<<qdemo"}, 1);
+    qm::SessionTestAccess(s).adoptBookmarks({"<<none", "<<qdemo"}, 1);
     view.openAnswers = {std::string("/lib/shelf.toc")};
     s.OpenTOCItemClick();
 

@@ -3,6 +3,7 @@
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
+#include "core/testing/SessionTestAccess.h"
 #include "core/text/LineFormat.h"
 #include "support/Fakes.h"
 
@@ -24,8 +25,8 @@ protected:
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_data = pattern;
         s.setSurface(&surface);
-        s.setHaveDisplayList(true);
-        s.setLocation(&qm::Locations::dataFolder, m_data + "/");
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::dataFolder, m_data + "/");
     }
     void TearDown() override { std::filesystem::remove_all(m_data); }
 

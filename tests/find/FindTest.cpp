@@ -2,6 +2,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -222,12 +223,12 @@ class FindSession : public ::testing::Test {
 protected:
     FindSession() {
         s.setSurface(&surf);
-        s.setHaveDisplayList(true);
-        s.setDisplayLines(filler(200));
-        s.setDisplayLine(50, "p020 ");
-        s.setDisplayLine(60, "       the |8>Nightingale|4> sang ");
-        s.setDisplayLine(150, "  the nightingale slept ");
-        s.setDisplayLine(199, " ");
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setDisplayLines(filler(200));
+        qm::SessionTestAccess(s).setDisplayLine(50, "p020 ");
+        qm::SessionTestAccess(s).setDisplayLine(60, "       the |8>Nightingale|4> sang ");
+        qm::SessionTestAccess(s).setDisplayLine(150, "  the nightingale slept ");
+        qm::SessionTestAccess(s).setDisplayLine(199, " ");
     }
     qmtest::RecordingView view;
     qm::MemoryFileSystem fs;
@@ -247,8 +248,8 @@ TEST_F(FindSession, FindItemPlacesTheDialogBesideTheWindow) {
 
 TEST_F(FindSession, HitsDrawFromTheirParagraphAndMissesCloseTheDialog) {
     s.FindItemClick();
-    s.setTopLine(0);
-    s.setNextTopLine(30);
+    qm::SessionTestAccess(s).setTopLine(0);
+    qm::SessionTestAccess(s).setNextTopLine(30);
     s.FindDialog1Find("nightingale", true, false);
     EXPECT_EQ(s.topLine(), 50);
     EXPECT_GE(s.nextTopLine(), s.topLine());
@@ -256,14 +257,14 @@ TEST_F(FindSession, HitsDrawFromTheirParagraphAndMissesCloseTheDialog) {
 
     // Searching on from the drawn page finds the second one; no paragraph above it lies
     // after the start line, so the hit itself starts the page.
-    s.setTopLine(55);
-    s.setNextTopLine(100);
+    qm::SessionTestAccess(s).setTopLine(55);
+    qm::SessionTestAccess(s).setNextTopLine(100);
     s.FindDialog1Find("nightingale", true, false);
     EXPECT_EQ(s.topLine(), 150);
     EXPECT_TRUE(view.findDialogOpen);
 
-    s.setTopLine(120);
-    s.setNextTopLine(140);
+    qm::SessionTestAccess(s).setTopLine(120);
+    qm::SessionTestAccess(s).setNextTopLine(140);
     s.FindDialog1Find("Nightingale", false, true);
     EXPECT_EQ(s.topLine(), 60);
 
@@ -277,8 +278,8 @@ TEST_F(FindSession, HitsDrawFromTheirParagraphAndMissesCloseTheDialog) {
 
 TEST_F(FindSession, EmptyTextLeavesEverythingAsItWas) {
     s.FindItemClick();
-    s.setTopLine(10);
-    s.setNextTopLine(40);
+    qm::SessionTestAccess(s).setTopLine(10);
+    qm::SessionTestAccess(s).setNextTopLine(40);
     s.FindDialog1Find("", true, false);
     EXPECT_TRUE(view.findDialogOpen);
     EXPECT_EQ(s.topLine(), 10);

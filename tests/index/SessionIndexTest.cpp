@@ -3,6 +3,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +26,10 @@ class IndexSession : public ::testing::Test {
 protected:
     IndexSession() {
         s.setSurface(&surf);
-        s.setHaveDisplayList(true);
-        s.setDisplayLines(qm::Lines(300, "     a line "));
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setDisplayLines(qm::Lines(300, "     a line "));
         fs.addFolder("/books");
-        s.setIndexFile("/books/qdemo.tvx");
+        qm::SessionTestAccess(s).setIndexFile("/books/qdemo.tvx");
     }
     // Finds a node by its text under a parent, as a user clicks it.
     int node(const std::string& text) const {
@@ -52,7 +53,7 @@ protected:
 
 TEST_F(IndexSession, LoadWithoutAFileDoesNothing) {
     for (const std::string path : {"", "/books/missing.tvx"}) {
-        s.setIndexFile(path);
+        qm::SessionTestAccess(s).setIndexFile(path);
         s.IndexLoadButtonClick();
         EXPECT_TRUE(view.repainted.empty());
         EXPECT_EQ(view.treeChanges, 0);
@@ -62,8 +63,8 @@ TEST_F(IndexSession, LoadWithoutAFileDoesNothing) {
 
 TEST_F(IndexSession, LoadShowsTheTreeAndSelectsTheFirstLetter) {
     fs.writeFile(s.indexFile(), "gale|abcd00012\r\nGlass|abcd00003|abcd000100\r\n");
-    s.setControlVisible(Control::LoadingIndexLabel, false);
-    s.setControlVisible(Control::InxTreeView, false);
+    qm::SessionTestAccess(s).setControlVisible(Control::LoadingIndexLabel, false);
+    qm::SessionTestAccess(s).setControlVisible(Control::InxTreeView, false);
     s.IndexLoadButtonClick();
     ASSERT_EQ(view.repainted.size(), 1u);
     EXPECT_EQ(view.repainted[0], Control::LoadingIndexLabel);
@@ -86,7 +87,7 @@ TEST_F(IndexSession, LoadShowsTheTreeAndSelectsTheFirstLetter) {
 TEST_F(IndexSession, FollowingReferencesDrawsFiveLinesAbove) {
     fs.writeFile(s.indexFile(), "gale|abcd00012|abcd00003\r\nglass|abcd00040\r\n1812\r\n");
     s.IndexLoadButtonClick();
-    s.setTopLine(-1);
+    qm::SessionTestAccess(s).setTopLine(-1);
     s.InxTreeViewClick(node("  00012"));
     EXPECT_EQ(s.topLine(), 7);
     EXPECT_EQ(s.lastFollowedEntry(), "00012");
@@ -94,7 +95,7 @@ TEST_F(IndexSession, FollowingReferencesDrawsFiveLinesAbove) {
     expectIdleTab();
 
     // The same entry again draws nothing; after another entry it draws again.
-    s.setTopLine(-1);
+    qm::SessionTestAccess(s).setTopLine(-1);
     s.InxTreeViewClick(node("  00012"));
     EXPECT_EQ(s.topLine(), -1);
     s.InxTreeViewClick(node("  00003")); // a reference to line 3 draws from line 0
@@ -111,7 +112,7 @@ TEST_F(IndexSession, FollowingReferencesDrawsFiveLinesAbove) {
     for (const std::optional<int> n :
          {std::optional<int>(0), std::optional<int>(node("g")), std::optional<int>(node("glass")),
           std::optional<int>(), std::optional<int>(-3), std::optional<int>(1000)}) {
-        s.setTopLine(-1);
+        qm::SessionTestAccess(s).setTopLine(-1);
         s.InxTreeViewClick(n);
         EXPECT_EQ(s.topLine(), -1);
         EXPECT_EQ(s.lastFollowedEntry(), "1812");
@@ -143,7 +144,7 @@ TEST_F(IndexSession, PageStartsFiveLinesAboveOrAtLineZero) {
     fs.writeFile(s.indexFile(), file + "\r\n");
     s.IndexLoadButtonClick();
     for (const Case& c : cases) {
-        s.setTopLine(-1);
+        qm::SessionTestAccess(s).setTopLine(-1);
         ASSERT_TRUE(s.run([&] { s.InxTreeViewClick(node(c.entry)); })) << c.entry;
         EXPECT_EQ(s.topLine(), c.top) << c.entry;
     }
@@ -160,7 +161,7 @@ TEST_F(IndexSession, AReferenceAtOrPastTheEndShowsTheLastPage) {
     fs.writeFile(s.indexFile(), file + "\r\n");
     s.IndexLoadButtonClick();
     for (const char* entry : entries) {
-        s.setNextTopLine(s.drawPage(100));
+        qm::SessionTestAccess(s).setNextTopLine(s.drawPage(100));
         surf.clearRecord();
         s.InxTreeViewClick(node(entry));
         EXPECT_LT(s.topLine(), count - 2) << entry;
@@ -198,7 +199,7 @@ TEST_F(IndexSession, BadInputLoadsAndFollowingANonNumberShowsTheMessage) {
         EXPECT_EQ(s.indexNodes()[0].text, "Index");
         for (std::size_t i = 0; i < s.indexNodes().size() && i < 5000; ++i) {
             view.messages.clear();
-            s.setTopLine(-1);
+            qm::SessionTestAccess(s).setTopLine(-1);
             const bool ok = s.run([&] { s.InxTreeViewClick(static_cast<int>(i)); });
             expectIdleTab();
             if (!ok) {
@@ -211,7 +212,7 @@ TEST_F(IndexSession, BadInputLoadsAndFollowingANonNumberShowsTheMessage) {
         }
     }
     view.messages.clear();
-    s.setLastFollowedEntry(" ");
+    qm::SessionTestAccess(s).setLastFollowedEntry(" ");
     fs.writeFile(s.indexFile(), "3rd|abcd00001\r\n");
     s.resetToPanel();
     s.IndexLoadButtonClick();

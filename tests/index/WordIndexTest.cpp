@@ -6,6 +6,7 @@
 #include "core/shell/WordIndexFile.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "core/text/Tags.h"
 #include "support/Fakes.h"
 
@@ -104,12 +105,12 @@ TEST(WordIndex, WrittenForTheOpenTextAndFollowedInTheTree) {
     qm::Session s(view, fs, platform);
     qm::FakeSurface surf(800, 600);
     s.setSurface(&surf);
-    s.setHaveDisplayList(true);
+    qm::SessionTestAccess(s).setHaveDisplayList(true);
     fs.addFolder("/opt/q");
     qm::writeWordIndexFor(s, "/opt/q/qdemo.tvt", "/opt/q/qdemo.tvx");
     ASSERT_TRUE(fs.fileExists("/opt/q/qdemo.tvx"));
 
-    s.setIndexFile("/opt/q/qdemo.tvx");
+    qm::SessionTestAccess(s).setIndexFile("/opt/q/qdemo.tvx");
     s.IndexLoadButtonClick();
     // Follow the first reference of the first word.
     std::optional<int> ref;
@@ -134,8 +135,8 @@ qm::Lines openedAs(qm::FileSystem& fs, const std::string& path, const std::strin
     qmtest::RecordingView view;
     qmtest::FixedPlatform platform;
     qm::Session s(view, fs, platform);
-    s.setHaveDisplayList(true);
-    s.setLocation(&qm::Locations::catalogueExtension, extension);
+    qm::SessionTestAccess(s).setHaveDisplayList(true);
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, extension);
     s.openText(path, "refpt001");
     return s.displayLines().toLines();
 }

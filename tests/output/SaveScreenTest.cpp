@@ -3,6 +3,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -73,9 +74,10 @@ class OutputSession : public ::testing::Test {
 protected:
     OutputSession() {
         s.setSurface(&surf);
-        s.setHaveDisplayList(true);
-        s.setDisplayLines({"|refpt002> ", "l00 ", "       a |9>bright|4> day ", "soon ", "p001 ",
-                           "       more ", " "});
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setDisplayLines({"|refpt002> ", "l00 ",
+                                                  "       a |9>bright|4> day ", "soon ", "p001 ",
+                                                  "       more ", " "});
         fs.addFolder("/home/u");
     }
     qmtest::RecordingView view;
@@ -86,8 +88,8 @@ protected:
 };
 
 TEST_F(OutputSession, SaveScreenWritesThePageWithCrLf) {
-    s.setTopLine(0);
-    s.setNextTopLine(4);
+    qm::SessionTestAccess(s).setTopLine(0);
+    qm::SessionTestAccess(s).setNextTopLine(4);
     view.saveAnswers.push_back("/home/u/page.txt");
     EXPECT_TRUE(s.run([&] { s.SaveScreenItemClick(); }));
     ASSERT_EQ(view.saveDialogs, (std::vector<std::string>{"txt"}));
@@ -95,14 +97,14 @@ TEST_F(OutputSession, SaveScreenWritesThePageWithCrLf) {
 }
 
 TEST_F(OutputSession, NothingIsWrittenWhenCancelledOrOutOfRange) {
-    s.setTopLine(0);
-    s.setNextTopLine(4);
+    qm::SessionTestAccess(s).setTopLine(0);
+    qm::SessionTestAccess(s).setNextTopLine(4);
     s.SaveScreenItemClick(); // cancelled
     EXPECT_EQ(fs.writeCount(), 0);
 
     fs.writeFile("/home/u/page.txt", "old");
-    s.setTopLine(5);
-    s.setNextTopLine(9);
+    qm::SessionTestAccess(s).setTopLine(5);
+    qm::SessionTestAccess(s).setNextTopLine(9);
     view.saveAnswers.push_back("/home/u/page.txt");
     EXPECT_FALSE(s.run([&] { s.SaveScreenItemClick(); }));
     EXPECT_EQ(view.messages, (std::vector<std::string>{"List index out of bounds (7)"}));
@@ -110,8 +112,8 @@ TEST_F(OutputSession, NothingIsWrittenWhenCancelledOrOutOfRange) {
 
     // A file that cannot be created reports its path and leaves the old one.
     view.messages.clear();
-    s.setTopLine(0);
-    s.setNextTopLine(4);
+    qm::SessionTestAccess(s).setTopLine(0);
+    qm::SessionTestAccess(s).setNextTopLine(4);
     view.saveAnswers.push_back("/home/u/page.txt");
     fs.failNextWrite(qm::MemoryFileSystem::Fault::CannotCreate);
     EXPECT_FALSE(s.run([&] { s.SaveScreenItemClick(); }));
@@ -120,7 +122,7 @@ TEST_F(OutputSession, NothingIsWrittenWhenCancelledOrOutOfRange) {
 }
 
 TEST_F(OutputSession, PrintColumnPassesThePathAsOneArgument) {
-    s.setLocation(&qm::Locations::programFolder, "/opt/quillmar/");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::programFolder, "/opt/quillmar/");
     const std::string paths[] = {
         "/home/u/my books/qdemo.tvt", "/home/u/\"quoted\" 'single'.tvt",
         "/tmp/a;rm -rf ~;b.tvt",      "/tmp/$(touch x) `id` $HOME.tvt",
@@ -128,7 +130,7 @@ TEST_F(OutputSession, PrintColumnPassesThePathAsOneArgument) {
     };
     for (const auto& path : paths) {
         platform.started.clear();
-        s.setCurrentTextPath(path);
+        qm::SessionTestAccess(s).setCurrentTextPath(path);
         s.PrintColButtonClick();
         ASSERT_EQ(platform.started.size(), 1u);
         EXPECT_EQ(platform.started[0].program, "/opt/quillmar/prtcol");
@@ -139,7 +141,7 @@ TEST_F(OutputSession, PrintColumnPassesThePathAsOneArgument) {
     // No text open: the program starts without an argument. A failed start reports nothing.
     platform.started.clear();
     platform.startSucceeds = false;
-    s.setCurrentTextPath({});
+    qm::SessionTestAccess(s).setCurrentTextPath({});
     EXPECT_TRUE(s.run([&] { s.PrintColButtonClick(); }));
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_TRUE(platform.started[0].args.empty());
@@ -150,9 +152,9 @@ TEST_F(OutputSession, PrintColumnPassesThePathAsOneArgument) {
 TEST_F(OutputSession, CompanionFilesStayBesideTheExecutable) {
     // Opening a catalogue moves the program folder; the print-column program and the readme
     // page are still found beside the executable.
-    s.setExeFolderForPrograms("/opt/quillmar/");
-    s.setLocation(&qm::Locations::programFolder, "/media/collection/");
-    s.setCurrentTextPath("/media/collection/qdemo.tvt");
+    qm::SessionTestAccess(s).setExeFolderForPrograms("/opt/quillmar/");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::programFolder, "/media/collection/");
+    qm::SessionTestAccess(s).setCurrentTextPath("/media/collection/qdemo.tvt");
     s.PrintColButtonClick();
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(platform.started[0].program, "/opt/quillmar/prtcol");

@@ -6,6 +6,7 @@
 // The small files are under tests/data/hostile; the big ones are made here.
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
+#include "core/testing/SessionTestAccess.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 
@@ -182,7 +183,7 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
 
     switch (role) {
     case Role::RecordText:
-        s.setLocation(&qm::Locations::catalogueExtension, ".cdb");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, ".cdb");
         [[fallthrough]];
     case Role::Text:
     case Role::Prose:
@@ -199,7 +200,7 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
         break;
     }
     case Role::Index: {
-        s.setIndexFile(path);
+        qm::SessionTestAccess(s).setIndexFile(path);
         s.run([&] { s.IndexLoadButtonClick(); });
         const int count = static_cast<int>(s.indexNodes().size());
         for (const int node : {0, 1, 2, 3, 4, 5, count / 2, count - 1, count})
@@ -207,8 +208,8 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
         break;
     }
     case Role::Bookmarks:
-        s.setLocation(&qm::Locations::bookmarkFile, path);
-        s.setTextKey("qdemo");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, path);
+        qm::SessionTestAccess(s).setTextKey("qdemo");
         s.run([&] { s.BMMenuClick(); });
         s.run([&] { s.newestEntry(); });
         s.run([&] { s.BMGotoPopupHandler(0); });
@@ -216,11 +217,11 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
         s.run([&] { s.BMAddItemClick(); });
         s.run([&] { s.BMMenuClick(); });
         s.run([&] { s.BMDeletePopupHandler(0); });
-        s.setPageTurned(true);
+        qm::SessionTestAccess(s).setPageTurned(true);
         s.run([&] { s.writeClosingMark(); });
         break;
     case Role::Settings:
-        s.setLocation(&qm::Locations::settingsFile, path);
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::settingsFile, path);
         s.run([&] { s.applySettings(); });
         view.bounds = {5, 6, 600, 500};
         s.run([&] { s.saveSettings(); });
@@ -228,7 +229,7 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
         break;
     }
     // The reader still works: the built-in book opens and pages.
-    s.setLocation(&qm::Locations::catalogueExtension, ".toc");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, ".toc");
     const std::size_t messagesBefore = view.messages.size();
     const bool opened = s.run([&] { s.openText(root + "/prog/qdemo.tvt", "00000"); }) &&
                         s.run([&] { s.NextButtonClick(); });

@@ -4,6 +4,7 @@
 #include "core/base/Error.h"
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/SessionTestAccess.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 #include "support/ForkAlone.h"
@@ -278,8 +279,8 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
     qmtest::RecordingView scratchView;
     qmtest::FixedPlatform scratchPlatform;
     qm::Session scratchSession(scratchView, *fs, scratchPlatform);
-    scratchSession.setLocation(&qm::Locations::bookmarkFile, scratch);
-    scratchSession.setTextKey("qdemo");
+    qm::SessionTestAccess(scratchSession).setLocation(&qm::Locations::bookmarkFile, scratch);
+    qm::SessionTestAccess(scratchSession).setTextKey("qdemo");
     const unsigned perStep = stepMicroseconds([&] {
         scratchSession.BMMenuClick();
         scratchSession.BMAddItemClick();
@@ -296,18 +297,18 @@ TEST(KilledWhileWriting, BookmarkOperationsAreWholeOrAbsent) {
             qmtest::RecordingView view;
             qmtest::FixedPlatform platform;
             qm::Session s(view, *fs, platform);
-            s.setLocation(&qm::Locations::bookmarkFile, path);
-            s.setTextKey("qdemo");
+            qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, path);
+            qm::SessionTestAccess(s).setTextKey("qdemo");
             const long long start = operationsIn(fs->readFile(path).value_or("")) + 1;
             ready();
             for (long long k = start;; ++k) {
-                s.setTopLine(static_cast<int>(k));
+                qm::SessionTestAccess(s).setTopLine(static_cast<int>(k));
                 s.BMMenuClick();
                 if (k % 2) {
                     view.bookmarkNames.push_back("mark " + std::to_string(k));
                     s.BMAddItemClick();
                 } else {
-                    s.setPageTurned(true);
+                    qm::SessionTestAccess(s).setPageTurned(true);
                     platform.now = std::to_string(k);
                     s.writeClosingMark();
                 }

@@ -4,6 +4,7 @@
 #include "core/bookmarks/BookmarkList.h"
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
+#include "core/testing/SessionTestAccess.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 #include "support/ForkAlone.h"
@@ -50,27 +51,27 @@ int runReader(const std::string& path, const std::string& tag) {
     qmtest::RecordingView view;
     qmtest::FixedPlatform platform;
     qm::Session s(view, *fs, platform);
-    s.setLocation(&qm::Locations::bookmarkFile, path);
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, path);
     for (int op = 0; op < kOps; ++op) {
-        s.setTopLine(op);
+        qm::SessionTestAccess(s).setTopLine(op);
         const std::string n = std::to_string(op);
         switch (op % 4) {
         case 0:
         case 1:
-            s.setTextKey("shared");
+            qm::SessionTestAccess(s).setTextKey("shared");
             s.BMMenuClick();
             view.bookmarkNames.push_back(tag + " shared " + n);
             s.BMAddItemClick();
             break;
         case 2:
-            s.setTextKey("shared");
+            qm::SessionTestAccess(s).setTextKey("shared");
             s.BMMenuClick();
-            s.setPageTurned(true);
+            qm::SessionTestAccess(s).setPageTurned(true);
             platform.now = tag + " " + n;
             s.writeClosingMark();
             break;
         default:
-            s.setTextKey(ownKey(tag));
+            qm::SessionTestAccess(s).setTextKey(ownKey(tag));
             s.BMMenuClick();
             view.bookmarkNames.push_back(tag + " own " + n);
             s.BMAddItemClick();

@@ -5,6 +5,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 
@@ -120,18 +121,18 @@ inline void prepare(World& w, Op op) {
         break;
     case Op::AddBookmark:
     case Op::ClosingMark:
-        w.s.setTextKey("qdemo");
+        qm::SessionTestAccess(w.s).setTextKey("qdemo");
         w.s.BMMenuClick();
         break;
     case Op::DeleteBookmark:
-        w.s.setTextKey("qdemo");
+        qm::SessionTestAccess(w.s).setTextKey("qdemo");
         w.s.BMMenuClick();
         w.view.bookmarkNames.push_back("to be deleted");
         w.s.BMAddItemClick();
         w.s.BMMenuClick();
         break;
     case Op::SectionFixUp:
-        w.s.setTextKey("a text with no section yet");
+        qm::SessionTestAccess(w.s).setTextKey("a text with no section yet");
         break;
     case Op::SaveScreen:
         w.s.openText(w.root + "/prog/qdemo.tvt", "00000");
@@ -170,7 +171,7 @@ inline bool attempt(World& w, Op op) {
         ok = s.run([&] { s.BMDeletePopupHandler(0); });
         break;
     case Op::ClosingMark:
-        s.setPageTurned(true);
+        qm::SessionTestAccess(s).setPageTurned(true);
         ok = s.run([&] { s.writeClosingMark(); });
         break;
     case Op::SectionFixUp:

@@ -1,5 +1,6 @@
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 #include "support/FileSizeLimit.h"
 
@@ -31,10 +32,11 @@ public:
 class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        s.setLocation(&qm::Locations::dataFolder, "/data/");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::dataFolder, "/data/");
         fs.addFolder("/data");
-        s.setLocation(&qm::Locations::settingsFile, "/data/quillmar.ini");
-        s.setLocation(&qm::Locations::catalogueFile, "/opt/quillmar/quillmar.toc");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::settingsFile, "/data/quillmar.ini");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueFile,
+                                             "/opt/quillmar/quillmar.toc");
     }
     void putSettings(const std::string& bytes) { fs.writeFile(s.locations().settingsFile, bytes); }
     std::string settingsBytes() const {
@@ -107,7 +109,7 @@ class ApplySettings : public SettingsTest, public ::testing::WithParamInterface<
 TEST_P(ApplySettings, ControlsAndWindowFollowTheFile) {
     const ApplyCase& c = GetParam();
     if (c.file) putSettings(*c.file);
-    s.adoptBookmarks({"<<none", "<<qdemo"}, 1);
+    qm::SessionTestAccess(s).adoptBookmarks({"<<none", "<<qdemo"}, 1);
     s.applySettings();
 
     EXPECT_EQ(view.bounds, c.bounds);
@@ -282,7 +284,7 @@ TEST_F(SettingsTest, HandEnteredTwoColumnsStaysOnAcrossRuns) {
     for (int run = 0; run < 2; ++run) {
         TreeFontView v;
         qm::Session session(v, fs, platform);
-        session.setLocations(s.locations());
+        qm::SessionTestAccess(session).setLocations(s.locations());
         session.applySettings();
         EXPECT_TRUE(session.controls().checked(Control::TwoColCheckBox)) << "run " << run;
         session.setControlChecked(Control::TwoColCheckBox, false);
@@ -309,7 +311,7 @@ TEST_F(SettingsTest, SaveThenApplyRestoresTheSameState) {
     s.saveSettings();
     TreeFontView v;
     qm::Session next(v, fs, platform);
-    next.setLocations(s.locations());
+    qm::SessionTestAccess(next).setLocations(s.locations());
     next.applySettings();
     EXPECT_EQ(v.bounds, (Rect{12, 34, 640, 480}));
     EXPECT_EQ(next.controls().position(Control::BGColorRadioGroup), 2);
@@ -351,7 +353,7 @@ TEST_F(SettingsTest, ResetOnAn800ScreenAppliesTheDefaults) {
     putSettings("[how]\r\nfontsize=30\r\nbackground=2\r\ntwocolor=1\r\nplainbkg=1\r\n"
                 "twocolumn=1\r\ntleft=50\r\n");
     s.applySettings();
-    s.adoptBookmarks({"<<none"}, 1);
+    qm::SessionTestAccess(s).adoptBookmarks({"<<none"}, 1);
     s.ResetToStartupDefaultsButtonClick();
     EXPECT_EQ(view.bounds, (Rect{0, 0, 600, 500}));
     EXPECT_EQ(s.controls().position(Control::BGColorRadioGroup), 0);
@@ -386,7 +388,7 @@ TEST(SettingsOnDisk, WriteBeyondTheFileSizeLimitKeepsTheOldFile) {
         qmtest::RecordingView view;
         qmtest::FixedPlatform platform;
         qm::Session s(view, *fs, platform);
-        s.setLocation(&qm::Locations::settingsFile, path);
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::settingsFile, path);
         setState(s, view);
         const bool ok = s.run([&] { s.saveSettings(); });
         return !ok && view.messages == std::vector<std::string>{"Unable to write to " + path};

@@ -6,6 +6,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -106,7 +107,7 @@ TEST_F(SessionBook, TheTextLeftGetsItsClosingMarkInItsOwnCollection) {
     ASSERT_NE(story, s.catalogue().end());
     ASSERT_TRUE(
         s.run([&] { s.TOCTreeViewClick(static_cast<int>(story - s.catalogue().begin())); }));
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setPageTurned(true);
     s.BMMenuClick(); // the text's bookmark section is loaded, as opening the menu does
     const std::string readerMarks = s.locations().bookmarkFile;
     ASSERT_TRUE(openFile("/books/tales.html"));

@@ -1,6 +1,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -242,7 +243,7 @@ TEST_F(ShellSession, PanelItemsToggleAndRestoreTheLayout) {
     create();
     s.FormResize(713, 457);
     const auto first = view.layout;
-    s.setTopLine(3);
+    qm::SessionTestAccess(s).setTopLine(3);
     s.HideControlPanelItemClick();
     EXPECT_FALSE(s.controls().visible(qm::Control::HideControlPanelItem));
     EXPECT_TRUE(s.controls().visible(qm::Control::ShowControlPanelItem));

@@ -1,6 +1,7 @@
 #include "SessionFixture.h"
 
 #include "core/cascade/Cascader.h"
+#include "core/testing/SessionTestAccess.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, OpenTextSource,
                                            SourceCase{"/books/author.tvt", Expect::ByAuthor}));
 
 TEST_F(OpenTextSource, RecordPassLeavesPhraseCodesAlone) {
-    s.setLocation(&qm::Locations::catalogueExtension, ".cdb");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, ".cdb");
     s.openText("/books/qdemo.tvt", " ");
     const Lines book = bookLines();
     ASSERT_EQ(s.displayLines().size(), book.size() + 2);
@@ -75,7 +76,7 @@ TEST_F(OpenTextSource, RecordPassLeavesPhraseCodesAlone) {
     EXPECT_EQ(s.displayLines()[s.displayLines().size() - 2], "l08END OF FILE");
     // The pass is fixed when the text is built: a later change of catalogue does not
     // convert the open text again.
-    s.setLocation(&qm::Locations::catalogueExtension, ".toc");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, ".toc");
     s.openText("/books/qdemo.tvt", " ");
     EXPECT_EQ(s.displayLines()[s.displayLines().size() - 2], "l08END OF FILE");
 }
@@ -96,7 +97,7 @@ TEST_F(OpenTextSource, ReferencePointChoosesTheLineAfterItsTag) {
 TEST_F(OpenTextSource, SamePathOnlyRepositions) {
     s.openText("/books/qdemo.tvt", "refpt002");
     const std::size_t last = s.displayLines().size() - 4;
-    s.setDisplayLine(last, "kept");
+    qm::SessionTestAccess(s).setDisplayLine(last, "kept");
     s.openText("/books/qdemo.tvt", "refpt001");
     EXPECT_EQ(s.displayLines()[last], "kept");
     EXPECT_EQ(s.topLine(), static_cast<int>(bookIndexOf("|refpt001>")));
@@ -221,7 +222,7 @@ TEST_F(OpenTextFile, RecordFileUnderACdbCatalogue) {
     const std::string header = "p00000000000000000000011000000002000";
     putFile("/books/ledger.tvt",
             "banner\r\n" + header + "one \r\n" + header + "two\r\nEOF\r\njunk\r\nl08 tail\r\n");
-    s.setLocation(&qm::Locations::catalogueExtension, ".cdb");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, ".cdb");
     s.openText("/books/ledger.tvt", " ");
     EXPECT_EQ(s.displayLines(),
               (Lines{"one ", "p000", "two", "s000", kEnd, "p999", "l08END OF FILE", " "}));

@@ -5,6 +5,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "core/text/EmbeddedBook.h"
 #include "core/text/LineFormat.h"
 #include "support/Fakes.h"
@@ -19,11 +20,11 @@ protected:
         for (const char* folder : {"/books", "/data", "/else"})
             fs.addFolder(folder);
         s.setSurface(&surface);
-        s.setHaveDisplayList(true);
-        s.setLocation(&qm::Locations::programFolder, "/books/");
-        s.setLocation(&qm::Locations::dataFolder, "/data/");
-        s.setLocation(&qm::Locations::bookmarkFile, "/data/quillmar.bm");
-        s.setCatalogue(qm::builtInCatalogueLines());
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::programFolder, "/books/");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::dataFolder, "/data/");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::bookmarkFile, "/data/quillmar.bm");
+        qm::SessionTestAccess(s).setCatalogue(qm::builtInCatalogueLines());
     }
 
     static qm::Lines bookLines() {

@@ -1,4 +1,5 @@
 #include "SessionFixture.h"
+#include "core/testing/SessionTestAccess.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST_F(TreeClick, IndexTabFollowsTheEntrysIndexFile) {
 TEST_F(TreeClick, ClickRightAfterExpandingOrCollapsingOpensNothing) {
     for (auto toggle : {&qm::Session::TOCTreeViewExpanded, &qm::Session::TOCTreeViewCollapsed}) {
         view.pagesShown.clear();
-        s.setCurrentTextPath({});
+        qm::SessionTestAccess(s).setCurrentTextPath({});
         (s.*toggle)();
         s.TOCTreeViewClick(6);
         EXPECT_TRUE(view.pagesShown.empty());
@@ -84,10 +85,10 @@ TEST_F(TreeClick, NotHereYet) {
     };
     for (const Case& c : cases) {
         view = qmtest::RecordingView();
-        s.setCatalogue(c.catalogue);
-        s.setEntryKey({});
-        s.setCaptionTitle("kept");
-        s.setCurrentTextPath("/books/kept.tvt");
+        qm::SessionTestAccess(s).setCatalogue(c.catalogue);
+        qm::SessionTestAccess(s).setEntryKey({});
+        qm::SessionTestAccess(s).setCaptionTitle("kept");
+        qm::SessionTestAccess(s).setCurrentTextPath("/books/kept.tvt");
         s.TOCTreeViewClick(c.node);
         EXPECT_EQ(view.messages, (std::vector<std::string>{"Not here yet"}));
         EXPECT_EQ(view.caption, c.caption);
@@ -99,7 +100,7 @@ TEST_F(TreeClick, NotHereYet) {
 
 TEST_F(TreeClick, RootFirstOnlyPositionsTheStartUpPage) {
     const Lines welcome{" ", "Select a Book", "p000"};
-    s.setDisplayLines(welcome);
+    qm::SessionTestAccess(s).setDisplayLines(welcome);
     s.TOCTreeViewClick(0);
     EXPECT_EQ(s.currentTextPath(), "/books/none.tvt");
     EXPECT_EQ(s.displayLines(), welcome);
@@ -126,8 +127,8 @@ TEST_F(TreeClick, NoSelectionReopensTheLastEntryWithoutItsReferencePoint) {
 TEST_F(TreeClick, LeavingAPagedTextWritesItsClosingMark) {
     putFile(s.locations().bookmarkFile, "<<none\r\n<<qdemo\r\n<<title\r\n<<author\r\n");
     s.TOCTreeViewClick(2); // the book without a reference point loads its section
-    s.setTopLine(77);
-    s.setPageTurned(true);
+    qm::SessionTestAccess(s).setTopLine(77);
+    qm::SessionTestAccess(s).setPageTurned(true);
     s.TOCTreeViewClick(1);
     EXPECT_FALSE(s.pageTurned());
     EXPECT_EQ(fs.readFile(s.locations().bookmarkFile).value_or(""),
@@ -138,7 +139,7 @@ TEST_F(TreeClick, LeavingAPagedTextWritesItsClosingMark) {
 
 TEST_F(TreeClick, AnotherTextResetsTheIndexPanel) {
     s.TOCTreeViewClick(3);
-    s.setControlVisible(qm::Control::IndexPanel, false);
+    qm::SessionTestAccess(s).setControlVisible(qm::Control::IndexPanel, false);
     s.TOCTreeViewClick(4); // same book: the panel stays as it is
     EXPECT_FALSE(s.controls().visible(qm::Control::IndexPanel));
     s.TOCTreeViewClick(1);
@@ -146,7 +147,7 @@ TEST_F(TreeClick, AnotherTextResetsTheIndexPanel) {
 }
 
 TEST_F(TreeClick, FailedOpenDoesNotBringTheReadingPageForward) {
-    s.setCatalogue({"Root<<0bad", "(END)"});
+    qm::SessionTestAccess(s).setCatalogue({"Root<<0bad", "(END)"});
     putFile("/books/bad.tvt", "banner\nl1x\n");
     EXPECT_FALSE(s.run([&] { s.TOCTreeViewClick(0); }));
     EXPECT_EQ(view.messages, (std::vector<std::string>{"'1x' is not a valid integer value"}));
@@ -154,14 +155,14 @@ TEST_F(TreeClick, FailedOpenDoesNotBringTheReadingPageForward) {
 }
 
 TEST_F(TreeClick, RebuildsTheEmbeddedBookEveryClick) {
-    s.setEmbeddedBook({"tampered"});
+    qm::SessionTestAccess(s).setEmbeddedBook({"tampered"});
     s.TOCTreeViewClick(1);
     EXPECT_EQ(s.embeddedBook(), bookLines());
 }
 
 TEST_F(TreeClick, OpenFileCancelledChangesNothing) {
-    s.setOpenDialogFileName("/books/qdemo.tvt");
-    s.setDisplayLines({"a", " "});
+    qm::SessionTestAccess(s).setOpenDialogFileName("/books/qdemo.tvt");
+    qm::SessionTestAccess(s).setDisplayLines({"a", " "});
     view.openAnswers = {std::nullopt, std::string()};
     s.OpenTVTItemClick();
     s.OpenTVTItemClick();

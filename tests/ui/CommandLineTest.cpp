@@ -16,6 +16,9 @@
 
 #include <algorithm>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -70,16 +73,28 @@ TEST(CommandLineTest, ReadsEveryOption) {
     EXPECT_FALSE(o.toolsOnly());
 }
 
-TEST(CommandLineTest, RejectsWhatItCannotUse) {
-    const std::vector<std::vector<std::string>> bad = {
-        {"--size", "800"},        {"--size", "0x600"}, {"--size", "800x-1"}, {"--size", "99999x10"},
-        {"--toc", "-1"},          {"--toc", "five"},   {"--font-size", "3"}, {"--font-size", "41"},
-        {"--scheme", "blue"},     {"--next"},          {"--frobnicate"},     {"a.tvt", "b.tvt"},
-        {"--next", "99999999999"}};
-    for (const auto& args : bad) {
-        const auto parsed = parseCommandLine(args);
-        EXPECT_NE(parsed.error, "") << args.front() << " " << (args.size() > 1 ? args[1] : "");
-    }
+TEST(CommandLineTest, RejectsWhatItCannotUseWithItsMessage) {
+    const std::string size = "' is not WIDTHxHEIGHT (1 to 16384 each)";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"--size", "800"}, "--size: '800" + size},
+        {{"--size", "0x600"}, "--size: '0x600" + size},
+        {{"--size", "800x-1"}, "--size: '800x-1" + size},
+        {{"--size", "99999x10"}, "--size: '99999x10" + size},
+        {{"--toc", "-1"}, "--toc: '-1' is not a number from 0 to 1073741824"},
+        {{"--toc", "five"}, "--toc: 'five' is not a number from 0 to 1073741824"},
+        {{"--font-size", "3"}, "--font-size: '3' is not a number from 4 to 40"},
+        {{"--font-size", "41"}, "--font-size: '41' is not a number from 4 to 40"},
+        {{"--scheme", "blue"}, "--scheme: 'blue' is not light, dark or windows"},
+        {{"--next"}, "--next needs a value"},
+        {{"--size"}, "--size needs a value"},
+        {{"--frobnicate"}, "unknown option '--frobnicate'"},
+        {{"a.tvt", "b.tvt"}, "only one text can be named: 'b.tvt'"},
+        {{"--next", "99999999999"}, "--next: '99999999999' is not a number from 0 to 1000000"},
+        // The first fault is the one named.
+        {{"--toc", "x", "--frobnicate"}, "--toc: 'x' is not a number from 0 to 1073741824"},
+    };
+    for (const auto& [args, message] : bad)
+        EXPECT_EQ(parseCommandLine(args).error, message) << args.front();
 }
 
 TEST(CommandLineTest, TellsWindowRunsHeadlessRunsAndToolRunsApart) {

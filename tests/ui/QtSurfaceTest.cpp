@@ -1,6 +1,7 @@
 #include "ui/QtSurface.h"
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "core/view/ColourSchemes.h"
 #include "support/Fakes.h"
 
@@ -241,7 +242,7 @@ struct SessionOnQt {
     SessionOnQt(int w, int h)
         : surface(w, h) {
         s.setSurface(&surface);
-        s.setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
     }
     qmtest::RecordingView view;
     qm::MemoryFileSystem fs;
@@ -252,9 +253,10 @@ struct SessionOnQt {
 
 TEST_F(QtSurfaceTest, DrawsTheDarkSchemeAndTheSameImageAgain) {
     SessionOnQt page(400, 300);
-    page.s.setDisplayLines({"     It is a truth|9> universally|4> acknowledged ",
-                            "          that a single man ", "p001", "     in possession ",
-                            "  |b>of a good fortune|n> ", "p999", "        END OF FILE", " "});
+    qm::SessionTestAccess(page.s).setDisplayLines(
+        {"     It is a truth|9> universally|4> acknowledged ", "          that a single man ",
+         "p001", "     in possession ", "  |b>of a good fortune|n> ", "p999", "        END OF FILE",
+         " "});
     page.s.BGColorRadioGroupClick(1);
     page.s.drawPage(0);
     const QImage first = page.surface.image().copy();
@@ -271,9 +273,9 @@ TEST_F(QtSurfaceTest, DrawsTheDarkSchemeAndTheSameImageAgain) {
     EXPECT_EQ(first.pixelColor(399, 5 + 3 * row + 1), QColor(0x38, 0x45, 0x45));
 
     // Drawn a second and third time (shaped text kept), the page is the same to the pixel.
-    page.s.setCurrentShade(0);
+    qm::SessionTestAccess(page.s).setCurrentShade(0);
     page.s.drawPage(0);
-    page.s.setCurrentShade(0);
+    qm::SessionTestAccess(page.s).setCurrentShade(0);
     page.s.drawPage(0);
     EXPECT_EQ(page.surface.image().copy(), first);
 }
@@ -283,7 +285,7 @@ TEST_F(QtSurfaceTest, WindowsSchemeUsesThePalette) {
     QPalette palette;
     palette.setColor(QPalette::Base, QColor(10, 20, 30));
     page.surface.setPalette(palette);
-    page.s.setDisplayLines({"  a ", "  b ", " "});
+    qm::SessionTestAccess(page.s).setDisplayLines({"  a ", "  b ", " "});
     page.s.BGColorRadioGroupClick(2);
     page.s.drawPage(0);
     EXPECT_EQ(page.surface.image().pixelColor(0, 0), QColor(10, 20, 30));
@@ -302,7 +304,7 @@ TEST_F(QtSurfaceTest, WindowsSchemeDrawsTranslucentGreyTextAsGrey) {
         SCOPED_TRACE(accentFirst ? "accent first" : "plain first");
         SessionOnQt page(300, 200);
         page.surface.setPalette(palette);
-        page.s.setDisplayLines(
+        qm::SessionTestAccess(page.s).setDisplayLines(
             {accentFirst ? accent : plain, accentFirst ? plain : accent, "z", " "});
         page.s.BGColorRadioGroupClick(2);
         page.s.drawPage(0);
@@ -332,8 +334,9 @@ TEST_F(QtSurfaceTest, HostileTextAndSizes) {
     std::string tags;
     for (int i = 0; i < 10000; ++i)
         tags += "|9>w|b>|f>";
-    page.s.setDisplayLines({std::string("nul\0byte", 8), std::string(1 << 20, 'W'), tags,
-                            "\x80\x81\x8d\xff", "ab|", "  |image>../x ", " "});
+    qm::SessionTestAccess(page.s).setDisplayLines(
+        {std::string("nul\0byte", 8), std::string(1 << 20, 'W'), tags, "\x80\x81\x8d\xff", "ab|",
+         "  |image>../x ", " "});
     for (int size : {4, 40, 0, -5, 1000}) {
         page.s.setControlPosition(qm::Control::FontSizeTrackBar, size);
         EXPECT_EQ(page.s.drawPage(0), 6) << size;

@@ -1,5 +1,6 @@
 // End-to-end tests through the real main window, offscreen: keys, the font size controls,
 // bookmarks, the resume question, the index, shortcuts, a collection named at start-up and drops.
+#include "core/testing/SessionTestAccess.h"
 #include "ui/WindowFixture.h"
 
 using namespace windowtest;
@@ -41,8 +42,8 @@ TEST_F(WindowTest, TheFindDialogIsMadeOnceAndSearchesOncePerFindNext) {
         const int top = session().topLine(), next = session().nextTopLine();
         session().FindDialog1Find("the", true, false);
         const int once = session().topLine();
-        session().setTopLine(top);
-        session().setNextTopLine(next);
+        qm::SessionTestAccess(session()).setTopLine(top);
+        qm::SessionTestAccess(session()).setNextTopLine(next);
         form->FindDialog1->findText->setText("the");
         QTest::mouseClick(form->FindDialog1->findNext, Qt::LeftButton);
         EXPECT_EQ(session().topLine(), once);

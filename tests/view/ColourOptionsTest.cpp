@@ -1,4 +1,5 @@
 #include "ViewFixture.h"
+#include "core/testing/SessionTestAccess.h"
 
 #include <functional>
 
@@ -58,15 +59,15 @@ class OptionsTest : public ViewTest, public ::testing::WithParamInterface<Option
 // the other one than the shade it started in, so each redraw's start shows in the record.
 TEST_P(OptionsTest, HandlersRunInOrderAndRedrawFromTheRightShade) {
     const OptionCase& c = GetParam();
-    s.setDisplayLines(numberedText(100));
-    s.setDisplayLine(6, "p001");
-    s.setDisplayLine(20, "p002");
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(100));
+    qm::SessionTestAccess(s).setDisplayLine(6, "p001");
+    qm::SessionTestAccess(s).setDisplayLine(20, "p002");
     s.setControlChecked(Ctl::TwoColorCheckBox, c.noColouredText);
     s.setControlChecked(Ctl::SingleShadeBgCheckBox, c.singleShade);
-    s.setTopLine(5);
+    qm::SessionTestAccess(s).setTopLine(5);
     s.BGColorRadioGroupClick(c.item);
     view.endShades.clear();
-    s.setCurrentShade(1);
+    qm::SessionTestAccess(s).setCurrentShade(1);
 
     c.action(s);
 

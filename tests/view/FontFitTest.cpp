@@ -2,6 +2,7 @@
 // few measurements, on a surface whose widths grow faster than the size.
 #include "ViewFixture.h"
 
+#include "core/testing/SessionTestAccess.h"
 #include "core/view/PageRenderer.h"
 
 #include <algorithm>
@@ -82,8 +83,9 @@ TEST(FitFontSize, SameSizeAsShrinkingPointByPointWithFewMeasurements) {
 TEST_F(ViewTest, WideLinesShrinkWithinTheirColumn) {
     s.setControlPosition(Ctl::FontSizeTrackBar, 20);
     // At 20 points a character is 10 pixels: 160 characters are twice the 800-pixel page.
-    s.setDisplayLines({"   x ", std::string(159, 'w'), std::string(1000, 'w'), "  short ",
-                       "|9>" + std::string(80, 'w') + "|4>", "  tail ", "z", " "});
+    qm::SessionTestAccess(s).setDisplayLines(
+        {"   x ", std::string(159, 'w'), std::string(1000, 'w'), "  short ",
+         "|9>" + std::string(80, 'w') + "|4>", "  tail ", "z", " "});
     s.drawPage(1);
     const auto wide = textsAt(5);
     ASSERT_EQ(wide.size(), 1u);
@@ -100,7 +102,7 @@ TEST_F(ViewTest, WideLinesShrinkWithinTheirColumn) {
 
 TEST_F(ViewTest, SmallSettingsNeverShrink) {
     s.setControlPosition(Ctl::FontSizeTrackBar, 8);
-    s.setDisplayLines({"   x ", std::string(2000, 'w'), "z", " "});
+    qm::SessionTestAccess(s).setDisplayLines({"   x ", std::string(2000, 'w'), "z", " "});
     s.drawPage(1);
     EXPECT_EQ(textsAt(5).at(0).size, 8);
 }

@@ -1,5 +1,6 @@
 #include "ViewFixture.h"
 
+#include "core/testing/SessionTestAccess.h"
 #include "core/view/PageRenderer.h"
 
 #include <algorithm>
@@ -10,8 +11,8 @@ using qmview::ViewTest;
 using Ctl = qm::Control;
 
 TEST_F(ViewTest, TopLineShadeAndButtonsAtStartAndInside) {
-    s.setDisplayLines(numberedText(100));
-    s.setCurrentShade(1);
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(100));
+    qm::SessionTestAccess(s).setCurrentShade(1);
     s.drawPage(5);
     EXPECT_EQ(s.topLine(), 5);
     EXPECT_TRUE(s.controls().enabled(Ctl::PrevButton));
@@ -19,7 +20,7 @@ TEST_F(ViewTest, TopLineShadeAndButtonsAtStartAndInside) {
     EXPECT_EQ(surf.fills.front().color, slot(1, 1)) << "a page inside the text keeps the shade";
 
     surf.clearRecord();
-    s.setCurrentShade(1);
+    qm::SessionTestAccess(s).setCurrentShade(1);
     const int next = s.drawPage(0);
     EXPECT_FALSE(s.controls().enabled(Ctl::PrevButton));
     EXPECT_EQ(surf.fills.front().color, slot(0, 1));
@@ -40,7 +41,8 @@ TEST_F(ViewTest, PositionLabelAndProgressBar) {
                           {99, 3, "0 of 0 panels"},
                           {1000, 999 - 3, "9 of 10 panels"}};
     for (const auto& c : cases) {
-        s.setDisplayLines(qm::Lines(static_cast<std::size_t>(c.lines), "   text "));
+        qm::SessionTestAccess(s).setDisplayLines(
+            qm::Lines(static_cast<std::size_t>(c.lines), "   text "));
         s.drawPage(c.top);
         EXPECT_EQ(s.controls().text(Ctl::PosLabel), c.label);
         EXPECT_EQ(view.progressMax, c.lines);
@@ -49,14 +51,14 @@ TEST_F(ViewTest, PositionLabelAndProgressBar) {
 }
 
 TEST_F(ViewTest, NoListAndTopAtTheEnd) {
-    s.setHaveDisplayList(false);
+    qm::SessionTestAccess(s).setHaveDisplayList(false);
     EXPECT_EQ(s.drawPage(7), -1);
     EXPECT_EQ(s.topLine(), 7);
     EXPECT_TRUE(surf.fills.empty());
 
-    s.setHaveDisplayList(true);
-    s.setDisplayLines(numberedText(40)); // 43 lines
-    s.setControlEnabled(Ctl::NextButton, true);
+    qm::SessionTestAccess(s).setHaveDisplayList(true);
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(40)); // 43 lines
+    qm::SessionTestAccess(s).setControlEnabled(Ctl::NextButton, true);
     for (int top : {41, 42, 43, 1000}) {
         EXPECT_EQ(s.drawPage(top), top);
         EXPECT_EQ(s.topLine(), top);
@@ -66,7 +68,7 @@ TEST_F(ViewTest, NoListAndTopAtTheEnd) {
     EXPECT_EQ(view.pagesDrawn, 0);
 
     // The last page: the end marker in the other shade, the end line, never the final blank.
-    s.setCurrentShade(0);
+    qm::SessionTestAccess(s).setCurrentShade(0);
     EXPECT_EQ(s.drawPage(40), 42);
     EXPECT_EQ(rowText(5), "     ");
     EXPECT_EQ(rowText(25), "        END OF FILE ");
@@ -96,9 +98,9 @@ TEST_F(ViewTest, PageBreakSearchEndsBeforeTheLastBreakPoint) {
     };
     surf.resize(800, 500);
     for (const auto& c : cases) {
-        s.setDisplayLines(numberedText(200));
+        qm::SessionTestAccess(s).setDisplayLines(numberedText(200));
         for (const auto& [offset, line] : c.breaks)
-            s.setDisplayLine(static_cast<std::size_t>(100 + offset), line);
+            qm::SessionTestAccess(s).setDisplayLine(static_cast<std::size_t>(100 + offset), line);
         EXPECT_EQ(s.drawPage(100), 100 + c.drawn) << c.breaks.size();
     }
 }
@@ -123,9 +125,9 @@ TEST_F(ViewTest, MarkersReferencePointsAndSectionsDrawEmptyRows) {
         {"pretty ", "     ", true},
     };
     for (const auto& c : cases) {
-        s.setDisplayLines({"   first ", c.line, "   after ", "x", "y", "z"});
+        qm::SessionTestAccess(s).setDisplayLines({"   first ", c.line, "   after ", "x", "y", "z"});
         surf.clearRecord();
-        s.setCurrentShade(1);
+        qm::SessionTestAccess(s).setCurrentShade(1);
         s.drawPage(1);
         EXPECT_EQ(rowText(5), c.shown) << c.line;
         const int shade = c.flips ? 0 : 1;
@@ -138,9 +140,10 @@ TEST_F(ViewTest, MarkersReferencePointsAndSectionsDrawEmptyRows) {
 }
 
 TEST_F(ViewTest, TagsSetColourAndFontAndCarryOver) {
-    s.setDisplayLines({"   a|9>b ", "   c|4>d ", "   |b>bold ", "   still ", "   |n>plain ",
-                       "   |f>fixed ", "   |u>under ", "   |f>x|a>serif ", "   |i>it|im",
-                       "   |0>zero ", "   |x>none ", "z", " "});
+    qm::SessionTestAccess(s).setDisplayLines({"   a|9>b ", "   c|4>d ", "   |b>bold ", "   still ",
+                                              "   |n>plain ", "   |f>fixed ", "   |u>under ",
+                                              "   |f>x|a>serif ", "   |i>it|im", "   |0>zero ",
+                                              "   |x>none ", "z", " "});
     surf.setFontName("MS Sans Serif");
     s.drawPage(0);
     auto row = [&](int index) { return textsAt(5 + 20 * index); };
@@ -169,11 +172,11 @@ TEST_F(ViewTest, TagsSetColourAndFontAndCarryOver) {
 }
 
 TEST_F(ViewTest, ColourReturnsToTextColourAtPageColumnAndParagraph) {
-    s.setDisplayLines(numberedText(100));
-    s.setDisplayLine(0, "   |8>accent ");
-    s.setDisplayLine(2, "p001");
-    s.setDisplayLine(3, "   |7>again ");
-    s.setDisplayLine(10, "p002");
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(100));
+    qm::SessionTestAccess(s).setDisplayLine(0, "   |8>accent ");
+    qm::SessionTestAccess(s).setDisplayLine(2, "p001");
+    qm::SessionTestAccess(s).setDisplayLine(3, "   |7>again ");
+    qm::SessionTestAccess(s).setDisplayLine(10, "p002");
     EXPECT_EQ(s.drawPage(0), 10);
     EXPECT_EQ(textsAt(25).at(0).color, slot(0, 8)) << "carried to the next line";
     EXPECT_EQ(textsAt(65).at(0).color, slot(1, 4)) << "after the paragraph marker";
@@ -185,9 +188,9 @@ TEST_F(ViewTest, ColourReturnsToTextColourAtPageColumnAndParagraph) {
 
     // The second column starts in the text colour too.
     s.setControlChecked(Ctl::TwoColCheckBox, true);
-    s.setDisplayLine(59, "   |6>late ");
+    qm::SessionTestAccess(s).setDisplayLine(59, "   |6>late ");
     surf.clearRecord();
-    s.setCurrentShade(0);
+    qm::SessionTestAccess(s).setCurrentShade(0);
     EXPECT_EQ(s.drawPage(30), 90);
     const auto row = textsAt(5);
     ASSERT_EQ(row.size(), 2u);
@@ -199,7 +202,7 @@ TEST_F(ViewTest, ColourReturnsToTextColourAtPageColumnAndParagraph) {
 TEST_F(ViewTest, TwoColumnGeometry) {
     surf.resize(500, 400);
     s.setControlChecked(Ctl::TwoColCheckBox, true);
-    s.setDisplayLines(numberedText(100));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(100));
     const int next = s.drawPage(0);
     EXPECT_EQ(next, 40);
     EXPECT_EQ(rowText(5, 0), "     line 0       line 20  ");
@@ -256,7 +259,7 @@ TEST_F(ViewTest, TwoColumnGeometry) {
 }
 
 TEST_F(ViewTest, ImageTags) {
-    s.setLocation(&qm::Locations::programFolder, "/prog/");
+    qm::SessionTestAccess(s).setLocation(&qm::Locations::programFolder, "/prog/");
     fs.addFolder("/prog");
     fs.addFolder("/prog/sub");
     fs.addFolder("/etc");
@@ -284,7 +287,7 @@ TEST_F(ViewTest, ImageTags) {
         {"|im", "", "/prog/"},
     };
     for (const auto& c : cases) {
-        s.setDisplayLines({"   x ", c.line, "  after ", "z", " "});
+        qm::SessionTestAccess(s).setDisplayLines({"   x ", c.line, "  after ", "z", " "});
         surf.clearRecord();
         EXPECT_EQ(s.drawPage(1), 3) << c.line;
         EXPECT_EQ(rowText(5), c.shown) << c.line;
@@ -293,9 +296,9 @@ TEST_F(ViewTest, ImageTags) {
     }
 
     // A second picture ends the column after its row; the next page starts after that line.
-    s.setDisplayLines(numberedText(100));
-    s.setDisplayLine(2, "   |image>pic.jpg ");
-    s.setDisplayLine(5, "   |image>two.jpg ");
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(100));
+    qm::SessionTestAccess(s).setDisplayLine(2, "   |image>pic.jpg ");
+    qm::SessionTestAccess(s).setDisplayLine(5, "   |image>two.jpg ");
     surf.clearRecord();
     EXPECT_EQ(s.drawPage(0), 6);
     EXPECT_EQ(rowText(45), "     [image]");
@@ -305,7 +308,7 @@ TEST_F(ViewTest, ImageTags) {
         return f.y1 == 600 - 20 + 1 && f.x1 == 21 && f.x2 == 800;
     }));
     // The limit lives for one page.
-    s.setDisplayLine(7, "  |image>two.jpg ");
+    qm::SessionTestAccess(s).setDisplayLine(7, "  |image>two.jpg ");
     surf.clearRecord();
     EXPECT_EQ(s.drawPage(6), 36);
     EXPECT_EQ(s.pageImageName(), "/prog/two.jpg");
@@ -364,7 +367,7 @@ TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {
         std::string(1 << 16, '|'),
     };
     for (const auto& line : hostile) {
-        s.setDisplayLines({"  start ", line, line, "  end ", "z", " "});
+        qm::SessionTestAccess(s).setDisplayLines({"  start ", line, line, "  end ", "z", " "});
         for (bool twoColumns : {false, true}) {
             s.setControlChecked(Ctl::TwoColCheckBox, twoColumns);
             surf.clearRecord();
@@ -374,7 +377,7 @@ TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {
         }
     }
     // A surface lower than one row still draws one line per column; an empty one too.
-    s.setDisplayLines(numberedText(10));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(10));
     for (auto [w, h] : {std::pair{800, 10}, std::pair{0, 0}, std::pair{3, 1}}) {
         surf.resize(w, h);
         s.setControlChecked(Ctl::TwoColCheckBox, true);
@@ -385,14 +388,14 @@ TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {
 }
 
 TEST_F(ViewTest, NegativeTopsDrawFromTheFirstLine) {
-    s.setDisplayLines(numberedText(10));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(10));
     EXPECT_EQ(s.drawPage(-3), 10) << "up to the end marker";
     EXPECT_EQ(rowText(5), "     line 0  ");
     EXPECT_EQ(s.controls().text(Ctl::PosLabel), "0 of 0 panels");
     EXPECT_EQ(view.progressPos, -3);
     // Lists too short for a page: never a line that does not exist, nor the last line.
     for (std::size_t n : {0u, 1u, 2u}) {
-        s.setDisplayLines(qm::Lines(n, "p000"));
+        qm::SessionTestAccess(s).setDisplayLines(qm::Lines(n, "p000"));
         surf.clearRecord();
         const int next = s.drawPage(-7);
         EXPECT_EQ(surf.texts.size(), n == 2 ? 1u : 0u) << n;
@@ -402,7 +405,7 @@ TEST_F(ViewTest, NegativeTopsDrawFromTheFirstLine) {
 
 TEST_F(ViewTest, NoSurfaceDrawsNothing) {
     s.setSurface(nullptr);
-    s.setDisplayLines(numberedText(50));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(50));
     EXPECT_EQ(s.drawPage(3), 3);
     s.ShowNextPage();
     s.ShowPreviousPage();

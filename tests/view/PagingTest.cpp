@@ -1,5 +1,6 @@
 #include "ViewFixture.h"
 
+#include "core/testing/SessionTestAccess.h"
 #include "core/text/Tags.h"
 #include "core/view/Paging.h"
 
@@ -46,12 +47,12 @@ TEST_F(ViewTest, PagingForwardToTheEndAndBack) {
     for (unsigned seed : {1u, 2u, 3u}) {
         for (auto [w, h] : {std::pair{800, 600}, std::pair{300, 137}}) {
             surf.resize(w, h);
-            s.setDisplayLines(syntheticBook(3000, seed));
+            qm::SessionTestAccess(s).setDisplayLines(syntheticBook(3000, seed));
             const int count = static_cast<int>(s.displayLines().size());
             std::vector<int> drawnTimes(static_cast<std::size_t>(count), 0);
 
             // Forward: pages follow each other and every line but the last is drawn once.
-            s.setNextTopLine(s.drawPage(0));
+            qm::SessionTestAccess(s).setNextTopLine(s.drawPage(0));
             int pages = 0;
             while (true) {
                 ASSERT_GT(s.nextTopLine(), s.topLine());
@@ -124,13 +125,13 @@ TEST(PreviousPageTop, StepsBackOneColumn) {
 
 TEST_F(ViewTest, StepBackUsesTheFontTheLastDrawingLeft) {
     surf.resize(800, 500);
-    s.setDisplayLines(numberedText(300));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(300));
     s.drawPage(200);
     s.ShowPreviousPage();
     EXPECT_EQ(s.topLine(), 175) << "25 rows of 20 pixels";
 
     // The last line drawn was shrunk to 8 points (10-pixel rows): the step covers 50 rows.
-    s.setDisplayLine(124, std::string(1000, 'w'));
+    qm::SessionTestAccess(s).setDisplayLine(124, std::string(1000, 'w'));
     s.drawPage(100);
     ASSERT_EQ(surf.fontSize(), 8);
     s.ShowPreviousPage();
@@ -154,9 +155,9 @@ TEST_F(ViewTest, StepBackFromFixedPitchRestoresTheSerifFont) {
                           {103, "Courier New"},
                           {69, "Courier New"}};
     for (const auto& c : cases) {
-        s.setDisplayLines(numberedText(300));
-        s.setDisplayLine(static_cast<std::size_t>(c.fixedAt), "   |f>code ");
-        s.setTopLine(100);
+        qm::SessionTestAccess(s).setDisplayLines(numberedText(300));
+        qm::SessionTestAccess(s).setDisplayLine(static_cast<std::size_t>(c.fixedAt), "   |f>code ");
+        qm::SessionTestAccess(s).setTopLine(100);
         surf.setFontName("Courier New");
         surf.setFontSize(15);
         surf.clearRecord();
@@ -169,9 +170,9 @@ TEST_F(ViewTest, StepBackFromFixedPitchRestoresTheSerifFont) {
 TEST_F(ViewTest, PagingOnDegenerateLists) {
     for (std::size_t n : {0u, 1u, 2u, 3u}) {
         for (int top : {0, 2, 50, -4}) {
-            s.setDisplayLines(qm::Lines(n, "p000"));
-            s.setTopLine(top);
-            s.setNextTopLine(top);
+            qm::SessionTestAccess(s).setDisplayLines(qm::Lines(n, "p000"));
+            qm::SessionTestAccess(s).setTopLine(top);
+            qm::SessionTestAccess(s).setNextTopLine(top);
             s.ShowNextPage();
             s.ShowPreviousPage();
             s.ShowPreviousPage();
@@ -180,15 +181,15 @@ TEST_F(ViewTest, PagingOnDegenerateLists) {
             EXPECT_LE(s.topLine(), std::max(top, 50));
         }
     }
-    s.setHaveDisplayList(false);
+    qm::SessionTestAccess(s).setHaveDisplayList(false);
     s.ShowNextPage();
     EXPECT_EQ(s.nextTopLine(), -1);
 }
 
 TEST_F(ViewTest, PageUpAtTheStartRedrawsTheFirstPageInShadeZero) {
-    s.setDisplayLines(numberedText(100));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(100));
     s.drawPage(0);
-    s.setCurrentShade(1);
+    qm::SessionTestAccess(s).setCurrentShade(1);
     surf.clearRecord();
     EXPECT_TRUE(s.FormKeyDown(33));
     EXPECT_EQ(s.topLine(), 0);
@@ -196,8 +197,8 @@ TEST_F(ViewTest, PageUpAtTheStartRedrawsTheFirstPageInShadeZero) {
 }
 
 TEST_F(ViewTest, KeysAndButtons) {
-    s.setDisplayLines(numberedText(100));
-    s.setNextTopLine(s.drawPage(0));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(100));
+    qm::SessionTestAccess(s).setNextTopLine(s.drawPage(0));
     EXPECT_TRUE(s.FormKeyDown(34));
     EXPECT_EQ(s.topLine(), 30);
     EXPECT_TRUE(s.FormKeyDown(33));
@@ -221,8 +222,8 @@ TEST_F(ViewTest, KeysAndButtons) {
 }
 
 TEST_F(ViewTest, FontSizeChangesRedrawTheSameTopLine) {
-    s.setDisplayLines(numberedText(300));
-    s.setNextTopLine(s.drawPage(40));
+    qm::SessionTestAccess(s).setDisplayLines(numberedText(300));
+    qm::SessionTestAccess(s).setNextTopLine(s.drawPage(40));
     EXPECT_EQ(s.controls().text(Ctl::FontSizeLabel), "FontSize = 15");
     struct Case {
         bool upDown;

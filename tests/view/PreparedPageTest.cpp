@@ -1,6 +1,7 @@
 // PageDown taking over the page drawn ahead draws, and leaves, exactly what a PageDown without it
 // does; a change after the drawing ahead makes the turn draw afresh.
 #include "ViewFixture.h"
+#include "core/testing/SessionTestAccess.h"
 
 #include <sstream>
 
@@ -14,7 +15,7 @@ struct Reader {
         if (ahead) s.setSpareSurface(&spare);
         qm::ColourTable colours{};
         qm::writeScheme(colours, qm::ColourScheme::Light);
-        s.setColours(colours);
+        qm::SessionTestAccess(s).setColours(colours);
         // Paragraphs flip the shade; fixed pitch switched on carries over pages until |n>.
         qm::Lines lines;
         for (int i = 0; i < 300; ++i)
@@ -25,9 +26,9 @@ struct Reader {
                                               : i % 31 == 5  ? "|image>pic.jpg "
                                                              : ""));
         lines.insert(lines.end(), {"p999", "        END OF FILE", " "});
-        s.setDisplayLines(lines);
-        s.setHaveDisplayList(true);
-        s.setNextTopLine(s.drawPage(0));
+        qm::SessionTestAccess(s).setDisplayLines(lines);
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setNextTopLine(s.drawPage(0));
     }
     std::string outcome() const {
         std::ostringstream out;
@@ -54,17 +55,30 @@ void change(Reader& r, int which) {
     if (which == 1)
         r.s.setControlPosition(Ctl::FontSizeTrackBar, 31 - c.position(Ctl::FontSizeTrackBar));
     if (which == 2) r.s.setControlChecked(Ctl::TwoColCheckBox, !c.checked(Ctl::TwoColCheckBox));
-    if (which == 3) r.s.setCurrentShade(1 - r.s.currentShade());
-    if (which == 4) r.s.setDisplayLine(static_cast<std::size_t>(r.s.nextTopLine() + 1), "x");
+    if (which == 3) qm::SessionTestAccess(r.s).setCurrentShade(1 - r.s.currentShade());
+    if (which == 4)
+        qm::SessionTestAccess(r.s).setDisplayLine(static_cast<std::size_t>(r.s.nextTopLine() + 1),
+                                                  "x");
     if (which == 5)
         r.surf.setFontName(r.surf.fontName() == qm::kFixedFont ? qm::kSerifFont : qm::kFixedFont);
     if (which == 6) r.s.FontSizeTrackBarChange(c.position(Ctl::FontSizeTrackBar) + 1);
     // The picture some pages name appears, or goes again.
     if (which == 7 && !r.fs.removeFile("pic.jpg")) r.fs.writeFile("pic.jpg", "jpeg");
+    // A stored text whose open fails half-way (a level that is no number): the lines up to
+    // it are converted, the rest kept as stored, and the open stops with its message.
+    if (which == 8) {
+        std::string text = "banner\r\n";
+        for (int i = 0; i < 400; ++i)
+            text += (i == 250 ? "lxxbroken" : i % 9 == 0 ? "p1" : "l03other " + std::to_string(i)) +
+                    std::string("\r\n");
+        const std::string path = "/broken" + std::to_string(r.s.topLine()) + ".tvt";
+        r.fs.writeFile(path, text);
+        EXPECT_FALSE(r.s.run([&] { r.s.openText(path, " "); }));
+    }
 }
 
 TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
-    for (int which = 0; which <= 7; ++which) {
+    for (int which = 0; which <= 8; ++which) {
         SCOPED_TRACE(which);
         Reader ahead(true), direct(false);
         for (int turn = 0; turn < 40; ++turn) {

@@ -4,6 +4,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "core/view/ColourSchemes.h"
 #include "support/Fakes.h"
 
@@ -35,10 +36,10 @@ protected:
     void SetUp() override {
         view.session = &s;
         s.setSurface(&surf);
-        s.setHaveDisplayList(true);
+        qm::SessionTestAccess(s).setHaveDisplayList(true);
         qm::ColourTable colours{};
         qm::writeScheme(colours, qm::ColourScheme::Light);
-        s.setColours(colours);
+        qm::SessionTestAccess(s).setColours(colours);
     }
 
     // Lines "line 0", "line 1", ... followed by the sentinels opening appends.

@@ -53,7 +53,6 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
                          const std::string& argument) {
     m_displayLines.clear();
     m_haveDisplayList = true;
-    pageInputsChanged();
     m_lastFollowedEntry = " ";
     // PreparePictures: the reading page starts silver until the first drawing.
     if (m_surface) {
@@ -113,7 +112,6 @@ void Session::FormActivate() {
     m_view.showPage(Page::ControlsTabSheet);
     for (const char* line : kWelcomeLines)
         m_displayLines.push_back(line);
-    pageInputsChanged();
     drawPage(0);
 }
 
@@ -194,39 +192,12 @@ void Session::setClientSize(int width, int height) {
     m_clientHeight = height;
 }
 
-void Session::setDisplayLines(LineBuffer lines) {
-    m_displayLines = std::move(lines);
-    pageInputsChanged();
-}
-
-void Session::setDisplayLine(std::size_t index, std::string line) {
-    if (index < m_displayLines.size()) m_displayLines.replace(index, line);
-    pageInputsChanged();
-}
-
-void Session::setPage(int top, int nextTop) {
-    m_topLine = top;
-    m_nextTopLine = nextTop;
-}
-
-void Session::adoptBookmarks(Lines list, int headerIndex) {
-    m_bookmarks.adopt(std::move(list), headerIndex);
-}
-
 void Session::setControlChecked(Control control, bool checked) {
     m_controls.setChecked(control, checked);
 }
 
 void Session::setControlPosition(Control control, int position) {
     m_controls.setPosition(control, position);
-}
-
-void Session::setControlEnabled(Control control, bool enabled) {
-    m_controls.setEnabled(control, enabled);
-}
-
-void Session::setControlVisible(Control control, bool visible) {
-    m_controls.setVisible(control, visible);
 }
 
 } // namespace qm

@@ -6,8 +6,9 @@
 // The session only sequences: the rules it calls are plain functions and small classes in the
 // rules folders. Its methods are grouped by subsystem, each group implemented in its own slice
 // (shell/SessionView.cpp for the reading view, shell/SessionBookmarks.cpp for the bookmark
-// menus, ...). Its state is private: the window, the headless runner and the tests read it
-// through the accessors and change it only through methods.
+// menus, ...). Its state is private: the window and the headless runner read it through the
+// accessors and change it only through methods; tests, benchmarks and fuzz targets may also set
+// it directly through SessionTestAccess (testing/).
 //
 // Failures: a method that fails throws UserError with the user's message and stops there;
 // run() catches it and shows the message, as the window's general error report does.
@@ -21,6 +22,7 @@
 #include "core/port/Surface.h"
 #include "core/port/ViewPort.h"
 #include "core/shell/ControlBoard.h"
+#include "core/shell/DisplayLines.h"
 #include "core/shell/Locations.h"
 #include "core/view/ColourSchemes.h"
 
@@ -45,14 +47,14 @@ public:
 
     void setSurface(Surface* surface) {
         m_surface = surface;
-        pageInputsChanged();
+        m_prepared.reset();
     }
     Surface* surface() const { return m_surface; }
     // A second surface of the same kind and size as the page's, on which the page the next
     // PageDown shows is drawn ahead while the reader pauses (see prepareNextPage).
     void setSpareSurface(Surface* spare) {
         m_spare = spare;
-        pageInputsChanged();
+        m_prepared.reset();
     }
 
     // ---- Start-up, paths, layout and shutdown (Session.cpp) ----
@@ -180,8 +182,6 @@ public:
     // ---- The window's controls: a user's change to a control, before its handler runs ----
     void setControlChecked(Control control, bool checked);
     void setControlPosition(Control control, int position);
-    void setControlEnabled(Control control, bool enabled);
-    void setControlVisible(Control control, bool visible);
 
     // ================= State, read =================
     ViewPort& view() const { return m_view; }
@@ -190,7 +190,7 @@ public:
     const ControlBoard& controls() const { return m_controls; }
     const Locations& locations() const { return m_loc; }
 
-    const LineBuffer& displayLines() const { return m_displayLines; }
+    const LineBuffer& displayLines() const { return m_displayLines.lines(); }
     bool haveDisplayList() const { return m_haveDisplayList; }
     const std::string& currentTextPath() const { return m_currentTextPath; }
     const std::string& textKey() const { return m_textKey; }
@@ -222,46 +222,15 @@ public:
 
     const WindowLayout& layout() const { return m_layout; }
 
-    // ================= State, set as a start-up or an earlier step leaves it =================
-    // For the tools and the tests that start from a given state rather than from FormCreate.
-    void setLocations(const Locations& locations) { m_loc = locations; }
-    void setExeFolderForPrograms(const std::string& folder) { m_exeFolderForPrograms = folder; }
-    // One of the paths, e.g. setLocation(&Locations::bookmarkFile, path).
-    void setLocation(std::string Locations::*field, const std::string& value) {
-        m_loc.*field = value;
-    }
-    void setDisplayLines(LineBuffer lines);
-    void setDisplayLine(std::size_t index, std::string line);
-    void setHaveDisplayList(bool have) {
-        m_haveDisplayList = have;
-        pageInputsChanged();
-    }
-    void setCurrentTextPath(const std::string& path) { m_currentTextPath = path; }
-    void setTextKey(const std::string& key) { m_textKey = key; }
-    void setEntryKey(const std::string& key) { m_entryKey = key; }
-    void setCaptionTitle(const std::string& title) { m_captionTitle = title; }
-    void setIndexFile(const std::string& path) { m_indexFile = path; }
-    void setOpenDialogFileName(const std::string& path) { m_openDialogFileName = path; }
-    void setEmbeddedBook(Lines lines) { m_embeddedBook = std::move(lines); }
-    void setPage(int top, int nextTop);
-    void setTopLine(int top) { m_topLine = top; }
-    void setNextTopLine(int nextTop) { m_nextTopLine = nextTop; }
-    void setPageTurned(bool turned) { m_pageTurned = turned; }
-    void setCurrentShade(int shade) { m_currentShade = shade; }
-    void setColours(const ColourTable& colours) { m_colours = colours; }
-    void setCatalogue(Lines lines) { m_catalogue = std::move(lines); }
-    void setCatalogueSourceFile(const std::string& path) { m_catalogueSourceFile = path; }
-    void adoptBookmarks(Lines list, int headerIndex);
-    void setIndexNodes(std::vector<IndexNode> nodes) { m_indexNodes = std::move(nodes); }
-    void setLastFollowedEntry(const std::string& entry) { m_lastFollowedEntry = entry; }
-    void clearBookmarks() { m_bookmarks.clear(); }
-    void setLayout(const WindowLayout& layout) { m_layout = layout; }
-
 private:
-    // What a page is drawn from, besides the lines and the list's presence, whose changes
-    // count in m_pageGeneration.
+    // The tests, benchmarks and fuzz targets set the state directly through it (testing/).
+    friend class SessionTestAccess;
+
+    // What a page is drawn from: the lines (by their version) and everything else the drawing
+    // reads. (Without a list nothing is drawn, and a change of either surface drops the page
+    // drawn ahead.)
     struct PageInputs {
-        unsigned long long generation = 0;
+        unsigned long long linesVersion = 0;
         int top = 0;
         int fontSize = 0;
         bool twoColumns = false;
@@ -282,7 +251,6 @@ private:
         std::optional<bool> imageShown;
         int shadeAfter = 0;
     };
-    void pageInputsChanged() { ++m_pageGeneration; }
     PageInputs pageInputs(int top) const;
     // Whether a page drawn ahead is what drawing the page at top would draw now.
     bool stillHolds(const PreparedPage& page, int top) const;
@@ -309,11 +277,10 @@ private:
     std::string m_exeFolderForPrograms; // folder of the executable, for companion programs
     Surface* m_surface = nullptr;
     Surface* m_spare = nullptr;
-    unsigned long long m_pageGeneration = 0;
     std::optional<PreparedPage> m_prepared;
 
     // Book text
-    LineBuffer m_displayLines;
+    DisplayLines m_displayLines;
     bool m_haveDisplayList = false;
     Lines m_embeddedBook;
     std::string m_currentTextPath;

@@ -16,7 +16,7 @@ void Session::FindDialog1Close() {
 
 void Session::FindDialog1Find(const std::string& findText, bool down, bool matchCase) {
     const FindResult result =
-        findStep(m_displayLines, m_topLine, m_nextTopLine, findText, down, matchCase);
+        findStep(displayLines(), m_topLine, m_nextTopLine, findText, down, matchCase);
     switch (result.kind) {
     case FindResult::Kind::NoSearch:
         return;
@@ -25,7 +25,7 @@ void Session::FindDialog1Find(const std::string& findText, bool down, bool match
         m_findDialogShowing = false;
         return;
     case FindResult::Kind::Hit:
-        if (const auto top = pageTopForHit(m_displayLines, result.hitLine, result.startLine))
+        if (const auto top = pageTopForHit(displayLines(), result.hitLine, result.startLine))
             m_nextTopLine = drawPage(*top);
         return;
     }

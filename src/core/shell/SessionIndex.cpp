@@ -65,11 +65,11 @@ void Session::InxTreeViewClick(std::optional<int> node) {
     // A reference at or past the end of the text would draw nothing and leave the old page
     // on screen, far from anything a page step could reach: the text's last page is shown,
     // the one a step back from beyond the end line would show.
-    const int count = lineCount(m_displayLines);
+    const int count = lineCount(displayLines());
     if (m_haveDisplayList && top >= count - 2) {
         int rows = 0;
         if (m_surface) rows = m_surface->height() / std::max(1, m_surface->textHeight("X"));
-        top = previousPageTop(m_displayLines, count - 1, rows);
+        top = previousPageTop(displayLines(), count - 1, rows);
     }
     m_nextTopLine = drawPage(top);
 }

@@ -14,7 +14,7 @@ std::string Session::companionFolder() const {
 void Session::SaveScreenItemClick() {
     const std::optional<std::string> path = m_view.chooseSaveFile("txt");
     if (!path) return;
-    const Lines lines = saveScreenLines(m_displayLines, m_topLine, m_nextTopLine);
+    const Lines lines = saveScreenLines(displayLines(), m_topLine, m_nextTopLine);
     m_fs.writeFile(*path, joinLinesCrLf(lines));
 }
 

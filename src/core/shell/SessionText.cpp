@@ -20,15 +20,15 @@ void Session::openText(const std::string& path, const std::string& referencePoin
     if (path != m_currentTextPath) {
         m_currentTextPath = path;
         m_textKey = textKeyOf(path);
-        m_displayLines.clear();
-        readDisplayLines(m_fs, path, conversionPassFor(m_loc.catalogueExtension), m_embeddedBook,
-                         m_displayLines);
-        pageInputsChanged();
+        m_displayLines.refill([&](LineBuffer& lines) {
+            readDisplayLines(m_fs, path, conversionPassFor(m_loc.catalogueExtension),
+                             m_embeddedBook, lines);
+        });
     }
 
     int top = 0;
     if (!isNoReferencePoint(referencePointName)) {
-        top = referencePointTop(m_displayLines, referencePointName);
+        top = referencePointTop(displayLines(), referencePointName);
     } else {
         locateSection();
         if (const std::optional<Entry> entry = newestEntry()) {

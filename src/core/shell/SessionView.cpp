@@ -15,7 +15,7 @@ int Session::drawPage(int top) {
 
 PageRequest Session::pageRequest(int top) const {
     return {
-        .lines = m_displayLines,
+        .lines = displayLines(),
         .top = top,
         .fontSize = clampFontSize(m_controls.position(Control::FontSizeTrackBar)),
         .twoColumns = m_controls.checked(Control::TwoColCheckBox),
@@ -28,7 +28,7 @@ PageRequest Session::pageRequest(int top) const {
 Session::PageInputs Session::pageInputs(int top) const {
     const PageRequest request = pageRequest(top);
     PageInputs inputs{
-        .generation = m_pageGeneration,
+        .linesVersion = m_displayLines.version(),
         .top = top,
         .fontSize = request.fontSize,
         .twoColumns = request.twoColumns,
@@ -53,7 +53,7 @@ int Session::showPage(int top, bool mayUsePrepared) {
     if (top == 0) m_currentShade = 0;
     m_pageImageName.clear();
     if (!m_haveDisplayList) return -1;
-    const int count = lineCount(m_displayLines);
+    const int count = lineCount(displayLines());
     if (top >= count - 2) return top;
 
     m_controls.setText(Control::PosLabel, panelLabel(top, count));
@@ -82,7 +82,7 @@ bool Session::stillHolds(const PreparedPage& page, int top) const {
 bool Session::prepareNextPage() {
     const int top = m_nextTopLine;
     if (!m_surface || !m_spare || m_spare == m_surface || !m_haveDisplayList) return false;
-    if (top >= lineCount(m_displayLines) - 2) return false;
+    if (top >= lineCount(displayLines()) - 2) return false;
     if (m_spare->width() != m_surface->width() || m_spare->height() != m_surface->height())
         return false;
     PageInputs inputs = pageInputs(top);
@@ -118,14 +118,14 @@ void Session::ShowPreviousPage() {
     // One column's worth of rows in the font the last drawing left on the surface.
     int rows = 0;
     if (m_surface) rows = m_surface->height() / std::max(1, m_surface->textHeight("X"));
-    const int newTop = previousPageTop(m_displayLines, top, rows);
+    const int newTop = previousPageTop(displayLines(), top, rows);
     if (m_surface) {
         // Fixed pitch switched on inside the page being returned to would otherwise stay
         // in force from the later page.
         const long long last =
-            std::min<long long>(static_cast<long long>(top) + 2, lineCount(m_displayLines) - 1);
+            std::min<long long>(static_cast<long long>(top) + 2, lineCount(displayLines()) - 1);
         for (long long n = newTop; n <= last; ++n) {
-            if (m_displayLines[static_cast<std::size_t>(n)].find("|f>") != std::string::npos) {
+            if (displayLines()[static_cast<std::size_t>(n)].find("|f>") != std::string::npos) {
                 m_surface->setFontName(kSerifFont);
                 break;
             }
