@@ -6,6 +6,7 @@
 #include "core/cascade/ParseTree.h"
 #include "core/cascade/Tokenizer.h"
 #include "core/grammar/Conllu.h"
+#include "core/port/FileSystem.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -319,7 +320,7 @@ TEST(LayoutQuality, LinesThatDoNotSpellTheTextAreNotCounted) {
 TEST(LayoutQuality, GoldTreesOfTheTreebankGiveTheFigures) {
     const std::string path = QM_SHARED_DIR "/treebanks/ud-english-ewt/en_ewt-ud-dev.conllu";
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "missing " << path;
-    const auto sentences = grammar::readConllu(grammar::readFileBytes(path));
+    const auto sentences = grammar::readConllu(grammar::readFileBytes(*makeRealFileSystem(), path));
     ASSERT_GT(sentences.size(), 1000u);
     LayoutQuality q;
     cascade::ParseLayout layout;

@@ -2,6 +2,7 @@
 // the built-in conversion, the installed hook, and opening UTF-8 stored texts and prose.
 #include "core/text/TextEncoding.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/ShippedParser.h"
 #include "core/text/OpenedText.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +92,7 @@ TEST_P(OpenUtf8, ShowsTheCodePageCharacters) {
     MemoryFileSystem fs;
     fs.addFolder("/b");
     fs.writeFile(c.path, c.bytes);
-    const Lines lines = openedTextLines(fs, c.path, ".toc");
+    const Lines lines = openedTextLines(fs, c.path, ".toc", shippedParser());
     bool found = false;
     for (const std::string& l : lines) {
         found = found || l.find(c.expectedInSomeLine) != std::string::npos;

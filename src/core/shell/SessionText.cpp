@@ -21,8 +21,8 @@ void Session::openText(const std::string& path, const std::string& referencePoin
         m_currentTextPath = path;
         m_textKey = textKeyOf(path);
         m_displayLines.clear();
-        readDisplayLines(m_fs, path, conversionPassFor(m_loc.catalogueExtension), m_embeddedBook,
-                         m_displayLines);
+        readDisplayLines(m_fs, path, conversionPassFor(m_loc.catalogueExtension), m_parser.get(),
+                         m_embeddedBook, m_displayLines);
         pageInputsChanged();
     }
 
