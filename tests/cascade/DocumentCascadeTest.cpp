@@ -3,7 +3,7 @@
 #include "core/cascade/DocumentCascade.h"
 #include "CascadeTestSupport.h"
 #include "core/cascade/Cascader.h"
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/PhraseLine.h"
 #include "core/cascade/StyleTags.h"
 #include "core/testing/ShippedParser.h"
 

@@ -1,7 +1,8 @@
-#include "core/cascade/LayoutQuality.h"
+#include "eval/LayoutQuality.h"
 
 #include "core/cascade/ParseTree.h"
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/PhraseLine.h"
+#include "core/cascade/WordTests.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,17 +90,27 @@ double spearmanCorrelation(const std::vector<std::pair<int, int>>& pairs) {
     return sab / std::sqrt(saa * sbb);
 }
 
-bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
-                        const Lines& laidOut) {
-    // Line and colour of every byte of the text, from the lines' bytes.
-    std::vector<std::size_t> byteLine(text.size(), kNoLine);
-    std::vector<char> byteColour(text.size(), '4');
+namespace {
+
+// One sentence's lines aligned to its text: the line and colour of every byte, every line's
+// level and every word's line.
+struct Alignment {
+    std::vector<std::size_t> byteLine;
+    std::vector<char> byteColour;
     std::vector<int> levels;
+    std::vector<std::size_t> lineOf; // per word
+};
+
+// Walks the phrase lines' bytes along the text; false when they do not spell it out.
+bool alignBytes(std::string_view text, const Lines& laidOut, Alignment& a) {
+    a.byteLine.assign(text.size(), kNoLine);
+    a.byteColour.assign(text.size(), '4');
+    a.levels.clear();
     std::size_t pos = 0;
     for (const std::string& l : laidOut) {
         if (!isPhraseLine(l)) continue;
-        const std::size_t line = levels.size();
-        levels.push_back((l[1] - '0') * 10 + (l[2] - '0'));
+        const std::size_t line = a.levels.size();
+        a.levels.push_back((l[1] - '0') * 10 + (l[2] - '0'));
         char colour = '4';
         for (std::size_t i = 3; i < l.size(); ++i) {
             if (l[i] == '|' && i + 2 < l.size() && l[i + 2] == '>') {
@@ -110,55 +121,137 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
             if (l[i] == ' ') continue;
             while (pos < text.size() && isSpace(text[pos]))
                 ++pos;
-            if (pos >= text.size() || text[pos] != l[i]) {
-                ++unaligned;
-                return false;
-            }
-            byteLine[pos] = line;
-            byteColour[pos] = colour;
+            if (pos >= text.size() || text[pos] != l[i]) return false;
+            a.byteLine[pos] = line;
+            a.byteColour[pos] = colour;
             ++pos;
         }
     }
-    const std::size_t n = tree.size();
-    lastTightBreaks.clear();
-    lastMissedOutdents.clear();
-    std::vector<std::size_t> lineOf(n);
-    for (std::size_t w = 0; w < n; ++w) {
-        const std::size_t b = tree[w].begin;
-        if (b >= text.size() || byteLine[b] == kNoLine) {
-            ++unaligned;
-            return false;
-        }
-        lineOf[w] = byteLine[b];
-    }
-    ++sentences;
-    words += n;
-    lines += levels.size();
-    std::vector<int> depth;
-    wordDepths(tree, false, depth);
-    std::vector<std::uint8_t> tight;
-    tightGaps(text, tree, tight);
+    return true;
+}
 
-    // Each line's head and its word count.
-    std::vector<std::size_t> head(levels.size(), kNoLine);
-    std::vector<std::size_t> wordCount(levels.size(), 0);
+// Every word's line, the line of its first byte; false when a word has none.
+bool alignWords(std::string_view text, const grammar::Sentence& tree, Alignment& a) {
+    a.lineOf.resize(tree.size());
+    for (std::size_t w = 0; w < tree.size(); ++w) {
+        const std::size_t b = tree[w].begin;
+        if (b >= text.size() || a.byteLine[b] == kNoLine) return false;
+        a.lineOf[w] = a.byteLine[b];
+    }
+    return true;
+}
+
+// Each line's head (kNoLine for a line without one): its word whose head lies outside the line,
+// a word before punctuation, the shallowest, then the first. wordCount: words, punctuation aside.
+void findLineHeads(const grammar::Sentence& tree, const Alignment& a, const std::vector<int>& depth,
+                   std::vector<std::size_t>& head, std::vector<std::size_t>& wordCount) {
+    head.assign(a.levels.size(), kNoLine);
+    wordCount.assign(a.levels.size(), 0);
     auto better = [&](std::size_t w, std::size_t than) {
         if (than == kNoLine) return true;
         const bool p = tree[w].upos == Upos::Punct, q = tree[than].upos == Upos::Punct;
         if (p != q) return q;
         return depth[w] < depth[than];
     };
-    for (std::size_t w = 0; w < n; ++w) {
-        const std::size_t line = lineOf[w];
+    for (std::size_t w = 0; w < tree.size(); ++w) {
+        const std::size_t line = a.lineOf[w];
         if (tree[w].upos != Upos::Punct) ++wordCount[line];
-        const bool outside = tree[w].head == 0 || lineOf[tree[w].head - 1] != line;
+        const bool outside = tree[w].head == 0 || a.lineOf[tree[w].head - 1] != line;
         if (outside && better(w, head[line])) head[line] = w;
     }
-    for (std::size_t line = 0; line < levels.size(); ++line) {
-        if (wordCount[line] == 1) ++oneWordLines;
-        if (head[line] != kNoLine) levelAndDepth.emplace_back(levels[line], depth[head[line]]);
+}
+
+// The main verb: the root when it is a verb or an auxiliary, else its copula; kNoLine if none.
+std::size_t mainVerbOf(const grammar::Sentence& tree, std::size_t root) {
+    if (isVerbal(tree[root].upos)) return root;
+    for (std::size_t w = 0; w < tree.size(); ++w) {
+        if (tree[w].head == root + 1 && tree[w].rel == Rel::Cop) return w;
     }
-    for (std::size_t w = 1; w < n; ++w) {
+    return kNoLine;
+}
+
+// The first word (punctuation skipped) after the root's first `advcl` that opens the sentence
+// (only lead-in words before it) and ends before the root; kNoLine when there is none.
+std::size_t afterFrontedClause(const grammar::Sentence& tree, std::size_t root) {
+    const std::size_t n = tree.size();
+    for (std::size_t a = 0; a < root; ++a) {
+        if (tree[a].head != root + 1 || tree[a].rel != Rel::Advcl) continue;
+        std::size_t from = a, to = a;
+        for (std::size_t w = 0; w < n; ++w) {
+            if (descendsFrom(tree, w, a)) {
+                from = std::min(from, w);
+                to = std::max(to, w);
+            }
+        }
+        bool opens = to < root;
+        for (std::size_t w = 0; w < from && opens; ++w) {
+            const Rel r = tree[w].rel;
+            opens = r == Rel::Punct || r == Rel::Cc || r == Rel::Advmod || r == Rel::Discourse ||
+                    r == Rel::Mark;
+        }
+        std::size_t next = to + 1;
+        while (next < n && tree[next].upos == Upos::Punct)
+            ++next;
+        if (!opens || next >= n) continue;
+        return next;
+    }
+    return kNoLine;
+}
+
+} // namespace
+
+bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
+                        const Lines& laidOut) {
+    Alignment a;
+    if (!alignBytes(text, laidOut, a)) {
+        ++unaligned;
+        return false;
+    }
+    lastTightBreaks.clear();
+    lastMissedOutdents.clear();
+    if (!alignWords(text, tree, a)) {
+        ++unaligned;
+        return false;
+    }
+    ++sentences;
+    words += tree.size();
+    lines += a.levels.size();
+    std::vector<int> depth;
+    wordDepths(tree, false, depth);
+    std::vector<std::size_t> head, wordCount;
+    findLineHeads(tree, a, depth, head, wordCount);
+    for (std::size_t line = 0; line < a.levels.size(); ++line) {
+        if (wordCount[line] == 1) ++oneWordLines;
+        if (head[line] != kNoLine) levelAndDepth.emplace_back(a.levels[line], depth[head[line]]);
+    }
+    countBreaks(text, tree, a.levels, a.lineOf, head, depth);
+
+    std::size_t root = 0;
+    for (std::size_t w = 0; w < tree.size(); ++w) {
+        if (tree[w].head == 0) root = w;
+    }
+    // Speech wins over the verb colour: a main verb inside quotation marks is not counted.
+    const std::size_t verb = mainVerbOf(tree, root);
+    if (verb != kNoLine && a.byteColour[tree[verb].begin] != '6') {
+        ++mainVerbs;
+        if (a.byteColour[tree[verb].begin] == '7') ++mainVerbsColoured;
+    }
+    const std::size_t next = afterFrontedClause(tree, root);
+    if (next != kNoLine) {
+        ++fronted;
+        if (a.levels[a.lineOf[next]] == kBase) ++frontedAtBase;
+    }
+    return true;
+}
+
+void LayoutQuality::countBreaks(std::string_view text, const grammar::Sentence& tree,
+                                const std::vector<int>& levels,
+                                const std::vector<std::size_t>& lineOf,
+                                const std::vector<std::size_t>& head,
+                                const std::vector<int>& depth) {
+    std::vector<std::uint8_t> tight;
+    tightGaps(text, tree, tight);
+    for (std::size_t w = 1; w < tree.size(); ++w) {
         if (lineOf[w] == lineOf[w - 1]) continue;
         ++breaks;
         if (tight[w - 1]) {
@@ -176,53 +269,6 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
             lastMissedOutdents.emplace_back(a, b);
         }
     }
-
-    std::size_t root = 0;
-    for (std::size_t w = 0; w < n; ++w) {
-        if (tree[w].head == 0) root = w;
-    }
-    std::size_t verb = isVerbal(tree[root].upos) ? root : kNoLine;
-    for (std::size_t w = 0; w < n && verb == kNoLine; ++w) {
-        if (tree[w].head == root + 1 && tree[w].rel == Rel::Cop) verb = w;
-    }
-    // Speech wins over the verb colour: a main verb inside quotation marks is not counted.
-    if (verb != kNoLine && byteColour[tree[verb].begin] != '6') {
-        ++mainVerbs;
-        if (byteColour[tree[verb].begin] == '7') ++mainVerbsColoured;
-    }
-
-    // A fronted adverbial clause: its subtree's span.
-    for (std::size_t a = 0; a < root; ++a) {
-        if (tree[a].head != root + 1 || tree[a].rel != Rel::Advcl) continue;
-        std::size_t from = a, to = a;
-        for (std::size_t w = 0; w < n; ++w) {
-            for (std::size_t k = w; tree[k].head != 0; k = tree[k].head - 1) {
-                if (k == a) {
-                    from = std::min(from, w);
-                    to = std::max(to, w);
-                    break;
-                }
-            }
-        }
-        bool opens = to < root;
-        for (std::size_t w = 0; w < from && opens; ++w) {
-            const Rel r = tree[w].rel;
-            opens = r == Rel::Punct || r == Rel::Cc || r == Rel::Advmod || r == Rel::Discourse ||
-                    r == Rel::Mark;
-        }
-        std::size_t next = to + 1;
-        while (next < n && tree[next].upos == Upos::Punct)
-            ++next;
-        if (!opens || next >= n) continue;
-        ++fronted;
-        if (levels[lineOf[next]] == kBase) ++frontedAtBase;
-        break;
-    }
-    return true;
-}
-
-bool LayoutQuality::isVerbal(Upos u) {
-    return u == Upos::Verb || u == Upos::Aux;
 }
 
 double LayoutQuality::tightPer100() const {

@@ -1,5 +1,5 @@
 // cascade_eval: how well the cascader's lines show sentence structure, judged by dependency
-// trees. The figures are defined in core/cascade/LayoutQuality.h.
+// trees. The figures are defined in LayoutQuality.h beside this file.
 //
 //   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all] [--trees]]
 //   [--treebank FILE.conllu]... [--novel BOOK]...
@@ -14,12 +14,12 @@
 // WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them); with
 // --trees, each with the built-in parser's tree (index word/TAG/head/relation).
 // --model FILE loads a grammar model instead of the one beside the program.
+#include "LayoutQuality.h"
 #include "ToolModel.h"
 #include "core/cascade/GrammarParser.h"
-#include "core/cascade/LayoutQuality.h"
+#include "core/cascade/LexiconLayout.h"
 #include "core/cascade/ParseRepair.h"
 #include "core/cascade/ParseTree.h"
-#include "core/cascade/PhraseLayout.h"
 #include "core/cascade/SentenceCascade.h"
 #include "core/cascade/StyleTags.h"
 #include "core/cascade/Tokenizer.h"
@@ -177,7 +177,7 @@ void printTree(std::string_view sentence) {
 void measure(std::string_view text, const std::vector<Token>& tokens, std::size_t first,
              std::size_t last, std::string_view sentence, const grammar::Sentence& tree,
              SentenceCascade& cascade, Run& run, std::size_t showCount) {
-    static SentenceLayout lexicon;
+    static LexiconLayout lexicon;
     static NameMemory lexiconNames, cascadeNames;
     Lines a, b;
     const std::size_t parsedBefore = cascade.counts().parsed;

@@ -1,6 +1,6 @@
 #include "core/cascade/Cascader.h"
 
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/PhraseLine.h"
 #include "core/cascade/SentenceCascade.h"
 #include "core/cascade/StyleTags.h"
 #include "core/cascade/Tokenizer.h"

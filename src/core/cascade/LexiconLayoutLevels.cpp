@@ -1,9 +1,10 @@
-// The second half of a sentence's layout: the indent level of each line, the colours of its
-// words, and writing the lines out. The breaking of the sentence into lines is in
-// PhraseLayout.cpp.
-#include "core/cascade/PhraseLayout.h"
+// The second half of the lexicon rules' layout of a sentence: the indent level of each line,
+// the colours of its words, and writing the lines out. The breaking of the sentence into
+// lines is in LexiconLayout.cpp.
+#include "core/cascade/LexiconLayout.h"
 
 #include "core/cascade/Lexicon.h"
+#include "core/cascade/WordTests.h"
 
 namespace qm::cascade {
 
@@ -16,166 +17,164 @@ std::string nameKey(std::string_view text, const Token& t) {
     return key;
 }
 
-bool endsLikeParticiple(std::string_view text, const Token& t) {
-    const std::size_t len = t.coreEnd - t.coreBegin;
-    if (len < 4) return false;
-    const std::string_view w = text.substr(t.coreBegin, len);
-    return w.ends_with("ed") || (w.ends_with("ing") && !w.ends_with("thing")) ||
-           w.ends_with("en") || w.ends_with("wn");
-}
-
 } // namespace
 
-void SentenceLayout::assignLevels() {
+void LexiconLayout::assignLevels() {
     m_levels.assign(m_n, 0);
     m_frames.clear();
     m_frames.push_back(Frame{kBaseLevel});
-    const bool startsInSpeech = m_tok[0].inSpeech;
-    m_frames.back().speech = startsInSpeech;
-    int speechLevel = startsInSpeech ? kBaseLevel : -1;
-    int cur = kBaseLevel;
-    int chainStart = kBaseLevel;
-    bool prevLinePrep = false;
+    LevelWalk walk;
+    walk.startsInSpeech = m_tok[0].inSpeech;
+    m_frames.back().speech = walk.startsInSpeech;
+    walk.speechLevel = walk.startsInSpeech ? kBaseLevel : -1;
     const Token& t0 = m_tok[0];
     if ((t0.classes & kSubordinator) && !coreIs(m_text, t0, "as"))
         m_frames.push_back(Frame{kBaseLevel, true});
     m_levels[0] = kBaseLevel;
-    // Only joining words and adverbs so far ("And when ...", "But then if ...").
-    bool leadIn = true;
-    auto account = [&](std::size_t i) {
-        if (m_tok[i].isWord) ++m_frames.back().words;
-        if (m_verb[i]) m_frames.back().verbSeen = true;
-        if (!(m_tok[i].classes & (kCoordinator | kAdverb)) || hasBreakingPunct(m_tok[i]))
-            leadIn = false;
-    };
-    auto popToSpeech = [&] {
-        while (m_frames.size() > 1 && !m_frames.back().speech)
-            m_frames.pop_back();
-    };
-    account(0);
+    account(0, walk);
     for (std::size_t i = 1; i < m_n; ++i) {
         const Gap& g = m_gaps[i];
-        if (g.word == kNone && g.quote == kNone && g.punct == kNoPunct) {
-            account(i);
-            continue;
+        if (g.word != kNone || g.quote != kNone || g.punct != kNoPunct) {
+            const bool poppedFronted = closeAtPunct(g, walk);
+            const Event governing = g.quote != kNone ? g.quote : g.word;
+            Push push = kNoPush;
+            int level = walk.cur;
+            if (governing == kQuoteOpen || governing == kQuoteClose)
+                level = quoteLevel(governing, walk, push);
+            else if (governing == kSub || governing == kRel || governing == kCoordClause ||
+                     governing == kClauseCore)
+                level = clauseLevel(governing, walk, push);
+            else
+                level = phraseLevel(g, governing, poppedFronted, walk);
+            placeLine(i, governing, level, push, walk);
         }
-        const bool start = g.start;
-        bool poppedFronted = false;
-        if (g.punct == kSemicolon) {
-            popToSpeech();
-            cur = m_frames.back().level;
-            // What follows a semicolon is a clause of its own.
-            m_frames.back().verbSeen = false;
-            m_frames.back().words = 0;
-            m_frames.back().itemLevel = -1;
-        } else if (g.punct == kComma && m_frames.back().fronted && m_frames.size() > 1 &&
-                   g.word != kRel) {
-            m_frames.pop_back();
-            poppedFronted = true;
-        }
-        const Event governing = g.quote != kNone ? g.quote : g.word;
-        int level = cur;
-        enum { kNoPush, kPushClause, kPushFronted, kPushSpeech } push = kNoPush;
-        Frame& top = m_frames.back();
-        switch (governing) {
-        case kQuoteOpen:
-            if (speechLevel >= 0) {
-                popToSpeech();
-                if (!m_frames.back().speech) push = kPushSpeech;
-                level = speechLevel;
-            } else {
-                level = top.level + kLevelStep;
-                push = kPushSpeech;
-            }
-            break;
-        case kQuoteClose:
-            if (startsInSpeech) {
-                popToSpeech();
-                level = m_frames.back().level + kLevelStep;
-                push = kPushClause;
-            } else {
-                popToSpeech();
-                if (m_frames.size() > 1) m_frames.pop_back();
-                level = m_frames.back().level;
-            }
-            break;
-        case kSub:
-            if (leadIn) {
-                // A subordinate clause before its main clause: the main clause comes back
-                // to this level after it.
-                level = top.level;
-                push = kPushFronted;
-            } else {
-                level = top.level + kLevelStep;
-                push = kPushClause;
-            }
-            break;
-        case kRel:
-            level = cur + kLevelStep;
-            push = kPushClause;
-            break;
-        case kCoordClause:
-            if (top.fronted && m_frames.size() > 1) m_frames.pop_back();
-            level = m_frames.back().level;
-            m_frames.back().verbSeen = false;
-            m_frames.back().itemLevel = -1;
-            m_frames.back().words = 0;
-            break;
-        case kClauseCore:
-            if (top.fronted && m_frames.size() > 1) {
-                m_frames.pop_back();
-                level = m_frames.back().level;
-            } else if (top.verbSeen) {
-                level = cur + kLevelStep;
-                push = kPushClause;
-            } else {
-                level = top.level;
-            }
-            break;
-        case kSubjVerb:
-            level = top.level + kLevelStep;
-            break;
-        case kPrep:
-        case kPrepOf:
-        case kFallback:
-            level = cur + kLevelStep;
-            break;
-        case kCoordPlain:
-            level = chainStart;
-            break;
-        case kNone:
-            if (g.punct == kSemicolon || poppedFronted) {
-                level = top.level;
-            } else if (top.words <= 3 && !top.verbSeen) {
-                level = top.level; // an opening phrase: "At last, ..."
-            } else if (top.itemLevel >= 0) {
-                level = top.itemLevel; // items of a list line up
-            } else {
-                level = top.level + kLevelStep;
-                if (start) top.itemLevel = fold(level);
-            }
-            break;
-        }
-        const int lineLevel = start ? fold(level) : cur;
-        if (push != kNoPush) {
-            Frame f{lineLevel};
-            f.speech = push == kPushSpeech;
-            f.fronted = push == kPushFronted;
-            m_frames.push_back(f);
-            if (f.speech && speechLevel < 0) speechLevel = lineLevel;
-        }
-        if (start) {
-            cur = lineLevel;
-            m_levels[i] = cur;
-            const bool prep = governing == kPrep || governing == kPrepOf;
-            if (!prep || !prevLinePrep) chainStart = cur;
-            prevLinePrep = prep;
-        }
-        account(i);
+        account(i, walk);
     }
 }
 
-void SentenceLayout::assignColours(NameMemory& names) {
+// Counts token i into the innermost frame, and ends the lead-in at anything but a joining word
+// or an adverb ("And when ...", "But then if ...").
+void LexiconLayout::account(std::size_t i, LevelWalk& walk) {
+    if (m_tok[i].isWord) ++m_frames.back().words;
+    if (m_verb[i]) m_frames.back().verbSeen = true;
+    if (!(m_tok[i].classes & (kCoordinator | kAdverb)) || hasBreakingPunct(m_tok[i]))
+        walk.leadIn = false;
+}
+
+void LexiconLayout::popToSpeech() {
+    while (m_frames.size() > 1 && !m_frames.back().speech)
+        m_frames.pop_back();
+}
+
+// A semicolon closes every clause inside the speech; a comma closes a fronted clause. Returns
+// whether a fronted clause was closed.
+bool LexiconLayout::closeAtPunct(const Gap& g, LevelWalk& walk) {
+    if (g.punct == kSemicolon) {
+        popToSpeech();
+        walk.cur = m_frames.back().level;
+        // What follows a semicolon is a clause of its own.
+        m_frames.back().verbSeen = false;
+        m_frames.back().words = 0;
+        m_frames.back().itemLevel = -1;
+    } else if (g.punct == kComma && m_frames.back().fronted && m_frames.size() > 1 &&
+               g.word != kRel) {
+        m_frames.pop_back();
+        return true;
+    }
+    return false;
+}
+
+int LexiconLayout::quoteLevel(Event quote, const LevelWalk& walk, Push& push) {
+    if (quote == kQuoteOpen) {
+        if (walk.speechLevel >= 0) {
+            popToSpeech();
+            if (!m_frames.back().speech) push = kPushSpeech;
+            return walk.speechLevel;
+        }
+        push = kPushSpeech;
+        return m_frames.back().level + kLevelStep;
+    }
+    popToSpeech();
+    if (walk.startsInSpeech) {
+        push = kPushClause;
+        return m_frames.back().level + kLevelStep;
+    }
+    if (m_frames.size() > 1) m_frames.pop_back();
+    return m_frames.back().level;
+}
+
+int LexiconLayout::clauseLevel(Event event, const LevelWalk& walk, Push& push) {
+    Frame& top = m_frames.back();
+    switch (event) {
+    case kSub:
+        // A subordinate clause before its main clause: the main clause comes back to this
+        // level after it.
+        push = walk.leadIn ? kPushFronted : kPushClause;
+        return walk.leadIn ? top.level : top.level + kLevelStep;
+    case kRel:
+        push = kPushClause;
+        return walk.cur + kLevelStep;
+    case kCoordClause:
+        if (top.fronted && m_frames.size() > 1) m_frames.pop_back();
+        m_frames.back().verbSeen = false;
+        m_frames.back().itemLevel = -1;
+        m_frames.back().words = 0;
+        return m_frames.back().level;
+    default: // kClauseCore
+        if (top.fronted && m_frames.size() > 1) {
+            m_frames.pop_back();
+            return m_frames.back().level;
+        }
+        if (top.verbSeen) {
+            push = kPushClause;
+            return walk.cur + kLevelStep;
+        }
+        return top.level;
+    }
+}
+
+int LexiconLayout::phraseLevel(const Gap& g, Event event, bool poppedFronted,
+                               const LevelWalk& walk) {
+    Frame& top = m_frames.back();
+    switch (event) {
+    case kSubjVerb:
+        return top.level + kLevelStep;
+    case kPrep:
+    case kPrepOf:
+    case kFallback:
+        return walk.cur + kLevelStep;
+    case kCoordPlain:
+        return walk.chainStart;
+    default: // kNone
+        if (g.punct == kSemicolon || poppedFronted) return top.level;
+        if (top.words <= 3 && !top.verbSeen) return top.level; // an opening phrase: "At last, ..."
+        if (top.itemLevel >= 0) return top.itemLevel;          // items of a list line up
+        if (g.start) top.itemLevel = fold(top.level + kLevelStep);
+        return top.level + kLevelStep;
+    }
+}
+
+// Opens the frame the event asks for and, where a line starts at token i, sets its level.
+void LexiconLayout::placeLine(std::size_t i, Event governing, int level, Push push,
+                              LevelWalk& walk) {
+    const bool start = m_gaps[i].start;
+    const int lineLevel = start ? fold(level) : walk.cur;
+    if (push != kNoPush) {
+        Frame f{lineLevel};
+        f.speech = push == kPushSpeech;
+        f.fronted = push == kPushFronted;
+        m_frames.push_back(f);
+        if (f.speech && walk.speechLevel < 0) walk.speechLevel = lineLevel;
+    }
+    if (!start) return;
+    walk.cur = lineLevel;
+    m_levels[i] = walk.cur;
+    const bool prep = governing == kPrep || governing == kPrepOf;
+    if (!prep || !walk.prevLinePrep) walk.chainStart = walk.cur;
+    walk.prevLinePrep = prep;
+}
+
+void LexiconLayout::assignColours(NameMemory& names) {
     m_colour.assign(m_n, 0);
     for (std::size_t i = 0; i < m_n; ++i) {
         const Token& t = m_tok[i];
@@ -233,7 +232,8 @@ void SentenceLayout::assignColours(NameMemory& names) {
                     modal = (t.classes & kModal) != 0;
                 } else if ((t.classes & kAdverb) && !(t.classes & kFunctionWord)) {
                     continue; // kept only when a verb follows
-                } else if ((t.classes & kVerb) || t.edEnding || endsLikeParticiple(m_text, t) ||
+                } else if ((t.classes & kVerb) || t.edEnding ||
+                           endsLikeParticipleNoTags(m_text, t) ||
                            (modal && t.isWord && !t.capitalised && !(t.classes & kFunctionWord))) {
                     last = j;
                     auxiliary = false;
@@ -248,7 +248,7 @@ void SentenceLayout::assignColours(NameMemory& names) {
     }
 }
 
-std::size_t SentenceLayout::emit(Lines& out) {
+std::size_t LexiconLayout::emit(Lines& out) {
     std::size_t count = 0;
     std::size_t a = 0;
     while (a < m_n) {
