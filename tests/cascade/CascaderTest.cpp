@@ -2,6 +2,8 @@
 // markers and headings, and inputs of any bytes.
 #include "core/cascade/Cascader.h"
 #include "CascadeTestSupport.h"
+#include "core/cascade/GrammarParser.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "core/testing/ShippedParser.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -411,6 +414,41 @@ TEST(Cascader, ParagraphMarkersRiseWithinEachStory) {
         ASSERT_GE(story1.size(), 3u);
         for (std::size_t k = 0; k < story1.size(); ++k)
             EXPECT_EQ(story1[k], static_cast<int>(k + 1));
+    }
+}
+
+// The program's parser reads its model through the file system when a sentence first needs
+// it, not when it is made; a missing or damaged model lays the prose out as no parser does.
+TEST(Cascader, ModelParserReadsItsModelWhenFirstNeededAndFallsBackWithoutOne) {
+    if (!shippedParser()) GTEST_SKIP() << "data/grammar/english.qmg is missing";
+    const std::string prose = "When the old soldier came home at last from the long war, the "
+                              "children of the village ran out to meet him.";
+    const Lines parsed = cascadeText(prose, shippedParser());
+    const Lines lexicon = cascadeText(prose, nullptr);
+    ASSERT_NE(parsed, lexicon) << "the prose must tell the two layouts apart";
+    const std::optional<std::string> model =
+        makeRealFileSystem()->readFile(QM_SOURCE_DIR "/data/grammar/english.qmg");
+    ASSERT_TRUE(model);
+    MemoryFileSystem fs;
+    fs.addFolder("/prog");
+    struct Case {
+        const char* what;
+        std::optional<std::string> bytes; // written after the parser is made; none: no file
+        bool loads;
+    };
+    const Case cases[] = {
+        {"the model", *model, true},
+        {"a model cut short", model->substr(0, model->size() / 2), false},
+        {"a foreign file", std::string("PK\x03\x04 not a model"), false},
+        {"no model", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs.removeFile("/prog/english.qmg");
+        cascade::ModelParser parser(fs, "/prog/english.qmg");
+        if (c.bytes) fs.writeFile("/prog/english.qmg", *c.bytes);
+        EXPECT_EQ(cascadeText(prose, &parser), c.loads ? parsed : lexicon);
+        EXPECT_EQ(parser.load(), c.loads);
     }
 }
 
