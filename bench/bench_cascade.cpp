@@ -6,7 +6,7 @@
 // without punctuation, capitals, numbers, non-Latin script).
 #include "core/base/Text.h"
 #include "core/cascade/Cascader.h"
-#include "core/cascade/GrammarParser.h"
+#include "core/testing/ShippedParser.h"
 #include "support/Corpus.h"
 
 #include <benchmark/benchmark.h>
@@ -43,7 +43,7 @@ void BM_Cascade(benchmark::State& state) {
     if (!qmbench::haveCorpus(state)) return;
     const std::string prose = proseOfSize(static_cast<std::size_t>(state.range(0)) << 20);
     for (auto _ : state) {
-        qm::Lines lines = qm::cascadeText(prose);
+        qm::Lines lines = qm::cascadeText(prose, qm::shippedParser());
         benchmark::DoNotOptimize(lines.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
@@ -54,15 +54,14 @@ void BM_CascadeLexicon(benchmark::State& state) {
     if (!qmbench::haveCorpus(state)) return;
     const std::string prose = proseOfSize(static_cast<std::size_t>(state.range(0)) << 20);
     for (auto _ : state) {
-        qm::Cascader cascader;
-        cascader.setParser(nullptr);
+        qm::Cascader cascader(nullptr);
         cascader.addStory(prose);
         qm::Lines lines = cascader.finish();
         benchmark::DoNotOptimize(lines.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(prose.size()));
-    state.counters["parser"] = qm::cascade::builtInParser() != nullptr ? 1 : 0;
+    state.counters["parser"] = qm::shippedParser() != nullptr ? 1 : 0;
 }
 
 std::string hostile(int kind, std::size_t bytes) {
@@ -79,7 +78,7 @@ std::string hostile(int kind, std::size_t bytes) {
 void BM_CascadeHostile(benchmark::State& state) {
     const std::string prose = hostile(static_cast<int>(state.range(0)), std::size_t{1} << 20);
     for (auto _ : state) {
-        qm::Lines lines = qm::cascadeText(prose);
+        qm::Lines lines = qm::cascadeText(prose, qm::shippedParser());
         benchmark::DoNotOptimize(lines.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

@@ -3,6 +3,7 @@
 // against the floor of the tokenizer alone over the same sentences.
 #include "core/grammar/Grammar.h"
 #include "core/grammar/Tokenizer.h"
+#include "core/port/FileSystem.h"
 
 #include <benchmark/benchmark.h>
 
@@ -88,7 +89,8 @@ std::int64_t bytesOf(const std::vector<std::string>& s) {
 
 void BM_TokenizeTagParse(benchmark::State& state) {
     const auto grammar =
-        Grammar::load(QM_SOURCE_DIR "/data/grammar/" + std::string(Grammar::kModelFileName));
+        Grammar::load(*qm::makeRealFileSystem(),
+                      QM_SOURCE_DIR "/data/grammar/" + std::string(Grammar::kModelFileName));
     const auto& text = corpusSentences();
     Sentence words;
     std::size_t parsed = 0;

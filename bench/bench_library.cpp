@@ -9,13 +9,14 @@
 //   bench_library --peak=cold   prints the growth of the maximum resident size and its ratio
 //   to the book's text; --peak=cold=epub does so for the novel's EPUB and --peak=cold=FILE for
 //   any book file.
-#include "support/Novel.h"
-#include "support/Peak.h"
 #include "core/import/BookReader.h"
 #include "core/index/WordIndex.h"
 #include "core/library/Library.h"
 #include "core/port/FileSystem.h"
 #include "core/shell/CollectionText.h"
+#include "core/testing/ShippedParser.h"
+#include "support/Novel.h"
+#include "support/Peak.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,10 +98,10 @@ private:
 void BM_OpenStoredTextFloor(benchmark::State& state) {
     const DataFolder data;
     const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path());
+    auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     const std::string text = library.open(book().name, book().bytes).files.text;
     for (auto _ : state) {
-        const qm::Lines lines = qm::openedTextLines(*fs, text);
+        const qm::Lines lines = qm::openedTextLines(*fs, text, qm::shippedParser());
         benchmark::DoNotOptimize(lines.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * book().bytes.size()));
@@ -111,7 +112,7 @@ BENCHMARK(BM_OpenStoredTextFloor)->Unit(benchmark::kMillisecond)->MinTime(2);
 void coldOpen(benchmark::State& state, const BookFile& b) {
     const DataFolder data;
     const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path());
+    auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     for (auto _ : state) {
         state.PauseTiming();
         data.clearLibrary();
@@ -126,12 +127,12 @@ void coldOpen(benchmark::State& state, const BookFile& b) {
 void reopen(benchmark::State& state, const BookFile& b) {
     const DataFolder data;
     const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path());
+    auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     library.open(b.name, b.bytes);
     for (auto _ : state) {
         const qm::library::Book found = library.open(b.name, b.bytes);
         if (found.laidOutNow) state.SkipWithError("the book was laid out again");
-        const qm::Lines lines = qm::openedTextLines(*fs, found.files.text);
+        const qm::Lines lines = qm::openedTextLines(*fs, found.files.text, qm::shippedParser());
         benchmark::DoNotOptimize(lines.data());
     }
 }
@@ -185,14 +186,15 @@ int measurePeak(const std::string& what) {
     }
     const DataFolder data;
     const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path());
+    auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     // The same book opened first into a library of its own, so that the one-time set-up of
     // the readers and the converter (the grammar model, character data and code paged in on
     // first use) is not counted against it; what is measured is a cold open of the book in a
     // running reader.
     {
         const DataFolder warmUp;
-        qm::library::Library::withBookReaders(*fs, warmUp.path()).open(b.name, b.bytes);
+        qm::library::Library::withBookReaders(*fs, warmUp.path(), qm::shippedParser())
+            .open(b.name, b.bytes);
     }
     // The book's text: what its readers take out of the file (an EPUB's is larger than the
     // compressed file).

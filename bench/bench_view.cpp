@@ -7,6 +7,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/MemoryFileSystem.h"
 #include "core/testing/SessionTestAccess.h"
+#include "core/testing/ShippedParser.h"
 #include "core/text/Tags.h"
 #include "support/Corpus.h"
 #include "ui/QtSurface.h"
@@ -37,7 +38,8 @@ public:
 // The novel cascaded and opened as display lines; colour tags kept on about half the lines.
 const qm::Lines& bookLines() {
     static const qm::Lines lines = [] {
-        const qm::Lines stored = qm::cascadeText(qmbench::corpusProse().value_or(std::string()));
+        const qm::Lines stored =
+            qm::cascadeText(qmbench::corpusProse().value_or(std::string()), qm::shippedParser());
         qm::Lines display;
         int tagged = 0;
         for (std::size_t i = 1; i < stored.size(); ++i) {

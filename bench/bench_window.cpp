@@ -21,6 +21,7 @@
 #include "core/port/FileSystem.h"
 #include "core/port/NullViewPort.h"
 #include "core/shell/Session.h"
+#include "core/testing/ShippedParser.h"
 #include "support/LargeIndex.h"
 #include "ui/QtSurface.h"
 
@@ -198,7 +199,7 @@ const fs::path& bookPath() {
         if (prose.empty())
             for (const auto& entry : fs::directory_iterator(QM_SOURCE_DIR "/book/src"))
                 if (entry.path().extension() == ".txt") prose += readFile(entry.path()) + "\n\n";
-        const qm::Lines stored = qm::cascadeText(prose);
+        const qm::Lines stored = qm::cascadeText(prose, qm::shippedParser());
         std::string bytes = (stored.empty() ? std::string("Book") : stored[0]) + "\r\n";
         constexpr std::size_t kSize = 5u << 20;
         while (bytes.size() < kSize && stored.size() > 1)

@@ -4,6 +4,7 @@
 #include "FuzzSession.h"
 #include "core/cascade/DocumentCascade.h"
 #include "core/cascade/StyleTags.h"
+#include "core/testing/ShippedParser.h"
 
 #include <cstdio>
 
@@ -46,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         doc.blocks.push_back({kind, 1, std::move(text)});
     }
-    const auto book = qm::cascade::cascadeDocument(doc);
+    const auto book = qm::cascade::cascadeDocument(doc, qm::shippedParser());
     if (!book || book->lines.size() < 2 || book->lines.back() != "END") __builtin_trap();
     std::size_t foundTags = 0;
     for (std::size_t i = 1; i + 1 < book->lines.size(); ++i) {

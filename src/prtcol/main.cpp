@@ -10,6 +10,7 @@
 // dialog is shown (and no display is needed).
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
+#include "core/cascade/GrammarParser.h"
 #include "core/output/SaveScreen.h"
 #include "core/port/FileSystem.h"
 #include "core/shell/CollectionText.h"
@@ -140,7 +141,13 @@ int main(int argc, char** argv) {
     if (!builtIn && !fs->fileExists(path)) return fail(gui, "Cannot open file " + path);
     qm::Lines lines;
     try {
-        lines = columnLines(qm::openedTextLines(*fs, path));
+        // A plain-prose text is cascaded with the reader's grammar model, which shares this
+        // program's folder.
+        const std::string self = qm::toLocalPath(QCoreApplication::applicationFilePath());
+        qm::cascade::ModelParser parser(
+            *fs,
+            qm::cascade::modelPathIn(qm::deriveProgramLocation(self, qm::PathStyle::Posix).folder));
+        lines = columnLines(qm::openedTextLines(*fs, path, &parser));
     } catch (const qm::UserError& e) {
         return fail(gui, e.what());
     }

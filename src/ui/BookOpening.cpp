@@ -31,6 +31,8 @@ struct BookOpening::Job {
     std::string dataFolder;
     std::string relayKey;     // set when the job lays a stored book out again
     std::string bookmarkFile; // the collection's, whose bookmarks then move
+    // The session's parser, kept alive here while the worker may still cascade with it.
+    std::shared_ptr<cascade::SentenceParser> parser;
     std::atomic<bool> cancel{false};
     std::atomic<int> done{0}; // in kSteps
     std::optional<library::Book> book;
@@ -46,10 +48,10 @@ struct BookOpening::Job {
             };
             progress.cancel = &cancel;
             if (relayKey.empty())
-                book = library::openBookFile(*fs, dataFolder, path, progress);
+                book = library::openBookFile(*fs, dataFolder, path, parser.get(), progress);
             else
                 relaid = library::relayBookFile(*fs, dataFolder, relayKey, path, bookmarkFile,
-                                                progress);
+                                                parser.get(), progress);
         } catch (const library::OpenCancelled&) {
         } catch (const UserError& e) {
             error = e.what();
@@ -93,6 +95,7 @@ void BookOpening::begin(std::shared_ptr<Job> next, const QString& label) {
     }
     m_job = std::move(next);
     m_job->dataFolder = m_window.session().locations().dataFolder;
+    m_job->parser = m_window.session().parser();
 
     // Not modal: the window goes on being read and redrawn while the book is made.
     m_dialog = new QProgressDialog(label, "Cancel", 0, kSteps, &m_window);

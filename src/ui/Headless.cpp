@@ -125,7 +125,8 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     return 0;
 }
 
-int runTools(const CommandLine& o, FileSystem& fs, std::ostream& out, std::ostream& err) {
+int runTools(const CommandLine& o, cascade::SentenceParser* parser, FileSystem& fs,
+             std::ostream& out, std::ostream& err) {
     if (o.cascade) {
         const std::optional<std::string> bytes = fs.readFile(*o.cascade);
         if (!bytes) {
@@ -136,7 +137,7 @@ int runTools(const CommandLine& o, FileSystem& fs, std::ostream& out, std::ostre
         // so the output can be kept as a stored text as it is.
         try {
             const cascade::Document doc = import::readBook(fileNameOf(*o.cascade), *bytes);
-            const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc);
+            const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc, parser);
             for (const std::string& line : book->lines)
                 out << encoding::utf8ToWindows1252(line) << '\n';
             for (std::size_t c = 0; c < doc.chapters.size(); ++c)
@@ -149,7 +150,7 @@ int runTools(const CommandLine& o, FileSystem& fs, std::ostream& out, std::ostre
     }
     if (o.makeIndex) {
         try {
-            for (const std::string& line : makeWordIndex(openedTextLines(fs, *o.makeIndex)))
+            for (const std::string& line : makeWordIndex(openedTextLines(fs, *o.makeIndex, parser)))
                 out << line << '\n';
         } catch (const UserError& e) {
             err << e.what() << '\n';

@@ -12,12 +12,18 @@
 
 namespace qm {
 
+namespace cascade {
+class SentenceParser;
+}
+
 // Returns the exit code: 0, or 1 when a handler failed (its message is printed).
 int runHeadless(const CommandLine& options, const std::string& exePath,
                 const std::string& dataFolder, FileSystem& fs, Platform& platform,
                 std::ostream& out, std::ostream& err);
 
-// The tools (--cascade, --make-index); returns the exit code.
-int runTools(const CommandLine& options, FileSystem& fs, std::ostream& out, std::ostream& err);
+// The tools (--cascade, --make-index), cascading with `parser` (nullptr: the lexicon rules);
+// returns the exit code.
+int runTools(const CommandLine& options, cascade::SentenceParser* parser, FileSystem& fs,
+             std::ostream& out, std::ostream& err);
 
 } // namespace qm

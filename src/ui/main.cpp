@@ -1,5 +1,7 @@
 // quillmar [options] [text]: the reader's window, or a headless run when an action or output
 // option is given (see --help).
+#include "core/base/Paths.h"
+#include "core/cascade/GrammarParser.h"
 #include "core/port/FileSystem.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
@@ -47,6 +49,14 @@ std::string dataFolder(const qm::CommandLine& options) {
     return qm::toLocalPath(folder) + "/";
 }
 
+// The grammar model in the program folder (the executable's, links resolved), for the tools:
+// they run before the application object that knows the executable's path.
+std::string toolModelPath() {
+    const std::string exe =
+        qm::toLocalPath(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    return qm::cascade::modelPathIn(qm::deriveProgramLocation(exe, qm::PathStyle::Posix).folder);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +78,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
-    if (options.toolsOnly()) return qm::runTools(options, *fs, std::cout, std::cerr);
+    if (options.toolsOnly()) {
+        qm::cascade::ModelParser parser(*fs, toolModelPath());
+        return qm::runTools(options, &parser, *fs, std::cout, std::cerr);
+    }
 
     if (!options.headless() && !haveDisplay()) {
         std::cerr << "No display: printing and rendering the first page headless\n";
@@ -94,8 +107,10 @@ int main(int argc, char** argv) {
 
     if (options.headless()) {
         int code = qm::runHeadless(options, exePath, data, *fs, platform, std::cout, std::cerr);
-        if (code == 0 && (options.cascade || options.makeIndex))
-            code = qm::runTools(options, *fs, std::cout, std::cerr);
+        if (code == 0 && (options.cascade || options.makeIndex)) {
+            qm::cascade::ModelParser parser(*fs, toolModelPath());
+            code = qm::runTools(options, &parser, *fs, std::cout, std::cerr);
+        }
         return code;
     }
 

@@ -2,12 +2,16 @@
 // markers and headings, and inputs of any bytes.
 #include "core/cascade/Cascader.h"
 #include "CascadeTestSupport.h"
+#include "core/cascade/GrammarParser.h"
+#include "core/testing/MemoryFileSystem.h"
+#include "core/testing/ShippedParser.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +58,7 @@ class SentenceSplit : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SentenceSplit, EndsSentencesOnlyWhereTheyEnd) {
     const SplitCase& c = GetParam();
-    const Lines lines = cascadeText(c.prose);
+    const Lines lines = cascadeText(c.prose, shippedParser());
     EXPECT_EQ(sentencesOf(lines), c.sentences);
 }
 
@@ -165,7 +169,7 @@ class Robust : public ::testing::TestWithParam<RobustCase> {};
 
 TEST_P(Robust, WellFormedAndNothingLost) {
     const RobustCase& c = GetParam();
-    const Lines lines = cascadeText(c.prose);
+    const Lines lines = cascadeText(c.prose, shippedParser());
     test::expectWellFormed(lines);
     EXPECT_EQ(visibleBytesOf(lines), visibleBytes(c.prose));
     for (const std::string& l : lines) {
@@ -183,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(Inputs, Robust, ::testing::ValuesIn(robustCases()),
                          });
 
 TEST(Cascader, EmptyTextIsBannerAndEnd) {
-    const Lines lines = cascadeText("");
+    const Lines lines = cascadeText("", shippedParser());
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "END");
 }
@@ -210,7 +214,7 @@ TEST(Cascader, LevelsShowHowPhrasesHang) {
     };
     for (const LevelCase& c : cases) {
         SCOPED_TRACE(c.prose);
-        const Lines lines = cascadeText(c.prose);
+        const Lines lines = cascadeText(c.prose, shippedParser());
         std::vector<std::string> body;
         std::copy_if(lines.begin(), lines.end(), std::back_inserter(body), isBodyLine);
         ASSERT_FALSE(body.empty());
@@ -238,7 +242,7 @@ TEST(Cascader, EverySentenceStartsAtTheBaseLevelAndLevelsStepByFour) {
         "at the street; nobody came. \"Is it you?\" he asked, and the dancer, whose dress "
         "was of muslin, nodded. " +
         repeatWords(600, true);
-    const Lines lines = cascadeText(prose);
+    const Lines lines = cascadeText(prose, shippedParser());
     bool sentenceStart = true;
     for (const std::string& l : lines) {
         if (l == "s000 ") {
@@ -259,7 +263,8 @@ TEST(Cascader, EverySentenceStartsAtTheBaseLevelAndLevelsStepByFour) {
 TEST(Cascader, TitlesStayWithTheirNames) {
     const Lines lines =
         cascadeText("Then Mr. Darcy and Mrs. Bennet and Dr. Jones went up to St. Paul's, where "
-                    "Mr. Bingley was waiting with Miss Bennet beside the old gate of the town.");
+                    "Mr. Bingley was waiting with Miss Bennet beside the old gate of the town.",
+                    shippedParser());
     for (const std::string& l : lines) {
         if (!isBodyLine(l)) continue;
         const std::string t = phraseText(l);
@@ -274,7 +279,8 @@ TEST(Cascader, TitlesStayWithTheirNames) {
 }
 
 TEST(Cascader, DialogueTagIsItsOwnPhraseAndSpeechIsColoured) {
-    const Lines lines = cascadeText("\"I will stand firm,\" said the soldier, \"whatever comes.\"");
+    const Lines lines = cascadeText("\"I will stand firm,\" said the soldier, \"whatever comes.\"",
+                                    shippedParser());
     std::vector<std::string> body;
     std::copy_if(lines.begin(), lines.end(), std::back_inserter(body), isBodyLine);
     ASSERT_GE(body.size(), 3u);
@@ -289,7 +295,8 @@ TEST(Cascader, DialogueTagIsItsOwnPhraseAndSpeechIsColoured) {
 
 TEST(Cascader, NamesInMidSentenceAreColoured) {
     const Lines lines = cascadeText("The wind carried little Gerda far from Copenhagen. "
-                                    "Gerda wept.");
+                                    "Gerda wept.",
+                                    shippedParser());
     std::string all;
     for (const std::string& l : lines)
         all += l;
@@ -304,7 +311,7 @@ TEST(Cascader, HeadingsBecomeReferencePointsAndBoldLines) {
         "Produced by nobody in particular.\n\nTHE STORY OF A KEY\n\n"
         "Chapter 1\n\nIt began. It ended.\n\nCHAPTER IV.\n\nAgain.\n\n"
         "NO.\n\n\"HELP ME!\"\n\nChapter and verse were quoted.\n\nXII\n\nDone.";
-    const Lines lines = cascadeText(prose);
+    const Lines lines = cascadeText(prose, shippedParser());
     test::expectWellFormed(lines);
     EXPECT_EQ(lines.front(), "THE STORY OF A KEY");
     std::vector<std::string> titles;
@@ -331,7 +338,8 @@ TEST(Cascader, HeadingsBecomeReferencePointsAndBoldLines) {
 
 TEST(Cascader, LongHeadingIsCutIntoBoldLines) {
     const Lines lines = cascadeText("SEVENTH STORY: THE SNOW QUEEN'S PALACE AND WHAT HAPPENED "
-                                    "THERE\n\nIt was cold.");
+                                    "THERE\n\nIt was cold.",
+                                    shippedParser());
     const auto ref = std::find(lines.begin(), lines.end(), "l00|refpt001> ");
     ASSERT_NE(ref, lines.end());
     EXPECT_EQ(*(ref + 1), "l00|b>SEVENTH STORY: ");
@@ -350,12 +358,14 @@ TEST(Cascader, LicenceHeaderAndFooterAreSkipped) {
         "*** START OF THIS EBOOK SOMETHING ***\r\n\r\nThe tale itself begins.\r\n\r\n"
         "End of the EBook of Something\r\n\r\n*** END OF THIS EBOOK SOMETHING ***\r\n"
         "More licence words.\r\n";
-    EXPECT_EQ(sentencesOf(cascadeText(prose)), std::vector<std::string>{"The tale itself begins."});
+    EXPECT_EQ(sentencesOf(cascadeText(prose, shippedParser())),
+              std::vector<std::string>{"The tale itself begins."});
 }
 
 TEST(Cascader, ScenesAndWrappedParagraphs) {
     const Lines lines = cascadeText("The first scene\nends here in a wrapped\nline.\n\n* * *\n\n"
-                                    "The second scene.");
+                                    "The second scene.",
+                                    shippedParser());
     EXPECT_EQ(sentencesOf(lines),
               (std::vector<std::string>{"The first scene ends here in a wrapped line.", "* * *",
                                         "The second scene."}));
@@ -369,7 +379,7 @@ TEST(Cascader, ParagraphMarkersRiseWithinEachStory) {
         story += "Para" + std::to_string(p) + " begins, and the soldier stood in the window " +
                  "while the dancer looked at him from her castle. He did not move.\n\n";
     }
-    Cascader cascader("Banner");
+    Cascader cascader(shippedParser(), "Banner");
     cascader.addStory(story);
     cascader.addStory(story);
     const Lines lines = cascader.finish();
@@ -407,6 +417,41 @@ TEST(Cascader, ParagraphMarkersRiseWithinEachStory) {
     }
 }
 
+// The program's parser reads its model through the file system when a sentence first needs
+// it, not when it is made; a missing or damaged model lays the prose out as no parser does.
+TEST(Cascader, ModelParserReadsItsModelWhenFirstNeededAndFallsBackWithoutOne) {
+    if (!shippedParser()) GTEST_SKIP() << "data/grammar/english.qmg is missing";
+    const std::string prose = "When the old soldier came home at last from the long war, the "
+                              "children of the village ran out to meet him.";
+    const Lines parsed = cascadeText(prose, shippedParser());
+    const Lines lexicon = cascadeText(prose, nullptr);
+    ASSERT_NE(parsed, lexicon) << "the prose must tell the two layouts apart";
+    const std::optional<std::string> model =
+        makeRealFileSystem()->readFile(QM_SOURCE_DIR "/data/grammar/english.qmg");
+    ASSERT_TRUE(model);
+    MemoryFileSystem fs;
+    fs.addFolder("/prog");
+    struct Case {
+        const char* what;
+        std::optional<std::string> bytes; // written after the parser is made; none: no file
+        bool loads;
+    };
+    const Case cases[] = {
+        {"the model", *model, true},
+        {"a model cut short", model->substr(0, model->size() / 2), false},
+        {"a foreign file", std::string("PK\x03\x04 not a model"), false},
+        {"no model", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs.removeFile("/prog/english.qmg");
+        cascade::ModelParser parser(fs, "/prog/english.qmg");
+        if (c.bytes) fs.writeFile("/prog/english.qmg", *c.bytes);
+        EXPECT_EQ(cascadeText(prose, &parser), c.loads ? parsed : lexicon);
+        EXPECT_EQ(parser.load(), c.loads);
+    }
+}
+
 // Read as a reader would: most lines hold a few words, lone words are rare and never come
 // in runs, and no line is too wide for a column.
 // The novel lies in the shared folder beside the project, which a bare clone does not have;
@@ -419,7 +464,7 @@ TEST(Cascader, RealProseReadsInShortPhrases) {
     }
     const std::string prose = test::readFile(path);
     ASSERT_GT(prose.size(), 100000u);
-    const Lines lines = cascadeText(prose);
+    const Lines lines = cascadeText(prose, shippedParser());
     test::expectWellFormed(lines);
     std::vector<std::size_t> words;
     std::size_t lone = 0, loneRun = 0;

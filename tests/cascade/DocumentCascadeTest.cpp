@@ -3,8 +3,9 @@
 #include "core/cascade/DocumentCascade.h"
 #include "CascadeTestSupport.h"
 #include "core/cascade/Cascader.h"
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/PhraseLine.h"
 #include "core/cascade/StyleTags.h"
+#include "core/testing/ShippedParser.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ Block para(std::string t) {
 }
 
 Lines cascaded(const Document& doc) {
-    const auto book = cascade::cascadeDocument(doc);
+    const auto book = cascade::cascadeDocument(doc, shippedParser());
     EXPECT_TRUE(book.has_value());
     return book ? book->lines : Lines{};
 }
@@ -72,7 +73,7 @@ TEST(DocumentCascade, ChaptersGetReferencePointsInBookOrder) {
                   heading("An unlisted heading")};
     // Listed out of order; the fifth points past the end.
     doc.chapters = {{"Two", 3, 0}, {"One", 1, 0}, {"Para", 5, 1}, {"End", 99, 0}};
-    const auto book = cascade::cascadeDocument(doc);
+    const auto book = cascade::cascadeDocument(doc, shippedParser());
     ASSERT_TRUE(book);
     const Lines& l = book->lines;
     test::expectWellFormed(l);
@@ -257,7 +258,7 @@ TEST(DocumentCascade, ProgressIsToldAndCanStop) {
         doc.blocks.push_back(para("Some words here."));
     }
     std::vector<double> seen;
-    const auto all = cascade::cascadeDocument(doc, [&](double f) {
+    const auto all = cascade::cascadeDocument(doc, shippedParser(), [&](double f) {
         seen.push_back(f);
         return true;
     });
@@ -265,7 +266,8 @@ TEST(DocumentCascade, ProgressIsToldAndCanStop) {
     EXPECT_GE(seen.size(), 5u);
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
     int calls = 0;
-    EXPECT_FALSE(cascade::cascadeDocument(doc, [&](double) { return ++calls < 3; }));
+    EXPECT_FALSE(
+        cascade::cascadeDocument(doc, shippedParser(), [&](double) { return ++calls < 3; }));
     EXPECT_EQ(calls, 3);
 }
 
@@ -275,7 +277,7 @@ TEST(DocumentCascade, ProseCascaderIsUnchangedByTheDocumentPath) {
                               "the rain came down, and nobody saw it go.";
     Document doc;
     doc.blocks = {para(prose)};
-    Lines fromProse = cascadeText(prose), fromDoc = cascaded(doc);
+    Lines fromProse = cascadeText(prose, shippedParser()), fromDoc = cascaded(doc);
     fromProse.erase(fromProse.begin());
     fromDoc.erase(fromDoc.begin());
     EXPECT_EQ(fromDoc, fromProse);

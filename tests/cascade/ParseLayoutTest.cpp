@@ -4,8 +4,8 @@
 #include "core/cascade/ParseLayout.h"
 #include "CascadeTestSupport.h"
 #include "TreeNotation.h"
-#include "core/cascade/LayoutQuality.h"
 #include "core/cascade/Tokenizer.h"
+#include "eval/LayoutQuality.h"
 
 #include <gtest/gtest.h>
 

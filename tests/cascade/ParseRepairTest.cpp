@@ -173,5 +173,155 @@ TEST(ParseRepair, SubordinateClauseTakenForAConjunctDependsOnItsWord) {
     }
 }
 
+// Parsers take an opening clause for the main one; the repair makes the clause after it the
+// root, and leaves other trees alone.
+TEST(ParseRepair, OpeningClauseTakenForTheMainOneIsRerooted) {
+    struct Case {
+        const char* what;
+        const char* notation;
+        const char* root; // the root's word afterwards
+        bool changed;
+    };
+    const Case cases[] = {
+        {"main clause hung on a noun of the opening clause",
+         "If/SCONJ/mark/3 there/PRON/expl/3 is/VERB/root/0 no/DET/det/5 male/NOUN/nsubj/3 "
+         "they/PRON/nsubj/9 are/AUX/cop/9 probably/ADV/advmod/9 infertile/ADJ/acl:relcl/5",
+         "infertile", true},
+        {"main clause as a parataxis after a comma",
+         "And/CCONJ/cc/4 when/SCONJ/mark/4 she/PRON/nsubj/4 came/VERB/root/0 ~,/PUNCT/punct/4 "
+         "she/PRON/nsubj/7 ate/VERB/parataxis/4",
+         "ate", true},
+        {"a relative clause is no main clause",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 want/VERB/root/0 an/DET/det/5 attorney/NOUN/obj/3 "
+         "who/PRON/nsubj/8 will/AUX/aux/8 defend/VERB/acl:relcl/5 you/PRON/obj/8",
+         "want", false},
+        {"a coordinated clause stays in the opening clause",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 look/VERB/root/0 and/CCONJ/cc/6 you/PRON/nsubj/6 "
+         "see/VERB/conj/3",
+         "look", false},
+        {"no opening clause",
+         "She/PRON/nsubj/2 came/VERB/root/0 because/SCONJ/mark/5 he/PRON/nsubj/5 "
+         "called/VERB/advcl/2",
+         "came", false},
+        {"main clause hung on the comma: the tags find its subject and verb",
+         "Even/ADV/advmod/5 if/SCONJ/mark/5 the/DET/det/4 leaders/NOUN/nsubj/5 "
+         "remain/VERB/root/0 strong/ADJ/xcomp/5 ~,/PUNCT/punct/6 the/DET/det/10 "
+         "festering/VERB/amod/10 struggle/NOUN/obj/7 remains/VERB/acl/10 ~./PUNCT/punct/5",
+         "remains", true},
+        {"a relative clause after the comma is no main clause",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 want/VERB/root/0 help/NOUN/obj/3 ~,/PUNCT/punct/7 "
+         "which/PRON/nsubj/7 helps/VERB/acl:relcl/4",
+         "want", false},
+        {"only a phrase after the comma",
+         "When/SCONJ/mark/3 she/PRON/nsubj/3 came/VERB/root/0 ~,/PUNCT/punct/6 at/ADP/case/6 "
+         "last/ADJ/obl/3",
+         "came", false},
+        {"an opening participle taken for the main verb",
+         "Authorised/VERB/root/0 by/ADP/case/4 the/DET/det/4 king/NOUN/obl:agent/1 "
+         "~,/PUNCT/punct/1 his/PRON/nmod:poss/8 army/NOUN/nsubj/8 launched/VERB/conj/4 "
+         "new/ADJ/amod/10 attacks/NOUN/obj/8 ~./PUNCT/punct/1",
+         "launched", true},
+        {"a participle without a comma keeps its clauses",
+         "Called/VERB/root/0 to/PART/mark/3 ask/VERB/xcomp/1 about/ADP/case/6 a/DET/det/6 "
+         "product/NOUN/obl/3 I/PRON/nsubj/8 used/VERB/acl:relcl/6",
+         "Called", false},
+        {"a command after the comma",
+         "If/SCONJ/mark/3 you/PRON/nsubj/3 want/VERB/root/0 help/NOUN/obj/3 ~,/PUNCT/punct/3 "
+         "contact/VERB/acl/5 the/DET/det/8 office/NOUN/obj/6",
+         "contact", true},
+        {"a participle after the comma is no command",
+         "When/SCONJ/mark/3 she/PRON/nsubj/3 came/VERB/root/0 home/ADV/advmod/3 ~,/PUNCT/punct/3 "
+         "smiling/VERB/advcl/3 broadly/ADV/advmod/6",
+         "came", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Tree t = test::tree(c.notation);
+        const bool changed = cascade::rerootOpeningClause(t.text, t.words);
+        ASSERT_TRUE(cascade::isTree(t.words));
+        std::string root;
+        for (const grammar::Word& w : t.words) {
+            if (w.head == 0) root = t.text.substr(w.begin, w.end - w.begin);
+        }
+        EXPECT_EQ(root, c.root);
+        EXPECT_EQ(changed, c.changed);
+    }
+}
+
+// The main clause's subject hung inside the opening clause comes back to the root; phrases
+// that belong where the parse put them stay.
+TEST(ParseRepair, SubjectStrandedInTheOpeningClauseIsReattached) {
+    const std::pair<const char*, const char*> cases[] = {
+        // tree, the root's subject afterwards
+        {"If/SCONJ/mark/3 they/PRON/nsubj/3 fail/VERB/advcl/13 to/PART/mark/5 end/VERB/xcomp/3 "
+         "the/DET/det/7 war/NOUN/obj/5 ~,/PUNCT/punct/3 cells/NOUN/appos/7 of/ADP/case/11 "
+         "radicals/NOUN/nmod/9 may/AUX/aux/13 grow/VERB/root/0 ~./PUNCT/punct/13",
+         "cells"}, // an apposition across the comma
+        {"After/SCONJ/mark/2 firing/VERB/advcl/9 this/DET/det/4 company/NOUN/obj/2 "
+         "my/PRON/nmod:poss/8 next/ADJ/amod/8 pool/NOUN/compound/8 service/NOUN/nmod/4 "
+         "found/VERB/root/0 the/DET/det/11 filters/NOUN/obj/9",
+         "service"}, // a noun after the object without a preposition
+        {"If/SCONJ/mark/3 you/PRON/nsubj/3 see/VERB/advcl/9 the/DET/det/5 man/NOUN/obj/3 "
+         "in/ADP/case/8 the/DET/det/8 coat/NOUN/nmod/5 tell/VERB/root/0 him/PRON/obj/9",
+         ""}, // an object before a command stays
+        {"In/ADP/case/3 the/DET/det/3 morning/NOUN/obl/7 ~,/PUNCT/punct/3 cells/NOUN/appos/3 "
+         "may/AUX/aux/7 grow/VERB/root/0",
+         ""}, // a phrase opening the main clause is no adverbial clause
+    };
+    for (const auto& [notation, subject] : cases) {
+        SCOPED_TRACE(notation);
+        test::Tree t = test::tree(notation);
+        EXPECT_EQ(cascade::attachStrandedSubject(t.text, t.words), *subject != '\0');
+        ASSERT_TRUE(cascade::isTree(t.words));
+        std::string found;
+        for (const grammar::Word& w : t.words) {
+            if (w.rel == grammar::Rel::Nsubj && t.words[w.head - 1].head == 0)
+                found = t.text.substr(w.begin, w.end - w.begin);
+        }
+        EXPECT_EQ(found, subject);
+    }
+}
+
+// A prepositional phrase the parse makes the root gives way to the clause it hung on it.
+TEST(ParseRepair, FrontedPhraseGivesWayToTheMainClause) {
+    const std::pair<const char*, const char*> cases[] = {
+        // tree, the root afterwards
+        {"Through/ADP/case/3 the/DET/det/3 snow/NOUN/root/0 a/DET/det/5 girl/NOUN/nsubj/7 "
+         "was/AUX/aux/7 walking/VERB/parataxis/3",
+         "walking"}, // the main clause as a parataxis of the phrase
+        {"In/ADP/case/2 town/NOUN/root/0 and/CCONJ/cc/5 the/DET/det/5 park/NOUN/conj/2 "
+         "he/PRON/nsubj/7 lived/VERB/dep/5",
+         "lived"}, // hung on a noun coordinated with the phrase
+        {"In/ADP/case/2 town/NOUN/root/0 and/CCONJ/cc/5 he/PRON/nsubj/5 lived/VERB/conj/2",
+         "town"}, // a clause joined by a coordinator is its own
+        {"At/ADP/case/3 the/DET/det/3 inn/NOUN/root/0 where/ADV/advmod/6 he/PRON/nsubj/6 "
+         "stayed/VERB/acl:relcl/3",
+         "inn"}, // a relative clause
+        {"Dinner/NOUN/root/0 at/ADP/case/3 six/NUM/nmod/1 we/PRON/nsubj/5 ate/VERB/parataxis/1",
+         "Dinner"}, // no preposition before the root
+        {"Later/ADV/advmod/3 in/ADP/case/3 town/NOUN/root/0 he/PRON/nsubj/5 lived/VERB/parataxis/3",
+         "lived"}, // with a word before the phrase
+        {"In/ADP/case/2 town/NOUN/root/0 it/PRON/nsubj/5 was/AUX/cop/5 cold/ADJ/parataxis/2",
+         "cold"}, // a clause with a copula
+        {"Through/ADP/case/2 snow/NOUN/root/0 and/CCONJ/cc/5 the/DET/det/5 dark/NOUN/conj/2 "
+         "a/DET/det/7 girl/NOUN/nsubj/9 was/AUX/aux/9 walking/VERB/advcl/5",
+         "walking"}, // hung as an adverbial clause with nothing to make it one
+        {"In/ADP/case/2 town/NOUN/root/0 when/SCONJ/mark/5 he/PRON/nsubj/5 lived/VERB/advcl/2",
+         "town"}, // an adverbial clause with its subordinator
+    };
+    for (const auto& [notation, root] : cases) {
+        SCOPED_TRACE(notation);
+        test::Tree t = test::tree(notation);
+        const bool changed = cascade::rerootFrontedPhrase(t.text, t.words);
+        ASSERT_TRUE(cascade::isTree(t.words));
+        std::string found;
+        for (const grammar::Word& w : t.words) {
+            if (w.head == 0) found = t.text.substr(w.begin, w.end - w.begin);
+        }
+        EXPECT_EQ(found, root);
+        EXPECT_EQ(changed, found != "town" && found != "inn" && found != "Dinner");
+    }
+}
+
 } // namespace
 } // namespace qm

@@ -200,8 +200,7 @@ TEST(SentenceCascade, CascaderLaysParsedSentencesOut) {
     const std::string fronted = test::tree(kFronted).text;
     const std::string prose = "THE WATCH\n\n" + fronted + " It was late. " + fronted + "\n\n\"" +
                               fronted + "\" said the driver.\n";
-    Cascader cascader;
-    cascader.setParser(&parser);
+    Cascader cascader(&parser);
     cascader.addStory(prose);
     const Lines lines = cascader.finish();
     test::expectWellFormed(lines);

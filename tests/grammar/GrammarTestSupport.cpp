@@ -1,5 +1,7 @@
 #include "GrammarTestSupport.h"
 
+#include "core/port/FileSystem.h"
+
 #include <filesystem>
 
 namespace qm::grammar::test {
@@ -8,7 +10,7 @@ std::shared_ptr<const Grammar> committedGrammar() {
     static const std::shared_ptr<const Grammar> grammar = [] {
         const std::string path =
             std::string(QM_SOURCE_DIR "/data/grammar/") + std::string(Grammar::kModelFileName);
-        return std::filesystem::exists(path) ? Grammar::load(path)
+        return std::filesystem::exists(path) ? Grammar::load(*makeRealFileSystem(), path)
                                              : std::shared_ptr<const Grammar>();
     }();
     return grammar;

@@ -4,6 +4,7 @@
 #include "GrammarTestSupport.h"
 #include "core/base/Error.h"
 #include "core/grammar/training/Training.h"
+#include "core/testing/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -186,7 +187,27 @@ TEST(GrammarModel, DamagedFilesGiveAMessage) {
     } catch (const UserError& e) {
         EXPECT_NE(std::string(e.what()).find("grammar model"), std::string::npos) << e.what();
     }
-    EXPECT_THROW(Grammar::load("/nonexistent/english.qmg"), UserError);
+}
+
+// A model is read through the file system it is given; what cannot be read as one says which
+// file it was.
+TEST(GrammarModel, LoadsThroughTheFileSystemAndNamesABadFile) {
+    const std::string bytes = trainTiny(1);
+    MemoryFileSystem fs;
+    fs.addFolder("/prog");
+    fs.writeFile("/prog/english.qmg", bytes);
+    fs.writeFile("/prog/cut.qmg", bytes.substr(0, bytes.size() / 2));
+    fs.writeFile("/prog/empty.qmg", "");
+    const auto g = Grammar::load(fs, "/prog/english.qmg");
+    EXPECT_EQ(g->toBytes(), bytes);
+    for (const char* bad : {"/prog/cut.qmg", "/prog/empty.qmg", "/prog/missing.qmg"}) {
+        try {
+            (void)Grammar::load(fs, bad);
+            ADD_FAILURE() << bad << " was read as a model";
+        } catch (const UserError& e) {
+            EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
+        }
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // the project: the figures it was chosen by must hold, with the reader's own tokenizer too.
 #include "GrammarTestSupport.h"
 #include "core/grammar/training/Training.h"
+#include "core/port/FileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ protected:
         if (!std::filesystem::exists(kDev)) GTEST_SKIP() << kDev << " is missing";
         grammar = test::committedGrammar();
         if (!grammar) GTEST_SKIP() << "data/grammar/english.qmg is missing";
-        sentences = readConllu(readFileBytes(kDev));
+        sentences = readConllu(readFileBytes(*makeRealFileSystem(), kDev));
     }
     std::shared_ptr<const Grammar> grammar;
     std::vector<TreebankSentence> sentences;

@@ -7,6 +7,7 @@
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
 #include "core/testing/SessionTestAccess.h"
+#include "core/testing/ShippedParser.h"
 #include "core/text/Tags.h"
 #include "support/Fakes.h"
 
@@ -81,7 +82,7 @@ TEST(WordIndex, LongTextsUseSixDigitReferences) {
 
 TEST(WordIndex, EmbeddedBookIndexLeadsToItsWords) {
     qm::MemoryFileSystem fs;
-    const qm::Lines lines = qm::openedTextLines(fs, "/x/qdemo.tvt");
+    const qm::Lines lines = qm::openedTextLines(fs, "/x/qdemo.tvt", qm::shippedParser());
     ASSERT_GT(lines.size(), 100u);
     const auto words = loadedWords(qm::makeWordIndex(lines));
     ASSERT_GT(words.size(), 50u);
@@ -157,7 +158,7 @@ TEST(WordIndex, TextsAreOpenedInTheFormOfTheirCollection) {
     for (const auto& c : cases) {
         const qm::Lines expected = openedAs(*fs, c.path, c.form);
         ASSERT_NE(expected, openedAs(*fs, c.path, c.other)) << c.path << ": both forms agree";
-        EXPECT_EQ(qm::openedTextLines(*fs, c.path), expected) << c.path;
+        EXPECT_EQ(qm::openedTextLines(*fs, c.path, qm::shippedParser()), expected) << c.path;
     }
 }
 
@@ -168,19 +169,20 @@ TEST(WordIndex, NoIndexOfAMissingTextAndNoWordsOfTheEndLine) {
     fs.addFolder("/books");
     for (const std::string path : {"/books/missing.tvt", "/books/", "missing.tvt"}) {
         try {
-            qm::openedTextLines(fs, path);
+            qm::openedTextLines(fs, path, qm::shippedParser());
             ADD_FAILURE() << path << " was indexed";
         } catch (const qm::UserError& e) {
             EXPECT_EQ(std::string(e.what()), "Cannot open file " + path);
         }
     }
     fs.writeFile("/books/story.tvt", "banner\r\nl03The END of the story\r\nl05ends FILE here\r\n");
-    const qm::Lines lines = qm::openedTextLines(fs, "/books/story.tvt");
+    const qm::Lines lines = qm::openedTextLines(fs, "/books/story.tvt", qm::shippedParser());
     ASSERT_EQ(lines[lines.size() - 2], "        END OF FILE");
     const auto words = loadedWords(qm::makeWordIndex(lines));
     EXPECT_EQ(words.at("END"), std::vector<int>{0});
     EXPECT_EQ(words.at("FILE"), std::vector<int>{1});
-    const auto book = loadedWords(qm::makeWordIndex(qm::openedTextLines(fs, "/x/qdemo.tvt")));
+    const auto book = loadedWords(
+        qm::makeWordIndex(qm::openedTextLines(fs, "/x/qdemo.tvt", qm::shippedParser())));
     EXPECT_EQ(book.count("FILE"), 0u);
 }
 

@@ -10,6 +10,7 @@
 #include "core/library/BookKey.h"
 #include "core/library/BookManifest.h"
 #include "core/shell/CollectionText.h"
+#include "core/testing/ShippedParser.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,8 @@ protected:
     LibraryTest() { fs.mem.addFolder(kDataFolder); }
 
     Library library() {
-        return Library(fs, kDataFolder, reader.function(), encoding::utf8ToWindows1252);
+        return Library(fs, kDataFolder, reader.function(), encoding::utf8ToWindows1252,
+                       shippedParser());
     }
     // Every file under the data folder, by path.
     std::vector<std::string> files() const {
@@ -75,7 +77,7 @@ TEST_F(LibraryTest, FirstOpenWritesTheFourFilesOfAOneBookCollection) {
 
     // The index is the one the index maker makes of the text as the reader opens it.
     EXPECT_EQ(*fs.readFile(b.files.index),
-              joinLinesCrLf(makeWordIndex(openedTextLines(fs, b.files.text))));
+              joinLinesCrLf(makeWordIndex(openedTextLines(fs, b.files.text, shippedParser()))));
     const auto manifest = library::parseManifest(splitLines(*fs.readFile(b.files.manifest)));
     ASSERT_TRUE(manifest);
     EXPECT_EQ(manifest->source, "/books/test.txt");
@@ -114,7 +116,7 @@ TEST_F(LibraryTest, OtherLayoutVersionIsKeptUntilLaidOutAgain) {
 
     // Laid out again with breaks between paragraphs: the same words on other lines.
     reader.sceneBreaks = true;
-    const Lines oldDisplay = openedTextLines(fs, b.files.text);
+    const Lines oldDisplay = openedTextLines(fs, b.files.text, shippedParser());
     const auto wordLine = [](const Lines& d, std::string_view w, int nth) {
         for (std::size_t i = 0; i < d.size(); ++i)
             if (d[i].find(w) != std::string::npos && nth-- == 0) return static_cast<int>(i);
@@ -134,7 +136,7 @@ TEST_F(LibraryTest, OtherLayoutVersionIsKeptUntilLaidOutAgain) {
     const library::Relaid relaid = lib.layOutAgain(key, book, bm);
     EXPECT_FALSE(relaid.book.outdated);
     EXPECT_EQ(library().find(key)->manifest.layoutVersion, cascade::kLayoutVersion);
-    const Lines newDisplay = openedTextLines(fs, b.files.text);
+    const Lines newDisplay = openedTextLines(fs, b.files.text, shippedParser());
     ASSERT_NE(newDisplay, oldDisplay);
     const int newTop = wordLine(newDisplay, "Nobody", 5);
     ASSERT_NE(newTop, oldTop);
@@ -216,7 +218,7 @@ TEST_P(RelayWriteFailure, LeavesBookAndBookmarksAsTheyWere) {
 INSTANTIATE_TEST_SUITE_P(AtWrite, RelayWriteFailure, ::testing::Values(1, 2, 3, 4, 5));
 
 TEST_F(LibraryTest, BookReadersFillTheContentsTree) {
-    Library lib = Library::withBookReaders(fs, kDataFolder);
+    Library lib = Library::withBookReaders(fs, kDataFolder, shippedParser());
     const std::string html = "<html><head><title>Caf\xC3\xA9 Stories</title></head><body>"
                              "<h1>First</h1><p>\xE2\x80\x9CHello,\xE2\x80\x9D she said.</p>"
                              "<h1>Second</h1><p>Good night.</p></body></html>";
@@ -236,7 +238,7 @@ TEST_F(LibraryTest, CorpusNovelOpensByChapterAndReopensFromTheLibrary) {
     std::stringstream buf;
     buf << in.rdbuf();
     const std::string novel = buf.str();
-    Library lib = Library::withBookReaders(fs, kDataFolder);
+    Library lib = Library::withBookReaders(fs, kDataFolder, shippedParser());
     const library::Book b = lib.open("pride-and-prejudice.txt", novel);
     const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
     EXPECT_EQ(toc.size(), 61u + 3u);

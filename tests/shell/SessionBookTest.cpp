@@ -175,7 +175,7 @@ TEST_F(SessionBook, AnOutdatedBookIsLaidOutAgainOnlyWhenAskedAndItsBookmarksMove
     ASSERT_TRUE(openFile("/books/tales.html"));
     EXPECT_FALSE(s.controls().enabled(qm::Control::LayOutAgainItem));
     const std::string key = qm::library::bookKey(kBook);
-    const auto files = qm::library::Library::withBookReaders(fs, kData).filesOf(key);
+    const auto files = qm::library::Library::withBookReaders(fs, kData, nullptr).filesOf(key);
     makeOutdated(fs, files);
     ASSERT_TRUE(s.run([&] { s.TOCTreeViewClick(0); })); // leave the book's text
 

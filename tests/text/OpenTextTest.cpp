@@ -2,6 +2,7 @@
 
 #include "core/cascade/Cascader.h"
 #include "core/testing/SessionTestAccess.h"
+#include "core/testing/ShippedParser.h"
 
 namespace {
 
@@ -178,8 +179,8 @@ TEST_F(OpenTextFile, PlainTextFilesAreCascaded) {
     const std::string prose = "It was a bright cold day.\r\n\r\nThe clocks struck thirteen.\r\n";
     putFile("/books/Story.TXT", prose);
     s.openText("/books/Story.TXT", " ");
-    EXPECT_EQ(s.displayLines(),
-              qm::prepareDisplayLines(qm::cascadeText(prose), qm::ConversionPass::Plain));
+    EXPECT_EQ(s.displayLines(), qm::prepareDisplayLines(qm::cascadeText(prose, qm::shippedParser()),
+                                                        qm::ConversionPass::Plain));
 }
 
 TEST_F(OpenTextFile, BadLevelStopsTheOpenAndKeepsWhatWasDone) {

@@ -1,6 +1,7 @@
 // UTF-8 texts on the single-byte page: stored texts and prose open in the page's form, what
 // it lacks transliterated, with nothing set up beforehand.
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/ShippedParser.h"
 #include "core/text/OpenedText.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ TEST_P(OpenUtf8, ShowsTheCodePageCharacters) {
     MemoryFileSystem fs;
     fs.addFolder("/b");
     fs.writeFile(c.path, c.bytes);
-    const Lines lines = openedTextLines(fs, c.path, ".toc");
+    const Lines lines = openedTextLines(fs, c.path, ".toc", shippedParser());
     bool found = false;
     for (const std::string& l : lines) {
         found = found || l.find(c.expectedInSomeLine) != std::string::npos;

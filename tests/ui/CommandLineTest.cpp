@@ -4,6 +4,7 @@
 #include "UiSupport.h"
 #include "core/catalogue/Catalogue.h"
 #include "core/port/FileSystem.h"
+#include "core/testing/ShippedParser.h"
 #include "ui/Headless.h"
 #include "ui/QtPlatform.h"
 
@@ -233,7 +234,8 @@ TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
     auto fs = qm::makeRealFileSystem();
     std::ostringstream toolOut, toolErr;
     const auto index = parseCommandLine({"--make-index", "/anywhere/qdemo.tvt"});
-    ASSERT_EQ(qm::runTools(index.options, *fs, toolOut, toolErr), 0) << toolErr.str();
+    ASSERT_EQ(qm::runTools(index.options, qm::shippedParser(), *fs, toolOut, toolErr), 0)
+        << toolErr.str();
     std::istringstream lines(toolOut.str());
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {
@@ -245,7 +247,7 @@ TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
     EXPECT_GT(count, 100);
     const std::string none = dataPath("nowhere.tvt").toStdString();
     const auto noText = parseCommandLine({"--make-index", none});
-    EXPECT_EQ(qm::runTools(noText.options, *fs, toolOut, toolErr), 1);
+    EXPECT_EQ(qm::runTools(noText.options, qm::shippedParser(), *fs, toolOut, toolErr), 1);
     EXPECT_NE(toolErr.str().find("Cannot open file " + none), std::string::npos);
 
     const QString prose = dataPath("prose.txt");
@@ -255,12 +257,13 @@ TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
     file.close();
     toolOut.str("");
     const auto cascade = parseCommandLine({"--cascade", prose.toStdString()});
-    ASSERT_EQ(qm::runTools(cascade.options, *fs, toolOut, toolErr), 0) << toolErr.str();
+    ASSERT_EQ(qm::runTools(cascade.options, qm::shippedParser(), *fs, toolOut, toolErr), 0)
+        << toolErr.str();
     EXPECT_NE(toolOut.str().find("stormy"), std::string::npos);
     EXPECT_EQ(toolOut.str().substr(toolOut.str().size() - 4), "END\n");
 
     const auto missing = parseCommandLine({"--cascade", dataPath("none.txt").toStdString()});
-    EXPECT_EQ(qm::runTools(missing.options, *fs, toolOut, toolErr), 1);
+    EXPECT_EQ(qm::runTools(missing.options, qm::shippedParser(), *fs, toolOut, toolErr), 1);
     EXPECT_NE(toolErr.str().find("none.txt"), std::string::npos);
 }
 
@@ -284,7 +287,8 @@ TEST_F(HeadlessTest, CascadeTakesBookFormatsAndNamesTheChapters) {
         file.close();
         std::ostringstream toolOut, toolErr;
         const auto cascade = parseCommandLine({"--cascade", path.toStdString()});
-        ASSERT_EQ(qm::runTools(cascade.options, *fs, toolOut, toolErr), 0) << toolErr.str();
+        ASSERT_EQ(qm::runTools(cascade.options, qm::shippedParser(), *fs, toolOut, toolErr), 0)
+            << toolErr.str();
         const std::string stored = toolOut.str();
         EXPECT_NE(stored.find("l00|refpt002> \n"), std::string::npos) << stored;
         EXPECT_NE(stored.find("|i>Emma|n>"), std::string::npos) << stored;

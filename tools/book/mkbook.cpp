@@ -1,6 +1,7 @@
 // Makes the built-in book: cascades the four stories' prose into the stored book file.
 // Usage: mkbook SOURCE_FOLDER OUTPUT_FILE. The output has CR LF line ends and is replaced
 // only once it has been written whole.
+#include "ToolModel.h"
 #include "core/cascade/StoredBook.h"
 
 #include <cstdio>
@@ -29,7 +30,11 @@ int main(int argc, char** argv) {
         buf << in.rdbuf();
         stories.push_back(buf.str());
     }
-    const std::string bytes = qm::joinLinesCrLf(qm::makeStoredBook(stories));
+    // The book ships laid out by the program's own model; without one it takes the lexicon
+    // rules, as the program would.
+    const std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
+    qm::cascade::ModelParser parser(*fs, qm::tools::modelBesideTool());
+    const std::string bytes = qm::joinLinesCrLf(qm::makeStoredBook(stories, &parser));
     const std::string temp = output + ".tmp";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);

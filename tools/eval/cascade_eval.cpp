@@ -1,11 +1,11 @@
 // cascade_eval: how well the cascader's lines show sentence structure, judged by dependency
-// trees. The figures are defined in core/cascade/LayoutQuality.h.
+// trees. The figures are defined in LayoutQuality.h beside this file.
 //
 //   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all] [--trees]]
 //   [--treebank FILE.conllu]... [--novel BOOK]...
 //
 // Treebank: the raw text of every sentence is cascaded as one sentence and judged by its gold
-// tree; the layout takes its parse from the built-in parser, or from the gold tree with
+// tree; the layout takes its parse from the model beside the program, or from the gold tree with
 // --gold. Novel (any book file the reader opens): its paragraphs are cut into sentences as
 // the cascader cuts them, and each sentence is judged by the built-in parser's tree. Each
 // source is measured twice: with the lexicon rules alone ("lexicon") and as the cascader lays
@@ -14,11 +14,12 @@
 // WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them); with
 // --trees, each with the built-in parser's tree (index word/TAG/head/relation).
 // --model FILE loads a grammar model instead of the one beside the program.
+#include "LayoutQuality.h"
+#include "ToolModel.h"
 #include "core/cascade/GrammarParser.h"
-#include "core/cascade/LayoutQuality.h"
+#include "core/cascade/LexiconLayout.h"
 #include "core/cascade/ParseRepair.h"
 #include "core/cascade/ParseTree.h"
-#include "core/cascade/PhraseLayout.h"
 #include "core/cascade/SentenceCascade.h"
 #include "core/cascade/StyleTags.h"
 #include "core/cascade/Tokenizer.h"
@@ -29,9 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -134,6 +133,7 @@ void show(std::string_view text, const Lines& a, const Lines& b) {
 }
 
 SentenceParser* g_parser = nullptr;
+const FileSystem* g_fs = nullptr;
 
 // The judging tree's tags beside the built-in parser's, where they differ: "word GOLD/PARSED".
 void printTags(std::string_view sentence, const grammar::Sentence& tree) {
@@ -177,7 +177,7 @@ void printTree(std::string_view sentence) {
 void measure(std::string_view text, const std::vector<Token>& tokens, std::size_t first,
              std::size_t last, std::string_view sentence, const grammar::Sentence& tree,
              SentenceCascade& cascade, Run& run, std::size_t showCount) {
-    static SentenceLayout lexicon;
+    static LexiconLayout lexicon;
     static NameMemory lexiconNames, cascadeNames;
     Lines a, b;
     const std::size_t parsedBefore = cascade.counts().parsed;
@@ -243,7 +243,7 @@ std::string withoutBars(std::string s) {
 void evalTreebank(const std::string& path, bool gold, std::size_t showCount) {
     std::size_t skipped = 0; // not trees
     std::vector<grammar::TreebankSentence> sentences =
-        grammar::readConllu(grammar::readFileBytes(path));
+        grammar::readConllu(grammar::readFileBytes(*g_fs, path));
     GoldParser goldParser;
     SentenceParser* parser = gold ? &goldParser : g_parser;
     SentenceCascade cascade(parser);
@@ -282,11 +282,7 @@ void evalNovel(const std::string& path, std::size_t showCount) {
     }
     // The book is read as the reader reads it (its frame, headings and "_italics_" taken
     // out), so the sentences judged are the ones the reader lays out.
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
-    std::stringstream buf;
-    buf << in.rdbuf();
-    const cascade::Document doc = import::readBook(path, buf.str());
+    const cascade::Document doc = import::readBook(path, grammar::readFileBytes(*g_fs, path));
     SentenceCascade cascade(parser);
     Run run;
     std::vector<Token> tokens;
@@ -347,9 +343,15 @@ int main(int argc, char** argv) {
         }
     }
     try {
+        const std::unique_ptr<FileSystem> fs = makeRealFileSystem();
+        g_fs = fs.get();
         std::unique_ptr<GrammarParser> loaded;
-        if (!model.empty()) loaded = GrammarParser::load(model);
-        g_parser = loaded ? loaded.get() : builtInParser();
+        if (!model.empty()) loaded = GrammarParser::load(*fs, model);
+        ModelParser besideTool(*fs, tools::modelBesideTool());
+        if (loaded)
+            g_parser = loaded.get();
+        else if (besideTool.load())
+            g_parser = &besideTool;
         for (const std::string& t : treebanks)
             evalTreebank(t, gold, showCount);
         for (const std::string& n : novels)

@@ -5,6 +5,7 @@
 // figures with gold tags, and every sentence the tokenizer cuts differently.
 #include "core/grammar/Conllu.h"
 #include "core/grammar/training/Training.h"
+#include "core/port/FileSystem.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -73,14 +74,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const auto grammar = Grammar::load(argv[1]);
+        const std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
+        const auto grammar = Grammar::load(*fs, argv[1]);
         const bool verbose = std::getenv("QM_GRAMMAR_VERBOSE") != nullptr;
         for (int i = 2; i < argc; ++i) {
             if (std::string(argv[i]) == "--sentence" && i + 1 < argc) {
                 printParse(*grammar, argv[++i]);
                 continue;
             }
-            const auto sentences = readConllu(readFileBytes(argv[i]));
+            const auto sentences = readConllu(readFileBytes(*fs, argv[i]));
             const Scores s = evaluate(*grammar, sentences);
             std::printf("%s: %zu words, UPOS %.2f%%, UAS %.2f%%, LAS %.2f%% (universal relations: "
                         "%.2f%%)\n",

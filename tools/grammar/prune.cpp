@@ -4,6 +4,7 @@
 // and a feature with no weight left goes with it.
 #include "WriteFile.h"
 #include "core/grammar/Grammar.h"
+#include "core/port/FileSystem.h"
 
 #include <cmath>
 #include <cstdio>
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const auto g = Grammar::load(argv[1]);
+        const auto g = Grammar::load(*qm::makeRealFileSystem(), argv[1]);
         const float tagging = std::strtof(argv[3], nullptr);
         const float moving = std::strtof(argv[4], nullptr);
         const float labelling = std::strtof(argv[5], nullptr);

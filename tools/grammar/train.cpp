@@ -12,6 +12,7 @@
 #include "WriteFile.h"
 #include "core/grammar/Conllu.h"
 #include "core/grammar/training/Training.h"
+#include "core/port/FileSystem.h"
 
 #include <chrono>
 #include <cstdio>
@@ -30,7 +31,7 @@ std::vector<std::vector<Upos>> readTags(const std::string& path,
                                         const std::vector<TreebankSentence>& train) {
     std::string bytes;
     try {
-        bytes = readFileBytes(path);
+        bytes = readFileBytes(*qm::makeRealFileSystem(), path);
     } catch (const std::exception&) {
         return {};
     }
@@ -132,8 +133,9 @@ int main(int argc, char** argv) {
             std::printf("[%6.1fs] %s\n", elapsed(), line.c_str());
             std::fflush(stdout);
         };
-        const auto train = readConllu(readFileBytes(folder + "/en_ewt-ud-train.conllu"));
-        const auto dev = readConllu(readFileBytes(folder + "/en_ewt-ud-dev.conllu"));
+        const std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
+        const auto train = readConllu(readFileBytes(*fs, folder + "/en_ewt-ud-train.conllu"));
+        const auto dev = readConllu(readFileBytes(*fs, folder + "/en_ewt-ud-dev.conllu"));
         progress("read " + std::to_string(train.size()) + " training sentences");
         Tagger tagger = trainTagger(train, tagging, progress);
         if (taggerOnly) {

@@ -4,6 +4,7 @@
 //
 // The text is opened exactly as the reader opens it from the contents tree (the embedded book
 // for the key "qdemo"), so the references are the reader's display-line indices.
+#include "ToolModel.h"
 #include "core/base/Error.h"
 #include "core/index/WordIndex.h"
 #include "core/port/FileSystem.h"
@@ -22,7 +23,8 @@ int main(int argc, char** argv) {
     try {
         auto disk = qm::makeRealFileSystem();
         // The key "qdemo" selects the embedded book, so the default reads no file.
-        const qm::Lines lines = qm::openedTextLines(*disk, text);
+        qm::cascade::ModelParser parser(*disk, qm::tools::modelBesideTool());
+        const qm::Lines lines = qm::openedTextLines(*disk, text, &parser);
         const qm::Lines index = qm::makeWordIndex(lines);
         disk->writeFile(out, qm::joinLinesCrLf(index));
         std::printf("mkindex: %zu words over %zu display lines -> %s\n", index.size(), lines.size(),

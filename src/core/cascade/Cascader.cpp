@@ -1,7 +1,6 @@
 #include "core/cascade/Cascader.h"
 
-#include "core/cascade/GrammarParser.h"
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/PhraseLine.h"
 #include "core/cascade/SentenceCascade.h"
 #include "core/cascade/StyleTags.h"
 #include "core/cascade/Tokenizer.h"
@@ -227,7 +226,7 @@ struct Cascader::State {
     std::size_t linesSinceMarker = 0;
     bool storyTitled = false;
     NameMemory names;
-    SentenceCascade layout{cascade::builtInParser()};
+    SentenceCascade layout;
     std::vector<Token> tokens;
     std::string paragraph;
 
@@ -299,16 +298,13 @@ void Cascader::State::endParagraph() {
     linesSinceMarker = 0;
 }
 
-Cascader::Cascader(std::string banner)
+Cascader::Cascader(cascade::SentenceParser* parser, std::string banner)
     : m_state(std::make_unique<State>()) {
     m_state->banner = std::move(banner);
+    m_state->layout = SentenceCascade(parser);
 }
 
 Cascader::~Cascader() = default;
-
-void Cascader::setParser(cascade::SentenceParser* parser) {
-    m_state->layout = SentenceCascade(parser);
-}
 
 void Cascader::addStory(std::string_view prose) {
     State& st = *m_state;
@@ -394,8 +390,8 @@ void Cascader::addVerbatim(std::string_view lines) {
     const Lines raws = splitLines(lines);
     // Pages end only at break points, so a long list (a book's contents) is set in groups of
     // kVerbatimGroup lines with a section marker between them: a page can end inside it.
-    const auto filled = std::count_if(raws.begin(), raws.end(),
-                                      [](const std::string& r) { return !r.empty(); });
+    const auto filled =
+        std::count_if(raws.begin(), raws.end(), [](const std::string& r) { return !r.empty(); });
     const bool grouped = static_cast<std::size_t>(filled) > 2 * kVerbatimGroup;
     std::size_t set = 0;
     for (const std::string& raw : raws) {
@@ -450,8 +446,8 @@ Lines Cascader::finish() {
     return result;
 }
 
-Lines cascadeText(std::string_view prose) {
-    Cascader cascader;
+Lines cascadeText(std::string_view prose, cascade::SentenceParser* parser) {
+    Cascader cascader(parser);
     cascader.addStory(prose);
     return cascader.finish();
 }

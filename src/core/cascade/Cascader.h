@@ -3,7 +3,9 @@
 // few words, one per line, indented by their depth in the sentence; "s000 " after every
 // sentence; a numbered paragraph marker about every 300 lines; a reference point and a bold
 // line for every heading; colour tags for speech (|6>), verbs (|7>) and names (|8>).
-// Deterministic, no external data, linear in the size of the prose.
+// Each sentence is laid out from its parse by the sentence parser the cascader is given, or
+// with the lexicon rules where there is none or its parse is not used (SentenceCascade.h).
+// Deterministic for a given parser, linear in the size of the prose.
 #include "core/base/Text.h"
 
 #include <functional>
@@ -19,22 +21,20 @@ class SentenceParser;
 
 // Cascades plain prose (any bytes; CR, LF or CR LF line ends) into stored lines: a banner
 // line first, then phrase lines, markers, a reference point and bold title for each heading,
-// and "END" as the last line.
-Lines cascadeText(std::string_view prose);
+// and "END" as the last line. `parser` as for the Cascader.
+Lines cascadeText(std::string_view prose, cascade::SentenceParser* parser);
 
 // Cascades several stories into one stored text, reference points numbered through all of
 // them and paragraph markers numbered from 001 within each.
 class Cascader {
 public:
-    // An empty banner lets the first heading's text (or a fixed line) become the banner.
-    explicit Cascader(std::string banner = {});
+    // Sentences are parsed by `parser`, which must outlive the cascader; nullptr lays every
+    // sentence out with the lexicon rules. An empty banner lets the first heading's text (or
+    // a fixed line) become the banner.
+    explicit Cascader(cascade::SentenceParser* parser, std::string banner = {});
     ~Cascader();
     Cascader(const Cascader&) = delete;
     Cascader& operator=(const Cascader&) = delete;
-
-    // Replaces the built-in parser (nullptr: lay every sentence out with the lexicon rules).
-    // The parser must outlive the cascader.
-    void setParser(cascade::SentenceParser* parser);
 
     // Adds one story. Its first heading is the story's title; later headings are headings
     // inside the story. Licence headers and footers of plain-text e-books are skipped.

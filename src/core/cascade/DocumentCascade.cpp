@@ -32,10 +32,11 @@ std::string bookBanner(const Document& doc) {
     return banner.empty() ? std::string("Cascaded text") : banner;
 }
 
-std::optional<CascadedBook> cascadeDocument(const Document& doc, const CascadeProgress& progress) {
+std::optional<CascadedBook> cascadeDocument(const Document& doc, SentenceParser* parser,
+                                            const CascadeProgress& progress) {
     CascadedBook book;
     std::optional<std::vector<std::string>> points = cascadeDocumentTo(
-        doc, [&](std::string& line) { book.lines.push_back(std::move(line)); }, progress);
+        doc, parser, [&](std::string& line) { book.lines.push_back(std::move(line)); }, progress);
     if (!points) return std::nullopt;
     book.chapterPoints = std::move(*points);
     return book;
@@ -44,9 +45,9 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, const CascadePr
 namespace {
 
 template <typename Done>
-std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, const LineSink& sink,
-                                                      const CascadeProgress& progress,
-                                                      Done blockDone) {
+std::optional<std::vector<std::string>>
+cascadeBlocks(const Document& doc, SentenceParser* parser, const LineSink& sink,
+              const CascadeProgress& progress, Done blockDone) {
     const std::size_t blockCount = doc.blocks.size();
     // The chapters that open at each block, and those pointing past the last one.
     std::vector<std::vector<std::size_t>> opening(blockCount + 1);
@@ -56,7 +57,7 @@ std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, const
     std::vector<std::string> points(doc.chapters.size());
     std::string banner = bookBanner(doc);
     sink(banner);
-    Cascader cascader(std::move(banner));
+    Cascader cascader(parser, std::move(banner));
     std::size_t sinceReport = 0;
     auto keepGoing = [&](std::size_t b) {
         sinceReport = 0;
@@ -114,14 +115,17 @@ std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, const
 
 } // namespace
 
-std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, const LineSink& sink,
+std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc,
+                                                          SentenceParser* parser,
+                                                          const LineSink& sink,
                                                           const CascadeProgress& progress) {
-    return cascadeBlocks(doc, sink, progress, [](std::size_t) {});
+    return cascadeBlocks(doc, parser, sink, progress, [](std::size_t) {});
 }
 
 std::optional<std::vector<std::string>>
-cascadeDocumentReleasingText(Document& doc, const LineSink& sink, const CascadeProgress& progress) {
-    return cascadeBlocks(doc, sink, progress,
+cascadeDocumentReleasingText(Document& doc, SentenceParser* parser, const LineSink& sink,
+                             const CascadeProgress& progress) {
+    return cascadeBlocks(doc, parser, sink, progress,
                          [&doc](std::size_t b) { std::string().swap(doc.blocks[b].text); });
 }
 

@@ -4,7 +4,8 @@
 // numbered through the book, and a bold title at level 00; a chapter that opens at another
 // kind of block gets a reference point line of its own there. Paragraphs are cascaded as
 // prose, with their style tags carried through; verbatim lines stand as they are; a scene
-// break shows "* * *"; a picture shows "[image]".
+// break shows "* * *"; a picture shows "[image]". Sentences are parsed by `parser` (nullptr:
+// the lexicon rules), as for the Cascader.
 #include "core/base/Text.h"
 #include "core/cascade/Document.h"
 
@@ -14,6 +15,8 @@
 #include <vector>
 
 namespace qm::cascade {
+
+class SentenceParser;
 
 struct CascadedBook {
     Lines lines; // UTF-8, as the cascader writes them; the banner first and "END" last
@@ -27,7 +30,7 @@ struct CascadedBook {
 using CascadeProgress = std::function<bool(double done)>;
 
 // Nothing when the progress callback stopped it.
-std::optional<CascadedBook> cascadeDocument(const Document& doc,
+std::optional<CascadedBook> cascadeDocument(const Document& doc, SentenceParser* parser,
                                             const CascadeProgress& progress = {});
 
 // Receives each stored line once, in order; it may take the line's bytes.
@@ -36,13 +39,15 @@ using LineSink = std::function<void(std::string& line)>;
 // The same lines handed to `sink` as they are made (the banner first, "END" last), so a book
 // is never held whole in lines. Returns the chapters' reference points; nothing when the
 // progress callback stopped it (the sink has then had some of the lines).
-std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc, const LineSink& sink,
+std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc,
+                                                          SentenceParser* parser,
+                                                          const LineSink& sink,
                                                           const CascadeProgress& progress = {});
 
 // The same, each block's text emptied once it is cascaded (title, author, chapters and the
 // blocks' kinds stay), so the book's text and its stored form are not held whole together.
 std::optional<std::vector<std::string>>
-cascadeDocumentReleasingText(Document& doc, const LineSink& sink,
+cascadeDocumentReleasingText(Document& doc, SentenceParser* parser, const LineSink& sink,
                              const CascadeProgress& progress = {});
 
 // The banner of a book: its title, and ", by " and its author when it names one; without

@@ -2,7 +2,8 @@
 
 #include "core/cascade/Lexicon.h"
 #include "core/cascade/ParseTree.h"
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/PhraseLine.h"
+#include "core/cascade/WordTests.h"
 
 #include <algorithm>
 #include <climits>
@@ -82,10 +83,6 @@ bool isSubject(Rel r) {
     return r == Rel::Nsubj || r == Rel::NsubjPass || r == Rel::NsubjOuter || r == Rel::Expl;
 }
 
-bool isVerbal(Upos u) {
-    return u == Upos::Verb || u == Upos::Aux;
-}
-
 // Steps in from its head for a dependent that follows it: phrases that complete or modify
 // a word sit one step right of it, and so does a subject after its verb; coordinated items
 // and the words inside a phrase stay where their head is.
@@ -128,17 +125,6 @@ int foldLevel(int level) {
 }
 
 } // namespace
-
-std::size_t ParseLayout::wordsIn(std::size_t a, std::size_t b) const {
-    return m_scratch[b] - m_scratch[a];
-}
-
-std::size_t ParseLayout::widthOf(std::size_t a, std::size_t b) const {
-    const std::size_t* w = m_scratch.data() + m_n + 1;
-    std::size_t width = w[b] - w[a];
-    if (b > a && m_tok[a].gapBefore) --width;
-    return width;
-}
 
 // Whether token k is a word that only opens a clause or joins it on: a coordinator, a
 // subordinator ("that", "because") or a wh-adverb in its place ("when", "how"). Such a word
@@ -269,7 +255,7 @@ void ParseLayout::findStrengths() {
         } else if (r == Rel::Obj || r == Rel::Iobj) {
             s = kObjectGap;
         } else if (isSubject(r) && before) {
-            const bool longSubject = wordsIn(m_left[k], m_right[k] + 1) >= kLongSubject;
+            const bool longSubject = m_spans.words(m_left[k], m_right[k] + 1) >= kLongSubject;
             mark(m_right[k] + 1, longSubject ? kLongSubjectGap : kShortSubjectGap);
             continue;
         }
@@ -283,7 +269,7 @@ void ParseLayout::findStrengths() {
     for (std::size_t k = 0; k < m_n; ++k) {
         const std::size_t h = m_head[k];
         if (h == kNone || h <= k || m_right[k] + 1 >= m_n) continue;
-        if (wordsIn(m_left[k], m_right[k] + 1) > kShortLead ||
+        if (m_spans.words(m_left[k], m_right[k] + 1) > kShortLead ||
             m_right[k] - m_left[k] > 2 * kShortLead)
             continue;
         for (std::size_t g = m_left[k] + 1; g <= m_right[k] + 1; ++g) {
@@ -319,8 +305,8 @@ void ParseLayout::chooseBreaks() {
     m_cost[0] = 0;
     for (std::size_t j = 1; j <= m_n; ++j) {
         for (std::size_t i = j; i-- > 0;) {
-            const std::size_t words = wordsIn(i, j);
-            if (i + 1 < j && (words > kMostWords || widthOf(i, j) > kMaxLineWidth)) break;
+            const std::size_t words = m_spans.words(i, j);
+            if (i + 1 < j && (words > kMostWords || m_spans.width(i, j) > kMaxLineWidth)) break;
             if (m_cost[i] == LONG_MAX) continue;
             long c = m_cost[i] + kLineCost;
             // One word alone is fine when it is the whole sentence.
@@ -350,6 +336,18 @@ void ParseLayout::chooseBreaks() {
 // outside quoted speech that comes after speech it governs or hangs on is a dialogue tag: one
 // step in from the speech.
 void ParseLayout::assignLevels() {
+    markDialogueTags();
+    anchorLines();
+    findLineDepths();
+    keepMainClauseOpening();
+    m_levels.assign(m_n, 0);
+    for (std::size_t k = 0; k < m_n; ++k) {
+        if (k == 0 || m_start[k])
+            m_levels[k] = foldLevel(kBaseLevel + kLevelStep * m_lineDepth[m_lineOf[k]]);
+    }
+}
+
+void ParseLayout::markDialogueTags() {
     m_tag.assign(m_n, 0);
     for (std::size_t k = 0; k < m_n; ++k) {
         const std::size_t h = m_head[k];
@@ -358,6 +356,10 @@ void ParseLayout::assignLevels() {
         if (k < h && m_tok[k].inSpeech) m_tag[h] = 1;
         if (k > h && m_tok[h].inSpeech && isVerbal(uposOf(k))) m_tag[k] = 1;
     }
+}
+
+// Each token's line, each line's first token, and its anchor: its shallowest token.
+void ParseLayout::anchorLines() {
     m_lineOf.assign(m_n, 0);
     m_anchor.clear();
     m_lineStart.clear();
@@ -373,6 +375,23 @@ void ParseLayout::assignLevels() {
         if (m_depth[k] < m_depth[a] || (m_depth[k] == m_depth[a] && opensClause(a)))
             m_anchor[line] = k;
     }
+}
+
+// The first token of line l that is not one of the words `skip` passes over, looking no
+// further than token `phrase`: where the line would open with the phrase starting there.
+std::size_t ParseLayout::pastOpeningWords(std::size_t l, std::size_t phrase,
+                                          bool (ParseLayout::*skip)(std::size_t) const) const {
+    std::size_t open = m_lineStart[l];
+    while (open < phrase && (this->*skip)(open))
+        ++open;
+    return open;
+}
+
+bool ParseLayout::isCoordinator(std::size_t k) const {
+    return relOf(k) == Rel::Cc;
+}
+
+void ParseLayout::findLineDepths() {
     const std::size_t lines = m_anchor.size();
     constexpr int kUnknown = INT_MIN;
     m_lineDepth.assign(lines, kUnknown);
@@ -387,55 +406,54 @@ void ParseLayout::assignLevels() {
             if (h == kNone || m_rep[m_anchor[cur]] == kNone) break;
             cur = m_lineOf[h];
         }
-        for (std::size_t i = chain.size(); i-- > 0;) {
-            const std::size_t l = chain[i], a = m_anchor[l], h = m_head[a];
-            int depth = 0;
-            if (h == kNone || m_rep[a] == kNone) {
-                depth = m_tag[a];
-            } else {
-                const std::size_t host = m_lineOf[h];
-                const int hostDepth = m_lineDepth[host];
-                if (a < h) {
-                    depth = hostDepth - (m_anchor[host] == h ? m_tag[h] : 0) + m_tag[a];
-                    // Only a line that opens with the phrase itself (a conjunction aside),
-                    // outside speech and dialogue tags.
-                    std::size_t open = m_lineStart[l];
-                    while (open < m_left[a] && opensClause(open))
-                        ++open;
-                    if (open >= m_left[a] && !m_tag[a] && !m_tag[h] && !m_tok[a].inSpeech)
-                        depth += stepBeforeHead(relOf(a), m_head[h] == kNone);
-                } else {
-                    depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
-                }
-            }
-            // Never deeper than the head's depth in the clause structure: a line comes back
-            // out when the parse does, however its hosts stepped in.
-            if (m_rep[a] != kNone) depth = std::min(depth, m_clauseDepth[m_rep[a]] + m_tag[a]);
-            m_lineDepth[l] = l == 0 ? 0 : std::max(0, depth);
+        for (std::size_t i = chain.size(); i-- > 0;)
+            m_lineDepth[chain[i]] = lineDepth(chain[i]);
+    }
+}
+
+// The depth of line l, the depths of the lines its anchor's head sits on known.
+int ParseLayout::lineDepth(std::size_t l) const {
+    const std::size_t a = m_anchor[l], h = m_head[a];
+    int depth = 0;
+    if (h == kNone || m_rep[a] == kNone) {
+        depth = m_tag[a];
+    } else {
+        const std::size_t host = m_lineOf[h];
+        const int hostDepth = m_lineDepth[host];
+        if (a < h) {
+            depth = hostDepth - (m_anchor[host] == h ? m_tag[h] : 0) + m_tag[a];
+            // Only a line that opens with the phrase itself, outside speech and dialogue tags.
+            // Inside a clause any joining word (a coordinator, a subordinator, a wh-adverb)
+            // may stand before the phrase on its line.
+            if (pastOpeningWords(l, m_left[a], &ParseLayout::opensClause) >= m_left[a] &&
+                !m_tag[a] && !m_tag[h] && !m_tok[a].inSpeech)
+                depth += stepBeforeHead(relOf(a), m_head[h] == kNone);
+        } else {
+            depth = hostDepth + stepAfterHead(relOf(a)) + m_tag[a];
         }
     }
-    // The main clause begins where the phrases before its verb begin: a line opening such a
-    // phrase goes no deeper than the verb's line, however the parse nests the phrase ("this
-    // little bit / from the column / is just too good" with "bit" hung on "column").
+    // Never deeper than the head's depth in the clause structure: a line comes back out when
+    // the parse does, however its hosts stepped in.
+    if (m_rep[a] != kNone) depth = std::min(depth, m_clauseDepth[m_rep[a]] + m_tag[a]);
+    return l == 0 ? 0 : std::max(0, depth);
+}
+
+// The main clause begins where the phrases before its verb begin: a line opening such a phrase
+// goes no deeper than the verb's line, however the parse nests the phrase ("this little bit /
+// from the column / is just too good" with "bit" hung on "column"). Only a coordinator may
+// stand before the phrase on its line: a line a subordinator opens begins a clause of its own.
+void ParseLayout::keepMainClauseOpening() {
     std::size_t root = 0;
     while (root < m_n && (m_rep[root] == kNone || m_head[root] != kNone))
         ++root;
-    for (std::size_t l = 1; l < lines && root < m_n && !m_tok[root].inSpeech; ++l) {
+    for (std::size_t l = 1; l < m_anchor.size() && root < m_n && !m_tok[root].inSpeech; ++l) {
         std::size_t d = m_anchor[l];
         if (m_rep[d] == kNone || m_tag[d] || m_tok[d].inSpeech || d >= root) continue;
         while (m_head[d] != root && m_head[d] != kNone)
             d = m_head[d];
         if (m_head[d] != root || d >= root) continue;
-        std::size_t open = m_lineStart[l];
-        while (open < m_left[d] && relOf(open) == Rel::Cc)
-            ++open;
-        if (open == m_left[d])
+        if (pastOpeningWords(l, m_left[d], &ParseLayout::isCoordinator) == m_left[d])
             m_lineDepth[l] = std::min(m_lineDepth[l], m_lineDepth[m_lineOf[root]]);
-    }
-    m_levels.assign(m_n, 0);
-    for (std::size_t k = 0; k < m_n; ++k) {
-        if (k == 0 || m_start[k])
-            m_levels[k] = foldLevel(kBaseLevel + kLevelStep * m_lineDepth[m_lineOf[k]]);
     }
 }
 
@@ -463,12 +481,7 @@ std::size_t ParseLayout::layout(std::string_view text, const std::vector<Token>&
     m_words = &parse;
     m_base = base;
     if (base > text.size() || !mapWords(base)) return 0;
-    m_scratch.assign(2 * (m_n + 1), 0);
-    for (std::size_t i = 0; i < m_n; ++i) {
-        const Token& t = m_tok[i];
-        m_scratch[i + 1] = m_scratch[i] + (t.isWord ? 1 : 0);
-        m_scratch[m_n + 2 + i] = m_scratch[m_n + 1 + i] + t.width + (t.gapBefore ? 1 : 0);
-    }
+    m_spans.measure(m_tok, m_n);
     buildTokenTree();
     findStrengths();
     chooseBreaks();

@@ -3,7 +3,7 @@
 // boundaries and never inside a tight unit, each line's level comes from the depth of its
 // head in the clause structure, and colours come from the words' roles.
 #include "core/base/Text.h"
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/PhraseLine.h"
 #include "core/cascade/Tokenizer.h"
 #include "core/grammar/Parse.h"
 
@@ -35,11 +35,16 @@ private:
     void tieWords(std::size_t fromWord, std::size_t toWord);
     void chooseBreaks();
     void assignLevels();
+    void markDialogueTags();
+    void anchorLines();
+    void findLineDepths();
+    int lineDepth(std::size_t line) const;
+    void keepMainClauseOpening();
+    std::size_t pastOpeningWords(std::size_t line, std::size_t phrase,
+                                 bool (ParseLayout::*skip)(std::size_t) const) const;
     void assignColours(NameMemory& names);
     std::size_t emit(Lines& out);
 
-    std::size_t wordsIn(std::size_t a, std::size_t b) const;
-    std::size_t widthOf(std::size_t a, std::size_t b) const;
     bool tokenIs(std::size_t k, std::string_view lower) const;
     bool wordIs(std::size_t word, std::string_view s) const;
     bool isArticleOrPossessive(std::size_t k) const;
@@ -47,6 +52,7 @@ private:
     bool isGroupFiller(std::size_t word) const;
     bool inMainClause(std::size_t k) const;
     bool opensClause(std::size_t k) const;
+    bool isCoordinator(std::size_t k) const;
     grammar::Rel relOf(std::size_t k) const;
     grammar::Upos uposOf(std::size_t k) const;
 
@@ -71,10 +77,10 @@ private:
     std::vector<std::size_t> m_lineStart; // per line: its first token
     std::vector<int> m_lineDepth;         // per line: steps in from the base level
     std::vector<std::uint8_t> m_tightAfter;
-    std::vector<std::uint8_t> m_tight;  // per gap (before token g): inside a tight unit
-    std::vector<int> m_strength;        // per gap: how good a line start it is
-    std::vector<int> m_hold;            // per gap: how much it keeps a short phrase on
-    std::vector<std::size_t> m_scratch; // prefix sums of words, then of widths
+    std::vector<std::uint8_t> m_tight; // per gap (before token g): inside a tight unit
+    std::vector<int> m_strength;       // per gap: how good a line start it is
+    std::vector<int> m_hold;           // per gap: how much it keeps a short phrase on
+    TokenSpans m_spans;
     std::vector<long> m_cost;
     std::vector<std::size_t> m_from;
     std::vector<std::uint8_t> m_start; // per token: a line starts here

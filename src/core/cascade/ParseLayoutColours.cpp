@@ -2,18 +2,12 @@
 // names.
 #include "core/cascade/ParseLayout.h"
 
+#include "core/cascade/WordTests.h"
+
 namespace qm::cascade {
 
 using grammar::Rel;
 using grammar::Upos;
-
-namespace {
-
-bool isVerbal(Upos u) {
-    return u == Upos::Verb || u == Upos::Aux;
-}
-
-} // namespace
 
 // An adverb, a particle, an auxiliary or a floating "all", "both", "each": words that may stand
 // inside a verb group.

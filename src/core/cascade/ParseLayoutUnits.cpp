@@ -3,23 +3,13 @@
 // themselves. Each such gap adds to the gap's count in m_tight.
 #include "core/cascade/Lexicon.h"
 #include "core/cascade/ParseLayout.h"
+#include "core/cascade/WordTests.h"
 
 namespace qm::cascade {
 
 using grammar::Upos;
 
 namespace {
-
-bool endsLikeParticiple(std::string_view text, const Token& t) {
-    const std::string_view w = text.substr(t.coreBegin, t.coreEnd - t.coreBegin);
-    return w.size() >= 4 && (w.ends_with("ed") || w.ends_with("ing") || w.ends_with("en"));
-}
-
-// A noun or a name: a word a determiner's phrase may end on. Unlike the nominals of the parse
-// repairs, a pronoun or a number is not one.
-bool isNoun(Upos u) {
-    return u == Upos::Noun || u == Upos::Propn;
-}
 
 // Tags a word of a name or a title may take.
 bool nameLike(Upos u) {

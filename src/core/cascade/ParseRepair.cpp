@@ -1,6 +1,7 @@
 #include "core/cascade/ParseRepair.h"
 
 #include "core/cascade/ParseTree.h"
+#include "core/cascade/WordTests.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -12,11 +13,6 @@ using grammar::Rel;
 using grammar::Upos;
 
 namespace {
-
-// A noun, a name or a pronoun: a word a clause can modify or stand in for (a number is not one).
-bool isNounOrPronoun(Upos u) {
-    return u == Upos::Noun || u == Upos::Propn || u == Upos::Pron;
-}
 
 // A parser sometimes makes the coordinator that opens the sentence its root and hangs the
 // opening clause on it ("And if anyone else has voted, / what did you vote for?"). Where the
@@ -107,28 +103,6 @@ bool attachThen(std::string_view text, grammar::Sentence& words) {
     return false;
 }
 
-bool isFiniteAuxiliary(std::string_view text, const grammar::Word& w) {
-    return isAnyWord(text, w,
-                     {"is", "are", "was", "were", "am", "can", "could", "will", "would", "shall",
-                      "should", "may", "might", "must", "do", "does", "did", "has", "have", "had",
-                      "'s", "'re"});
-}
-
-// Past participles that do not end like one ("anything left of it", "a house built").
-bool isIrregularParticiple(std::string_view text, const grammar::Word& w) {
-    return isAnyWord(text, w,
-                     {"left", "made", "built", "found", "held", "kept", "brought", "bought",
-                      "thought", "told", "sold", "sent", "spent", "set", "put", "cut", "done",
-                      "gone", "born", "lost", "paid", "led", "read", "heard", "meant", "felt",
-                      "won", "got", "shot", "hit", "run", "come", "become"});
-}
-
-bool isRelativeOrWh(std::string_view text, const grammar::Word& w) {
-    return isAnyWord(text, w,
-                     {"who", "whom", "whose", "which", "that", "what", "where", "when", "why",
-                      "how"});
-}
-
 // A parser that finds no verb for the root often makes the subject the root and hangs the
 // predicate on it as a modifier ("Certain elements of the community / engage in this
 // activity", "The test, along with a form, / is available", "For a field trip, / we are
@@ -167,7 +141,8 @@ bool rerootNominalRoot(std::string_view text, grammar::Sentence& words) {
             if (words[d].head != v + 1) continue;
             const Rel dr = words[d].rel;
             if (d < v && words[d].upos != Upos::Punct) first = std::min(first, d);
-            if (isRelativeOrWh(text, words[d]) || dr == Rel::Mark || dr == Rel::Cc) joined = true;
+            if (isRelativeOrWhAdverb(text, words[d]) || dr == Rel::Mark || dr == Rel::Cc)
+                joined = true;
             if (isWord(text, words[d], "to") && d < v) to = true;
             if (dr == Rel::Nsubj || dr == Rel::NsubjPass || dr == Rel::Expl) subject = true;
             if ((dr == Rel::Aux || dr == Rel::AuxPass || dr == Rel::Cop) && d < v &&
@@ -179,8 +154,7 @@ bool rerootNominalRoot(std::string_view text, grammar::Sentence& words) {
         const std::string_view form = verb.end <= text.size() && verb.end >= verb.begin
                                           ? text.substr(verb.begin, verb.end - verb.begin)
                                           : std::string_view{};
-        const bool plainVerb = verb.upos == Upos::Verb && !form.ends_with("ing") &&
-                               !form.ends_with("ed") && !form.ends_with("en") &&
+        const bool plainVerb = verb.upos == Upos::Verb && !hasParticipleEnding(form) &&
                                !isIrregularParticiple(text, verb) && !form.ends_with("s");
         // A clause with its own subject between commas is an aside ("Its walls, you may
         // imagine, were bare"): only one that runs to the sentence's end is the predicate.

@@ -3,8 +3,8 @@
 // trusted (a verbless fragment too), else with the lexicon rules. Deterministic, linear in the
 // sentence.
 #include "core/base/Text.h"
+#include "core/cascade/LexiconLayout.h"
 #include "core/cascade/ParseLayout.h"
-#include "core/cascade/PhraseLayout.h"
 #include "core/cascade/Tokenizer.h"
 #include "core/grammar/Parse.h"
 
@@ -54,7 +54,7 @@ private:
 
     SentenceParser* m_parser;
     ParseLayout m_parseLayout;
-    SentenceLayout m_lexicon;
+    LexiconLayout m_lexicon;
     grammar::Sentence m_parse;
     std::string m_masked; // the sentence with its style tags blanked
     LayoutCounts m_counts;

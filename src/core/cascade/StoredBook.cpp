@@ -4,8 +4,8 @@
 
 namespace qm {
 
-Lines makeStoredBook(const std::vector<std::string>& stories) {
-    Cascader cascader{std::string(kStoredBookBanner)};
+Lines makeStoredBook(const std::vector<std::string>& stories, cascade::SentenceParser* parser) {
+    Cascader cascader(parser, std::string(kStoredBookBanner));
     for (const std::string& story : stories)
         cascader.addStory(story);
     return cascader.finish();

@@ -9,6 +9,10 @@
 
 namespace qm {
 
+namespace cascade {
+class SentenceParser;
+}
+
 // The banner line of the built-in book.
 inline constexpr std::string_view kStoredBookBanner =
     "Andersen's Fairy Tales, by Andersen, Hans Christian -- retold for Quillmar";
@@ -19,9 +23,10 @@ inline constexpr std::array<std::string_view, 4> kStoredBookSources = {
     "01-little-match-seller.txt", "02-brave-tin-soldier.txt", "03-nightingale.txt",
     "04-snow-queen.txt"};
 
-// Cascades the stories' prose, given in book order, into the built-in book's stored lines.
+// Cascades the stories' prose, given in book order, into the built-in book's stored lines,
+// each sentence parsed by `parser` (the program's model makes the book as it ships).
 // Headings inside a story (the Snow Queen's seven stories) get reference points numbered
 // on from refpt005.
-Lines makeStoredBook(const std::vector<std::string>& stories);
+Lines makeStoredBook(const std::vector<std::string>& stories, cascade::SentenceParser* parser);
 
 } // namespace qm

@@ -1,11 +1,10 @@
 #include "core/grammar/Conllu.h"
 
 #include "core/grammar/FineTagger.h"
+#include "core/port/FileSystem.h"
 
 #include <array>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace qm::grammar {
@@ -166,13 +165,10 @@ std::vector<TreebankSentence> readConllu(std::string_view bytes) {
     return out;
 }
 
-std::string readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path);
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) throw std::runtime_error("cannot read " + path);
-    return s.str();
+std::string readFileBytes(const FileSystem& fs, const std::string& path) {
+    std::optional<std::string> bytes = fs.readFile(path);
+    if (!bytes) throw std::runtime_error("cannot open " + path);
+    return std::move(*bytes);
 }
 
 } // namespace qm::grammar

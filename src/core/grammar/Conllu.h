@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+namespace qm {
+class FileSystem;
+}
+
 namespace qm::grammar {
 
 struct TreebankSentence {
@@ -20,7 +24,8 @@ struct TreebankSentence {
 // Reads every sentence; lines it cannot read are skipped (the counts say how many).
 std::vector<TreebankSentence> readConllu(std::string_view bytes);
 
-// Reads a whole file; throws std::runtime_error naming the file when it cannot be read.
-std::string readFileBytes(const std::string& path);
+// Reads a whole file through the file system; throws std::runtime_error naming the file when
+// it cannot be read.
+std::string readFileBytes(const FileSystem& fs, const std::string& path);
 
 } // namespace qm::grammar

@@ -2,9 +2,8 @@
 
 #include "core/base/Error.h"
 #include "core/grammar/Tokenizer.h"
+#include "core/port/FileSystem.h"
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace qm::grammar {
@@ -106,17 +105,19 @@ std::shared_ptr<const Grammar> Grammar::fromBytes(std::string_view bytes) {
     }
 }
 
-std::shared_ptr<const Grammar> Grammar::load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+std::shared_ptr<const Grammar> Grammar::load(const FileSystem& fs, const std::string& path) {
+    const std::unique_ptr<FileReader> in = fs.openFile(path);
     if (!in) throw UserError("The grammar model " + path + " cannot be opened.");
     std::string bytes;
-    char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    std::string buffer(std::size_t{1} << 16, '\0');
+    for (;;) {
+        const std::optional<std::size_t> got = in->read(buffer.data(), buffer.size());
+        if (!got) throw UserError("The grammar model " + path + " cannot be read.");
+        if (*got == 0) break;
+        bytes.append(buffer.data(), *got);
         if (bytes.size() > kMaxModelBytes)
             throw UserError("The grammar model " + path + " is too large to be one.");
     }
-    if (in.bad()) throw UserError("The grammar model " + path + " cannot be read.");
     try {
         return fromBytes(bytes);
     } catch (const UserError& e) {

@@ -11,6 +11,10 @@
 #include <string>
 #include <string_view>
 
+namespace qm {
+class FileSystem;
+}
+
 namespace qm::grammar {
 
 class Grammar {
@@ -21,9 +25,10 @@ public:
     // File name of the model beside the program.
     static constexpr std::string_view kModelFileName = "english.qmg";
 
-    // Reads a model; throws UserError saying what is wrong with a damaged or foreign file.
+    // Reads a model; throws UserError saying what is wrong with a missing, unreadable, damaged
+    // or foreign file.
     static std::shared_ptr<const Grammar> fromBytes(std::string_view bytes);
-    static std::shared_ptr<const Grammar> load(const std::string& path);
+    static std::shared_ptr<const Grammar> load(const FileSystem& fs, const std::string& path);
 
     Grammar(Tagger tagger, Parser parser, FineTagger fine = FineTagger());
     // The model file's bytes (the same model always gives the same bytes).

@@ -33,16 +33,17 @@ std::string readBookBytes(const FileSystem& fs, const std::string& path) {
 } // namespace
 
 Book openBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& path,
-                  const Progress& progress) {
+                  cascade::SentenceParser* parser, const Progress& progress) {
     const std::string bytes = readBookBytes(fs, path);
-    return Library::withBookReaders(fs, dataFolder).open(path, bytes, progress);
+    return Library::withBookReaders(fs, dataFolder, parser).open(path, bytes, progress);
 }
 
 Relaid relayBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& key,
                      const std::string& path, const std::string& bookmarkFile,
-                     const Progress& progress) {
+                     cascade::SentenceParser* parser, const Progress& progress) {
     const std::string bytes = readBookBytes(fs, path);
-    return Library::withBookReaders(fs, dataFolder).layOutAgain(key, bytes, bookmarkFile, progress);
+    return Library::withBookReaders(fs, dataFolder, parser)
+        .layOutAgain(key, bytes, bookmarkFile, progress);
 }
 
 } // namespace qm::library

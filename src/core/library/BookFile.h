@@ -11,16 +11,17 @@
 namespace qm::library {
 
 // The book of the file at `path`, found in or added to the library of `dataFolder` (ending
-// with "/"). Throws UserError ("Cannot open file %s", a file larger than any book, or the
-// readers' and the library's own messages) or OpenCancelled.
+// with "/"), cascaded with `parser` when it is new. Throws UserError ("Cannot open file %s", a
+// file larger than any book, or the readers' and the library's own messages) or
+// OpenCancelled.
 Book openBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& path,
-                  const Progress& progress = {});
+                  cascade::SentenceParser* parser, const Progress& progress = {});
 
 // Lays the stored book `key` out again from the file at `path` (which must hold the bytes it
 // was opened from) and moves its bookmarks in bookmarkFile to the same words. Throws as
 // openBookFile does; on any failure the book and the bookmark file stay as they were.
 Relaid relayBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& key,
                      const std::string& path, const std::string& bookmarkFile,
-                     const Progress& progress = {});
+                     cascade::SentenceParser* parser, const Progress& progress = {});
 
 } // namespace qm::library

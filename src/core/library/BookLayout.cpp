@@ -44,6 +44,7 @@ std::string storedTextIndex(StoredLineSource& stored, Lines* display) {
 std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
                                       std::string_view sourceName,
                                       const std::function<std::string(std::string_view)>& convert,
+                                      cascade::SentenceParser* parser,
                                       const LayoutProgress& progress) {
     auto tell = [&](double done) { return !progress || progress(done); };
     LaidOutBook book;
@@ -55,7 +56,7 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
     // words at once); pages of the room left unwritten are never touched.
     book.text.reserve(2 * textBytes + 4096);
     std::optional<std::vector<std::string>> points = cascade::cascadeDocumentReleasingText(
-        doc,
+        doc, parser,
         [&](std::string& line) {
             book.text += convert(line);
             book.text += "\r\n";

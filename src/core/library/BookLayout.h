@@ -11,6 +11,10 @@
 #include <string>
 #include <string_view>
 
+namespace qm::cascade {
+class SentenceParser;
+}
+
 namespace qm::library {
 
 struct LaidOutBook {
@@ -23,10 +27,12 @@ struct LaidOutBook {
 using LayoutProgress = std::function<bool(double done)>;
 
 // Nothing when the progress callback stopped it. The cascaded lines are converted as they are
-// made, so the book is never held in lines; its blocks are let go once cascaded.
+// made, so the book is never held in lines; its blocks are let go once cascaded. Sentences are
+// parsed by `parser` (nullptr: the lexicon rules).
 std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
                                       std::string_view sourceName,
                                       const std::function<std::string(std::string_view)>& convert,
+                                      cascade::SentenceParser* parser,
                                       const LayoutProgress& progress);
 
 // The word index file (.tvx bytes) of the stored text that `stored` reads, made from its

@@ -129,15 +129,17 @@ std::string bookmarkFileOf(const std::string& dataFolder, const std::string& key
 }
 
 Library::Library(FileSystem& fs, std::string dataFolder, DocumentReader reader,
-                 LineConverter convert)
+                 LineConverter convert, cascade::SentenceParser* parser)
     : m_fs(fs)
     , m_dataFolder(std::move(dataFolder))
     , m_folder(m_dataFolder + "library/")
     , m_reader(std::move(reader))
-    , m_convert(std::move(convert)) {}
+    , m_convert(std::move(convert))
+    , m_parser(parser) {}
 
-Library Library::withBookReaders(FileSystem& fs, std::string dataFolder) {
-    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252);
+Library Library::withBookReaders(FileSystem& fs, std::string dataFolder,
+                                 cascade::SentenceParser* parser) {
+    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252, parser);
 }
 
 BookFiles Library::filesOf(const std::string& key) const {
@@ -182,7 +184,7 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
         cascade::Document doc = m_reader(sourceName, bytes);
         releaseFreeMemory(); // the reader's buffers
         steps.at(kReadDone);
-        laid = layOutBook(std::move(doc), key, sourceName, m_convert, [&](double done) {
+        laid = layOutBook(std::move(doc), key, sourceName, m_convert, m_parser, [&](double done) {
             if (steps.cancelled()) return false;
             steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
             return true;
@@ -222,12 +224,12 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     {
         cascade::Document doc = m_reader(stored->manifest.source, bytes);
         steps.at(kReadDone);
-        laid =
-            layOutBook(std::move(doc), key, stored->manifest.source, m_convert, [&](double done) {
-                if (steps.cancelled()) return false;
-                steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
-                return true;
-            });
+        laid = layOutBook(std::move(doc), key, stored->manifest.source, m_convert, m_parser,
+                          [&](double done) {
+                              if (steps.cancelled()) return false;
+                              steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
+                              return true;
+                          });
     }
     if (!laid) throw OpenCancelled();
     // Moving the bookmarks needs the new display lines; a new layout is rare enough to hold

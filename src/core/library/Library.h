@@ -33,6 +33,10 @@
 #include <string_view>
 #include <vector>
 
+namespace qm::cascade {
+class SentenceParser;
+}
+
 namespace qm::library {
 
 // Turns a book file's bytes into its structure; throws UserError with a message fit for the
@@ -83,11 +87,14 @@ std::string bookmarkFileOf(const std::string& dataFolder, const std::string& key
 class Library {
 public:
     // dataFolder ends with "/". One Library is used from one thread at a time, and the file
-    // system only from the thread that calls it.
-    Library(FileSystem& fs, std::string dataFolder, DocumentReader reader, LineConverter convert);
+    // system only from the thread that calls it. Books are cascaded with `parser` (nullptr:
+    // the lexicon rules), which must outlive the Library.
+    Library(FileSystem& fs, std::string dataFolder, DocumentReader reader, LineConverter convert,
+            cascade::SentenceParser* parser);
     // The program's library: books read by the book readers (any encoding, EPUB, HTML, plain
     // text), characters the page lacks transliterated.
-    static Library withBookReaders(FileSystem& fs, std::string dataFolder);
+    static Library withBookReaders(FileSystem& fs, std::string dataFolder,
+                                   cascade::SentenceParser* parser);
 
     const std::string& folder() const { return m_folder; }
     BookFiles filesOf(const std::string& key) const;
@@ -111,6 +118,7 @@ private:
     std::string m_folder;
     DocumentReader m_reader;
     LineConverter m_convert;
+    cascade::SentenceParser* m_parser;
 };
 
 } // namespace qm::library

@@ -5,8 +5,9 @@
 
 namespace qm {
 
-Lines openedTextLines(FileSystem& fs, const std::string& textPath) {
-    return openedTextLines(fs, textPath, collectionExtensionOf(fs, textPath));
+Lines openedTextLines(FileSystem& fs, const std::string& textPath,
+                      cascade::SentenceParser* parser) {
+    return openedTextLines(fs, textPath, collectionExtensionOf(fs, textPath), parser);
 }
 
 } // namespace qm

@@ -8,10 +8,15 @@
 
 namespace qm {
 
+namespace cascade {
+class SentenceParser;
+}
+
 // The display lines of the text at this path (its built-in source for a key that has one,
 // otherwise the file), in the form of the collection beside it (record form when a ".cdb"
 // catalogue there lists the text's key). Throws UserError as opening does, and "Cannot open
-// file %s" for a text that cannot be read.
-Lines openedTextLines(FileSystem& fs, const std::string& textPath);
+// file %s" for a text that cannot be read. A ".txt" text is cascaded with `parser` (nullptr:
+// the lexicon rules).
+Lines openedTextLines(FileSystem& fs, const std::string& textPath, cascade::SentenceParser* parser);
 
 } // namespace qm

@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
+#include "core/cascade/GrammarParser.h"
 #include "core/index/IndexTree.h"
 
 namespace qm {
@@ -66,6 +67,8 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
     m_loc.programBaseName = prog.baseName;
     m_exeFolderForPrograms = prog.folder;
     m_loc.helpFile = m_loc.programFolder + "tv_br.hlp";
+    m_parser =
+        std::make_shared<cascade::ModelParser>(m_fs, cascade::modelPathIn(m_loc.programFolder));
     m_controls.setVisible(Control::PrintColButton, m_fs.fileExists(m_loc.programFolder + "prtcol"));
     m_controls.setEnabled(Control::LayOutAgainItem, false);
 

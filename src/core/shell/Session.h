@@ -28,12 +28,17 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace qm {
+
+namespace cascade {
+class SentenceParser;
+}
 
 struct PageRequest;
 
@@ -135,8 +140,8 @@ public:
     // from (through the book re-layer when one is set, like the book opener, else here and
     // now), moving its bookmarks to the same words. Enabled while the book is outdated.
     void LayOutAgainItemClick();
-    void setBookRelayer(
-        std::function<void(const std::string& key, const std::string& path)> relayer) {
+    void
+    setBookRelayer(std::function<void(const std::string& key, const std::string& path)> relayer) {
         m_bookRelayer = std::move(relayer);
     }
     // Shows the book as laid out again and names the bookmarks that could not be moved.
@@ -201,6 +206,10 @@ public:
     const std::string& indexFile() const { return m_indexFile; }
     const std::string& openDialogFileName() const { return m_openDialogFileName; }
     const Lines& embeddedBook() const { return m_embeddedBook; }
+    // The sentence parser every cascade of this run uses: the grammar model in the program
+    // folder, read through the file system when a cascade first needs it (see ModelParser).
+    // Set by FormCreate; shared with the window's worker, which may outlive the session.
+    const std::shared_ptr<cascade::SentenceParser>& parser() const { return m_parser; }
 
     int topLine() const { return m_topLine; }
     int nextTopLine() const { return m_nextTopLine; }
@@ -283,6 +292,7 @@ private:
     DisplayLines m_displayLines;
     bool m_haveDisplayList = false;
     Lines m_embeddedBook;
+    std::shared_ptr<cascade::SentenceParser> m_parser;
     std::string m_currentTextPath;
     std::string m_textKey;
     std::string m_entryKey;

@@ -18,7 +18,7 @@ constexpr const char* kRelayQuestion =
 } // namespace
 
 void Session::openBook(const std::string& path) {
-    openLibraryBook(library::openBookFile(m_fs, m_loc.dataFolder, path), path);
+    openLibraryBook(library::openBookFile(m_fs, m_loc.dataFolder, path, m_parser.get()), path);
 }
 
 void Session::openLibraryBook(const library::Book& book, const std::string& sourcePath) {
@@ -65,7 +65,7 @@ void Session::LayOutAgainItemClick() {
         return;
     }
     const library::Relaid relaid = library::relayBookFile(
-        m_fs, m_loc.dataFolder, m_bookKey, m_bookSourcePath, m_loc.bookmarkFile);
+        m_fs, m_loc.dataFolder, m_bookKey, m_bookSourcePath, m_loc.bookmarkFile, m_parser.get());
     showRelaidBook(relaid, m_bookSourcePath);
 }
 

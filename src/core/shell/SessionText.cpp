@@ -22,7 +22,7 @@ void Session::openText(const std::string& path, const std::string& referencePoin
         m_textKey = textKeyOf(path);
         m_displayLines.refill([&](LineBuffer& lines) {
             readDisplayLines(m_fs, path, conversionPassFor(m_loc.catalogueExtension),
-                             m_embeddedBook, lines);
+                             m_parser.get(), m_embeddedBook, lines);
         });
     }
 

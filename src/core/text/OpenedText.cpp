@@ -42,12 +42,13 @@ private:
 // source: the file's own lines when it can be read (a ".txt" file is plain prose and is
 // cascaded first; a UTF-8 text is converted to the page's form), otherwise the author entry
 // page.
-void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, LineBuffer& out) {
+void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass,
+                  cascade::SentenceParser* parser, LineBuffer& out) {
     if (isPlainProseFile(path)) {
         if (const std::optional<std::string> bytes = fs.readFile(path)) {
-            const Lines cascaded = isUtf8Text(*bytes)
-                                       ? singleByteLines(cascadeText(withoutUtf8Bom(*bytes)))
-                                       : cascadeText(*bytes);
+            const Lines cascaded =
+                isUtf8Text(*bytes) ? singleByteLines(cascadeText(withoutUtf8Bom(*bytes), parser))
+                                   : cascadeText(*bytes, parser);
             ListLineSource source(cascaded);
             prepareDisplayLines(source, pass, out);
             return;
@@ -81,14 +82,14 @@ void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass, 
 } // namespace
 
 void readDisplayLines(FileSystem& fs, const std::string& path, ConversionPass pass,
-                      Lines& embeddedBook, LineBuffer& out) {
+                      cascade::SentenceParser* parser, Lines& embeddedBook, LineBuffer& out) {
     const BuiltInSource source = builtInSourceFor(textKeyOf(path));
     if (source == BuiltInSource::EmbeddedBook) {
         if (embeddedBook.empty()) rebuildEmbeddedBook(embeddedBook);
         ListLineSource lines(embeddedBook);
         prepareDisplayLines(lines, pass, out);
     } else if (source == BuiltInSource::None) {
-        fillFromFile(fs, path, pass, out);
+        fillFromFile(fs, path, pass, parser, out);
     } else {
         const Lines page = builtInPageLines(source);
         ListLineSource lines(page);
@@ -97,12 +98,13 @@ void readDisplayLines(FileSystem& fs, const std::string& path, ConversionPass pa
 }
 
 Lines openedTextLines(FileSystem& fs, const std::string& textPath,
-                      std::string_view catalogueExtension) {
+                      std::string_view catalogueExtension, cascade::SentenceParser* parser) {
     if (builtInSourceFor(textKeyOf(textPath)) == BuiltInSource::None && !fs.openFile(textPath))
         throw UserError("Cannot open file " + textPath);
     Lines embeddedBook;
     LineBuffer out;
-    readDisplayLines(fs, textPath, conversionPassFor(catalogueExtension), embeddedBook, out);
+    readDisplayLines(fs, textPath, conversionPassFor(catalogueExtension), parser, embeddedBook,
+                     out);
     return out.toLines();
 }
 

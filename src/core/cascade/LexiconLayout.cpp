@@ -1,4 +1,4 @@
-#include "core/cascade/PhraseLayout.h"
+#include "core/cascade/LexiconLayout.h"
 
 #include "core/cascade/Lexicon.h"
 
@@ -13,67 +13,17 @@ constexpr std::size_t kMaxAdverbs = 3;
 
 } // namespace
 
-bool coreIs(std::string_view text, const Token& t, std::string_view lower) {
-    if (t.coreEnd - t.coreBegin != lower.size()) return false;
-    for (std::size_t i = 0; i < lower.size(); ++i) {
-        char c = text[t.coreBegin + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[i]) return false;
-    }
-    return true;
-}
-
-void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a, std::size_t b,
-                      int level, const std::vector<char>& colours, std::string& line, Lines& out) {
-    line.clear();
-    line.push_back('l');
-    line.push_back(static_cast<char>('0' + level / 10));
-    line.push_back(static_cast<char>('0' + level % 10));
-    char colour = 0;
-    for (std::size_t k = a; k < b; ++k) {
-        const char c = colours[k];
-        if (c != colour) {
-            line.push_back('|');
-            line.push_back(c == 0 ? '4' : c);
-            line.push_back('>');
-            colour = c;
-        }
-        if (k > a && tokens[k].gapBefore) line.push_back(' ');
-        line.append(text.substr(tokens[k].begin, tokens[k].end - tokens[k].begin));
-    }
-    if (colour != 0) line.append("|4>");
-    line.push_back(' ');
-    out.push_back(line);
-}
-
-bool hasBreakingPunct(const Token& t) {
-    return t.endsComma || t.endsSemicolon || t.endsColon || t.endsDash ||
-           (t.endsStop && !t.abbreviation);
-}
-
-int SentenceLayout::fold(int level) {
+int LexiconLayout::fold(int level) {
     while (level > kMaxLevel)
         level -= kLevelStep;
     return level;
 }
 
-std::size_t SentenceLayout::wordsIn(std::size_t a, std::size_t b) const {
-    // m_scratch holds prefix sums of words, then of widths (blank before a token included).
-    return m_scratch[b] - m_scratch[a];
+bool LexiconLayout::fits(std::size_t a, std::size_t b) const {
+    return m_spans.words(a, b) <= kMaxLineWords && m_spans.width(a, b) <= kMaxLineWidth;
 }
 
-std::size_t SentenceLayout::widthOf(std::size_t a, std::size_t b) const {
-    const std::size_t* w = m_scratch.data() + m_n + 1;
-    std::size_t width = w[b] - w[a];
-    if (b > a && m_tok[a].gapBefore) --width;
-    return width;
-}
-
-bool SentenceLayout::fits(std::size_t a, std::size_t b) const {
-    return wordsIn(a, b) <= kMaxLineWords && widthOf(a, b) <= kMaxLineWidth;
-}
-
-void SentenceLayout::findVerbs() {
+void LexiconLayout::findVerbs() {
     m_verb.assign(m_n, 0);
     for (std::size_t i = 0; i < m_n; ++i) {
         const Token& t = m_tok[i];
@@ -112,7 +62,7 @@ void SentenceLayout::findVerbs() {
     }
 }
 
-void SentenceLayout::findGaps() {
+void LexiconLayout::findGaps() {
     m_gaps.assign(m_n, Gap{});
     std::size_t clauseWords = m_tok[0].isWord ? 1 : 0;
     bool verbSeen = m_verb[0] != 0;
@@ -185,7 +135,7 @@ void SentenceLayout::findGaps() {
     }
 }
 
-void SentenceLayout::chooseBreaks() {
+void LexiconLayout::chooseBreaks() {
     // Index of the next mandatory break, and of the next place any break may come, for
     // every gap (or the end).
     std::vector<std::size_t>& nextMandatory = m_starts;
@@ -204,13 +154,14 @@ void SentenceLayout::chooseBreaks() {
             last = i;
             continue;
         }
-        const std::size_t before = wordsIn(last, i);
-        const std::size_t after = wordsIn(i, nextMandatory[i + 1]);
+        const std::size_t before = m_spans.words(last, i);
+        const std::size_t after = m_spans.words(i, nextMandatory[i + 1]);
         bool take = false;
         switch (g.word) {
         case kPrep:
             // "who stood on one leg" stays whole; "She sat down / by the fire" breaks.
-            take = before >= 2 && after >= 2 && before + wordsIn(i, nextCandidate[i + 1]) >= 6;
+            take =
+                before >= 2 && after >= 2 && before + m_spans.words(i, nextCandidate[i + 1]) >= 6;
             break;
         case kClauseCore:
             take = before >= 2 && after >= 2;
@@ -236,7 +187,7 @@ void SentenceLayout::chooseBreaks() {
     }
 }
 
-int SentenceLayout::splitScore(std::size_t g) const {
+int LexiconLayout::splitScore(std::size_t g) const {
     const Token& p = m_tok[g - 1];
     const Token& t = m_tok[g];
     if (hasBreakingPunct(p)) return 9;
@@ -261,7 +212,7 @@ int SentenceLayout::splitScore(std::size_t g) const {
     return 1;
 }
 
-void SentenceLayout::splitLongLines() {
+void LexiconLayout::splitLongLines() {
     std::size_t a = 0;
     while (a < m_n) {
         std::size_t b = a + 1;
@@ -272,11 +223,11 @@ void SentenceLayout::splitLongLines() {
         while (pos + 1 < b && !fits(pos, b)) {
             std::size_t best = 0;
             long bestScore = 0;
-            const std::size_t rest = wordsIn(pos, b);
+            const std::size_t rest = m_spans.words(pos, b);
             for (std::size_t g = pos + 1; g < b && fits(pos, g); ++g) {
                 const int s = splitScore(g);
-                if (s <= 0 || wordsIn(g, b) < 2 || wordsIn(pos, g) < 2) continue;
-                const long w = static_cast<long>(wordsIn(pos, g));
+                if (s <= 0 || m_spans.words(g, b) < 2 || m_spans.words(pos, g) < 2) continue;
+                const long w = static_cast<long>(m_spans.words(pos, g));
                 const long target = rest <= 2 * kMaxLineWords ? static_cast<long>(rest) / 2 : 5;
                 const long total = s * 10L - std::labs(w - target) + 1000;
                 if (total > bestScore) {
@@ -300,7 +251,7 @@ void SentenceLayout::splitLongLines() {
     }
 }
 
-void SentenceLayout::mergeShortLines() {
+void LexiconLayout::mergeShortLines() {
     std::vector<std::size_t>& starts = m_starts;
     starts.clear();
     for (std::size_t i = 0; i < m_n; ++i) {
@@ -318,8 +269,8 @@ void SentenceLayout::mergeShortLines() {
             m_gaps[a].start = false;
             continue;
         }
-        const bool lone =
-            wordsIn(a, b) <= 1 && b - a == 1 && !(m_tok[a].opensQuote && m_tok[a].closesQuote);
+        const bool lone = m_spans.words(a, b) <= 1 && b - a == 1 &&
+                          !(m_tok[a].opensQuote && m_tok[a].closesQuote);
         if (!lone) {
             keptBefore = a;
             continue;
@@ -331,7 +282,8 @@ void SentenceLayout::mergeShortLines() {
         const bool preferBack = k + 1 == lines || !leads;
         // A lone word may make a full line one word longer, never wider.
         auto fitsWith = [&](std::size_t from, std::size_t to) {
-            return wordsIn(from, to) <= kMaxLineWords + 1 && widthOf(from, to) <= kMaxLineWidth;
+            return m_spans.words(from, to) <= kMaxLineWords + 1 &&
+                   m_spans.width(from, to) <= kMaxLineWidth;
         };
         const bool canBack = k > 0 && fitsWith(keptBefore, b);
         const bool canForward = k + 1 < lines && fitsWith(a, endOf(k + 1));
@@ -348,20 +300,14 @@ void SentenceLayout::mergeShortLines() {
     }
 }
 
-std::size_t SentenceLayout::layout(std::string_view text, const std::vector<Token>& tokens,
-                                   std::size_t first, std::size_t last, NameMemory& names,
-                                   Lines& out) {
+std::size_t LexiconLayout::layout(std::string_view text, const std::vector<Token>& tokens,
+                                  std::size_t first, std::size_t last, NameMemory& names,
+                                  Lines& out) {
     if (first >= last || last > tokens.size()) return 0;
     m_text = text;
     m_tok = tokens.data() + first;
     m_n = last - first;
-    // Prefix sums: words, then widths with the blank before each token.
-    m_scratch.assign(2 * (m_n + 1), 0);
-    for (std::size_t i = 0; i < m_n; ++i) {
-        const Token& t = m_tok[i];
-        m_scratch[i + 1] = m_scratch[i] + (t.isWord ? 1 : 0);
-        m_scratch[m_n + 2 + i] = m_scratch[m_n + 1 + i] + t.width + (t.gapBefore ? 1 : 0);
-    }
+    m_spans.measure(m_tok, m_n);
     findVerbs();
     findGaps();
     chooseBreaks();

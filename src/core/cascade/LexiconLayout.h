@@ -1,48 +1,18 @@
 #pragma once
-// Lays out one sentence as phrase lines: where lines break, how deep each line sits, and
-// which words carry a colour.
+// Lays out one sentence by the lexicon rules, without a parse: where lines break (from the
+// words' classes in the lexicon, LexiconLayout.cpp), how deep each line sits and which words
+// carry a colour (LexiconLayoutLevels.cpp).
 #include "core/base/Text.h"
+#include "core/cascade/PhraseLine.h"
 #include "core/cascade/Tokenizer.h"
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace qm::cascade {
 
-// Layout limits of one phrase line.
-constexpr std::size_t kMaxLineWords = 7;
-constexpr std::size_t kMaxLineWidth = 40; // characters, tags and indentation not counted
-constexpr int kBaseLevel = 5;
-constexpr int kLevelStep = 4;
-constexpr int kMaxLevel = 36;
-
-// Colour slots the cascader writes, and what each one marks.
-constexpr char kSpeechColour = '6'; // quoted speech
-constexpr char kVerbColour = '7';   // the verb group of a clause
-constexpr char kNameColour = '8';   // names: words capitalised in mid-sentence
-
-// Whether the token's core, lower-cased, is this word.
-bool coreIs(std::string_view text, const Token& t, std::string_view lower);
-// Whether the token ends with punctuation that breaks a line (a stop after an abbreviation
-// does not).
-bool hasBreakingPunct(const Token& t);
-
-// Appends the phrase line of tokens [a, b) at `level` to `out`: the level code, the words with
-// the blanks between them, a colour tag wherever the colour (0 for the text colour) changes,
-// "|4>" after the last coloured word and the trailing blank. `line` is scratch space.
-void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a, std::size_t b,
-                      int level, const std::vector<char>& colours, std::string& line, Lines& out);
-
-// Names learnt while a text is read: a capitalised word at the start of a sentence is taken
-// for a name once it has been seen capitalised in mid-sentence and never in lower case.
-struct NameMemory {
-    std::unordered_set<std::string> capitalised;
-    std::unordered_set<std::string> lowerCase;
-};
-
-class SentenceLayout {
+class LexiconLayout {
 public:
     // Appends the phrase lines of tokens [first, last) of a paragraph to `out`; returns how
     // many lines it appended.
@@ -86,12 +56,29 @@ private:
     void chooseBreaks();
     void splitLongLines();
     void mergeShortLines();
+    // What assignLevels carries from token to token.
+    struct LevelWalk {
+        bool startsInSpeech = false;
+        int speechLevel = -1;        // the level of quoted speech, once known
+        int cur = kBaseLevel;        // the level of the line being filled
+        int chainStart = kBaseLevel; // the first line of a chain of prepositional phrases
+        bool prevLinePrep = false;
+        bool leadIn = true; // only joining words and adverbs so far
+    };
+    // The frame an event opens.
+    enum Push { kNoPush, kPushClause, kPushFronted, kPushSpeech };
+
     void assignLevels();
+    void account(std::size_t i, LevelWalk& walk);
+    void popToSpeech();
+    bool closeAtPunct(const Gap& g, LevelWalk& walk);
+    int quoteLevel(Event quote, const LevelWalk& walk, Push& push);
+    int clauseLevel(Event event, const LevelWalk& walk, Push& push);
+    int phraseLevel(const Gap& g, Event event, bool poppedFronted, const LevelWalk& walk);
+    void placeLine(std::size_t i, Event governing, int level, Push push, LevelWalk& walk);
     void assignColours(NameMemory& names);
     std::size_t emit(Lines& out);
 
-    std::size_t wordsIn(std::size_t a, std::size_t b) const;
-    std::size_t widthOf(std::size_t a, std::size_t b) const;
     int splitScore(std::size_t g) const;
     bool fits(std::size_t a, std::size_t b) const;
     static int fold(int level);
@@ -104,7 +91,7 @@ private:
     std::vector<char> m_colour;
     std::vector<std::size_t> m_starts;
     std::vector<int> m_levels;
-    std::vector<std::size_t> m_scratch;
+    TokenSpans m_spans;
     std::vector<Frame> m_frames;
     std::string m_line;
 };

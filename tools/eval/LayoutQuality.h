@@ -74,7 +74,11 @@ struct LayoutQuality {
     double spearman() const;
 
 private:
-    static bool isVerbal(grammar::Upos u);
+    // Counts the breaks of the sentence, tight and outdented, from its lines' levels, each
+    // word's line, each line's head and each word's depth.
+    void countBreaks(std::string_view text, const grammar::Sentence& tree,
+                     const std::vector<int>& levels, const std::vector<std::size_t>& lineOf,
+                     const std::vector<std::size_t>& head, const std::vector<int>& depth);
 };
 
 // Spearman's rank correlation of the pairs; 0 when either side does not vary.
