@@ -1,7 +1,7 @@
 // Makes the built-in book: cascades the four stories' prose into the stored book file.
 // Usage: mkbook SOURCE_FOLDER OUTPUT_FILE. The output has CR LF line ends and is replaced
 // only once it has been written whole.
-#include "ToolModel.h"
+#include "support/ToolModel.h"
 #include "core/cascade/StoredBook.h"
 
 #include <cstdio>

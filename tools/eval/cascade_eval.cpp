@@ -15,7 +15,7 @@
 // --trees, each with the built-in parser's tree (index word/TAG/head/relation).
 // --model FILE loads a grammar model instead of the one beside the program.
 #include "LayoutQuality.h"
-#include "ToolModel.h"
+#include "support/ToolModel.h"
 #include "core/cascade/GrammarParser.h"
 #include "core/cascade/LexiconLayout.h"
 #include "core/cascade/ParseRepair.h"

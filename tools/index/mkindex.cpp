@@ -4,7 +4,7 @@
 //
 // The text is opened exactly as the reader opens it from the contents tree (the embedded book
 // for the key "qdemo"), so the references are the reader's display-line indices.
-#include "ToolModel.h"
+#include "support/ToolModel.h"
 #include "core/base/Error.h"
 #include "core/index/WordIndex.h"
 #include "core/port/FileSystem.h"
