@@ -87,13 +87,27 @@ TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
                      "A ( b(at)c<<2k@refpt005", "Tabbed<<2k@refpt006", "(END)"}));
 }
 
-TEST(BookKey, StableHexOfTheBytes) {
-    EXPECT_EQ(library::bookKey(""), "cbf29ce484222325");
-    EXPECT_EQ(library::bookKey("a"), "af63dc4c8601ec8c");
+TEST(BookKey, DigestNowAndHashBefore) {
+    EXPECT_EQ(library::bookKey(""),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(library::bookKey("abc"),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(library::earlierBookKey(""), "cbf29ce484222325");
+    EXPECT_EQ(library::earlierBookKey("a"), "af63dc4c8601ec8c");
     EXPECT_NE(library::bookKey("ab"), library::bookKey("ba"));
-    EXPECT_TRUE(library::isBookKey(library::bookKey("any bytes")));
-    EXPECT_FALSE(library::isBookKey("../../etc/passwd"));
-    EXPECT_FALSE(library::isBookKey("CBF29CE484222325"));
+    const struct {
+        std::string key;
+        bool valid;
+    } keys[] = {{library::bookKey("any bytes"), true},
+                {library::earlierBookKey("any bytes"), true},
+                {"../../etc/passwd", false},
+                {"CBF29CE484222325", false},
+                {"cbf29ce48422232", false},
+                {"cbf29ce484222325a", false},
+                {library::bookKey("x").substr(1), false},
+                {"", false}};
+    for (const auto& k : keys)
+        EXPECT_EQ(library::isBookKey(k.key), k.valid) << k.key;
 }
 
 } // namespace

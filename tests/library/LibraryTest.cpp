@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 namespace qm {
@@ -80,6 +81,7 @@ TEST_F(LibraryTest, FirstOpenWritesTheFourFilesOfAOneBookCollection) {
     EXPECT_EQ(manifest->title, "The Test Book");
     EXPECT_EQ(manifest->author, "A. Writer");
     EXPECT_EQ(manifest->layoutVersion, cascade::kLayoutVersion);
+    EXPECT_EQ(manifest->digest, key);
 }
 
 TEST_F(LibraryTest, SecondOpenReadsTheStoredFormWithoutCascading) {
@@ -132,7 +134,7 @@ TEST_F(LibraryTest, OtherLayoutVersionIsKeptUntilLaidOutAgain) {
     const library::Relaid relaid = lib.layOutAgain(key, book, bm);
     EXPECT_FALSE(relaid.book.outdated);
     EXPECT_EQ(library().find(key)->manifest.layoutVersion, cascade::kLayoutVersion);
-    const Lines newDisplay = openedTextLines(fs, b.files.text);
+    const Lines newDisplay = openedTextLines(fs, relaid.book.files.text);
     ASSERT_NE(newDisplay, oldDisplay);
     const int newTop = wordLine(newDisplay, "Nobody", 5);
     ASSERT_NE(newTop, oldTop);
@@ -191,8 +193,8 @@ TEST_P(LibraryCancel, LeavesNothing) {
 // Reports 1 to 9 reach from before the book is read to between the writes.
 INSTANTIATE_TEST_SUITE_P(AtReport, LibraryCancel, ::testing::Range(1, 10));
 
-// Laying out again fails at each of its writes (four book files, then the bookmarks): the
-// book and the bookmark file stay exactly as they were.
+// Laying out again fails at each of its writes (three layout files, the moved section, the
+// manifest, then the bookmarks): the book and the bookmark file stay exactly as they were.
 class RelayWriteFailure : public LibraryTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(RelayWriteFailure, LeavesBookAndBookmarksAsTheyWere) {
@@ -211,7 +213,79 @@ TEST_P(RelayWriteFailure, LeavesBookAndBookmarksAsTheyWere) {
     EXPECT_TRUE(lib.find(key)->outdated);
 }
 
-INSTANTIATE_TEST_SUITE_P(AtWrite, RelayWriteFailure, ::testing::Values(1, 2, 3, 4, 5));
+INSTANTIATE_TEST_SUITE_P(AtWrite, RelayWriteFailure, ::testing::Range(1, 7));
+
+// "Lay out again" killed at each change it makes to the file system, for a book in its first
+// layout and for one laid out again before: the next open shows the old layout with the old
+// bookmarks or the new layout with the moved bookmarks, never a mix, and the library holds
+// the files of that one layout and nothing else.
+class RelayKilled : public LibraryTest, public ::testing::WithParamInterface<int> {
+protected:
+    void makeOutdated() {
+        library::BookManifest old = library().find(key)->manifest;
+        old.layoutVersion = cascade::kLayoutVersion - 1;
+        fs.writeFile(library().filesOf(key).manifest, joinLinesCrLf(library::manifestLines(old)));
+    }
+};
+
+TEST_P(RelayKilled, ReopensOldOrNew) {
+    library().open("a.txt", book);
+    const std::string bm = bookmarkFileOf(kDataFolder, key);
+    fs.writeFile(bm, joinLinesCrLf({"<<none", "<<" + key, "#40 Somewhere", "#3 Near the top", ""}));
+    for (int earlier = 0; earlier < GetParam(); ++earlier) {
+        makeOutdated();
+        reader.sceneBreaks = !reader.sceneBreaks;
+        library().layOutAgain(key, book, bm);
+    }
+    makeOutdated();
+    reader.sceneBreaks = !reader.sceneBreaks;
+
+    struct Seen {
+        std::string text, index, catalogue, bookmarks;
+        bool outdated = false;
+        std::vector<std::string> files;
+        bool operator==(const Seen&) const = default;
+    };
+    const auto reopen = [&] {
+        const library::Book r = library().open("a.txt", book);
+        return Seen{*fs.readFile(r.files.text),
+                    *fs.readFile(r.files.index),
+                    *fs.readFile(r.files.catalogue),
+                    *fs.readFile(bm),
+                    r.outdated,
+                    files()};
+    };
+    const MemoryFileSystem prepared = fs.mem;
+    const Seen before = reopen();
+    fs.changes = 0;
+    library().layOutAgain(key, book, bm);
+    const int changes = fs.changes;
+    const Seen after = reopen();
+    ASSERT_NE(after.text, before.text);
+    ASSERT_NE(after.bookmarks, before.bookmarks);
+    ASSERT_GE(changes, 5);
+
+    int oldSeen = 0, newSeen = 0;
+    for (int k = 1; k <= changes; ++k) {
+        SCOPED_TRACE("killed at change " + std::to_string(k) + " of " + std::to_string(changes));
+        fs.mem = prepared;
+        fs.changes = 0;
+        fs.killAt = k;
+        EXPECT_THROW(library().layOutAgain(key, book, bm), test::Killed);
+        fs.killAt = 0;
+        const Seen seen = reopen();
+        oldSeen += seen == before;
+        newSeen += seen == after;
+        EXPECT_TRUE(seen == before || seen == after)
+            << "outdated " << seen.outdated << ", text new " << (seen.text == after.text)
+            << ", index new " << (seen.index == after.index) << ", bookmarks new "
+            << (seen.bookmarks == after.bookmarks) << ", " << seen.files.size() << " files";
+    }
+    std::cout << "[ kills    ] " << changes << " changes: old " << oldSeen << ", new " << newSeen
+              << ", mixed " << changes - oldSeen - newSeen << "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(EarlierLayouts, RelayKilled, ::testing::Values(0, 1));
 
 TEST_F(LibraryTest, BookReadersFillTheContentsTree) {
     Library lib = Library::withBookReaders(fs, kDataFolder);
