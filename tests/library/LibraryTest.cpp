@@ -287,6 +287,39 @@ TEST_P(RelayKilled, ReopensOldOrNew) {
 
 INSTANTIATE_TEST_SUITE_P(EarlierLayouts, RelayKilled, ::testing::Values(0, 1));
 
+// Killed writes leave temporaries in the book's folder (a whole stored text's worth); opening
+// the book, stored or not yet, clears the stale ones of its own files and nothing else.
+class BookFolderSweep : public LibraryTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(BookFolderSweep, ClearsOnlyStaleTemporariesOfTheBooksFiles) {
+    const bool stored = GetParam();
+    if (stored) library().open("a.txt", book);
+    const std::string folder = library().filesOf(key).folder;
+    fs.mem.addFolder(folder);
+    const struct {
+        std::string name;
+        long long age;
+        bool kept;
+    } entries[] = {
+        {temporaryPrefix(key + ".tvt") + "Ab12Cd", 3600, false},
+        {temporaryPrefix(key + ".book") + "XyZ789", 60, false},
+        {temporaryPrefix(key + ".tvx") + "Ab12Cd", 5, true},   // a write under way
+        {temporaryPrefix("notes.txt") + "Ab12Cd", 3600, true}, // not a file of the book
+        {temporaryPrefix(key + ".tvt") + "Ab12C", 3600, true}, // not of the form
+        {temporaryPrefix(key + ".toc") + "Ab-2Cd", 3600, true},
+        {"notes.txt", 3600, true},
+    };
+    for (const auto& e : entries) {
+        fs.writeFile(folder + e.name, "cut off");
+        fs.mem.setAge(folder + e.name, e.age);
+    }
+    EXPECT_EQ(library().open("a.txt", book).laidOutNow, !stored);
+    for (const auto& e : entries)
+        EXPECT_EQ(fs.fileExists(folder + e.name), e.kept) << e.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredOrNot, BookFolderSweep, ::testing::Bool());
+
 TEST_F(LibraryTest, BookReadersFillTheContentsTree) {
     Library lib = Library::withBookReaders(fs, kDataFolder);
     const std::string html = "<html><head><title>Caf\xC3\xA9 Stories</title></head><body>"
