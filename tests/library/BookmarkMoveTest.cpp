@@ -3,6 +3,7 @@
 #include "core/library/BookmarkMove.h"
 #include "core/library/BookCatalogue.h"
 #include "core/library/BookKey.h"
+#include "core/library/BookManifest.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +86,32 @@ TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
               (Lines{"Root<<0none", "Book, by Me<<1k", "Part One<<2k@refpt001",
                      "Deep jump<<3k@refpt002", "Deeper<<4k@refpt003", "Deepest<<5k@refpt004",
                      "A ( b(at)c<<2k@refpt005", "Tabbed<<2k@refpt006", "(END)"}));
+}
+
+TEST(BookManifest, LayoutFolderAndMoveRecordReadBackOrAreRefused) {
+    const Lines head = {"key=k", "layout=7"};
+    const struct {
+        Lines extra;
+        std::optional<int> folder; // nothing: the manifest is refused
+        std::optional<int> moving;
+    } cases[] = {
+        {{}, 0, std::nullopt},
+        {{"files=2", "moving=1", "sha256=d1g35t"}, 2, 1},
+        {{"files=3", "moving=3"}, 3, std::nullopt}, // never from the current layout
+        {{"files=-1"}, std::nullopt, std::nullopt},
+        {{"files=2147483647"}, std::nullopt, std::nullopt},
+        {{"moving=x"}, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        Lines lines = head;
+        lines.insert(lines.end(), c.extra.begin(), c.extra.end());
+        const std::optional<library::BookManifest> read = library::parseManifest(lines);
+        ASSERT_EQ(read.has_value(), c.folder.has_value()) << joinLinesCrLf(lines);
+        if (!read) continue;
+        EXPECT_EQ(read->layoutFolder, *c.folder);
+        EXPECT_EQ(read->movingFrom, c.moving);
+        EXPECT_EQ(library::parseManifest(library::manifestLines(*read))->movingFrom, c.moving);
+    }
 }
 
 TEST(BookKey, DigestNowAndHashBefore) {

@@ -8,6 +8,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/index/WordIndex.h"
 #include "core/library/BookKey.h"
+#include "core/library/BookLayout.h"
 #include "core/library/BookManifest.h"
 #include "core/shell/CollectionText.h"
 
@@ -36,6 +37,24 @@ protected:
         for (const auto& [path, bytes] : fs.mem.files())
             out.push_back(path);
         return out;
+    }
+
+    // Stores the bytes as the reader did before digests were kept: under `key` (the 64-bit hash
+    // of the bytes, as it was then), with no digest in the manifest.
+    void storeAsBefore(const std::string& bytes, const std::string& earlierKey) {
+        library::LaidOutBook laid = *library::layOutBook(reader.read(bytes), earlierKey, "old.txt",
+                                                         builtInToSingleByte, {});
+        const library::BookFiles f = library().filesOf(earlierKey);
+        fs.mem.addFolder(f.folder);
+        ByteLineSource text(laid.text);
+        fs.writeFile(f.index, library::storedTextIndex(text));
+        fs.writeFile(f.text, laid.text);
+        fs.writeFile(f.catalogue, laid.catalogue);
+        fs.writeFile(f.manifest, joinLinesCrLf(library::manifestLines(laid.manifest)));
+    }
+    std::string digestIn(const std::string& bookKey) {
+        return library::parseManifest(splitLines(*fs.readFile(library().filesOf(bookKey).manifest)))
+            ->digest;
     }
 
     test::CountingFileSystem fs;
@@ -152,6 +171,62 @@ TEST_F(LibraryTest, LayingOutAgainFromOtherBytesChangesNothing) {
     EXPECT_THROW(lib.layOutAgain(key, book + " ", bookmarkFileOf(kDataFolder, key)), UserError);
     EXPECT_THROW(lib.layOutAgain("0123456789abcdef", "x", ""), UserError);
     EXPECT_EQ(fs.mem.files(), before);
+}
+
+// A book stored under the earlier 64-bit hash keeps opening under it, with its bookmarks, and
+// has its digest recorded; a file with the same hash and other bytes is never shown as it, and
+// gets a book of its own. (The second file's hash is made the same by storing the first under
+// it: the library sees exactly what a real collision would show it.)
+TEST_F(LibraryTest, ABookUnderTheEarlierHashIsCheckedByItsDigest) {
+    const std::string a = "The first tale, of the grey hill.\n";
+    const std::string b = "The second tale, of the little boat.\n";
+    const std::string earlier = library::earlierBookKey(b);
+    storeAsBefore(a, earlier);
+    const std::string bm = bookmarkFileOf(kDataFolder, earlier);
+    fs.writeFile(bm, joinLinesCrLf({"<<none", "<<" + earlier, "#3 A mark", ""}));
+    const auto textOf = [&](const library::Book& stored) {
+        return *fs.readFile(stored.files.text);
+    };
+
+    // The stored book's digest was recorded when `a` opened since digests are kept.
+    const int calls = reader.calls;
+    library::BookManifest recorded = library().find(earlier)->manifest;
+    ASSERT_EQ(recorded.digest, "");
+    recorded.digest = library::bookKey(a);
+    fs.writeFile(library().filesOf(earlier).manifest,
+                 joinLinesCrLf(library::manifestLines(recorded)));
+
+    // `b` has the hash of the stored book but another digest: a book of its own.
+    const library::Book other = library().open("b.txt", b);
+    EXPECT_EQ(other.key, library::bookKey(b));
+    EXPECT_TRUE(other.laidOutNow);
+    EXPECT_NE(textOf(other).find("little boat"), std::string::npos);
+    EXPECT_EQ(textOf(other).find("grey hill"), std::string::npos);
+    EXPECT_EQ(reader.calls, calls + 1);
+    EXPECT_FALSE(library().open("b.txt", b).laidOutNow);
+    // The stored book and its bookmarks are untouched, and it cannot be laid out from `b`.
+    EXPECT_NE(textOf(*library().find(earlier)).find("grey hill"), std::string::npos);
+    EXPECT_EQ(splitLines(*fs.readFile(bm)), (Lines{"<<none", "<<" + earlier, "#3 A mark", ""}));
+    EXPECT_THROW(library().layOutAgain(earlier, b, bm), UserError);
+}
+
+// Bytes whose hash names a book stored before digests were kept open that book (its bookmarks
+// and settings are named by the hash) and record its digest, once; a relay keeps it.
+TEST_F(LibraryTest, ABookStoredBeforeDigestsRecordsItsDigestWhenItOpens) {
+    const std::string earlier = library::earlierBookKey(book);
+    storeAsBefore(book, earlier);
+    const int calls = reader.calls;
+    const library::Book b = library().open("a.txt", book);
+    EXPECT_EQ(b.key, earlier);
+    EXPECT_FALSE(b.laidOutNow);
+    EXPECT_EQ(reader.calls, calls);
+    EXPECT_EQ(digestIn(earlier), library::bookKey(book));
+    const int writes = fs.mem.writeCount();
+    EXPECT_EQ(library().open("again.txt", book).key, earlier);
+    EXPECT_EQ(fs.mem.writeCount(), writes);
+    EXPECT_EQ(library().layOutAgain(earlier, book, "").book.key, earlier);
+    EXPECT_EQ(digestIn(earlier), library::bookKey(book));
+    EXPECT_FALSE(library().find(library::bookKey(book)));
 }
 
 TEST_F(LibraryTest, UnreadableBookWritesNothing) {

@@ -13,10 +13,13 @@ std::string oneLine(std::string_view value) {
     return out;
 }
 
-// A layout folder number: a whole number from 0 on.
+// Far more layouts than any book will have, and far from the largest int.
+constexpr int kMaxLayoutFolder = 1000000;
+
+// A layout folder number: a whole number from 0 to kMaxLayoutFolder.
 std::optional<int> folderNumber(std::string_view value) {
     const std::optional<int> v = parseInteger(value);
-    return v && *v >= 0 ? v : std::nullopt;
+    return v && *v >= 0 && *v <= kMaxLayoutFolder ? v : std::nullopt;
 }
 
 } // namespace
@@ -61,6 +64,8 @@ std::optional<BookManifest> parseManifest(const Lines& lines) {
         }
     }
     if (m.key.empty() || !haveLayout) return std::nullopt;
+    // A move from the layout that is current would remove that layout once done.
+    if (m.movingFrom == m.layoutFolder) m.movingFrom.reset();
     return m;
 }
 
