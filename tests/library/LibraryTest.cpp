@@ -360,6 +360,36 @@ TEST_P(RelayKilled, ReopensOldOrNew) {
               << ", mixed " << changes - oldSeen - newSeen << "\n";
 }
 
+// Killed once the new layout is current but its bookmarks not yet moved, and then opened while
+// nothing can be written: the old layout is shown with the bookmarks that belong to it, and
+// the next open that can write finishes the move.
+TEST_F(LibraryTest, AMoveThatCannotBeFinishedShowsTheOldLayout) {
+    library().open("a.txt", book);
+    const std::string bm = bookmarkFileOf(kDataFolder, key);
+    fs.writeFile(bm, joinLinesCrLf({"<<none", "<<" + key, "#40 Somewhere", ""}));
+    const std::string oldText = *fs.readFile(library().find(key)->files.text);
+    const std::string oldMarks = *fs.readFile(bm);
+    reader.sceneBreaks = true;
+    const MemoryFileSystem prepared = fs.mem;
+    for (int k = 1;; ++k) {
+        fs.mem = prepared;
+        fs.changes = 0;
+        fs.killAt = k;
+        ASSERT_THROW(library().layOutAgain(key, book, bm), test::Killed);
+        fs.killAt = 0;
+        if (library().find(key)->manifest.movingFrom) break;
+    }
+    fs.mem.setReadOnly(true);
+    const library::Book shown = library().open("a.txt", book);
+    EXPECT_EQ(*fs.readFile(shown.files.text), oldText);
+    EXPECT_TRUE(shown.outdated);
+    EXPECT_EQ(*fs.readFile(bm), oldMarks);
+    fs.mem.setReadOnly(false);
+    const library::Book moved = library().open("a.txt", book);
+    EXPECT_NE(*fs.readFile(moved.files.text), oldText);
+    EXPECT_NE(*fs.readFile(bm), oldMarks);
+    EXPECT_FALSE(library().find(key)->manifest.movingFrom);
+}
 INSTANTIATE_TEST_SUITE_P(EarlierLayouts, RelayKilled, ::testing::Values(0, 1));
 
 // Killed writes leave temporaries in the book's folder (a whole stored text's worth); opening

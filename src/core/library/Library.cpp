@@ -242,8 +242,10 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
                                         : stored->manifest.digest != digest)
         throw UserError("This is not the file the book was opened from; it cannot be laid out "
                         "again from it.");
+    // A move an earlier layout still owes is finished first, so that only one is ever owed.
     if (stored->manifest.movingFrom && !finishMove(*stored))
         throw UserError(unableToWriteMessage(bookmarkFileOf(m_dataFolder, key)));
+    if (stored->manifest.movingFrom) throw UserError(unableToWriteMessage(stored->files.manifest));
     sweep(*stored);
     const std::optional<std::string> oldText = m_fs.readFile(stored->files.text);
     if (!oldText) throw UserError("Cannot open file " + stored->files.text);
@@ -335,7 +337,9 @@ Book Library::settle(Book book) {
         book.outdated = true;
         return book;
     }
-    sweep(book);
+    // While the record stays (it could not be cleared), the moved section and the old layout
+    // are kept for the next open.
+    if (!book.manifest.movingFrom) sweep(book);
     return book;
 }
 
