@@ -2,11 +2,8 @@
 // exactly one of the versions it wrote, never a mix or a cut-off one, and only the stray
 // temporaries ".quillmar-tmp-name-XXXXXX" of interrupted writes are left beside it.
 #include "core/base/Error.h"
-#include "core/cascade/LayoutVersion.h"
-#include "core/library/BookKey.h"
 #include "core/port/FileSystem.h"
 #include "core/shell/Session.h"
-#include "library/LibraryFakes.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 #include "support/ForkAlone.h"
@@ -394,107 +391,6 @@ TEST(KilledWhileWriting, StartUpClearsStrayTemporaries) {
         EXPECT_EQ(left.count(name), 1u) << name << " was removed";
     report("stray temporaries at start-up",
            {{"strays", static_cast<long long>(strays.size())}, {"cleared", cleared}});
-}
-
-// The real file system, with the process killed just before its change number `killAt`
-// (a write, a removal, a new folder).
-class KillingFileSystem final : public qm::FileSystem {
-public:
-    KillingFileSystem(qm::FileSystem& real, int killAt)
-        : m_real(real)
-        , m_killAt(killAt) {}
-    int changes = 0;
-
-    bool fileExists(const std::string& p) const override { return m_real.fileExists(p); }
-    bool folderExists(const std::string& p) const override { return m_real.folderExists(p); }
-    std::optional<std::string> readFile(const std::string& p) const override {
-        return m_real.readFile(p);
-    }
-    std::unique_ptr<qm::FileReader> openFile(const std::string& p) const override {
-        return m_real.openFile(p);
-    }
-    std::vector<FolderEntry> listFolder(const std::string& f) const override {
-        return m_real.listFolder(f);
-    }
-    std::unique_ptr<qm::FileLock> lock(const std::string& p) override { return m_real.lock(p); }
-    void createFolder(const std::string& p) override { change(), m_real.createFolder(p); }
-    void writeFile(const std::string& p, const std::string& b) override {
-        change(), m_real.writeFile(p, b);
-    }
-    bool removeFile(const std::string& p) override { return change(), m_real.removeFile(p); }
-    bool removeFolder(const std::string& p) override { return change(), m_real.removeFolder(p); }
-
-private:
-    void change() {
-        if (++changes == m_killAt) ::raise(SIGKILL);
-    }
-    qm::FileSystem& m_real;
-    int m_killAt;
-};
-
-// "Lay out again" killed just before each change it makes on disk: the next open shows the
-// old layout with the old bookmarks or the new one with the moved bookmarks, and the library
-// holds that layout's files and nothing else once what was left is old enough to clear.
-TEST(KilledWhileWriting, LayOutAgainReopensOldOrNew) {
-    TempFolder dir;
-    const std::string data = dir.path() + "/data/", saved = dir.path() + "/saved";
-    fsys::create_directories(data);
-    auto fs = qm::makeRealFileSystem();
-    qm::test::FakeReader reader;
-    const auto library = [&](qm::FileSystem& on) {
-        return qm::library::Library(on, data, reader.function(), qm::builtInToSingleByte);
-    };
-    const std::string book = qm::test::sampleBook(), key = qm::library::bookKey(book);
-    const std::string bm = qm::library::bookmarkFileOf(data, key);
-    const qm::library::Book opened = library(*fs).open("a.txt", book);
-    qm::library::BookManifest old = opened.manifest;
-    old.layoutVersion = qm::cascade::kLayoutVersion - 1;
-    fs->writeFile(opened.files.manifest, qm::joinLinesCrLf(qm::library::manifestLines(old)));
-    fs->writeFile(bm, qm::joinLinesCrLf({"<<none", "<<" + key, "#40 Somewhere", ""}));
-    reader.sceneBreaks = true;
-    fsys::copy(data, saved, fsys::copy_options::recursive);
-    const auto restore = [&] {
-        fsys::remove_all(data);
-        fsys::copy(saved, data, fsys::copy_options::recursive);
-    };
-    // What the next open shows, once every file left is an hour old.
-    const auto reopen = [&] {
-        for (const auto& e : fsys::recursive_directory_iterator(data))
-            fsys::last_write_time(e.path(),
-                                  fsys::file_time_type::clock::now() - std::chrono::hours(1));
-        const qm::library::Book b = library(*fs).open("a.txt", book);
-        std::string seen = std::to_string(b.outdated) + *fs->readFile(b.files.text) +
-                           *fs->readFile(b.files.index) + *fs->readFile(bm);
-        for (const auto& e : fsys::recursive_directory_iterator(data))
-            seen += "\n" + e.path().string();
-        return seen;
-    };
-    const std::string before = reopen();
-    restore();
-    KillingFileSystem counting(*fs, 0);
-    library(counting).layOutAgain(key, book, bm);
-    const std::string after = reopen();
-    ASSERT_NE(before, after);
-
-    int kills = 0, oldSeen = 0, newSeen = 0;
-    for (int k = 1; k <= counting.changes; ++k) {
-        restore();
-        const ChildEnd end = runForked(
-            [&] {
-                KillingFileSystem killing(*fs, k);
-                library(killing).layOutAgain(key, book, bm);
-                return 0;
-            },
-            30);
-        kills += end.signal == SIGKILL;
-        const std::string seen = reopen();
-        oldSeen += seen == before;
-        newSeen += seen == after;
-        EXPECT_TRUE(seen == before || seen == after) << "killed before change " << k;
-    }
-    report("kills while laying out again",
-           {{"changes", counting.changes}, {"kills", kills}, {"old", oldSeen}, {"new", newSeen}});
-    EXPECT_EQ(kills, counting.changes);
 }
 
 } // namespace
