@@ -11,7 +11,7 @@ packages=(
   xvfb xauth imagemagick x11-utils openbox wmctrl
   desktop-file-utils appstream librsvg2-bin dpkg-dev file libxml2-utils shared-mime-info gzip
   libclang-rt-14-dev python3
-  libicu-dev libzip-dev libxml2-dev libfontconfig-dev
+  libicu-dev libzip-dev libxml2-dev libfontconfig-dev nettle-dev
   # loaded when the first EPUB or HTML book is read
   libzip4 libxml2
 )

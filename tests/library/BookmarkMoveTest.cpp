@@ -3,6 +3,7 @@
 #include "core/library/BookmarkMove.h"
 #include "core/library/BookCatalogue.h"
 #include "core/library/BookKey.h"
+#include "core/library/BookManifest.h"
 
 #include <gtest/gtest.h>
 
@@ -87,13 +88,43 @@ TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
                      "A ( b(at)c<<2k@refpt005", "Tabbed<<2k@refpt006", "(END)"}));
 }
 
-TEST(BookKey, StableHexOfTheBytes) {
-    EXPECT_EQ(library::bookKey(""), "cbf29ce484222325");
-    EXPECT_EQ(library::bookKey("a"), "af63dc4c8601ec8c");
+TEST(BookManifest, LayoutFolderAndMoveRecordReadBackOrAreRefused) {
+    const Lines head = {"key=k", "layout=7"};
+    const struct {
+        Lines extra;
+        std::optional<int> folder; // nothing: the manifest is refused
+        std::optional<int> moving;
+    } cases[] = {
+        {{}, 0, std::nullopt},
+        {{"files=2", "moving=1", "sha256=d1g35t"}, 2, 1},
+        {{"files=3", "moving=3"}, 3, std::nullopt}, // never from the current layout
+        {{"files=-1"}, std::nullopt, std::nullopt},
+        {{"files=2147483647"}, std::nullopt, std::nullopt},
+        {{"moving=x"}, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        Lines lines = head;
+        lines.insert(lines.end(), c.extra.begin(), c.extra.end());
+        const std::optional<library::BookManifest> read = library::parseManifest(lines);
+        ASSERT_EQ(read.has_value(), c.folder.has_value()) << joinLinesCrLf(lines);
+        if (!read) continue;
+        EXPECT_EQ(read->layoutFolder, *c.folder);
+        EXPECT_EQ(read->movingFrom, c.moving);
+        EXPECT_EQ(library::parseManifest(library::manifestLines(*read))->movingFrom, c.moving);
+    }
+}
+
+TEST(BookKey, DigestNowAndHashBefore) {
+    EXPECT_EQ(library::bookKey("abc"),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(library::earlierBookKey("a"), "af63dc4c8601ec8c");
     EXPECT_NE(library::bookKey("ab"), library::bookKey("ba"));
-    EXPECT_TRUE(library::isBookKey(library::bookKey("any bytes")));
-    EXPECT_FALSE(library::isBookKey("../../etc/passwd"));
-    EXPECT_FALSE(library::isBookKey("CBF29CE484222325"));
+    for (const std::string& valid : {library::bookKey("x"), library::earlierBookKey("x")})
+        EXPECT_TRUE(library::isBookKey(valid)) << valid;
+    const std::string invalid[] = {"../../etc/passwd", "CBF29CE484222325", "cbf29ce48422232",
+                                   "cbf29ce484222325a", library::bookKey("x").substr(1)};
+    for (const std::string& key : invalid)
+        EXPECT_FALSE(library::isBookKey(key)) << key;
 }
 
 } // namespace

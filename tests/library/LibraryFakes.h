@@ -55,28 +55,52 @@ struct FakeReader {
     }
 };
 
+// Thrown at every change of the file system once the program was "killed".
+struct Killed {};
+
 // Forwards to an in-memory file system; the write numbered `failAt` from now (1 = the next)
-// fails, leaving the file as it was.
+// fails, leaving the file as it was. With `killAt` set, the program dies at that change from
+// now (writes, removals, new folders): it and every later change are never made, as after a
+// kill, and throw Killed.
 class CountingFileSystem final : public FileSystem {
 public:
     MemoryFileSystem mem;
     int failAt = 0;
+    int killAt = 0;
+    int changes = 0; // changes made (or tried, once killed)
 
     bool fileExists(const std::string& p) const override { return mem.fileExists(p); }
     bool folderExists(const std::string& p) const override { return mem.folderExists(p); }
-    void createFolder(const std::string& p) override { mem.createFolder(p); }
+    void createFolder(const std::string& p) override {
+        change();
+        mem.createFolder(p);
+    }
     std::optional<std::string> readFile(const std::string& p) const override {
         return mem.readFile(p);
     }
     void writeFile(const std::string& p, const std::string& bytes) override {
+        change();
         if (failAt > 0 && --failAt == 0) throw UserError(unableToWriteMessage(p));
         mem.writeFile(p, bytes);
     }
-    bool removeFile(const std::string& p) override { return mem.removeFile(p); }
+    bool removeFile(const std::string& p) override {
+        change();
+        return mem.removeFile(p);
+    }
+    bool removeFolder(const std::string& p) override {
+        change();
+        return mem.removeFolder(p);
+    }
     std::vector<FolderEntry> listFolder(const std::string& f) const override {
         return mem.listFolder(f);
     }
     std::unique_ptr<FileLock> lock(const std::string& p) override { return mem.lock(p); }
+
+private:
+    void change() {
+        ++changes;
+        if (killAt > 0 && changes >= killAt) throw Killed();
+    }
 };
 
 inline const char* const kDataFolder = "/home/reader/.local/share/quillmar/";

@@ -161,7 +161,8 @@ void makeOutdated(qm::MemoryFileSystem& fs, const qm::library::BookFiles& files)
     text.insert(text.find('\n') + 1, "l00 \r\nl00 \r\nl00 \r\ns000 \r\n");
     fs.writeFile(files.text, text);
     std::string manifest = *fs.readFile(files.manifest);
-    manifest.replace(manifest.find("layout="), std::string::npos, "layout=1\r\n");
+    const auto at = manifest.find("layout=");
+    manifest.replace(at, manifest.find('\r', at) - at, "layout=1");
     fs.writeFile(files.manifest, manifest);
 }
 

@@ -9,8 +9,10 @@
 #include "core/library/BookKey.h"
 #include "core/library/BookLayout.h"
 #include "core/library/BookmarkMove.h"
+#include "core/library/FileBatch.h"
 #include "core/text/LineFormat.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace qm::library {
@@ -31,50 +33,13 @@ public:
         if (cancelled()) throw OpenCancelled();
         if (m_progress.report) m_progress.report(done);
     }
+    // Tells that the work is done: it is past cancelling.
+    void finished() const {
+        if (m_progress.report) m_progress.report(1.0);
+    }
 
 private:
     const Progress& m_progress;
-};
-
-// Files written as one change: when it is not committed (a write failed, the open was
-// cancelled), every file it wrote is put back as it was or removed again.
-class FileBatch {
-public:
-    explicit FileBatch(FileSystem& fs)
-        : m_fs(fs) {}
-    FileBatch(const FileBatch&) = delete;
-    FileBatch& operator=(const FileBatch&) = delete;
-    ~FileBatch() { rollBack(); }
-
-    void write(const std::string& path, const std::string& bytes) {
-        std::optional<std::string> old = m_fs.fileExists(path) ? m_fs.readFile(path) : std::nullopt;
-        if (m_fs.fileExists(path) && !old) throw UserError(unableToWriteMessage(path));
-        m_fs.writeFile(path, bytes);
-        m_done.push_back({path, std::move(old)});
-    }
-    void commit() { m_done.clear(); }
-
-private:
-    void rollBack() noexcept {
-        for (auto it = m_done.rbegin(); it != m_done.rend(); ++it) {
-            try {
-                if (it->old)
-                    m_fs.writeFile(it->path, *it->old);
-                else
-                    m_fs.removeFile(it->path);
-            } catch (...) {
-                // Best effort: the first failure is the one reported.
-            }
-        }
-        m_done.clear();
-    }
-
-    struct Written {
-        std::string path;
-        std::optional<std::string> old;
-    };
-    FileSystem& m_fs;
-    std::vector<Written> m_done;
 };
 
 void ensureFolder(FileSystem& fs, std::string folder) {
@@ -103,11 +68,10 @@ std::string indexOfStoredFile(FileSystem& fs, const std::string& path) {
     return storedTextIndex(source);
 }
 
-// The manifest goes last: a book counts as stored only once it is there. With no index
-// given, the text is let go once written and its index made from the file, so the text and
-// its index are never held together.
-void writeBookFiles(FileSystem& fs, FileBatch& batch, const BookFiles& files, LaidOutBook& laid,
-                    std::optional<std::string> index, const Steps& steps) {
+// The text, index and catalogue of a layout. With no index given, the text is let go once
+// written and its index made from the file, so the text and its index are never held together.
+void writeLayoutFiles(FileSystem& fs, FileBatch& batch, const BookFiles& files, LaidOutBook& laid,
+                      std::optional<std::string> index, const Steps& steps) {
     batch.write(files.text, laid.text);
     steps.at(0.93);
     if (!index) {
@@ -119,7 +83,41 @@ void writeBookFiles(FileSystem& fs, FileBatch& batch, const BookFiles& files, La
     steps.at(0.96);
     batch.write(files.catalogue, laid.catalogue);
     steps.at(0.98);
-    batch.write(files.manifest, joinLinesCrLf(manifestLines(laid.manifest)));
+}
+
+std::string manifestBytes(const BookManifest& m) {
+    return joinLinesCrLf(manifestLines(m));
+}
+
+// The entries of the book's section in bookmark lines, as [first, last) line indices.
+std::optional<std::pair<std::size_t, std::size_t>> sectionOf(const Lines& lines,
+                                                             const std::string& key) {
+    const std::string header = "<<" + key;
+    const int h = bookmarks::findHeader(lines, header);
+    if (static_cast<std::size_t>(h) >= lines.size() || lines[static_cast<std::size_t>(h)] != header)
+        return std::nullopt;
+    return std::pair{static_cast<std::size_t>(h) + 1,
+                     static_cast<std::size_t>(bookmarks::sectionEnd(lines, h))};
+}
+
+// Moves the entries of the section in place from one layout's display lines to another's.
+MovedBookmarks moveSection(Lines& lines, std::pair<std::size_t, std::size_t> section,
+                           const Lines& oldDisplay, const Lines& newDisplay) {
+    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(section.first);
+    const auto last = lines.begin() + static_cast<std::ptrdiff_t>(section.second);
+    MovedBookmarks moved = moveBookmarks(oldDisplay, newDisplay, Lines(first, last));
+    std::copy(moved.entries.begin(), moved.entries.end(), first);
+    return moved;
+}
+
+std::string movedSectionFile(const BookFiles& files, const std::string& key) {
+    return files.folder + key + ".moved";
+}
+
+// The names of the files a layout folder holds: text, index, catalogue and the bookmark
+// section as moved to it.
+std::vector<std::string> layoutFileNames(const std::string& key) {
+    return {key + ".tvt", key + ".tvx", key + ".toc", key + ".moved"};
 }
 
 } // namespace
@@ -142,26 +140,28 @@ Library Library::withBookReaders(FileSystem& fs, std::string dataFolder,
     return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252, parser);
 }
 
-BookFiles Library::filesOf(const std::string& key) const {
+BookFiles Library::filesOf(const std::string& key, int layoutFolder) const {
     BookFiles f;
-    f.folder = m_folder + key + "/";
+    const std::string bookFolder = m_folder + key + "/";
+    f.folder = bookFolder;
+    if (layoutFolder != 0) f.folder += "layout" + std::to_string(layoutFolder) + "/";
     f.text = f.folder + key + ".tvt";
     f.catalogue = f.folder + key + ".toc";
     f.index = f.folder + key + ".tvx";
-    f.manifest = f.folder + key + ".book";
+    f.manifest = bookFolder + key + ".book";
     return f;
 }
 
 std::optional<Book> Library::find(const std::string& key) const {
     if (!isBookKey(key)) return std::nullopt;
-    const BookFiles files = filesOf(key);
-    if (!m_fs.fileExists(files.text) || !m_fs.fileExists(files.catalogue) ||
-        !m_fs.fileExists(files.index))
-        return std::nullopt;
-    const std::optional<std::string> bytes = m_fs.readFile(files.manifest);
+    const std::optional<std::string> bytes = m_fs.readFile(filesOf(key).manifest);
     if (!bytes) return std::nullopt;
     std::optional<BookManifest> manifest = parseManifest(splitLines(*bytes));
     if (!manifest || manifest->key != key) return std::nullopt;
+    const BookFiles files = filesOf(key, manifest->layoutFolder);
+    if (!m_fs.fileExists(files.text) || !m_fs.fileExists(files.catalogue) ||
+        !m_fs.fileExists(files.index))
+        return std::nullopt;
     Book book;
     book.key = key;
     book.files = files;
@@ -170,13 +170,34 @@ std::optional<Book> Library::find(const std::string& key) const {
     return book;
 }
 
+// The stored book of these bytes: under their digest, or under their earlier key when its
+// manifest holds their digest. A book stored before digests were kept takes these bytes as its
+// source (its manifest names no other) and records their digest, so that from now on another
+// file of the same hash is told apart and gets a book of its own.
+std::optional<Book> Library::storedBookOf(std::string_view bytes, const std::string& digest) {
+    if (std::optional<Book> book = find(digest)) {
+        if (book->manifest.digest.empty() || book->manifest.digest == digest) return book;
+    }
+    std::optional<Book> book = find(earlierBookKey(bytes));
+    if (!book || book->manifest.digest == digest) return book;
+    if (!book->manifest.digest.empty()) return std::nullopt;
+    book->manifest.digest = digest;
+    try {
+        m_fs.writeFile(book->files.manifest, manifestBytes(book->manifest));
+    } catch (const UserError&) {
+        // Recorded at a later open; the book opens as before.
+    }
+    return book;
+}
+
 Book Library::open(std::string_view sourceName, std::string_view bytes, const Progress& progress) {
     const Steps steps(progress);
     steps.at(0.0);
     const std::string key = bookKey(bytes);
-    if (std::optional<Book> stored = find(key)) {
+    if (std::optional<Book> stored = storedBookOf(bytes, key)) {
+        Book book = settle(std::move(*stored));
         steps.at(1.0);
-        return std::move(*stored);
+        return book;
     }
 
     std::optional<LaidOutBook> laid;
@@ -197,14 +218,18 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
     book.key = key;
     book.files = filesOf(key);
     book.manifest = laid->manifest;
+    book.manifest.digest = key;
     book.laidOutNow = true;
     ensureFolder(m_fs, m_dataFolder);
     ensureFolder(m_fs, m_folder);
     ensureFolder(m_fs, book.files.folder);
+    sweepFolder(book.files.folder, key, false);
     FileBatch batch(m_fs);
-    writeBookFiles(m_fs, batch, book.files, *laid, std::nullopt, steps);
+    writeLayoutFiles(m_fs, batch, book.files, *laid, std::nullopt, steps);
+    // The manifest goes last: a book counts as stored only once it is there.
+    batch.write(book.files.manifest, manifestBytes(book.manifest));
     batch.commit();
-    steps.at(1.0);
+    steps.finished();
     return book;
 }
 
@@ -212,11 +237,18 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
                             const std::string& bookmarkFile, const Progress& progress) {
     const Steps steps(progress);
     steps.at(0.0);
-    if (bookKey(bytes) != key)
-        throw UserError("This is not the file the book was opened from; it cannot be laid out "
-                        "again from it.");
     std::optional<Book> stored = find(key);
     if (!stored) throw UserError("The book is not in the library; open it first.");
+    const std::string digest = contentDigest(bytes);
+    if (stored->manifest.digest.empty() ? key != digest && key != earlierBookKey(bytes)
+                                        : stored->manifest.digest != digest)
+        throw UserError("This is not the file the book was opened from; it cannot be laid out "
+                        "again from it.");
+    // A move an earlier layout still owes is finished first, so that only one is ever owed.
+    if (stored->manifest.movingFrom && !finishMove(*stored))
+        throw UserError(unableToWriteMessage(bookmarkFileOf(m_dataFolder, key)));
+    if (stored->manifest.movingFrom) throw UserError(unableToWriteMessage(stored->files.manifest));
+    sweep(*stored);
     const std::optional<std::string> oldText = m_fs.readFile(stored->files.text);
     if (!oldText) throw UserError("Cannot open file " + stored->files.text);
 
@@ -242,20 +274,15 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     Relaid result;
     std::unique_ptr<FileLock> lock;
     std::optional<Lines> bookmarkLines;
+    std::string movedSection;
     if (!bookmarkFile.empty()) {
         lock = m_fs.lock(bookmarkFile);
         if (const std::optional<std::string> list = m_fs.readFile(bookmarkFile)) {
             Lines lines = splitLines(*list);
-            const std::string header = "<<" + key;
-            const int h = bookmarks::findHeader(lines, header);
-            if (static_cast<std::size_t>(h) < lines.size() &&
-                lines[static_cast<std::size_t>(h)] == header) {
-                const int end = bookmarks::sectionEnd(lines, h);
-                const auto first = lines.begin() + h + 1;
-                const auto last = lines.begin() + end;
+            if (const auto section = sectionOf(lines, key)) {
                 MovedBookmarks moved =
-                    moveBookmarks(displayLinesOf(*oldText), display, Lines(first, last));
-                std::move(moved.entries.begin(), moved.entries.end(), first);
+                    moveSection(lines, *section, displayLinesOf(*oldText), display);
+                movedSection = joinLinesCrLf(moved.entries);
                 result.movedBookmarks = moved.moved;
                 result.unmovedBookmarks = std::move(moved.unmoved);
                 bookmarkLines = std::move(lines);
@@ -265,17 +292,140 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
         }
     }
 
-    FileBatch batch(m_fs);
-    writeBookFiles(m_fs, batch, stored->files, *laid, std::move(index), steps);
-    if (bookmarkLines) batch.write(bookmarkFile, joinLinesCrLf(*bookmarkLines));
-    batch.commit();
-    steps.at(1.0);
+    // The new layout goes beside the old one; the manifest naming it switches the book over,
+    // and records the bookmark move until the bookmark file has it.
+    const int from = stored->manifest.layoutFolder;
+    Book book = std::move(*stored);
+    book.files = filesOf(key, from + 1);
+    book.manifest = laid->manifest;
+    book.manifest.digest = digest;
+    book.manifest.layoutFolder = from + 1;
+    if (bookmarkLines) book.manifest.movingFrom = from;
+    ensureFolder(m_fs, book.files.folder);
+    try {
+        FileBatch batch(m_fs);
+        writeLayoutFiles(m_fs, batch, book.files, *laid, std::move(index), steps);
+        if (bookmarkLines) batch.write(movedSectionFile(book.files, key), movedSection);
+        batch.write(book.files.manifest, manifestBytes(book.manifest));
+        if (bookmarkLines) batch.write(bookmarkFile, joinLinesCrLf(*bookmarkLines));
+        batch.commit();
+    } catch (const UserError&) {
+        m_fs.removeFolder(book.files.folder);
+        throw;
+    } catch (const OpenCancelled&) {
+        m_fs.removeFolder(book.files.folder);
+        throw;
+    }
+    lock.reset();
+    completeMove(book, from);
+    steps.finished();
 
-    result.book = std::move(*stored);
-    result.book.manifest = laid->manifest;
+    result.book = std::move(book);
     result.book.outdated = false;
     result.book.laidOutNow = true;
     return result;
+}
+
+// A book found in the library, made ready to show: a bookmark move its last layout owes is
+// finished (when the bookmark file cannot be written, the layout before it is shown, with the
+// bookmarks that belong to it), and what killed writes left in its folders is cleared.
+Book Library::settle(Book book) {
+    if (book.manifest.movingFrom && !finishMove(book) &&
+        m_fs.fileExists(filesOf(book.key, *book.manifest.movingFrom).text)) {
+        const int from = *book.manifest.movingFrom;
+        book.files = filesOf(book.key, from);
+        book.manifest.layoutFolder = from;
+        book.manifest.movingFrom.reset();
+        book.outdated = true;
+        return book;
+    }
+    // While the record stays (it could not be cleared), the moved section and the old layout
+    // are kept for the next open.
+    if (!book.manifest.movingFrom) sweep(book);
+    return book;
+}
+
+// Finishes the bookmark move the book's manifest records. The section is moved unless it is
+// already the one the new layout recorded as moved; a section that cannot be moved (the old
+// layout is gone) stays as it is. False when the bookmark file cannot be read or written.
+bool Library::finishMove(Book& book) {
+    const int from = *book.manifest.movingFrom;
+    const std::string bookmarkFile = bookmarkFileOf(m_dataFolder, book.key);
+    try {
+        const std::unique_ptr<FileLock> lock = m_fs.lock(bookmarkFile);
+        const std::optional<std::string> list = m_fs.readFile(bookmarkFile);
+        if (!list && m_fs.fileExists(bookmarkFile)) return false;
+        Lines lines = list ? splitLines(*list) : Lines{};
+        const auto section = sectionOf(lines, book.key);
+        const std::optional<std::string> oldText = m_fs.readFile(filesOf(book.key, from).text);
+        const std::optional<std::string> newText = m_fs.readFile(book.files.text);
+        if (section && oldText && newText &&
+            m_fs.readFile(movedSectionFile(book.files, book.key)) !=
+                joinLinesCrLf(
+                    Lines(lines.begin() + static_cast<std::ptrdiff_t>(section->first),
+                          lines.begin() + static_cast<std::ptrdiff_t>(section->second)))) {
+            moveSection(lines, *section, displayLinesOf(*oldText), displayLinesOf(*newText));
+            m_fs.writeFile(bookmarkFile, joinLinesCrLf(lines));
+        }
+    } catch (const UserError&) {
+        return false;
+    }
+    completeMove(book, from);
+    return true;
+}
+
+// The bookmark file has the moved section: the record goes, then the layout it replaced.
+// Either step may fail or be cut off; the next open finishes it.
+void Library::completeMove(Book& book, int from) {
+    if (book.manifest.movingFrom) {
+        BookManifest settled = book.manifest;
+        settled.movingFrom.reset();
+        try {
+            m_fs.writeFile(book.files.manifest, manifestBytes(settled));
+        } catch (const UserError&) {
+            return;
+        }
+        book.manifest = std::move(settled);
+    }
+    m_fs.removeFile(movedSectionFile(book.files, book.key));
+    const BookFiles old = filesOf(book.key, from);
+    for (const std::string& path :
+         {old.text, old.index, old.catalogue, movedSectionFile(old, book.key)})
+        m_fs.removeFile(path);
+    if (from != 0) m_fs.removeFolder(old.folder);
+}
+
+// Clears what killed writes left in the folders of a settled book: temporaries of its own
+// files, the files of a new layout cut off before its switch (the next folder) and of the one
+// a switch replaced (the folder before), once they are old enough that no running copy of the
+// reader can still be writing them.
+void Library::sweep(const Book& book) {
+    const int current = book.manifest.layoutFolder;
+    sweepFolder(filesOf(book.key).folder, book.key, current != 0);
+    if (current != 0) sweepFolder(book.files.folder, book.key, false);
+    for (const int other : {current - 1, current + 1}) {
+        if (other <= 0) continue;
+        const std::string folder = filesOf(book.key, other).folder;
+        if (!m_fs.folderExists(folder)) continue;
+        sweepFolder(folder, book.key, true);
+        m_fs.removeFolder(folder);
+    }
+}
+
+// In one folder of the book: stale temporaries of its files, a stale record of a finished
+// bookmark move, and with `layoutFiles` the stale files of a layout that is not current.
+void Library::sweepFolder(const std::string& folder, const std::string& key, bool layoutFiles) {
+    std::vector<std::string> names = layoutFileNames(key);
+    names.push_back(key + ".book");
+    for (const FileSystem::FolderEntry& entry : m_fs.listFolder(folder)) {
+        if (!isStale(entry)) continue;
+        bool remove = entry.name == key + ".moved" ||
+                      (layoutFiles && entry.name != key + ".book" &&
+                       std::find(names.begin(), names.end(), entry.name) != names.end());
+        for (std::size_t i = 0; i < names.size() && !remove; ++i)
+            remove = isTemporaryOf(entry.name, names[i]);
+        if (remove) m_fs.removeFile(folder + entry.name);
+    }
 }
 
 } // namespace qm::library

@@ -1,12 +1,27 @@
 #pragma once
 // The library of opened books. A book file (EPUB, HTML, plain text) opened once becomes a
-// one-book collection in <data folder>/library/<key>/, where <key> is a hash of the file's
-// bytes: its stored text <key>.tvt (single-byte plain form), its catalogue <key>.toc (the
-// book and a line per chapter naming its reference point), its word index <key>.tvx and a
-// manifest <key>.book (source name, title, author, layout version). Opening the same bytes
-// again finds the key and cascades nothing. A stored book is never laid out anew behind its
-// bookmarks' back: a newer cascader only marks it outdated, and layOutAgain() re-lays it and
-// moves its bookmarks to the same words.
+// one-book collection in <data folder>/library/<key>/, where <key> is the SHA-256 digest of
+// the file's bytes: its stored text <key>.tvt (single-byte plain form), its catalogue <key>.toc
+// (the book and a line per chapter naming its reference point), its word index <key>.tvx and a
+// manifest <key>.book (source name, digest, title, author, layout version). Opening the same
+// bytes again finds the key and cascades nothing. A stored book is never laid out anew behind
+// its bookmarks' back: a newer cascader only marks it outdated, and layOutAgain() re-lays it
+// and moves its bookmarks to the same words.
+//
+// Books stored before the digest was kept are under the 64-bit hash of earlierBookKey(). They
+// are found by it still (their bookmarks and settings are named by it), their digest is
+// recorded the first time they open, and from then on a file whose hash is the same but whose
+// digest differs is a book of its own.
+//
+// A new layout goes into a layout folder of its own, library/<key>/layout<n>/, beside the one
+// it replaces; rewriting the manifest to name it is the one step that switches the book over.
+// When the book has bookmarks, the manifest also records that they are still to be moved, and
+// the section as moved is kept beside the new layout: the bookmark file is written next, then
+// the record is cleared and the old layout removed. An open that finds the record finishes the
+// move (or, when the bookmark file cannot be written, shows the old layout), so a kill at any
+// point leaves the old book with its old bookmarks or the new one with them moved. Opening a
+// book also clears, once they are old enough that no running copy can still be writing them,
+// the reader's own temporaries in the book's folders and what a killed new layout left.
 //
 // How the window is meant to call it (after the folder restructure):
 //   - Open File / drag and drop / a start-up argument naming .epub, .htm, .html or .txt:
@@ -59,11 +74,11 @@ public:
 };
 
 struct BookFiles {
-    std::string folder; // ends with "/"
+    std::string folder; // the layout folder holding text, catalogue and index; ends with "/"
     std::string text;
     std::string catalogue;
     std::string index;
-    std::string manifest;
+    std::string manifest; // in the book's own folder, whichever layout folder is current
 };
 
 struct Book {
@@ -97,22 +112,33 @@ public:
                                    cascade::SentenceParser* parser);
 
     const std::string& folder() const { return m_folder; }
-    BookFiles filesOf(const std::string& key) const;
+    // The files of the book in its layout folder number `layoutFolder` (0: its own folder).
+    BookFiles filesOf(const std::string& key, int layoutFolder = 0) const;
 
-    // The stored book of this key, when all its files are there and its manifest reads.
+    // The stored book of this key, when all its files are there and its manifest reads. A
+    // bookmark move it still owes is left for open() to finish.
     std::optional<Book> find(const std::string& key) const;
 
-    // The book of these bytes: found in the library, or read, cascaded and stored. Throws
-    // UserError (unreadable book, failed write: nothing of the book is left) or OpenCancelled.
+    // The book of these bytes: found in the library (whose digest they must have), or read,
+    // cascaded and stored. Throws UserError (unreadable book, failed write: nothing of the
+    // book is left) or OpenCancelled.
     Book open(std::string_view sourceName, std::string_view bytes, const Progress& progress = {});
 
     // Lays the stored book out again with this cascader from its source bytes (which must be
     // the ones it was opened from) and moves the bookmarks of its section in bookmarkFile to
-    // the same words. On any failure the book and the bookmark file stay as they were.
+    // the same words. On any failure the book and the bookmark file stay as they were; a kill
+    // leaves them so that the next open shows the one or the other whole.
     Relaid layOutAgain(const std::string& key, std::string_view bytes,
                        const std::string& bookmarkFile, const Progress& progress = {});
 
 private:
+    std::optional<Book> storedBookOf(std::string_view bytes, const std::string& digest);
+    Book settle(Book book);
+    bool finishMove(Book& book);
+    void completeMove(Book& book, int from);
+    void sweep(const Book& book);
+    void sweepFolder(const std::string& folder, const std::string& key, bool layoutFiles);
+
     FileSystem& m_fs;
     std::string m_dataFolder;
     std::string m_folder;

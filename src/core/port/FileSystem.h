@@ -46,6 +46,8 @@ public:
     // Replaces the file with these bytes safely (see above); throws UserError on failure.
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool removeFile(const std::string& path) = 0;
+    // Removes an empty folder; false when it is not there, not empty or may not be removed.
+    virtual bool removeFolder(const std::string& path) = 0;
     // The file a write of `path` replaces: `path` itself, or the end of its chain of links.
     virtual std::string writeTarget(const std::string& path) const { return path; }
 
@@ -73,6 +75,13 @@ std::string temporaryPrefix(const std::string& fileName);
 // the file its link points to), when they are old enough that no running copy of the reader
 // can still be writing them. Only names of the temporaries' own form are touched.
 void removeStrayTemporaries(FileSystem& fs, const std::string& path);
+
+// True when `entry` (a name in a folder) is of the form of a temporary written for `fileName`.
+bool isTemporaryOf(const std::string& entry, const std::string& fileName);
+
+// True when an entry listed by listFolder is old enough that no running copy of the reader
+// can still be writing it.
+bool isStale(const FileSystem::FolderEntry& entry);
 
 // The real file system of this machine (POSIX).
 std::unique_ptr<FileSystem> makeRealFileSystem();

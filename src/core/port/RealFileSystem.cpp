@@ -223,6 +223,7 @@ public:
         m_folderSync.add(folderOf(target));
     }
     bool removeFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    bool removeFolder(const std::string& path) override { return ::rmdir(path.c_str()) == 0; }
     std::vector<FolderEntry> listFolder(const std::string& folder) const override {
         std::vector<FolderEntry> entries;
         DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());

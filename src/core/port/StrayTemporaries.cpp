@@ -7,6 +7,8 @@ namespace {
 // A write in progress keeps its temporary for milliseconds; one this old was left by a kill.
 constexpr long long kStrayAgeSeconds = 60;
 
+} // namespace
+
 bool isTemporaryOf(const std::string& entry, const std::string& fileName) {
     const std::string prefix = temporaryPrefix(fileName);
     if (entry.size() != prefix.size() + 6 || entry.compare(0, prefix.size(), prefix) != 0)
@@ -19,10 +21,12 @@ bool isTemporaryOf(const std::string& entry, const std::string& fileName) {
     return true;
 }
 
-} // namespace
-
 std::string temporaryPrefix(const std::string& fileName) {
     return ".quillmar-tmp-" + fileName + "-";
+}
+
+bool isStale(const FileSystem::FolderEntry& entry) {
+    return entry.ageSeconds >= kStrayAgeSeconds;
 }
 
 void removeStrayTemporaries(FileSystem& fs, const std::string& linkPath) {
@@ -33,7 +37,7 @@ void removeStrayTemporaries(FileSystem& fs, const std::string& linkPath) {
     const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     if (fileName.empty()) return;
     for (const auto& entry : fs.listFolder(folder)) {
-        if (entry.ageSeconds >= kStrayAgeSeconds && isTemporaryOf(entry.name, fileName))
+        if (isStale(entry) && isTemporaryOf(entry.name, fileName))
             fs.removeFile(folder + entry.name);
     }
 }

@@ -52,6 +52,17 @@ bool MemoryFileSystem::removeFile(const std::string& path) {
     return m_files.erase(path) > 0;
 }
 
+bool MemoryFileSystem::removeFolder(const std::string& path) {
+    const std::string p = stripSlash(path);
+    if (m_readOnly || !m_folders.count(p)) return false;
+    const std::string prefix = p + "/";
+    const auto it = m_files.lower_bound(prefix);
+    if (it != m_files.end() && it->first.compare(0, prefix.size(), prefix) == 0) return false;
+    for (const std::string& folder : m_folders)
+        if (folder.compare(0, prefix.size(), prefix) == 0) return false;
+    return m_folders.erase(p) > 0;
+}
+
 std::vector<FileSystem::FolderEntry> MemoryFileSystem::listFolder(const std::string& folder) const {
     std::vector<FolderEntry> entries;
     const std::string prefix = stripSlash(folder) == "/" ? "/" : stripSlash(folder) + "/";

@@ -18,6 +18,7 @@ public:
     std::optional<std::string> readFile(const std::string& path) const override;
     void writeFile(const std::string& path, const std::string& bytes) override;
     bool removeFile(const std::string& path) override;
+    bool removeFolder(const std::string& path) override;
     std::vector<FolderEntry> listFolder(const std::string& folder) const override;
     // Only this process sees the files, so there is no one to lock out.
     std::unique_ptr<FileLock> lock(const std::string&) override { return nullptr; }

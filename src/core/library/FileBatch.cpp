@@ -1,0 +1,28 @@
+#include "core/library/FileBatch.h"
+
+#include "core/base/Error.h"
+
+namespace qm::library {
+
+void FileBatch::write(const std::string& path, const std::string& bytes) {
+    std::optional<std::string> old = m_fs.fileExists(path) ? m_fs.readFile(path) : std::nullopt;
+    if (m_fs.fileExists(path) && !old) throw UserError(unableToWriteMessage(path));
+    m_fs.writeFile(path, bytes);
+    m_done.push_back({path, std::move(old)});
+}
+
+void FileBatch::rollBack() noexcept {
+    for (auto it = m_done.rbegin(); it != m_done.rend(); ++it) {
+        try {
+            if (it->old)
+                m_fs.writeFile(it->path, *it->old);
+            else if (!m_fs.removeFile(it->path) && m_fs.fileExists(it->path))
+                break;
+        } catch (...) {
+            break; // the failure already being reported is the one the user hears of
+        }
+    }
+    m_done.clear();
+}
+
+} // namespace qm::library
