@@ -47,7 +47,8 @@ protected:
     // of the bytes, as it was then), with no digest in the manifest.
     void storeAsBefore(const std::string& bytes, const std::string& earlierKey) {
         library::LaidOutBook laid = *library::layOutBook(reader.read(bytes), earlierKey, "old.txt",
-                                                         builtInToSingleByte, {});
+                                                         encoding::utf8ToWindows1252,
+                                                         shippedParser(), {});
         const library::BookFiles f = library().filesOf(earlierKey);
         fs.mem.addFolder(f.folder);
         ByteLineSource text(laid.text);
