@@ -95,8 +95,8 @@ check "a core folder includes a lower one it does not link" \
     "add src/core/testing/Fake.h '#include \"core/text/Tags.h\"'" \
     "src/core/testing/Fake.h includes src/core/text/Tags.h, but src/core/testing does not link"
 check "a folder with no rank" \
-    "add src/core/encoding/Utf8.h '#include \"core/base/Text.h\"'" \
-    "src/core/encoding/Utf8.h lies in no folder of scripts/layers.txt"
+    "add src/core/unranked/Thing.h '#include \"core/base/Text.h\"'" \
+    "src/core/unranked/Thing.h lies in no folder of scripts/layers.txt"
 
 [[ $status -eq 0 ]] && echo "planted faults: the check passes the clean tree and fails on each"
 exit $status
