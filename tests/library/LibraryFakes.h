@@ -65,9 +65,6 @@ public:
     bool fileExists(const std::string& p) const override { return mem.fileExists(p); }
     bool folderExists(const std::string& p) const override { return mem.folderExists(p); }
     void createFolder(const std::string& p) override { mem.createFolder(p); }
-    std::optional<std::string> readFile(const std::string& p) const override {
-        return mem.readFile(p);
-    }
     void writeFile(const std::string& p, const std::string& bytes) override {
         if (failAt > 0 && --failAt == 0) throw UserError(unableToWriteMessage(p));
         mem.writeFile(p, bytes);
@@ -77,6 +74,11 @@ public:
         return mem.listFolder(f);
     }
     std::unique_ptr<FileLock> lock(const std::string& p) override { return mem.lock(p); }
+
+protected:
+    std::optional<std::string> readCapped(const std::string& p, const FileCap& cap) const override {
+        return mem.readFile(p, cap);
+    }
 };
 
 inline const char* const kDataFolder = "/home/reader/.local/share/quillmar/";

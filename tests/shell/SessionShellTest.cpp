@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -160,6 +163,26 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
         EXPECT_TRUE(session.run([&] { session.FormClose(); })) << c.name;
         EXPECT_EQ(v.messages, std::vector<std::string>{}) << c.name;
         EXPECT_EQ(files.fileExists(data + "/quillmar.ini"), !c.dataFolderFails) << c.name;
+    }
+}
+
+// Whatever a handler throws is its message, and the handler stops: running out of memory or
+// any other failure too, never the end of the program.
+TEST_F(ShellSession, EveryFailureOfAHandlerIsAMessage) {
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[] { throw qm::UserError("Cannot create file /x"); }, "Cannot create file /x"},
+        {[] { throw std::bad_alloc(); },
+         "There is not enough memory to finish this; it was stopped."},
+        {[] { throw std::length_error("vector::reserve"); },
+         "This stopped on an unexpected error: vector::reserve"},
+        {[] { throw 7; }, "This stopped on an unexpected error."},
+        {[] {}, ""},
+    };
+    for (const auto& [handler, message] : cases) {
+        view.messages.clear();
+        EXPECT_EQ(s.run(handler), message.empty());
+        EXPECT_EQ(view.messages,
+                  message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
     }
 }
 

@@ -156,7 +156,7 @@ std::optional<Book> Library::find(const std::string& key) const {
     if (!m_fs.fileExists(files.text) || !m_fs.fileExists(files.catalogue) ||
         !m_fs.fileExists(files.index))
         return std::nullopt;
-    const std::optional<std::string> bytes = m_fs.readFile(files.manifest);
+    const std::optional<std::string> bytes = m_fs.readFile(files.manifest, kManifestCap);
     if (!bytes) return std::nullopt;
     std::optional<BookManifest> manifest = parseManifest(splitLines(*bytes));
     if (!manifest || manifest->key != key) return std::nullopt;
@@ -215,7 +215,7 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
                         "again from it.");
     std::optional<Book> stored = find(key);
     if (!stored) throw UserError("The book is not in the library; open it first.");
-    const std::optional<std::string> oldText = m_fs.readFile(stored->files.text);
+    const std::optional<std::string> oldText = m_fs.readFile(stored->files.text, kStoredTextCap);
     if (!oldText) throw UserError("Cannot open file " + stored->files.text);
 
     std::optional<LaidOutBook> laid;
@@ -242,7 +242,7 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     std::optional<Lines> bookmarkLines;
     if (!bookmarkFile.empty()) {
         lock = m_fs.lock(bookmarkFile);
-        if (const std::optional<std::string> list = m_fs.readFile(bookmarkFile)) {
+        if (const std::optional<std::string> list = m_fs.readFile(bookmarkFile, kBookmarkFileCap)) {
             Lines lines = splitLines(*list);
             const std::string header = "<<" + key;
             const int h = bookmarks::findHeader(lines, header);

@@ -43,8 +43,9 @@ bool Session::run(const std::function<void()>& handler) {
     try {
         handler();
         return true;
-    } catch (const UserError& e) {
-        m_view.showMessage(e.what());
+    } catch (...) {
+        // Running out of memory, or any other failure, stops the handler as a UserError does.
+        m_view.showMessage(currentExceptionMessage());
         return false;
     }
 }

@@ -29,9 +29,19 @@ void MemoryFileSystem::createFolder(const std::string& path) {
     m_folders.insert(stripSlash(path));
 }
 
-std::optional<std::string> MemoryFileSystem::readFile(const std::string& path) const {
+void MemoryFileSystem::addSparseFile(const std::string& path, std::uint64_t size) {
+    m_files[path].clear();
+    m_sparse[path] = size;
+}
+
+std::optional<std::string> MemoryFileSystem::readCapped(const std::string& path,
+                                                        const FileCap& cap) const {
     const auto it = m_files.find(path);
     if (it == m_files.end()) return std::nullopt;
+    const auto sparse = m_sparse.find(path);
+    const std::uint64_t size = sparse == m_sparse.end() ? it->second.size() : sparse->second;
+    if (size > cap.bytes) throw FileTooLarge(path, cap);
+    if (sparse != m_sparse.end()) return std::string(static_cast<std::size_t>(size), '\0');
     return it->second;
 }
 
@@ -45,10 +55,12 @@ void MemoryFileSystem::writeFile(const std::string& path, const std::string& byt
     if (path.empty() || (slash != std::string::npos && !folderExists(path.substr(0, slash + 1))))
         throw UserError(cannotCreateFileMessage(path));
     m_files[path] = bytes;
+    m_sparse.erase(path);
     ++m_writes;
 }
 
 bool MemoryFileSystem::removeFile(const std::string& path) {
+    m_sparse.erase(path);
     return m_files.erase(path) > 0;
 }
 
