@@ -1,7 +1,9 @@
 // quillmar [options] [text]: the reader's window, or a headless run when an action or output
 // option is given (see --help).
+#include "core/base/Error.h"
 #include "core/import/Encoding.h"
 #include "core/port/FileSystem.h"
+#include "core/shell/DataFolder.h"
 #include "core/text/TextEncoding.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
@@ -13,8 +15,7 @@
 #include "ui/StartupStyle.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QStandardPaths>
+#include <QMessageBox>
 
 #include <cstdlib>
 #include <iostream>
@@ -32,26 +33,7 @@ bool haveDisplay() {
     return !platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland");
 }
 
-// The data folder, with its final separator; its parents are created, its last level is
-// created by the start-up itself.
-std::string dataFolder(const qm::CommandLine& options) {
-    QString folder;
-    if (options.dataDir)
-        folder = qm::fromLocalPath(*options.dataDir);
-    else if (const QByteArray env = qgetenv("QUILLMAR_DATA_DIR"); !env.isEmpty())
-        folder = QFile::decodeName(env);
-    else
-        folder =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Halvorn/";
-    folder = QDir::cleanPath(QDir(folder).absolutePath());
-    const QFileInfo info(folder);
-    QDir().mkpath(info.absolutePath());
-    return qm::toLocalPath(folder) + "/";
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
@@ -93,11 +75,21 @@ int main(int argc, char** argv) {
     // Lets a Wayland compositor match the window to the desktop entry and show its icon.
     QGuiApplication::setDesktopFileName("quillmar");
     const std::string exePath = qm::toLocalPath(QCoreApplication::applicationFilePath());
-    const std::string data = dataFolder(options);
+    // The data folder stays the bytes it was given: a name that is not UTF-8 never goes
+    // through a QString, which would replace it by a look-alike.
+    const qm::DataFolderChoice data =
+        qm::chooseDataFolder(qm::systemDataFolderSources(options.dataDir));
+    if (data.folder.empty()) {
+        std::cerr << "quillmar: " << data.error << '\n';
+        if (!options.headless())
+            QMessageBox::critical(nullptr, "Quillmar", qm::fromLocalPath(data.error));
+        return 1;
+    }
     qm::QtPlatform platform;
 
     if (options.headless()) {
-        int code = qm::runHeadless(options, exePath, data, *fs, platform, std::cout, std::cerr);
+        int code =
+            qm::runHeadless(options, exePath, data.folder, *fs, platform, std::cout, std::cerr);
         if (code == 0 && (options.cascade || options.makeIndex))
             code = qm::runTools(options, *fs, std::cout, std::cerr);
         return code;
@@ -105,7 +97,21 @@ int main(int argc, char** argv) {
 
     QApplication::setStyle(new qm::StartupStyle(QApplication::style()->name()));
     qm::TForm1 form(*fs, platform);
-    form.create({exePath, data, options.text});
+    form.create({exePath, data.folder, options.text});
     form.show();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The last resort: every handler reports its own failures and the reader goes on; what
+    // fails outside them (running out of memory while starting, say) ends the program with
+    // its message rather than an abort.
+    try {
+        return run(argc, argv);
+    } catch (...) {
+        std::cerr << "quillmar: " << qm::currentExceptionMessage() << '\n';
+        return 1;
+    }
 }

@@ -122,23 +122,34 @@ TEST_F(ShellSession, AnExistingSettingsFileIsNeverTouched) {
 // and so does closing.
 TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
     const std::string data = "/home/ann/.local/share/Halvorn";
+    enum class Fault { ReadOnly, FileInPlace, FileAbove, SettingsWrite };
     struct Case {
         const char* name;
-        bool dataFolderFails;
+        Fault fault;
         std::string message;
     };
+    const std::string advice = "choose another data folder with --data-dir.";
     const Case cases[] = {
-        {"data folder", true, "File access denied"},
-        {"default settings file", false, "Cannot create file " + data + "/quillmar.ini"},
+        {"data folder", Fault::ReadOnly, "File access denied"},
+        {"data folder is a file", Fault::FileInPlace,
+         "The data folder " + data + " is a file, not a folder. Move the file away, or " + advice},
+        {"a file above the data folder", Fault::FileAbove,
+         "Cannot make the data folder " + data + ": /home/ann/.local is a file, not a folder. " +
+             "Move the file away, or " + advice},
+        {"default settings file", Fault::SettingsWrite,
+         "Cannot create file " + data + "/quillmar.ini"},
     };
     for (const Case& c : cases) {
         qmtest::RecordingView v;
         qm::MemoryFileSystem files;
-        files.addFolder("/home/ann/.local/share");
-        if (c.dataFolderFails)
-            files.setReadOnly(true);
-        else
+        files.addFolder("/home/ann");
+        if (c.fault != Fault::FileAbove) files.addFolder("/home/ann/.local/share");
+        if (c.fault == Fault::ReadOnly) files.setReadOnly(true);
+        if (c.fault == Fault::FileInPlace) files.writeFile(data, "mine");
+        if (c.fault == Fault::FileAbove) files.writeFile("/home/ann/.local", "mine");
+        if (c.fault == Fault::SettingsWrite)
             files.failNextWrite(qm::MemoryFileSystem::Fault::CannotCreate);
+        const bool dataFolderFails = c.fault != Fault::SettingsWrite;
         qm::Session session{v, files, platform};
         qm::FakeSurface page{800, 600};
         session.setSurface(&page);
@@ -147,7 +158,7 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
         })) << c.name;
         EXPECT_EQ(v.messages, std::vector<std::string>{c.message}) << c.name;
         EXPECT_EQ(session.locations().catalogueExtension, ".toc") << c.name;
-        EXPECT_EQ(session.locations().settingsFile.empty(), c.dataFolderFails) << c.name;
+        EXPECT_EQ(session.locations().settingsFile.empty(), dataFolderFails) << c.name;
         EXPECT_TRUE(session.controls().visible(qm::Control::DictCheckBox)) << c.name;
         EXPECT_EQ(session.currentTextPath(), "") << c.name;
         EXPECT_TRUE(session.catalogue().empty()) << c.name;
@@ -162,7 +173,7 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
         files.setReadOnly(false);
         EXPECT_TRUE(session.run([&] { session.FormClose(); })) << c.name;
         EXPECT_EQ(v.messages, std::vector<std::string>{}) << c.name;
-        EXPECT_EQ(files.fileExists(data + "/quillmar.ini"), !c.dataFolderFails) << c.name;
+        EXPECT_EQ(files.fileExists(data + "/quillmar.ini"), !dataFolderFails) << c.name;
     }
 }
 

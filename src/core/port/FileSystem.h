@@ -39,7 +39,9 @@ public:
 
     virtual bool fileExists(const std::string& path) const = 0;
     virtual bool folderExists(const std::string& path) const = 0;
-    // Creates the last level of the folder; throws UserError with the system's message.
+    // Creates the last level of the folder. A folder already there (another copy of the reader
+    // may have made it a moment ago) is success. Throws UserError saying what is wrong when
+    // something else has the name, or with the system's message.
     virtual void createFolder(const std::string& path) = 0;
     // The whole file, or nothing when it does not exist or cannot be read (a folder, a pipe or
     // a device gives nothing, without waiting). A file larger than the cap is refused with

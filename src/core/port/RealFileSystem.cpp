@@ -162,8 +162,15 @@ public:
         return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
     void createFolder(const std::string& path) override {
-        if (::mkdir(path.c_str(), 0755) != 0)
-            throw UserError(std::string(std::strerror(errno)) + ": " + path);
+        if (::mkdir(path.c_str(), 0755) == 0) return;
+        const int error = errno;
+        // Made by someone else between a look and this mkdir: the folder is there all the same.
+        if (error == EEXIST && folderExists(path)) return;
+        if (error == EEXIST)
+            throw UserError("Cannot make the folder " + path +
+                            ": a file (or a link to nothing) has that name. Move it away, or "
+                            "choose another folder.");
+        throw UserError(std::string(std::strerror(error)) + ": " + path);
     }
     std::string writeTarget(const std::string& path) const override {
         // Follows the chain of links by hand, so that a link to a file not made yet still

@@ -3,6 +3,7 @@
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
 #include "core/index/IndexTree.h"
+#include "core/shell/DataFolder.h"
 
 namespace qm {
 
@@ -73,9 +74,7 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
 
     m_loc.dataFolder = dataFolder;
     if (!m_loc.dataFolder.empty() && m_loc.dataFolder.back() != '/') m_loc.dataFolder += '/';
-    std::string folder = m_loc.dataFolder;
-    if (folder.size() > 1) folder.pop_back();
-    if (!m_fs.folderExists(folder)) m_fs.createFolder(folder);
+    makeDataFolder(m_fs, m_loc.dataFolder);
 
     m_loc.catalogueExtension = ".toc";
     deriveCollectionPaths();

@@ -18,14 +18,19 @@ bool MemoryFileSystem::fileExists(const std::string& path) const {
 bool MemoryFileSystem::folderExists(const std::string& path) const {
     const std::string p = stripSlash(path);
     if (p == "/" || m_folders.count(p)) return true;
+    // A folder holding a file or a folder is there too.
     const std::string prefix = p + "/";
-    const auto it = m_files.lower_bound(prefix);
-    return it != m_files.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+    const auto file = m_files.lower_bound(prefix);
+    if (file != m_files.end() && file->first.compare(0, prefix.size(), prefix) == 0) return true;
+    const auto folder = m_folders.lower_bound(prefix);
+    return folder != m_folders.end() && folder->compare(0, prefix.size(), prefix) == 0;
 }
 
 void MemoryFileSystem::createFolder(const std::string& path) {
+    if (folderExists(path)) return;
     if (m_readOnly) throw UserError("File access denied");
-    if (folderExists(path)) throw UserError("File exists: " + path);
+    if (fileExists(stripSlash(path)))
+        throw UserError("Cannot make the folder " + path + ": a file has that name.");
     m_folders.insert(stripSlash(path));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // An in-memory file system for tests, with injectable write failures. Folders are implied by
-// the files in them unless added explicitly; the root "/" always exists.
+// the files and folders in them unless added explicitly; the root "/" always exists.
 #include "core/port/FileSystem.h"
 
 #include <map>

@@ -1,0 +1,168 @@
+// Starting the reader in hostile places: copies at once making the same folders, and the
+// program itself run with data folders and files that used to end or misplace it.
+#include "core/library/BookFile.h"
+#include "core/port/FileCaps.h"
+#include "core/shell/Session.h"
+#include "robust/RobustSupport.h"
+#include "support/Fakes.h"
+#include "support/ForkAlone.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace qmrobust;
+
+// One copy of the reader starting: the creation makes the data folder (and the folders above
+// it), then, with a book, the book opens into the library, whose folders it makes. 0, or 1
+// with the message on the error stream.
+int startReader(const std::string& root, bool withBook) {
+    auto fs = qm::makeRealFileSystem();
+    qmtest::RecordingView view;
+    qmtest::FixedPlatform platform;
+    qm::Session s(view, *fs, platform);
+    const std::string data = root + "/share/Halvorn/";
+    bool ok = s.run([&] { s.FormCreate(root + "/prog/quillmar", data, ""); });
+    if (withBook)
+        ok = ok && s.run([&] { qm::library::openBookFile(*fs, data, root + "/tale.txt", {}); });
+    for (const std::string& m : view.messages)
+        std::fprintf(stderr, "%s\n", m.c_str());
+    return ok ? 0 : 1;
+}
+
+// Copies let go at the same moment, round after round, each time into folders not made yet: a
+// folder another copy made first is no failure. Opening a book costs more than the start, so
+// only the first rounds open one.
+TEST(StartUp, ReadersStartingAtOnceAllStart) {
+    constexpr int kRounds = 80, kBookRounds = 2, kCopies = 4;
+    int failed = 0, started = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        TempFolder dir;
+        fsys::create_directories(dir.path() + "/prog");
+        writeBytes(dir.path() + "/tale.txt", "The wind rose.\n\nThe boat went home.\n");
+        int gate[2];
+        ASSERT_EQ(::pipe(gate), 0);
+        pid_t children[kCopies];
+        for (pid_t& child : children) {
+            std::fflush(nullptr);
+            child = qmtest::forkAlone();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::close(gate[1]);
+                char c;
+                (void)!::read(gate[0], &c, 1); // returns when the parent closes the gate
+                ::alarm(20);
+                ::_exit(startReader(dir.path(), round < kBookRounds));
+            }
+        }
+        ::close(gate[0]);
+        ::close(gate[1]);
+        for (const pid_t child : children) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            const bool ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            failed += !ok;
+            started += ok;
+        }
+    }
+    report("readers at once", {{"rounds", kRounds}, {"started", started}, {"failed", failed}});
+    EXPECT_EQ(failed, 0);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+constexpr bool kSanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool kSanitized = false;
+#endif
+
+std::string shellQuote(const std::string& arg) {
+    std::string quoted = "'";
+    for (const char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct ProgramEnd {
+    int exitCode = -1;
+    std::string output;
+};
+
+// Runs the program from `folder` through the shell line's own prefix (environment, limits).
+ProgramEnd runProgram(const std::string& folder, const std::string& prefix,
+               const std::vector<std::string>& args) {
+    std::string line = "cd " + shellQuote(folder) + " && " + prefix + " " +
+                       shellQuote(std::string(QM_BINARY_DIR) + "/bin/quillmar");
+    for (const std::string& a : args)
+        line += " " + shellQuote(a);
+    FILE* pipe = ::popen((line + " 2>&1 </dev/null").c_str(), "r");
+    ProgramEnd run;
+    if (!pipe) return run;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+// The program as a user starts it. Each case names the file that must hold the settings
+// afterwards (or "" when the run must fail with the message given), and the run must leave
+// nothing in the working folder.
+TEST(StartUp, TheProgramKeepsItsDataWhereItWasToldOrSaysWhy) {
+    TempFolder dir;
+    const std::string root = dir.path();
+    for (const char* sub : {"/work", "/home", "/runtime"})
+        fsys::create_directories(root + sub);
+    fsys::permissions(root + "/runtime", fsys::perms::owner_all);
+    writeBytes(root + "/afile", "mine");
+    writeBytes(root + "/big", "");
+    fsys::resize_file(root + "/big", 2ull << 30);
+    const std::string env = "env -u QUILLMAR_DATA_DIR -u XDG_DATA_HOME HOME=" +
+                            shellQuote(root + "/home") + " XDG_RUNTIME_DIR=" +
+                            shellQuote(root + "/runtime") + " QT_QPA_PLATFORM=offscreen";
+    // Under a memory cap a file read whole would end the program; refused by size, it cannot.
+    const std::string capped = kSanitized ? env : "ulimit -v 1500000; " + env;
+    struct Case {
+        const char* name;
+        std::string prefix;
+        std::vector<std::string> args;
+        std::string settings; // the file the run must leave
+        std::string message;  // what a failing run must say
+    };
+    const Case cases[] = {
+        {"a name that is not UTF-8", env, {"--data-dir", root + "/d\xff", "--page-info"},
+         root + "/d\xff/quillmar.ini", ""},
+        {"a relative XDG_DATA_HOME", env + " XDG_DATA_HOME=share", {"--page-info"},
+         root + "/home/.local/share/Halvorn/quillmar.ini", ""},
+        {"a file as the data folder", env, {"--data-dir", root + "/afile", "--page-info"}, "",
+         "The data folder " + root +
+             "/afile is a file, not a folder. Move the file away, or choose another data "
+             "folder with --data-dir."},
+        {"a huge text", capped, {"--data-dir", root + "/data", "--page-info", root + "/big"}, "",
+         qm::fileTooLargeMessage(root + "/big", qm::kStoredTextCap)},
+        {"a huge book to cascade", capped, {"--cascade", root + "/big"}, "",
+         qm::fileTooLargeMessage(root + "/big", qm::kBookFileCap)},
+    };
+    for (const Case& c : cases) {
+        const ProgramEnd run = runProgram(root + "/work", c.prefix, c.args);
+        EXPECT_EQ(run.exitCode, c.settings.empty() ? 1 : 0) << c.name << ": " << run.output;
+        if (!c.settings.empty()) {
+            EXPECT_TRUE(fsys::is_regular_file(c.settings)) << c.name;
+        } else {
+            EXPECT_NE(run.output.find(c.message + "\n"), std::string::npos)
+                << c.name << ": " << run.output;
+        }
+        EXPECT_EQ(folderEntries(root + "/work"), std::set<std::string>{}) << c.name;
+    }
+    // No look-alike of the name that is not UTF-8, and the file is as it was.
+    EXPECT_EQ(folderEntries(root).count("d\xEF\xBF\xBD"), 0u);
+    EXPECT_EQ(readBytes(root + "/afile"), "mine");
+}
+
+} // namespace
