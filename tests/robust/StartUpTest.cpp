@@ -3,6 +3,7 @@
 #include "core/library/BookFile.h"
 #include "core/port/FileCaps.h"
 #include "core/shell/Session.h"
+#include "install/InstallSupport.h"
 #include "robust/RobustSupport.h"
 #include "support/Fakes.h"
 #include "support/ForkAlone.h"
@@ -81,39 +82,9 @@ constexpr bool kSanitized = __has_feature(address_sanitizer);
 constexpr bool kSanitized = false;
 #endif
 
-std::string shellQuote(const std::string& arg) {
-    std::string quoted = "'";
-    for (const char c : arg)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-struct ProgramEnd {
-    int exitCode = -1;
-    std::string output;
-};
-
-// Runs the program from `folder` through the shell line's own prefix (environment, limits).
-ProgramEnd runProgram(const std::string& folder, const std::string& prefix,
-               const std::vector<std::string>& args) {
-    std::string line = "cd " + shellQuote(folder) + " && " + prefix + " " +
-                       shellQuote(std::string(QM_BINARY_DIR) + "/bin/quillmar");
-    for (const std::string& a : args)
-        line += " " + shellQuote(a);
-    FILE* pipe = ::popen((line + " 2>&1 </dev/null").c_str(), "r");
-    ProgramEnd run;
-    if (!pipe) return run;
-    char buffer[4096];
-    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.output.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
-
-// The program as a user starts it. Each case names the file that must hold the settings
-// afterwards (or "" when the run must fail with the message given), and the run must leave
-// nothing in the working folder.
+// The program as a user starts it, from an empty working folder with a home of its own.
+// Each case names the file that must hold the settings afterwards, or the message a failing
+// run must give; no run may leave anything in the working folder.
 TEST(StartUp, TheProgramKeepsItsDataWhereItWasToldOrSaysWhy) {
     TempFolder dir;
     const std::string root = dir.path();
@@ -122,50 +93,51 @@ TEST(StartUp, TheProgramKeepsItsDataWhereItWasToldOrSaysWhy) {
     fsys::permissions(root + "/runtime", fsys::perms::owner_all);
     writeBytes(root + "/big", "");
     fsys::resize_file(root + "/big", 2ull << 30);
-    const std::string env = "env -u QUILLMAR_DATA_DIR -u XDG_DATA_HOME HOME=" +
-                            shellQuote(root + "/home") + " XDG_RUNTIME_DIR=" +
-                            shellQuote(root + "/runtime") + " QT_QPA_PLATFORM=offscreen";
+    const std::vector<std::string> env = {"env",
+                                          "-C",
+                                          root + "/work",
+                                          "-u",
+                                          "QUILLMAR_DATA_DIR",
+                                          "-u",
+                                          "XDG_DATA_HOME",
+                                          "HOME=" + root + "/home",
+                                          "XDG_RUNTIME_DIR=" + root + "/runtime",
+                                          "QT_QPA_PLATFORM=offscreen"};
+    std::vector<std::string> relativeXdg = env;
+    relativeXdg.push_back("XDG_DATA_HOME=share");
     // Under a memory cap a file read whole would end the program; refused by size, it cannot.
-    const std::string capped = kSanitized ? env : "ulimit -v 1500000; " + env;
+    std::vector<std::string> capped = env;
+    if (!kSanitized)
+        capped.insert(capped.end(), {"sh", "-c", "ulimit -v 1500000 && exec \"$0\" \"$@\""});
     struct Case {
-        const char* name;
-        std::string prefix;
-        std::vector<std::string> args;
-        std::string settings; // the file the run must leave
-        std::string message;  // what a failing run must say
+        std::vector<std::string> prefix, args;
+        std::string expected; // the settings file left, or a failing run's message
+        bool fails;
     };
     const Case cases[] = {
-        {"a name that is not UTF-8",
-         env,
-         {"--data-dir", root + "/d\xff", "--page-info"},
-         root + "/d\xff/quillmar.ini",
-         ""},
-        {"a relative XDG_DATA_HOME",
-         env + " XDG_DATA_HOME=share",
-         {"--page-info"},
-         root + "/home/.local/share/Halvorn/quillmar.ini",
-         ""},
-        {"a huge text",
-         capped,
+        {env, {"--data-dir", root + "/d\xff", "--page-info"}, root + "/d\xff/quillmar.ini", false},
+        {relativeXdg, {"--page-info"}, root + "/home/.local/share/Halvorn/quillmar.ini", false},
+        {capped,
          {"--data-dir", root + "/data", "--page-info", root + "/big"},
-         "",
-         qm::fileTooLargeMessage(root + "/big", qm::kStoredTextCap)},
-        {"a huge book to cascade",
-         capped,
+         qm::fileTooLargeMessage(root + "/big", qm::kStoredTextCap) + "\n",
+         true},
+        {capped,
          {"--cascade", root + "/big"},
-         "",
-         qm::fileTooLargeMessage(root + "/big", qm::kBookFileCap)},
+         qm::fileTooLargeMessage(root + "/big", qm::kBookFileCap) + "\n",
+         true},
     };
     for (const Case& c : cases) {
-        const ProgramEnd run = runProgram(root + "/work", c.prefix, c.args);
-        EXPECT_EQ(run.exitCode, c.settings.empty() ? 1 : 0) << c.name << ": " << run.output;
-        if (!c.settings.empty()) {
-            EXPECT_TRUE(fsys::is_regular_file(c.settings)) << c.name;
+        std::vector<std::string> line = c.prefix;
+        line.push_back(std::string(QM_BINARY_DIR) + "/bin/quillmar");
+        line.insert(line.end(), c.args.begin(), c.args.end());
+        const auto run = qm::installtest::runCommand(line);
+        EXPECT_EQ(run.exitCode, c.fails ? 1 : 0) << c.expected << ": " << run.output;
+        if (c.fails) {
+            EXPECT_NE(run.output.find(c.expected), std::string::npos) << run.output;
         } else {
-            EXPECT_NE(run.output.find(c.message + "\n"), std::string::npos)
-                << c.name << ": " << run.output;
+            EXPECT_TRUE(fsys::is_regular_file(c.expected)) << c.expected;
         }
-        EXPECT_EQ(folderEntries(root + "/work"), std::set<std::string>{}) << c.name;
+        EXPECT_EQ(folderEntries(root + "/work"), std::set<std::string>{}) << c.expected;
     }
     // No look-alike of the name that is not UTF-8.
     EXPECT_EQ(folderEntries(root).count("d\xEF\xBF\xBD"), 0u);

@@ -42,36 +42,25 @@ const ChoiceCase kChoices[] = {
     {"password home empty", {}, {}, "", ""},
 };
 
-class ChooseDataFolder : public ::testing::TestWithParam<ChoiceCase> {};
-
-TEST_P(ChooseDataFolder, FollowsTheOptionTheEnvironmentAndThePasswordDatabase) {
-    const ChoiceCase& c = GetParam();
-    qm::DataFolderSources sources;
-    sources.option = c.option;
-    sources.variable = [&c](const char* name) -> std::optional<std::string> {
-        const auto it = c.environment.find(name);
-        if (it == c.environment.end()) return std::nullopt;
-        return it->second;
-    };
-    sources.passwordHome = [&c] { return c.passwordHome; };
-    sources.workingFolder = "/work";
-    const qm::DataFolderChoice choice = qm::chooseDataFolder(sources);
-    EXPECT_EQ(choice.folder, c.folder);
-    if (c.folder.empty()) {
-        EXPECT_NE(choice.error.find("--data-dir"), std::string::npos) << choice.error;
-    } else {
-        EXPECT_EQ(choice.error, "");
+TEST(ChooseDataFolder, FollowsTheOptionTheEnvironmentAndThePasswordDatabase) {
+    for (const ChoiceCase& c : kChoices) {
+        qm::DataFolderSources sources;
+        sources.option = c.option;
+        sources.variable = [&c](const char* name) -> std::optional<std::string> {
+            const auto it = c.environment.find(name);
+            if (it == c.environment.end()) return std::nullopt;
+            return it->second;
+        };
+        sources.passwordHome = [&c] { return c.passwordHome; };
+        sources.workingFolder = "/work";
+        const qm::DataFolderChoice choice = qm::chooseDataFolder(sources);
+        EXPECT_EQ(choice.folder, c.folder) << c.name;
+        // A choice is a folder or a message naming the option that gives one, never both.
+        EXPECT_EQ(choice.error.empty(), !c.folder.empty()) << c.name;
+        EXPECT_EQ(choice.error.find("--data-dir") != std::string::npos, c.folder.empty())
+            << c.name << ": " << choice.error;
     }
 }
-
-std::string choiceName(const ::testing::TestParamInfo<ChoiceCase>& param) {
-    std::string name = param.param.name;
-    for (char& ch : name)
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, ChooseDataFolder, ::testing::ValuesIn(kChoices), choiceName);
 
 // What may stand where the data folder goes: it is made, or the message says what is wrong
 // and what to do, and nothing of the user's is touched.
