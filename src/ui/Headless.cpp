@@ -125,37 +125,37 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     return 0;
 }
 
+namespace {
+
+void runCascade(const std::string& path, cascade::SentenceParser* parser, FileSystem& fs,
+                std::ostream& out, std::ostream& err) {
+    const std::optional<std::string> bytes = fs.readFile(path, kBookFileCap);
+    if (!bytes) throw UserError("Cannot open file " + path);
+    // The stored form on the output; the chapters' reference points on the error stream, so
+    // the output can be kept as a stored text as it is.
+    const cascade::Document doc = import::readBook(fileNameOf(path), *bytes);
+    const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc, parser);
+    for (const std::string& line : book->lines)
+        out << encoding::utf8ToWindows1252(line) << '\n';
+    for (std::size_t c = 0; c < doc.chapters.size(); ++c)
+        err << book->chapterPoints[c] << ' ' << encoding::utf8ToWindows1252(doc.chapters[c].title)
+            << '\n';
+}
+
+} // namespace
+
 int runTools(const CommandLine& o, cascade::SentenceParser* parser, FileSystem& fs,
              std::ostream& out, std::ostream& err) {
-    if (o.cascade) {
-        const std::optional<std::string> bytes = fs.readFile(*o.cascade);
-        if (!bytes) {
-            err << "Cannot open file " << *o.cascade << '\n';
-            return 1;
-        }
-        // The stored form on the output; the chapters' reference points on the error stream,
-        // so the output can be kept as a stored text as it is.
-        try {
-            const cascade::Document doc = import::readBook(fileNameOf(*o.cascade), *bytes);
-            const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc, parser);
-            for (const std::string& line : book->lines)
-                out << encoding::utf8ToWindows1252(line) << '\n';
-            for (std::size_t c = 0; c < doc.chapters.size(); ++c)
-                err << book->chapterPoints[c] << ' '
-                    << encoding::utf8ToWindows1252(doc.chapters[c].title) << '\n';
-        } catch (const UserError& e) {
-            err << e.what() << '\n';
-            return 1;
-        }
-    }
-    if (o.makeIndex) {
-        try {
+    // Any failure, running out of memory too, is a message and the exit code 1.
+    try {
+        if (o.cascade) runCascade(*o.cascade, parser, fs, out, err);
+        if (o.makeIndex)
             for (const std::string& line : makeWordIndex(openedTextLines(fs, *o.makeIndex, parser)))
                 out << line << '\n';
-        } catch (const UserError& e) {
-            err << e.what() << '\n';
-            return 1;
-        }
+    } catch (...) {
+        out.flush();
+        err << currentExceptionMessage() << '\n';
+        return 1;
     }
     out.flush();
     return 0;

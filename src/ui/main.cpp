@@ -1,8 +1,10 @@
 // quillmar [options] [text]: the reader's window, or a headless run when an action or output
 // option is given (see --help).
+#include "core/base/Error.h"
 #include "core/base/Paths.h"
 #include "core/cascade/GrammarParser.h"
 #include "core/port/FileSystem.h"
+#include "core/shell/DataFolder.h"
 #include "ui/CommandLine.h"
 #include "ui/Cp1252.h"
 #include "ui/FontWarmUp.h"
@@ -13,8 +15,8 @@
 #include "ui/StartupStyle.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QStandardPaths>
+#include <QFileInfo>
+#include <QMessageBox>
 
 #include <cstdlib>
 #include <iostream>
@@ -32,23 +34,6 @@ bool haveDisplay() {
     return !platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland");
 }
 
-// The data folder, with its final separator; its parents are created, its last level is
-// created by the start-up itself.
-std::string dataFolder(const qm::CommandLine& options) {
-    QString folder;
-    if (options.dataDir)
-        folder = qm::fromLocalPath(*options.dataDir);
-    else if (const QByteArray env = qgetenv("QUILLMAR_DATA_DIR"); !env.isEmpty())
-        folder = QFile::decodeName(env);
-    else
-        folder =
-            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Halvorn/";
-    folder = QDir::cleanPath(QDir(folder).absolutePath());
-    const QFileInfo info(folder);
-    QDir().mkpath(info.absolutePath());
-    return qm::toLocalPath(folder) + "/";
-}
-
 // The grammar model in the program folder (the executable's, links resolved), for the tools:
 // they run before the application object that knows the executable's path.
 std::string toolModelPath() {
@@ -57,9 +42,7 @@ std::string toolModelPath() {
     return qm::cascade::modelPathIn(qm::deriveProgramLocation(exe, qm::PathStyle::Posix).folder);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);
@@ -102,11 +85,21 @@ int main(int argc, char** argv) {
     // Lets a Wayland compositor match the window to the desktop entry and show its icon.
     QGuiApplication::setDesktopFileName("quillmar");
     const std::string exePath = qm::toLocalPath(QCoreApplication::applicationFilePath());
-    const std::string data = dataFolder(options);
+    // The data folder stays the bytes it was given: a name that is not UTF-8 never goes
+    // through a QString, which would replace it by a look-alike.
+    const qm::DataFolderChoice data =
+        qm::chooseDataFolder(qm::systemDataFolderSources(options.dataDir));
+    if (data.folder.empty()) {
+        std::cerr << "quillmar: " << data.error << '\n';
+        if (!options.headless())
+            QMessageBox::critical(nullptr, "Quillmar", qm::fromLocalPath(data.error));
+        return 1;
+    }
     qm::QtPlatform platform;
 
     if (options.headless()) {
-        int code = qm::runHeadless(options, exePath, data, *fs, platform, std::cout, std::cerr);
+        int code =
+            qm::runHeadless(options, exePath, data.folder, *fs, platform, std::cout, std::cerr);
         if (code == 0 && (options.cascade || options.makeIndex)) {
             qm::cascade::ModelParser parser(*fs, toolModelPath());
             code = qm::runTools(options, &parser, *fs, std::cout, std::cerr);
@@ -116,7 +109,21 @@ int main(int argc, char** argv) {
 
     QApplication::setStyle(new qm::StartupStyle(QApplication::style()->name()));
     qm::TForm1 form(*fs, platform);
-    form.create({exePath, data, options.text});
+    form.create({exePath, data.folder, options.text});
     form.show();
     return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The last resort: every handler reports its own failures and the reader goes on; what
+    // fails outside them (running out of memory while starting, say) ends the program with
+    // its message rather than an abort.
+    try {
+        return run(argc, argv);
+    } catch (...) {
+        std::cerr << "quillmar: " << qm::currentExceptionMessage() << '\n';
+        return 1;
+    }
 }

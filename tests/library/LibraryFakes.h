@@ -75,9 +75,6 @@ public:
         change();
         mem.createFolder(p);
     }
-    std::optional<std::string> readFile(const std::string& p) const override {
-        return mem.readFile(p);
-    }
     void writeFile(const std::string& p, const std::string& bytes) override {
         change();
         if (failAt > 0 && --failAt == 0) throw UserError(unableToWriteMessage(p));
@@ -95,6 +92,11 @@ public:
         return mem.listFolder(f);
     }
     std::unique_ptr<FileLock> lock(const std::string& p) override { return mem.lock(p); }
+
+protected:
+    std::optional<std::string> readCapped(const std::string& p, const FileCap& cap) const override {
+        return mem.readFile(p, cap);
+    }
 
 private:
     void change() {

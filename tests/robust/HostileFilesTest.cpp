@@ -121,13 +121,20 @@ bool startsWith(const std::string& s, const std::string& prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;
 }
 
+// "Cannot read PATH: the file is larger than ..."
+bool isTooLargeMessage(const std::string& m) {
+    return startsWith(m, "Cannot read /") &&
+           m.find(": the file is larger than ") != std::string::npos;
+}
+
 // One of the reader's own messages.
 bool isReaderMessage(const std::string& m) {
     const auto endsWith = [&m](const std::string& suffix) {
         return m.size() >= suffix.size() &&
                m.compare(m.size() - suffix.size(), suffix.size(), suffix) == 0;
     };
-    return startsWith(m, "Cannot create file /") || startsWith(m, "Unable to write to /") ||
+    return isTooLargeMessage(m) || startsWith(m, "Cannot create file /") ||
+           startsWith(m, "Unable to write to /") ||
            (startsWith(m, "List index out of bounds (") && endsWith(")")) ||
            (startsWith(m, "'") && endsWith("' is not a valid integer value")) ||
            m == "No BookMark Added" || m == "Not here yet";
@@ -228,14 +235,16 @@ int exercise(const std::string& root, Role role, const PathMaker& makePath) {
         s.run([&] { s.applySettings(); });
         break;
     }
-    // The reader still works: the built-in book opens and pages.
+    // The reader still works: the built-in book opens and pages. Only a bookmark file too large
+    // to read may be reported again, when the opening looks for a place to resume at.
     qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, ".toc");
     const std::size_t messagesBefore = view.messages.size();
     const bool opened = s.run([&] { s.openText(root + "/prog/qdemo.tvt", "00000"); }) &&
                         s.run([&] { s.NextButtonClick(); });
-    if (!opened || view.messages.size() != messagesBefore || s.textKey() != "qdemo" ||
-        s.topLine() <= 0)
-        return kNotRecovered;
+    const bool quiet = std::all_of(
+        view.messages.begin() + static_cast<long>(messagesBefore), view.messages.end(),
+        [&](const std::string& m) { return role == Role::Bookmarks && isTooLargeMessage(m); });
+    if (!opened || !quiet || s.textKey() != "qdemo" || s.topLine() <= 0) return kNotRecovered;
 
     bool strange = false;
     for (const auto& m : view.messages) {
@@ -295,7 +304,8 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, HostileFiles, ::testing::ValuesIn(hostileFil
 
 // Paths that are not ordinary files: a folder, a named pipe (opening it for reading waits for
 // a writer that never comes), a dangling link, a device, a name longer than the system takes,
-// and a name of control and high bytes holding an ordinary file.
+// a name of control and high bytes holding an ordinary file, and a sparse file of 64 GB (read
+// whole, it would exhaust memory; it is refused by its size).
 TEST(HostilePaths, EveryReaderEndsWithAResult) {
     const std::vector<std::pair<std::string, PathMaker>> kinds = {
         {"folder",
@@ -327,6 +337,13 @@ TEST(HostilePaths, EveryReaderEndsWithAResult) {
          [](const std::string& root, const std::string& ext) {
              const std::string path = root + "/in/odd \n\r\t\"'$(x)\xff\x80" + ext;
              writeBytes(path, "l01a phrase\r\n#3 mark\r\nfontsize=12\r\n");
+             return path;
+         }},
+        {"sparse-64-GB",
+         [](const std::string& root, const std::string& ext) {
+             const std::string path = root + "/in/sparse" + ext;
+             writeBytes(path, "");
+             fsys::resize_file(path, 64ull << 30);
              return path;
          }},
     };

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -120,23 +123,29 @@ TEST_F(ShellSession, AnExistingSettingsFileIsNeverTouched) {
 // and so does closing.
 TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
     const std::string data = "/home/ann/.local/share/Halvorn";
+    enum class Fault { ReadOnly, FileInPlace, SettingsWrite };
     struct Case {
         const char* name;
-        bool dataFolderFails;
+        Fault fault;
         std::string message;
     };
+    const std::string advice = "choose another data folder with --data-dir.";
     const Case cases[] = {
-        {"data folder", true, "File access denied"},
-        {"default settings file", false, "Cannot create file " + data + "/quillmar.ini"},
+        {"data folder", Fault::ReadOnly, "File access denied"},
+        {"data folder is a file", Fault::FileInPlace,
+         "The data folder " + data + " is a file, not a folder. Move the file away, or " + advice},
+        {"default settings file", Fault::SettingsWrite,
+         "Cannot create file " + data + "/quillmar.ini"},
     };
     for (const Case& c : cases) {
         qmtest::RecordingView v;
         qm::MemoryFileSystem files;
         files.addFolder("/home/ann/.local/share");
-        if (c.dataFolderFails)
-            files.setReadOnly(true);
-        else
+        if (c.fault == Fault::ReadOnly) files.setReadOnly(true);
+        if (c.fault == Fault::FileInPlace) files.writeFile(data, "mine");
+        if (c.fault == Fault::SettingsWrite)
             files.failNextWrite(qm::MemoryFileSystem::Fault::CannotCreate);
+        const bool dataFolderFails = c.fault != Fault::SettingsWrite;
         qm::Session session{v, files, platform};
         qm::FakeSurface page{800, 600};
         session.setSurface(&page);
@@ -145,7 +154,7 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
         })) << c.name;
         EXPECT_EQ(v.messages, std::vector<std::string>{c.message}) << c.name;
         EXPECT_EQ(session.locations().catalogueExtension, ".toc") << c.name;
-        EXPECT_EQ(session.locations().settingsFile.empty(), c.dataFolderFails) << c.name;
+        EXPECT_EQ(session.locations().settingsFile.empty(), dataFolderFails) << c.name;
         EXPECT_TRUE(session.controls().visible(qm::Control::DictCheckBox)) << c.name;
         EXPECT_EQ(session.currentTextPath(), "") << c.name;
         EXPECT_TRUE(session.catalogue().empty()) << c.name;
@@ -160,7 +169,27 @@ TEST_F(ShellSession, AFailedCreationStepStopsTheStepsAfterIt) {
         files.setReadOnly(false);
         EXPECT_TRUE(session.run([&] { session.FormClose(); })) << c.name;
         EXPECT_EQ(v.messages, std::vector<std::string>{}) << c.name;
-        EXPECT_EQ(files.fileExists(data + "/quillmar.ini"), !c.dataFolderFails) << c.name;
+        EXPECT_EQ(files.fileExists(data + "/quillmar.ini"), !dataFolderFails) << c.name;
+    }
+}
+
+// Whatever a handler throws is its message, and the handler stops: running out of memory or
+// any other failure too, never the end of the program.
+TEST_F(ShellSession, EveryFailureOfAHandlerIsAMessage) {
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[] { throw qm::UserError("Cannot create file /x"); }, "Cannot create file /x"},
+        {[] { throw std::bad_alloc(); },
+         "There is not enough memory to finish this; it was stopped."},
+        {[] { throw std::length_error("vector::reserve"); },
+         "This stopped on an unexpected error: vector::reserve"},
+        {[] { throw 7; }, "This stopped on an unexpected error."},
+        {[] {}, ""},
+    };
+    for (const auto& [handler, message] : cases) {
+        view.messages.clear();
+        EXPECT_EQ(s.run(handler), message.empty());
+        EXPECT_EQ(view.messages,
+                  message.empty() ? std::vector<std::string>{} : std::vector<std::string>{message});
     }
 }
 

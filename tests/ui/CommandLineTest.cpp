@@ -4,6 +4,7 @@
 #include "UiSupport.h"
 #include "core/catalogue/Catalogue.h"
 #include "core/port/FileSystem.h"
+#include "core/testing/MemoryFileSystem.h"
 #include "core/testing/ShippedParser.h"
 #include "ui/Headless.h"
 #include "ui/QtPlatform.h"
@@ -265,6 +266,13 @@ TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
     const auto missing = parseCommandLine({"--cascade", dataPath("none.txt").toStdString()});
     EXPECT_EQ(qm::runTools(missing.options, qm::shippedParser(), *fs, toolOut, toolErr), 1);
     EXPECT_NE(toolErr.str().find("none.txt"), std::string::npos);
+
+    qm::MemoryFileSystem memory;
+    memory.addSparseFile("/huge.tvt", qm::kStoredTextCap.bytes + 1);
+    const auto huge = parseCommandLine({"--make-index", "/huge.tvt"});
+    EXPECT_EQ(qm::runTools(huge.options, memory, toolOut, toolErr), 1);
+    EXPECT_NE(toolErr.str().find(qm::fileTooLargeMessage("/huge.tvt", qm::kStoredTextCap)),
+              std::string::npos);
 }
 
 TEST_F(HeadlessTest, CascadeTakesBookFormatsAndNamesTheChapters) {

@@ -1,5 +1,7 @@
 #include "core/base/Error.h"
 
+#include <new>
+
 namespace qm {
 
 std::string cannotCreateFileMessage(const std::string& path) {
@@ -18,6 +20,20 @@ std::string notValidIntegerMessage(const std::string& text) {
     for (auto& c : shown)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     return "'" + shown + "' is not a valid integer value";
+}
+
+std::string currentExceptionMessage() {
+    try {
+        throw;
+    } catch (const UserError& e) {
+        return e.what();
+    } catch (const std::bad_alloc&) {
+        return "There is not enough memory to finish this; it was stopped.";
+    } catch (const std::exception& e) {
+        return std::string("This stopped on an unexpected error: ") + e.what();
+    } catch (...) {
+        return "This stopped on an unexpected error.";
+    }
 }
 
 } // namespace qm

@@ -18,4 +18,9 @@ std::string unableToWriteMessage(const std::string& path);
 std::string listIndexOutOfBoundsMessage(long long index);
 std::string notValidIntegerMessage(const std::string& text);
 
+// The message for the exception being handled (call it inside a catch block): a UserError's
+// own; for running out of memory or any other failure, a sentence that says so. No exception
+// ends the program: every handler's failure is shown with this and the reader goes on.
+std::string currentExceptionMessage();
+
 } // namespace qm

@@ -142,7 +142,12 @@ std::string collectionExtensionOf(const FileSystem& fs, const std::string& textP
     for (const auto& entry : entries) {
         if (!isCollectionFile(entry.name)) continue;
         const std::string extension = toLowerAscii(entry.name.substr(entry.name.size() - 4));
-        const auto bytes = fs.readFile(folder + entry.name);
+        // A file too large to be a catalogue holds no entry of the text's.
+        std::optional<std::string> bytes;
+        try {
+            bytes = fs.readFile(folder + entry.name, kCatalogueFileCap);
+        } catch (const FileTooLarge&) {
+        }
         if (!bytes) continue;
         for (const std::string& line : splitLines(*bytes)) {
             const auto sep = line.find("<<");

@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::string_view kMagic = "QMGRAMMR";
 constexpr std::uint32_t kVersion = 4;
-// No model comes near this; a larger file is not one.
-constexpr std::size_t kMaxModelBytes = std::size_t{1} << 28;
 
 // Scratch space of one thread: grows to the longest sentence seen, then stays.
 struct Scratch {
@@ -106,7 +104,7 @@ std::shared_ptr<const Grammar> Grammar::fromBytes(std::string_view bytes) {
 }
 
 std::shared_ptr<const Grammar> Grammar::load(const FileSystem& fs, const std::string& path) {
-    const std::unique_ptr<FileReader> in = fs.openFile(path);
+    const std::unique_ptr<FileReader> in = fs.openFile(path, kGrammarModelCap);
     if (!in) throw UserError("The grammar model " + path + " cannot be opened.");
     std::string bytes;
     std::string buffer(std::size_t{1} << 16, '\0');
@@ -115,8 +113,6 @@ std::shared_ptr<const Grammar> Grammar::load(const FileSystem& fs, const std::st
         if (!got) throw UserError("The grammar model " + path + " cannot be read.");
         if (*got == 0) break;
         bytes.append(buffer.data(), *got);
-        if (bytes.size() > kMaxModelBytes)
-            throw UserError("The grammar model " + path + " is too large to be one.");
     }
     try {
         return fromBytes(bytes);

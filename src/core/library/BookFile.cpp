@@ -9,11 +9,13 @@ namespace qm::library {
 namespace {
 
 constexpr std::size_t kPiece = std::size_t{1} << 20;
+static_assert(kBookFileCap.bytes == import::kMaxBookFileBytes,
+              "a book file is refused at one size, whether opened or read");
 
 // The file's bytes, read in pieces so that a file larger than any book is refused before it
 // is held whole.
 std::string readBookBytes(const FileSystem& fs, const std::string& path) {
-    std::unique_ptr<FileReader> reader = fs.openFile(path);
+    std::unique_ptr<FileReader> reader = fs.openFile(path, kBookFileCap);
     if (!reader) throw UserError("Cannot open file " + path);
     std::string bytes;
     std::string piece(kPiece, '\0');

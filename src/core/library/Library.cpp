@@ -154,7 +154,7 @@ BookFiles Library::filesOf(const std::string& key, int layoutFolder) const {
 
 std::optional<Book> Library::find(const std::string& key) const {
     if (!isBookKey(key)) return std::nullopt;
-    const std::optional<std::string> bytes = m_fs.readFile(filesOf(key).manifest);
+    const std::optional<std::string> bytes = m_fs.readFile(filesOf(key).manifest, kManifestCap);
     if (!bytes) return std::nullopt;
     std::optional<BookManifest> manifest = parseManifest(splitLines(*bytes));
     if (!manifest || manifest->key != key) return std::nullopt;
@@ -249,7 +249,7 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
         throw UserError(unableToWriteMessage(bookmarkFileOf(m_dataFolder, key)));
     if (stored->manifest.movingFrom) throw UserError(unableToWriteMessage(stored->files.manifest));
     sweep(*stored);
-    const std::optional<std::string> oldText = m_fs.readFile(stored->files.text);
+    const std::optional<std::string> oldText = m_fs.readFile(stored->files.text, kStoredTextCap);
     if (!oldText) throw UserError("Cannot open file " + stored->files.text);
 
     std::optional<LaidOutBook> laid;
@@ -277,7 +277,7 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     std::string movedSection;
     if (!bookmarkFile.empty()) {
         lock = m_fs.lock(bookmarkFile);
-        if (const std::optional<std::string> list = m_fs.readFile(bookmarkFile)) {
+        if (const std::optional<std::string> list = m_fs.readFile(bookmarkFile, kBookmarkFileCap)) {
             Lines lines = splitLines(*list);
             if (const auto section = sectionOf(lines, key)) {
                 MovedBookmarks moved =

@@ -26,8 +26,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<FileReader> FileSystem::openFile(const std::string& path) const {
-    std::optional<std::string> bytes = readFile(path);
+std::unique_ptr<FileReader> FileSystem::openCapped(const std::string& path,
+                                                   const FileCap& cap) const {
+    std::optional<std::string> bytes = readCapped(path, cap);
     if (!bytes) return nullptr;
     return std::make_unique<WholeFileReader>(std::move(*bytes));
 }

@@ -9,6 +9,8 @@
 // be created, "Unable to write to %s" when writing it fails or the file may not be written).
 // A symbolic link is written through: the temporary goes beside the file it points to, and
 // the link stays. The new file keeps the old one's mode (and owner, where the process may).
+#include "core/port/FileCaps.h"
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +22,8 @@ namespace qm {
 class FileReader {
 public:
     virtual ~FileReader() = default;
-    // Reads up to `size` bytes; 0 at the end of the file; nothing on a read error.
+    // Reads up to `size` bytes; 0 at the end of the file; nothing on a read error. Throws
+    // FileTooLarge when the file has grown past the cap it was opened with.
     virtual std::optional<std::size_t> read(char* data, std::size_t size) = 0;
 };
 
@@ -36,13 +39,24 @@ public:
 
     virtual bool fileExists(const std::string& path) const = 0;
     virtual bool folderExists(const std::string& path) const = 0;
-    // Creates the last level of the folder; throws UserError with the system's message.
+    // Creates the last level of the folder. A folder already there (another copy of the reader
+    // may have made it a moment ago) is success. Throws UserError saying what is wrong when
+    // something else has the name, or with the system's message.
     virtual void createFolder(const std::string& path) = 0;
-    // The whole file, or nothing when it does not exist or cannot be read.
-    virtual std::optional<std::string> readFile(const std::string& path) const = 0;
-    // The file opened for reading piece by piece, or nothing when it does not exist or cannot
-    // be read. The default reads it whole and hands it out from memory.
-    virtual std::unique_ptr<FileReader> openFile(const std::string& path) const;
+    // The whole file, or nothing when it does not exist or cannot be read (a folder, a pipe or
+    // a device gives nothing, without waiting). A file larger than the cap is refused with
+    // FileTooLarge before a byte of it is read, and so is one that grows past it meanwhile.
+    std::optional<std::string> readFile(const std::string& path,
+                                        const FileCap& cap = kAnyFileCap) const {
+        return readCapped(path, cap);
+    }
+    // The file opened for reading piece by piece, or nothing as for readFile. A file larger
+    // than the cap is refused with FileTooLarge when opened; the reader throws it when the
+    // file has grown past the cap since.
+    std::unique_ptr<FileReader> openFile(const std::string& path,
+                                         const FileCap& cap = kAnyFileCap) const {
+        return openCapped(path, cap);
+    }
     // Replaces the file with these bytes safely (see above); throws UserError on failure.
     virtual void writeFile(const std::string& path, const std::string& bytes) = 0;
     virtual bool removeFile(const std::string& path) = 0;
@@ -65,6 +79,13 @@ public:
     // its process, so a killed reader blocks nobody. Nothing when no lock can be taken: the
     // caller goes on unlocked.
     virtual std::unique_ptr<FileLock> lock(const std::string& path) = 0;
+
+protected:
+    virtual std::optional<std::string> readCapped(const std::string& path,
+                                                  const FileCap& cap) const = 0;
+    // The default reads the file whole and hands it out from memory.
+    virtual std::unique_ptr<FileReader> openCapped(const std::string& path,
+                                                   const FileCap& cap) const;
 };
 
 // The name of a temporary file written for the file `fileName`: this prefix, then six letters

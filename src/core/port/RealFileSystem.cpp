@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -13,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -47,23 +49,60 @@ int openRegularFile(const std::string& path) {
     return fd;
 }
 
+// Closes a file descriptor when it goes out of scope, unless released.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// The file's size as it is now (0 when unknown: the reading checks the cap as it goes);
+// refused when it is above the cap.
+std::uint64_t checkedSize(const FileDescriptor& fd, const std::string& path, const FileCap& cap) {
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return 0;
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    if (size > cap.bytes) throw FileTooLarge(path, cap);
+    return size;
+}
+
+// Reads a file opened by openRegularFile; a file that grows past its cap is refused then.
 class RealFileReader final : public FileReader {
 public:
-    explicit RealFileReader(int fd)
-        : m_fd(fd) {}
+    RealFileReader(int fd, std::string path, const FileCap& cap)
+        : m_fd(fd)
+        , m_path(std::move(path))
+        , m_cap(cap) {}
     ~RealFileReader() override { ::close(m_fd); }
     RealFileReader(const RealFileReader&) = delete;
     RealFileReader& operator=(const RealFileReader&) = delete;
     std::optional<std::size_t> read(char* data, std::size_t size) override {
         for (;;) {
             const ssize_t n = ::read(m_fd, data, size);
-            if (n >= 0) return static_cast<std::size_t>(n);
+            if (n >= 0) {
+                m_got += static_cast<std::uint64_t>(n);
+                if (m_got > m_cap.bytes) throw FileTooLarge(m_path, m_cap);
+                return static_cast<std::size_t>(n);
+            }
             if (errno != EINTR) return std::nullopt;
         }
     }
 
 private:
     int m_fd;
+    std::string m_path;
+    FileCap m_cap;
+    std::uint64_t m_got = 0;
 };
 
 // Whether a direct write of the file would be allowed. The write permission of the class the
@@ -114,11 +153,6 @@ public:
         }
         return std::make_unique<FlockLock>(fd);
     }
-    std::unique_ptr<FileReader> openFile(const std::string& path) const override {
-        const int fd = openRegularFile(path);
-        if (fd < 0) return nullptr;
-        return std::make_unique<RealFileReader>(fd);
-    }
     bool fileExists(const std::string& path) const override {
         struct stat st {};
         return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -128,44 +162,15 @@ public:
         return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
     void createFolder(const std::string& path) override {
-        if (::mkdir(path.c_str(), 0755) != 0)
-            throw UserError(std::string(std::strerror(errno)) + ": " + path);
-    }
-    std::optional<std::string> readFile(const std::string& path) const override {
-        // Never blocks on a pipe or a device: anything but a regular file is refused before a
-        // byte is read.
-        const int fd = openRegularFile(path);
-        if (fd < 0) return std::nullopt;
-        struct stat st {};
-        ::fstat(fd, &st);
-        // Read into a buffer of the file's size; only a file that grew while being read
-        // makes it grow, so an ordinary read copies nothing.
-        std::string bytes;
-        bytes.resize(static_cast<std::size_t>(st.st_size));
-        std::size_t got = 0;
-        for (;;) {
-            ssize_t n;
-            if (got < bytes.size()) {
-                n = ::read(fd, bytes.data() + got, bytes.size() - got);
-                if (n > 0) got += static_cast<std::size_t>(n);
-            } else {
-                char more[4096];
-                n = ::read(fd, more, sizeof more);
-                if (n > 0) {
-                    bytes.append(more, static_cast<std::size_t>(n));
-                    got = bytes.size();
-                }
-            }
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                ::close(fd);
-                return std::nullopt;
-            }
-            if (n == 0) break;
-        }
-        ::close(fd);
-        bytes.resize(got);
-        return bytes;
+        if (::mkdir(path.c_str(), 0755) == 0) return;
+        const int error = errno;
+        // Made by someone else between a look and this mkdir: the folder is there all the same.
+        if (error == EEXIST && folderExists(path)) return;
+        if (error == EEXIST)
+            throw UserError("Cannot make the folder " + path +
+                            ": a file (or a link to nothing) has that name. Move it away, or "
+                            "choose another folder.");
+        throw UserError(std::string(std::strerror(error)) + ": " + path);
     }
     std::string writeTarget(const std::string& path) const override {
         // Follows the chain of links by hand, so that a link to a file not made yet still
@@ -238,6 +243,52 @@ public:
         }
         ::closedir(dir);
         return entries;
+    }
+
+protected:
+    std::optional<std::string> readCapped(const std::string& path,
+                                          const FileCap& cap) const override {
+        // Never blocks on a pipe or a device: anything but a regular file is refused before a
+        // byte is read.
+        const FileDescriptor fd(openRegularFile(path));
+        if (fd.get() < 0) return std::nullopt;
+        // Read into a buffer of the file's size; only a file that grew while being read
+        // makes it grow, so an ordinary read copies nothing.
+        std::string bytes;
+        bytes.resize(static_cast<std::size_t>(checkedSize(fd, path, cap)));
+        std::size_t got = 0;
+        for (;;) {
+            ssize_t n;
+            if (got < bytes.size()) {
+                n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+                if (n > 0) got += static_cast<std::size_t>(n);
+            } else {
+                char more[4096];
+                n = ::read(fd.get(), more, sizeof more);
+                if (n > 0) {
+                    if (got + static_cast<std::size_t>(n) > cap.bytes)
+                        throw FileTooLarge(path, cap);
+                    bytes.append(more, static_cast<std::size_t>(n));
+                    got = bytes.size();
+                }
+            }
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return std::nullopt;
+            }
+            if (n == 0) break;
+        }
+        bytes.resize(got);
+        return bytes;
+    }
+    std::unique_ptr<FileReader> openCapped(const std::string& path,
+                                           const FileCap& cap) const override {
+        FileDescriptor fd(openRegularFile(path));
+        if (fd.get() < 0) return nullptr;
+        checkedSize(fd, path, cap);
+        auto reader = std::make_unique<RealFileReader>(fd.get(), path, cap);
+        fd.release();
+        return reader;
     }
 
 private:

@@ -4,6 +4,7 @@
 #include "core/base/Paths.h"
 #include "core/cascade/GrammarParser.h"
 #include "core/index/IndexTree.h"
+#include "core/shell/DataFolder.h"
 
 namespace qm {
 
@@ -44,8 +45,9 @@ bool Session::run(const std::function<void()>& handler) {
     try {
         handler();
         return true;
-    } catch (const UserError& e) {
-        m_view.showMessage(e.what());
+    } catch (...) {
+        // Running out of memory, or any other failure, stops the handler as a UserError does.
+        m_view.showMessage(currentExceptionMessage());
         return false;
     }
 }
@@ -74,9 +76,7 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
 
     m_loc.dataFolder = dataFolder;
     if (!m_loc.dataFolder.empty() && m_loc.dataFolder.back() != '/') m_loc.dataFolder += '/';
-    std::string folder = m_loc.dataFolder;
-    if (folder.size() > 1) folder.pop_back();
-    if (!m_fs.folderExists(folder)) m_fs.createFolder(folder);
+    makeDataFolder(m_fs, m_loc.dataFolder);
 
     m_loc.catalogueExtension = ".toc";
     deriveCollectionPaths();

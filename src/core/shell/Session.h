@@ -11,7 +11,8 @@
 // it directly through SessionTestAccess (testing/).
 //
 // Failures: a method that fails throws UserError with the user's message and stops there;
-// run() catches it and shows the message, as the window's general error report does.
+// run() catches it, or any other exception (running out of memory, say), and shows the
+// message, as the window's general error report does; the reader goes on.
 #include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 #include "core/base/Tree.h"
@@ -46,8 +47,8 @@ class Session {
 public:
     Session(ViewPort& view, FileSystem& fs, Platform& platform);
 
-    // Runs a handler as the window's event loop does: a UserError stops it and its message is
-    // shown. Returns false when the handler failed.
+    // Runs a handler as the window's event loop does: a UserError (or any exception) stops it
+    // and its message is shown. Returns false when the handler failed.
     bool run(const std::function<void()>& handler);
 
     void setSurface(Surface* surface) {

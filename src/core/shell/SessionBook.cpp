@@ -91,7 +91,11 @@ void Session::showRelaidBook(const library::Relaid& relaid, const std::string& s
 void Session::closeBookSection(const std::string& key) {
     const std::string& path = m_loc.bookmarkFile;
     const auto lock = m_fs.lock(path);
-    const std::optional<std::string> bytes = m_fs.readFile(path);
+    std::optional<std::string> bytes;
+    try {
+        bytes = m_fs.readFile(path, kBookmarkFileCap);
+    } catch (const FileTooLarge&) {
+    }
     if (!bytes) return;
     Lines list = splitLines(*bytes);
     if (!bookmarks::closeLastSection(list, "<<" + key)) return;

@@ -42,7 +42,7 @@ std::string Session::bookmarkHeader() const {
 // is never overwritten.
 Lines Session::currentBookmarkLines() const {
     const std::string& path = m_loc.bookmarkFile;
-    if (const auto bytes = m_fs.readFile(path)) return splitLines(*bytes);
+    if (const auto bytes = m_fs.readFile(path, kBookmarkFileCap)) return splitLines(*bytes);
     if (m_fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
     return m_bookmarks.lines();
 }
@@ -93,7 +93,7 @@ void Session::locateSection() {
     const std::string& path = m_loc.bookmarkFile;
     if (!m_fs.fileExists(path)) return;
     const auto lock = lockBookmarkFile(m_fs, path);
-    const auto bytes = m_fs.readFile(path);
+    const auto bytes = m_fs.readFile(path, kBookmarkFileCap);
     if (!bytes) return;
     const std::string header = bookmarkHeader();
     Lines list = splitLines(*bytes);

@@ -9,11 +9,16 @@ namespace qm {
 
 namespace {
 
-// The lines of the chosen catalogue file when it can be read, else the built-in catalogue.
-Lines catalogueLines(const FileSystem& fs, const std::string& chosenFile) {
+// The lines of the chosen catalogue file when it can be read, else the built-in catalogue. A
+// file too large to be a catalogue is reported, and the built-in catalogue stands in for it.
+Lines catalogueLines(const FileSystem& fs, ViewPort& view, const std::string& chosenFile) {
     if (!chosenFile.empty()) {
-        if (const std::optional<std::string> bytes = fs.readFile(chosenFile))
-            return splitLines(*bytes);
+        try {
+            if (const std::optional<std::string> bytes = fs.readFile(chosenFile, kCatalogueFileCap))
+                return splitLines(*bytes);
+        } catch (const FileTooLarge& e) {
+            view.showMessage(e.what());
+        }
     }
     return builtInCatalogueLines();
 }
@@ -21,7 +26,7 @@ Lines catalogueLines(const FileSystem& fs, const std::string& chosenFile) {
 } // namespace
 
 void Session::buildCatalogue() {
-    m_catalogue = catalogueLines(m_fs, m_catalogueSourceFile);
+    m_catalogue = catalogueLines(m_fs, m_view, m_catalogueSourceFile);
     m_applicationTitle = catalogueApplicationTitle(m_catalogue);
     m_view.setApplicationTitle(m_applicationTitle);
     const Tree tree = buildCatalogueTree(m_catalogue);

@@ -40,7 +40,7 @@ void Session::IndexLoadButtonClick() {
             m_controls.setVisible(Control::LoadingIndexLabel, false);
             m_controls.setEnabled(Control::IndexLoadButton, true);
         });
-        const std::optional<std::string> bytes = m_fs.readFile(m_indexFile);
+        const std::optional<std::string> bytes = m_fs.readFile(m_indexFile, kIndexFileCap);
         m_indexNodes = buildIndexTree(bytes ? std::string_view(*bytes) : std::string_view{});
     }
     m_controls.setVisible(Control::IndexPanel, false);

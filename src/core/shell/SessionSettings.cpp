@@ -26,6 +26,17 @@ Geometry defaultGeometry(int screenWidth, int screenHeight) {
     return {700, screenHeight - 100, 701, 300, 400};
 }
 
+// The settings file's bytes to apply. A file too large to be a settings file is reported and
+// applied as a missing one is (the read defaults); saving refuses it, so it stays as it is.
+std::string settingsToApply(const FileSystem& fs, ViewPort& view, const std::string& path) {
+    try {
+        return fs.readFile(path, kSettingsFileCap).value_or(std::string());
+    } catch (const FileTooLarge& e) {
+        view.showMessage(e.what());
+        return {};
+    }
+}
+
 // Only the value 1 turns an option on.
 bool isOn(int value) {
     return value == 1;
@@ -60,7 +71,7 @@ Lines Session::defaultSettingsLines() const {
 }
 
 void Session::applySettings() {
-    const IniDocument ini(m_fs.readFile(m_loc.settingsFile).value_or(std::string()));
+    const IniDocument ini(settingsToApply(m_fs, m_view, m_loc.settingsFile));
     const auto read = [&ini](const char* key, int readDefault) {
         return ini.readInteger(kSection, key, readDefault);
     };
@@ -118,7 +129,7 @@ void Session::saveSettings() {
         return;
 
     const std::string& path = m_loc.settingsFile;
-    const std::optional<std::string> old = m_fs.readFile(path);
+    const std::optional<std::string> old = m_fs.readFile(path, kSettingsFileCap);
     // A file that exists but cannot be read is never replaced by one holding only our keys.
     if (!old && m_fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
     IniDocument ini(old.value_or(std::string()));

@@ -14,6 +14,18 @@ namespace {
 constexpr const char* kResumeQuestion =
     "Do you want to start reading where you last closed the file?";
 
+// Locate section before the resume offer. A bookmark file too large to be one is reported,
+// and the text opens without an offer.
+bool locateSectionToResume(Session& session, ViewPort& view) {
+    try {
+        session.locateSection();
+        return true;
+    } catch (const FileTooLarge& e) {
+        view.showMessage(e.what());
+        return false;
+    }
+}
+
 } // namespace
 
 void Session::openText(const std::string& path, const std::string& referencePointName) {
@@ -29,8 +41,7 @@ void Session::openText(const std::string& path, const std::string& referencePoin
     int top = 0;
     if (!isNoReferencePoint(referencePointName)) {
         top = referencePointTop(displayLines(), referencePointName);
-    } else {
-        locateSection();
+    } else if (locateSectionToResume(*this, m_view)) {
         if (const std::optional<Entry> entry = newestEntry()) {
             if (m_view.askYesNo(kResumeQuestion, entry->name)) top = entry->topLine;
         }

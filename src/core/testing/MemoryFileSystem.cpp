@@ -18,20 +18,35 @@ bool MemoryFileSystem::fileExists(const std::string& path) const {
 bool MemoryFileSystem::folderExists(const std::string& path) const {
     const std::string p = stripSlash(path);
     if (p == "/" || m_folders.count(p)) return true;
+    // A folder holding a file or a folder is there too.
     const std::string prefix = p + "/";
-    const auto it = m_files.lower_bound(prefix);
-    return it != m_files.end() && it->first.compare(0, prefix.size(), prefix) == 0;
+    const auto file = m_files.lower_bound(prefix);
+    if (file != m_files.end() && file->first.compare(0, prefix.size(), prefix) == 0) return true;
+    const auto folder = m_folders.lower_bound(prefix);
+    return folder != m_folders.end() && folder->compare(0, prefix.size(), prefix) == 0;
 }
 
 void MemoryFileSystem::createFolder(const std::string& path) {
+    if (folderExists(path)) return;
     if (m_readOnly) throw UserError("File access denied");
-    if (folderExists(path)) throw UserError("File exists: " + path);
+    if (fileExists(stripSlash(path)))
+        throw UserError("Cannot make the folder " + path + ": a file has that name.");
     m_folders.insert(stripSlash(path));
 }
 
-std::optional<std::string> MemoryFileSystem::readFile(const std::string& path) const {
+void MemoryFileSystem::addSparseFile(const std::string& path, std::uint64_t size) {
+    m_files[path].clear();
+    m_sparse[path] = size;
+}
+
+std::optional<std::string> MemoryFileSystem::readCapped(const std::string& path,
+                                                        const FileCap& cap) const {
     const auto it = m_files.find(path);
     if (it == m_files.end()) return std::nullopt;
+    const auto sparse = m_sparse.find(path);
+    const std::uint64_t size = sparse == m_sparse.end() ? it->second.size() : sparse->second;
+    if (size > cap.bytes) throw FileTooLarge(path, cap);
+    if (sparse != m_sparse.end()) return std::string(static_cast<std::size_t>(size), '\0');
     return it->second;
 }
 
@@ -45,10 +60,12 @@ void MemoryFileSystem::writeFile(const std::string& path, const std::string& byt
     if (path.empty() || (slash != std::string::npos && !folderExists(path.substr(0, slash + 1))))
         throw UserError(cannotCreateFileMessage(path));
     m_files[path] = bytes;
+    m_sparse.erase(path);
     ++m_writes;
 }
 
 bool MemoryFileSystem::removeFile(const std::string& path) {
+    m_sparse.erase(path);
     return m_files.erase(path) > 0;
 }
 

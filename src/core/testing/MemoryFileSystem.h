@@ -1,6 +1,6 @@
 #pragma once
 // An in-memory file system for tests, with injectable write failures. Folders are implied by
-// the files in them unless added explicitly; the root "/" always exists.
+// the files and folders in them unless added explicitly; the root "/" always exists.
 #include "core/port/FileSystem.h"
 
 #include <map>
@@ -15,7 +15,6 @@ public:
     bool fileExists(const std::string& path) const override;
     bool folderExists(const std::string& path) const override;
     void createFolder(const std::string& path) override;
-    std::optional<std::string> readFile(const std::string& path) const override;
     void writeFile(const std::string& path, const std::string& bytes) override;
     bool removeFile(const std::string& path) override;
     bool removeFolder(const std::string& path) override;
@@ -30,14 +29,22 @@ public:
     // Every write fails while set.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     void addFolder(const std::string& path) { m_folders.insert(stripSlash(path)); }
+    // A file of `size` zero bytes held as its size only, as a sparse file is on disk; a read
+    // within the cap makes its bytes.
+    void addSparseFile(const std::string& path, std::uint64_t size);
     int writeCount() const { return m_writes; }
     const std::map<std::string, std::string>& files() const { return m_files; }
+
+protected:
+    std::optional<std::string> readCapped(const std::string& path,
+                                          const FileCap& cap) const override;
 
 private:
     static std::string stripSlash(const std::string& path);
     std::map<std::string, std::string> m_files;
     std::set<std::string> m_folders;
     std::map<std::string, long long> m_ages;
+    std::map<std::string, std::uint64_t> m_sparse;
     Fault m_fault = Fault::None;
     bool m_readOnly = false;
     int m_writes = 0;

@@ -41,11 +41,11 @@ private:
 // Fills `out` with the display lines of the text at `path`, whose key has no built-in
 // source: the file's own lines when it can be read (a ".txt" file is plain prose and is
 // cascaded first; a UTF-8 text is converted to the page's form), otherwise the author entry
-// page.
+// page. A file larger than its size cap is refused with its message.
 void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass,
                   cascade::SentenceParser* parser, LineBuffer& out) {
     if (isPlainProseFile(path)) {
-        if (const std::optional<std::string> bytes = fs.readFile(path)) {
+        if (const std::optional<std::string> bytes = fs.readFile(path, kBookFileCap)) {
             const Lines cascaded =
                 isUtf8Text(*bytes) ? singleByteLines(cascadeText(withoutUtf8Bom(*bytes), parser))
                                    : cascadeText(*bytes, parser);
@@ -53,7 +53,7 @@ void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass,
             prepareDisplayLines(source, pass, out);
             return;
         }
-    } else if (std::unique_ptr<FileReader> counter = fs.openFile(path)) {
+    } else if (std::unique_ptr<FileReader> counter = fs.openFile(path, kStoredTextCap)) {
         // A stored text is read in pieces (once to count its lines and check its encoding,
         // once to convert them), so a large file is never held whole beside its display
         // lines. A UTF-8 one is read whole and converted line by line.
@@ -62,13 +62,14 @@ void fillFromFile(FileSystem& fs, const std::string& path, ConversionPass pass,
         const std::optional<std::size_t> lines = FileLineSource::countLines(*counter);
         counter.reset();
         if (lines && scan.isUtf8Text()) {
-            if (const std::optional<std::string> bytes = fs.readFile(path)) {
+            if (const std::optional<std::string> bytes = fs.readFile(path, kStoredTextCap)) {
                 const Lines converted = singleByteLines(splitLines(withoutUtf8Bom(*bytes)));
                 ListLineSource source(converted);
                 prepareDisplayLines(source, pass, out);
                 return;
             }
-        } else if (std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr) {
+        } else if (std::unique_ptr<FileReader> reader =
+                       lines ? fs.openFile(path, kStoredTextCap) : nullptr) {
             FileLineSource source(std::move(reader), *lines);
             prepareDisplayLines(source, pass, out);
             return;
@@ -99,7 +100,8 @@ void readDisplayLines(FileSystem& fs, const std::string& path, ConversionPass pa
 
 Lines openedTextLines(FileSystem& fs, const std::string& textPath,
                       std::string_view catalogueExtension, cascade::SentenceParser* parser) {
-    if (builtInSourceFor(textKeyOf(textPath)) == BuiltInSource::None && !fs.openFile(textPath))
+    if (builtInSourceFor(textKeyOf(textPath)) == BuiltInSource::None &&
+        !fs.openFile(textPath, kStoredTextCap))
         throw UserError("Cannot open file " + textPath);
     Lines embeddedBook;
     LineBuffer out;
