@@ -4,6 +4,7 @@
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/SessionTestAccess.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +59,7 @@ const CapCase kCases[] = {
      }},
     {"word index", "/opt/quillmar/qdemo.tvx", qm::kIndexFileCap,
      [](Session& s, RecordingView&) {
-         s.setIndexFile("/opt/quillmar/qdemo.tvx");
+         qm::SessionTestAccess(s).setIndexFile("/opt/quillmar/qdemo.tvx");
          s.run([&] { s.IndexLoadButtonClick(); });
      },
      [](const Session& s, const RecordingView&) {
@@ -109,7 +110,7 @@ TEST(SizeCaps, AFileAboveItsCapIsNamedWithTheCapAndTheReaderGoesOn) {
         // The built-in book still opens and pages (at a reference point: without one the
         // bookmark file would be consulted, and reported, again).
         view.messages.clear();
-        s.setLocation(&qm::Locations::catalogueExtension, ".toc");
+        qm::SessionTestAccess(s).setLocation(&qm::Locations::catalogueExtension, ".toc");
         EXPECT_TRUE(s.run([&] { s.openText("/opt/quillmar/qdemo.tvt", "refpt001"); }));
         EXPECT_TRUE(s.run([&] { s.NextButtonClick(); }));
         EXPECT_GT(s.topLine(), 0);

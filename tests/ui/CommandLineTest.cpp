@@ -270,7 +270,7 @@ TEST_F(HeadlessTest, ToolsPrintTheIndexAndTheCascadeOrTheirFailure) {
     qm::MemoryFileSystem memory;
     memory.addSparseFile("/huge.tvt", qm::kStoredTextCap.bytes + 1);
     const auto huge = parseCommandLine({"--make-index", "/huge.tvt"});
-    EXPECT_EQ(qm::runTools(huge.options, memory, toolOut, toolErr), 1);
+    EXPECT_EQ(qm::runTools(huge.options, qm::shippedParser(), memory, toolOut, toolErr), 1);
     EXPECT_NE(toolErr.str().find(qm::fileTooLargeMessage("/huge.tvt", qm::kStoredTextCap)),
               std::string::npos);
 }
