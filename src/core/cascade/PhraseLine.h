@@ -17,7 +17,16 @@ constexpr std::size_t kMaxLineWords = 7;
 constexpr std::size_t kMaxLineWidth = 40; // characters, tags and indentation not counted
 constexpr int kBaseLevel = 5;
 constexpr int kLevelStep = 4;
-constexpr int kMaxLevel = 36;
+// A sentence steps at most this many times right of its base level: past that the eye loses
+// the line start. Lines that would sit deeper stay at the deepest level, so a line deeper
+// than its neighbour is never shallower than it.
+constexpr int kMaxSteps = 4;
+constexpr int kMaxLevel = kBaseLevel + kMaxSteps * kLevelStep; // 21
+
+// The level a line of a sentence is shown at: `level`, or the deepest a sentence reaches.
+constexpr int boundLevel(int level) {
+    return level < kMaxLevel ? level : kMaxLevel;
+}
 
 // Colour slots the cascader writes, and what each one marks.
 constexpr char kSpeechColour = '6'; // quoted speech
