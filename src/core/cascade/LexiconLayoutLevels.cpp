@@ -195,7 +195,8 @@ void LexiconLayout::assignColours(NameMemory& names) {
         const bool opening = i == 0 || t.sentenceStart || t.opensQuote || m_tok[i - 1].endsColon ||
                              (m_tok[i - 1].endsStop && !m_tok[i - 1].abbreviation);
         if (!opening) {
-            names.capitalised.insert(nameKey(m_text, t));
+            // A word in capitals says nothing of how the word is written in prose.
+            if (!t.allCapitals) names.capitalised.insert(nameKey(m_text, t));
             m_colour[i] = kNameColour;
         } else {
             const std::string key = nameKey(m_text, t);

@@ -108,6 +108,7 @@ void ParseLayout::assignColours(NameMemory& names) {
     for (std::size_t k = 0; k < m_n; ++k) {
         if (m_colour[k] != 0 || uposOf(k) != Upos::Propn || !m_tok[k].capitalised) continue;
         m_colour[k] = kNameColour;
+        if (m_tok[k].allCapitals) continue; // says nothing of the word in prose
         std::string key = lowerCore(m_text, m_tok[k]);
         if (key.size() > 2 && key.compare(key.size() - 2, 2, "'s") == 0) key.resize(key.size() - 2);
         names.capitalised.insert(std::move(key));
