@@ -34,14 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string_view line = std::string_view(bytes).substr(start, end - start);
         start = end + 1;
         if (line.empty()) continue;
-        const auto kind = static_cast<BlockKind>(static_cast<unsigned char>(line[0]) % 5);
+        const auto kind = static_cast<BlockKind>(static_cast<unsigned char>(line[0]) % 6);
         std::string text(line.substr(1));
         if (kind == BlockKind::Verbatim) {
             for (char& c : text)
                 if (c == '~') c = '\n';
         }
         if (kind == BlockKind::Heading) doc.chapters.push_back({text, doc.blocks.size(), 0});
-        if (kind == BlockKind::Paragraph) {
+        if (kind == BlockKind::Paragraph || kind == BlockKind::Entry) {
             const qm::cascade::StyledText st = qm::cascade::splitStyleTags(text);
             if (!st.plain.empty()) expectedTags += st.tags.size();
         }
@@ -60,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         foundTags += styleTagsIn(l);
     }
     // Headings lose their tags (they are bold as a whole); verbatim lines keep theirs; a span
-    // left open is closed once. So paragraphs' tags can only be matched as a lower bound.
+    // left open is closed once. So paragraphs' and entries' tags can only be matched as a
+    // lower bound.
     if (foundTags < expectedTags) __builtin_trap();
     for (std::size_t c = 0; c < doc.chapters.size() && c < 999; ++c) {
         char want[16];

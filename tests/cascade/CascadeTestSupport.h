@@ -64,8 +64,8 @@ inline std::vector<std::string> sentencesOf(const Lines& lines) {
     return out;
 }
 
-// Every line after the banner: a phrase line at 00 to 36 ending in one blank with balanced
-// colour tags, "s000 ", a paragraph marker, or the final "END".
+// Every line after the banner: a phrase line at 00 to 21 (four steps right of the base 05) ending
+// in one blank with balanced colour tags, "s000 ", a paragraph marker, or the final "END".
 inline void expectWellFormed(const Lines& lines) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines.back(), "END");
@@ -85,7 +85,7 @@ inline void expectWellFormed(const Lines& lines) {
             continue;
         }
         ASSERT_TRUE(isPhraseLine(l));
-        EXPECT_LE(levelOf(l), 36);
+        EXPECT_LE(levelOf(l), 21);
         EXPECT_EQ(l.back(), ' ');
         if (l.find("|refpt") != std::string::npos) {
             EXPECT_EQ(l.size(), 14u);

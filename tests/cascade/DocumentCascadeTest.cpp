@@ -226,6 +226,72 @@ TEST(DocumentCascade, ALongVerbatimListHasPageBreakPointsInside) {
     }
 }
 
+// Entries of a printed contents list: one entry per line, wrapped at blanks within 40
+// characters with the rest a step in, no word cut, no colour, style tags kept; a section break
+// between groups of entries and after the run.
+TEST(DocumentCascade, EntriesAreWrappedListLinesWithoutColour) {
+    const std::string longWord(45, 'w');
+    Document doc;
+    doc.blocks = {
+        heading("Contents"),
+        {BlockKind::Entry, 0, "CHAPTER XXVII. Doubts to be Settled\u2014The Young Detectives"},
+        {BlockKind::Entry, 0, "Chapter II.  Mr. Bennet Visits Netherfield"},
+        {BlockKind::Entry, 0, "|i>Emma|n> and Other Tales"},
+        {BlockKind::Entry, 0, longWord + " end"},
+        {BlockKind::Entry, 0, "|n> "},
+        para("It began.")};
+    const Lines l = cascaded(doc);
+    test::expectWellFormed(l);
+    const std::size_t at = indexOf(l, "l00|b>Contents|n> ");
+    ASSERT_LT(at + 11, l.size());
+    const Lines expected = {"l05CHAPTER XXVII. Doubts to be Settled\u2014The ",
+                            "l09Young Detectives ",
+                            "l05Chapter II. Mr. Bennet Visits ",
+                            "l09Netherfield ",
+                            "l05|i>Emma|n> and Other Tales ",
+                            "s000 ",
+                            "l05" + longWord + " ",
+                            "l09end ",
+                            "s000 "};
+    EXPECT_EQ(Lines(l.begin() + static_cast<long>(at) + 2, l.begin() + static_cast<long>(at) + 11),
+              expected);
+    EXPECT_EQ(test::phraseText(l[at + 11]), "It began.");
+}
+
+// The name colour goes to names in running prose: not to a line in capitals, and a word seen
+// only in capitals is not learnt as a name.
+TEST(DocumentCascade, NamesAreColouredInRunningProseOnly) {
+    struct Case {
+        const char* text;
+        bool named;
+    };
+    const Case cases[] = {
+        {"PRIDE AND PREJUDICE", false},
+        {"CHAPTER II. THE VISIT OF MR. BENNET", false},
+        {"The wind carried little Gerda far from Copenhagen.", true},
+        {"Prejudice is a fault.", false},
+    };
+    for (cascade::SentenceParser* parser :
+         {shippedParser(), static_cast<cascade::SentenceParser*>(nullptr)}) {
+        Document doc;
+        for (const Case& c : cases)
+            doc.blocks.push_back(para(c.text));
+        const auto book = cascade::cascadeDocument(doc, parser);
+        ASSERT_TRUE(book);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(parser ? "parsed: " : "lexicon: ") + c.text);
+            std::string lines;
+            for (const std::string& line : book->lines) {
+                if (test::isBodyLine(line) &&
+                    std::string(c.text).find(test::phraseText(line)) != std::string::npos)
+                    lines += line;
+            }
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.find("|8>") != std::string::npos, c.named) << lines;
+        }
+    }
+}
+
 TEST(DocumentCascade, MarkerRunsInBookTextAreBroken) {
     Document doc;
     doc.blocks = {para("Form s000 and |i>refp|n>oint appear here."), heading("s000 refpt")};

@@ -103,6 +103,14 @@ TEST(ParseRepair, MainClauseAfterAnOpeningClauseHeadsTheSentence) {
          "Its/PRON/nmod:poss/2 walls/NOUN/root/0 ~,/PUNCT/punct/6 you/PRON/nsubj/6 "
          "may/AUX/aux/6 imagine/VERB/acl:relcl/2 ~,/PUNCT/punct/6 bare/ADJ/amod/2",
          "walls", "imagine", "walls", false},
+        {"a clause a coordinator opens, hung on a noun, is coordinated with the verb above",
+         "I/PRON/nsubj/2 became/VERB/root/0 a/DET/det/4 poet/NOUN/xcomp/2 and/CCONJ/cc/9 "
+         "for/ADP/case/8 one/NUM/nummod/8 year/NOUN/obl/9 lived/VERB/acl/4 ~./PUNCT/punct/2",
+         "became", "lived", "became", true},
+        {"a modifier with a conjunct of its own stays on its noun",
+         "He/PRON/nsubj/2 saw/VERB/root/0 a/DET/det/4 man/NOUN/obj/2 sitting/VERB/acl/4 "
+         "and/CCONJ/cc/7 waiting/VERB/conj/5 ~./PUNCT/punct/2",
+         "saw", "sitting", "man", false},
     };
     for (const RepairCase& c : cases) {
         SCOPED_TRACE(c.what);

@@ -84,6 +84,22 @@ TEST(LayoutQuality, CountsEveryFigure) {
     EXPECT_DOUBLE_EQ(mixed.mainVerbColouredShare(), 0.5);
 }
 
+// Verbs joined to the main verb, directly or through another conjunct, and not a verb joined
+// to a subordinate clause's.
+TEST(LayoutQuality, CountsCoordinatedMainVerbs) {
+    const test::Tree t = test::tree(
+        "He/PRON/nsubj/2 sat/VERB/root/0 and/CCONJ/cc/4 wept/VERB/conj/2 and/CCONJ/cc/6 "
+        "left/VERB/conj/4 when/ADV/advmod/9 she/PRON/nsubj/9 came/VERB/advcl/6 and/CCONJ/cc/11 "
+        "went/VERB/conj/9 ~./PUNCT/punct/2");
+    LayoutQuality q;
+    ASSERT_TRUE(q.add(
+        t.text, t.words,
+        {"l05He|7> sat|4> and|7> wept|4> ", "l05and left ", "l09when she|7> came|4> and went. "}));
+    EXPECT_EQ(q.conjVerbs, 2u) << "wept and left";
+    EXPECT_EQ(q.conjVerbsColoured, 1u);
+    EXPECT_DOUBLE_EQ(q.conjVerbColouredShare(), 0.5);
+}
+
 TEST(LayoutQuality, LinesThatDoNotSpellTheTextAreNotCounted) {
     const test::Tree t = test::tree(kWhen);
     LayoutQuality q;
@@ -123,6 +139,7 @@ TEST(LayoutQuality, GoldTreesOfTheTreebankGiveTheFigures) {
     EXPECT_GE(q.outdentShare(), 0.55);
     EXPECT_GE(q.frontedAtBaseShare(), 0.95);
     EXPECT_GE(q.mainVerbColouredShare(), 0.95);
+    EXPECT_GE(q.conjVerbColouredShare(), 0.99);
     EXPECT_GE(q.spearman(), 0.8);
 }
 

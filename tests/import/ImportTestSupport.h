@@ -43,7 +43,8 @@ inline std::vector<std::string> chapterTitles(const qm::cascade::Document& doc) 
     return titles;
 }
 
-// The blocks as "H2:text", "P:text", "V:text", "S:", "I:text", for comparing whole documents.
+// The blocks as "H2:text", "P:text", "V:text", "S:", "I:text", "E:text", for comparing whole
+// documents.
 inline std::vector<std::string> blockList(const qm::cascade::Document& doc) {
     std::vector<std::string> out;
     for (const auto& b : doc.blocks) {
@@ -62,6 +63,9 @@ inline std::vector<std::string> blockList(const qm::cascade::Document& doc) {
             break;
         case qm::cascade::BlockKind::Image:
             out.push_back("I:" + b.text);
+            break;
+        case qm::cascade::BlockKind::Entry:
+            out.push_back("E:" + b.text);
             break;
         }
     }

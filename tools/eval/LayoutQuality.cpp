@@ -236,12 +236,36 @@ bool LayoutQuality::add(std::string_view text, const grammar::Sentence& tree,
         ++mainVerbs;
         if (a.byteColour[tree[verb].begin] == '7') ++mainVerbsColoured;
     }
+    if (verb != kNoLine) countConjunctVerbs(tree, root, a.byteColour);
     const std::size_t next = afterFrontedClause(tree, root);
     if (next != kNoLine) {
         ++fronted;
         if (a.levels[a.lineOf[next]] == kBase) ++frontedAtBase;
     }
     return true;
+}
+
+// The verbs joined to the root by a chain of `conj` arcs (heads before dependents, so a
+// conjunct's head is marked before it when the arcs point left; a second pass takes the rest).
+void LayoutQuality::countConjunctVerbs(const grammar::Sentence& tree, std::size_t root,
+                                       const std::vector<char>& byteColour) {
+    std::vector<std::uint8_t> joined(tree.size(), 0);
+    joined[root] = 1;
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (std::size_t w = 0; w < tree.size(); ++w) {
+            if (joined[w] || tree[w].rel != Rel::Conj || !joined[tree[w].head - 1]) continue;
+            joined[w] = 1;
+            grew = true;
+        }
+    }
+    for (std::size_t w = 0; w < tree.size(); ++w) {
+        if (w == root || !joined[w]) continue;
+        const std::size_t verb = mainVerbOf(tree, w);
+        if (verb == kNoLine || byteColour[tree[verb].begin] == '6') continue;
+        ++conjVerbs;
+        if (byteColour[tree[verb].begin] == '7') ++conjVerbsColoured;
+    }
 }
 
 void LayoutQuality::countBreaks(std::string_view text, const grammar::Sentence& tree,
@@ -288,6 +312,9 @@ double LayoutQuality::frontedAtBaseShare() const {
 }
 double LayoutQuality::mainVerbColouredShare() const {
     return share(mainVerbsColoured, mainVerbs);
+}
+double LayoutQuality::conjVerbColouredShare() const {
+    return share(conjVerbsColoured, conjVerbs);
 }
 double LayoutQuality::spearman() const {
     return spearmanCorrelation(levelAndDepth);

@@ -6,7 +6,7 @@
 // to the line that holds its first byte, and takes the colour in force at that byte. Depth is
 // the clause depth: arcs up to the root, a `conj` arc counting for nothing (coordinated items
 // line up). A line's head is its word whose head lies outside the line (or the root); of
-// several, the shallowest, then the first. The five figures:
+// several, the shallowest, then the first. The six figures:
 //
 // 1. Tight breaks per 100 breaks: of all boundaries between consecutive lines of a sentence,
 //    those whose gap (last word of one line, first word of the next) lies inside a unit that
@@ -25,7 +25,10 @@
 //    copula, those where that word (the root, else its copula) is in the verb colour |7>.
 //    Speech colour wins over the verb colour, so a main verb inside quotation marks (|6>) is
 //    not counted.
-// 5. Spearman correlation of line level and the depth of the line's head, over all lines of
+// 5. Coordinated main verbs coloured: of all verbs joined by `conj` arcs to the root or to a
+//    verb so joined (or of their copulas, for a coordinated predicate), in sentences whose root
+//    has a main verb as in 4, those in the verb colour; speech is left out as in 4.
+// 6. Spearman correlation of line level and the depth of the line's head, over all lines of
 //    all sentences pooled (ties take their average rank).
 #include "core/base/Text.h"
 #include "core/grammar/Parse.h"
@@ -53,6 +56,8 @@ struct LayoutQuality {
     std::size_t frontedAtBase = 0;
     std::size_t mainVerbs = 0;
     std::size_t mainVerbsColoured = 0;
+    std::size_t conjVerbs = 0;
+    std::size_t conjVerbsColoured = 0;
     std::vector<std::pair<int, int>> levelAndDepth; // one per line
     // The words of the last sentence added that end a line inside a tight unit.
     std::vector<std::size_t> lastTightBreaks;
@@ -71,6 +76,7 @@ struct LayoutQuality {
     double possibleOutdentShare() const; // leaving out the pairs that start at the base
     double frontedAtBaseShare() const;
     double mainVerbColouredShare() const;
+    double conjVerbColouredShare() const;
     double spearman() const;
 
 private:
@@ -79,6 +85,9 @@ private:
     void countBreaks(std::string_view text, const grammar::Sentence& tree,
                      const std::vector<int>& levels, const std::vector<std::size_t>& lineOf,
                      const std::vector<std::size_t>& head, const std::vector<int>& depth);
+    // Counts the verbs coordinated with the main clause's, by the colour at each byte.
+    void countConjunctVerbs(const grammar::Sentence& tree, std::size_t root,
+                            const std::vector<char>& byteColour);
 };
 
 // Spearman's rank correlation of the pairs; 0 when either side does not vary.

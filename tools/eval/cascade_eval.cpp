@@ -1,7 +1,7 @@
 // cascade_eval: how well the cascader's lines show sentence structure, judged by dependency
 // trees. The figures are defined in LayoutQuality.h beside this file.
 //
-//   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|all] [--trees]]
+//   cascade_eval [--gold] [--show N [--misses tight|outdent|fronted|verb|conj|all] [--trees]]
 //   [--treebank FILE.conllu]... [--novel BOOK]...
 //
 // Treebank: the raw text of every sentence is cascaded as one sentence and judged by its gold
@@ -11,11 +11,10 @@
 // source is measured twice: with the lexicon rules alone ("lexicon") and as the cascader lays
 // sentences out today ("cascade").
 // --show N prints the first N sentences of each source as laid out both ways; with --misses
-// WHAT, only those that miss on a figure (tight, outdent, fronted, verb or all of them); with
+// WHAT, only those that miss on a figure (tight, outdent, fronted, verb, conj or all of them); with
 // --trees, each with the built-in parser's tree (index word/TAG/head/relation).
 // --model FILE loads a grammar model instead of the one beside the program.
 #include "LayoutQuality.h"
-#include "support/ToolModel.h"
 #include "core/cascade/GrammarParser.h"
 #include "core/cascade/LexiconLayout.h"
 #include "core/cascade/ParseRepair.h"
@@ -25,6 +24,7 @@
 #include "core/cascade/Tokenizer.h"
 #include "core/grammar/Conllu.h"
 #include "core/import/BookReader.h"
+#include "support/ToolModel.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -105,10 +105,11 @@ struct Run {
 void print(const char* source, const char* how, const LayoutQuality& q,
            const LayoutCounts* counts) {
     std::printf(
-        "%-28s %-8s %6zu %7zu %5.2f %5.2f %6.1f%% %6.1f%% %6.1f%% %6.1f%% %6.3f %5.2f %5.1f%%",
+        "%-28s %-8s %6zu %7zu %5.2f %5.2f %6.1f%% %6.1f%% %6.1f%% %6.1f%% %6.1f%% %6.3f %5.2f "
+        "%5.1f%%",
         source, how, q.sentences, q.lines, q.tightPer100(), q.unforcedTightPer100(),
         100 * q.outdentShare(), 100 * q.possibleOutdentShare(), 100 * q.frontedAtBaseShare(),
-        100 * q.mainVerbColouredShare(), q.spearman(),
+        100 * q.mainVerbColouredShare(), 100 * q.conjVerbColouredShare(), q.spearman(),
         q.lines ? static_cast<double>(q.words) / static_cast<double>(q.lines) : 0.0,
         q.lines ? 100.0 * static_cast<double>(q.oneWordLines) / static_cast<double>(q.lines) : 0.0);
     if (counts)
@@ -120,9 +121,9 @@ void print(const char* source, const char* how, const LayoutQuality& q,
 }
 
 void printHeader() {
-    std::printf("%-28s %-8s %6s %7s %5s %5s %7s %7s %7s %7s %6s %5s %6s\n", "source", "layout",
-                "sents", "lines", "tight", "unfor", "outdent", "possib", "fronted", "verb", "rho",
-                "w/ln", "1-word");
+    std::printf("%-28s %-8s %6s %7s %5s %5s %7s %7s %7s %7s %7s %6s %5s %6s\n", "source", "layout",
+                "sents", "lines", "tight", "unfor", "outdent", "possib", "fronted", "verb", "conj",
+                "rho", "w/ln", "1-word");
 }
 
 void show(std::string_view text, const Lines& a, const Lines& b) {
@@ -209,7 +210,9 @@ void measure(std::string_view text, const std::vector<Token>& tokens, std::size_
         ((m == "fronted" || m == "all") &&
          q.fronted - before.fronted > q.frontedAtBase - before.frontedAtBase) ||
         ((m == "verb" || m == "all") &&
-         q.mainVerbs - before.mainVerbs > q.mainVerbsColoured - before.mainVerbsColoured);
+         q.mainVerbs - before.mainVerbs > q.mainVerbsColoured - before.mainVerbsColoured) ||
+        ((m == "conj" || m == "all") &&
+         q.conjVerbs - before.conjVerbs > q.conjVerbsColoured - before.conjVerbsColoured);
     if (run.shown < showCount && (m.empty() || missed)) {
         ++run.shown;
         show(sentence, a, b);
@@ -336,7 +339,7 @@ int main(int argc, char** argv) {
             novels.emplace_back(argv[++i]);
         } else {
             std::fprintf(stderr, "usage: cascade_eval [--gold] [--show N [--misses "
-                                 "tight|outdent|fronted|verb|all] [--trees]] "
+                                 "tight|outdent|fronted|verb|conj|all] [--trees]] "
                                  "[--treebank FILE]... "
                                  "[--novel FILE]...\n");
             return 2;

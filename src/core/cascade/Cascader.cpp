@@ -229,14 +229,26 @@ struct Cascader::State {
     SentenceCascade layout;
     std::vector<Token> tokens;
     std::string paragraph;
+    std::size_t entryLines = 0; // lines of the run of entries being set, since its last break
 
+    void closeEntries();
     void heading(const std::vector<std::string>& lines);
     void sceneBreak();
     void prose(std::string_view text);
     void endParagraph();
 };
 
+// Ends a run of entries with a section break, where a page may end.
+void Cascader::State::closeEntries() {
+    if (entryLines == 0) return;
+    out.push_back("s000 ");
+    ++linesSinceMarker;
+    entryLines = 0;
+    endParagraph();
+}
+
 void Cascader::State::heading(const std::vector<std::string>& lines) {
+    closeEntries();
     if (nextReference <= kLargestNumber) {
         char buf[24];
         std::snprintf(buf, sizeof buf, "l00|refpt%03d> ", nextReference);
@@ -271,12 +283,14 @@ void Cascader::State::heading(const std::vector<std::string>& lines) {
 }
 
 void Cascader::State::sceneBreak() {
+    closeEntries();
     out.push_back("l" + std::to_string(kSceneBreakLevel) + "* * * ");
     out.push_back("s000 ");
     linesSinceMarker += 2;
 }
 
 void Cascader::State::prose(std::string_view text) {
+    closeEntries();
     cascade::tokenize(text, tokens);
     if (tokens.empty()) return;
     cascade::markSpeechAndSentences(text, tokens);
@@ -385,6 +399,7 @@ void Cascader::addParagraph(std::string_view text) {
 
 void Cascader::addVerbatim(std::string_view lines) {
     State& st = *m_state;
+    st.closeEntries();
     bool open = false;
     const std::size_t first = st.out.size();
     const Lines raws = splitLines(lines);
@@ -416,12 +431,49 @@ void Cascader::addVerbatim(std::string_view lines) {
     st.endParagraph();
 }
 
+void Cascader::addEntry(std::string_view text) {
+    State& st = *m_state;
+    const cascade::StyledText styled = cascade::splitStyleTags(text);
+    if (styled.plain.empty()) return;
+    // Pages end only at break points: a run of entries is set in groups of at least
+    // kVerbatimGroup lines with a section marker between them, never inside an entry.
+    if (st.entryLines >= kVerbatimGroup) {
+        st.out.push_back("s000 ");
+        ++st.linesSinceMarker;
+        st.entryLines = 0;
+    }
+    const std::size_t first = st.out.size();
+    std::string_view rest = styled.plain;
+    int level = cascade::kBaseLevel;
+    while (!rest.empty()) {
+        // The most words that fit the line's width; a word wider than a line stands alone.
+        std::size_t cut = 0, width = 0;
+        while (cut < rest.size()) {
+            std::size_t end = rest.find(' ', cut + 1);
+            if (end == std::string_view::npos) end = rest.size();
+            const std::size_t wordStart = cut == 0 ? 0 : cut + 1;
+            const std::size_t grown =
+                width + (cut == 0 ? 0 : 1) + charCount(rest.substr(wordStart, end - wordStart));
+            if (cut > 0 && grown > cascade::kMaxLineWidth) break;
+            width = grown;
+            cut = end;
+        }
+        st.out.push_back(numbered('l', level).erase(1, 1) + std::string(rest.substr(0, cut)) + ' ');
+        rest.remove_prefix(std::min(cut + 1, rest.size()));
+        level = cascade::kBaseLevel + cascade::kLevelStep;
+    }
+    st.entryLines += st.out.size() - first;
+    st.linesSinceMarker += st.out.size() - first;
+    cascade::restoreStyleTags(styled, st.out, first);
+}
+
 void Cascader::addSceneBreak() {
     m_state->sceneBreak();
 }
 
 void Cascader::addImage() {
     State& st = *m_state;
+    st.closeEntries();
     st.out.push_back("l" + std::to_string(kSceneBreakLevel) + "[image] ");
     st.out.push_back("s000 ");
     st.linesSinceMarker += 2;
@@ -436,6 +488,7 @@ void Cascader::drainLines(const std::function<void(std::string& line)>& sink) {
 
 Lines Cascader::finish() {
     State& st = *m_state;
+    st.closeEntries();
     Lines result;
     result.reserve(st.out.size() + 2);
     result.push_back(st.banner.empty() ? std::string(kDefaultBanner) : st.banner);

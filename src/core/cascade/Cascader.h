@@ -54,6 +54,11 @@ public:
     void addParagraph(std::string_view text);
     // Lines shown as they stand (one phrase line each, not cascaded), then a section break.
     void addVerbatim(std::string_view lines);
+    // One entry of a list that is not prose (a line of the book's printed contents): its
+    // words on a line of their own at the base level, wrapped at blanks within the line's
+    // width with the rest one step in, in the text colour (no name or verb colour). A run of
+    // entries ends with a section break before whatever comes next.
+    void addEntry(std::string_view text);
     // A section break with a visible "* * *" line.
     void addSceneBreak();
     // A picture: an "[image]" line and a section break.

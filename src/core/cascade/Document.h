@@ -14,7 +14,9 @@ enum class BlockKind : unsigned char {
     Paragraph,  // prose, cascaded phrase by phrase
     Verbatim,   // lines shown as they stand, one per line (a contents list, a table)
     SceneBreak, // a break between scenes ("* * *")
-    Image       // a picture in the book, shown as "[image]"
+    Image,      // a picture in the book, shown as "[image]"
+    Entry       // one heading-like line that is not prose, such as an entry of the book's
+                // printed contents: wrapped to the line width, never coloured as names
 };
 
 struct Block {

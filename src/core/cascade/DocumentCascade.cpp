@@ -102,6 +102,9 @@ cascadeBlocks(const Document& doc, SentenceParser* parser, const LineSink& sink,
         case BlockKind::Image:
             cascader.addImage();
             break;
+        case BlockKind::Entry:
+            cascader.addEntry(block.text);
+            break;
         }
         cascader.drainLines(sink);
         blockDone(b);

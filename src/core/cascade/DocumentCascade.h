@@ -3,8 +3,9 @@
 // lines: the banner, then every block in reading order. A heading gets a reference point,
 // numbered through the book, and a bold title at level 00; a chapter that opens at another
 // kind of block gets a reference point line of its own there. Paragraphs are cascaded as
-// prose, with their style tags carried through; verbatim lines stand as they are; a scene
-// break shows "* * *"; a picture shows "[image]". Sentences are parsed by `parser` (nullptr:
+// prose, with their style tags carried through; verbatim lines stand as they are; an entry
+// (a line of the book's printed contents) is wrapped to the line width without colours; a
+// scene break shows "* * *"; a picture shows "[image]". Sentences are parsed by `parser` (nullptr:
 // the lexicon rules), as for the Cascader.
 #include "core/base/Text.h"
 #include "core/cascade/Document.h"

@@ -13,12 +13,6 @@ constexpr std::size_t kMaxAdverbs = 3;
 
 } // namespace
 
-int LexiconLayout::fold(int level) {
-    while (level > kMaxLevel)
-        level -= kLevelStep;
-    return level;
-}
-
 bool LexiconLayout::fits(std::size_t a, std::size_t b) const {
     return m_spans.words(a, b) <= kMaxLineWords && m_spans.width(a, b) <= kMaxLineWidth;
 }

@@ -81,7 +81,6 @@ private:
 
     int splitScore(std::size_t g) const;
     bool fits(std::size_t a, std::size_t b) const;
-    static int fold(int level);
 
     std::string_view m_text;
     const Token* m_tok = nullptr;

@@ -149,7 +149,7 @@ int LexiconLayout::phraseLevel(const Gap& g, Event event, bool poppedFronted,
         if (g.punct == kSemicolon || poppedFronted) return top.level;
         if (top.words <= 3 && !top.verbSeen) return top.level; // an opening phrase: "At last, ..."
         if (top.itemLevel >= 0) return top.itemLevel;          // items of a list line up
-        if (g.start) top.itemLevel = fold(top.level + kLevelStep);
+        if (g.start) top.itemLevel = boundLevel(top.level + kLevelStep);
         return top.level + kLevelStep;
     }
 }
@@ -158,7 +158,7 @@ int LexiconLayout::phraseLevel(const Gap& g, Event event, bool poppedFronted,
 void LexiconLayout::placeLine(std::size_t i, Event governing, int level, Push push,
                               LevelWalk& walk) {
     const bool start = m_gaps[i].start;
-    const int lineLevel = start ? fold(level) : walk.cur;
+    const int lineLevel = start ? boundLevel(level) : walk.cur;
     if (push != kNoPush) {
         Frame f{lineLevel};
         f.speech = push == kPushSpeech;
@@ -195,7 +195,8 @@ void LexiconLayout::assignColours(NameMemory& names) {
         const bool opening = i == 0 || t.sentenceStart || t.opensQuote || m_tok[i - 1].endsColon ||
                              (m_tok[i - 1].endsStop && !m_tok[i - 1].abbreviation);
         if (!opening) {
-            names.capitalised.insert(nameKey(m_text, t));
+            // A word in capitals says nothing of how the word is written in prose.
+            if (!t.allCapitals) names.capitalised.insert(nameKey(m_text, t));
             m_colour[i] = kNameColour;
         } else {
             const std::string key = nameKey(m_text, t);

@@ -118,12 +118,6 @@ int stepBeforeHead(Rel r, bool mainClause) {
     return (isClause(r) && r != Rel::Parataxis) || isPrepPhrase(r) || isSubject(r) ? 1 : 0;
 }
 
-int foldLevel(int level) {
-    while (level > kMaxLevel)
-        level -= kLevelStep;
-    return level;
-}
-
 } // namespace
 
 // Whether token k is a word that only opens a clause or joins it on: a coordinator, a
@@ -334,7 +328,7 @@ void ParseLayout::chooseBreaks() {
 // clause or phrase: "When she came home, / she ...") at the level of that word's line, or one
 // step right of it inside a dependent clause (stepBeforeHead). A verb
 // outside quoted speech that comes after speech it governs or hangs on is a dialogue tag: one
-// step in from the speech.
+// step in from the speech. No line goes deeper than boundLevel allows.
 void ParseLayout::assignLevels() {
     markDialogueTags();
     anchorLines();
@@ -343,7 +337,7 @@ void ParseLayout::assignLevels() {
     m_levels.assign(m_n, 0);
     for (std::size_t k = 0; k < m_n; ++k) {
         if (k == 0 || m_start[k])
-            m_levels[k] = foldLevel(kBaseLevel + kLevelStep * m_lineDepth[m_lineOf[k]]);
+            m_levels[k] = boundLevel(kBaseLevel + kLevelStep * m_lineDepth[m_lineOf[k]]);
     }
 }
 

@@ -43,6 +43,7 @@ private:
     std::size_t pastOpeningWords(std::size_t line, std::size_t phrase,
                                  bool (ParseLayout::*skip)(std::size_t) const) const;
     void assignColours(NameMemory& names);
+    void markMainClauseHeads(std::vector<std::uint8_t>& isMain);
     std::size_t emit(Lines& out);
 
     bool tokenIs(std::size_t k, std::string_view lower) const;
@@ -86,6 +87,7 @@ private:
     std::vector<std::uint8_t> m_start; // per token: a line starts here
     std::vector<int> m_levels;         // per token that starts a line
     std::vector<char> m_colour;
+    std::vector<std::size_t> m_chain; // scratch: a chain of conjuncts
     std::string m_line;
 };
 

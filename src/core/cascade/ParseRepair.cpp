@@ -72,6 +72,42 @@ bool subordinateMarkedConjuncts(std::string_view text, grammar::Sentence& words)
     return changed;
 }
 
+// A clause that a coordinator opens is coordinated, not a modifier: a parser may hang it on
+// the noun before it ("I also became a poet / and for one year lived in a paradise", "lived"
+// an acl of "poet"). Where a verb hangs on a word by acl, has no subordinator and its first
+// word is its own coordinator, it becomes a conjunct of the nearest verb above that word.
+bool coordinateClausesOnNouns(grammar::Sentence& words) {
+    const std::size_t n = words.size();
+    std::vector<std::size_t> first(n);
+    std::vector<bool> marked(n, false);
+    for (std::size_t w = 0; w < n; ++w)
+        first[w] = w;
+    // Each word's first dependent, and whether it has a subordinator.
+    for (std::size_t w = 0; w < n; ++w) {
+        if (words[w].head == 0) continue;
+        const std::size_t h = words[w].head - 1;
+        if (w < first[h]) first[h] = w;
+        if (words[w].rel == Rel::Mark) marked[h] = true;
+    }
+    bool changed = false;
+    for (std::size_t d = 0; d < n; ++d) {
+        if (words[d].rel != Rel::Acl || words[d].head == 0 || marked[d] ||
+            words[d].upos != Upos::Verb)
+            continue;
+        const std::size_t cc = first[d];
+        if (cc == d || words[cc].rel != Rel::Cc || words[cc].head != d + 1) continue;
+        std::size_t v = words[d].head - 1;
+        for (std::size_t steps = 0; steps < n && !isVerbal(words[v].upos) && words[v].head != 0;
+             ++steps)
+            v = words[v].head - 1;
+        if (!isVerbal(words[v].upos) || v > d) continue;
+        words[d].head = static_cast<std::uint32_t>(v + 1); // an ancestor of d: no loop
+        words[d].rel = Rel::Conj;
+        changed = true;
+    }
+    return changed;
+}
+
 // "If you are unsure, then Faz will help": a "then" right before the main clause belongs to it,
 // not to the opening conditional clause the parser may hang it on.
 bool attachThen(std::string_view text, grammar::Sentence& words) {
@@ -180,6 +216,7 @@ bool rerootNominalRoot(std::string_view text, grammar::Sentence& words) {
 bool repairParse(std::string_view text, grammar::Sentence& words) {
     bool changed = lowerCoordinatorRoot(words);
     changed |= subordinateMarkedConjuncts(text, words);
+    changed |= coordinateClausesOnNouns(words);
     changed |= rerootOpeningClause(text, words);
     changed |= rerootFrontedPhrase(text, words);
     changed |= attachStrandedSubject(text, words);

@@ -12,15 +12,26 @@ bool coreIs(std::string_view text, const Token& t, std::string_view lower) {
     return true;
 }
 
+bool inCapitals(std::string_view text, const Token* tokens, std::size_t a, std::size_t b) {
+    std::size_t capitals = 0;
+    for (std::size_t i = tokens[a].begin; i < tokens[b - 1].end; ++i) {
+        const char c = text[i];
+        if (c >= 'a' && c <= 'z') return false;
+        if (c >= 'A' && c <= 'Z') ++capitals;
+    }
+    return capitals >= 2;
+}
+
 void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a, std::size_t b,
                       int level, const std::vector<char>& colours, std::string& line, Lines& out) {
     line.clear();
     line.push_back('l');
     line.push_back(static_cast<char>('0' + level / 10));
     line.push_back(static_cast<char>('0' + level % 10));
+    const bool noNames = inCapitals(text, tokens, a, b);
     char colour = 0;
     for (std::size_t k = a; k < b; ++k) {
-        const char c = colours[k];
+        const char c = colours[k] == kNameColour && noNames ? 0 : colours[k];
         if (c != colour) {
             line.push_back('|');
             line.push_back(c == 0 ? '4' : c);

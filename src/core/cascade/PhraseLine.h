@@ -17,12 +17,21 @@ constexpr std::size_t kMaxLineWords = 7;
 constexpr std::size_t kMaxLineWidth = 40; // characters, tags and indentation not counted
 constexpr int kBaseLevel = 5;
 constexpr int kLevelStep = 4;
-constexpr int kMaxLevel = 36;
+// A sentence steps at most this many times right of its base level: past that the eye loses
+// the line start. Lines that would sit deeper stay at the deepest level, so a line deeper
+// than its neighbour is never shallower than it.
+constexpr int kMaxSteps = 4;
+constexpr int kMaxLevel = kBaseLevel + kMaxSteps * kLevelStep; // 21
+
+// The level a line of a sentence is shown at: `level`, or the deepest a sentence reaches.
+constexpr int boundLevel(int level) {
+    return level < kMaxLevel ? level : kMaxLevel;
+}
 
 // Colour slots the cascader writes, and what each one marks.
 constexpr char kSpeechColour = '6'; // quoted speech
 constexpr char kVerbColour = '7';   // the verb group of a clause
-constexpr char kNameColour = '8';   // names: words capitalised in mid-sentence
+constexpr char kNameColour = '8';   // names in running prose (never on a line in capitals)
 
 // Whether the token's core, lower-cased, is this word.
 bool coreIs(std::string_view text, const Token& t, std::string_view lower);
@@ -30,9 +39,14 @@ bool coreIs(std::string_view text, const Token& t, std::string_view lower);
 // does not).
 bool hasBreakingPunct(const Token& t);
 
+// Whether tokens [a, b) are a line in capitals: two capital letters or more and no small one
+// ("PRIDE AND PREJUDICE", "CHAPTER II."), a heading or a shout rather than names.
+bool inCapitals(std::string_view text, const Token* tokens, std::size_t a, std::size_t b);
+
 // Appends the phrase line of tokens [a, b) at `level` to `out`: the level code, the words with
 // the blanks between them, a colour tag wherever the colour (0 for the text colour) changes,
-// "|4>" after the last coloured word and the trailing blank. `line` is scratch space.
+// "|4>" after the last coloured word and the trailing blank. `line` is scratch space. A line
+// in capitals shows no name colour.
 void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a, std::size_t b,
                       int level, const std::vector<char>& colours, std::string& line, Lines& out);
 
