@@ -46,7 +46,8 @@ public:
         if (y1 <= 0) y1 = -m_margin;
         if (x2 >= m_width) x2 = m_width + m_margin;
         if (y2 >= m_height) y2 = m_height + m_margin;
-        if (x2 > x1 && y2 > y1) m_painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), colourOf(m_brush));
+        if (x2 > x1 && y2 > y1)
+            m_painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), colourOf(m_brush));
     }
     void setFontName(const std::string& name) override { m_name = name, m_stale = true; }
     const std::string& fontName() const override { return m_name; }
@@ -65,7 +66,10 @@ public:
     void textOut(int x, int y, std::string_view text) override {
         const QString s = QtSurface::decode(text);
         const QFontMetricsF& m = metrics();
-        m_painter.fillRect(QRectF(x, y, m.horizontalAdvance(s), m.height()), colourOf(m_brush));
+        // A row's background starts at the page's edge, as its fills do.
+        const double left = x <= 0 ? -m_margin : x;
+        m_painter.fillRect(QRectF(left, y, x + m.horizontalAdvance(s) - left, m.height()),
+                           colourOf(m_brush));
         m_painter.setFont(m_font);
         m_painter.setPen(colourOf(m_colour));
         m_painter.drawText(QPointF(x, y + m.ascent()), s);
@@ -114,13 +118,15 @@ public:
         m_buffer.open(QIODevice::WriteOnly);
         const exporting::PageMetrics page = exporting::pageMetricsOf(size);
         m_writer.setResolution(kResolution);
-        m_writer.setPageLayout(QPageLayout(
-            QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter),
-            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+        m_writer.setPageLayout(
+            QPageLayout(QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter),
+                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
         m_writer.setTitle(QString::fromUtf8(book.title));
         m_writer.setCreator(QStringLiteral("Quillmar"));
         m_painter.begin(&m_writer);
-        auto units = [](double mm) { return static_cast<int>(std::lround(mm * kResolution / 25.4)); };
+        auto units = [](double mm) {
+            return static_cast<int>(std::lround(mm * kResolution / 25.4));
+        };
         m_margin = units(exporting::kPageMarginMm);
         m_surface.emplace(m_painter, m_writer, units(page.widthMm) - 2 * m_margin,
                           units(page.heightMm) - 2 * m_margin, m_margin);

@@ -59,8 +59,8 @@ std::string novelEpub(const std::string& text) {
         std::string body;
         for (std::size_t b = from; b < to; ++b) {
             const char* tag = doc.blocks[b].kind == cascade::BlockKind::Heading ? "h2" : "p";
-            body += std::string("<") + tag + ">" + esc(import::removeStyleTags(doc.blocks[b].text)) +
-                    "</" + tag + ">\n";
+            body += std::string("<") + tag + ">" +
+                    esc(import::removeStyleTags(doc.blocks[b].text)) + "</" + tag + ">\n";
         }
         const std::string file = "text/part" + std::to_string(c) + ".xhtml";
         epub.chapter(file, body);

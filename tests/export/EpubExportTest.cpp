@@ -1,8 +1,8 @@
 // The EPUB export and its round trip: a text exported and opened again gives back its stored
 // lines byte for byte, its chapters, and no cascade.
+#include "core/export/EpubExport.h"
 #include "core/catalogue/Catalogue.h"
 #include "core/encoding/Windows1252.h"
-#include "core/export/EpubExport.h"
 #include "core/export/EpubLines.h"
 #include "core/export/ExportBook.h"
 #include "core/import/BookReader.h"
@@ -12,6 +12,8 @@
 #include "core/testing/ShippedParser.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace qm {
 namespace {
@@ -52,43 +54,47 @@ TEST(EpubExport, BuiltInBookComesBackLineForLineWithItsChapters) {
     ASSERT_TRUE(back.doc.laidOut);
     EXPECT_EQ(back.lines, book.lines);
     EXPECT_EQ(back.doc.title, book.title);
-    ASSERT_EQ(back.doc.chapters.size(), book.chapters.size());
-    for (std::size_t c = 0; c < book.chapters.size(); ++c) {
-        EXPECT_EQ(back.doc.chapters[c].title, book.chapters[c].title);
-        EXPECT_EQ(back.doc.chapters[c].depth, book.chapters[c].depth);
-        EXPECT_EQ(back.doc.laidOut->chapterPoints[c], book.chapters[c].referencePoint);
+    // The contents come back in reading order (the catalogue lists the stories by title).
+    std::vector<exporting::ExportChapter> inOrder = book.chapters;
+    std::sort(inOrder.begin(), inOrder.end(),
+              [](const auto& a, const auto& b) { return a.referencePoint < b.referencePoint; });
+    ASSERT_EQ(back.doc.chapters.size(), inOrder.size());
+    for (std::size_t c = 0; c < inOrder.size(); ++c) {
+        EXPECT_EQ(back.doc.chapters[c].title, inOrder[c].title);
+        EXPECT_EQ(back.doc.chapters[c].depth, inOrder[c].depth);
+        EXPECT_EQ(back.doc.laidOut->chapterPoints[c], inOrder[c].referencePoint);
     }
 }
 
 // Lines the structured markup carries and lines it must keep verbatim: each comes back as it
 // was, in a text whose every other line is ordinary.
 TEST(EpubExport, EveryKindOfLineComesBackAsItWas) {
-    const Lines cases = {
-        "l05the wind|9> rose|4> ",       // colour tags
-        "l12carried on|6> and on ",      // the colour carries to the next line
-        "l14still green ",               //
-        "p056 ",                         // paragraph marker, with and without its blank
-        "p999",                          //
-        "s000 ",                         // section marker
-        "l00",                           // an empty phrase line
-        "l00|b>A TITLE|n> ",             // a bold title
-        "l03|f>fixed|a> |i>it|n>|u>u|n> ", // font and styles
-        "l07a|x>odd tag ",               // a tag without a meaning
-        "l03bar | alone",                // a bar that is no tag
-        "l04ends in a bar|",             //
-        "l60deeper than the page goes ", // a level past the widest indent
-        "l0",                            // too short to be a phrase line
-        "l05tab\there ",                 // a control character
-        "l05100% sure & <b> \"quoted\" ", // markup characters
-        "l05\x93" "caf\xE9\x94 \xA0nbsp ", // the page's own characters
-        "l00|refpt007> ",                // a reference point
-        "l00|refpt007> ",                // the same one again
-        "l05a refpt in words ",          // "refp" inside words
-        "l02|image>missing.png ",        // a picture that is not there
-        "l02|image>pic.png",             // a picture that is
-        "plain line",                    //
-        "  indented plain line ",        //
-        "END"};
+    const Lines cases = {"l05the wind|9> rose|4> ",  // colour tags
+                         "l12carried on|6> and on ", // the colour carries to the next line
+                         "l14still green ",          //
+                         "p056 ",                    // paragraph marker, with and without its blank
+                         "p999",                     //
+                         "s000 ",                    // section marker
+                         "l00",                      // an empty phrase line
+                         "l00|b>A TITLE|n> ",        // a bold title
+                         "l03|f>fixed|a> |i>it|n>|u>u|n> ", // font and styles
+                         "l07a|x>odd tag ",                 // a tag without a meaning
+                         "l03bar | alone",                  // a bar that is no tag
+                         "l04ends in a bar|",               //
+                         "l60deeper than the page goes ",   // a level past the widest indent
+                         "l0",                              // too short to be a phrase line
+                         "l05tab\there ",                   // a control character
+                         "l05100% sure & <b> \"quoted\" ",  // markup characters
+                         "l05\x93"
+                         "caf\xE9\x94 \xA0nbsp ",  // the page's own characters
+                         "l00|refpt007> ",         // a reference point
+                         "l00|refpt007> ",         // the same one again
+                         "l05a refpt in words ",   // "refp" inside words
+                         "l02|image>missing.png ", // a picture that is not there
+                         "l02|image>pic.png",      // a picture that is
+                         "plain line",             //
+                         "  indented plain line ", //
+                         "END"};
     MemoryFileSystem fs;
     fs.addFolder("/prog");
     fs.writeFile("/prog/pic.png", "\x89PNG");
@@ -107,8 +113,14 @@ TEST(EpubExport, EveryKindOfLineComesBackAsItWas) {
 TEST(EpubExport, MarkupShowsLevelsColoursAndShades) {
     MemoryFileSystem fs;
     ExportBook book;
-    book.lines = {"banner", "l00|refpt001> ", "l00|b>TITLE|n> ", "p001 ", "l05the wind|9> rose|4> ",
-                  "l07on|7> and ", "l09on ", "END"};
+    book.lines = {"banner",
+                  "l00|refpt001> ",
+                  "l00|b>TITLE|n> ",
+                  "p001 ",
+                  "l05the wind|9> rose|4> ",
+                  "l07on|7> and ",
+                  "l09on ",
+                  "END"};
     book.title = "T";
     book.chapters = {{"One", "refpt001", 0}};
     import::ZipArchive zip(exporting::epubBytes(book, {}, fs));
@@ -161,6 +173,7 @@ TEST(EpubExport, LibraryStoresTheExportedBookAsItStands) {
     const Lines toc = splitLines(*fs.readFile(stored.files.catalogue));
     ASSERT_EQ(toc.size(), 4u + 3u);
     EXPECT_EQ(toc[2], "THE LITTLE MATCH-SELLER<<2" + stored.key + "@refpt001");
+    EXPECT_EQ(toc[3], "THE BRAVE TIN SOLDIER<<2" + stored.key + "@refpt002");
 }
 
 } // namespace

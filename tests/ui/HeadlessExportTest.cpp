@@ -52,6 +52,16 @@ std::vector<std::string> wordLines(const std::string& text) {
     return lines;
 }
 
+// A line's characters as pdftotext's heuristics leave them comparable: no blanks (it spaces
+// words by their gaps, and reads none between the stars of "* * *") and a dash "--" as one
+// hyphen (it drops a glyph repeated close beside itself).
+std::string withoutBlanks(std::string line) {
+    std::erase(line, ' ');
+    for (std::size_t at = line.find("--"); at != std::string::npos; at = line.find("--", at))
+        line.erase(at, 1);
+    return line;
+}
+
 class HeadlessExport : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -140,9 +150,19 @@ TEST_F(HeadlessExport, PdfTextComesOutInReadingOrderOnePhrasePerLine) {
     EXPECT_EQ(got[0], "Contents");
     EXPECT_TRUE(got[1].starts_with("THE LITTLE MATCH-SELLER")) << got[1];
     got.erase(got.begin(), got.begin() + 5);
-    ASSERT_EQ(got.size(), shown.size());
-    for (std::size_t i = 0; i < shown.size(); ++i)
-        ASSERT_EQ(got[i], shown[i]) << "line " << i;
+    // pdftotext joins a line ending in "-" to the next, taking the hyphen for a broken word.
+    std::size_t g = 0;
+    for (std::size_t i = 0; i < shown.size() && g < got.size(); ++i, ++g) {
+        std::string expected = shown[i];
+        while (expected.ends_with('-') && i + 1 < shown.size() &&
+               withoutBlanks(got[g]).size() > withoutBlanks(expected).size()) {
+            expected.pop_back();
+            expected += shown[++i];
+        }
+        ASSERT_EQ(withoutBlanks(got[g]), withoutBlanks(expected))
+            << "line " << i << " after " << (g ? got[g - 1] : "");
+    }
+    EXPECT_EQ(g, got.size());
 
     const std::optional<std::string> fonts = output("pdffonts '" + pdf + "'");
     ASSERT_TRUE(fonts);

@@ -48,7 +48,8 @@ std::string partName(std::size_t file) {
 
 std::string mediaTypeOf(std::string_view name) {
     const std::size_t dot = name.rfind('.');
-    std::string ext = dot == std::string_view::npos ? std::string() : toLowerAscii(name.substr(dot + 1));
+    std::string ext =
+        dot == std::string_view::npos ? std::string() : toLowerAscii(name.substr(dot + 1));
     if (ext == "jpg" || ext == "jpeg") return "image/jpeg";
     if (ext == "png") return "image/png";
     if (ext == "gif") return "image/gif";
@@ -111,13 +112,17 @@ Plan planOf(const ExportBook& book, const FileSystem& fs) {
         const auto at = pointLine.find(c.referencePoint);
         if (at != pointLine.end()) found.emplace_back(c, at->second);
     }
+    // Readers list a book's contents in reading order (a catalogue may list by title).
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
     for (const auto& f : found)
         plan.starts.push_back(f.second);
     std::sort(plan.starts.begin(), plan.starts.end());
     plan.starts.erase(std::unique(plan.starts.begin(), plan.starts.end()), plan.starts.end());
     for (auto& [chapter, line] : found) {
         const auto file = std::upper_bound(plan.starts.begin(), plan.starts.end(), line) - 1;
-        plan.entries.push_back({std::move(chapter), static_cast<std::size_t>(file - plan.starts.begin())});
+        plan.entries.push_back(
+            {std::move(chapter), static_cast<std::size_t>(file - plan.starts.begin())});
     }
     return plan;
 }
@@ -225,15 +230,15 @@ std::string ncxDocument(const ExportBook& book, const Plan& plan, const std::str
 
 std::string packageDocument(const ExportBook& book, const Plan& plan, const std::string& id,
                             const std::string& modified) {
-    std::string out =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" "
-        "unique-identifier=\"book-id\" prefix=\"" +
-        std::string(import::markup::kMarkPrefix) + "\" xml:lang=\"" +
-        escapeXml(book.language, true) +
-        "\">\n<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
-        "<dc:identifier id=\"book-id\">" +
-        escapeXml(id) + "</dc:identifier>\n<dc:title>" + escapeXml(book.title) + "</dc:title>\n";
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\" "
+                      "unique-identifier=\"book-id\" prefix=\"" +
+                      std::string(import::markup::kMarkPrefix) + "\" xml:lang=\"" +
+                      escapeXml(book.language, true) +
+                      "\">\n<metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
+                      "<dc:identifier id=\"book-id\">" +
+                      escapeXml(id) + "</dc:identifier>\n<dc:title>" + escapeXml(book.title) +
+                      "</dc:title>\n";
     if (!book.author.empty()) out += "<dc:creator>" + escapeXml(book.author) + "</dc:creator>\n";
     out += "<dc:language>" + escapeXml(book.language) + "</dc:language>\n" +
            "<meta property=\"dcterms:modified\">" + modified + "</meta>\n<meta property=\"" +
@@ -303,7 +308,8 @@ std::string epubBytes(const ExportBook& book, const EpubOptions& options, const 
     });
 
     ZipWriter zip;
-    zip.add("mimetype", [] { return std::string("application/epub+zip"); }, true);
+    zip.add(
+        "mimetype", [] { return std::string("application/epub+zip"); }, true);
     zip.add("META-INF/container.xml", [] { return std::string(kContainer); });
     zip.add("OEBPS/cascade.css", [&] { return cascadeStyleSheet(plan.levels, options.shades); });
     const std::size_t files = plan.starts.size();

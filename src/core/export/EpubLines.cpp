@@ -59,7 +59,8 @@ bool tokenize(std::string_view rest, std::vector<Token>& tokens) {
             const std::size_t close = rest.find('>', bar);
             if (close == std::string_view::npos || close == bar + 6) return false;
             const std::string_view name = rest.substr(bar + 1, close - bar - 1);
-            if (!std::all_of(name.begin() + 5, name.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            if (!std::all_of(name.begin() + 5, name.end(),
+                             [](char c) { return c >= '0' && c <= '9'; }))
                 return false;
             tokens.push_back({Token::Point, name, 0});
             at = close + 1;
@@ -80,9 +81,15 @@ std::string escapeXml(std::string_view utf8, bool attribute) {
     out.reserve(utf8.size() + utf8.size() / 8);
     for (const char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
         case '"':
             if (attribute) {
                 out += "&quot;";
@@ -278,8 +285,8 @@ std::string cascadeStyleSheet(const std::set<int>& levels, bool shades) {
     }
     if (shades)
         for (int shade = 0; shade < 2; ++shade)
-            css += ".s" + std::to_string(shade) + " { background-color: " +
-                   hexColour(table[shade][1]) + "; }\n";
+            css += ".s" + std::to_string(shade) +
+                   " { background-color: " + hexColour(table[shade][1]) + "; }\n";
     return css;
 }
 

@@ -19,8 +19,7 @@ ExportFormat checkExportTarget(const FileSystem& fs, const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     if (slash != std::string::npos && slash > 0 && !fs.folderExists(path.substr(0, slash)))
-        throw UserError("Cannot export to " + path + ": the folder " + folder +
-                        " does not exist.");
+        throw UserError("Cannot export to " + path + ": the folder " + folder + " does not exist.");
     if (fs.folderExists(path))
         throw UserError("Cannot export to " + path + ": a folder has that name.");
     return *format;
@@ -39,8 +38,11 @@ void exportBook(FileSystem& fs, const ExportBook& book, const ExportRequest& req
     if (format == ExportFormat::Epub) {
         bytes = epubBytes(book, EpubOptions{request.shades, {}}, fs, tick);
     } else {
-        std::unique_ptr<PageDocument> document = makePdf ? makePdf(request.pageSize, book) : nullptr;
-        if (!document) throw UserError("Cannot export to " + request.path + ": PDF pages are drawn by the window, which is not there.");
+        std::unique_ptr<PageDocument> document =
+            makePdf ? makePdf(request.pageSize, book) : nullptr;
+        if (!document)
+            throw UserError("Cannot export to " + request.path +
+                            ": PDF pages are drawn by the window, which is not there.");
         bytes = pdfBytes(book, request.pageSize, *document, fs, tick);
     }
     tick(1.0);

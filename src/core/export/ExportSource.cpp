@@ -37,10 +37,10 @@ Lines plainFormOfRecordText(const Lines& stored) {
             out.push_back(line);
             continue;
         }
-        const std::size_t blanks = std::min<std::size_t>(line.find_first_not_of(' ') == std::string::npos
-                                                             ? line.size()
+        const std::size_t blanks = std::min<std::size_t>(
+            line.find_first_not_of(' ') == std::string::npos ? line.size()
                                                              : line.find_first_not_of(' '),
-                                                         kMaxIndent);
+            kMaxIndent);
         char code[32];
         std::snprintf(code, sizeof code, "l%02zu", blanks);
         out.push_back(code + line.substr(blanks));
@@ -95,8 +95,7 @@ std::vector<ExportChapter> catalogueChapters(const Lines& catalogue, std::string
 
 std::string catalogueTitle(const Lines& catalogue, std::string_view textKey) {
     for (const std::string& line : catalogue)
-        if (entryKeyOfLine(line) == textKey)
-            return encoding::windows1252ToUtf8(titleOfLine(line));
+        if (entryKeyOfLine(line) == textKey) return encoding::windows1252ToUtf8(titleOfLine(line));
     return {};
 }
 
@@ -131,8 +130,8 @@ std::vector<ExportChapter> referencePointChapters(const Lines& lines) {
                 title = trimBlanks(removeTags(std::string_view(lines[j]).substr(3)));
         }
         if (title.empty()) title = "Part " + std::to_string(chapters.size() + 1);
-        chapters.push_back({encoding::windows1252ToUtf8(title),
-                            lines[i].substr(tag + 1, close - tag - 1), 0});
+        chapters.push_back(
+            {encoding::windows1252ToUtf8(title), lines[i].substr(tag + 1, close - tag - 1), 0});
     }
     return chapters;
 }

@@ -92,8 +92,10 @@ LineBuffer contentsLines(const std::vector<ExportChapter>& chapters,
     for (std::size_t c = 0; c < chapters.size(); ++c) {
         std::string title = encoding::utf8ToWindows1252(chapters[c].title);
         std::replace(title.begin(), title.end(), '|', '/');
-        lines.push_back(std::string(2 + 3 * static_cast<std::size_t>(std::clamp(chapters[c].depth, 0, 8)), ' ') +
-                        title + "   " + std::to_string(pages[c] + 1));
+        lines.push_back(
+            std::string(2 + 3 * static_cast<std::size_t>(std::clamp(chapters[c].depth, 0, 8)),
+                        ' ') +
+            title + "   " + std::to_string(pages[c] + 1));
     }
     lines.push_back("");
     lines.push_back(" ");
@@ -112,10 +114,14 @@ std::optional<int> chapterLine(const LineBuffer& lines, const std::string& point
 
 PageMetrics pageMetricsOf(PageSize size) {
     switch (size) {
-    case PageSize::A4: return {210.0, 297.0};
-    case PageSize::Letter: return {215.9, 279.4};
-    case PageSize::A5: return {148.0, 210.0};
-    case PageSize::EReader: return {90.0, 122.0};
+    case PageSize::A4:
+        return {210.0, 297.0};
+    case PageSize::Letter:
+        return {215.9, 279.4};
+    case PageSize::A5:
+        return {148.0, 210.0};
+    case PageSize::EReader:
+        return {90.0, 122.0};
     }
     return {210.0, 297.0};
 }
@@ -164,21 +170,27 @@ std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& docume
     const Pages text{display, fontSize, colours, book.imageFolder, exists};
     const std::vector<int> tops = text.tops(surface);
 
+    // The contents in reading order, each chapter with the page it opens on.
+    std::vector<std::pair<int, ExportChapter>> found;
+    for (const ExportChapter& c :
+         book.chapters.empty() ? referencePointChapters(book.lines) : book.chapters)
+        if (const std::optional<int> line = chapterLine(display, c.referencePoint))
+            found.emplace_back(*line, c);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<ExportChapter> chapters;
     std::vector<std::size_t> chapterPages;
-    for (const ExportChapter& c :
-         book.chapters.empty() ? referencePointChapters(book.lines) : book.chapters) {
-        if (const std::optional<int> line = chapterLine(display, c.referencePoint)) {
-            chapters.push_back(c);
-            chapterPages.push_back(static_cast<std::size_t>(
-                std::upper_bound(tops.begin(), tops.end(), *line) - tops.begin() - 1));
-        }
+    for (const auto& [line, c] : found) {
+        chapters.push_back(c);
+        chapterPages.push_back(static_cast<std::size_t>(
+            std::upper_bound(tops.begin(), tops.end(), line) - tops.begin() - 1));
     }
     // The contents' pages come first: the chapters' page numbers count them.
     std::size_t contentsPages = 0;
     std::vector<int> contentsTops;
     if (!chapters.empty()) {
-        contentsTops = Pages{contentsLines(chapters, chapterPages), fontSize, colours, {}, {}}.tops(surface);
+        contentsTops =
+            Pages{contentsLines(chapters, chapterPages), fontSize, colours, {}, {}}.tops(surface);
         contentsPages = contentsTops.size();
         for (std::size_t& p : chapterPages)
             p += contentsPages;

@@ -113,8 +113,8 @@ bool isPagesNode(std::string_view body) {
            body.find("/Type/Pages") != std::string_view::npos;
 }
 
-void collectPages(std::string_view pdf, const Trailer& t, long long node, std::vector<long long>& pages,
-                  int depth) {
+void collectPages(std::string_view pdf, const Trailer& t, long long node,
+                  std::vector<long long>& pages, int depth) {
     if (depth > 32) throw unreadable();
     const std::string_view body = objectBody(pdf, t, node);
     if (!isPagesNode(body)) {
@@ -154,7 +154,7 @@ std::string addPdfLinks(std::string pdf, const std::vector<PdfLink>& links) {
     collectPages(pdf, t, pagesNode, pages, 0);
 
     long long next = t.size;
-    std::map<long long, std::string> objects; // new and rewritten, by number
+    std::map<long long, std::string> objects;       // new and rewritten, by number
     std::map<std::size_t, std::string> annotations; // page index: the new annotations' references
     for (const PdfLink& link : links) {
         if (link.page >= pages.size() || link.target >= pages.size()) throw unreadable();
@@ -168,7 +168,8 @@ std::string addPdfLinks(std::string pdf, const std::vector<PdfLink>& links) {
     for (const auto& [page, refs] : annotations) {
         const std::string_view body = objectBody(pdf, t, pages[page]);
         const std::size_t key = body.find("/Annots");
-        const long long listed = key == std::string_view::npos ? -1 : referenceAfter(body, "/Annots");
+        const long long listed =
+            key == std::string_view::npos ? -1 : referenceAfter(body, "/Annots");
         if (listed >= 0) {
             // The page names a list object: the list is written again, longer.
             std::string list(objectBody(pdf, t, listed));

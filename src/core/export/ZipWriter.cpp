@@ -93,7 +93,17 @@ std::string ZipWriter::finish() {
         sources[i].make = &m_entries[i].make;
         sources[i].failure = &failure;
         zip_error_init(&sources[i].error);
-        zip_source_t* source = zip_source_function(archive, lazySource, &sources[i]);
+        // An entry left uncompressed is small and made at once: its size known up front, it
+        // needs no extra field for a size that might grow past 4 GB (an EPUB's mimetype may
+        // have none).
+        zip_source_t* source = nullptr;
+        if (m_entries[i].stored) {
+            sources[i].bytes = m_entries[i].make();
+            source =
+                zip_source_buffer(archive, sources[i].bytes.data(), sources[i].bytes.size(), 0);
+        } else {
+            source = zip_source_function(archive, lazySource, &sources[i]);
+        }
         const zip_int64_t index =
             source ? zip_file_add(archive, m_entries[i].name.c_str(), source, ZIP_FL_ENC_UTF_8)
                    : -1;

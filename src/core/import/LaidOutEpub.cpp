@@ -144,8 +144,8 @@ std::optional<Package> markedPackage(ZipArchive& zip, const std::string& path) {
     if (!metadata) return std::nullopt;
     bool marked = false;
     for (xmlNode* m : childElements(metadata))
-        marked = marked || (localName(m) == "meta" &&
-                            attributeOf(m, "property") == markup::kLayoutProperty);
+        marked = marked ||
+                 (localName(m) == "meta" && attributeOf(m, "property") == markup::kLayoutProperty);
     if (!marked) return std::nullopt;
     Package pkg;
     if (xmlNode* t = findElement(metadata, "title")) pkg.title = textOf(t);

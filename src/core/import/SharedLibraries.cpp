@@ -94,6 +94,8 @@ QM_FORWARD(zipLibrary, zip_int64_t, zip_fread, (zip_file_t * f, void* buffer, zi
 QM_FORWARD(zipLibrary, int, zip_fclose, (zip_file_t * f), (f))
 // Writing archives (the EPUB export).
 QM_FORWARD(zipLibrary, void, zip_source_keep, (zip_source_t * s), (s))
+QM_FORWARD(zipLibrary, zip_source_t*, zip_source_buffer,
+           (zip_t * z, const void* data, zip_uint64_t length, int freep), (z, data, length, freep))
 QM_FORWARD(zipLibrary, zip_source_t*, zip_source_function,
            (zip_t * z, zip_source_callback callback, void* user), (z, callback, user))
 QM_FORWARD(zipLibrary, zip_int64_t, zip_file_add,

@@ -15,7 +15,8 @@ std::string fileNameFromTitle(std::string_view title) {
     std::string name;
     for (const char c : title) {
         const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                          (c >= '0' && c <= '9') || std::string_view(" -_.,'").find(c) != std::string_view::npos;
+                          (c >= '0' && c <= '9') ||
+                          std::string_view(" -_.,'").find(c) != std::string_view::npos;
         name += kept ? c : ' ';
     }
     name = trimBlanks(name);
@@ -44,7 +45,8 @@ exporting::ExportBook Session::exportedBook() const {
     book.title = exporting::catalogueTitle(m_catalogue, key);
     const std::string& banner = book.lines.front();
     if (book.title.empty())
-        book.title = encoding::windows1252ToUtf8(trimBlanks(banner.substr(0, banner.rfind(", by "))));
+        book.title =
+            encoding::windows1252ToUtf8(trimBlanks(banner.substr(0, banner.rfind(", by "))));
     if (book.title.empty()) book.title = "Cascaded text";
     book.author = exporting::bannerAuthor(banner);
     return book;
@@ -54,7 +56,8 @@ void Session::ExportItemClick() {
     // The dialog starts beside the file opened last, named after the text's title.
     const std::string& opened = m_openDialogFileName;
     const std::size_t slash = opened.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? m_loc.dataFolder : opened.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? m_loc.dataFolder : opened.substr(0, slash + 1);
     const std::string title =
         m_captionTitle.empty() || m_captionTitle == " " ? std::string("Quillmar") : m_captionTitle;
     const std::optional<ViewPort::ExportChoice> choice =
