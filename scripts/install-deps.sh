@@ -14,6 +14,8 @@ packages=(
   libicu-dev libzip-dev libxml2-dev libfontconfig-dev nettle-dev
   # loaded when the first EPUB or HTML book is read
   libzip4 libxml2
+  # the export's tests: epubcheck validates the EPUBs, pdftotext and pdffonts read the PDFs
+  epubcheck poppler-utils
 )
 
 missing=()

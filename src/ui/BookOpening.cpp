@@ -5,6 +5,7 @@
 #include "core/library/BookFile.h"
 #include "ui/Cp1252.h"
 #include "ui/MainWindow.h"
+#include "ui/PdfPages.h"
 
 #include <QProgressDialog>
 #include <QThread>
@@ -37,6 +38,8 @@ struct BookOpening::Job {
     std::atomic<int> done{0}; // in kSteps
     std::optional<library::Book> book;
     std::optional<library::Relaid> relaid;
+    // Set when the job exports the book to the request's file.
+    std::optional<std::pair<exporting::ExportBook, exporting::ExportRequest>> exported;
     std::string error;
 
     void run() {
@@ -47,7 +50,10 @@ struct BookOpening::Job {
                 done.store(static_cast<int>(fraction * kSteps));
             };
             progress.cancel = &cancel;
-            if (relayKey.empty())
+            if (exported)
+                exporting::exportBook(*fs, exported->first, exported->second, makePdfDocument,
+                                      progress);
+            else if (relayKey.empty())
                 book = library::openBookFile(*fs, dataFolder, path, parser.get(), progress);
             else
                 relaid = library::relayBookFile(*fs, dataFolder, relayKey, path, bookmarkFile,
@@ -56,10 +62,14 @@ struct BookOpening::Job {
         } catch (const UserError& e) {
             error = e.what();
         } catch (const std::bad_alloc&) {
-            error = "Cannot open " + fileNameOf(path) + ": there is not enough memory to read it.";
+            error = failure() + ": there is not enough memory for it.";
         } catch (const std::exception& e) {
-            error = "Cannot open " + fileNameOf(path) + ": " + e.what();
+            error = failure() + ": " + e.what();
         }
+    }
+
+    std::string failure() const {
+        return (exported ? "Cannot export to " : "Cannot open ") + fileNameOf(path);
     }
 };
 
@@ -88,6 +98,14 @@ void BookOpening::startRelayout(const std::string& key, const std::string& path)
     begin(std::move(job), "Laying out " + fromLocalPath(fileNameOf(path)) + " again ...");
 }
 
+void BookOpening::startExport(exporting::ExportBook book, exporting::ExportRequest request) {
+    auto job = std::make_shared<Job>();
+    job->path = request.path;
+    const QString label = "Exporting to " + fromLocalPath(fileNameOf(request.path)) + " ...";
+    job->exported.emplace(std::move(book), std::move(request));
+    begin(std::move(job), label);
+}
+
 void BookOpening::begin(std::shared_ptr<Job> next, const QString& label) {
     if (m_thread) {
         m_window.showMessage("A book is being opened. Wait for it, or cancel it, first.");
@@ -100,7 +118,9 @@ void BookOpening::begin(std::shared_ptr<Job> next, const QString& label) {
     // Not modal: the window goes on being read and redrawn while the book is made.
     m_dialog = new QProgressDialog(label, "Cancel", 0, kSteps, &m_window);
     m_dialog->setObjectName("BookProgressDialog");
-    m_dialog->setWindowTitle(m_job->relayKey.empty() ? "Opening a book" : "Laying out a book");
+    m_dialog->setWindowTitle(m_job->exported          ? "Exporting a book"
+                             : m_job->relayKey.empty() ? "Opening a book"
+                                                       : "Laying out a book");
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
     m_dialog->setMinimumDuration(kShowAfterMs);

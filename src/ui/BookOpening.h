@@ -3,6 +3,9 @@
 // and stores the book on a worker thread (with a file system and a library of its own), a
 // progress dialog shows how far it is and offers Cancel, and the session shows the book on
 // the window's thread once it is there. A failure shows its message as any other does.
+// Exporting the text showing runs the same way.
+#include "core/export/Export.h"
+
 #include <QObject>
 #include <QString>
 
@@ -29,6 +32,9 @@ public:
     // Starts laying the library's book `key` out again from the file at `path`, moving the
     // bookmarks of the collection's bookmark file; it shares the one-at-a-time rule.
     void startRelayout(const std::string& key, const std::string& path);
+    // Starts exporting the book as the request asks (a PDF drawn by the window's page
+    // document); it shares the one-at-a-time rule.
+    void startExport(exporting::ExportBook book, exporting::ExportRequest request);
     bool running() const { return m_thread != nullptr; }
 
 signals:

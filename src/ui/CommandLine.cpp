@@ -8,14 +8,14 @@ namespace qm {
 
 bool CommandLine::headless() const {
     return toc || scheme || noColoredText || singleShade || twoColumns || fontSize || next > 0 ||
-           prev > 0 || find || pageText || saveScreen || pageInfo || render || cascade ||
-           makeIndex || sizeGiven;
+           prev > 0 || find || pageText || saveScreen || pageInfo || render || exportTo ||
+           cascade || makeIndex || sizeGiven;
 }
 
 bool CommandLine::toolsOnly() const {
     return (cascade || makeIndex) &&
            !(toc || scheme || noColoredText || singleShade || twoColumns || fontSize || next > 0 ||
-             prev > 0 || find || pageText || saveScreen || pageInfo || render);
+             prev > 0 || find || pageText || saveScreen || pageInfo || render || exportTo);
 }
 
 std::string usageText() {
@@ -45,6 +45,13 @@ std::string usageText() {
            "  --save-screen FILE    save the page's lines to FILE\n"
            "  --page-info           print the top line, the next top line and the line count\n"
            "  --render FILE         write the reading page as a PNG picture\n"
+           "  --export FILE         write the text showing as an EPUB 3 (FILE.epub) or a PDF\n"
+           "                        of the reader's pages (FILE.pdf); an existing FILE is\n"
+           "                        left as it is unless --replace is given\n"
+           "  --page-size NAME      the PDF's pages: a4 (the default), letter, a5 or ereader\n"
+           "                        (a 6-inch e-reader's 90 x 122 mm)\n"
+           "  --shades              the EPUB's paragraphs on their two background shades\n"
+           "  --replace             let --export replace an existing file\n"
            "\n"
            "Tools:\n"
            "  --cascade FILE        print the stored form of the book in FILE (.epub, .htm, "
@@ -107,6 +114,8 @@ bool readSwitch(const std::string& a, CommandLine& o) {
         {"--match-case", &CommandLine::matchCase},
         {"--page-text", &CommandLine::pageText},
         {"--page-info", &CommandLine::pageInfo},
+        {"--shades", &CommandLine::shades},
+        {"--replace", &CommandLine::replace},
     };
     const auto it = switches.find(a);
     if (it == switches.end()) return false;
@@ -120,6 +129,7 @@ bool readTextOption(const std::string& a, ArgumentReader& in, CommandLine& o) {
         {"--data-dir", &CommandLine::dataDir},       {"--find", &CommandLine::find},
         {"--save-screen", &CommandLine::saveScreen}, {"--render", &CommandLine::render},
         {"--cascade", &CommandLine::cascade},        {"--make-index", &CommandLine::makeIndex},
+        {"--export", &CommandLine::exportTo},
     };
     const auto it = options.find(a);
     if (it == options.end()) return false;
@@ -170,10 +180,22 @@ void readScheme(const std::string& a, ArgumentReader& in, CommandLine& o) {
         o.scheme = it->second;
 }
 
+// --page-size a4, letter, a5 or ereader.
+void readPageSize(const std::string& a, ArgumentReader& in, CommandLine& o) {
+    const auto v = in.value(a);
+    if (!v) return;
+    if (*v != "a4" && *v != "letter" && *v != "a5" && *v != "ereader")
+        in.fail("--page-size: '" + *v + "' is not a4, letter, a5 or ereader");
+    else
+        o.pageSize = *v;
+}
+
 // Any option but "--"; false when `a` is none.
 bool readOption(const std::string& a, ArgumentReader& in, CommandLine& o) {
     if (a == "--size")
         readSize(a, in, o);
+    else if (a == "--page-size")
+        readPageSize(a, in, o);
     else if (a == "--scheme")
         readScheme(a, in, o);
     else

@@ -30,6 +30,10 @@ struct CommandLine {
     std::optional<std::string> saveScreen;
     bool pageInfo = false;
     std::optional<std::string> render;
+    std::optional<std::string> exportTo; // the text showing as .epub or .pdf
+    std::string pageSize = "a4";        // of a PDF: a4, letter, a5 or ereader
+    bool shades = false;                 // an EPUB's paragraphs on their shades
+    bool replace = false;                // an existing export file may be replaced
 
     // Tools.
     std::optional<std::string> cascade;

@@ -12,6 +12,7 @@
 #include "core/shell/Session.h"
 #include "ui/Cp1252.h"
 #include "ui/NamedFile.h"
+#include "ui/PdfPages.h"
 #include "ui/QtSurface.h"
 
 #include <ostream>
@@ -99,6 +100,15 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     for (int i = 0; i < o.prev; ++i)
         if (!step([&] { session.ShowPreviousPage(); })) return 1;
     if (o.find && !step([&] { session.FindDialog1Find(*o.find, !o.findUp, o.matchCase); }))
+        return 1;
+    // Headless questions are answered No: an existing file is replaced only when asked to.
+    if (o.exportTo && !step([&] {
+            session.setPageDocumentMaker(makePdfDocument);
+            session.exportText({*o.exportTo,
+                                exporting::pageSizeNamed(o.pageSize).value_or(exporting::PageSize::A4),
+                                o.shades},
+                               o.replace);
+        }))
         return 1;
 
     Lines pageLines;

@@ -76,6 +76,7 @@ void TForm1::connectMenus() {
     trigger(OpenTOCItem, &Session::OpenTOCItemClick);
     trigger(LayOutAgainItem, &Session::LayOutAgainItemClick);
     trigger(SaveScreenItem, &Session::SaveScreenItemClick);
+    trigger(ExportItem, &Session::ExportItemClick);
     trigger(ExitItem, &Session::ExitItemClick);
     trigger(FindItem, &Session::FindItemClick);
     trigger(BMDeleteItem, &Session::BMDeleteItemClick);
@@ -159,6 +160,9 @@ void TForm1::create(const StartUp& startUp) {
     m_session->setBookOpener([this](const std::string& path) { m_bookOpening->start(path); });
     m_session->setBookRelayer([this](const std::string& key, const std::string& path) {
         m_bookOpening->startRelayout(key, path);
+    });
+    m_session->setExporter([this](exporting::ExportBook book, exporting::ExportRequest request) {
+        m_bookOpening->startExport(std::move(book), std::move(request));
     });
     m_created = true;
 }

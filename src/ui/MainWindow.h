@@ -130,6 +130,7 @@ public:
                                               const std::string& title,
                                               const std::string& fileName) override;
     std::optional<std::string> chooseSaveFile(const std::string& defaultExtension) override;
+    std::optional<ExportChoice> chooseExportFile(const std::string& suggestedPath) override;
     std::string askBookmarkName() override;
     std::optional<int> popupBookmarks(const std::vector<std::string>& captions, int x,
                                       int y) override;
@@ -191,6 +192,7 @@ public:
     QAction* LayOutAgainItem;
     QAction* N1;
     QAction* SaveScreenItem;
+    QAction* ExportItem;
     QAction* N3;
     QAction* ExitItem;
     QMenu* SearchMenu;

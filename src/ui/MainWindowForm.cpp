@@ -247,6 +247,8 @@ void TForm1::buildMenus() {
     N1 = separator(FileMenu, "N1");
     SaveScreenItem = namedAction(FileMenu->addAction("Save Screen as Text File"), "SaveScreenItem");
     SaveScreenItem->setShortcut(QKeySequence("Ctrl+S"));
+    ExportItem = namedAction(FileMenu->addAction(QString::fromUtf8("Export\u2026")), "ExportItem");
+    ExportItem->setShortcut(QKeySequence("Ctrl+E"));
     N3 = separator(FileMenu, "N3");
     ExitItem = namedAction(FileMenu->addAction("Exit"), "ExitItem");
     ExitItem->setShortcut(QKeySequence("Ctrl+Q"));

@@ -1,6 +1,7 @@
 // The main window as the core's view port: control state, pages, trees and dialogs.
 #include "ui/BookmarkDialog.h"
 #include "ui/Cp1252.h"
+#include "ui/ExportDialog.h"
 #include "ui/FindDialog.h"
 #include "ui/IndexModel.h"
 #include "ui/MainWindow.h"
@@ -382,6 +383,10 @@ std::optional<std::string> TForm1::chooseSaveFile(const std::string& defaultExte
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return toLocalPath(dialog.selectedFiles().first());
+}
+
+std::optional<ViewPort::ExportChoice> TForm1::chooseExportFile(const std::string& suggestedPath) {
+    return askExportFile(this, suggestedPath);
 }
 
 std::string TForm1::askBookmarkName() {

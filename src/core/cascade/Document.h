@@ -4,6 +4,7 @@
 // between words; the only bars in it are the style tags "|i>" (italic), "|b>" (bold) and
 // "|n>" (plain again), which the cascader carries through to the phrase lines unchanged.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,11 +34,20 @@ struct Chapter {
     int depth = 0;
 };
 
+// A book laid out already (an EPUB this reader wrote): its stored lines as they stand, UTF-8,
+// the banner first and "END" last, taken as they are instead of cascading the blocks; and the
+// reference point each chapter opens at, in the order of Document::chapters.
+struct LaidOutText {
+    std::vector<std::string> lines;
+    std::vector<std::string> chapterPoints;
+};
+
 struct Document {
     std::string title;
     std::string author;
     std::vector<Block> blocks;
     std::vector<Chapter> chapters;
+    std::optional<LaidOutText> laidOut; // set: the lines are the book, the blocks are empty
 };
 
 } // namespace qm::cascade

@@ -4,6 +4,7 @@
 #include "core/cascade/StyleTags.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace qm::cascade {
 
@@ -22,6 +23,7 @@ std::string referencePointName(int number) {
 } // namespace
 
 std::string bookBanner(const Document& doc) {
+    if (doc.laidOut && !doc.laidOut->lines.empty()) return doc.laidOut->lines.front();
     std::string banner = splitStyleTags(doc.title).plain;
     const std::string author = splitStyleTags(doc.author).plain;
     if (!author.empty()) banner += (banner.empty() ? "by " : ", by ") + author;
@@ -43,6 +45,27 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, SentenceParser*
 }
 
 namespace {
+
+// A book laid out already: its lines handed on as they stand, copied or (from a book the
+// caller lets go) taken.
+std::vector<std::string> handOnLaidOut(const LaidOutText& laid, const LineSink& sink,
+                                       const CascadeProgress& progress) {
+    for (const std::string& line : laid.lines) {
+        std::string copy = line;
+        sink(copy);
+    }
+    if (progress) progress(1.0);
+    return laid.chapterPoints;
+}
+
+std::vector<std::string> handOnLaidOut(LaidOutText& laid, const LineSink& sink,
+                                       const CascadeProgress& progress) {
+    for (std::string& line : laid.lines)
+        sink(line);
+    std::vector<std::string>().swap(laid.lines);
+    if (progress) progress(1.0);
+    return laid.chapterPoints;
+}
 
 template <typename Done>
 std::optional<std::vector<std::string>>
@@ -122,12 +145,14 @@ std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc,
                                                           SentenceParser* parser,
                                                           const LineSink& sink,
                                                           const CascadeProgress& progress) {
+    if (doc.laidOut) return handOnLaidOut(std::as_const(*doc.laidOut), sink, progress);
     return cascadeBlocks(doc, parser, sink, progress, [](std::size_t) {});
 }
 
 std::optional<std::vector<std::string>>
 cascadeDocumentReleasingText(Document& doc, SentenceParser* parser, const LineSink& sink,
                              const CascadeProgress& progress) {
+    if (doc.laidOut) return handOnLaidOut(*doc.laidOut, sink, progress);
     return cascadeBlocks(doc, parser, sink, progress,
                          [&doc](std::size_t b) { std::string().swap(doc.blocks[b].text); });
 }

@@ -5,6 +5,7 @@
 #include "core/import/DocumentTidy.h"
 #include "core/import/HtmlBlocks.h"
 #include "core/import/HtmlBook.h"
+#include "core/import/LaidOutEpub.h"
 #include "core/import/XmlSupport.h"
 
 #include <algorithm>
@@ -295,7 +296,10 @@ std::optional<std::string> resolveEpubLink(std::string_view fromFile, std::strin
 
 Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     ZipArchive zip(bytes, limits);
-    const Package pkg = readPackage(zip, packagePath(zip));
+    const std::string opf = packagePath(zip);
+    // A book this reader laid out and wrote is read back as it stands, not cascaded again.
+    if (std::optional<Document> laidOut = readLaidOutEpub(zip, opf)) return std::move(*laidOut);
+    const Package pkg = readPackage(zip, opf);
     const std::set<std::string> encrypted = encryptedFiles(zip);
 
     Document doc;

@@ -1,7 +1,8 @@
 #pragma once
 // EPUB 2 and 3 books: META-INF/container.xml names the package document; its spine gives the
 // chapter files in reading order, read as HTML; its metadata the title and author; the
-// EPUB 3 navigation document or the EPUB 2 NCX the chapters.
+// EPUB 3 navigation document or the EPUB 2 NCX the chapters. An EPUB this reader wrote from a
+// cascaded text is read back as it stands (LaidOutEpub.h).
 #include "core/cascade/Document.h"
 #include "core/import/ZipArchive.h"
 

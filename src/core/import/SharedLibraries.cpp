@@ -92,6 +92,30 @@ QM_FORWARD(zipLibrary, zip_file_t*, zip_fopen_index,
 QM_FORWARD(zipLibrary, zip_int64_t, zip_fread, (zip_file_t * f, void* buffer, zip_uint64_t n),
            (f, buffer, n))
 QM_FORWARD(zipLibrary, int, zip_fclose, (zip_file_t * f), (f))
+// Writing archives (the EPUB export).
+QM_FORWARD(zipLibrary, void, zip_source_keep, (zip_source_t * s), (s))
+QM_FORWARD(zipLibrary, zip_source_t*, zip_source_buffer,
+           (zip_t * z, const void* data, zip_uint64_t length, int freep), (z, data, length, freep))
+QM_FORWARD(zipLibrary, zip_source_t*, zip_source_function,
+           (zip_t * z, zip_source_callback callback, void* user), (z, callback, user))
+QM_FORWARD(zipLibrary, zip_int64_t, zip_file_add,
+           (zip_t * z, const char* name, zip_source_t* s, zip_flags_t flags), (z, name, s, flags))
+QM_FORWARD(zipLibrary, int, zip_set_file_compression,
+           (zip_t * z, zip_uint64_t index, zip_int32_t method, zip_uint32_t level),
+           (z, index, method, level))
+QM_FORWARD(zipLibrary, int, zip_close, (zip_t * z), (z))
+QM_FORWARD(zipLibrary, zip_error_t*, zip_get_error, (zip_t * z), (z))
+QM_FORWARD(zipLibrary, const char*, zip_error_strerror, (zip_error_t * e), (e))
+QM_FORWARD(zipLibrary, void, zip_error_set, (zip_error_t * e, int ze, int se), (e, ze, se))
+QM_FORWARD(zipLibrary, zip_int64_t, zip_error_to_data,
+           (const zip_error_t* e, void* data, zip_uint64_t length), (e, data, length))
+QM_FORWARD(zipLibrary, int, zip_source_open, (zip_source_t * s), (s))
+QM_FORWARD(zipLibrary, int, zip_source_close, (zip_source_t * s), (s))
+QM_FORWARD(zipLibrary, zip_int64_t, zip_source_read,
+           (zip_source_t * s, void* data, zip_uint64_t length), (s, data, length))
+QM_FORWARD(zipLibrary, int, zip_source_seek, (zip_source_t * s, zip_int64_t offset, int whence),
+           (s, offset, whence))
+QM_FORWARD(zipLibrary, zip_int64_t, zip_source_tell, (zip_source_t * s), (s))
 
 QM_FORWARD(xmlLibrary, void, xmlInitParser, (void), ())
 QM_FORWARD(xmlLibrary, xmlParserCtxtPtr, xmlNewParserCtxt, (void), ())

@@ -38,6 +38,9 @@ public:
         return std::nullopt;
     }
     std::optional<std::string> chooseSaveFile(const std::string&) override { return std::nullopt; }
+    std::optional<ExportChoice> chooseExportFile(const std::string&) override {
+        return std::nullopt;
+    }
     std::string askBookmarkName() override { return " "; }
     std::optional<int> popupBookmarks(const std::vector<std::string>&, int, int) override {
         return std::nullopt;

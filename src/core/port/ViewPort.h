@@ -116,6 +116,14 @@ public:
                                                       const std::string& title,
                                                       const std::string& fileName) = 0;
     virtual std::optional<std::string> chooseSaveFile(const std::string& defaultExtension) = 0;
+    // The export dialog, starting at `suggestedPath`: the file (its extension names the
+    // format), the page size of a PDF and whether an EPUB's paragraphs keep their shades.
+    struct ExportChoice {
+        std::string path;
+        std::string pageSize = "a4"; // "a4", "letter", "a5" or "ereader"
+        bool shades = false;
+    };
+    virtual std::optional<ExportChoice> chooseExportFile(const std::string& suggestedPath) = 0;
     // Shows the bookmark name dialog modally; returns its edit text when it closes.
     virtual std::string askBookmarkName() = 0;
     // Shows the bookmark popup at the screen position; returns the chosen item, if any.

@@ -17,6 +17,7 @@
 #include "core/base/Text.h"
 #include "core/base/Tree.h"
 #include "core/bookmarks/BookmarkSection.h"
+#include "core/export/Export.h"
 #include "core/library/Library.h"
 #include "core/port/FileSystem.h"
 #include "core/port/Platform.h"
@@ -148,6 +149,26 @@ public:
     // Shows the book as laid out again and names the bookmarks that could not be moved.
     void showRelaidBook(const library::Relaid& relaid, const std::string& sourcePath);
 
+    // ---- Export (SessionExport.cpp) ----
+    // "Export...": asks for the file (its extension names the format, EPUB or PDF), the PDF's
+    // page size and the EPUB's paragraph shades, asks before replacing a file, and writes the
+    // text showing through the exporter when one is set (the window's works on a worker with
+    // a progress dialog), else here and now.
+    void ExportItemClick();
+    // Exports the text showing without a dialog (the headless --export); an existing file is
+    // replaced only when `replace`.
+    void exportText(const exporting::ExportRequest& request, bool replace);
+    // What an export writes: the text showing as stored, with its title, author and chapters.
+    exporting::ExportBook exportedBook() const;
+    void setExporter(
+        std::function<void(exporting::ExportBook, exporting::ExportRequest)> exporter) {
+        m_exporter = std::move(exporter);
+    }
+    // Makes the page documents a PDF is drawn into (the window's, over Qt's PDF writer).
+    void setPageDocumentMaker(exporting::PageDocumentMaker maker) {
+        m_pageDocumentMaker = std::move(maker);
+    }
+
     // ---- Settings (SessionSettings.cpp) ----
     Lines defaultSettingsLines() const;
     void applySettings();
@@ -270,6 +291,7 @@ private:
     void openFromContentsTree(std::optional<int> selected);
     void openCatalogue(const std::string& path);
     void closeBookSection(const std::string& key);
+    void startExport(const exporting::ExportRequest& request);
     std::string bookmarkHeader() const;
     Lines currentBookmarkLines() const;
     void writeBookmarkLines(const Lines& list);
@@ -309,6 +331,8 @@ private:
     std::string m_bookKey;
     std::string m_bookSourcePath;
     std::set<std::string> m_relayDeclined;
+    std::function<void(exporting::ExportBook, exporting::ExportRequest)> m_exporter;
+    exporting::PageDocumentMaker m_pageDocumentMaker;
 
     // Reading view
     int m_topLine = 0;

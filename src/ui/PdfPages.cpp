@@ -1,0 +1,164 @@
+#include "ui/PdfPages.h"
+
+#include "ui/QtSurface.h"
+
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cmath>
+
+namespace qm {
+
+namespace {
+
+constexpr int kResolution = 288;
+
+QColor colourOf(Color c) {
+    if (c & 0x80000000u) {
+        if (c == kSystemWindow) return Qt::white;
+        if (c == kSystemGrayText) return Qt::gray;
+        return Qt::black;
+    }
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+class PdfSurface final : public Surface {
+public:
+    PdfSurface(QPainter& painter, QPaintDevice& device, int width, int height, int margin)
+        : m_painter(painter)
+        , m_device(device)
+        , m_width(width)
+        , m_height(height)
+        , m_margin(margin) {}
+
+    int width() const override { return m_width; }
+    int height() const override { return m_height; }
+    void setBrushColor(Color color) override { m_brush = color; }
+    Color brushColor() const override { return m_brush; }
+    void fillRect(int x1, int y1, int x2, int y2) override {
+        // What reaches an edge of the text area reaches the page's edge.
+        if (x1 <= 0) x1 = -m_margin;
+        if (y1 <= 0) y1 = -m_margin;
+        if (x2 >= m_width) x2 = m_width + m_margin;
+        if (y2 >= m_height) y2 = m_height + m_margin;
+        if (x2 > x1 && y2 > y1)
+            m_painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), colourOf(m_brush));
+    }
+    void setFontName(const std::string& name) override { m_name = name, m_stale = true; }
+    const std::string& fontName() const override { return m_name; }
+    void setFontSize(int points) override { m_size = points, m_stale = true; }
+    int fontSize() const override { return m_size; }
+    void setFontStyle(FontStyle style) override { m_style = style, m_stale = true; }
+    FontStyle fontStyle() const override { return m_style; }
+    void setFontColor(Color color) override { m_colour = color; }
+    Color fontColor() const override { return m_colour; }
+    int textWidth(std::string_view text) override {
+        return static_cast<int>(std::ceil(metrics().horizontalAdvance(QtSurface::decode(text))));
+    }
+    int textHeight(std::string_view) override {
+        return static_cast<int>(std::ceil(metrics().height()));
+    }
+    void textOut(int x, int y, std::string_view text) override {
+        const QString s = QtSurface::decode(text);
+        const QFontMetricsF& m = metrics();
+        // A row's background starts at the page's edge, as its fills do.
+        const double left = x <= 0 ? -m_margin : x;
+        m_painter.fillRect(QRectF(left, y, x + m.horizontalAdvance(s) - left, m.height()),
+                           colourOf(m_brush));
+        m_painter.setFont(m_font);
+        m_painter.setPen(colourOf(m_colour));
+        m_painter.drawText(QPointF(x, y + m.ascent()), s);
+    }
+    void setPen(int width, Color color) override {
+        m_penWidth = width;
+        m_penColour = color;
+    }
+    void line(int x1, int y1, int x2, int y2) override {
+        m_painter.setPen(QPen(colourOf(m_penColour), m_penWidth));
+        m_painter.drawLine(x1, y1, x2, y2);
+    }
+
+private:
+    const QFontMetricsF& metrics() {
+        if (m_stale) {
+            m_font = QFont(QtSurface::familyFor(m_name));
+            m_font.setPointSize(m_size);
+            m_font.setBold(m_style.bold);
+            m_font.setItalic(m_style.italic);
+            m_font.setUnderline(m_style.underline);
+            m_font.setHintingPreference(QFont::PreferNoHinting);
+            m_metrics.emplace(m_font, &m_device);
+            m_stale = false;
+        }
+        return *m_metrics;
+    }
+
+    QPainter& m_painter;
+    QPaintDevice& m_device;
+    int m_width, m_height, m_margin;
+    Color m_brush = 0xFFFFFF, m_colour = 0, m_penColour = 0;
+    int m_penWidth = 1;
+    std::string m_name = kDefaultFont;
+    int m_size = 12;
+    FontStyle m_style;
+    bool m_stale = true;
+    QFont m_font;
+    std::optional<QFontMetricsF> m_metrics;
+};
+
+class PdfDocument final : public exporting::PageDocument {
+public:
+    PdfDocument(exporting::PageSize size, const exporting::ExportBook& book)
+        : m_writer(&m_buffer) {
+        m_buffer.open(QIODevice::WriteOnly);
+        const exporting::PageMetrics page = exporting::pageMetricsOf(size);
+        m_writer.setResolution(kResolution);
+        m_writer.setPageLayout(
+            QPageLayout(QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter),
+                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+        m_writer.setTitle(QString::fromUtf8(book.title));
+        m_writer.setCreator(QStringLiteral("Quillmar"));
+        m_painter.begin(&m_writer);
+        auto units = [](double mm) {
+            return static_cast<int>(std::lround(mm * kResolution / 25.4));
+        };
+        m_margin = units(exporting::kPageMarginMm);
+        m_surface.emplace(m_painter, m_writer, units(page.widthMm) - 2 * m_margin,
+                          units(page.heightMm) - 2 * m_margin, m_margin);
+        m_painter.translate(m_margin, m_margin);
+    }
+
+    Surface& surface() override { return *m_surface; }
+    double unitsPerPoint() const override { return kResolution / 72.0; }
+    void newPage() override {
+        m_writer.newPage();
+        m_painter.resetTransform();
+        m_painter.translate(m_margin, m_margin);
+    }
+    std::string finish() override {
+        m_painter.end();
+        const QByteArray& bytes = m_buffer.data();
+        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+
+private:
+    QBuffer m_buffer;
+    QPdfWriter m_writer;
+    QPainter m_painter;
+    int m_margin = 0;
+    std::optional<PdfSurface> m_surface;
+};
+
+} // namespace
+
+std::unique_ptr<exporting::PageDocument> makePdfDocument(exporting::PageSize size,
+                                                         const exporting::ExportBook& book) {
+    return std::make_unique<PdfDocument>(size, book);
+}
+
+} // namespace qm
