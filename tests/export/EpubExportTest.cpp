@@ -123,7 +123,8 @@ TEST(EpubExport, MarkupShowsLevelsColoursAndShades) {
                   "END"};
     book.title = "T";
     book.chapters = {{"One", "refpt001", 0}};
-    import::ZipArchive zip(exporting::epubBytes(book, {}, fs));
+    const std::string epub = exporting::epubBytes(book, {}, fs);
+    import::ZipArchive zip(epub);
     const std::string part = zip.read("OEBPS/text/part001.xhtml");
     EXPECT_NE(part.find("<h2 class=\"l00\"><span class=\"tb b\">TITLE</span>"), std::string::npos);
     EXPECT_NE(part.find("<p class=\"l05\">the wind<span class=\"t9 c9\"> rose</span><span "

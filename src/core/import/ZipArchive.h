@@ -21,6 +21,8 @@ public:
     // Opens the archive; throws UserError when the bytes are no zip archive, when it has too
     // many entries, or when an entry's name climbs out of it ("../", "/", "C:").
     explicit ZipArchive(std::string_view bytes, ZipLimits limits = {});
+    // The archive reads the caller's bytes in place: a temporary would be gone before the reads.
+    explicit ZipArchive(std::string&& bytes, ZipLimits limits = {}) = delete;
     ~ZipArchive();
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
