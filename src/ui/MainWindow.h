@@ -267,6 +267,7 @@ private:
     enum class MenuKey { None, Used, PassOn };
     MenuKey menuKey(const QKeyEvent& key);
     void frameMayBeKnown();
+    void awaitFrame(const Rect& bounds);
     QWidget* widgetFor(Control c) const;
     QAction* actionFor(Control c) const;
 
@@ -296,6 +297,10 @@ private:
     // Outer bounds asked for while the window had no frame yet: a window manager adds the
     // frame only after the window is shown, and the bounds are fitted again then.
     std::optional<Rect> m_boundsAwaitingFrame;
+    // Asks again for the frame while bounds await it: a window manager may announce the frame
+    // after the last move and resize the window sees.
+    QTimer* m_frameTimer = nullptr;
+    int m_frameChecks = 0;
     bool m_created = false;
     bool m_activated = false;
     bool m_closed = false;
