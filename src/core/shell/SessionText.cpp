@@ -1,7 +1,7 @@
 // Opening a text into the display-line list, the contents-tree click and "Open File".
 #include "core/base/Paths.h"
 #include "core/catalogue/Catalogue.h"
-#include "core/import/BookReader.h"
+#include "core/library/BookFile.h"
 #include "core/shell/Session.h"
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
@@ -99,13 +99,15 @@ void Session::TOCTreeViewDblClick(std::optional<int> selected) {
 }
 
 void Session::OpenTVTItemClick() {
-    // Book files are offered too: they go through the library and open as a collection.
-    const std::optional<std::string> chosen =
-        m_view.chooseOpenFile("Torvane(tm) File|*.tvt|Books|*.epub;*.htm;*.html;*.txt", "tvt",
-                              "Open Torvane(tm) Document", m_openDialogFileName);
+    // Book files are offered too, first with the stored texts: they go through the library
+    // and open as a collection, as does a prose file whose name does not say what it is.
+    const std::optional<std::string> chosen = m_view.chooseOpenFile(
+        "Books and texts|*.epub;*.htm;*.html;*.txt;*.tvt|Torvane(tm) File|*.tvt|"
+        "Books|*.epub;*.htm;*.html;*.txt|All files|*",
+        "tvt", "Open Torvane(tm) Document", m_openDialogFileName);
     if (!chosen || chosen->empty()) return;
     m_openDialogFileName = *chosen;
-    if (import::isBookFileName(*chosen)) {
+    if (library::opensAsBook(m_fs, *chosen)) {
         if (m_bookOpener)
             m_bookOpener(*chosen);
         else
