@@ -24,6 +24,7 @@
 #include "core/shell/ControlBoard.h"
 #include "core/shell/DisplayLines.h"
 #include "core/shell/Locations.h"
+#include "core/text/LineSpan.h"
 #include "core/view/ColourSchemes.h"
 
 #include <array>
@@ -31,6 +32,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -217,6 +219,8 @@ public:
     const ColourTable& colours() const { return m_colours; }
     int currentShade() const { return m_currentShade; }
     const std::string& pageImageName() const { return m_pageImageName; }
+    // The characters lit on the page (the words a find step found), until the page changes.
+    const LineSpans& litSpans() const;
     bool findDialogShowing() const { return m_findDialogShowing; }
 
     const Lines& catalogue() const { return m_catalogue; }
@@ -248,7 +252,15 @@ private:
         int shade = 0;
         int width = 0, height = 0;
         Surface::DrawingState state;
+        LineSpans lit;
         bool operator==(const PageInputs&) const = default;
+    };
+    // Characters lit on the page drawn from `top` of the lines of this version; any other
+    // page drops them.
+    struct LitPage {
+        int top = 0;
+        unsigned long long linesVersion = 0;
+        LineSpans spans;
     };
     // A page drawn ahead on the spare surface, and what its drawing gave.
     struct PreparedPage {
@@ -265,6 +277,12 @@ private:
     bool stillHolds(const PreparedPage& page, int top) const;
     PageRequest pageRequest(int top) const;
     int showPage(int top, bool mayUsePrepared);
+    std::span<const LineSpan> litOn(int top) const;
+    void showHit(int top, int hitLine, const LineSpans& found);
+    // A jump to another page (a chapter, a find hit, an index entry, a bookmark) in a library
+    // book counts as reading for the closing mark.
+    bool isLibraryText() const;
+    void noteJump(int topBefore);
 
     void openFromContentsTree(std::optional<int> selected);
     void openCatalogue(const std::string& path);
@@ -317,6 +335,7 @@ private:
     ColourTable m_colours{};
     int m_currentShade = 0;
     std::string m_pageImageName;
+    std::optional<LitPage> m_lit;
     bool m_findDialogShowing = false;
 
     // Catalogue

@@ -81,7 +81,10 @@ void Session::openFromContentsTree(std::optional<int> selected) {
     m_view.setTabVisible(Page::IndexTabSheet, haveIndex);
 
     if (path != m_currentTextPath) resetToPanel();
+    const int before = m_topLine;
     openText(path, m_referencePoint);
+    // A chapter chosen is a jump; the book's own line opens it as any text opens.
+    if (!isNoReferencePoint(m_referencePoint)) noteJump(before);
     m_view.showPage(Page::ReadTabSheet);
 }
 

@@ -10,9 +10,12 @@
 #include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 #include "core/port/Surface.h"
+#include "core/text/LineSpan.h"
 #include "core/view/ColourSchemes.h"
 
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +30,10 @@ struct PageRequest {
     std::string programFolder; // where image files are looked up
     // Whether the image file at this full path exists; asked at most once per page.
     std::function<bool(const std::string&)> imageExists;
+    // Characters drawn lit: in the current shade's background colour on a band of its text
+    // colour, so they read in every scheme. Spans on lines not drawn, on marker rows or past a
+    // line's end light nothing.
+    std::span<const LineSpan> lit{};
 };
 
 struct PageResult {
