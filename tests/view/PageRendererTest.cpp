@@ -433,6 +433,32 @@ TEST_F(ViewTest, LitSpansDrawOnTheTextColourAndNothingElseChanges) {
     }
 }
 
+TEST(FontBefore, IsWhatTheTagsAboveTheTopLeaveInForce) {
+    using Font = std::optional<qm::TagFont>;
+    const qm::TagFont serif{qm::kSerifFont, {}}, fixed{qm::kFixedFont, {}};
+    const struct {
+        qm::Lines lines;
+        int top;
+        Font font;
+    } cases[] = {
+        {{"  plain ", "  more "}, 2, std::nullopt},
+        {{"|b>TITLE|n> ", "  text "}, 2, serif},
+        {{"|b>TITLE|n> ", "  text "}, 0, std::nullopt},
+        {{"|b>TITLE ", "  text "}, 1, qm::TagFont{qm::kSerifFont, {.bold = true}}},
+        {{"  |f>code ", "  |i>it|u> "}, 1, fixed},
+        {{"  |f>code ", "  |i>it|u> "},
+         2,
+         qm::TagFont{qm::kSerifFont, {.italic = true, .underline = true}}},
+        {{"  |b>x ", "p012 |f>", "  s000|n> "}, 3, qm::TagFont{qm::kSerifFont, {.bold = true}}},
+        {{"|refpt001>|f> "}, 1, fixed},              // after a reference point's tag they count
+        {{"  |image>pic.png|f> "}, 1, std::nullopt}, // an image tag ends its line
+        {{"  |4>|9>|x>|0> "}, 1, std::nullopt},      // colours and tags of no meaning
+        {{"  |f>x", "|a"}, 9, serif},                // a top past the end; a cut-off tag
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qm::fontBefore(c.lines, c.top), c.font) << c.lines[0] << " / " << c.top;
+}
+
 TEST_F(ViewTest, NegativeTopsDrawFromTheFirstLine) {
     qm::SessionTestAccess(s).setDisplayLines(numberedText(10));
     EXPECT_EQ(s.drawPage(-3), 10) << "up to the end marker";

@@ -6,6 +6,7 @@
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
 #include "core/text/OpenedText.h"
+#include "core/view/PageRenderer.h"
 
 namespace qm {
 
@@ -33,6 +34,14 @@ void Session::openText(const std::string& path, const std::string& referencePoin
         locateSection();
         if (const std::optional<Entry> entry = newestEntry()) {
             if (m_view.askYesNo(kResumeQuestion, entry->name)) top = entry->topLine;
+        }
+    }
+    // The page keeps the text's font: the one its tags above the top line leave in force, as
+    // reading it from the start would, not what the page drawn before left on the surface.
+    if (m_surface) {
+        if (const std::optional<TagFont> font = fontBefore(displayLines(), top)) {
+            m_surface->setFontStyle(font->style);
+            m_surface->setFontName(font->name);
         }
     }
     m_nextTopLine = drawPage(top);

@@ -221,23 +221,14 @@ private:
     }
 
     void applyTag(char c, char after) {
-        FontStyle style = m_surface.fontStyle();
         if (c >= '1' && c <= '9') {
             m_surface.setFontColor(slot(m_request.colours, m_shade, c - '0'));
-        } else if (c == 'f') {
-            m_surface.setFontName(kFixedFont);
-        } else if (c == 'a') {
-            m_surface.setFontName(kSerifFont);
-        } else if (c == 'b' || c == 'u' || (c == 'i' && after == '>')) {
-            if (c == 'b') style.bold = true;
-            if (c == 'u') style.underline = true;
-            if (c == 'i') style.italic = true;
-            m_surface.setFontStyle(style);
-            m_surface.setFontName(kSerifFont);
-        } else if (c == 'n') {
-            m_surface.setFontStyle(FontStyle{});
-            m_surface.setFontName(kSerifFont);
+            return;
         }
+        TagFont font{m_surface.fontName(), m_surface.fontStyle()};
+        if (!applyFontTag(c, after, font)) return;
+        if (font.style != m_surface.fontStyle()) m_surface.setFontStyle(font.style);
+        m_surface.setFontName(font.name);
     }
 
     // An image tag and the rest of its line; returns what is left to draw of the line.
@@ -279,6 +270,51 @@ private:
 
 PageResult renderPage(Surface& surface, const PageRequest& request, int& shade) {
     return PageDrawer(surface, request, shade).draw();
+}
+
+bool applyFontTag(char c, char after, TagFont& font) {
+    if (c == 'f') {
+        font.name = kFixedFont;
+    } else if (c == 'a') {
+        font.name = kSerifFont;
+    } else if (c == 'b' || c == 'u' || (c == 'i' && after == '>')) {
+        if (c == 'b') font.style.bold = true;
+        if (c == 'u') font.style.underline = true;
+        if (c == 'i') font.style.italic = true;
+        font.name = kSerifFont;
+    } else if (c == 'n') {
+        font.style = FontStyle{};
+        font.name = kSerifFont;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::optional<TagFont> fontBefore(const LineBuffer& lines, int top) {
+    std::optional<TagFont> font;
+    const long long end = std::min<long long>(top, lineCount(lines));
+    for (long long i = 0; i < end; ++i) {
+        std::string_view s = lines[static_cast<std::size_t>(i)];
+        if (s.empty() || s.front() == 'p') continue;
+        if (s.find("refp") != std::string_view::npos) {
+            if (const auto bar = s.find("|refp"); bar != std::string_view::npos)
+                s.remove_prefix(bar + 1);
+            if (const auto close = s.find('>'); close != std::string_view::npos)
+                s.remove_prefix(close + 1);
+        } else if (s.find("s000") != std::string_view::npos) {
+            continue;
+        }
+        for (auto bar = s.find('|'); bar != std::string_view::npos; bar = s.find('|', bar + 1)) {
+            const char c = bar + 1 < s.size() ? s[bar + 1] : '\0';
+            const char after = bar + 2 < s.size() ? s[bar + 2] : '\0';
+            if (c == 'i' && after == 'm') break;
+            TagFont next = font.value_or(TagFont{});
+            if (applyFontTag(c, after, next)) font = std::move(next);
+            bar += 2;
+        }
+    }
+    return font;
 }
 
 int fitFontSize(Surface& surface, std::string_view text, int available, int setting, int* width) {

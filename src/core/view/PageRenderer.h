@@ -53,6 +53,21 @@ PageResult renderPage(Surface& surface, const PageRequest& request, int& shade);
 int fitFontSize(Surface& surface, std::string_view text, int available, int setting,
                 int* width = nullptr);
 
+// The font a tag sets: the font name and style that tags leave in force.
+struct TagFont {
+    std::string name;
+    FontStyle style;
+    bool operator==(const TagFont&) const = default;
+};
+// Applies the tag of character c (followed by `after`) to the font; false when it is no font
+// tag (a colour, an image, a tag of no meaning).
+bool applyFontTag(char c, char after, TagFont& font);
+
+// The font the tags of lines [0, top) leave in force, drawn from the start of the text as
+// the renderer draws them (marker rows carry none, an image tag ends its line); nothing when
+// none of them sets one.
+std::optional<TagFont> fontBefore(const LineBuffer& lines, int top);
+
 // Whether an image tag's file name names a file inside the program folder, a subfolder's
 // included: not empty, not absolute, no drive colon or NUL, never above the folder on the way.
 bool isSafeImageName(std::string_view name);
