@@ -123,6 +123,7 @@ public:
     void expandTocNode(int absoluteIndex) override;
     void selectTocNode(int absoluteIndex) override;
     void setTocFontSize(int points) override;
+    void setRecentBooks(const std::vector<std::string>& titles) override;
     void indexTreeChanged() override;
     void selectIndexNode(int absoluteIndex) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter,
@@ -188,6 +189,7 @@ public:
     QMenu* FileMenu;
     QAction* OpenTVTItem;
     QAction* OpenTOCItem;
+    QMenu* RecentBooksMenu;
     QAction* LayOutAgainItem;
     QAction* N1;
     QAction* SaveScreenItem;

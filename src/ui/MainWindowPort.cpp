@@ -383,6 +383,22 @@ Rect TForm1::windowBounds() const {
     return {r.left(), r.top(), r.width(), r.height()};
 }
 
+void TForm1::setRecentBooks(const std::vector<std::string>& titles) {
+    // The item chosen may be the one running this: the old items go once it has returned.
+    for (QAction* old : RecentBooksMenu->actions()) {
+        RecentBooksMenu->removeAction(old);
+        old->deleteLater();
+    }
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        QAction* item = RecentBooksMenu->addAction(menuText(titles[i]));
+        item->setObjectName(QString("RecentBook%1").arg(i));
+        connect(item, &QAction::triggered, this, [this, i] {
+            handle([this, i] { m_session->RecentBookItemClick(static_cast<int>(i)); });
+        });
+    }
+    RecentBooksMenu->setEnabled(!titles.empty());
+}
+
 void TForm1::closeWindow() {
     close();
 }

@@ -1,5 +1,9 @@
 // Where a reader is kept: a jump in a library book counts as reading for the closing mark
-// (the built-in collection keeps to paging).
+// (the built-in collection keeps to paging), and File > Recent Books reopens the books
+// opened last where they were left.
+#include "core/library/BookKey.h"
+#include "core/library/Library.h"
+#include "core/library/RecentBooks.h"
 #include "core/shell/Session.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
@@ -124,6 +128,95 @@ TEST(ReadingPlace, AJumpInALibraryBookIsKeptAndTheBuiltInCollectionKeepsToPaging
         else
             EXPECT_EQ(marks.find("Closed book at"), std::string::npos) << marks;
     }
+}
+
+TEST(ReadingPlace, RecentBooksOpenNewestFirstWhereTheyWereLeft) {
+    Reader r;
+    r.fs.writeFile("/books/first.html", longBook("First"));
+    r.fs.writeFile("/books/second.html", longBook("Second"));
+    r.start();
+    EXPECT_TRUE(r.view.recentBooks.empty());
+    ASSERT_TRUE(r.open("/books/first.html"));
+    ASSERT_TRUE(r.open("/books/second.html"));
+    ASSERT_TRUE(r.open("/books/first.html"));
+    EXPECT_EQ(r.view.recentBooks, (std::vector<std::string>{"First", "Second"}));
+
+    // Reading on in the first book, then leaving it: its closing mark is where it was left.
+    ASSERT_TRUE(r.s.run([&] { r.s.TOCTreeViewClick(r.catalogueLineWith("Two<<")); }));
+    r.s.ShowNextPage();
+    const int left = r.s.topLine();
+    r.s.FormClose();
+
+    // The next start reads the list once and shows it; choosing the book opens it where it
+    // was left, without the resume question.
+    Reader again;
+    again.fs = r.fs;
+    again.start();
+    EXPECT_EQ(again.view.recentBooks, (std::vector<std::string>{"First", "Second"}));
+    ASSERT_TRUE(again.s.run([&] { again.s.RecentBookItemClick(0); }));
+    EXPECT_EQ(again.s.captionTitle(), "First");
+    EXPECT_EQ(again.s.topLine(), left);
+    EXPECT_TRUE(again.view.questions.empty());
+    EXPECT_EQ(again.s.openDialogFileName(), "/books/first.html");
+
+    // A book without a closing mark opens at its start; items outside the list do nothing.
+    ASSERT_TRUE(again.s.run([&] { again.s.RecentBookItemClick(1); }));
+    EXPECT_EQ(again.s.captionTitle(), "Second");
+    EXPECT_EQ(again.s.topLine(), 0);
+    EXPECT_EQ(again.view.recentBooks, (std::vector<std::string>{"Second", "First"}));
+    ASSERT_TRUE(again.s.run([&] { again.s.RecentBookItemClick(7); }));
+    EXPECT_EQ(again.s.captionTitle(), "Second");
+
+    // A book gone from the library is opened anew from its file; when that is gone too, it
+    // leaves the list with a message.
+    const std::string firstKey = again.s.recentBooks()[1].key;
+    const auto files =
+        qm::library::Library::withBookReaders(again.fs, kData, nullptr).filesOf(firstKey);
+    again.fs.removeFile(files.manifest);
+    ASSERT_TRUE(again.s.run([&] { again.s.RecentBookItemClick(1); }));
+    EXPECT_EQ(again.s.captionTitle(), "First");
+    again.fs.removeFile(files.manifest);
+    again.fs.removeFile("/books/first.html");
+    EXPECT_FALSE(again.s.run([&] { again.s.RecentBookItemClick(0); }));
+    EXPECT_EQ(again.view.messages.back(), "Cannot open file /books/first.html");
+    EXPECT_EQ(again.view.recentBooks, (std::vector<std::string>{"Second"}));
+}
+
+TEST(RecentBooks, TheListFileReadsWhatItCanAndKeepsTenOnce) {
+    const std::string key(64, 'a'), other(64, 'b'), earlier(16, 'c');
+    const struct {
+        std::string bytes;
+        std::vector<std::string> keys;
+    } cases[] = {
+        {"", {}},
+        {key + "\tA\t/a.epub\r\n" + other + "\tB\t/b.txt\r\n", {key, other}},
+        {key + "\tA\t/a.epub\n" + key + "\tA again\t/a2.epub\n", {key}},
+        {earlier + "\t\t/old.txt\r\n", {earlier}},
+        {"not a key\tA\t/a.epub\r\n" + key + "\tno source\t\r\n" + other + " no tabs\r\n", {}},
+        {std::string("\0\xff\t\t\r\n", 6) + other + "\tB\t/b.txt", {other}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> keys;
+        for (const auto& book : qm::library::parseRecentBooks(c.bytes))
+            keys.push_back(book.key);
+        EXPECT_EQ(keys, c.keys) << c.bytes;
+    }
+
+    qm::MemoryFileSystem fs;
+    fs.addFolder("/data");
+    fs.addFolder("/data/library");
+    for (int i = 0; i < 12; ++i) {
+        std::string k(64, '0');
+        k.back() = "0123456789abcdef"[i];
+        qm::library::noteRecentBook(fs, kData, {k, "Title\t" + std::to_string(i) + "\r\n", "/b"});
+    }
+    auto books = qm::library::readRecentBooks(fs, kData);
+    ASSERT_EQ(books.size(), qm::library::kMaxRecentBooks);
+    EXPECT_EQ(books.front().key.back(), 'b') << "the newest first";
+    EXPECT_EQ(books.front().title, "Title 11  ") << "tabs and line ends cannot split a line";
+    books = qm::library::noteRecentBook(fs, kData, books.back());
+    EXPECT_EQ(books.front().key.back(), '2');
+    EXPECT_EQ(books.size(), qm::library::kMaxRecentBooks);
 }
 
 } // namespace

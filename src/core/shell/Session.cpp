@@ -78,6 +78,10 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
     if (folder.size() > 1) folder.pop_back();
     if (!m_fs.folderExists(folder)) m_fs.createFolder(folder);
 
+    // The books opened last, for File > Recent Books: one small file, read once.
+    m_recentBooks = library::readRecentBooks(m_fs, m_loc.dataFolder);
+    showRecentBooks();
+
     m_loc.catalogueExtension = ".toc";
     deriveCollectionPaths();
     applySettings();

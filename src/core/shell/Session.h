@@ -17,6 +17,7 @@
 #include "core/base/Tree.h"
 #include "core/bookmarks/BookmarkSection.h"
 #include "core/library/Library.h"
+#include "core/library/RecentBooks.h"
 #include "core/port/FileSystem.h"
 #include "core/port/Platform.h"
 #include "core/port/Surface.h"
@@ -148,6 +149,11 @@ public:
     }
     // Shows the book as laid out again and names the bookmarks that could not be moved.
     void showRelaidBook(const library::Relaid& relaid, const std::string& sourcePath);
+    // File > Recent Books, item `item`: opens that library book where it was left, at its
+    // newest closing mark without asking (the reader chose it to read on); a book no longer
+    // stored is opened anew from its file, or leaves the list when that is gone too.
+    void RecentBookItemClick(int item);
+    const std::vector<library::RecentBook>& recentBooks() const { return m_recentBooks; }
 
     // ---- Settings (SessionSettings.cpp) ----
     Lines defaultSettingsLines() const;
@@ -162,6 +168,8 @@ public:
         std::string name;
     };
     std::optional<Entry> newestEntry() const;
+    // The newest closing mark the section lists, if any.
+    std::optional<Entry> newestClosingMark() const;
     void writeClosingMark();
     void BMMenuClick();
     void BMAddItemClick();
@@ -287,6 +295,8 @@ private:
     void openFromContentsTree(std::optional<int> selected);
     void openCatalogue(const std::string& path);
     void closeBookSection(const std::string& key);
+    void noteRecentBook(const library::Book& book, const std::string& sourcePath);
+    void showRecentBooks();
     std::string bookmarkHeader() const;
     Lines currentBookmarkLines() const;
     void writeBookmarkLines(const Lines& list);
@@ -326,6 +336,10 @@ private:
     std::string m_bookKey;
     std::string m_bookSourcePath;
     std::set<std::string> m_relayDeclined;
+    // The books opened last, as File > Recent Books lists them; while an open from that menu
+    // runs, the text opens at its newest closing mark without the resume question.
+    std::vector<library::RecentBook> m_recentBooks;
+    bool m_resumeAtClosingMark = false;
 
     // Reading view
     int m_topLine = 0;

@@ -128,6 +128,16 @@ void Session::noteJump(int topBefore) {
     if (isLibraryText() && m_topLine != topBefore) m_pageTurned = true;
 }
 
+std::optional<Session::Entry> Session::newestClosingMark() const {
+    for (int item = 0;; ++item) {
+        const std::optional<int> index = m_bookmarks.listedLine(item);
+        if (!index) return std::nullopt;
+        const std::string& line = m_bookmarks.lines()[static_cast<std::size_t>(*index)];
+        if (nameOf(line).starts_with(kClosedBookAt))
+            return Entry{toInteger(topLineText(line)), std::string(nameOf(line))};
+    }
+}
+
 void Session::writeClosingMark() {
     if (!m_pageTurned) return;
     // Other texts keep their mark only when the list was loaded since the last one; a library

@@ -8,6 +8,8 @@
 #include "core/text/OpenedText.h"
 #include "core/view/PageRenderer.h"
 
+#include <utility>
+
 namespace qm {
 
 namespace {
@@ -32,7 +34,9 @@ void Session::openText(const std::string& path, const std::string& referencePoin
         top = referencePointTop(displayLines(), referencePointName);
     } else {
         locateSection();
-        if (const std::optional<Entry> entry = newestEntry()) {
+        if (std::exchange(m_resumeAtClosingMark, false)) {
+            if (const std::optional<Entry> mark = newestClosingMark()) top = mark->topLine;
+        } else if (const std::optional<Entry> entry = newestEntry()) {
             if (m_view.askYesNo(kResumeQuestion, entry->name)) top = entry->topLine;
         }
     }
