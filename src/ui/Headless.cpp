@@ -56,7 +56,7 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     auto step = [&session](const std::function<void()>& handler) { return session.run(handler); };
     // A collection or book file named at start-up is no text: it is opened after the first
     // activation, as the catalogue command or Open File would open it.
-    const bool collection = opensAfterActivation(o.text);
+    const bool collection = opensAfterActivation(fs, o.text);
     const std::string text = collection ? std::string() : o.text;
     if (!step([&] { session.FormCreate(exePath, dataFolder, text); })) return 1;
     // The window's client area around a reading page of this size, with the panel shown.

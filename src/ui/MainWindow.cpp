@@ -149,7 +149,7 @@ void TForm1::connectPages() {
 }
 
 void TForm1::create(const StartUp& startUp) {
-    const bool collection = opensAfterActivation(startUp.argument);
+    const bool collection = opensAfterActivation(m_session->fileSystem(), startUp.argument);
     if (collection) m_startUpCollection = startUp.argument;
     const std::string text = collection ? std::string() : startUp.argument;
     handle([this, &startUp, &text] {

@@ -123,6 +123,7 @@ public:
     void expandTocNode(int absoluteIndex) override;
     void selectTocNode(int absoluteIndex) override;
     void setTocFontSize(int points) override;
+    void setRecentBooks(const std::vector<std::string>& titles) override;
     void indexTreeChanged() override;
     void selectIndexNode(int absoluteIndex) override;
     std::optional<std::string> chooseOpenFile(const std::string& filter,
@@ -189,6 +190,7 @@ public:
     QMenu* FileMenu;
     QAction* OpenTVTItem;
     QAction* OpenTOCItem;
+    QMenu* RecentBooksMenu;
     QAction* LayOutAgainItem;
     QAction* N1;
     QAction* SaveScreenItem;
@@ -269,6 +271,7 @@ private:
     enum class MenuKey { None, Used, PassOn };
     MenuKey menuKey(const QKeyEvent& key);
     void frameMayBeKnown();
+    void awaitFrame(const Rect& bounds);
     QWidget* widgetFor(Control c) const;
     QAction* actionFor(Control c) const;
 
@@ -298,6 +301,10 @@ private:
     // Outer bounds asked for while the window had no frame yet: a window manager adds the
     // frame only after the window is shown, and the bounds are fitted again then.
     std::optional<Rect> m_boundsAwaitingFrame;
+    // Asks again for the frame while bounds await it: a window manager may announce the frame
+    // after the last move and resize the window sees.
+    QTimer* m_frameTimer = nullptr;
+    int m_frameChecks = 0;
     bool m_created = false;
     bool m_activated = false;
     bool m_closed = false;

@@ -242,6 +242,9 @@ void TForm1::buildMenus() {
         namedAction(FileMenu->addAction(QString::fromUtf8("Open Torvane\u00AE Table of Contents")),
                     "OpenTOCItem");
     OpenTOCItem->setShortcut(QKeySequence("Ctrl+Shift+O"));
+    RecentBooksMenu = FileMenu->addMenu("Recent Books");
+    RecentBooksMenu->setObjectName("RecentBooksMenu");
+    RecentBooksMenu->setEnabled(false);
     LayOutAgainItem = namedAction(FileMenu->addAction("Lay out again"), "LayOutAgainItem");
     LayOutAgainItem->setEnabled(false);
     N1 = separator(FileMenu, "N1");

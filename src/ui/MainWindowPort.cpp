@@ -1,4 +1,5 @@
 // The main window as the core's view port: control state, pages, trees and dialogs.
+#include "core/shell/WindowPlacement.h"
 #include "ui/BookmarkDialog.h"
 #include "ui/Cp1252.h"
 #include "ui/ExportDialog.h"
@@ -13,6 +14,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,9 +23,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -314,14 +318,46 @@ void TForm1::applyLayout(const WindowLayout& l) {
     ProgramIcon->update();
 }
 
-void TForm1::setWindowBounds(const Rect& bounds) {
-    // The bounds are the outer frame's. Before the window manager has framed the window the
-    // frame counts as nothing, and the bounds are fitted again once it is known, so that the
-    // bounds saved at close are those applied here.
+void TForm1::setWindowBounds(const Rect& requested) {
+    // The bounds are the outer frame's, kept on a screen. Until the window manager has framed
+    // the window the frame counts as nothing, and the bounds are fitted again once it is
+    // known, so that the bounds saved at close are those applied here. That holds while the
+    // window is shown too: a book opened at start-up applies its collection's bounds in the
+    // moment between the window's showing and its framing, and fitted once they would make it
+    // grow by its frame at every start.
+    std::vector<Rect> screens;
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    for (const QScreen* screen : all) {
+        const QRect g = screen->availableGeometry();
+        screens.push_back({g.x(), g.y(), g.width(), g.height()});
+    }
+    const Rect bounds = placeOnScreens(requested, screens);
     const QSize frame = frameGeometry().size() - geometry().size();
     m_boundsAwaitingFrame.reset();
-    if (frame.isEmpty() && !isVisible()) m_boundsAwaitingFrame = bounds;
+    if (frame.isEmpty()) awaitFrame(bounds);
     fitFrameTo(bounds);
+}
+
+void TForm1::awaitFrame(const Rect& bounds) {
+    m_boundsAwaitingFrame = bounds;
+    if (!m_frameTimer) {
+        m_frameTimer = new QTimer(this);
+        m_frameTimer->setInterval(50);
+        connect(m_frameTimer, &QTimer::timeout, this, [this] {
+            // Ten seconds at most: a window without a window manager never gets a frame.
+            if (!m_boundsAwaitingFrame || ++m_frameChecks > 200) {
+                m_frameTimer->stop();
+                return;
+            }
+            frameMayBeKnown();
+        });
+    }
+    m_frameChecks = 0;
+    m_frameTimer->start();
 }
 
 void TForm1::fitFrameTo(const Rect& bounds) {
@@ -341,8 +377,27 @@ void TForm1::frameMayBeKnown() {
 }
 
 Rect TForm1::windowBounds() const {
+    // A frame that came after the last fit is not yet in the bounds asked for: counted now,
+    // it would be added to them at every start.
     const QRect r = frameGeometry();
+    if (m_boundsAwaitingFrame && r.size() != geometry().size()) return *m_boundsAwaitingFrame;
     return {r.left(), r.top(), r.width(), r.height()};
+}
+
+void TForm1::setRecentBooks(const std::vector<std::string>& titles) {
+    // The item chosen may be the one running this: the old items go once it has returned.
+    for (QAction* old : RecentBooksMenu->actions()) {
+        RecentBooksMenu->removeAction(old);
+        old->deleteLater();
+    }
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        QAction* item = RecentBooksMenu->addAction(menuText(titles[i]));
+        item->setObjectName(QString("RecentBook%1").arg(i));
+        connect(item, &QAction::triggered, this, [this, i] {
+            handle([this, i] { m_session->RecentBookItemClick(static_cast<int>(i)); });
+        });
+    }
+    RecentBooksMenu->setEnabled(!titles.empty());
 }
 
 void TForm1::closeWindow() {

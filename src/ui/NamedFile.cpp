@@ -1,11 +1,11 @@
 #include "ui/NamedFile.h"
 
-#include "core/import/BookReader.h"
+#include "core/library/BookFile.h"
 
 namespace qm {
 
-bool opensAfterActivation(const std::string& path) {
-    return isCollectionFile(path) || import::isBookFileName(path);
+bool opensAfterActivation(const FileSystem& fs, const std::string& path) {
+    return isCollectionFile(path) || library::opensAsBook(fs, path);
 }
 
 bool openNamedFile(Session& session, const std::string& path, std::optional<std::string>& answer,

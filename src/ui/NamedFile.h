@@ -11,9 +11,10 @@
 
 namespace qm {
 
-// A collection or a book file named at start-up is no text: it is opened after the window's
-// first activation, the way the command for its kind opens it.
-bool opensAfterActivation(const std::string& path);
+// A collection or a book (by its name or, for a name that does not say, by its first bytes)
+// named at start-up is no text: it is opened after the window's first activation, the way
+// the command for its kind opens it.
+bool opensAfterActivation(const FileSystem& fs, const std::string& path);
 
 // Runs the catalogue command for a collection file, Open File for any other, through run
 // (which reports a failure as the event loop does), with answer holding the path for the

@@ -3,10 +3,12 @@
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
 #include "core/testing/SessionTestAccess.h"
+#include "core/view/ColourSchemes.h"
 #include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -219,6 +221,51 @@ TEST(PageTopForHit, StartsAtTheParagraphAboveUnlessItIsBeforeTheStart) {
     EXPECT_FALSE(qm::pageTopForHit(lines, 40, 0));
 }
 
+TEST(HitPageStart, TheFirstSentenceBreakFromTheLineGivenOrTheHit) {
+    qm::Lines lines = filler(40);
+    lines[12] = "p003 ";
+    lines[20] = "s000 ";
+    lines[24] = "";
+    lines[30] = "s000 ";
+    const struct {
+        int from, hit, start;
+    } cases[] = {
+        {13, 35, 20}, {21, 35, 24}, {25, 35, 30}, {31, 35, 35}, // each break in turn
+        {12, 35, 12}, {25, 30, 30}, {26, 29, 29}, {-5, 11, 11}, // from a break, none before
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qm::hitPageStart(lines, c.from, c.hit), c.start) << c.from << " " << c.hit;
+}
+
+TEST(FoundSpans, TheFoundCharactersOfTheHitLines) {
+    using Spans = qm::LineSpans;
+    const struct {
+        const char* line;
+        const char* next;
+        const char* text;
+        bool matchCase;
+        Spans spans;
+    } cases[] = {
+        {"  the wind and the Wind ", "", "wind", false, {{6, 6, 10}, {6, 19, 23}}},
+        {"  the wind and the Wind ", "", "Wind", true, {{6, 19, 23}}},
+        {"  the |8>Nightingale|4> sang ", "", "nightingale", false, {{6, 9, 20}}},
+        // A phrase: on the join freed of tags, mapped back over the tags it spans.
+        {"  the |8>Nightingale|4> sang ", "", "nightingale sang", false, {{6, 9, 28}}},
+        {"     across the ", "  |6>river bank ", "the river", false, {{6, 12, 15}, {7, 5, 10}}},
+        {"     the river ", "  the river bank ", "river bank", false, {{7, 6, 16}}},
+        {"  no such words ", "", "lark", false, {}},
+        {"  no such words ", "", "such lark", false, {}},
+    };
+    for (const auto& c : cases) {
+        qm::Lines lines = filler(10);
+        lines[6] = c.line;
+        lines[7] = c.next[0] ? c.next : lines[7];
+        EXPECT_EQ(qm::foundSpans(lines, 6, c.text, c.matchCase), c.spans) << c.line << c.text;
+    }
+    EXPECT_TRUE(qm::foundSpans(filler(3), 3, "filler", false).empty());
+    EXPECT_TRUE(qm::foundSpans(filler(3), 1, "", false).empty());
+}
+
 class FindSession : public ::testing::Test {
 protected:
     FindSession() {
@@ -274,6 +321,55 @@ TEST_F(FindSession, HitsDrawFromTheirParagraphAndMissesCloseTheDialog) {
     EXPECT_FALSE(s.findDialogShowing());
     EXPECT_EQ(s.topLine(), top);
     EXPECT_EQ(s.nextTopLine(), next);
+}
+
+TEST_F(FindSession, AHitBelowItsParagraphsPageIsShownAndLitUntilThePageChanges) {
+    // 30 rows a page; the paragraph line stands at 50, the hit "slept" at 150 or 70.
+    const struct {
+        int hit;
+        std::vector<int> breaks;
+        int top;
+    } cases[] = {
+        {70, {}, 50},           // on the paragraph line's page: that page
+        {150, {130}, 130},      // else the first sentence less than a page above
+        {150, {100, 140}, 140}, // (100 is more than a page above)
+        {150, {125, 152}, 125},
+        {150, {125, 140}, 140}, // the page from 125 would end at 140, above the hit
+        {150, {}, 150},         // no sentence begins above it: the hit starts the page
+    };
+    qm::ColourTable colours{};
+    qm::writeScheme(colours, qm::ColourScheme::Light);
+    qm::SessionTestAccess(s).setColours(colours);
+    for (const auto& c : cases) {
+        qm::SessionTestAccess(s).setDisplayLines(filler(200));
+        qm::SessionTestAccess(s).setDisplayLine(50, "p020 ");
+        for (const int b : c.breaks)
+            qm::SessionTestAccess(s).setDisplayLine(static_cast<std::size_t>(b), "s000 ");
+        qm::SessionTestAccess(s).setDisplayLine(static_cast<std::size_t>(c.hit), "   he slept ");
+        qm::SessionTestAccess(s).setTopLine(0);
+        qm::SessionTestAccess(s).setNextTopLine(30);
+        s.FindDialog1Find("Slept", true, false);
+        EXPECT_EQ(s.topLine(), c.top) << c.hit;
+        EXPECT_GT(s.nextTopLine(), c.hit) << c.hit;
+        EXPECT_EQ(s.litSpans(), (qm::LineSpans{{c.hit, 6, 11}}));
+    }
+    // The found word is drawn lit: the text colour behind it, the background's colour in it.
+    const auto lit = std::find_if(surf.texts.begin(), surf.texts.end(),
+                                  [](const auto& t) { return t.text == "slept"; });
+    ASSERT_NE(lit, surf.texts.end());
+    const auto& shade = s.colours()[static_cast<std::size_t>(s.currentShade())];
+    EXPECT_EQ(lit->background, shade[4]);
+    EXPECT_EQ(lit->color, shade[1]);
+    ASSERT_NE(lit, surf.texts.begin());
+    EXPECT_EQ(std::prev(lit)->text, "   he ");
+    EXPECT_EQ(std::prev(lit)->background, shade[1]) << "the words before it are not lit";
+
+    // A redraw of the same page keeps it lit; the next page change ends it.
+    s.FontSizeTrackBarChange(12);
+    EXPECT_FALSE(s.litSpans().empty());
+    s.ShowNextPage();
+    EXPECT_TRUE(s.litSpans().empty());
+    EXPECT_EQ(s.pageTurned(), true);
 }
 
 TEST_F(FindSession, EmptyTextLeavesEverythingAsItWas) {

@@ -118,17 +118,38 @@ TEST_F(SessionBook, TheTextLeftGetsItsClosingMarkInItsOwnCollection) {
 }
 
 TEST_F(SessionBook, BookFilesGoToTheOpenerAndOtherFilesDoNot) {
-    std::vector<std::string> handed;
-    s.setBookOpener([&](const std::string& path) { handed.push_back(path); });
-    fs.writeFile("/books/story.tvt", "banner\r\nl02fox\r\n");
-    for (const char* path :
-         {"/books/a.EPUB", "/books/b.htm", "/books/c.html", "/books/d.txt", "/books/story.tvt"})
-        ASSERT_TRUE(openFile(path));
-    EXPECT_EQ(handed, (std::vector<std::string>{"/books/a.EPUB", "/books/b.htm", "/books/c.html",
-                                                "/books/d.txt"}));
-    EXPECT_EQ(s.currentTextPath(), "/books/story.tvt");
-    EXPECT_EQ(view.openDialogs.back().filter,
-              "Torvane(tm) File|*.tvt|Books|*.epub;*.htm;*.html;*.txt");
+    // A name that says what the file is decides; any other name is looked into.
+    const struct {
+        const char* path;
+        std::string bytes;
+        bool book;
+    } cases[] = {
+        {"/books/a.EPUB", "", true},
+        {"/books/b.htm", "", true},
+        {"/books/c.html", "", true},
+        {"/books/d.txt", "", true},
+        {"/books/story.tvt", "banner\r\nl02fox\r\n", false},
+        {"/books/prose.tvt", "Stays a stored text\r\nas its name says.\r\n", false},
+        {"/books/oak", "The oak stood alone.\r\nloaded with acorns\r\n", true},
+        {"/books/one-line", "Nothing but a line of prose", true},
+        {"/books/coded", "banner\nl05the fox \np012 \nl09ran \ns000 \nl05away \n", false},
+        {"/books/mostly", "banner\r\nl05one \r\nl05two \r\nan aside in prose\r\n", false},
+        {"/books/record", "banner\n" + std::string(40, 'p') + "\n", false},
+        {"/books/empty", "", false},
+        {"/books/blank", " \r\n\r\n\t\r\n", false},
+        {"/books/binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 22), true},
+        {"/books/missing", "", false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> handed;
+        s.setBookOpener([&](const std::string& path) { handed.push_back(path); });
+        if (std::string(c.path) != "/books/missing") fs.writeFile(c.path, c.bytes);
+        ASSERT_TRUE(openFile(c.path)) << c.path;
+        EXPECT_EQ(handed.size(), c.book ? 1u : 0u) << c.path;
+        if (!c.book) {
+            EXPECT_EQ(s.currentTextPath(), c.path);
+        }
+    }
 }
 
 TEST_F(SessionBook, ABookThatCannotBeOpenedStopsWithItsMessageAndChangesNothing) {

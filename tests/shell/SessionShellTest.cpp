@@ -1,4 +1,5 @@
 #include "core/shell/Session.h"
+#include "core/shell/WindowPlacement.h"
 #include "core/testing/FakeSurface.h"
 #include "core/testing/MemoryFileSystem.h"
 #include "core/testing/SessionTestAccess.h"
@@ -62,6 +63,29 @@ INSTANTIATE_TEST_SUITE_P(
                    {100, 0, 100, 100},
                    {63, 108, 75, 25},
                    {-32, 182, 265, 13}}));
+
+TEST(WindowPlacement, ASavedWindowIsKeptOnAScreen) {
+    const qm::Rect left{0, 0, 1600, 1000}, right{1600, 200, 1280, 1024};
+    const struct {
+        qm::Rect bounds;
+        std::vector<qm::Rect> screens;
+        qm::Rect placed;
+    } cases[] = {
+        {{100, 80, 600, 500}, {left}, {100, 80, 600, 500}},            // on the screen: as it is
+        {{-1, -20, 704, 950}, {left}, {0, 0, 704, 950}},               // pushed past the top left
+        {{1400, 900, 700, 900}, {left}, {900, 100, 700, 900}},         // past the bottom right
+        {{5000, 4000, 700, 900}, {left, right}, {900, 100, 700, 900}}, // off every screen
+        {{2000, 100, 600, 500}, {left, right}, {2000, 200, 600, 500}},
+        {{1500, 300, 600, 500}, {left, right}, {1600, 300, 600, 500}}, // most on the right
+        {{-300, 0, 1800, 1200}, {left}, {0, 0, 1800, 1200}},           // larger than the screen
+        {{-300, 10, 700, 900}, {}, {-300, 10, 700, 900}},              // no screen known
+    };
+    for (const auto& c : cases) {
+        const qm::Rect placed = qm::placeOnScreens(c.bounds, c.screens);
+        EXPECT_EQ(placed, c.placed)
+            << c.bounds.left << "," << c.bounds.top << " -> " << placed.left << "," << placed.top;
+    }
+}
 
 class ShellSession : public ::testing::Test {
 protected:

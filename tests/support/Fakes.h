@@ -1,9 +1,9 @@
 #pragma once
 // Test doubles shared by the core's tests: a view port that records what the core asks of the
 // window and answers questions from queues, and a platform with a fixed screen and clock.
+#include "core/port/NullViewPort.h"
 #include "core/port/Platform.h"
 #include "core/port/ViewPort.h"
-#include "core/port/NullViewPort.h"
 
 #include <deque>
 #include <map>
@@ -39,6 +39,7 @@ public:
     void expandTocNode(int i) override { expanded.push_back(i); }
     void selectTocNode(int i) override { selectedToc = i; }
     void setTocFontSize(int s) override { tocFontSize = s; }
+    void setRecentBooks(const std::vector<std::string>& titles) override { recentBooks = titles; }
     void setLines(qm::Control c, const qm::Lines& l) override { lines[c] = l; }
     std::optional<std::string> chooseOpenFile(const std::string& filter, const std::string& ext,
                                               const std::string& title,
@@ -97,6 +98,7 @@ public:
     std::vector<int> expanded;
     std::optional<int> selectedToc;
     int tocFontSize = 0;
+    std::vector<std::string> recentBooks;
     std::map<qm::Control, qm::Lines> lines;
     std::vector<OpenDialog> openDialogs;
     std::deque<std::optional<std::string>> openAnswers;

@@ -111,12 +111,16 @@ TEST_F(OpenTextSource, WithoutReferencePointOffersTheNewestEntry) {
     putFile(s.locations().bookmarkFile,
             "<<none\r\n<<qdemo\r\n#120 Closed book at 1/2/2026\r\n#7 older\r\n<<author\r\n");
     view.yesNoAnswers = {true, false};
+    ASSERT_EQ(surface.fontName(), qm::kDefaultFont) << "nothing has been drawn yet";
     s.openText("/books/qdemo.tvt", " ");
     ASSERT_EQ(view.questions.size(), 1u);
     EXPECT_EQ(view.questions[0].caption,
               "Do you want to start reading where you last closed the file?");
     EXPECT_EQ(view.questions[0].text, "Closed book at 1/2/2026");
     EXPECT_EQ(s.topLine(), 120);
+    // The page resumed at keeps the book's font, which its title's tags set above it.
+    ASSERT_FALSE(surface.texts.empty());
+    EXPECT_EQ(surface.texts.front().font, qm::kSerifFont);
     // Asked again on the same path; No starts at the top.
     s.openText("/books/qdemo.tvt", "00000");
     EXPECT_EQ(view.questions.size(), 2u);

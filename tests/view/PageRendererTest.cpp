@@ -387,6 +387,78 @@ TEST_F(ViewTest, HostileLinesDrawWithoutHarm) {
     }
 }
 
+TEST_F(ViewTest, LitSpansDrawOnTheTextColourAndNothingElseChanges) {
+    const qm::Lines lines = {"   a |8>Nightingale|4> sang ", "p003 ", "   wide ", "z", " "};
+    const struct {
+        qm::LineSpans lit;
+        std::string litText; // of the first row; "|" where unlit text comes between
+    } cases[] = {
+        {{}, ""},
+        {{{0, 8, 19}}, "Nightingale"},
+        {{{0, 5, 22}}, "Nightingale"}, // the tags inside are not drawn
+        {{{0, 3, 4}, {0, 23, 27}}, "a|sang"},
+        {{{0, 9, 11}, {0, 10, 13}}, "ight"},                  // overlapping spans light their union
+        {{{1, 0, 4}, {2, 20, 99}, {7, 0, 3}, {0, 6, 2}}, ""}, // marker rows, past the end
+    };
+    for (const auto& c : cases) {
+        surf.clearRecord();
+        int shade = 0;
+        const qm::ColourTable& colours = s.colours();
+        qm::renderPage(surf,
+                       {.lines = lines,
+                        .top = 0,
+                        .colours = colours,
+                        .programFolder = "",
+                        .imageExists = {},
+                        .lit = c.lit},
+                       shade);
+        std::string litText, row;
+        bool inLit = false;
+        for (const auto& t : textsAt(5)) {
+            row += t.text;
+            const bool lit = t.background == slot(0, 4);
+            if (lit) {
+                EXPECT_EQ(t.color, slot(0, 1));
+                if (!inLit && !litText.empty()) litText += "|";
+                litText += t.text;
+            } else {
+                EXPECT_EQ(t.background, slot(0, 1));
+            }
+            inLit = lit;
+        }
+        EXPECT_EQ(litText, c.litText);
+        EXPECT_EQ(row, "   a Nightingale sang  ") << "every character drawn once, in order";
+        EXPECT_EQ(rowText(5 + 2 * 20), "   wide  ");
+        EXPECT_EQ(textsAt(5).back().color, slot(0, 4)) << "the colour after the lit words";
+    }
+}
+
+TEST(FontBefore, IsWhatTheTagsAboveTheTopLeaveInForce) {
+    using Font = std::optional<qm::TagFont>;
+    const qm::TagFont serif{qm::kSerifFont, {}}, fixed{qm::kFixedFont, {}};
+    const struct {
+        qm::Lines lines;
+        int top;
+        Font font;
+    } cases[] = {
+        {{"  plain ", "  more "}, 2, std::nullopt},
+        {{"|b>TITLE|n> ", "  text "}, 2, serif},
+        {{"|b>TITLE|n> ", "  text "}, 0, std::nullopt},
+        {{"|b>TITLE ", "  text "}, 1, qm::TagFont{qm::kSerifFont, {.bold = true}}},
+        {{"  |f>code ", "  |i>it|u> "}, 1, fixed},
+        {{"  |f>code ", "  |i>it|u> "},
+         2,
+         qm::TagFont{qm::kSerifFont, {.italic = true, .underline = true}}},
+        {{"  |b>x ", "p012 |f>", "  s000|n> "}, 3, qm::TagFont{qm::kSerifFont, {.bold = true}}},
+        {{"|refpt001>|f> "}, 1, fixed},              // after a reference point's tag they count
+        {{"  |image>pic.png|f> "}, 1, std::nullopt}, // an image tag ends its line
+        {{"  |4>|9>|x>|0> "}, 1, std::nullopt},      // colours and tags of no meaning
+        {{"  |f>x", "|a"}, 9, serif},                // a top past the end; a cut-off tag
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qm::fontBefore(c.lines, c.top), c.font) << c.lines[0] << " / " << c.top;
+}
+
 TEST_F(ViewTest, NegativeTopsDrawFromTheFirstLine) {
     qm::SessionTestAccess(s).setDisplayLines(numberedText(10));
     EXPECT_EQ(s.drawPage(-3), 10) << "up to the end marker";

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -80,8 +81,8 @@ bool phraseMatches(const LineBuffer& lines, long long i, std::string_view patter
 
 } // namespace
 
-FindResult findStep(const LineBuffer& lines, int top, int nextTop, std::string_view findText, bool down,
-                    bool matchCase) {
+FindResult findStep(const LineBuffer& lines, int top, int nextTop, std::string_view findText,
+                    bool down, bool matchCase) {
     const long long count = static_cast<long long>(lines.size());
     FindResult result;
     long long s = 0;
@@ -136,6 +137,92 @@ std::optional<int> pageTopForHit(const LineBuffer& lines, int hitLine, int start
     } while (p > 0 && !(lineAt(lines, p).substr(0, 1) == "p"));
     if (p <= startLine) p = hitLine;
     return static_cast<int>(p);
+}
+
+int hitPageStart(const LineBuffer& lines, int from, int hitLine) {
+    for (int n = std::max(from, 0); n < hitLine; ++n) {
+        if (isForwardPageBreak(lineAt(lines, n))) return n;
+    }
+    return hitLine;
+}
+
+namespace {
+
+// The characters of a text and, for each, the line and the offset in it it came from (offset
+// -1 for the blank that joins two lines).
+struct Traced {
+    struct Origin {
+        int line;
+        int offset;
+    };
+    std::string text;
+    std::vector<Origin> origin;
+};
+
+// Appends the line's characters between its trimmed ends, with their offsets.
+void appendTrimmed(Traced& t, std::string_view line, int index) {
+    const std::string_view trimmed = trimBlanksAndControlsView(line);
+    const int first = static_cast<int>(trimmed.data() - line.data());
+    for (std::size_t k = 0; k < trimmed.size(); ++k) {
+        t.text.push_back(trimmed[k]);
+        t.origin.push_back({index, first + static_cast<int>(k)});
+    }
+}
+
+// The phrase test's text: both lines trimmed and joined by one blank, then freed of tags as
+// removeTags frees them, each character still knowing where it came from.
+Traced tracedJoin(const LineBuffer& lines, int i) {
+    Traced joined;
+    appendTrimmed(joined, lineAt(lines, i), i);
+    joined.text.push_back(' ');
+    joined.origin.push_back({i, -1});
+    appendTrimmed(joined, lineAt(lines, static_cast<long long>(i) + 1), i + 1);
+    Traced out;
+    for (std::size_t k = 0; k < joined.text.size();) {
+        if (joined.text[k] == '|') {
+            k += 3;
+            continue;
+        }
+        out.text.push_back(joined.text[k]);
+        out.origin.push_back(joined.origin[k]);
+        ++k;
+    }
+    return out;
+}
+
+} // namespace
+
+LineSpans foundSpans(const LineBuffer& lines, int hitLine, std::string_view findText,
+                     bool matchCase) {
+    LineSpans spans;
+    if (findText.empty() || hitLine < 0 || hitLine >= static_cast<long long>(lines.size()))
+        return spans;
+    const std::string pattern = matchCase ? std::string(findText) : toLowerAscii(findText);
+    if (pattern.find(' ') == std::string::npos) {
+        std::string line(lineAt(lines, hitLine));
+        if (!matchCase) lowerInPlace(line);
+        for (auto at = line.find(pattern); at != std::string::npos;
+             at = line.find(pattern, at + pattern.size())) {
+            const int begin = static_cast<int>(at);
+            spans.push_back({hitLine, begin, begin + static_cast<int>(pattern.size())});
+        }
+        return spans;
+    }
+    Traced joined = tracedJoin(lines, hitLine);
+    if (!matchCase) lowerInPlace(joined.text);
+    const auto at = joined.text.find(pattern);
+    if (at == std::string::npos) return spans;
+    // Per line, from the first character of the phrase in it to the last; the tags between
+    // them fall inside and are not drawn.
+    for (std::size_t k = at; k < at + pattern.size(); ++k) {
+        const Traced::Origin& o = joined.origin[k];
+        if (o.offset < 0) continue;
+        if (spans.empty() || spans.back().line != o.line)
+            spans.push_back({o.line, o.offset, o.offset + 1});
+        else
+            spans.back().end = o.offset + 1;
+    }
+    return spans;
 }
 
 } // namespace qm

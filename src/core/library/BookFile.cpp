@@ -3,6 +3,8 @@
 #include "core/base/Error.h"
 #include "core/base/Paths.h"
 #include "core/import/BookReader.h"
+#include "core/text/BuiltInTexts.h"
+#include "core/text/LineFormat.h"
 
 namespace qm::library {
 
@@ -32,7 +34,30 @@ std::string readBookBytes(const FileSystem& fs, const std::string& path) {
     return bytes;
 }
 
+// How much of a file tells whether it is a stored text.
+constexpr std::size_t kStoredTextHead = std::size_t{64} << 10;
+
 } // namespace
+
+bool opensAsBook(const FileSystem& fs, const std::string& path) {
+    if (import::isBookFileName(path)) return true;
+    if (isCollectionFile(path) || hasSuffixIgnoringCase(path, ".tvt") ||
+        builtInSourceFor(textKeyOf(path)) != BuiltInSource::None)
+        return false;
+    std::unique_ptr<FileReader> reader = fs.openFile(path);
+    if (!reader) return false;
+    std::string head(kStoredTextHead, '\0');
+    std::size_t got = 0;
+    while (got < head.size()) {
+        const std::optional<std::size_t> n = reader->read(head.data() + got, head.size() - got);
+        if (!n) return false;
+        if (*n == 0) break;
+        got += *n;
+    }
+    const bool whole = got < head.size();
+    head.resize(got);
+    return !readsAsStoredText(head, whole);
+}
 
 Book openBookFile(FileSystem& fs, const std::string& dataFolder, const std::string& path,
                   cascade::SentenceParser* parser, const Progress& progress) {

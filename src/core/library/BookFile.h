@@ -10,6 +10,12 @@
 
 namespace qm::library {
 
+// Whether the file at `path` opens as a book through the library: a book file by its name
+// (".epub", ".htm", ".html", ".txt"), or a file with no such name that is not a collection,
+// a ".tvt" or a text of the built-in sources, and whose first bytes do not read as a stored
+// text (a prose file named without an extension). A file that cannot be read is no book.
+bool opensAsBook(const FileSystem& fs, const std::string& path);
+
 // The book of the file at `path`, found in or added to the library of `dataFolder` (ending
 // with "/"), cascaded with `parser` when it is new. Throws UserError ("Cannot open file %s", a
 // file larger than any book, or the readers' and the library's own messages) or

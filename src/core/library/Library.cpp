@@ -137,7 +137,8 @@ Library::Library(FileSystem& fs, std::string dataFolder, DocumentReader reader,
 
 Library Library::withBookReaders(FileSystem& fs, std::string dataFolder,
                                  cascade::SentenceParser* parser) {
-    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252, parser);
+    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252,
+                   parser);
 }
 
 BookFiles Library::filesOf(const std::string& key, int layoutFolder) const {
@@ -167,6 +168,12 @@ std::optional<Book> Library::find(const std::string& key) const {
     book.files = files;
     book.outdated = manifest->layoutVersion != cascade::kLayoutVersion;
     book.manifest = std::move(*manifest);
+    return book;
+}
+
+std::optional<Book> Library::openStored(const std::string& key) {
+    std::optional<Book> book = find(key);
+    if (book) book = settle(std::move(*book));
     return book;
 }
 

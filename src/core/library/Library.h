@@ -119,6 +119,10 @@ public:
     // bookmark move it still owes is left for open() to finish.
     std::optional<Book> find(const std::string& key) const;
 
+    // The stored book of this key made ready to show, as open() shows a book it finds (a
+    // bookmark move it owes finished, stale files cleared); nothing when it is not stored.
+    std::optional<Book> openStored(const std::string& key);
+
     // The book of these bytes: found in the library (whose digest they must have), or read,
     // cascaded and stored. Throws UserError (unreadable book, failed write: nothing of the
     // book is left) or OpenCancelled.

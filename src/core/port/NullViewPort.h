@@ -31,6 +31,7 @@ public:
     void expandTocNode(int) override {}
     void selectTocNode(int) override {}
     void setTocFontSize(int) override {}
+    void setRecentBooks(const std::vector<std::string>&) override {}
     void indexTreeChanged() override {}
     void selectIndexNode(int) override {}
     std::optional<std::string> chooseOpenFile(const std::string&, const std::string&,

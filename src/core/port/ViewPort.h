@@ -106,6 +106,10 @@ public:
     virtual void selectTocNode(int absoluteIndex) = 0;
     virtual void setTocFontSize(int) = 0;
 
+    // File > Recent Books: the titles of the books opened last, newest first (none: the menu
+    // is disabled). Choosing item i runs Session::RecentBookItemClick(i).
+    virtual void setRecentBooks(const std::vector<std::string>& titles) = 0;
+
     // Index tree: the window shows the core's node list.
     virtual void indexTreeChanged() = 0;
     virtual void selectIndexNode(int absoluteIndex) = 0;

@@ -78,6 +78,10 @@ void Session::FormCreate(const std::string& exePath, const std::string& dataFold
     if (!m_loc.dataFolder.empty() && m_loc.dataFolder.back() != '/') m_loc.dataFolder += '/';
     makeDataFolder(m_fs, m_loc.dataFolder);
 
+    // The books opened last, for File > Recent Books: one small file, read once.
+    m_recentBooks = library::readRecentBooks(m_fs, m_loc.dataFolder);
+    showRecentBooks();
+
     m_loc.catalogueExtension = ".toc";
     deriveCollectionPaths();
     applySettings();

@@ -19,6 +19,7 @@
 #include "core/bookmarks/BookmarkSection.h"
 #include "core/export/Export.h"
 #include "core/library/Library.h"
+#include "core/library/RecentBooks.h"
 #include "core/port/FileSystem.h"
 #include "core/port/Platform.h"
 #include "core/port/Surface.h"
@@ -26,6 +27,7 @@
 #include "core/shell/ControlBoard.h"
 #include "core/shell/DisplayLines.h"
 #include "core/shell/Locations.h"
+#include "core/text/LineSpan.h"
 #include "core/view/ColourSchemes.h"
 
 #include <array>
@@ -33,6 +35,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -148,6 +151,11 @@ public:
     }
     // Shows the book as laid out again and names the bookmarks that could not be moved.
     void showRelaidBook(const library::Relaid& relaid, const std::string& sourcePath);
+    // File > Recent Books, item `item`: opens that library book where it was left, at its
+    // newest closing mark without asking (the reader chose it to read on); a book no longer
+    // stored is opened anew from its file, or leaves the list when that is gone too.
+    void RecentBookItemClick(int item);
+    const std::vector<library::RecentBook>& recentBooks() const { return m_recentBooks; }
 
     // ---- Export (SessionExport.cpp) ----
     // "Export...": asks for the file (its extension names the format, EPUB or PDF), the PDF's
@@ -182,6 +190,8 @@ public:
         std::string name;
     };
     std::optional<Entry> newestEntry() const;
+    // The newest closing mark the section lists, if any.
+    std::optional<Entry> newestClosingMark() const;
     void writeClosingMark();
     void BMMenuClick();
     void BMAddItemClick();
@@ -239,6 +249,8 @@ public:
     const ColourTable& colours() const { return m_colours; }
     int currentShade() const { return m_currentShade; }
     const std::string& pageImageName() const { return m_pageImageName; }
+    // The characters lit on the page (the words a find step found), until the page changes.
+    const LineSpans& litSpans() const;
     bool findDialogShowing() const { return m_findDialogShowing; }
 
     const Lines& catalogue() const { return m_catalogue; }
@@ -270,7 +282,15 @@ private:
         int shade = 0;
         int width = 0, height = 0;
         Surface::DrawingState state;
+        LineSpans lit;
         bool operator==(const PageInputs&) const = default;
+    };
+    // Characters lit on the page drawn from `top` of the lines of this version; any other
+    // page drops them.
+    struct LitPage {
+        int top = 0;
+        unsigned long long linesVersion = 0;
+        LineSpans spans;
     };
     // A page drawn ahead on the spare surface, and what its drawing gave.
     struct PreparedPage {
@@ -287,11 +307,19 @@ private:
     bool stillHolds(const PreparedPage& page, int top) const;
     PageRequest pageRequest(int top) const;
     int showPage(int top, bool mayUsePrepared);
+    std::span<const LineSpan> litOn(int top) const;
+    void showHit(int top, int hitLine, const LineSpans& found);
+    // A jump to another page (a chapter, a find hit, an index entry, a bookmark) in a library
+    // book counts as reading for the closing mark.
+    bool isLibraryText() const;
+    void noteJump(int topBefore);
 
     void openFromContentsTree(std::optional<int> selected);
     void openCatalogue(const std::string& path);
     void closeBookSection(const std::string& key);
     void startExport(const exporting::ExportRequest& request);
+    void noteRecentBook(const library::Book& book, const std::string& sourcePath);
+    void showRecentBooks();
     std::string bookmarkHeader() const;
     Lines currentBookmarkLines() const;
     void writeBookmarkLines(const Lines& list);
@@ -333,6 +361,10 @@ private:
     std::set<std::string> m_relayDeclined;
     std::function<void(exporting::ExportBook, exporting::ExportRequest)> m_exporter;
     exporting::PageDocumentMaker m_pageDocumentMaker;
+    // The books opened last, as File > Recent Books lists them; while an open from that menu
+    // runs, the text opens at its newest closing mark without the resume question.
+    std::vector<library::RecentBook> m_recentBooks;
+    bool m_resumeAtClosingMark = false;
 
     // Reading view
     int m_topLine = 0;
@@ -342,6 +374,7 @@ private:
     ColourTable m_colours{};
     int m_currentShade = 0;
     std::string m_pageImageName;
+    std::optional<LitPage> m_lit;
     bool m_findDialogShowing = false;
 
     // Catalogue

@@ -1,8 +1,10 @@
 // Book files opened through the library of opened books: each becomes a one-book collection,
 // shown as the catalogue command and a click on the book's line show any collection.
 #include "core/base/Error.h"
+#include "core/base/Paths.h"
 #include "core/bookmarks/BookmarkList.h"
 #include "core/catalogue/Catalogue.h"
+#include "core/encoding/Windows1252.h"
 #include "core/library/BookFile.h"
 #include "core/shell/Session.h"
 
@@ -46,6 +48,7 @@ void Session::openLibraryBook(const library::Book& book, const std::string& sour
 
     m_bookKey = book.key;
     m_bookSourcePath = sourcePath;
+    noteRecentBook(book, sourcePath);
     m_controls.setEnabled(Control::LayOutAgainItem, book.outdated);
     if (book.outdated && !m_relayDeclined.count(book.key)) {
         if (m_view.askYesNo(kRelayCaption, m_captionTitle + kRelayQuestion))
@@ -82,6 +85,56 @@ void Session::showRelaidBook(const library::Relaid& relaid, const std::string& s
     m_view.showMessage("These bookmarks could not be moved to the same words and stay where "
                        "they were:" +
                        names);
+}
+
+void Session::RecentBookItemClick(int item) {
+    if (item < 0 || static_cast<std::size_t>(item) >= m_recentBooks.size()) return;
+    const library::RecentBook chosen = m_recentBooks[static_cast<std::size_t>(item)];
+    std::optional<library::Book> book =
+        library::Library::withBookReaders(m_fs, m_loc.dataFolder, m_parser.get())
+            .openStored(chosen.key);
+    if (!book) {
+        if (m_fs.fileExists(chosen.source)) {
+            m_openDialogFileName = chosen.source;
+            if (m_bookOpener)
+                m_bookOpener(chosen.source);
+            else
+                openBook(chosen.source);
+            return;
+        }
+        try {
+            m_recentBooks = library::forgetRecentBook(m_fs, m_loc.dataFolder, chosen.key);
+        } catch (const UserError&) {
+            std::erase(m_recentBooks, chosen);
+        }
+        showRecentBooks();
+        throw UserError("Cannot open file " + chosen.source);
+    }
+    m_resumeAtClosingMark = true;
+    struct ResetAtExit {
+        bool& flag;
+        ~ResetAtExit() { flag = false; }
+    } reset{m_resumeAtClosingMark};
+    openLibraryBook(*book, chosen.source);
+}
+
+// The list is the reader's convenience: a list that cannot be written never stops a book.
+void Session::noteRecentBook(const library::Book& book, const std::string& sourcePath) {
+    try {
+        m_recentBooks = library::noteRecentBook(m_fs, m_loc.dataFolder,
+                                                {book.key, book.manifest.title, sourcePath});
+    } catch (const UserError&) {
+        return;
+    }
+    showRecentBooks();
+}
+
+void Session::showRecentBooks() {
+    std::vector<std::string> titles;
+    for (const library::RecentBook& book : m_recentBooks)
+        titles.push_back(book.title.empty() ? fileNameOf(book.source)
+                                            : encoding::utf8ToWindows1252(book.title));
+    m_view.setRecentBooks(titles);
 }
 
 // The collection's bookmark file is seeded with the book's section last, so its last line (the

@@ -24,6 +24,9 @@ std::unique_ptr<FileLock> lockBookmarkFile(FileSystem& fs, const std::string& pa
     return path.empty() ? nullptr : fs.lock(path);
 }
 
+// A closing mark's name begins so; the date and time follow.
+const std::string kClosedBookAt = "Closed book at ";
+
 // Line ends inside a name would split the entry into two lines of the file.
 std::string oneLine(std::string text) {
     std::replace_if(
@@ -117,11 +120,32 @@ std::optional<Session::Entry> Session::newestEntry() const {
     return Entry{toInteger(topLineText(*line)), std::string(nameOf(*line))};
 }
 
+bool Session::isLibraryText() const {
+    return !m_bookKey.empty() && m_textKey == m_bookKey;
+}
+
+void Session::noteJump(int topBefore) {
+    if (isLibraryText() && m_topLine != topBefore) m_pageTurned = true;
+}
+
+std::optional<Session::Entry> Session::newestClosingMark() const {
+    for (int item = 0;; ++item) {
+        const std::optional<int> index = m_bookmarks.listedLine(item);
+        if (!index) return std::nullopt;
+        const std::string& line = m_bookmarks.lines()[static_cast<std::size_t>(*index)];
+        if (nameOf(line).starts_with(kClosedBookAt))
+            return Entry{toInteger(topLineText(line)), std::string(nameOf(line))};
+    }
+}
+
 void Session::writeClosingMark() {
-    if (m_bookmarks.empty() || !m_pageTurned) return;
+    if (!m_pageTurned) return;
+    // Other texts keep their mark only when the list was loaded since the last one; a library
+    // book keeps its place whenever the reader moved in it, if its bookmark file is there.
+    if (m_bookmarks.empty() && !(isLibraryText() && m_fs.fileExists(m_loc.bookmarkFile))) return;
     m_pageTurned = false;
     const std::string entry = "#" + std::to_string(m_topLine) + " " +
-                              oneLine("Closed book at " + m_platform.localDateTimeText());
+                              oneLine(kClosedBookAt + m_platform.localDateTimeText());
     // Finding the section, its fix-up and the new entry reach the file in one write.
     const bool fileWasThere = m_fs.fileExists(m_loc.bookmarkFile);
     const bool anyListed = insertBookmarkEntry(entry);
@@ -180,7 +204,9 @@ void Session::BMDeletePopupHandler(int item) {
 void Session::BMGotoPopupHandler(int item) {
     const int index = listedBookmarkLine(item);
     const int top = toInteger(topLineText(m_bookmarks.lines()[static_cast<std::size_t>(index)]));
+    const int before = m_topLine;
     m_nextTopLine = drawPage(top);
+    noteJump(before);
 }
 
 } // namespace qm

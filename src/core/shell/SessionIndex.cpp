@@ -71,7 +71,9 @@ void Session::InxTreeViewClick(std::optional<int> node) {
         if (m_surface) rows = m_surface->height() / std::max(1, m_surface->textHeight("X"));
         top = previousPageTop(displayLines(), count - 1, rows);
     }
+    const int before = m_topLine;
     m_nextTopLine = drawPage(top);
+    noteJump(before);
 }
 
 void Session::resetToPanel() {

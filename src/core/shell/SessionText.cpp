@@ -1,11 +1,14 @@
 // Opening a text into the display-line list, the contents-tree click and "Open File".
 #include "core/base/Paths.h"
 #include "core/catalogue/Catalogue.h"
-#include "core/import/BookReader.h"
+#include "core/library/BookFile.h"
 #include "core/shell/Session.h"
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
 #include "core/text/OpenedText.h"
+#include "core/view/PageRenderer.h"
+
+#include <utility>
 
 namespace qm {
 
@@ -39,11 +42,22 @@ void Session::openText(const std::string& path, const std::string& referencePoin
     }
 
     int top = 0;
+    const bool atClosingMark = std::exchange(m_resumeAtClosingMark, false);
     if (!isNoReferencePoint(referencePointName)) {
         top = referencePointTop(displayLines(), referencePointName);
     } else if (locateSectionToResume(*this, m_view)) {
-        if (const std::optional<Entry> entry = newestEntry()) {
+        if (atClosingMark) {
+            if (const std::optional<Entry> mark = newestClosingMark()) top = mark->topLine;
+        } else if (const std::optional<Entry> entry = newestEntry()) {
             if (m_view.askYesNo(kResumeQuestion, entry->name)) top = entry->topLine;
+        }
+    }
+    // The page keeps the text's font: the one its tags above the top line leave in force, as
+    // reading it from the start would, not what the page drawn before left on the surface.
+    if (m_surface) {
+        if (const std::optional<TagFont> font = fontBefore(displayLines(), top)) {
+            m_surface->setFontStyle(font->style);
+            m_surface->setFontName(font->name);
         }
     }
     m_nextTopLine = drawPage(top);
@@ -92,7 +106,10 @@ void Session::openFromContentsTree(std::optional<int> selected) {
     m_view.setTabVisible(Page::IndexTabSheet, haveIndex);
 
     if (path != m_currentTextPath) resetToPanel();
+    const int before = m_topLine;
     openText(path, m_referencePoint);
+    // A chapter chosen is a jump; the book's own line opens it as any text opens.
+    if (!isNoReferencePoint(m_referencePoint)) noteJump(before);
     m_view.showPage(Page::ReadTabSheet);
 }
 
@@ -110,13 +127,15 @@ void Session::TOCTreeViewDblClick(std::optional<int> selected) {
 }
 
 void Session::OpenTVTItemClick() {
-    // Book files are offered too: they go through the library and open as a collection.
-    const std::optional<std::string> chosen =
-        m_view.chooseOpenFile("Torvane(tm) File|*.tvt|Books|*.epub;*.htm;*.html;*.txt", "tvt",
-                              "Open Torvane(tm) Document", m_openDialogFileName);
+    // Book files are offered too, first with the stored texts: they go through the library
+    // and open as a collection, as does a prose file whose name does not say what it is.
+    const std::optional<std::string> chosen = m_view.chooseOpenFile(
+        "Books and texts|*.epub;*.htm;*.html;*.txt;*.tvt|Torvane(tm) File|*.tvt|"
+        "Books|*.epub;*.htm;*.html;*.txt|All files|*",
+        "tvt", "Open Torvane(tm) Document", m_openDialogFileName);
     if (!chosen || chosen->empty()) return;
     m_openDialogFileName = *chosen;
-    if (import::isBookFileName(*chosen)) {
+    if (library::opensAsBook(m_fs, *chosen)) {
         if (m_bookOpener)
             m_bookOpener(*chosen);
         else

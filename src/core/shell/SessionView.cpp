@@ -22,7 +22,18 @@ PageRequest Session::pageRequest(int top) const {
         .colours = m_colours,
         .programFolder = m_loc.programFolder,
         .imageExists = [this](const std::string& path) { return m_fs.fileExists(path); },
+        .lit = litOn(top),
     };
+}
+
+std::span<const LineSpan> Session::litOn(int top) const {
+    if (!m_lit || m_lit->top != top || m_lit->linesVersion != m_displayLines.version()) return {};
+    return m_lit->spans;
+}
+
+const LineSpans& Session::litSpans() const {
+    static const LineSpans none;
+    return m_lit ? m_lit->spans : none;
 }
 
 Session::PageInputs Session::pageInputs(int top) const {
@@ -38,6 +49,7 @@ Session::PageInputs Session::pageInputs(int top) const {
         .width = m_surface ? m_surface->width() : 0,
         .height = m_surface ? m_surface->height() : 0,
         .state = m_surface ? m_surface->drawingState() : Surface::DrawingState{},
+        .lit = LineSpans(request.lit.begin(), request.lit.end()),
     };
     return inputs;
 }
@@ -48,6 +60,8 @@ int Session::showPage(int top, bool mayUsePrepared) {
     std::optional<PreparedPage> prepared = std::exchange(m_prepared, std::nullopt);
     if (prepared && !(mayUsePrepared && stillHolds(*prepared, top))) prepared.reset();
 
+    // Lit characters stay until the page changes.
+    if (litOn(top).empty()) m_lit.reset();
     m_topLine = top;
     m_controls.setEnabled(Control::PrevButton, top != 0);
     if (top == 0) m_currentShade = 0;

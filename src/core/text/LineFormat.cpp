@@ -349,4 +349,39 @@ Lines prepareDisplayLines(const Lines& stored, ConversionPass pass) {
     return out.toLines();
 }
 
+namespace {
+
+bool allDigits(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A line in one of the coded forms of a stored text.
+bool isCodedLine(std::string_view line) {
+    if (line.size() >= 3 && line[0] == 'l') return allDigits(line.substr(1, 2));
+    if (line.size() >= 4 && line[0] == 'p' && allDigits(line.substr(1, 3))) return true;
+    return line.starts_with("s000") || (line.size() >= kRecordHeader && line[0] == 'p');
+}
+
+} // namespace
+
+bool readsAsStoredText(std::string_view head, bool whole) {
+    if (!whole) {
+        // A stored text's lines are short: a head without a line end is none.
+        const auto lastEnd = head.find_last_of("\r\n");
+        if (lastEnd == std::string_view::npos) return false;
+        head = head.substr(0, lastEnd);
+    }
+    if (std::all_of(head.begin(), head.end(), isBlankOrControl)) return true;
+    ByteLineSource lines(head);
+    std::string_view line;
+    lines.next(line); // the banner
+    std::size_t filled = 0, coded = 0;
+    while (lines.next(line)) {
+        if (std::all_of(line.begin(), line.end(), isBlankOrControl)) continue;
+        ++filled;
+        if (isCodedLine(line)) ++coded;
+    }
+    return filled > 0 && coded * 2 >= filled;
+}
+
 } // namespace qm

@@ -154,6 +154,14 @@ void convertRecordLines(StoredLineSource& in, LineBuffer& out);
 // plain pass does.
 void prepareDisplayLines(StoredLineSource& raw, ConversionPass pass, LineBuffer& out);
 
+// Whether a file whose first bytes are `head` reads as a stored text, for a file whose name
+// does not say what it is: among its lines after the banner that hold anything, at least
+// half are coded (a phrase line "l" and two digits, a paragraph marker "p" and three digits,
+// a section marker "s000", a record line). A file that is blank throughout is one (an empty
+// text); a file with nothing after its first line is not (a line of prose). Unless `whole`,
+// the head's last line may be cut off and is not looked at.
+bool readsAsStoredText(std::string_view head, bool whole);
+
 // Convenience forms over a list, for built-in texts and tests.
 Lines cleanUpStoredLines(const Lines& stored);
 Lines prepareDisplayLines(const Lines& stored, ConversionPass pass);

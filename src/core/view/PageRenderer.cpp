@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 namespace qm {
 
@@ -86,6 +87,7 @@ private:
             }
         }
         do {
+            litSpansOf(i);
             drawLine(m_request.lines[static_cast<std::size_t>(i)]);
             m_y += m_lineHeight;
             ++i;
@@ -98,13 +100,60 @@ private:
         if (x1 < m_right) m_surface.fillRect(x1, m_y, m_right, m_y + m_lineHeight);
     }
 
+    // The lit spans of line i, kept for drawing it.
+    void litSpansOf(int i) {
+        m_lineLit.clear();
+        for (const LineSpan& span : m_request.lit)
+            if (span.line == i && span.begin < span.end) m_lineLit.push_back(span);
+    }
+
     // Draws text at the running x and advances x; text wholly right of the surface is not
     // drawn or measured, since nothing of it can show.
     void drawText(std::string_view text, int knownWidth = -1) {
         if (text.empty() || m_x >= m_width) return;
+        if (!m_lineLit.empty() && drawLitText(text)) return;
         m_surface.textOut(m_x, m_y, text);
         const long long width = knownWidth >= 0 ? knownWidth : m_surface.textWidth(text);
         m_x = static_cast<int>(std::clamp<long long>(m_x + width, INT_MIN / 2, INT_MAX / 2));
+    }
+
+    // Draws text that is a part of the line being drawn in pieces, lit and unlit. False when
+    // the text is not a part of the line (a marker row's blanks, the image placeholder).
+    bool drawLitText(std::string_view text) {
+        const char* line = m_text.data();
+        if (text.data() < line || text.data() + text.size() > line + m_text.size()) return false;
+        const int from = static_cast<int>(text.data() - line);
+        const int to = from + static_cast<int>(text.size());
+        for (int pos = from; pos < to;) {
+            bool lit = false;
+            int end = to;
+            for (const LineSpan& span : m_lineLit) {
+                if (span.begin <= pos && pos < span.end) {
+                    lit = true;
+                    end = std::min(end, span.end);
+                } else if (span.begin > pos) {
+                    end = std::min(end, span.begin);
+                }
+            }
+            const std::string_view piece = text.substr(static_cast<std::size_t>(pos - from),
+                                                       static_cast<std::size_t>(end - pos));
+            const Color brush = m_surface.brushColor();
+            const Color ink = m_surface.fontColor();
+            if (lit) {
+                m_surface.setBrushColor(slot(m_request.colours, m_shade, 4));
+                m_surface.setFontColor(slot(m_request.colours, m_shade, 1));
+            }
+            m_surface.textOut(m_x, m_y, piece);
+            if (lit) {
+                m_surface.setBrushColor(brush);
+                m_surface.setFontColor(ink);
+            }
+            m_x = static_cast<int>(
+                std::clamp<long long>(static_cast<long long>(m_x) + m_surface.textWidth(piece),
+                                      INT_MIN / 2, INT_MAX / 2));
+            pos = end;
+        }
+        return true;
     }
 
     void flipShade() {
@@ -172,23 +221,14 @@ private:
     }
 
     void applyTag(char c, char after) {
-        FontStyle style = m_surface.fontStyle();
         if (c >= '1' && c <= '9') {
             m_surface.setFontColor(slot(m_request.colours, m_shade, c - '0'));
-        } else if (c == 'f') {
-            m_surface.setFontName(kFixedFont);
-        } else if (c == 'a') {
-            m_surface.setFontName(kSerifFont);
-        } else if (c == 'b' || c == 'u' || (c == 'i' && after == '>')) {
-            if (c == 'b') style.bold = true;
-            if (c == 'u') style.underline = true;
-            if (c == 'i') style.italic = true;
-            m_surface.setFontStyle(style);
-            m_surface.setFontName(kSerifFont);
-        } else if (c == 'n') {
-            m_surface.setFontStyle(FontStyle{});
-            m_surface.setFontName(kSerifFont);
+            return;
         }
+        TagFont font{m_surface.fontName(), m_surface.fontStyle()};
+        if (!applyFontTag(c, after, font)) return;
+        if (font.style != m_surface.fontStyle()) m_surface.setFontStyle(font.style);
+        m_surface.setFontName(font.name);
     }
 
     // An image tag and the rest of its line; returns what is left to draw of the line.
@@ -221,14 +261,60 @@ private:
     int m_y = 0;
     int m_lineHeight = 1;
     std::string m_imageName;
-    std::string m_text;    // the line being drawn, reused across lines
-    std::string m_measure; // its text without tags
+    std::string m_text;              // the line being drawn, reused across lines
+    std::string m_measure;           // its text without tags
+    std::vector<LineSpan> m_lineLit; // the lit spans of the line being drawn
 };
 
 } // namespace
 
 PageResult renderPage(Surface& surface, const PageRequest& request, int& shade) {
     return PageDrawer(surface, request, shade).draw();
+}
+
+bool applyFontTag(char c, char after, TagFont& font) {
+    if (c == 'f') {
+        font.name = kFixedFont;
+    } else if (c == 'a') {
+        font.name = kSerifFont;
+    } else if (c == 'b' || c == 'u' || (c == 'i' && after == '>')) {
+        if (c == 'b') font.style.bold = true;
+        if (c == 'u') font.style.underline = true;
+        if (c == 'i') font.style.italic = true;
+        font.name = kSerifFont;
+    } else if (c == 'n') {
+        font.style = FontStyle{};
+        font.name = kSerifFont;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::optional<TagFont> fontBefore(const LineBuffer& lines, int top) {
+    std::optional<TagFont> font;
+    const long long end = std::min<long long>(top, lineCount(lines));
+    for (long long i = 0; i < end; ++i) {
+        std::string_view s = lines[static_cast<std::size_t>(i)];
+        if (s.empty() || s.front() == 'p') continue;
+        if (s.find("refp") != std::string_view::npos) {
+            if (const auto bar = s.find("|refp"); bar != std::string_view::npos)
+                s.remove_prefix(bar + 1);
+            if (const auto close = s.find('>'); close != std::string_view::npos)
+                s.remove_prefix(close + 1);
+        } else if (s.find("s000") != std::string_view::npos) {
+            continue;
+        }
+        for (auto bar = s.find('|'); bar != std::string_view::npos; bar = s.find('|', bar + 1)) {
+            const char c = bar + 1 < s.size() ? s[bar + 1] : '\0';
+            const char after = bar + 2 < s.size() ? s[bar + 2] : '\0';
+            if (c == 'i' && after == 'm') break;
+            TagFont next = font.value_or(TagFont{});
+            if (applyFontTag(c, after, next)) font = std::move(next);
+            bar += 2;
+        }
+    }
+    return font;
 }
 
 int fitFontSize(Surface& surface, std::string_view text, int available, int setting, int* width) {

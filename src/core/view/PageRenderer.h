@@ -10,9 +10,12 @@
 #include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 #include "core/port/Surface.h"
+#include "core/text/LineSpan.h"
 #include "core/view/ColourSchemes.h"
 
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -27,6 +30,10 @@ struct PageRequest {
     std::string programFolder; // where image files are looked up
     // Whether the image file at this full path exists; asked at most once per page.
     std::function<bool(const std::string&)> imageExists;
+    // Characters drawn lit: in the current shade's background colour on a band of its text
+    // colour, so they read in every scheme. Spans on lines not drawn, on marker rows or past a
+    // line's end light nothing.
+    std::span<const LineSpan> lit{};
 };
 
 struct PageResult {
@@ -45,6 +52,21 @@ PageResult renderPage(Surface& surface, const PageRequest& request, int& shade);
 // surface at the returned size; *width receives the text's width at that size.
 int fitFontSize(Surface& surface, std::string_view text, int available, int setting,
                 int* width = nullptr);
+
+// The font a tag sets: the font name and style that tags leave in force.
+struct TagFont {
+    std::string name;
+    FontStyle style;
+    bool operator==(const TagFont&) const = default;
+};
+// Applies the tag of character c (followed by `after`) to the font; false when it is no font
+// tag (a colour, an image, a tag of no meaning).
+bool applyFontTag(char c, char after, TagFont& font);
+
+// The font the tags of lines [0, top) leave in force, drawn from the start of the text as
+// the renderer draws them (marker rows carry none, an image tag ends its line); nothing when
+// none of them sets one.
+std::optional<TagFont> fontBefore(const LineBuffer& lines, int top);
 
 // Whether an image tag's file name names a file inside the program folder, a subfolder's
 // included: not empty, not absolute, no drive colon or NUL, never above the folder on the way.
