@@ -303,11 +303,15 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     doc.author = pkg.author;
     HtmlBlocks blocks(doc);
     std::vector<std::string> files;
+    // A spine may name one file several times, by places inside it ("manual.xhtml#o8"):
+    // the file is read once, where it first comes.
+    std::set<std::string> seen;
     for (const std::string& id : pkg.spine) {
         const auto it = pkg.manifest.find(id);
         if (it == pkg.manifest.end())
             throw UserError("its spine names a chapter (\"" + id + "\") that its manifest lacks.");
         const ManifestItem& item = it->second;
+        if (!seen.insert(item.path).second) continue;
         if (encrypted.count(item.path))
             throw UserError("it is protected by DRM: its chapters are encrypted, so only the "
                             "program it was sold for can show them.");
