@@ -97,7 +97,19 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"It was cold. and yet she sang."}},
                       SplitCase{"no punctuation",
                                 "the snow fell and fell all night long",
-                                {"the snow fell and fell all night long"}}),
+                                {"the snow fell and fell all night long"}},
+                      SplitCase{"note mark after a stop",
+                                "The sun went down. [1] Her brother came home.",
+                                {"The sun went down. [1]", "Her brother came home."}},
+                      SplitCase{"note mark glued to a stop",
+                                "The sun went down.[12] Her brother came home.",
+                                {"The sun went down. [12]", "Her brother came home."}},
+                      SplitCase{"note mark glued to a word",
+                                "It rained after the storm[2], and the dogs slept.",
+                                {"It rained after the storm [2], and the dogs slept."}},
+                      SplitCase{"bracketed word is no note mark",
+                                "He said it twice. [Laughter] Then he left.",
+                                {"He said it twice.", "[Laughter] Then he left."}}),
     [](const auto& paramInfo) {
         std::string n = paramInfo.param.name;
         std::replace_if(

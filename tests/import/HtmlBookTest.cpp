@@ -65,6 +65,16 @@ INSTANTIATE_TEST_SUITE_P(
         HtmlCase{"tagSoup",
                  "<p>Open <i>never closed<p>Next</div></span> <b>bold",
                  {"P:Open |i>never closed|n>", "P:Next |b>bold|n>"}},
+        // Note references of every form become a mark of their own; a link that is no
+        // reference keeps its text.
+        HtmlCase{"noteReferences",
+                 "<p>Went down.<a href=\"#n1\"><sup>1</sup></a>Her <sup><a href=\"#n2\">"
+                 "[2]</a></sup> one<a epub:type=\"noteref\" href=\"#n3\">iii</a>, "
+                 "<a role=\"doc-noteref\" href=\"#n4\">4</a> <a href=\"#n5\">[5]</a>.</p>"
+                 "<p>See <a href=\"#c1\">1</a> and <a href=\"#c2\"><sup>note</sup></a> "
+                 "<a href=\"#c3\"><i>Chapter</i> 3</a> x<sup>2</sup>.</p>",
+                 {"P:Went down. [1] Her [2] one [iii], [4] [5].",
+                  "P:See 1 and note |i>Chapter|n> 3 x2."}},
         HtmlCase{"divsAndLists",
                  "<div>Loose text<div>inner</div>tail</div><ul><li>one</li><li>two</li></ul>",
                  {"P:Loose text", "P:inner", "P:tail", "P:one", "P:two"}}),
@@ -106,6 +116,24 @@ TEST(HtmlBook, ChaptersComeFromHeadingsOneToThreeWithoutContentsLinks) {
     ASSERT_EQ(doc.chapters.size(), 3u);
     EXPECT_EQ(doc.chapters[0].depth, 0);
     EXPECT_EQ(doc.chapters[1].depth, 1);
+}
+
+// Notes, marked or only linked to, go to the end of the chapter of their reference, each
+// starting with its mark; an unreferenced note and a link back from a note stay as they are.
+TEST(HtmlBook, NotesComeAtTheEndOfTheirReferencesChapter) {
+    const cascade::Document doc = readHtmlBook(
+        "<h2>One</h2><p>Sun.<a href=\"#n1\"><sup>1</sup></a> Moon.<sup><a href=\"#n2\">2</a>"
+        "</sup></p><p>More.</p><h2>Two</h2><p>Star.<a href=\"#n3\"><sup>3</sup></a></p>"
+        "<h2>Notes</h2><div class=\"footnote\" id=\"n2\"><p><a href=\"#r2\">2</a> Second"
+        "</p><p>goes on.</p></div><div class=\"footnote\" id=\"n1\"><p>1. First.</p></div>"
+        "<p id=\"n3\">Third, a plain paragraph.</p><div class=\"footnote\"><p>Lone.</p></div>");
+    EXPECT_EQ(blockList(doc), (Strings{"H2:One", "P:Sun. [1] Moon. [2]", "P:More.", "P:[1] First.",
+                                       "P:[2] Second", "P:goes on.", "H2:Two", "P:Star. [3]",
+                                       "P:[3] Third, a plain paragraph.", "H2:Notes", "P:Lone."}));
+    std::vector<std::size_t> at;
+    for (const cascade::Chapter& c : doc.chapters)
+        at.push_back(c.block);
+    EXPECT_EQ(at, (std::vector<std::size_t>{0, 6, 9}));
 }
 
 TEST(HtmlBook, FiftyMegabytesOnOneLineAreReadWhole) {

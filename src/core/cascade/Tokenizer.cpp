@@ -2,6 +2,8 @@
 
 #include "core/cascade/Lexicon.h"
 
+#include <cctype>
+
 namespace qm::cascade {
 
 namespace {
@@ -207,6 +209,20 @@ std::size_t innerDashEnd(std::string_view s, std::size_t b, std::size_t e) {
     return 0;
 }
 
+// Where a note mark glued to the word before it ("storm[2]", "down.[1],") begins, or 0.
+std::size_t gluedNoteMark(std::string_view s, std::size_t b, std::size_t e) {
+    const std::size_t open = s.substr(b, e - b).rfind('[');
+    if (open == std::string_view::npos || open == 0) return 0;
+    std::size_t i = b + open + 1;
+    const std::size_t first = i;
+    while (i < e && (std::isdigit(byteAt(s, i)) || s[i] == '*'))
+        ++i;
+    if (i == first || i - first > 3 || i >= e || s[i] != ']') return 0;
+    for (++i; i < e; ++i)
+        if (isAsciiAlnum(byteAt(s, i)) || byteAt(s, i) >= 0x80) return 0;
+    return b + open;
+}
+
 void pushPiece(std::string_view s, std::size_t b, std::size_t e, bool gap,
                std::vector<Token>& raw) {
     // Cut very long runs so that no word is wider than a line; cut between characters.
@@ -227,6 +243,14 @@ void pushPiece(std::string_view s, std::size_t b, std::size_t e, bool gap,
     t.end = e;
     t.gapBefore = gap;
     raw.push_back(t);
+}
+
+// "[1]", "[12]", "[*]": a note reference's mark, with nothing around it.
+bool isNoteMark(std::string_view s, const Token& t) {
+    if (t.end - t.begin < 3 || s[t.begin] != '[' || s[t.end - 1] != ']') return false;
+    for (std::size_t i = t.begin + 1; i + 1 < t.end; ++i)
+        if (!std::isdigit(byteAt(s, i)) && s[i] != '*') return false;
+    return true;
 }
 
 } // namespace
@@ -266,6 +290,12 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
             pushPiece(s, b, cut, gap, raw);
             b = cut;
             gap = false;
+        }
+        // A note mark stands apart from the word it was glued to.
+        if (const std::size_t mark = gluedNoteMark(s, b, e); mark > b) {
+            pushPiece(s, b, mark, gap, raw);
+            b = mark;
+            gap = true;
         }
         pushPiece(s, b, e, gap, raw);
         i = e;
@@ -310,6 +340,13 @@ void markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens) {
     bool atStart = true;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         Token& t = tokens[k];
+        // A note mark after a sentence's stop ends that sentence ("down. [1]"): the word after
+        // it starts the next one.
+        if (atStart && k > 0 && k + 1 < tokens.size() && tokens[k - 1].endsStop &&
+            isNoteMark(s, t)) {
+            t.inSpeech = speech;
+            continue;
+        }
         t.sentenceStart = atStart;
         atStart = false;
         if (t.opensQuote) speech = true;

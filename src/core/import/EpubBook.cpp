@@ -5,6 +5,7 @@
 #include "core/import/DocumentTidy.h"
 #include "core/import/HtmlBlocks.h"
 #include "core/import/HtmlBook.h"
+#include "core/import/HtmlNotes.h"
 #include "core/import/XmlSupport.h"
 
 #include <algorithm>
@@ -342,6 +343,8 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
         if (doc.chapters.size() < fromNav.size()) doc.chapters = std::move(fromNav);
     }
     if (doc.chapters.empty()) chaptersFromHeadings(doc, 3);
+    placeNotes(doc, blocks,
+               [](const HtmlLink& link) { return resolveEpubLink(link.file, link.href); });
     tidyBlocks(doc);
     capFields(doc);
     return doc;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 
@@ -127,6 +128,59 @@ const char* attribute(const xmlChar** atts, const char* name) {
     return nullptr;
 }
 
+bool hasToken(const char* list, std::string_view token) {
+    if (!list) return false;
+    const std::string_view all(list);
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find_first_of(" \t\r\n", start);
+        if (end == std::string_view::npos) end = all.size();
+        if (all.substr(start, end - start) == token) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// An element that holds a note: marked so for EPUB 3 or by its role or class.
+bool isNoteElement(const xmlChar** atts) {
+    const char* type = attribute(atts, "type");
+    const char* role = attribute(atts, "role");
+    const char* cls = attribute(atts, "class");
+    return hasToken(type, "footnote") || hasToken(type, "endnote") || hasToken(type, "rearnote") ||
+           hasToken(type, "note") || hasToken(role, "doc-footnote") ||
+           hasToken(role, "doc-endnote") || hasToken(cls, "footnote") || hasToken(cls, "endnote");
+}
+
+bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The mark of a note reference from its link's text ("1", "[12]", "*"), or empty when the
+// text is no mark. Digits and asterisks count as marks when raised or bracketed, a letter or
+// two also when raised; a link marked as a note reference may carry any short text.
+std::string noteMarkOf(std::string_view text, bool raised, bool typed) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    bool bracketed = false;
+    if (text.size() >= 3 && ((text.front() == '[' && text.back() == ']') ||
+                             (text.front() == '(' && text.back() == ')'))) {
+        text = text.substr(1, text.size() - 2);
+        bracketed = true;
+    }
+    if (text.empty() || text.size() > 8 || text.find_first_of(" []|") != std::string_view::npos)
+        return {};
+    if (typed) return std::string(text);
+    if (text.size() > 4 || !(raised || bracketed)) return {};
+    const bool digits = std::all_of(text.begin(), text.end(), isAsciiDigit);
+    const bool stars = text.find_first_not_of('*') == std::string_view::npos;
+    const bool letters =
+        raised && text.size() <= 2 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    return digits || stars || letters ? std::string(text) : std::string();
+}
+
 } // namespace
 
 // The state of one file's parse: what is open and the text of the block being built.
@@ -149,6 +203,16 @@ struct HtmlBlocks::Parser {
     std::string linkHref;
     InlineText linkText;
     std::size_t linkBlock = 0;
+    // A link that may be a note reference: its text is held back until it ends.
+    bool refCandidate = false;
+    bool refTyped = false;  // marked as a note reference
+    bool refRaised = false; // raised (in or around a <sup>)
+    std::string refText;
+    bool afterMark = false; // a note mark was just written: a word after it gets a blank
+    int supDepth = 0;
+    int depth = 0;     // elements open
+    int noteDepth = 0; // the depth of the open note element, 0 when none
+    std::size_t noteFrom = 0;
 
     htmlParserCtxtPtr context = nullptr;
     HtmlGuard guard;
@@ -221,12 +285,38 @@ struct HtmlBlocks::Parser {
         rows.clear();
     }
 
+    // The link held back is no note reference after all: its text goes in as it stands.
+    void giveUpNoteRef() {
+        if (!refCandidate) return;
+        refCandidate = false;
+        out().addText(refText);
+        refText.clear();
+    }
+
     void start(const char* name, const xmlChar** atts) {
         if (skipDepth > 0) {
             ++skipDepth;
             return;
         }
         const Element kind = elementOf(name);
+        if (kind != Element::Skip) {
+            ++depth;
+            if (noteDepth == 0 && isNoteElement(atts)) {
+                giveUpNoteRef();
+                flush();
+                noteDepth = depth;
+                noteFrom = blocks().size();
+            }
+        }
+        if (kind != Element::Inline) giveUpNoteRef();
+        if (kind == Element::Inline && std::strcmp(localName(name), "sup") == 0) {
+            ++supDepth;
+            if (refCandidate) refRaised = true;
+        }
+        startElement(name, atts, kind);
+    }
+
+    void startElement(const char* name, const xmlChar** atts, Element kind) {
         if (const char* id = attribute(atts, "id")) owner.recordAnchor(file + "#" + id);
         switch (kind) {
         case Element::Skip:
@@ -297,6 +387,11 @@ struct HtmlBlocks::Parser {
                 linkHref = href;
                 linkText.take();
                 linkBlock = blocks().size();
+                refCandidate = std::strchr(href, '#') != nullptr;
+                refTyped = hasToken(attribute(atts, "type"), "noteref") ||
+                           hasToken(attribute(atts, "role"), "doc-noteref");
+                refRaised = supDepth > 0;
+                refText.clear();
             }
             return;
         case Element::Inline:
@@ -310,6 +405,19 @@ struct HtmlBlocks::Parser {
             return;
         }
         const Element kind = elementOf(name);
+        if (kind == Element::Inline && supDepth > 0 && std::strcmp(localName(name), "sup") == 0)
+            --supDepth;
+        endElement(kind);
+        if (noteDepth > 0 && depth == noteDepth) {
+            flush();
+            if (blocks().size() > noteFrom)
+                owner.m_notes.push_back(NoteRange{noteFrom, blocks().size()});
+            noteDepth = 0;
+        }
+        --depth;
+    }
+
+    void endElement(Element kind) {
         switch (kind) {
         case Element::Title:
             inTitle = false;
@@ -351,7 +459,20 @@ struct HtmlBlocks::Parser {
         }
         case Element::Anchor:
             if (inLink) {
-                owner.m_links.push_back(HtmlLink{file, linkHref, linkText.take(), linkBlock});
+                std::string mark;
+                if (refCandidate) {
+                    refCandidate = false;
+                    mark = noteMarkOf(refText, refRaised || supDepth > 0, refTyped);
+                    if (mark.empty()) {
+                        out().addText(refText);
+                    } else {
+                        out().addText(" [" + mark + "]");
+                        afterMark = true;
+                    }
+                    refText.clear();
+                }
+                owner.m_links.push_back(
+                    HtmlLink{file, linkHref, linkText.take(), linkBlock, std::move(mark)});
                 inLink = false;
             }
             return;
@@ -367,6 +488,16 @@ struct HtmlBlocks::Parser {
             return;
         }
         if (inLink) linkText.addText(s);
+        if (refCandidate) {
+            refText.append(s);
+            if (refText.size() > 16 && !refTyped) giveUpNoteRef();
+            return;
+        }
+        if (afterMark && !s.empty()) {
+            afterMark = false;
+            const auto c = static_cast<unsigned char>(s.front());
+            if (c >= 0x80 || std::isalnum(c)) out().addText(" ");
+        }
         if (preDepth > 0 && !inSetTable()) {
             // Preformatted text keeps its line ends.
             std::size_t from = 0;
@@ -382,6 +513,7 @@ struct HtmlBlocks::Parser {
     }
 
     void finish() {
+        giveUpNoteRef();
         if (tableDepth > 0 && !layoutTable) flushTable();
         headingLevel = std::min(headingLevel, 6);
         flush();
@@ -441,6 +573,31 @@ void HtmlBlocks::eraseBlocks(std::size_t from, std::size_t to) {
         move(block);
     for (HtmlLink& l : m_links)
         move(l.block);
+    for (NoteRange& n : m_notes) {
+        move(n.from);
+        move(n.to);
+    }
+}
+
+void HtmlBlocks::reorderBlocks(const std::vector<std::size_t>& order) {
+    const std::size_t n = m_doc.blocks.size();
+    std::vector<std::size_t> newIndex(n + 1, n);
+    std::vector<Block> blocks;
+    blocks.reserve(n);
+    for (const std::size_t old : order) {
+        newIndex[old] = blocks.size();
+        blocks.push_back(std::move(m_doc.blocks[old]));
+    }
+    m_doc.blocks = std::move(blocks);
+    for (auto& [name, block] : m_anchors)
+        block = newIndex[std::min(block, n)];
+    for (HtmlLink& l : m_links)
+        l.block = newIndex[std::min(l.block, n)];
+    for (NoteRange& r : m_notes) {
+        const std::size_t size = r.to - r.from;
+        r.from = newIndex[std::min(r.from, n)];
+        r.to = r.from + size;
+    }
 }
 
 void HtmlBlocks::addFile(std::string_view name, std::string_view utf8) {
