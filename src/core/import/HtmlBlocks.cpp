@@ -1,6 +1,7 @@
 #include "core/import/HtmlBlocks.h"
 
 #include "core/base/Error.h"
+#include "core/import/HtmlNotes.h"
 #include "core/import/InlineText.h"
 #include "core/import/XmlSupport.h"
 
@@ -128,59 +129,6 @@ const char* attribute(const xmlChar** atts, const char* name) {
     return nullptr;
 }
 
-bool hasToken(const char* list, std::string_view token) {
-    if (!list) return false;
-    const std::string_view all(list);
-    std::size_t start = 0;
-    while (start < all.size()) {
-        std::size_t end = all.find_first_of(" \t\r\n", start);
-        if (end == std::string_view::npos) end = all.size();
-        if (all.substr(start, end - start) == token) return true;
-        start = end + 1;
-    }
-    return false;
-}
-
-// An element that holds a note: marked so for EPUB 3 or by its role or class.
-bool isNoteElement(const xmlChar** atts) {
-    const char* type = attribute(atts, "type");
-    const char* role = attribute(atts, "role");
-    const char* cls = attribute(atts, "class");
-    return hasToken(type, "footnote") || hasToken(type, "endnote") || hasToken(type, "rearnote") ||
-           hasToken(type, "note") || hasToken(role, "doc-footnote") ||
-           hasToken(role, "doc-endnote") || hasToken(cls, "footnote") || hasToken(cls, "endnote");
-}
-
-bool isAsciiDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The mark of a note reference from its link's text ("1", "[12]", "*"), or empty when the
-// text is no mark. Digits and asterisks count as marks when raised or bracketed, a letter or
-// two also when raised; a link marked as a note reference may carry any short text.
-std::string noteMarkOf(std::string_view text, bool raised, bool typed) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    bool bracketed = false;
-    if (text.size() >= 3 && ((text.front() == '[' && text.back() == ']') ||
-                             (text.front() == '(' && text.back() == ')'))) {
-        text = text.substr(1, text.size() - 2);
-        bracketed = true;
-    }
-    if (text.empty() || text.size() > 8 || text.find_first_of(" []|") != std::string_view::npos)
-        return {};
-    if (typed) return std::string(text);
-    if (text.size() > 4 || !(raised || bracketed)) return {};
-    const bool digits = std::all_of(text.begin(), text.end(), isAsciiDigit);
-    const bool stars = text.find_first_not_of('*') == std::string_view::npos;
-    const bool letters =
-        raised && text.size() <= 2 &&
-        std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-    return digits || stars || letters ? std::string(text) : std::string();
-}
-
 } // namespace
 
 // The state of one file's parse: what is open and the text of the block being built.
@@ -301,7 +249,8 @@ struct HtmlBlocks::Parser {
         const Element kind = elementOf(name);
         if (kind != Element::Skip) {
             ++depth;
-            if (noteDepth == 0 && isNoteElement(atts)) {
+            if (noteDepth == 0 && isNoteElement(attribute(atts, "type"), attribute(atts, "role"),
+                                                attribute(atts, "class"))) {
                 giveUpNoteRef();
                 flush();
                 noteDepth = depth;
@@ -388,8 +337,7 @@ struct HtmlBlocks::Parser {
                 linkText.take();
                 linkBlock = blocks().size();
                 refCandidate = std::strchr(href, '#') != nullptr;
-                refTyped = hasToken(attribute(atts, "type"), "noteref") ||
-                           hasToken(attribute(atts, "role"), "doc-noteref");
+                refTyped = isNoteReference(attribute(atts, "type"), attribute(atts, "role"));
                 refRaised = supDepth > 0;
                 refText.clear();
             }

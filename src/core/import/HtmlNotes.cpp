@@ -41,7 +41,54 @@ void startWithMark(std::string& text, const std::string& mark) {
     text.insert(0, "[" + mark + "] ");
 }
 
+bool hasToken(const char* list, std::string_view token) {
+    if (!list) return false;
+    const std::string_view all(list);
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find_first_of(" \t\r\n", start);
+        if (end == std::string_view::npos) end = all.size();
+        if (all.substr(start, end - start) == token) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 } // namespace
+
+bool isNoteElement(const char* type, const char* role, const char* cls) {
+    return hasToken(type, "footnote") || hasToken(type, "endnote") || hasToken(type, "rearnote") ||
+           hasToken(type, "note") || hasToken(role, "doc-footnote") ||
+           hasToken(role, "doc-endnote") || hasToken(cls, "footnote") || hasToken(cls, "endnote");
+}
+
+bool isNoteReference(const char* type, const char* role) {
+    return hasToken(type, "noteref") || hasToken(role, "doc-noteref");
+}
+
+std::string noteMarkOf(std::string_view text, bool raised, bool typed) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    bool bracketed = false;
+    if (text.size() >= 3 && ((text.front() == '[' && text.back() == ']') ||
+                             (text.front() == '(' && text.back() == ')'))) {
+        text = text.substr(1, text.size() - 2);
+        bracketed = true;
+    }
+    if (text.empty() || text.size() > 8 || text.find_first_of(" []|") != std::string_view::npos)
+        return {};
+    if (typed) return std::string(text);
+    if (text.size() > 4 || !(raised || bracketed)) return {};
+    const bool digits =
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool stars = text.find_first_not_of('*') == std::string_view::npos;
+    const bool letters =
+        raised && text.size() <= 2 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    return digits || stars || letters ? std::string(text) : std::string();
+}
 
 void placeNotes(cascade::Document& doc, HtmlBlocks& blocks, const LinkTarget& targetOf) {
     const std::size_t n = doc.blocks.size();
