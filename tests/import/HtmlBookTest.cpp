@@ -54,8 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "<pre>  line one\n    line two\n</pre><p>after</p>",
                  {"V:  line one\n    line two", "P:after"}},
         HtmlCase{"tablesAreSetLines",
-                 "<table><tr><td>Letter 1</td><td>5</td></tr><tr><td>Letter 2</td></tr></table>",
-                 {"V:Letter 1 5\nLetter 2"}},
+                 "<table><tr><th>Letter 1</th><td>5</td><td></td><td>x</td></tr><tr><td></td>"
+                 "<td>Letter <b>2</b></td></tr></table>",
+                 {"V:Letter 1 \xC2\xA6 5 \xC2\xA6 \xC2\xA6 x\n\xC2\xA6 Letter |b>2|n>"}},
         HtmlCase{"layoutTablesAreProse",
                  "<table><tr><td><p>One.</p><p>Two.</p></td></tr></table>",
                  {"P:One.", "P:Two."}},
@@ -77,7 +78,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "P:See 1 and note |i>Chapter|n> 3 x2."}},
         HtmlCase{"divsAndLists",
                  "<div>Loose text<div>inner</div>tail</div><ul><li>one</li><li>two</li></ul>",
-                 {"P:Loose text", "P:inner", "P:tail", "P:one", "P:two"}}),
+                 {"P:Loose text", "P:inner", "P:tail", "V:\xE2\x80\xA2 one\n\xE2\x80\xA2 two"}},
+        HtmlCase{"nestedListsStepRight",
+                 "<ul><li>a<ol><li><p>b</p><ul><li>c</li></ul></li><li>d</li></ol></li>"
+                 "<li><i>e</i></li></ul><p>After.</p>",
+                 {"V:\xE2\x80\xA2 a\n    1. b\n        \xE2\x80\xA2 c\n    2. d\n"
+                  "\xE2\x80\xA2 |i>e|n>",
+                  "P:After."}},
+        // A list with a long item, or with more than one block in an item, is prose.
+        HtmlCase{"listsOfProse",
+                 "<ol><li>Short.</li><li>A long item that goes on and on well past the width "
+                 "of a set line.</li></ol><ul><li><p>One.</p><p>Two.</p></li></ul>",
+                 {"P:1. Short.",
+                  "P:2. A long item that goes on and on well past the width of a set line.",
+                  "P:\xE2\x80\xA2 One.", "P:Two."}}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(HtmlBook, TakesTheDistributorsHeaderAndStripsTheFrame) {

@@ -1,6 +1,7 @@
 #include "core/import/HtmlBlocks.h"
 
 #include "core/base/Error.h"
+#include "core/import/DocumentTidy.h"
 #include "core/import/HtmlNotes.h"
 #include "core/import/InlineText.h"
 #include "core/import/XmlSupport.h"
@@ -31,6 +32,8 @@ enum class Element : unsigned char {
     Br,
     Hr,
     Img,
+    List,
+    Item,
     Italic,
     Bold,
     Anchor,
@@ -79,14 +82,14 @@ constexpr std::array kElements{ElementName{"a", Element::Anchor},
                                ElementName{"iframe", Element::Skip},
                                ElementName{"image", Element::Img},
                                ElementName{"img", Element::Img},
-                               ElementName{"li", Element::Block},
+                               ElementName{"li", Element::Item},
                                ElementName{"listing", Element::Pre},
                                ElementName{"main", Element::Block},
                                ElementName{"math", Element::Skip},
                                ElementName{"nav", Element::Block},
                                ElementName{"noscript", Element::Skip},
                                ElementName{"object", Element::Skip},
-                               ElementName{"ol", Element::Block},
+                               ElementName{"ol", Element::List},
                                ElementName{"p", Element::Block},
                                ElementName{"pre", Element::Pre},
                                ElementName{"script", Element::Skip},
@@ -100,7 +103,7 @@ constexpr std::array kElements{ElementName{"a", Element::Anchor},
                                ElementName{"th", Element::Cell},
                                ElementName{"title", Element::Title},
                                ElementName{"tr", Element::Row},
-                               ElementName{"ul", Element::Block},
+                               ElementName{"ul", Element::List},
                                ElementName{"var", Element::Italic},
                                ElementName{"xmp", Element::Pre}};
 
@@ -128,6 +131,10 @@ const char* attribute(const xmlChar** atts, const char* name) {
     }
     return nullptr;
 }
+
+// A list item longer than this (in bytes, style tags aside) is prose: its list is cascaded
+// item by item rather than set as lines.
+constexpr std::size_t kLongestListLine = 60;
 
 } // namespace
 
@@ -161,6 +168,17 @@ struct HtmlBlocks::Parser {
     int depth = 0;     // elements open
     int noteDepth = 0; // the depth of the open note element, 0 when none
     std::size_t noteFrom = 0;
+    // Lists: each open list, and the items of the outermost one as blocks with their depth.
+    struct OpenList {
+        bool ordered = false;
+        int count = 0;
+    };
+    std::vector<OpenList> lists;
+    std::vector<std::pair<std::size_t, std::size_t>> items; // block, depth from 1
+    std::size_t listStart = 0;
+    std::string itemPrefix; // "•" or "3.", until the item's first block is written
+    std::size_t itemDepth = 0;
+    int cellsInRow = 0;
 
     htmlParserCtxtPtr context = nullptr;
     HtmlGuard guard;
@@ -195,6 +213,11 @@ struct HtmlBlocks::Parser {
                 b.kind = BlockKind::Verbatim;
             }
             b.text = text.take();
+            if (!itemPrefix.empty()) {
+                b.text = itemPrefix + " " + b.text;
+                if (b.kind == BlockKind::Paragraph) items.emplace_back(blocks().size(), itemDepth);
+                itemPrefix.clear();
+            }
             blocks().push_back(std::move(b));
         }
         flushImages();
@@ -202,6 +225,23 @@ struct HtmlBlocks::Parser {
 
     void endRow() {
         if (!row.empty()) rows.push_back(row.take());
+        cellsInRow = 0;
+    }
+
+    // The outermost list has ended: when it holds nothing but short items, one block each,
+    // they become one block of set lines, a nested item indented four blanks a level.
+    void setListAsLines() {
+        const std::size_t end = blocks().size();
+        if (items.empty() || items.size() != end - listStart) return;
+        std::string lines;
+        for (const auto& [b, itemLevel] : items) {
+            if (removeStyleTags(blocks()[b].text).size() > kLongestListLine) return;
+            if (!lines.empty()) lines += '\n';
+            lines.append(4 * (itemLevel - 1), ' ');
+            lines += blocks()[b].text;
+        }
+        blocks().push_back(Block{BlockKind::Verbatim, 0, std::move(lines)});
+        owner.eraseBlocks(listStart, end);
     }
 
     void flushTable() {
@@ -304,8 +344,33 @@ struct HtmlBlocks::Parser {
                 boundary();
             return;
         case Element::Cell:
-            out().addText(" ");
-            if (!inSetTable()) boundary();
+            // Cells of a row are parted by a broken bar, an empty cell keeping its place.
+            if (inSetTable())
+                row.addText(cellsInRow++ > 0 ? " \xC2\xA6 " : " ");
+            else
+                boundary();
+            return;
+        case Element::List:
+            if (inSetTable()) {
+                boundary();
+                return;
+            }
+            flush();
+            if (lists.empty()) {
+                listStart = blocks().size();
+                items.clear();
+            }
+            lists.push_back(OpenList{std::strcmp(localName(name), "ol") == 0, 0});
+            return;
+        case Element::Item:
+            if (inSetTable() || lists.empty()) {
+                boundary();
+                return;
+            }
+            flush();
+            itemPrefix = lists.back().ordered ? std::to_string(++lists.back().count) + "."
+                                              : std::string("\xE2\x80\xA2");
+            itemDepth = lists.size();
             return;
         case Element::Br:
             if (inSetTable() || headingLevel > 0)
@@ -371,7 +436,18 @@ struct HtmlBlocks::Parser {
             inTitle = false;
             return;
         case Element::Block:
+        case Element::Item:
             boundary();
+            return;
+        case Element::List:
+            if (inSetTable() || lists.empty()) {
+                boundary();
+                return;
+            }
+            flush();
+            itemPrefix.clear();
+            lists.pop_back();
+            if (lists.empty()) setListAsLines();
             return;
         case Element::Heading:
             if (headingLevel > 0) flush();
