@@ -245,12 +245,32 @@ void pushPiece(std::string_view s, std::size_t b, std::size_t e, bool gap,
     raw.push_back(t);
 }
 
-// "[1]", "[12]", "[*]": a note reference's mark, with nothing around it.
+// "[1]", "[12]", "[*]": a note reference's mark, punctuation after it aside ("[2],").
 bool isNoteMark(std::string_view s, const Token& t) {
-    if (t.end - t.begin < 3 || s[t.begin] != '[' || s[t.end - 1] != ']') return false;
-    for (std::size_t i = t.begin + 1; i + 1 < t.end; ++i)
-        if (!std::isdigit(byteAt(s, i)) && s[i] != '*') return false;
+    if (t.end - t.begin < 3 || s[t.begin] != '[') return false;
+    std::size_t i = t.begin + 1;
+    while (i < t.end && (std::isdigit(byteAt(s, i)) || s[i] == '*'))
+        ++i;
+    if (i == t.begin + 1 || i - t.begin > 4 || i >= t.end || s[i] != ']') return false;
+    for (++i; i < t.end; ++i)
+        if (isAsciiAlnum(byteAt(s, i)) || byteAt(s, i) >= 0x80) return false;
     return true;
+}
+
+// The mark joins the word before it: it is shown after that word ("storm [2],") but is no
+// word of its own, so it never starts a line or a sentence and the parse never sees it. The
+// punctuation after the mark is the word's.
+void joinNoteMark(std::string_view s, Token& word, const Token& mark) {
+    word.end = mark.end;
+    word.width = charWidth(s, word.begin, word.end);
+    if (mark.endsComma || mark.endsSemicolon || mark.endsColon || mark.endsStop || mark.endsDash) {
+        word.endsComma = mark.endsComma;
+        word.endsSemicolon = mark.endsSemicolon;
+        word.endsColon = mark.endsColon;
+        word.endsStop = mark.endsStop;
+        word.endsDash = mark.endsDash;
+    }
+    if (mark.closesQuote) word.closesQuote = true;
 }
 
 } // namespace
@@ -291,7 +311,7 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
             b = cut;
             gap = false;
         }
-        // A note mark stands apart from the word it was glued to.
+        // A note mark glued to its word is a piece of its own (joined to the word below).
         if (const std::size_t mark = gluedNoteMark(s, b, e); mark > b) {
             pushPiece(s, b, mark, gap, raw);
             b = mark;
@@ -331,6 +351,10 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
             computeFacts(s, out.back());
             continue;
         }
+        if (!out.empty() && out.back().isWord && isNoteMark(s, t)) {
+            joinNoteMark(s, out.back(), t);
+            continue;
+        }
         out.push_back(t);
     }
 }
@@ -340,13 +364,6 @@ void markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens) {
     bool atStart = true;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         Token& t = tokens[k];
-        // A note mark after a sentence's stop ends that sentence ("down. [1]"): the word after
-        // it starts the next one.
-        if (atStart && k > 0 && k + 1 < tokens.size() && tokens[k - 1].endsStop &&
-            isNoteMark(s, t)) {
-            t.inSpeech = speech;
-            continue;
-        }
         t.sentenceStart = atStart;
         atStart = false;
         if (t.opensQuote) speech = true;
