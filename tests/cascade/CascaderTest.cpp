@@ -97,7 +97,19 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"It was cold. and yet she sang."}},
                       SplitCase{"no punctuation",
                                 "the snow fell and fell all night long",
-                                {"the snow fell and fell all night long"}}),
+                                {"the snow fell and fell all night long"}},
+                      SplitCase{"note mark after a stop",
+                                "The sun went down. [1] Her brother came home.",
+                                {"The sun went down. [1]", "Her brother came home."}},
+                      SplitCase{"note mark glued to a stop",
+                                "The sun went down.[12] Her brother came home.",
+                                {"The sun went down.[12]", "Her brother came home."}},
+                      SplitCase{"note mark glued to a word",
+                                "It rained after the storm[2], and the dogs slept.",
+                                {"It rained after the storm[2], and the dogs slept."}},
+                      SplitCase{"bracketed word is no note mark",
+                                "He said it twice. [Laughter] Then he left.",
+                                {"He said it twice.", "[Laughter] Then he left."}}),
     [](const auto& paramInfo) {
         std::string n = paramInfo.param.name;
         std::replace_if(
@@ -106,6 +118,22 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // Inputs that must give well-formed lines and lose no text.
+// A note's mark stays at the end of its word's line: no phrase line starts with one.
+TEST(Cascader, NoteMarksNeverStartALine) {
+    const Lines lines = cascadeText(
+        "The house was quiet after the long and dreadful storm [2] and the dogs slept by the "
+        "fire until morning came. [3] He said it twice [4], then he left the room without "
+        "another word to anyone in the whole of the old grey house [5].",
+        shippedParser());
+    std::size_t marks = 0;
+    for (const std::string& l : lines) {
+        if (l.size() < 4 || l[0] != 'l') continue;
+        EXPECT_NE(l[3], '[') << l;
+        marks += static_cast<std::size_t>(std::count(l.begin(), l.end(), '['));
+    }
+    EXPECT_EQ(marks, 4u);
+}
+
 struct RobustCase {
     const char* name;
     std::string prose;

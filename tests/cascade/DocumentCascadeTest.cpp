@@ -184,7 +184,8 @@ TEST(DocumentCascade, VerbatimBreaksAndPicturesStandAsTheyAre) {
     doc.blocks = {heading("Contents"),
                   {BlockKind::Verbatim, 0,
                    "I.    The Period, and the Town of Brindlemoor, in which our story begins\n\n"
-                   "II.   |i>The Mail|n>\nIII.  Stray | bar"},
+                   "II.   |i>The Mail|n>\nIII.  Stray | bar\n    indented four\n   three\n"
+                   "                         far"},
                   {BlockKind::SceneBreak, 0, ""},
                   {BlockKind::Image, 0, ""},
                   para("Text after the picture.")};
@@ -195,11 +196,15 @@ TEST(DocumentCascade, VerbatimBreaksAndPicturesStandAsTheyAre) {
     ASSERT_LT(v, l.size()) << "a long verbatim line is kept whole, blanks folded";
     EXPECT_EQ(l[v + 1], "l05II. |i>The Mail|n> ");
     EXPECT_EQ(l[v + 2], "l05III. Stray / bar ");
-    EXPECT_EQ(l[v + 3], "s000 ");
-    EXPECT_EQ(l[v + 4], "l17* * * ");
-    EXPECT_EQ(l[v + 5], "s000 ");
-    EXPECT_EQ(l[v + 6], "l17[image] ");
-    EXPECT_EQ(l[v + 7], "s000 ");
+    // Each four blanks of indentation step a line right, at most four steps.
+    EXPECT_EQ(l[v + 3], "l09indented four ");
+    EXPECT_EQ(l[v + 4], "l05three ");
+    EXPECT_EQ(l[v + 5], "l21far ");
+    EXPECT_EQ(l[v + 6], "s000 ");
+    EXPECT_EQ(l[v + 7], "l17* * * ");
+    EXPECT_EQ(l[v + 8], "s000 ");
+    EXPECT_EQ(l[v + 9], "l17[image] ");
+    EXPECT_EQ(l[v + 10], "s000 ");
 }
 
 TEST(DocumentCascade, ALongVerbatimListHasPageBreakPointsInside) {

@@ -45,6 +45,49 @@ TEST_P(EpubVersions, ReadTheSpineInOrderWithChaptersAtTheirBlocks) {
     EXPECT_EQ(doc.chapters[2].block, 4u);
 }
 
+// A manual whose spine and contents name one file by places inside it: the file is read once
+// and each entry is a chapter at the block its place begins.
+TEST_P(EpubVersions, AFileNamedByItsPlacesIsReadOnceWithChaptersThere) {
+    EpubBuilder b;
+    b.epub3 = GetParam();
+    b.chapter("about.xhtml",
+              "<div id=\"o1\"><h2>Start</h2><p>One.</p></div>"
+              "<p id=\"o2\">Two.</p><p>Three.</p><h3 id=\"o3\">Keys</h3><p>Four.</p>")
+        .chapter("end.xhtml", "<p>Five.</p>");
+    b.spine = {"about.xhtml#o1", "about.xhtml#o2", "about.xhtml#o3", "end.xhtml", "about.xhtml"};
+    b.entry("Start", "about.xhtml#o1")
+        .entry("Second", "about.xhtml#o2", 1)
+        .entry("Keys", "about.xhtml#o3", 1)
+        .entry("End", "end.xhtml");
+    const cascade::Document doc = readEpubBook(b.bytes());
+    EXPECT_EQ(blockList(doc), (Strings{"H2:Start", "P:One.", "P:Two.", "P:Three.", "H3:Keys",
+                                       "P:Four.", "P:Five."}));
+    std::vector<std::pair<std::size_t, int>> at;
+    for (const cascade::Chapter& c : doc.chapters)
+        at.emplace_back(c.block, c.depth);
+    EXPECT_EQ(at, (std::vector<std::pair<std::size_t, int>>{{0, 0}, {2, 1}, {4, 1}, {6, 0}}));
+}
+
+// Endnotes in a file of their own come back to the end of the chapter that refers to them.
+TEST_P(EpubVersions, EndnotesComeAtTheEndOfTheirChapter) {
+    EpubBuilder b;
+    b.epub3 = GetParam();
+    b.chapter("one.xhtml", "<h2>One</h2><p>Sun.<a epub:type=\"noteref\" href=\"notes.xhtml#e1\">"
+                           "1</a> Set.</p><p>Dusk.</p>")
+        .chapter("two.xhtml", "<h2>Two</h2><p>Star.<sup><a href=\"notes.xhtml#e2\">2</a></sup></p>")
+        .chapter("notes.xhtml", "<h2>Notes</h2><aside epub:type=\"endnote\" id=\"e1\"><p>Early."
+                                "</p></aside><aside epub:type=\"endnote\" id=\"e2\"><p>2. Far."
+                                "</p></aside>");
+    b.entry("One", "one.xhtml").entry("Two", "two.xhtml").entry("Notes", "notes.xhtml");
+    const cascade::Document doc = readEpubBook(b.bytes());
+    EXPECT_EQ(blockList(doc), (Strings{"H2:One", "P:Sun. [1] Set.", "P:Dusk.", "P:[1] Early.",
+                                       "H2:Two", "P:Star. [2]", "P:[2] Far.", "H2:Notes"}));
+    std::vector<std::size_t> at;
+    for (const cascade::Chapter& c : doc.chapters)
+        at.push_back(c.block);
+    EXPECT_EQ(at, (std::vector<std::size_t>{0, 4, 7}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Epub, EpubVersions, ::testing::Values(true, false),
                          [](const auto& paramInfo) {
                              return std::string(paramInfo.param ? "Epub3Nav" : "Epub2Ncx");

@@ -54,8 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "<pre>  line one\n    line two\n</pre><p>after</p>",
                  {"V:  line one\n    line two", "P:after"}},
         HtmlCase{"tablesAreSetLines",
-                 "<table><tr><td>Letter 1</td><td>5</td></tr><tr><td>Letter 2</td></tr></table>",
-                 {"V:Letter 1 5\nLetter 2"}},
+                 "<table><tr><th>Letter 1</th><td>5</td><td></td><td>x</td></tr><tr><td></td>"
+                 "<td>Letter <b>2</b></td></tr></table>",
+                 {"V:Letter 1 \xC2\xA6 5 \xC2\xA6 \xC2\xA6 x\n\xC2\xA6 Letter |b>2|n>"}},
         HtmlCase{"layoutTablesAreProse",
                  "<table><tr><td><p>One.</p><p>Two.</p></td></tr></table>",
                  {"P:One.", "P:Two."}},
@@ -65,9 +66,32 @@ INSTANTIATE_TEST_SUITE_P(
         HtmlCase{"tagSoup",
                  "<p>Open <i>never closed<p>Next</div></span> <b>bold",
                  {"P:Open |i>never closed|n>", "P:Next |b>bold|n>"}},
+        // Note references of every form become a mark of their own; a link that is no
+        // reference keeps its text.
+        HtmlCase{"noteReferences",
+                 "<p>Went down.<a href=\"#n1\"><sup>1</sup></a>Her <sup><a href=\"#n2\">"
+                 "[2]</a></sup> one<a epub:type=\"noteref\" href=\"#n3\">iii</a>, "
+                 "<a role=\"doc-noteref\" href=\"#n4\">4</a> <a href=\"#n5\">[5]</a>.</p>"
+                 "<p>See <a href=\"#c1\">1</a> and <a href=\"#c2\"><sup>note</sup></a> "
+                 "<a href=\"#c3\"><i>Chapter</i> 3</a> x<sup>2</sup>.</p>",
+                 {"P:Went down. [1] Her [2] one [iii], [4] [5].",
+                  "P:See 1 and note |i>Chapter|n> 3 x2."}},
         HtmlCase{"divsAndLists",
                  "<div>Loose text<div>inner</div>tail</div><ul><li>one</li><li>two</li></ul>",
-                 {"P:Loose text", "P:inner", "P:tail", "P:one", "P:two"}}),
+                 {"P:Loose text", "P:inner", "P:tail", "V:\xE2\x80\xA2 one\n\xE2\x80\xA2 two"}},
+        HtmlCase{"nestedListsStepRight",
+                 "<ul><li>a<ol><li><p>b</p><ul><li>c</li></ul></li><li>d</li></ol></li>"
+                 "<li><i>e</i></li></ul><p>After.</p>",
+                 {"V:\xE2\x80\xA2 a\n    1. b\n        \xE2\x80\xA2 c\n    2. d\n"
+                  "\xE2\x80\xA2 |i>e|n>",
+                  "P:After."}},
+        // A list with a long item, or with more than one block in an item, is prose.
+        HtmlCase{"listsOfProse",
+                 "<ol><li>Short.</li><li>A long item that goes on and on well past the width "
+                 "of a set line.</li></ol><ul><li><p>One.</p><p>Two.</p></li></ul>",
+                 {"P:1. Short.",
+                  "P:2. A long item that goes on and on well past the width of a set line.",
+                  "P:\xE2\x80\xA2 One.", "P:Two."}}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(HtmlBook, TakesTheDistributorsHeaderAndStripsTheFrame) {
@@ -106,6 +130,24 @@ TEST(HtmlBook, ChaptersComeFromHeadingsOneToThreeWithoutContentsLinks) {
     ASSERT_EQ(doc.chapters.size(), 3u);
     EXPECT_EQ(doc.chapters[0].depth, 0);
     EXPECT_EQ(doc.chapters[1].depth, 1);
+}
+
+// Notes, marked or only linked to, go to the end of the chapter of their reference, each
+// starting with its mark; an unreferenced note and a link back from a note stay as they are.
+TEST(HtmlBook, NotesComeAtTheEndOfTheirReferencesChapter) {
+    const cascade::Document doc = readHtmlBook(
+        "<h2>One</h2><p>Sun.<a href=\"#n1\"><sup>1</sup></a> Moon.<sup><a href=\"#n2\">2</a>"
+        "</sup></p><p>More.</p><h2>Two</h2><p>Star.<a href=\"#n3\"><sup>3</sup></a></p>"
+        "<h2>Notes</h2><div class=\"footnote\" id=\"n2\"><p><a href=\"#r2\">2</a> Second"
+        "</p><p>goes on.</p></div><div class=\"footnote\" id=\"n1\"><p>1. First.</p></div>"
+        "<p id=\"n3\">Third, a plain paragraph.</p><div class=\"footnote\"><p>Lone.</p></div>");
+    EXPECT_EQ(blockList(doc), (Strings{"H2:One", "P:Sun. [1] Moon. [2]", "P:More.", "P:[1] First.",
+                                       "P:[2] Second", "P:goes on.", "H2:Two", "P:Star. [3]",
+                                       "P:[3] Third, a plain paragraph.", "H2:Notes", "P:Lone."}));
+    std::vector<std::size_t> at;
+    for (const cascade::Chapter& c : doc.chapters)
+        at.push_back(c.block);
+    EXPECT_EQ(at, (std::vector<std::size_t>{0, 6, 9}));
 }
 
 TEST(HtmlBook, FiftyMegabytesOnOneLineAreReadWhole) {

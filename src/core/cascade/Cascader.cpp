@@ -28,6 +28,8 @@ constexpr std::size_t kLongestHeading = 80;
 constexpr int kSceneBreakLevel = 17;
 // Lines of a long verbatim block between two section markers.
 constexpr std::size_t kVerbatimGroup = 5;
+// The most level steps an indented set line takes.
+constexpr std::size_t kVerbatimSteps = 4;
 
 const char* const kDefaultBanner = "Cascaded text";
 
@@ -418,7 +420,11 @@ void Cascader::addVerbatim(std::string_view lines) {
         }
         ++set;
         if (!styled.tags.empty()) open = styled.tags.back().code != 'n';
-        std::string line = numbered('l', cascade::kBaseLevel).erase(1, 1);
+        // Every four blanks that indent a set line (a nested list's item) step it right.
+        const std::size_t indent = raw.find_first_not_of(' ');
+        const int steps = static_cast<int>(std::min<std::size_t>(indent / 4, kVerbatimSteps));
+        std::string line =
+            numbered('l', cascade::kBaseLevel + steps * cascade::kLevelStep).erase(1, 1);
         line += cascade::withStyleTags(styled);
         line += ' ';
         st.out.push_back(std::move(line));

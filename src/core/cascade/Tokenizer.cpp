@@ -2,6 +2,8 @@
 
 #include "core/cascade/Lexicon.h"
 
+#include <cctype>
+
 namespace qm::cascade {
 
 namespace {
@@ -207,6 +209,20 @@ std::size_t innerDashEnd(std::string_view s, std::size_t b, std::size_t e) {
     return 0;
 }
 
+// Where a note mark glued to the word before it ("storm[2]", "down.[1],") begins, or 0.
+std::size_t gluedNoteMark(std::string_view s, std::size_t b, std::size_t e) {
+    const std::size_t open = s.substr(b, e - b).rfind('[');
+    if (open == std::string_view::npos || open == 0) return 0;
+    std::size_t i = b + open + 1;
+    const std::size_t first = i;
+    while (i < e && (std::isdigit(byteAt(s, i)) || s[i] == '*'))
+        ++i;
+    if (i == first || i - first > 3 || i >= e || s[i] != ']') return 0;
+    for (++i; i < e; ++i)
+        if (isAsciiAlnum(byteAt(s, i)) || byteAt(s, i) >= 0x80) return 0;
+    return b + open;
+}
+
 void pushPiece(std::string_view s, std::size_t b, std::size_t e, bool gap,
                std::vector<Token>& raw) {
     // Cut very long runs so that no word is wider than a line; cut between characters.
@@ -227,6 +243,34 @@ void pushPiece(std::string_view s, std::size_t b, std::size_t e, bool gap,
     t.end = e;
     t.gapBefore = gap;
     raw.push_back(t);
+}
+
+// "[1]", "[12]", "[*]": a note reference's mark, punctuation after it aside ("[2],").
+bool isNoteMark(std::string_view s, const Token& t) {
+    if (t.end - t.begin < 3 || s[t.begin] != '[') return false;
+    std::size_t i = t.begin + 1;
+    while (i < t.end && (std::isdigit(byteAt(s, i)) || s[i] == '*'))
+        ++i;
+    if (i == t.begin + 1 || i - t.begin > 4 || i >= t.end || s[i] != ']') return false;
+    for (++i; i < t.end; ++i)
+        if (isAsciiAlnum(byteAt(s, i)) || byteAt(s, i) >= 0x80) return false;
+    return true;
+}
+
+// The mark joins the word before it: it is shown after that word ("storm [2],") but is no
+// word of its own, so it never starts a line or a sentence and the parse never sees it. The
+// punctuation after the mark is the word's.
+void joinNoteMark(std::string_view s, Token& word, const Token& mark) {
+    word.end = mark.end;
+    word.width = charWidth(s, word.begin, word.end);
+    if (mark.endsComma || mark.endsSemicolon || mark.endsColon || mark.endsStop || mark.endsDash) {
+        word.endsComma = mark.endsComma;
+        word.endsSemicolon = mark.endsSemicolon;
+        word.endsColon = mark.endsColon;
+        word.endsStop = mark.endsStop;
+        word.endsDash = mark.endsDash;
+    }
+    if (mark.closesQuote) word.closesQuote = true;
 }
 
 } // namespace
@@ -267,6 +311,12 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
             b = cut;
             gap = false;
         }
+        // A note mark glued to its word is a piece of its own (joined to the word below).
+        if (const std::size_t mark = gluedNoteMark(s, b, e); mark > b) {
+            pushPiece(s, b, mark, gap, raw);
+            b = mark;
+            gap = true;
+        }
         pushPiece(s, b, e, gap, raw);
         i = e;
     }
@@ -299,6 +349,10 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
         if (!t.isWord && !out.empty() && t.end - out.back().begin <= longest) {
             out.back().end = t.end;
             computeFacts(s, out.back());
+            continue;
+        }
+        if (!out.empty() && out.back().isWord && isNoteMark(s, t)) {
+            joinNoteMark(s, out.back(), t);
             continue;
         }
         out.push_back(t);

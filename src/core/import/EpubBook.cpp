@@ -5,6 +5,7 @@
 #include "core/import/DocumentTidy.h"
 #include "core/import/HtmlBlocks.h"
 #include "core/import/HtmlBook.h"
+#include "core/import/HtmlNotes.h"
 #include "core/import/LaidOutEpub.h"
 #include "core/import/XmlSupport.h"
 
@@ -307,11 +308,15 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     doc.author = pkg.author;
     HtmlBlocks blocks(doc);
     std::vector<std::string> files;
+    // A spine may name one file several times, by places inside it ("manual.xhtml#o8"):
+    // the file is read once, where it first comes.
+    std::set<std::string> seen;
     for (const std::string& id : pkg.spine) {
         const auto it = pkg.manifest.find(id);
         if (it == pkg.manifest.end())
             throw UserError("its spine names a chapter (\"" + id + "\") that its manifest lacks.");
         const ManifestItem& item = it->second;
+        if (!seen.insert(item.path).second) continue;
         if (encrypted.count(item.path))
             throw UserError("it is protected by DRM: its chapters are encrypted, so only the "
                             "program it was sold for can show them.");
@@ -342,6 +347,8 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
         if (doc.chapters.size() < fromNav.size()) doc.chapters = std::move(fromNav);
     }
     if (doc.chapters.empty()) chaptersFromHeadings(doc, 3);
+    placeNotes(doc, blocks,
+               [](const HtmlLink& link) { return resolveEpubLink(link.file, link.href); });
     tidyBlocks(doc);
     capFields(doc);
     return doc;

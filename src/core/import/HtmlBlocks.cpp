@@ -1,6 +1,8 @@
 #include "core/import/HtmlBlocks.h"
 
 #include "core/base/Error.h"
+#include "core/import/DocumentTidy.h"
+#include "core/import/HtmlNotes.h"
 #include "core/import/InlineText.h"
 #include "core/import/XmlSupport.h"
 
@@ -8,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 
@@ -29,6 +32,8 @@ enum class Element : unsigned char {
     Br,
     Hr,
     Img,
+    List,
+    Item,
     Italic,
     Bold,
     Anchor,
@@ -77,14 +82,14 @@ constexpr std::array kElements{ElementName{"a", Element::Anchor},
                                ElementName{"iframe", Element::Skip},
                                ElementName{"image", Element::Img},
                                ElementName{"img", Element::Img},
-                               ElementName{"li", Element::Block},
+                               ElementName{"li", Element::Item},
                                ElementName{"listing", Element::Pre},
                                ElementName{"main", Element::Block},
                                ElementName{"math", Element::Skip},
                                ElementName{"nav", Element::Block},
                                ElementName{"noscript", Element::Skip},
                                ElementName{"object", Element::Skip},
-                               ElementName{"ol", Element::Block},
+                               ElementName{"ol", Element::List},
                                ElementName{"p", Element::Block},
                                ElementName{"pre", Element::Pre},
                                ElementName{"script", Element::Skip},
@@ -98,7 +103,7 @@ constexpr std::array kElements{ElementName{"a", Element::Anchor},
                                ElementName{"th", Element::Cell},
                                ElementName{"title", Element::Title},
                                ElementName{"tr", Element::Row},
-                               ElementName{"ul", Element::Block},
+                               ElementName{"ul", Element::List},
                                ElementName{"var", Element::Italic},
                                ElementName{"xmp", Element::Pre}};
 
@@ -127,6 +132,10 @@ const char* attribute(const xmlChar** atts, const char* name) {
     return nullptr;
 }
 
+// A list item longer than this (in bytes, style tags aside) is prose: its list is cascaded
+// item by item rather than set as lines.
+constexpr std::size_t kLongestListLine = 60;
+
 } // namespace
 
 // The state of one file's parse: what is open and the text of the block being built.
@@ -149,6 +158,27 @@ struct HtmlBlocks::Parser {
     std::string linkHref;
     InlineText linkText;
     std::size_t linkBlock = 0;
+    // A link that may be a note reference: its text is held back until it ends.
+    bool refCandidate = false;
+    bool refTyped = false;  // marked as a note reference
+    bool refRaised = false; // raised (in or around a <sup>)
+    std::string refText;
+    bool afterMark = false; // a note mark was just written: a word after it gets a blank
+    int supDepth = 0;
+    int depth = 0;     // elements open
+    int noteDepth = 0; // the depth of the open note element, 0 when none
+    std::size_t noteFrom = 0;
+    // Lists: each open list, and the items of the outermost one as blocks with their depth.
+    struct OpenList {
+        bool ordered = false;
+        int count = 0;
+    };
+    std::vector<OpenList> lists;
+    std::vector<std::pair<std::size_t, std::size_t>> items; // block, depth from 1
+    std::size_t listStart = 0;
+    std::string itemPrefix; // "•" or "3.", until the item's first block is written
+    std::size_t itemDepth = 0;
+    int cellsInRow = 0;
 
     htmlParserCtxtPtr context = nullptr;
     HtmlGuard guard;
@@ -183,6 +213,11 @@ struct HtmlBlocks::Parser {
                 b.kind = BlockKind::Verbatim;
             }
             b.text = text.take();
+            if (!itemPrefix.empty()) {
+                b.text = itemPrefix + " " + b.text;
+                if (b.kind == BlockKind::Paragraph) items.emplace_back(blocks().size(), itemDepth);
+                itemPrefix.clear();
+            }
             blocks().push_back(std::move(b));
         }
         flushImages();
@@ -190,6 +225,23 @@ struct HtmlBlocks::Parser {
 
     void endRow() {
         if (!row.empty()) rows.push_back(row.take());
+        cellsInRow = 0;
+    }
+
+    // The outermost list has ended: when it holds nothing but short items, one block each,
+    // they become one block of set lines, a nested item indented four blanks a level.
+    void setListAsLines() {
+        const std::size_t end = blocks().size();
+        if (items.empty() || items.size() != end - listStart) return;
+        std::string lines;
+        for (const auto& [b, itemLevel] : items) {
+            if (removeStyleTags(blocks()[b].text).size() > kLongestListLine) return;
+            if (!lines.empty()) lines += '\n';
+            lines.append(4 * (itemLevel - 1), ' ');
+            lines += blocks()[b].text;
+        }
+        blocks().push_back(Block{BlockKind::Verbatim, 0, std::move(lines)});
+        owner.eraseBlocks(listStart, end);
     }
 
     void flushTable() {
@@ -221,12 +273,39 @@ struct HtmlBlocks::Parser {
         rows.clear();
     }
 
+    // The link held back is no note reference after all: its text goes in as it stands.
+    void giveUpNoteRef() {
+        if (!refCandidate) return;
+        refCandidate = false;
+        out().addText(refText);
+        refText.clear();
+    }
+
     void start(const char* name, const xmlChar** atts) {
         if (skipDepth > 0) {
             ++skipDepth;
             return;
         }
         const Element kind = elementOf(name);
+        if (kind != Element::Skip) {
+            ++depth;
+            if (noteDepth == 0 && isNoteElement(attribute(atts, "type"), attribute(atts, "role"),
+                                                attribute(atts, "class"))) {
+                giveUpNoteRef();
+                flush();
+                noteDepth = depth;
+                noteFrom = blocks().size();
+            }
+        }
+        if (kind != Element::Inline) giveUpNoteRef();
+        if (kind == Element::Inline && std::strcmp(localName(name), "sup") == 0) {
+            ++supDepth;
+            if (refCandidate) refRaised = true;
+        }
+        startElement(name, atts, kind);
+    }
+
+    void startElement(const char* name, const xmlChar** atts, Element kind) {
         if (const char* id = attribute(atts, "id")) owner.recordAnchor(file + "#" + id);
         switch (kind) {
         case Element::Skip:
@@ -265,8 +344,33 @@ struct HtmlBlocks::Parser {
                 boundary();
             return;
         case Element::Cell:
-            out().addText(" ");
-            if (!inSetTable()) boundary();
+            // Cells of a row are parted by a broken bar, an empty cell keeping its place.
+            if (inSetTable())
+                row.addText(cellsInRow++ > 0 ? " \xC2\xA6 " : " ");
+            else
+                boundary();
+            return;
+        case Element::List:
+            if (inSetTable()) {
+                boundary();
+                return;
+            }
+            flush();
+            if (lists.empty()) {
+                listStart = blocks().size();
+                items.clear();
+            }
+            lists.push_back(OpenList{std::strcmp(localName(name), "ol") == 0, 0});
+            return;
+        case Element::Item:
+            if (inSetTable() || lists.empty()) {
+                boundary();
+                return;
+            }
+            flush();
+            itemPrefix = lists.back().ordered ? std::to_string(++lists.back().count) + "."
+                                              : std::string("\xE2\x80\xA2");
+            itemDepth = lists.size();
             return;
         case Element::Br:
             if (inSetTable() || headingLevel > 0)
@@ -297,6 +401,10 @@ struct HtmlBlocks::Parser {
                 linkHref = href;
                 linkText.take();
                 linkBlock = blocks().size();
+                refCandidate = std::strchr(href, '#') != nullptr;
+                refTyped = isNoteReference(attribute(atts, "type"), attribute(atts, "role"));
+                refRaised = supDepth > 0;
+                refText.clear();
             }
             return;
         case Element::Inline:
@@ -310,12 +418,36 @@ struct HtmlBlocks::Parser {
             return;
         }
         const Element kind = elementOf(name);
+        if (kind == Element::Inline && supDepth > 0 && std::strcmp(localName(name), "sup") == 0)
+            --supDepth;
+        endElement(kind);
+        if (noteDepth > 0 && depth == noteDepth) {
+            flush();
+            if (blocks().size() > noteFrom)
+                owner.m_notes.push_back(NoteRange{noteFrom, blocks().size()});
+            noteDepth = 0;
+        }
+        --depth;
+    }
+
+    void endElement(Element kind) {
         switch (kind) {
         case Element::Title:
             inTitle = false;
             return;
         case Element::Block:
+        case Element::Item:
             boundary();
+            return;
+        case Element::List:
+            if (inSetTable() || lists.empty()) {
+                boundary();
+                return;
+            }
+            flush();
+            itemPrefix.clear();
+            lists.pop_back();
+            if (lists.empty()) setListAsLines();
             return;
         case Element::Heading:
             if (headingLevel > 0) flush();
@@ -351,7 +483,20 @@ struct HtmlBlocks::Parser {
         }
         case Element::Anchor:
             if (inLink) {
-                owner.m_links.push_back(HtmlLink{file, linkHref, linkText.take(), linkBlock});
+                std::string mark;
+                if (refCandidate) {
+                    refCandidate = false;
+                    mark = noteMarkOf(refText, refRaised || supDepth > 0, refTyped);
+                    if (mark.empty()) {
+                        out().addText(refText);
+                    } else {
+                        out().addText(" [" + mark + "]");
+                        afterMark = true;
+                    }
+                    refText.clear();
+                }
+                owner.m_links.push_back(
+                    HtmlLink{file, linkHref, linkText.take(), linkBlock, std::move(mark)});
                 inLink = false;
             }
             return;
@@ -367,6 +512,16 @@ struct HtmlBlocks::Parser {
             return;
         }
         if (inLink) linkText.addText(s);
+        if (refCandidate) {
+            refText.append(s);
+            if (refText.size() > 16 && !refTyped) giveUpNoteRef();
+            return;
+        }
+        if (afterMark && !s.empty()) {
+            afterMark = false;
+            const auto c = static_cast<unsigned char>(s.front());
+            if (c >= 0x80 || std::isalnum(c)) out().addText(" ");
+        }
         if (preDepth > 0 && !inSetTable()) {
             // Preformatted text keeps its line ends.
             std::size_t from = 0;
@@ -382,6 +537,7 @@ struct HtmlBlocks::Parser {
     }
 
     void finish() {
+        giveUpNoteRef();
         if (tableDepth > 0 && !layoutTable) flushTable();
         headingLevel = std::min(headingLevel, 6);
         flush();
@@ -441,6 +597,31 @@ void HtmlBlocks::eraseBlocks(std::size_t from, std::size_t to) {
         move(block);
     for (HtmlLink& l : m_links)
         move(l.block);
+    for (NoteRange& n : m_notes) {
+        move(n.from);
+        move(n.to);
+    }
+}
+
+void HtmlBlocks::reorderBlocks(const std::vector<std::size_t>& order) {
+    const std::size_t n = m_doc.blocks.size();
+    std::vector<std::size_t> newIndex(n + 1, n);
+    std::vector<Block> blocks;
+    blocks.reserve(n);
+    for (const std::size_t old : order) {
+        newIndex[old] = blocks.size();
+        blocks.push_back(std::move(m_doc.blocks[old]));
+    }
+    m_doc.blocks = std::move(blocks);
+    for (auto& [name, block] : m_anchors)
+        block = newIndex[std::min(block, n)];
+    for (HtmlLink& l : m_links)
+        l.block = newIndex[std::min(l.block, n)];
+    for (NoteRange& r : m_notes) {
+        const std::size_t size = r.to - r.from;
+        r.from = newIndex[std::min(r.from, n)];
+        r.to = r.from + size;
+    }
 }
 
 void HtmlBlocks::addFile(std::string_view name, std::string_view utf8) {

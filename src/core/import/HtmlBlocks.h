@@ -4,7 +4,9 @@
 // images, preformatted text and tables as set lines, line breaks, rules as scene breaks.
 // Scripts and styles are dropped, whitespace collapsed, entities decoded. Where each file
 // and each element with an id (or an anchor's name) begins is kept, so that a table of
-// contents can point at blocks; so are the links that lead inside the files.
+// contents can point at blocks; so are the links that lead inside the files. A note reference
+// (a short mark in a link, raised or marked as such) becomes a mark of its own, " [1] ", and the
+// elements marked as notes are recorded, so that the notes can be set at their chapters' ends.
 #include "core/cascade/Document.h"
 
 #include <memory>
@@ -17,10 +19,17 @@
 namespace qm::import {
 
 struct HtmlLink {
-    std::string file;  // the file the link stands in
-    std::string href;  // as written
-    std::string text;  // its text, cleaned
-    std::size_t block; // the block it stands in (or the next one)
+    std::string file;     // the file the link stands in
+    std::string href;     // as written
+    std::string text;     // its text, cleaned
+    std::size_t block;    // the block it stands in (or the next one)
+    std::string noteMark; // a note reference's mark ("1"), else empty
+};
+
+// The blocks [from, to) of an element marked as a note (a footnote, an endnote).
+struct NoteRange {
+    std::size_t from = 0;
+    std::size_t to = 0;
 };
 
 class HtmlBlocks {
@@ -40,6 +49,11 @@ public:
     // The text of the first file's <title>, cleaned.
     const std::string& titleElement() const { return m_title; }
     const std::vector<HtmlLink>& links() const { return m_links; }
+    const std::vector<NoteRange>& notes() const { return m_notes; }
+
+    // Puts the blocks in the order `order` gives (old indices, each once) and moves every
+    // recorded position with its block.
+    void reorderBlocks(const std::vector<std::size_t>& order);
 
     // Removes blocks [from, to) and moves every recorded position with them.
     void eraseBlocks(std::size_t from, std::size_t to);
@@ -52,6 +66,7 @@ private:
     cascade::Document& m_doc;
     std::unordered_map<std::string, std::size_t> m_anchors;
     std::vector<HtmlLink> m_links;
+    std::vector<NoteRange> m_notes;
     std::string m_title;
     bool m_titleSeen = false;
 };

@@ -2,6 +2,7 @@
 
 #include "core/import/DistributorFrame.h"
 #include "core/import/DocumentTidy.h"
+#include "core/import/HtmlNotes.h"
 #include "core/import/InlineText.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ std::vector<Chapter> chaptersFromContentsLinks(const Document& doc, const HtmlBl
     std::vector<Chapter> chapters;
     std::size_t firstTarget = 0;
     for (const HtmlLink& link : blocks.links()) {
-        if (!link.href.starts_with("#") || link.href.size() < 2) continue;
+        if (!link.href.starts_with("#") || link.href.size() < 2 || !link.noteMark.empty()) continue;
         const auto target = blocks.blockOf(link.file + link.href);
         if (!target || *target >= doc.blocks.size() || *target <= link.block) continue;
         if (chapters.empty()) firstTarget = *target;
@@ -94,6 +95,10 @@ Document readHtmlBook(std::string_view utf8) {
     doc.author = fields.author;
     doc.chapters = chaptersFromContentsLinks(doc, blocks);
     if (doc.chapters.empty()) chaptersFromHeadings(doc, 3);
+    placeNotes(doc, blocks, [](const HtmlLink& link) -> std::optional<std::string> {
+        if (!link.href.starts_with("#")) return std::nullopt;
+        return link.file + link.href;
+    });
     tidyBlocks(doc);
     capFields(doc);
     return doc;

@@ -75,6 +75,16 @@ struct EpubBuilder {
     std::vector<TocEntry> toc;
     bool epub3 = true;
     std::vector<ZipEntry> extra;
+    // Spine entries as hrefs ("manual.xhtml#o8"), each a manifest item of its own, in place
+    // of the chapter files in order.
+    std::vector<std::string> spine;
+    // Manifest items beyond the chapters (pictures, a cover), in the spine when `inSpine`.
+    struct Item {
+        std::string id, href, mediaType, properties;
+        bool inSpine = false;
+    };
+    std::vector<Item> items;
+    std::string metadataExtra; // inside <metadata>, e.g. <meta name="cover" content="id"/>
 
     EpubBuilder& chapter(std::string file, std::string body) {
         chapters.emplace_back(std::move(file), std::move(body));
@@ -86,12 +96,25 @@ struct EpubBuilder {
     }
 
     std::string package() const {
-        std::string manifest, spine;
+        std::string manifest, spineRefs;
         for (std::size_t i = 0; i < chapters.size(); ++i) {
             const std::string id = "c" + std::to_string(i);
             manifest += "<item id=\"" + id + "\" href=\"" + chapters[i].first +
                         "\" media-type=\"application/xhtml+xml\"/>";
-            spine += "<itemref idref=\"" + id + "\"/>";
+            if (spine.empty()) spineRefs += "<itemref idref=\"" + id + "\"/>";
+        }
+        for (std::size_t i = 0; i < spine.size(); ++i) {
+            const std::string id = "s" + std::to_string(i);
+            manifest += "<item id=\"" + id + "\" href=\"" + spine[i] +
+                        "\" media-type=\"application/xhtml+xml\"/>";
+            spineRefs += "<itemref idref=\"" + id + "\"/>";
+        }
+        for (const Item& item : items) {
+            manifest += "<item id=\"" + item.id + "\" href=\"" + item.href + "\" media-type=\"" +
+                        item.mediaType + "\"" +
+                        (item.properties.empty() ? "" : " properties=\"" + item.properties + "\"") +
+                        "/>";
+            if (item.inSpine) spineRefs += "<itemref idref=\"" + item.id + "\"/>";
         }
         manifest += epub3 ? "<item id=\"nav\" href=\"nav.xhtml\" "
                             "media-type=\"application/xhtml+xml\" properties=\"nav\"/>"
@@ -101,9 +124,9 @@ struct EpubBuilder {
                "xmlns=\"http://www.idpf.org/2007/opf\" version=\"" +
                std::string(epub3 ? "3.0" : "2.0") +
                "\"><metadata xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>" + title +
-               "</dc:title><dc:creator>" + author + "</dc:creator></metadata><manifest>" +
-               manifest + "</manifest><spine" + (epub3 ? "" : " toc=\"ncx\"") + ">" + spine +
-               "</spine></package>";
+               "</dc:title><dc:creator>" + author + "</dc:creator>" + metadataExtra +
+               "</metadata><manifest>" + manifest + "</manifest><spine" +
+               (epub3 ? "" : " toc=\"ncx\"") + ">" + spineRefs + "</spine></package>";
     }
 
     // Nested lists for EPUB 3, nested navPoints for EPUB 2, from the entries' depths (each
