@@ -137,12 +137,13 @@ int runTools(const CommandLine& o, cascade::SentenceParser* parser, FileSystem& 
         // so the output can be kept as a stored text as it is.
         try {
             const cascade::Document doc = import::readBook(fileNameOf(*o.cascade), *bytes);
-            const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc, parser);
-            for (const std::string& line : book->lines)
-                out << encoding::utf8ToWindows1252(line) << '\n';
+            // Written as the lines are made, so the book is never held in lines.
+            const std::optional<std::vector<std::string>> points = cascade::cascadeDocumentTo(
+                doc, parser,
+                [&out](std::string& line) { out << encoding::utf8ToWindows1252(line) << '\n'; });
             for (std::size_t c = 0; c < doc.chapters.size(); ++c)
-                err << book->chapterPoints[c] << ' '
-                    << encoding::utf8ToWindows1252(doc.chapters[c].title) << '\n';
+                err << (*points)[c] << ' ' << encoding::utf8ToWindows1252(doc.chapters[c].title)
+                    << '\n';
         } catch (const UserError& e) {
             err << e.what() << '\n';
             return 1;
