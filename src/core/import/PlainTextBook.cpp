@@ -131,7 +131,13 @@ private:
     const Paragraph& paraAt(std::size_t q) const { return (*m_paras)[q]; }
 
     std::string joined(const Paragraph& p, std::size_t from = 0) const {
+        // Room for the whole paragraph first: a paragraph of a whole book's lines is then
+        // never copied into a doubled buffer as it grows.
+        std::size_t bytes = 0;
+        for (std::size_t k = from; k < p.lineCount(); ++k)
+            bytes += line(p, k).size() + 1;
         std::string s;
+        s.reserve(bytes);
         for (std::size_t k = from; k < p.lineCount(); ++k) {
             if (!s.empty()) s += ' ';
             s += trimBlanksAndControlsView(line(p, k));
