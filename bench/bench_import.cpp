@@ -41,7 +41,7 @@ void BM_ReadNovelText(benchmark::State& state) {
     if (!haveCorpus(state)) return;
     for (auto _ : state) {
         qm::cascade::Document doc = qm::import::readBook("novel.txt", novel());
-        benchmark::DoNotOptimize(doc.blocks.data());
+        benchmark::DoNotOptimize(doc);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * novel().size()));
 }
@@ -62,7 +62,7 @@ void BM_ReadNovelEpub(benchmark::State& state) {
     if (!haveCorpus(state)) return;
     for (auto _ : state) {
         qm::cascade::Document doc = qm::import::readBook("novel.epub", novelEpub());
-        benchmark::DoNotOptimize(doc.blocks.data());
+        benchmark::DoNotOptimize(doc);
     }
     state.counters["epub_kb"] = static_cast<double>(novelEpub().size()) / 1024.0;
 }

@@ -8,7 +8,9 @@
 // quotes. Peak memory of a cold open is measured in a process of its own:
 //   bench_library --peak=cold   prints the growth of the maximum resident size and its ratio
 //   to the book's text; --peak=cold=epub does so for the novel's EPUB and --peak=cold=FILE for
-//   any book file.
+//   any book file; --peak=shapes[=MB] for books of the costliest shapes (one-word paragraphs,
+//   one huge paragraph, long words, many chapters, tiny HTML blocks, 25 MB each by default,
+//   and a line without blanks eight times that).
 #include "core/import/BookReader.h"
 #include "core/index/WordIndex.h"
 #include "core/library/Library.h"
@@ -20,13 +22,20 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -171,6 +180,37 @@ void BM_ReopenEpub(benchmark::State& state) {
 }
 BENCHMARK(BM_ReopenEpub)->Unit(benchmark::kMillisecond)->MinTime(2);
 
+// The growth of the resident size over a cold open of `b` in a running reader, printed with
+// its ratio to the book's text.
+int measureCold(const BookFile& b, const BookFile& warmUpBook) {
+    const DataFolder data;
+    const auto fs = qm::makeRealFileSystem();
+    auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
+    // A book opened first into a library of its own, so that the one-time set-up of the
+    // readers and the converter (the grammar model, character data and code paged in on
+    // first use) is not counted against it; what is measured is a cold open of the book in a
+    // running reader.
+    {
+        const DataFolder warmUp;
+        qm::library::Library::withBookReaders(*fs, warmUp.path(), qm::shippedParser())
+            .open(warmUpBook.name, warmUpBook.bytes);
+    }
+    // The book's text: what its readers take out of the file (an EPUB's is larger than the
+    // compressed file).
+    const std::size_t text = qm::import::readBook(b.name, b.bytes).blocks.textBytes();
+    qmbench::resetPeak();
+    const long idle = qmbench::statusKb("VmRSS");
+    const qm::library::Book opened = library.open(b.name, b.bytes);
+    const double grownMb = static_cast<double>(qmbench::statusKb("VmHWM") - idle) / 1024.0;
+    const double textMb = static_cast<double>(text) / (1024.0 * 1024.0);
+    std::printf("cold open of %s: file %.2f MB, text %.2f MB, %s, peak resident growth %.1f MB "
+                "(%.2fx the book's text)\n",
+                b.name.c_str(), static_cast<double>(b.bytes.size()) / (1024.0 * 1024.0), textMb,
+                opened.laidOutNow ? "laid out" : "found", grownMb, grownMb / textMb);
+    std::fflush(stdout);
+    return 0;
+}
+
 // The novel, its EPUB (what = "epub") or any book file named by its path.
 int measurePeak(const std::string& what) {
     BookFile named;
@@ -184,33 +224,60 @@ int measurePeak(const std::string& what) {
         std::printf("no book: %s\n", what.empty() ? "the corpus is absent" : what.c_str());
         return 1;
     }
-    const DataFolder data;
-    const auto fs = qm::makeRealFileSystem();
-    auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
-    // The same book opened first into a library of its own, so that the one-time set-up of
-    // the readers and the converter (the grammar model, character data and code paged in on
-    // first use) is not counted against it; what is measured is a cold open of the book in a
-    // running reader.
-    {
-        const DataFolder warmUp;
-        qm::library::Library::withBookReaders(*fs, warmUp.path(), qm::shippedParser())
-            .open(b.name, b.bytes);
+    return measureCold(b, b);
+}
+
+// `unit` repeated to `bytes` bytes at most.
+std::string repeated(std::string_view unit, std::size_t bytes) {
+    std::string out;
+    out.reserve(bytes);
+    while (out.size() + unit.size() <= bytes)
+        out += unit;
+    return out;
+}
+
+// Books of the shapes that cost most per byte, `mb` megabytes each (the line without blanks
+// eight times that), each opened cold in a process of its own.
+int measureShapes(std::size_t mb) {
+    const std::size_t size = mb << 20;
+    using Make = std::function<std::string()>;
+    const std::vector<std::pair<std::string, Make>> shapes = {
+        {"one-word-paragraphs.txt", [&] { return repeated("word\n\n", size); }},
+        {"one-line-paragraphs.txt",
+         [&] { return repeated("The cat sat on the mat and looked at the dog.\n\n", size); }},
+        {"one-paragraph.txt",
+         [&] { return repeated("the wind rose over the grey hill, and the little boat went "
+                               "home.\n", size); }},
+        {"long-words.txt",
+         [&] { return repeated(std::string(5000, 'a') + " " + std::string(5000, 'b') + "\n\n",
+                               size); }},
+        {"many-chapters.txt",
+         [&] {
+             std::string s;
+             for (int c = 1; s.size() < size; ++c)
+                 s += "CHAPTER " + std::to_string(c) + "\n\nIt was a dark night.\n\n";
+             return s;
+         }},
+        {"tiny-blocks.htm",
+         [&] { return "<html><body>\n" + repeated("<p>word</p>\n", size) + "</body></html>\n"; }},
+        {"line-without-blanks.txt",
+         [&] { return repeated("abcdefghijklmnopqrstuvwxyz", 8 * size); }},
+    };
+    int failed = 0;
+    for (const auto& [name, make] : shapes) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const BookFile shape{name, make()};
+            std::_Exit(measureCold(shape, book()));
+        }
+        int status = 0;
+        if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+            WEXITSTATUS(status) != 0) {
+            std::printf("%s: the measuring process failed\n", name.c_str());
+            ++failed;
+        }
     }
-    // The book's text: what its readers take out of the file (an EPUB's is larger than the
-    // compressed file).
-    std::size_t text = 0;
-    for (const auto& block : qm::import::readBook(b.name, b.bytes).blocks)
-        text += block.text.size();
-    qmbench::resetPeak();
-    const long idle = qmbench::statusKb("VmRSS");
-    const qm::library::Book opened = library.open(b.name, b.bytes);
-    const double grownMb = static_cast<double>(qmbench::statusKb("VmHWM") - idle) / 1024.0;
-    const double textMb = static_cast<double>(text) / (1024.0 * 1024.0);
-    std::printf("cold open of %s: file %.2f MB, text %.2f MB, %s, peak resident growth %.1f MB "
-                "(%.2fx the book's text)\n",
-                b.name.c_str(), static_cast<double>(b.bytes.size()) / (1024.0 * 1024.0), textMb,
-                opened.laidOutNow ? "laid out" : "found", grownMb, grownMb / textMb);
-    return 0;
+    return failed == 0 ? 0 : 1;
 }
 
 } // namespace
@@ -219,6 +286,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--peak=cold") == 0) return measurePeak({});
         if (std::strncmp(argv[i], "--peak=cold=", 12) == 0) return measurePeak(argv[i] + 12);
+        if (std::strcmp(argv[i], "--peak=shapes") == 0) return measureShapes(25);
+        if (std::strncmp(argv[i], "--peak=shapes=", 14) == 0)
+            return measureShapes(static_cast<std::size_t>(std::max(1, std::atoi(argv[i] + 14))));
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

@@ -35,7 +35,7 @@ inline void readAndCheck(const char* fileName, const std::uint8_t* data, std::si
     }
     checkText(doc.title);
     checkText(doc.author);
-    for (const qm::cascade::Block& b : doc.blocks)
+    for (const qm::cascade::BlockView b : doc.blocks)
         checkText(b.text);
     for (const qm::cascade::Chapter& c : doc.chapters) {
         if (c.block >= doc.blocks.size() || c.depth < 0) __builtin_trap();

@@ -144,12 +144,11 @@ void runCascade(const std::string& path, cascade::SentenceParser* parser, FileSy
     // The stored form on the output; the chapters' reference points on the error stream, so
     // the output can be kept as a stored text as it is.
     const cascade::Document doc = import::readBook(fileNameOf(path), *bytes);
-    const std::optional<cascade::CascadedBook> book = cascade::cascadeDocument(doc, parser);
-    for (const std::string& line : book->lines)
-        out << encoding::utf8ToWindows1252(line) << '\n';
+    // Written as the lines are made, so the book is never held in lines.
+    const std::optional<std::vector<std::string>> points = cascade::cascadeDocumentTo(
+        doc, parser, [&out](std::string& line) { out << encoding::utf8ToWindows1252(line) << '\n'; });
     for (std::size_t c = 0; c < doc.chapters.size(); ++c)
-        err << book->chapterPoints[c] << ' ' << encoding::utf8ToWindows1252(doc.chapters[c].title)
-            << '\n';
+        err << (*points)[c] << ' ' << encoding::utf8ToWindows1252(doc.chapters[c].title) << '\n';
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "core/cascade/Cascader.h"
 #include "core/cascade/PhraseLine.h"
 #include "core/cascade/StyleTags.h"
+#include "core/encoding/Utf8.h"
 #include "core/testing/ShippedParser.h"
 
 #include <gtest/gtest.h>
@@ -340,6 +341,56 @@ TEST(DocumentCascade, ProgressIsToldAndCanStop) {
     EXPECT_FALSE(
         cascade::cascadeDocument(doc, shippedParser(), [&](double) { return ++calls < 3; }));
     EXPECT_EQ(calls, 3);
+}
+
+// A paragraph far longer than any book's (a file without blank lines, a line of megabytes)
+// is laid out a bounded piece at a time: its words come out whole and in order, in lines of
+// at most 40 characters, never cut inside a character or a style tag, and a span open across
+// the pieces is opened and closed once.
+TEST(DocumentCascade, AParagraphOfMegabytesComesOutWholeInBoundedLines) {
+    std::string letters;
+    while (letters.size() < 300000)
+        letters += "abcdefghijklmnopqrstuvwxyz\xC3\xA9";
+    std::string sentences;
+    while (sentences.size() < 300000)
+        sentences += "The wind rose over the grey hill, and the boat went home. ";
+    sentences.pop_back();
+    const struct {
+        const char* what;
+        std::string text;
+        std::size_t italic; // the spans the text opens
+    } cases[] = {
+        {"one word without a blank", letters, 0},
+        {"sentences without a paragraph end", sentences, 0},
+        {"a span over the whole paragraph", "|i>" + sentences + "|n> Then all was still.", 1},
+        {"a span open to the end", "So it began: |i>" + letters, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Document doc;
+        doc.blocks = {para(c.text)};
+        const auto book = cascade::cascadeDocument(doc, nullptr);
+        ASSERT_TRUE(book);
+        test::expectWellFormed(book->lines);
+        std::string shown;
+        std::size_t opened = 0, closed = 0;
+        for (const std::string& l : book->lines) {
+            if (!test::isBodyLine(l)) continue;
+            ASSERT_LE(test::phraseText(l).size(), 40u) << l;
+            ASSERT_TRUE(encoding::isValidUtf8(l)) << l;
+            for (std::size_t at = l.find("|i>"); at != std::string::npos; at = l.find("|i>", at + 1))
+                ++opened;
+            for (std::size_t at = l.find("|n>"); at != std::string::npos; at = l.find("|n>", at + 1))
+                ++closed;
+            for (const char ch : test::phraseText(l))
+                if (ch != ' ') shown.push_back(ch);
+        }
+        std::string words = cascade::splitStyleTags(c.text).plain;
+        std::erase(words, ' ');
+        EXPECT_TRUE(shown == words) << "the words are not all there in order";
+        EXPECT_EQ(opened, c.italic);
+        EXPECT_EQ(closed, c.italic);
+    }
 }
 
 TEST(DocumentCascade, ProseCascaderIsUnchangedByTheDocumentPath) {

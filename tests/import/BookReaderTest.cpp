@@ -214,7 +214,7 @@ TEST(ReadBook, AnyBytesGiveADocumentOrAUserError) {
                 const cascade::Document doc = readBook(name, bytes);
                 for (const cascade::Chapter& c : doc.chapters)
                     EXPECT_LT(c.block, doc.blocks.size());
-                for (const cascade::Block& b : doc.blocks)
+                for (const cascade::BlockView b : doc.blocks)
                     EXPECT_TRUE(encoding::isValidUtf8(b.text));
             } catch (const UserError& e) {
                 EXPECT_TRUE(std::string(e.what()).starts_with("Cannot open x."));

@@ -199,7 +199,7 @@ TEST(Corpus, FrankensteinHtmlHasTheChaptersOfItsText) {
     EXPECT_EQ(titles.back(), "Chapter 24");
     for (const cascade::Chapter& c : doc.chapters)
         EXPECT_EQ(doc.blocks[c.block].text, c.title);
-    for (const cascade::Block& b : doc.blocks)
+    for (const cascade::BlockView b : doc.blocks)
         EXPECT_EQ(b.text.find("Gutenberg"), std::string::npos) << b.text.substr(0, 80);
     EXPECT_TRUE(doc.blocks.back().text.ends_with("lost in darkness and distance."));
 }

@@ -50,19 +50,19 @@ inline std::vector<std::string> blockList(const qm::cascade::Document& doc) {
     for (const auto& b : doc.blocks) {
         switch (b.kind) {
         case qm::cascade::BlockKind::Heading:
-            out.push_back("H" + std::to_string(b.level) + ":" + b.text);
+            out.push_back("H" + std::to_string(b.level) + ":" + std::string(b.text));
             break;
         case qm::cascade::BlockKind::Paragraph:
-            out.push_back("P:" + b.text);
+            out.push_back("P:" + std::string(b.text));
             break;
         case qm::cascade::BlockKind::Verbatim:
-            out.push_back("V:" + b.text);
+            out.push_back("V:" + std::string(b.text));
             break;
         case qm::cascade::BlockKind::SceneBreak:
             out.push_back("S:");
             break;
         case qm::cascade::BlockKind::Image:
-            out.push_back("I:" + b.text);
+            out.push_back("I:" + std::string(b.text));
             break;
         case qm::cascade::BlockKind::Entry:
             out.push_back("E:" + b.text);

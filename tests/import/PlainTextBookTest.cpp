@@ -191,7 +191,7 @@ TEST(DistributorFrame, AnUnframedTextIsTakenWhole) {
 // Every block's text is well-formed: single blanks between words (set lines may be
 // indented), no bar but the three tags.
 void expectCleanText(const cascade::Document& doc) {
-    for (const cascade::Block& b : doc.blocks) {
+    for (const cascade::BlockView b : doc.blocks) {
         EXPECT_TRUE(encoding::isValidUtf8(b.text));
         std::size_t from = 0;
         for (std::size_t nl; from <= b.text.size(); from = nl + 1) {
@@ -203,7 +203,7 @@ void expectCleanText(const cascade::Document& doc) {
         }
         for (std::size_t p = b.text.find('|'); p != std::string::npos;
              p = b.text.find('|', p + 1)) {
-            const std::string tag = b.text.substr(p, 3);
+            const std::string tag(b.text.substr(p, 3));
             EXPECT_TRUE(tag == "|i>" || tag == "|b>" || tag == "|n>") << tag;
         }
     }
@@ -226,7 +226,7 @@ TEST(Corpus, FrankensteinHasItsLettersAndChapters) {
     });
     EXPECT_NE(contents, doc.blocks.end());
     bool quotes = false;
-    for (const cascade::Block& b : doc.blocks) {
+    for (const cascade::BlockView b : doc.blocks) {
         EXPECT_EQ(b.text.find("Gutenberg"), std::string::npos) << b.text.substr(0, 80);
         quotes = quotes || b.text.find("\xE2\x80\x9C") != std::string::npos;
     }

@@ -290,7 +290,7 @@ void evalNovel(const std::string& path, std::size_t showCount) {
     Run run;
     std::vector<Token> tokens;
     grammar::Sentence tree;
-    for (const cascade::Block& block : doc.blocks) {
+    for (const cascade::BlockView block : doc.blocks) {
         if (block.kind != cascade::BlockKind::Paragraph) continue;
         const std::string text = withoutBars(cascade::splitStyleTags(block.text).plain);
         tokenize(text, tokens);

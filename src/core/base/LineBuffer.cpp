@@ -6,8 +6,6 @@
 
 namespace qm {
 
-namespace {} // namespace
-
 LineBuffer::LineBuffer(const Lines& lines) {
     reserve(lines.size());
     for (const std::string& line : lines)
@@ -80,6 +78,21 @@ void LineBuffer::replace(std::size_t i, std::string_view line) {
     for (std::size_t j = 0; j < size(); ++j)
         rebuilt.push_back(j == i ? line : (*this)[j]);
     *this = std::move(rebuilt);
+}
+
+void LineBuffer::keepIf(const std::function<bool(std::size_t)>& keep) {
+    LineBuffer kept;
+    std::size_t i = 0;
+    for (std::size_t b = 0; b < m_blocks.size(); ++b) {
+        const std::size_t last = b + 1 < m_blocks.size() ? m_firstLines[b + 1] : size();
+        for (; i < last; ++i) {
+            if (!keep(i)) continue;
+            const std::size_t start = startOf(i, b);
+            kept.push_back({m_blocks[b].bytes.get() + start, endOf(i, b) - start});
+        }
+        m_blocks[b].bytes.reset();
+    }
+    *this = std::move(kept);
 }
 
 void LineBuffer::clear() {

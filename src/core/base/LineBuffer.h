@@ -8,6 +8,7 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
@@ -87,6 +88,9 @@ public:
     void push_back(std::string_view line);
     // Puts line in place of line i (i < size()). A line of another length rebuilds the buffer.
     void replace(std::size_t i, std::string_view line);
+    // Keeps only the lines i for which keep(i) holds, in order. The buffer is rebuilt, each
+    // old block let go once its lines are copied, so it never stands twice in memory.
+    void keepIf(const std::function<bool(std::size_t)>& keep);
     void clear();
     Lines toLines() const;
 

@@ -33,6 +33,14 @@ constexpr std::size_t kVerbatimSteps = 4;
 
 const char* const kDefaultBanner = "Cascaded text";
 
+// The longest piece of a paragraph laid out at once. No book's paragraph is this long; a file
+// without blank lines, or a line of hundreds of megabytes, can be. Such a paragraph is laid
+// out a piece at a time, each cut after a sentence where one ends near the piece's end, so
+// that its tokens and lines are held for a piece only.
+constexpr std::size_t kLongestPiece = std::size_t{1} << 16;
+// Lines held before they are handed out in the middle of a long paragraph or verbatim block.
+constexpr std::size_t kLinesHeld = 4096;
+
 bool isUpper(char c) {
     return c >= 'A' && c <= 'Z';
 }
@@ -212,6 +220,50 @@ std::vector<std::string> headingPieces(const std::string& heading) {
     return pieces;
 }
 
+bool endsSentence(std::string_view text, std::size_t blank) {
+    std::size_t i = blank;
+    // A closing quotation mark after the stop: '"' or U+201D.
+    if (i >= 1 && text[i - 1] == '"') {
+        --i;
+    } else if (i >= 3 && text.substr(i - 3, 3) == "\xE2\x80\x9D") {
+        i -= 3;
+    }
+    return i >= 1 && (text[i - 1] == '.' || text[i - 1] == '!' || text[i - 1] == '?');
+}
+
+// Where the piece of a paragraph that starts at `from` ends: the rest when it is short enough,
+// else at the last sentence end in the second half of the longest piece, else at its last
+// blank, else between two characters (never inside a style tag "|i>").
+std::size_t pieceEnd(std::string_view text, std::size_t from) {
+    if (text.size() - from <= kLongestPiece) return text.size();
+    const std::size_t limit = from + kLongestPiece;
+    std::size_t lastBlank = std::string_view::npos;
+    for (std::size_t i = limit; i > from; --i) {
+        if (text[i] != ' ') continue;
+        if (i > from + kLongestPiece / 2 && endsSentence(text, i)) return i;
+        if (lastBlank == std::string_view::npos) lastBlank = i;
+        if (i <= from + kLongestPiece / 2) break;
+    }
+    if (lastBlank != std::string_view::npos) return lastBlank;
+    std::size_t cut = limit;
+    while (cut > from + 1 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    if (text[cut - 1] == '|') {
+        --cut;
+    } else if (cut >= from + 2 && text[cut - 2] == '|') {
+        cut -= 2;
+    }
+    // Text that is not UTF-8 could leave nothing before the cut; it is then cut anywhere.
+    return cut > from ? cut : limit;
+}
+
+// Where the piece after one that ended at `end` starts.
+std::size_t nextPieceStart(std::string_view text, std::size_t end) {
+    while (end < text.size() && text[end] == ' ')
+        ++end;
+    return end;
+}
+
 std::string numbered(char code, int number) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%c%03d", code, std::clamp(number, 0, kLargestNumber));
@@ -232,12 +284,18 @@ struct Cascader::State {
     std::vector<Token> tokens;
     std::string paragraph;
     std::size_t entryLines = 0; // lines of the run of entries being set, since its last break
+    std::function<void(std::string&)> sink; // takes lines in the middle of a long block
 
     void closeEntries();
     void heading(const std::vector<std::string>& lines);
     void sceneBreak();
+    // A paragraph of plain text, a piece at a time when it is long.
     void prose(std::string_view text);
+    // The sentences of a paragraph or of a piece of one; false when it holds no words.
+    bool sentences(std::string_view text);
     void endParagraph();
+    // Hands the lines made so far to the sink, if there is one, once many are held.
+    void spill();
 };
 
 // Ends a run of entries with a section break, where a page may end.
@@ -293,8 +351,19 @@ void Cascader::State::sceneBreak() {
 
 void Cascader::State::prose(std::string_view text) {
     closeEntries();
+    bool words = false;
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = pieceEnd(text, from);
+        words = sentences(text.substr(from, end - from)) || words;
+        spill();
+        from = nextPieceStart(text, end);
+    }
+    if (words) endParagraph();
+}
+
+bool Cascader::State::sentences(std::string_view text) {
     cascade::tokenize(text, tokens);
-    if (tokens.empty()) return;
+    if (tokens.empty()) return false;
     cascade::markSpeechAndSentences(text, tokens);
     std::size_t first = 0;
     for (std::size_t i = 1; i <= tokens.size(); ++i) {
@@ -304,7 +373,14 @@ void Cascader::State::prose(std::string_view text) {
         ++linesSinceMarker;
         first = i;
     }
-    endParagraph();
+    return true;
+}
+
+void Cascader::State::spill() {
+    if (!sink || out.size() < kLinesHeld) return;
+    for (std::string& l : out)
+        sink(l);
+    out.clear();
 }
 
 void Cascader::State::endParagraph() {
@@ -393,27 +469,39 @@ int Cascader::addReferencePoint() {
 
 void Cascader::addParagraph(std::string_view text) {
     State& st = *m_state;
-    const cascade::StyledText styled = cascade::splitStyleTags(text);
-    const std::size_t first = st.out.size();
-    st.prose(styled.plain);
-    cascade::restoreStyleTags(styled, st.out, first);
+    // A long paragraph a piece at a time: a style span open at the end of a piece goes on
+    // into the next one, as spans hold across lines on the page.
+    bool words = false;
+    bool open = false; // a span opened in an earlier piece is still open
+    for (std::size_t from = 0; from < text.size();) {
+        const std::size_t end = pieceEnd(text, from);
+        const cascade::StyledText styled = cascade::splitStyleTags(text.substr(from, end - from));
+        const std::size_t first = st.out.size();
+        words = st.sentences(styled.plain) || words;
+        from = nextPieceStart(text, end);
+        cascade::restoreStyleTags(styled, st.out, first, from >= text.size(), open);
+        if (!styled.tags.empty()) open = styled.tags.back().code != 'n';
+        st.spill();
+    }
+    if (words) st.endParagraph();
 }
 
 void Cascader::addVerbatim(std::string_view lines) {
     State& st = *m_state;
     st.closeEntries();
     bool open = false;
-    const std::size_t first = st.out.size();
-    const Lines raws = splitLines(lines);
     // Pages end only at break points, so a long list (a book's contents) is set in groups of
     // kVerbatimGroup lines with a section marker between them: a page can end inside it.
-    const auto filled =
-        std::count_if(raws.begin(), raws.end(), [](const std::string& r) { return !r.empty(); });
-    const bool grouped = static_cast<std::size_t>(filled) > 2 * kVerbatimGroup;
+    std::size_t filled = 0;
+    forEachLine(lines, [&](std::string_view raw) {
+        if (filled <= 2 * kVerbatimGroup && !raw.empty()) ++filled;
+    });
+    const bool grouped = filled > 2 * kVerbatimGroup;
     std::size_t set = 0;
-    for (const std::string& raw : raws) {
+    forEachLine(lines, [&](std::string_view raw) {
         const cascade::StyledText styled = cascade::splitStyleTags(raw);
-        if (styled.plain.empty()) continue;
+        if (styled.plain.empty()) return;
+        st.spill();
         if (grouped && set > 0 && set % kVerbatimGroup == 0) {
             st.out.push_back("s000 ");
             ++st.linesSinceMarker;
@@ -429,8 +517,8 @@ void Cascader::addVerbatim(std::string_view lines) {
         line += ' ';
         st.out.push_back(std::move(line));
         ++st.linesSinceMarker;
-    }
-    if (st.out.size() == first) return;
+    });
+    if (set == 0) return;
     if (open) st.out.back().insert(st.out.back().size() - 1, "|n>");
     st.out.push_back("s000 ");
     ++st.linesSinceMarker;
@@ -484,6 +572,10 @@ void Cascader::addImage() {
     st.out.push_back("s000 ");
     st.linesSinceMarker += 2;
     st.endParagraph();
+}
+
+void Cascader::handLinesTo(std::function<void(std::string& line)> sink) {
+    m_state->sink = std::move(sink);
 }
 
 void Cascader::drainLines(const std::function<void(std::string& line)>& sink) {

@@ -67,6 +67,10 @@ public:
     // Hands the lines made since the last call to `sink` one by one and lets them go (the
     // banner and "END" aside, which only finish() gives), so a long book can be streamed out.
     void drainLines(const std::function<void(std::string& line)>& sink);
+    // From now on, hands the lines of a long paragraph or verbatim block to `sink` while it
+    // is laid out (in order, before the lines drainLines() hands out), so that no block is
+    // held whole in lines.
+    void handLinesTo(std::function<void(std::string& line)> sink);
 
     // The stored lines: the banner, every story added, then "END". Ends the cascader's use.
     Lines finish();

@@ -3,9 +3,16 @@
 // author, its blocks in reading order and its chapters. Text is UTF-8 with single blanks
 // between words; the only bars in it are the style tags "|i>" (italic), "|b>" (bold) and
 // "|n>" (plain again), which the cascader carries through to the phrase lines unchanged.
+#include "core/base/LineBuffer.h"
+
 #include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm::cascade {
@@ -20,10 +27,87 @@ enum class BlockKind : unsigned char {
                 // printed contents: wrapped to the line width, never coloured as names
 };
 
+// A block as a reader adds it.
 struct Block {
     BlockKind kind = BlockKind::Paragraph;
     int level = 0;
     std::string text; // Verbatim: its lines separated by '\n'
+};
+
+// A block as the list holds it: its text is a view into the list.
+struct BlockView {
+    BlockKind kind = BlockKind::Paragraph;
+    int level = 0;
+    std::string_view text;
+};
+
+// The blocks of a document, held compactly: their texts one after another in the blocks of a
+// LineBuffer, and one byte per block for its kind and level (0 to 31; levels outside are
+// clamped), so that a book of millions of short paragraphs costs its words and a few bytes
+// each, not a string and an allocation apiece. Blocks are added whole and read as views, which
+// stay valid until the list is changed other than by adding.
+class BlockList {
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = BlockView;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = BlockView;
+
+        const_iterator() = default;
+        const_iterator(const BlockList* list, std::size_t index)
+            : m_list(list)
+            , m_index(index) {}
+        BlockView operator*() const { return (*m_list)[m_index]; }
+        const_iterator& operator++() {
+            ++m_index;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++m_index;
+            return before;
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) {
+            return a.m_index == b.m_index;
+        }
+
+    private:
+        const BlockList* m_list = nullptr;
+        std::size_t m_index = 0;
+    };
+    using value_type = BlockView;
+    using size_type = std::size_t;
+
+    static constexpr int kMaxLevel = 31;
+
+    BlockList() = default;
+    BlockList(std::initializer_list<Block> blocks);
+
+    std::size_t size() const { return m_kinds.size(); }
+    bool empty() const { return m_kinds.empty(); }
+    BlockView operator[](std::size_t i) const;
+    BlockView back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+    // The bytes of all the blocks' texts.
+    std::size_t textBytes() const { return m_textBytes; }
+
+    void push_back(const Block& block) { add(block.kind, block.level, block.text); }
+    void add(BlockKind kind, int level, std::string_view text);
+    // Removes blocks [from, to) (to is cut to the size).
+    void erase(std::size_t from, std::size_t to);
+    // Keeps only the blocks i for which keep(i) holds, in order, without holding the texts
+    // twice.
+    void keepIf(const std::function<bool(std::size_t)>& keep);
+    void clear();
+
+private:
+    LineBuffer m_texts;
+    std::vector<std::uint8_t> m_kinds; // the kind in the low three bits, the level above
+    std::size_t m_textBytes = 0;
 };
 
 // An entry of the book's own table of contents: its title and the block it opens at (a
@@ -45,7 +129,7 @@ struct LaidOutText {
 struct Document {
     std::string title;
     std::string author;
-    std::vector<Block> blocks;
+    BlockList blocks;
     std::vector<Chapter> chapters;
     std::optional<LaidOutText> laidOut; // set: the lines are the book, the blocks are empty
 };

@@ -3,7 +3,9 @@
 #include "core/cascade/Cascader.h"
 #include "core/cascade/StyleTags.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <utility>
 
 namespace qm::cascade {
@@ -27,7 +29,7 @@ std::string bookBanner(const Document& doc) {
     std::string banner = splitStyleTags(doc.title).plain;
     const std::string author = splitStyleTags(doc.author).plain;
     if (!author.empty()) banner += (banner.empty() ? "by " : ", by ") + author;
-    for (const Block& b : doc.blocks) {
+    for (const BlockView b : doc.blocks) {
         if (!banner.empty()) break;
         if (b.kind == BlockKind::Heading) banner = splitStyleTags(b.text).plain;
     }
@@ -46,8 +48,7 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, SentenceParser*
 
 namespace {
 
-// A book laid out already: its lines handed on as they stand, copied or (from a book the
-// caller lets go) taken.
+// A book laid out already: its lines handed on as they stand.
 std::vector<std::string> handOnLaidOut(const LaidOutText& laid, const LineSink& sink,
                                        const CascadeProgress& progress) {
     for (const std::string& line : laid.lines) {
@@ -58,29 +59,24 @@ std::vector<std::string> handOnLaidOut(const LaidOutText& laid, const LineSink& 
     return laid.chapterPoints;
 }
 
-std::vector<std::string> handOnLaidOut(LaidOutText& laid, const LineSink& sink,
-                                       const CascadeProgress& progress) {
-    for (std::string& line : laid.lines)
-        sink(line);
-    std::vector<std::string>().swap(laid.lines);
-    if (progress) progress(1.0);
-    return laid.chapterPoints;
-}
-
-template <typename Done>
-std::optional<std::vector<std::string>>
-cascadeBlocks(const Document& doc, SentenceParser* parser, const LineSink& sink,
-              const CascadeProgress& progress, Done blockDone) {
+std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, SentenceParser* parser,
+                                                      const LineSink& sink,
+                                                      const CascadeProgress& progress) {
     const std::size_t blockCount = doc.blocks.size();
-    // The chapters that open at each block, and those pointing past the last one.
-    std::vector<std::vector<std::size_t>> opening(blockCount + 1);
-    for (std::size_t c = 0; c < doc.chapters.size(); ++c)
-        opening[std::min(doc.chapters[c].block, blockCount)].push_back(c);
+    // The chapters in the order of the blocks they open at (those past the last block at the
+    // end), walked alongside the blocks.
+    std::vector<std::size_t> opening(doc.chapters.size());
+    std::iota(opening.begin(), opening.end(), std::size_t{0});
+    const auto blockOf = [&](std::size_t c) { return std::min(doc.chapters[c].block, blockCount); };
+    std::stable_sort(opening.begin(), opening.end(),
+                     [&](std::size_t a, std::size_t b) { return blockOf(a) < blockOf(b); });
+    std::size_t nextChapter = 0;
 
     std::vector<std::string> points(doc.chapters.size());
     std::string banner = bookBanner(doc);
     sink(banner);
     Cascader cascader(parser, std::move(banner));
+    cascader.handLinesTo(sink);
     std::size_t sinceReport = 0;
     auto keepGoing = [&](std::size_t b) {
         sinceReport = 0;
@@ -89,27 +85,30 @@ cascadeBlocks(const Document& doc, SentenceParser* parser, const LineSink& sink,
                                         : static_cast<double>(b) / static_cast<double>(blockCount));
     };
     for (std::size_t b = 0; b <= blockCount; ++b) {
-        const std::vector<std::size_t>& here = opening[b];
-        if ((!here.empty() || ++sinceReport >= kBlocksPerReport) && !keepGoing(b))
+        // The chapters that open here are opening[here, hereEnd).
+        const std::size_t here = nextChapter;
+        while (nextChapter < opening.size() && blockOf(opening[nextChapter]) == b)
+            ++nextChapter;
+        const bool chaptersHere = nextChapter > here;
+        const auto setPoints = [&](int number) {
+            const std::string point = referencePointName(number);
+            for (std::size_t k = here; k < nextChapter; ++k)
+                points[opening[k]] = point;
+        };
+        if ((chaptersHere || ++sinceReport >= kBlocksPerReport) && !keepGoing(b))
             return std::nullopt;
         if (b == blockCount) {
-            if (!here.empty()) {
-                const std::string point = referencePointName(cascader.addReferencePoint());
-                for (const std::size_t c : here)
-                    points[c] = point;
-            }
+            if (chaptersHere) setPoints(cascader.addReferencePoint());
             break;
         }
-        const Block& block = doc.blocks[b];
+        const BlockView block = doc.blocks[b];
         int number = 0;
         if (block.kind == BlockKind::Heading) {
             number = cascader.addHeading(block.text);
-        } else if (!here.empty()) {
+        } else if (chaptersHere) {
             number = cascader.addReferencePoint();
         }
-        const std::string point = referencePointName(number);
-        for (const std::size_t c : here)
-            points[c] = point;
+        setPoints(number);
         switch (block.kind) {
         case BlockKind::Heading:
             break;
@@ -130,7 +129,6 @@ cascadeBlocks(const Document& doc, SentenceParser* parser, const LineSink& sink,
             break;
         }
         cascader.drainLines(sink);
-        blockDone(b);
     }
     cascader.drainLines(sink);
     Lines rest = cascader.finish(); // the banner, already handed out, and "END"
@@ -145,16 +143,8 @@ std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc,
                                                           SentenceParser* parser,
                                                           const LineSink& sink,
                                                           const CascadeProgress& progress) {
-    if (doc.laidOut) return handOnLaidOut(std::as_const(*doc.laidOut), sink, progress);
-    return cascadeBlocks(doc, parser, sink, progress, [](std::size_t) {});
-}
-
-std::optional<std::vector<std::string>>
-cascadeDocumentReleasingText(Document& doc, SentenceParser* parser, const LineSink& sink,
-                             const CascadeProgress& progress) {
     if (doc.laidOut) return handOnLaidOut(*doc.laidOut, sink, progress);
-    return cascadeBlocks(doc, parser, sink, progress,
-                         [&doc](std::size_t b) { std::string().swap(doc.blocks[b].text); });
+    return cascadeBlocks(doc, parser, sink, progress);
 }
 
 } // namespace qm::cascade

@@ -45,12 +45,6 @@ std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc,
                                                           const LineSink& sink,
                                                           const CascadeProgress& progress = {});
 
-// The same, each block's text emptied once it is cascaded (title, author, chapters and the
-// blocks' kinds stay), so the book's text and its stored form are not held whole together.
-std::optional<std::vector<std::string>>
-cascadeDocumentReleasingText(Document& doc, SentenceParser* parser, const LineSink& sink,
-                             const CascadeProgress& progress = {});
-
 // The banner of a book: its title, and ", by " and its author when it names one; without
 // either, its first heading or "Cascaded text". Style tags, control bytes and bars left out.
 std::string bookBanner(const Document& doc);

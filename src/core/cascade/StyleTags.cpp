@@ -61,9 +61,11 @@ StyledText splitStyleTags(std::string_view text) {
     return st;
 }
 
-void restoreStyleTags(const StyledText& styled, Lines& out, std::size_t first) {
+void restoreStyleTags(const StyledText& styled, Lines& out, std::size_t first,
+                      bool closeOpenSpan, bool openBefore) {
     const std::vector<StyleTag>& tags = styled.tags;
-    if (tags.empty()) return;
+    const bool openAtEnd = tags.empty() ? openBefore : tags.back().code != 'n';
+    if (tags.empty() && !(closeOpenSpan && openAtEnd)) return;
     const std::string& plain = styled.plain;
     std::size_t pos = 0;  // next byte of the plain text
     std::size_t next = 0; // next tag to place
@@ -110,7 +112,7 @@ void restoreStyleTags(const StyledText& styled, Lines& out, std::size_t first) {
     std::string rest;
     for (; next < tags.size(); ++next)
         appendTag(rest, tags[next].code);
-    if (tags.back().code != 'n') appendTag(rest, 'n');
+    if (closeOpenSpan && openAtEnd) appendTag(rest, 'n');
     if (rest.empty()) return;
     const std::size_t at =
         !lastLine->empty() && lastLine->back() == ' ' ? lastLine->size() - 1 : lastLine->size();

@@ -31,8 +31,11 @@ StyledText splitStyleTags(std::string_view text);
 // Puts the tags back into the phrase lines out[first...] that were laid out from `plain`
 // (each line "lNN", then the plain text's words in order with blanks and colour tags between
 // them). A tag goes directly before the byte it stood before; a tag standing at a blank goes
-// after the word before it. A span still open at the end is closed on the last line.
-void restoreStyleTags(const StyledText& styled, Lines& out, std::size_t first);
+// after the word before it. A span still open at the end is closed on the last line, unless
+// `closeOpenSpan` is false (a piece of a paragraph that goes on in the next piece);
+// `openBefore` tells that a span opened in an earlier piece is still open at the start.
+void restoreStyleTags(const StyledText& styled, Lines& out, std::size_t first,
+                      bool closeOpenSpan = true, bool openBefore = false);
 
 // The text again with its tags in place (for lines shown as they stand).
 std::string withStyleTags(const StyledText& styled);

@@ -61,15 +61,14 @@ cascade::Document readByFormat(std::string_view fileName, std::string_view bytes
     if (bytes.size() > kMaxBookFileBytes)
         throw UserError("the file is larger than " + std::to_string(kMaxBookFileBytes >> 20) +
                         " MB, more than any book needs.");
-    switch (bookFormatOf(fileName, bytes)) {
-    case BookFormat::Epub:
-        return readEpubBook(bytes);
-    case BookFormat::Html:
-        return readHtmlBook(encoding::decodeToUtf8(bytes));
-    case BookFormat::PlainText:
-        break;
-    }
-    return readPlainTextBook(encoding::decodeToUtf8(bytes));
+    const BookFormat format = bookFormatOf(fileName, bytes);
+    if (format == BookFormat::Epub) return readEpubBook(bytes);
+    // Text that is UTF-8 already is read where it lies; anything else through its UTF-8.
+    const encoding::Encoding encoding = encoding::detectEncoding(bytes);
+    std::string decoded;
+    if (encoding != encoding::Encoding::Utf8) decoded = encoding::decodeToUtf8(bytes, encoding);
+    const std::string_view utf8 = encoding == encoding::Encoding::Utf8 ? bytes : decoded;
+    return format == BookFormat::Html ? readHtmlBook(utf8) : readPlainTextBook(utf8);
 }
 
 } // namespace

@@ -33,26 +33,10 @@ bool isBlank(std::string_view s) {
     return trimBlanksAndControlsView(s).empty();
 }
 
-} // namespace
-
-std::vector<std::string_view> splitLineViews(std::string_view text) {
-    std::vector<std::string_view> lines;
-    lines.reserve(text.size() / 48 + 1);
-    forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
-    return lines;
-}
-
-bool isFrameStartLine(std::string_view line) {
-    return isMarkerLine(line, "START OF");
-}
-
-bool isFrameEndLine(std::string_view line) {
-    return isMarkerLine(line, "END OF");
-}
-
-HeaderFields readHeaderFields(const std::vector<std::string_view>& lines) {
+// The fields of lines [0, count) of `lines` (a vector of views or TextLines).
+template <class LineList> HeaderFields headerFieldsOf(const LineList& lines, std::size_t count) {
     HeaderFields fields;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const std::string_view line = trimBlanksAndControlsView(lines[i]);
         std::string* field = nullptr;
         std::size_t skip = 0;
@@ -66,7 +50,7 @@ HeaderFields readHeaderFields(const std::vector<std::string_view>& lines) {
         if (!field) continue;
         std::string value(line.substr(skip));
         // A long title goes on in indented lines.
-        while (i + 1 < lines.size() && !lines[i + 1].empty() &&
+        while (i + 1 < count && !lines[i + 1].empty() &&
                (lines[i + 1].front() == ' ' || lines[i + 1].front() == '\t') &&
                !isBlank(lines[i + 1])) {
             value += ' ';
@@ -77,7 +61,7 @@ HeaderFields readHeaderFields(const std::vector<std::string_view>& lines) {
     return fields;
 }
 
-Frame findFrame(const std::vector<std::string_view>& lines) {
+template <class LineList> Frame frameOf(const LineList& lines) {
     Frame frame;
     frame.end = lines.size();
     std::size_t start = lines.size();
@@ -89,8 +73,7 @@ Frame findFrame(const std::vector<std::string_view>& lines) {
     }
     if (start < lines.size()) {
         frame.framed = true;
-        frame.header = readHeaderFields(
-            std::vector<std::string_view>(lines.begin(), lines.begin() + static_cast<long>(start)));
+        frame.header = headerFieldsOf(lines, start);
         frame.begin = start + 1;
     }
     for (std::size_t i = frame.begin; i < lines.size(); ++i) {
@@ -127,6 +110,35 @@ Frame findFrame(const std::vector<std::string_view>& lines) {
             frame.end = p;
     }
     return frame;
+}
+
+} // namespace
+
+std::vector<std::string_view> splitLineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    lines.reserve(text.size() / 48 + 1);
+    forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
+    return lines;
+}
+
+bool isFrameStartLine(std::string_view line) {
+    return isMarkerLine(line, "START OF");
+}
+
+bool isFrameEndLine(std::string_view line) {
+    return isMarkerLine(line, "END OF");
+}
+
+HeaderFields readHeaderFields(const std::vector<std::string_view>& lines) {
+    return headerFieldsOf(lines, lines.size());
+}
+
+Frame findFrame(const std::vector<std::string_view>& lines) {
+    return frameOf(lines);
+}
+
+Frame findFrame(const TextLines& lines) {
+    return frameOf(lines);
 }
 
 } // namespace qm::import

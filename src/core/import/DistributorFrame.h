@@ -2,6 +2,8 @@
 // The frame that distributors of public-domain e-books put around a book: a header with the
 // book's particulars ("Title:", "Author:") ending at a "*** START OF ..." line, and a licence
 // footer from the "*** END OF ..." line on. Shared by the plain-text and the HTML readers.
+#include "core/base/TextLines.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,5 +36,7 @@ struct Frame {
 // after the start line and the "End of the ... e-book" line just before the end line. An
 // unframed text is taken whole.
 Frame findFrame(const std::vector<std::string_view>& lines);
+// The same over lines found by index (a text too long for a view per line).
+Frame findFrame(const TextLines& lines);
 
 } // namespace qm::import

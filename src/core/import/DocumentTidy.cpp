@@ -1,36 +1,58 @@
 #include "core/import/DocumentTidy.h"
 
+#include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace qm::import {
 
-using cascade::Block;
 using cascade::BlockKind;
 
 void tidyBlocks(cascade::Document& doc) {
-    std::vector<Block>& in = doc.blocks;
-    std::vector<std::size_t> newIndex(in.size() + 1, 0);
+    cascade::BlockList& in = doc.blocks;
+    const std::size_t count = in.size();
+    std::vector<bool> keep(count, true);
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        newIndex[i] = kept;
-        if (in[i].kind == BlockKind::SceneBreak) {
-            const bool afterProse = kept > 0 && in[kept - 1].kind != BlockKind::SceneBreak &&
-                                    in[kept - 1].kind != BlockKind::Heading;
-            const bool beforeProse = i + 1 < in.size() && in[i + 1].kind != BlockKind::Heading &&
+    BlockKind lastKept = BlockKind::Heading;
+    for (std::size_t i = 0; i < count; ++i) {
+        const BlockKind kind = in[i].kind;
+        if (kind == BlockKind::SceneBreak) {
+            const bool afterProse =
+                kept > 0 && lastKept != BlockKind::SceneBreak && lastKept != BlockKind::Heading;
+            const bool beforeProse = i + 1 < count && in[i + 1].kind != BlockKind::Heading &&
                                      in[i + 1].kind != BlockKind::SceneBreak;
-            if (!afterProse || !beforeProse) continue;
+            if (!afterProse || !beforeProse) {
+                keep[i] = false;
+                continue;
+            }
         }
-        if (kept != i) in[kept] = std::move(in[i]);
+        lastKept = kind;
         ++kept;
     }
-    newIndex[in.size()] = kept;
-    in.resize(kept);
+    if (kept != count) in.keepIf([&keep](std::size_t i) { return keep[i]; });
+
+    // Each chapter moves to the index its block (or the first kept block after it) has now,
+    // found in one sweep over the chapters in block order.
+    std::vector<std::size_t> order(doc.chapters.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return doc.chapters[a].block < doc.chapters[b].block;
+    });
+    std::vector<bool> stays(doc.chapters.size(), false);
+    std::size_t block = 0;
+    std::size_t before = 0; // kept blocks before `block`
+    for (const std::size_t c : order) {
+        const std::size_t target = doc.chapters[c].block;
+        if (target >= count) break;
+        for (; block < target; ++block)
+            before += keep[block] ? 1 : 0;
+        doc.chapters[c].block = before;
+        stays[c] = before < kept;
+    }
     std::vector<cascade::Chapter> chapters;
     chapters.reserve(doc.chapters.size());
-    for (cascade::Chapter& c : doc.chapters) {
-        if (c.block >= newIndex.size()) continue;
-        c.block = newIndex[c.block];
-        if (c.block < kept) chapters.push_back(std::move(c));
+    for (std::size_t c = 0; c < doc.chapters.size(); ++c) {
+        if (stays[c]) chapters.push_back(std::move(doc.chapters[c]));
     }
     doc.chapters = std::move(chapters);
 }

@@ -187,7 +187,7 @@ struct HtmlBlocks::Parser {
         : owner(o)
         , file(std::move(name)) {}
 
-    std::vector<Block>& blocks() { return owner.m_doc.blocks; }
+    cascade::BlockList& blocks() { return owner.m_doc.blocks; }
     bool inSetTable() const { return tableDepth > 0 && !layoutTable; }
     InlineText& out() { return inSetTable() ? row : text; }
 
@@ -585,8 +585,7 @@ std::optional<std::size_t> HtmlBlocks::blockOf(const std::string& target) const 
 void HtmlBlocks::eraseBlocks(std::size_t from, std::size_t to) {
     to = std::min(to, m_doc.blocks.size());
     if (from >= to) return;
-    m_doc.blocks.erase(m_doc.blocks.begin() + static_cast<long>(from),
-                       m_doc.blocks.begin() + static_cast<long>(to));
+    m_doc.blocks.erase(from, to);
     auto move = [&](std::size_t& b) {
         if (b >= to)
             b -= to - from;

@@ -22,17 +22,25 @@ const char* const kFile = "book.html";
 HeaderFields stripFrame(Document& doc, HtmlBlocks& blocks) {
     HeaderFields fields;
     std::size_t start = doc.blocks.size();
-    std::vector<std::string_view> header;
     for (std::size_t i = 0; i < doc.blocks.size() && start == doc.blocks.size(); ++i) {
         for (std::string_view line : splitLineViews(doc.blocks[i].text)) {
             if (isFrameStartLine(line)) {
                 start = i;
                 break;
             }
-            header.push_back(line);
         }
     }
-    if (start < doc.blocks.size()) fields = readHeaderFields(header);
+    // The header's lines are gathered only when there is a header.
+    if (start < doc.blocks.size()) {
+        std::vector<std::string_view> header;
+        for (std::size_t i = 0; i <= start; ++i) {
+            for (std::string_view line : splitLineViews(doc.blocks[i].text)) {
+                if (i == start && isFrameStartLine(line)) break;
+                header.push_back(line);
+            }
+        }
+        fields = readHeaderFields(header);
+    }
     const std::size_t from = start < doc.blocks.size() ? start + 1 : 0;
     std::size_t end = doc.blocks.size();
     for (std::size_t i = from; i < doc.blocks.size() && end == doc.blocks.size(); ++i) {
@@ -77,10 +85,10 @@ std::vector<Chapter> chaptersFromContentsLinks(const Document& doc, const HtmlBl
 
 void chaptersFromHeadings(Document& doc, int maxLevel) {
     int top = maxLevel;
-    for (const auto& b : doc.blocks)
+    for (const cascade::BlockView b : doc.blocks)
         if (b.kind == BlockKind::Heading && b.level <= maxLevel) top = std::min(top, b.level);
     for (std::size_t i = 0; i < doc.blocks.size(); ++i) {
-        const auto& b = doc.blocks[i];
+        const cascade::BlockView b = doc.blocks[i];
         if (b.kind != BlockKind::Heading || b.level > maxLevel) continue;
         doc.chapters.push_back(Chapter{removeStyleTags(b.text), i, b.level - top});
     }

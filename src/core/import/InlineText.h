@@ -22,6 +22,8 @@ public:
     // words are still one. Line ends come only from addLineBreak.
     void setKeepSpaces(bool keep) { m_keepSpaces = keep; }
 
+    // Room for this many bytes of text, so that a long block is not copied as it grows.
+    void reserve(std::size_t bytes) { m_text.reserve(bytes); }
     bool empty() const { return m_text.empty(); }
     bool hasLineBreaks() const { return m_lines > 0; }
     std::size_t size() const { return m_text.size(); }

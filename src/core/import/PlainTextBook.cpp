@@ -1,6 +1,7 @@
 #include "core/import/PlainTextBook.h"
 
 #include "core/base/Text.h"
+#include "core/base/TextLines.h"
 
 #include "core/import/ChapterHeadings.h"
 #include "core/import/DistributorFrame.h"
@@ -8,6 +9,7 @@
 #include "core/import/InlineText.h"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 
 namespace qm::import {
@@ -27,6 +29,50 @@ struct Paragraph {
     std::size_t first = 0;
     std::size_t last = 0;
     std::size_t lineCount() const { return last - first; }
+};
+
+bool isBlankLine(std::string_view l) {
+    return trimBlanksAndControlsView(l).empty();
+}
+
+// The paragraphs of lines [begin, end), numbered from 0, found as they are asked for: only
+// those from the one being read to the furthest looked at are held, never the book's whole
+// list. References to held paragraphs stay valid until they are let go.
+class ParagraphWindow {
+public:
+    ParagraphWindow(const TextLines& lines, std::size_t begin, std::size_t end)
+        : m_lines(lines)
+        , m_pos(begin)
+        , m_end(end) {}
+
+    // Whether there is a paragraph q (q at least the first one held).
+    bool has(std::size_t q) {
+        while (m_first + m_held.size() <= q) {
+            while (m_pos < m_end && isBlankLine(m_lines[m_pos]))
+                ++m_pos;
+            if (m_pos == m_end) return false;
+            Paragraph p{m_pos, m_pos};
+            while (m_pos < m_end && !isBlankLine(m_lines[m_pos]))
+                ++m_pos;
+            p.last = m_pos;
+            m_held.push_back(p);
+        }
+        return true;
+    }
+    // Paragraph q, which has(q) found.
+    const Paragraph& operator[](std::size_t q) const { return m_held[q - m_first]; }
+    // Lets the paragraphs before q go.
+    void dropBefore(std::size_t q) {
+        for (; m_first < q && !m_held.empty(); ++m_first)
+            m_held.pop_front();
+    }
+
+private:
+    const TextLines& m_lines;
+    std::size_t m_pos;
+    std::size_t m_end;
+    std::deque<Paragraph> m_held;
+    std::size_t m_first = 0; // the number of m_held's first paragraph
 };
 
 // The prose of a paragraph: "_word_" (also across words and lines) in italics. An underscore
@@ -63,25 +109,35 @@ void addProse(InlineText& out, std::string_view prose) {
 class PlainTextReader {
 public:
     explicit PlainTextReader(std::string_view text)
-        : m_lines(splitLineViews(text)) {}
+        : m_lines(text) {}
 
     Document read() {
         const Frame frame = findFrame(m_lines);
         m_doc.title = frame.header.title;
         m_doc.author = frame.header.author;
-        collectParagraphs(frame.begin, frame.end);
-        countNumeralHeadings();
-        for (std::size_t p = 0; p < m_paras.size();)
+        countNumeralHeadings(frame.begin, frame.end);
+        m_paras.emplace(m_lines, frame.begin, frame.end);
+        for (std::size_t p = 0; m_paras->has(p);) {
+            m_paras->dropBefore(p);
             p = readParagraph(p);
+        }
         finish();
         return std::move(m_doc);
     }
 
 private:
     std::string_view line(const Paragraph& p, std::size_t k) const { return m_lines[p.first + k]; }
+    bool hasPara(std::size_t q) { return m_paras->has(q); }
+    const Paragraph& paraAt(std::size_t q) const { return (*m_paras)[q]; }
 
     std::string joined(const Paragraph& p, std::size_t from = 0) const {
+        // Room for the whole paragraph first: a paragraph of a whole book's lines is then
+        // never copied into a doubled buffer as it grows.
+        std::size_t bytes = 0;
+        for (std::size_t k = from; k < p.lineCount(); ++k)
+            bytes += line(p, k).size() + 1;
         std::string s;
+        s.reserve(bytes);
         for (std::size_t k = from; k < p.lineCount(); ++k) {
             if (!s.empty()) s += ' ';
             s += trimBlanksAndControlsView(line(p, k));
@@ -89,27 +145,17 @@ private:
         return s;
     }
 
-    void collectParagraphs(std::size_t begin, std::size_t end) {
-        std::size_t i = begin;
-        while (i < end) {
-            while (i < end && trimBlanksAndControlsView(m_lines[i]).empty())
-                ++i;
-            if (i == end) break;
-            Paragraph p{i, i};
-            while (i < end && !trimBlanksAndControlsView(m_lines[i]).empty())
-                ++i;
-            p.last = i;
-            m_paras.push_back(p);
-        }
-    }
-
     // Bare Roman numerals make headings only where a book uses several of them.
-    void countNumeralHeadings() {
+    void countNumeralHeadings(std::size_t begin, std::size_t end) {
+        ParagraphWindow paras(m_lines, begin, end);
         int numerals = 0;
-        for (const Paragraph& p : m_paras) {
-            if (p.lineCount() != 1) continue;
-            const auto m = matchChapterHeading(line(p, 0));
-            if (m && m->strength == HeadingStrength::Numeral) ++numerals;
+        for (std::size_t q = 0; numerals < 2 && paras.has(q); ++q) {
+            const Paragraph& p = paras[q];
+            if (p.lineCount() == 1) {
+                const auto m = matchChapterHeading(line(p, 0));
+                if (m && m->strength == HeadingStrength::Numeral) ++numerals;
+            }
+            paras.dropBefore(q + 1);
         }
         m_trustNumerals = numerals >= 2;
     }
@@ -136,7 +182,7 @@ private:
                (form == "contents" || form == "table of contents");
     }
 
-    static bool isSceneBreak(const Paragraph& p, const std::vector<std::string_view>& lines) {
+    static bool isSceneBreak(const Paragraph& p, const TextLines& lines) {
         int symbols = 0;
         for (std::size_t k = p.first; k < p.last; ++k) {
             for (char c : lines[k]) {
@@ -160,8 +206,8 @@ private:
         return longLines * 2 >= p.lineCount();
     }
 
-    bool opensProse(std::size_t q) const {
-        return q < m_paras.size() && isProse(m_paras[q]) && !headingOf(line(m_paras[q], 0));
+    bool opensProse(std::size_t q) {
+        return hasPara(q) && isProse(paraAt(q)) && !headingOf(line(paraAt(q), 0));
     }
 
     // The same heading as the contents entry: one is the other, or begins it.
@@ -177,12 +223,12 @@ private:
     // "CONTENTS" and the short lines after it, up to where the book itself begins: the first
     // entry's heading again, or prose.
     std::size_t readContents(std::size_t p) {
-        addBlock(BlockKind::Heading, cleanText(line(m_paras[p], 0)), 2);
+        addBlock(BlockKind::Heading, cleanText(line(paraAt(p), 0)), 2);
         std::vector<std::string> entries;
         std::string firstEntry;
         std::size_t q = p + 1;
-        for (; q < m_paras.size() && entries.size() < 2000; ++q) {
-            const Paragraph& para = m_paras[q];
+        for (; hasPara(q) && entries.size() < 2000; ++q) {
+            const Paragraph& para = paraAt(q);
             if (!firstEntry.empty() && namesSameHeading(firstEntry, line(para, 0))) break;
             const bool heading = headingOf(line(para, 0)).has_value();
             if (isProse(para) && !heading) break;
@@ -234,9 +280,9 @@ private:
         addBlock(BlockKind::Verbatim, text.take());
     }
 
-    bool isTitleParagraph(std::size_t q) const {
-        if (q >= m_paras.size() || m_paras[q].lineCount() != 1) return false;
-        const std::string_view l = trimBlanksAndControlsView(line(m_paras[q], 0));
+    bool isTitleParagraph(std::size_t q) {
+        if (!hasPara(q) || paraAt(q).lineCount() != 1) return false;
+        const std::string_view l = trimBlanksAndControlsView(line(paraAt(q), 0));
         if (!looksLikeTitleLine(l) || headingOf(l) || isContentsLine(l) || l.size() > 70)
             return false;
         // "MARLEY'S GHOST." is a title; "Yes." or "Text." in mixed case opens the chapter.
@@ -254,7 +300,7 @@ private:
     }
 
     std::size_t readParagraph(std::size_t p) {
-        const Paragraph& para = m_paras[p];
+        const Paragraph& para = paraAt(p);
         const std::string_view first = trimBlanksAndControlsView(line(para, 0));
         if (para.lineCount() == 1 && isContentsLine(first)) return readContents(p);
         if (isSceneBreak(para, m_lines)) {
@@ -271,8 +317,8 @@ private:
                     text = joinTitle(text, trimBlanksAndControlsView(line(para, 1)));
                     from = 2;
                 } else if (para.lineCount() == 1 && isTitleParagraph(p + 1) &&
-                           p + 2 < m_paras.size()) {
-                    text = joinTitle(text, trimBlanksAndControlsView(line(m_paras[p + 1], 0)));
+                           hasPara(p + 2)) {
+                    text = joinTitle(text, trimBlanksAndControlsView(line(paraAt(p + 1), 0)));
                     next = p + 2;
                 }
             }
@@ -296,9 +342,12 @@ private:
         return p + 1;
     }
 
-    void addParagraphText(const std::string& prose) {
+    void addParagraphText(std::string prose) {
         InlineText text;
+        text.reserve(prose.size());
         addProse(text, prose);
+        // The joined lines go before the block is copied into the document.
+        std::string().swap(prose);
         if (!text.empty()) addBlock(BlockKind::Paragraph, text.take());
     }
 
@@ -314,8 +363,8 @@ private:
         }
     }
 
-    std::vector<std::string_view> m_lines;
-    std::vector<Paragraph> m_paras;
+    TextLines m_lines;
+    std::optional<ParagraphWindow> m_paras; // over the book's lines, once its frame is known
     Document m_doc;
     bool m_trustNumerals = false;
 };

@@ -176,6 +176,13 @@ std::string WordIndexBuilder::finishFile() {
     return out;
 }
 
+void WordIndexBuilder::finishFileTo(const std::function<void(std::string_view bytes)>& out) {
+    emitLines([&](const std::string& line) {
+        out(line);
+        out("\r\n");
+    });
+}
+
 Lines makeWordIndex(const LineBuffer& displayLines) {
     WordIndexBuilder builder;
     for (std::string_view line : displayLines)

@@ -13,6 +13,7 @@
 #include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,8 @@ public:
     // The index file's bytes (each line followed by CR LF), made without holding the lines;
     // ends the builder's use.
     std::string finishFile();
+    // The same bytes handed to `out` a line at a time, so that the file is never held whole.
+    void finishFileTo(const std::function<void(std::string_view bytes)>& out);
 
 private:
     template <typename Emit> void emitLines(Emit emit);

@@ -21,54 +21,62 @@ std::string fileNameOf(std::string_view path) {
 
 } // namespace
 
-std::string storedTextIndex(StoredLineSource& stored, Lines* display) {
-    // The reader's plain pass (see LineFormat.h), one line at a time: the clean-up, then every
-    // phrase line but the last converted.
-    WordIndexBuilder index;
-    auto take = [&](std::string line) {
-        index.addLine(line);
-        if (display) display->push_back(std::move(line));
-    };
+namespace {
+
+// The reader's plain pass (see LineFormat.h), one line at a time: the clean-up, then every
+// phrase line but the last converted; each display line is handed to `take`.
+void forEachDisplayLine(StoredLineSource& stored, const std::function<void(std::string)>& take) {
     CleanedLineSource cleaned(stored);
     std::string_view line;
-    if (!cleaned.next(line)) return index.finishFile();
+    if (!cleaned.next(line)) return;
     std::string_view following;
     while (cleaned.next(following)) {
         take(!line.empty() && line.front() == 'l' ? phraseDisplayLine(line) : std::string(line));
         line = following;
     }
     take(std::string(line));
+}
+
+} // namespace
+
+std::string storedTextIndex(StoredLineSource& stored, Lines* display) {
+    WordIndexBuilder index;
+    forEachDisplayLine(stored, [&](std::string line) {
+        index.addLine(line);
+        if (display) display->push_back(std::move(line));
+    });
     return index.finishFile();
+}
+
+void storedTextIndexTo(StoredLineSource& stored, const ByteSink& out) {
+    WordIndexBuilder index;
+    forEachDisplayLine(stored, [&](const std::string& line) { index.addLine(line); });
+    index.finishFileTo(out);
 }
 
 std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
                                       std::string_view sourceName,
                                       const std::function<std::string(std::string_view)>& convert,
                                       cascade::SentenceParser* parser,
-                                      const LayoutProgress& progress) {
+                                      const LayoutProgress& progress, const ByteSink& text) {
     auto tell = [&](double done) { return !progress || progress(done); };
     LaidOutBook book;
-    std::size_t textBytes = 0;
-    for (const cascade::Block& b : doc.blocks)
-        textBytes += b.text.size();
-    // Phrase codes, tags, markers and line ends add a third to a half to the words. Room for
-    // twice the words means the text is never copied into a doubled buffer (three times the
-    // words at once); pages of the room left unwritten are never touched.
-    book.text.reserve(2 * textBytes + 4096);
-    std::optional<std::vector<std::string>> points = cascade::cascadeDocumentReleasingText(
+    std::optional<std::vector<std::string>> points = cascade::cascadeDocumentTo(
         doc, parser,
         [&](std::string& line) {
-            book.text += convert(line);
-            book.text += "\r\n";
+            line = convert(line);
+            line += "\r\n";
+            text(line);
         },
         [&](double done) { return tell(done * kCascadeShare); });
     if (!points) return std::nullopt;
-    std::vector<cascade::Block>().swap(doc.blocks);
+    doc.blocks.clear();
     if (!tell(kCascadeShare)) return std::nullopt;
 
+    // Only the chapters at a reference point are listed.
     std::vector<CatalogueChapter> chapters;
-    chapters.reserve(doc.chapters.size());
     for (std::size_t c = 0; c < doc.chapters.size(); ++c) {
+        if ((*points)[c].empty()) continue;
         chapters.push_back({convert(cascade::splitStyleTags(doc.chapters[c].title).plain),
                             (*points)[c], doc.chapters[c].depth});
     }
@@ -84,6 +92,23 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
     book.manifest.title = title;
     book.manifest.author = cascade::splitStyleTags(doc.author).plain;
     book.manifest.layoutVersion = cascade::kLayoutVersion;
+    return book;
+}
+
+std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& key,
+                                      std::string_view sourceName,
+                                      const std::function<std::string(std::string_view)>& convert,
+                                      cascade::SentenceParser* parser,
+                                      const LayoutProgress& progress) {
+    std::string text;
+    // Phrase codes, tags, markers and line ends add a third to a half to the words. Room for
+    // twice the words means the text is never copied into a doubled buffer (three times the
+    // words at once); pages of the room left unwritten are never touched.
+    text.reserve(2 * doc.blocks.textBytes() + 4096);
+    std::optional<LaidOutBook> book =
+        layOutBook(std::move(doc), key, sourceName, convert, parser, progress,
+                   [&text](std::string_view bytes) { text += bytes; });
+    if (book) book->text = std::move(text);
     return book;
 }
 

@@ -5,9 +5,16 @@
 namespace qm::library {
 
 void FileBatch::write(const std::string& path, const std::string& bytes) {
+    writeInPieces(path, [&bytes](FileWriter& out) { out.write(bytes); });
+}
+
+void FileBatch::writeInPieces(const std::string& path,
+                              const std::function<void(FileWriter&)>& fill) {
     std::optional<std::string> old = m_fs.fileExists(path) ? m_fs.readFile(path) : std::nullopt;
     if (m_fs.fileExists(path) && !old) throw UserError(unableToWriteMessage(path));
-    m_fs.writeFile(path, bytes);
+    const std::unique_ptr<FileWriter> out = m_fs.beginWrite(path);
+    fill(*out);
+    out->commit();
     m_done.push_back({path, std::move(old)});
 }
 

@@ -3,6 +3,7 @@
 // cancelled), the files it wrote are put back as they were or removed again, newest first.
 #include "core/port/FileSystem.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ public:
 
     // Throws UserError when the file cannot be written (or its old bytes cannot be read).
     void write(const std::string& path, const std::string& bytes);
+    // The same for a file written in pieces: `fill` writes them, and the file is replaced
+    // only when it returns. Whatever `fill` throws leaves the file as it was.
+    void writeInPieces(const std::string& path, const std::function<void(FileWriter&)>& fill);
     void commit() { m_done.clear(); }
 
 private:

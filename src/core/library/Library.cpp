@@ -57,29 +57,30 @@ Lines displayLinesOf(std::string_view storedBytes) {
 // Pieces in which a stored text is read back for its index.
 constexpr std::size_t kIndexPiece = std::size_t{64} << 10;
 
-// The index of the stored text at `path`, read back in pieces as the reader reads it.
-std::string indexOfStoredFile(FileSystem& fs, const std::string& path) {
+// The index of the stored text at `path`, read back in pieces as the reader reads it, handed
+// to `out` a line at a time.
+void indexOfStoredFile(FileSystem& fs, const std::string& path, const ByteSink& out) {
     std::unique_ptr<FileReader> counter = fs.openFile(path);
     const std::optional<std::size_t> lines =
         counter ? FileLineSource::countLines(*counter, kIndexPiece) : std::nullopt;
     std::unique_ptr<FileReader> reader = lines ? fs.openFile(path) : nullptr;
     if (!reader) throw UserError("Cannot open file " + path);
     FileLineSource source(std::move(reader), *lines, kIndexPiece);
-    return storedTextIndex(source);
+    storedTextIndexTo(source, out);
 }
 
-// The text, index and catalogue of a layout. With no index given, the text is let go once
-// written and its index made from the file, so the text and its index are never held together.
-void writeLayoutFiles(FileSystem& fs, FileBatch& batch, const BookFiles& files, LaidOutBook& laid,
-                      std::optional<std::string> index, const Steps& steps) {
-    batch.write(files.text, laid.text);
-    steps.at(0.93);
-    if (!index) {
-        std::string().swap(laid.text);
-        releaseFreeMemory();
-        index = indexOfStoredFile(fs, files.text);
+// The index and catalogue of a layout whose text is written: with no index given, the index
+// is made from the text as written, so the text and its index are never held together.
+void writeIndexAndCatalogue(FileSystem& fs, FileBatch& batch, const BookFiles& files,
+                            const LaidOutBook& laid, const std::string* index,
+                            const Steps& steps) {
+    if (index) {
+        batch.write(files.index, *index);
+    } else {
+        batch.writeInPieces(files.index, [&](FileWriter& out) {
+            indexOfStoredFile(fs, files.text, [&out](std::string_view b) { out.write(b); });
+        });
     }
-    batch.write(files.index, *index);
     steps.at(0.96);
     batch.write(files.catalogue, laid.catalogue);
     steps.at(0.98);
@@ -207,35 +208,50 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
         return book;
     }
 
-    std::optional<LaidOutBook> laid;
-    {
-        cascade::Document doc = m_reader(sourceName, bytes);
-        releaseFreeMemory(); // the reader's buffers
-        steps.at(kReadDone);
-        laid = layOutBook(std::move(doc), key, sourceName, m_convert, m_parser, [&](double done) {
-            if (steps.cancelled()) return false;
-            steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
-            return true;
-        });
-    }
-    if (!laid) throw OpenCancelled();
-    steps.at(kLayoutDone);
+    cascade::Document doc = m_reader(sourceName, bytes);
+    releaseFreeMemory(); // the reader's buffers
+    steps.at(kReadDone);
 
     Book book;
     book.key = key;
     book.files = filesOf(key);
-    book.manifest = laid->manifest;
     book.manifest.digest = key;
     book.laidOutNow = true;
     ensureFolder(m_fs, m_dataFolder);
     ensureFolder(m_fs, m_folder);
+    const bool newFolder = !m_fs.folderExists(book.files.folder);
     ensureFolder(m_fs, book.files.folder);
-    sweepFolder(book.files.folder, key, false);
-    FileBatch batch(m_fs);
-    writeLayoutFiles(m_fs, batch, book.files, *laid, std::nullopt, steps);
-    // The manifest goes last: a book counts as stored only once it is there.
-    batch.write(book.files.manifest, manifestBytes(book.manifest));
-    batch.commit();
+    try {
+        sweepFolder(book.files.folder, key, false);
+        FileBatch batch(m_fs);
+        // The stored text goes to its file as it is cascaded; the document goes with the
+        // cascade, before the index is made from the file.
+        std::optional<LaidOutBook> laid;
+        batch.writeInPieces(book.files.text, [&](FileWriter& out) {
+            laid = layOutBook(
+                std::move(doc), key, sourceName, m_convert, m_parser,
+                [&](double done) {
+                    if (steps.cancelled()) return false;
+                    steps.at(kReadDone + (kLayoutDone - kReadDone) * done);
+                    return true;
+                },
+                [&out](std::string_view b) { out.write(b); });
+            if (!laid) throw OpenCancelled();
+            steps.at(kLayoutDone);
+        });
+        releaseFreeMemory(); // the document and the cascader's buffers
+        steps.at(0.93);
+        writeIndexAndCatalogue(m_fs, batch, book.files, *laid, nullptr, steps);
+        book.manifest = laid->manifest;
+        book.manifest.digest = key;
+        // The manifest goes last: a book counts as stored only once it is there.
+        batch.write(book.files.manifest, manifestBytes(book.manifest));
+        batch.commit();
+    } catch (...) {
+        // The batch has taken its files back; a folder made for them goes too.
+        if (newFolder) m_fs.removeFolder(book.files.folder);
+        throw;
+    }
     steps.finished();
     return book;
 }
@@ -311,7 +327,9 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     ensureFolder(m_fs, book.files.folder);
     try {
         FileBatch batch(m_fs);
-        writeLayoutFiles(m_fs, batch, book.files, *laid, std::move(index), steps);
+        batch.write(book.files.text, laid->text);
+        steps.at(0.93);
+        writeIndexAndCatalogue(m_fs, batch, book.files, *laid, &index, steps);
         if (bookmarkLines) batch.write(movedSectionFile(book.files, key), movedSection);
         batch.write(book.files.manifest, manifestBytes(book.manifest));
         if (bookmarkLines) batch.write(bookmarkFile, joinLinesCrLf(*bookmarkLines));

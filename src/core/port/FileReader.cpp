@@ -24,6 +24,22 @@ private:
     std::size_t m_pos = 0;
 };
 
+// Gathers the pieces and writes them whole at the commit, for file systems that have no
+// write of their own in pieces.
+class GatheringFileWriter final : public FileWriter {
+public:
+    GatheringFileWriter(FileSystem& fs, std::string path)
+        : m_fs(fs)
+        , m_path(std::move(path)) {}
+    void write(std::string_view bytes) override { m_bytes += bytes; }
+    void commit() override { m_fs.writeFile(m_path, m_bytes); }
+
+private:
+    FileSystem& m_fs;
+    std::string m_path;
+    std::string m_bytes;
+};
+
 } // namespace
 
 std::unique_ptr<FileReader> FileSystem::openCapped(const std::string& path,
@@ -31,6 +47,10 @@ std::unique_ptr<FileReader> FileSystem::openCapped(const std::string& path,
     std::optional<std::string> bytes = readCapped(path, cap);
     if (!bytes) return nullptr;
     return std::make_unique<WholeFileReader>(std::move(*bytes));
+}
+
+std::unique_ptr<FileWriter> FileSystem::beginWrite(const std::string& path) {
+    return std::make_unique<GatheringFileWriter>(*this, path);
 }
 
 } // namespace qm

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -31,6 +32,19 @@ public:
 class FileLock {
 public:
     virtual ~FileLock() = default;
+};
+
+// Writes a file piece by piece, as safely as a whole-file write: the pieces go to the
+// temporary, and only commit() replaces the file. A writer let go without a commit (a failure
+// or a cancel on the way) removes what it wrote and leaves the old file as it was.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // Throws UserError ("Unable to write to %s") when the bytes cannot be written.
+    virtual void write(std::string_view bytes) = 0;
+    // Replaces the file with everything written; throws UserError as a whole-file write
+    // does. The writer takes no more pieces after it.
+    virtual void commit() = 0;
 };
 
 class FileSystem {
@@ -64,6 +78,11 @@ public:
     virtual bool removeFolder(const std::string& path) = 0;
     // The file a write of `path` replaces: `path` itself, or the end of its chain of links.
     virtual std::string writeTarget(const std::string& path) const { return path; }
+    // Starts a safe write of the file in pieces, for bytes too many to gather first; throws
+    // UserError as writeFile does when the file cannot be created. The writer must not outlive
+    // the file system. The default gathers the pieces and hands them to writeFile at the
+    // commit.
+    virtual std::unique_ptr<FileWriter> beginWrite(const std::string& path);
 
     struct FolderEntry {
         std::string name;

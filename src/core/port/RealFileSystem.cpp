@@ -138,6 +138,95 @@ private:
     int m_fd;
 };
 
+// A safe write: the bytes go to a temporary beside the file (the link's target), which takes
+// the old file's mode and owner; every write is checked, the bytes are synced, and only then
+// is the temporary renamed over the file. Pieces are gathered into a buffer so that many small
+// ones cost few system calls.
+class RealFileWriter final : public FileWriter {
+public:
+    RealFileWriter(std::string path, std::string target, FolderSync& folderSync)
+        : m_path(std::move(path))
+        , m_target(std::move(target))
+        , m_folderSync(folderSync) {
+        struct stat old {};
+        const bool replacing = ::stat(m_target.c_str(), &old) == 0;
+        if (replacing && !S_ISREG(old.st_mode)) throw UserError(cannotCreateFileMessage(m_path));
+        if (replacing && !mayWrite(old)) throw UserError(unableToWriteMessage(m_path));
+        const auto slash = m_target.find_last_of('/');
+        const std::string name =
+            slash == std::string::npos ? m_target : m_target.substr(slash + 1);
+        m_temp = folderOf(m_target) + temporaryPrefix(name) + "XXXXXX";
+        if (slash == std::string::npos) m_temp = temporaryPrefix(name) + "XXXXXX";
+        m_fd = ::mkstemp(m_temp.data());
+        if (m_fd < 0) throw UserError(cannotCreateFileMessage(m_path));
+        if (replacing) {
+            // The new file takes the old one's place: its mode, and its owner where the
+            // process may give it (a failure leaves the writer as the owner).
+            if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+                (void)!::fchown(m_fd, old.st_uid, old.st_gid);
+            ::fchmod(m_fd, old.st_mode & 07777);
+        } else {
+            // Keep the permissions an ordinary new file would get.
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            ::fchmod(m_fd, 0666 & ~mask);
+        }
+    }
+    ~RealFileWriter() override { abandon(); }
+    RealFileWriter(const RealFileWriter&) = delete;
+    RealFileWriter& operator=(const RealFileWriter&) = delete;
+
+    void write(std::string_view bytes) override {
+        if (m_fd < 0) throw UserError(unableToWriteMessage(m_path));
+        if (m_buffer.size() + bytes.size() <= kBufferSize) {
+            m_buffer += bytes;
+            return;
+        }
+        flushOrFail();
+        if (bytes.size() >= kBufferSize) {
+            if (!writeAll(m_fd, bytes.data(), bytes.size())) fail(unableToWriteMessage(m_path));
+        } else {
+            m_buffer += bytes;
+        }
+    }
+    void commit() override {
+        if (m_fd < 0) throw UserError(unableToWriteMessage(m_path));
+        flushOrFail();
+        const bool synced = ::fsync(m_fd) == 0;
+        const bool closed = ::close(std::exchange(m_fd, -1)) == 0;
+        if (!synced || !closed) fail(unableToWriteMessage(m_path));
+        if (::rename(m_temp.c_str(), m_target.c_str()) != 0)
+            fail(cannotCreateFileMessage(m_path));
+        m_temp.clear();
+        // The rename is made durable on the folder syncer's thread (see FolderSync.h).
+        m_folderSync.add(folderOf(m_target));
+    }
+
+private:
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+
+    void flushOrFail() {
+        if (!writeAll(m_fd, m_buffer.data(), m_buffer.size())) fail(unableToWriteMessage(m_path));
+        m_buffer.clear();
+    }
+    [[noreturn]] void fail(const std::string& message) {
+        abandon();
+        throw UserError(message);
+    }
+    void abandon() noexcept {
+        if (m_fd >= 0) ::close(std::exchange(m_fd, -1));
+        if (!m_temp.empty()) ::unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+
+    std::string m_path;
+    std::string m_target;
+    FolderSync& m_folderSync;
+    std::string m_temp;
+    std::string m_buffer;
+    int m_fd = -1;
+};
+
 class RealFileSystem final : public FileSystem {
 public:
     std::unique_ptr<FileLock> lock(const std::string& path) override {
@@ -191,41 +280,12 @@ public:
         return target;
     }
     void writeFile(const std::string& path, const std::string& bytes) override {
-        const std::string target = writeTarget(path);
-        struct stat old {};
-        const bool replacing = ::stat(target.c_str(), &old) == 0;
-        if (replacing && !S_ISREG(old.st_mode)) throw UserError(cannotCreateFileMessage(path));
-        if (replacing && !mayWrite(old)) throw UserError(unableToWriteMessage(path));
-        const auto slash = target.find_last_of('/');
-        const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-        std::string temp = folderOf(target) + temporaryPrefix(name) + "XXXXXX";
-        if (slash == std::string::npos) temp = temporaryPrefix(name) + "XXXXXX";
-        const int fd = ::mkstemp(temp.data());
-        if (fd < 0) throw UserError(cannotCreateFileMessage(path));
-        if (replacing) {
-            // The new file takes the old one's place: its mode, and its owner where the
-            // process may give it (a failure leaves the writer as the owner).
-            if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-                (void)!::fchown(fd, old.st_uid, old.st_gid);
-            ::fchmod(fd, old.st_mode & 07777);
-        } else {
-            // Keep the permissions an ordinary new file would get.
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ::fchmod(fd, 0666 & ~mask);
-        }
-        const bool ok = writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-        const bool closed = ::close(fd) == 0;
-        if (!ok || !closed) {
-            ::unlink(temp.c_str());
-            throw UserError(unableToWriteMessage(path));
-        }
-        if (::rename(temp.c_str(), target.c_str()) != 0) {
-            ::unlink(temp.c_str());
-            throw UserError(cannotCreateFileMessage(path));
-        }
-        // The rename is made durable on the folder syncer's thread (see FolderSync.h).
-        m_folderSync.add(folderOf(target));
+        const std::unique_ptr<FileWriter> out = beginWrite(path);
+        out->write(bytes);
+        out->commit();
+    }
+    std::unique_ptr<FileWriter> beginWrite(const std::string& path) override {
+        return std::make_unique<RealFileWriter>(path, writeTarget(path), m_folderSync);
     }
     bool removeFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
     bool removeFolder(const std::string& path) override { return ::rmdir(path.c_str()) == 0; }

@@ -64,6 +64,40 @@ void MemoryFileSystem::writeFile(const std::string& path, const std::string& byt
     ++m_writes;
 }
 
+namespace {
+
+class MemoryFileWriter final : public FileWriter {
+public:
+    MemoryFileWriter(MemoryFileSystem& fs, std::string path, MemoryFileSystem::Fault fault)
+        : m_fs(fs)
+        , m_path(std::move(path))
+        , m_fault(fault) {}
+    void write(std::string_view bytes) override {
+        if (m_fault == MemoryFileSystem::Fault::WriteFails)
+            throw UserError(unableToWriteMessage(m_path));
+        m_bytes += bytes;
+    }
+    void commit() override {
+        m_fs.failNextWrite(m_fault);
+        m_fs.writeFile(m_path, m_bytes);
+    }
+
+private:
+    MemoryFileSystem& m_fs;
+    std::string m_path;
+    MemoryFileSystem::Fault m_fault;
+    std::string m_bytes;
+};
+
+} // namespace
+
+std::unique_ptr<FileWriter> MemoryFileSystem::beginWrite(const std::string& path) {
+    const Fault fault = m_fault;
+    m_fault = Fault::None;
+    if (m_readOnly || fault == Fault::CannotCreate) throw UserError(cannotCreateFileMessage(path));
+    return std::make_unique<MemoryFileWriter>(*this, path, fault);
+}
+
 bool MemoryFileSystem::removeFile(const std::string& path) {
     m_sparse.erase(path);
     return m_files.erase(path) > 0;

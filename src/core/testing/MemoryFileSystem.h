@@ -21,6 +21,10 @@ public:
     std::vector<FolderEntry> listFolder(const std::string& folder) const override;
     // Only this process sees the files, so there is no one to lock out.
     std::unique_ptr<FileLock> lock(const std::string&) override { return nullptr; }
+    // Fails as writeFile does: a fault set before it is started fails it when it starts
+    // (CannotCreate), at its first piece or its commit (WriteFails), or at its commit
+    // (RenameFails). The file is there only once committed.
+    std::unique_ptr<FileWriter> beginWrite(const std::string& path) override;
     // Files listed by listFolder report this age (default: an hour).
     void setAge(const std::string& path, long long seconds) { m_ages[path] = seconds; }
 

@@ -1,0 +1,57 @@
+#include "core/cascade/Document.h"
+
+#include <algorithm>
+
+namespace qm::cascade {
+
+namespace {
+
+constexpr unsigned kKindBits = 3;
+constexpr unsigned kKindMask = (1u << kKindBits) - 1;
+
+} // namespace
+
+BlockList::BlockList(std::initializer_list<Block> blocks) {
+    for (const Block& b : blocks)
+        push_back(b);
+}
+
+BlockView BlockList::operator[](std::size_t i) const {
+    const unsigned packed = m_kinds[i];
+    return {static_cast<BlockKind>(packed & kKindMask), static_cast<int>(packed >> kKindBits),
+            m_texts[i]};
+}
+
+void BlockList::add(BlockKind kind, int level, std::string_view text) {
+    const auto clamped = static_cast<unsigned>(std::clamp(level, 0, kMaxLevel));
+    m_texts.push_back(text);
+    m_kinds.push_back(static_cast<std::uint8_t>(clamped << kKindBits | static_cast<unsigned>(kind)));
+    m_textBytes += text.size();
+}
+
+void BlockList::erase(std::size_t from, std::size_t to) {
+    to = std::min(to, size());
+    if (from >= to) return;
+    keepIf([from, to](std::size_t i) { return i < from || i >= to; });
+}
+
+void BlockList::keepIf(const std::function<bool(std::size_t)>& keep) {
+    std::size_t kept = 0;
+    std::size_t bytes = 0;
+    m_texts.keepIf([&](std::size_t i) {
+        if (!keep(i)) return false;
+        bytes += m_texts[i].size();
+        m_kinds[kept++] = m_kinds[i];
+        return true;
+    });
+    m_kinds.resize(kept);
+    m_textBytes = bytes;
+}
+
+void BlockList::clear() {
+    m_texts.clear();
+    std::vector<std::uint8_t>().swap(m_kinds);
+    m_textBytes = 0;
+}
+
+} // namespace qm::cascade
