@@ -602,14 +602,16 @@ void HtmlBlocks::eraseBlocks(std::size_t from, std::size_t to) {
     }
 }
 
-void HtmlBlocks::reorderBlocks(const std::vector<std::size_t>& order) {
+void HtmlBlocks::reorderBlocks(const std::vector<std::size_t>& order,
+                               const std::map<std::size_t, std::string>& texts) {
     const std::size_t n = m_doc.blocks.size();
     std::vector<std::size_t> newIndex(n + 1, n);
-    std::vector<Block> blocks;
-    blocks.reserve(n);
+    cascade::BlockList blocks;
     for (const std::size_t old : order) {
         newIndex[old] = blocks.size();
-        blocks.push_back(std::move(m_doc.blocks[old]));
+        const cascade::BlockView b = m_doc.blocks[old];
+        const auto text = texts.find(old);
+        blocks.add(b.kind, b.level, text == texts.end() ? b.text : std::string_view(text->second));
     }
     m_doc.blocks = std::move(blocks);
     for (auto& [name, block] : m_anchors)

@@ -9,6 +9,7 @@
 // elements marked as notes are recorded, so that the notes can be set at their chapters' ends.
 #include "core/cascade/Document.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,8 +53,9 @@ public:
     const std::vector<NoteRange>& notes() const { return m_notes; }
 
     // Puts the blocks in the order `order` gives (old indices, each once) and moves every
-    // recorded position with its block.
-    void reorderBlocks(const std::vector<std::size_t>& order);
+    // recorded position with its block; a block named in `texts` (by old index) takes that text.
+    void reorderBlocks(const std::vector<std::size_t>& order,
+                       const std::map<std::size_t, std::string>& texts = {});
 
     // Removes blocks [from, to) and moves every recorded position with them.
     void eraseBlocks(std::size_t from, std::size_t to);

@@ -1,6 +1,7 @@
 #include "core/import/HtmlNotes.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace qm::import {
@@ -134,13 +135,15 @@ void placeNotes(cascade::Document& doc, HtmlBlocks& blocks, const LinkTarget& ta
         starts.push_back(c.block);
     std::sort(starts.begin(), starts.end());
     std::vector<std::size_t> moving;
+    std::map<std::size_t, std::string> marked; // each moving note's first block, mark in front
     for (std::size_t i = 0; i < notes.size(); ++i) {
         const Note& note = notes[i];
         if (!note.referenced) continue;
         const auto inside = std::lower_bound(starts.begin(), starts.end(), note.range.from);
         if (inside != starts.end() && *inside < note.range.to) continue;
         moving.push_back(i);
-        startWithMark(doc.blocks[note.range.from].text, note.mark);
+        std::string& text = marked[note.range.from] = std::string(doc.blocks[note.range.from].text);
+        startWithMark(text, note.mark);
     }
     if (moving.empty()) return;
     std::sort(moving.begin(), moving.end(),
@@ -168,7 +171,7 @@ void placeNotes(cascade::Document& doc, HtmlBlocks& blocks, const LinkTarget& ta
         newIndex[order[i]] = i;
     for (cascade::Chapter& c : doc.chapters)
         c.block = newIndex[std::min(c.block, n)];
-    blocks.reorderBlocks(order);
+    blocks.reorderBlocks(order, marked);
 }
 
 } // namespace qm::import
