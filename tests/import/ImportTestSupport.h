@@ -65,7 +65,7 @@ inline std::vector<std::string> blockList(const qm::cascade::Document& doc) {
             out.push_back("I:" + std::string(b.text));
             break;
         case qm::cascade::BlockKind::Entry:
-            out.push_back("E:" + b.text);
+            out.push_back("E:" + std::string(b.text));
             break;
         }
     }
