@@ -77,7 +77,7 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
     std::string banner = cascade::bookBanner(doc);
     if (banner.empty()) banner = title;
     book.catalogue =
-        joinLinesCrLf(bookCatalogueLines(key, convert(title), convert(banner), chapters));
+        joinLinesCrLf(bookCatalogueLines(key, convert(banner), chapters));
 
     book.manifest.key = key;
     book.manifest.source = std::string(sourceName);
