@@ -65,6 +65,18 @@ INSTANTIATE_TEST_SUITE_P(
         HtmlCase{"tagSoup",
                  "<p>Open <i>never closed<p>Next</div></span> <b>bold",
                  {"P:Open |i>never closed|n>", "P:Next |b>bold|n>"}},
+        HtmlCase{"contentsNamingEveryChapterLeavesTheText",
+                 "<h2>Table of Contents</h2><p><a href=\"#a\">CHAPTER I.&mdash;Doubts</a></p>"
+                 "<p class=\"toc\"><a href=\"#b\">Chapter 2: <i>Self-Examination</i></a></p>"
+                 "<h2 id=\"a\">CHAPTER I. Doubts</h2><p>x</p>"
+                 "<h2 id=\"b\">CHAPTER II. Self-Examination</h2><p>y</p>",
+                 {"H2:CHAPTER I. Doubts", "P:x", "H2:CHAPTER II. Self-Examination", "P:y"}},
+        HtmlCase{"contentsWithOtherEntriesAreOneLinePerEntry",
+                 "<h2>CONTENTS</h2><p><a href=\"#z\">Preface</a></p>"
+                 "<p><a href=\"#a\">CHAPTER I. Doubts</a></p><h2 id=\"a\">CHAPTER I. Doubts</h2>"
+                 "<p>It was a dark night when the old man came home, and nobody saw him.</p>",
+                 {"H2:CONTENTS", "V:Preface\nCHAPTER I. Doubts", "H2:CHAPTER I. Doubts",
+                  "P:It was a dark night when the old man came home, and nobody saw him."}},
         HtmlCase{"divsAndLists",
                  "<div>Loose text<div>inner</div>tail</div><ul><li>one</li><li>two</li></ul>",
                  {"P:Loose text", "P:inner", "P:tail", "P:one", "P:two"}}),

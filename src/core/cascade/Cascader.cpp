@@ -403,11 +403,17 @@ void Cascader::addVerbatim(std::string_view lines) {
         }
         ++set;
         if (!styled.tags.empty()) open = styled.tags.back().code != 'n';
-        std::string line = numbered('l', cascade::kBaseLevel).erase(1, 1);
-        line += cascade::withStyleTags(styled);
-        line += ' ';
-        st.out.push_back(std::move(line));
-        ++st.linesSinceMarker;
+        // A line wider than the page's lines goes on at blanks, one step in; no word is cut.
+        int level = cascade::kBaseLevel;
+        for (const cascade::StyledText& piece :
+             cascade::wrapStyledText(styled, cascade::kMaxLineWidth)) {
+            std::string line = numbered('l', level).erase(1, 1);
+            line += cascade::withStyleTags(piece);
+            line += ' ';
+            st.out.push_back(std::move(line));
+            ++st.linesSinceMarker;
+            level = cascade::kBaseLevel + cascade::kLevelStep;
+        }
     }
     if (st.out.size() == first) return;
     if (open) st.out.back().insert(st.out.back().size() - 1, "|n>");

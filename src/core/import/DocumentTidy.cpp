@@ -1,5 +1,7 @@
 #include "core/import/DocumentTidy.h"
 
+#include "core/import/ContentsList.h"
+
 #include <vector>
 
 namespace qm::import {
@@ -8,6 +10,7 @@ using cascade::Block;
 using cascade::BlockKind;
 
 void tidyBlocks(cascade::Document& doc) {
+    settleContentsList(doc);
     std::vector<Block>& in = doc.blocks;
     std::vector<std::size_t> newIndex(in.size() + 1, 0);
     std::size_t kept = 0;

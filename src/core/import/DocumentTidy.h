@@ -8,7 +8,7 @@
 
 namespace qm::import {
 
-// Scene breaks stand only between prose (none at the start or end, before or after a heading,
+// The book's printed contents list settled (ContentsList.h); scene breaks stand only between prose (none at the start or end, before or after a heading,
 // or twice in a row); chapters keep pointing at the same blocks, and any that point past the
 // end are dropped.
 void tidyBlocks(cascade::Document& doc);
