@@ -111,6 +111,19 @@ TEST(HtmlBook, ChaptersFollowTheBooksContentsLinks) {
     EXPECT_EQ(doc.blocks[doc.chapters[1].block].text, "II");
 }
 
+TEST(HtmlBook, FootnoteLinksAreNeverChapters) {
+    // A story in Windows-1252 whose only links before their targets are note marks.
+    const std::string cp1252 =
+        "<html><head><meta charset=\"windows-1252\"><title>Story</title></head><body>"
+        "<h1>The Story</h1><p>Anne came home from the caf\xE9.<a href=\"#n1\">1</a> She slept."
+        "<a href=\"#n2\">[2]</a> Then<a href=\"#n3\">*</a> it rained.<a href=\"#n4\">(iv)</a>"
+        "</p><h2>The Second Day</h2><p>Nothing.</p><p id=\"n1\">1. A fair.</p>"
+        "<p id=\"n2\">2. At noon.</p><p id=\"n3\">* Hard.</p><p id=\"n4\">iv. Late.</p>"
+        "</body></html>";
+    const cascade::Document doc = readHtmlBook(encoding::decodeToUtf8(cp1252));
+    EXPECT_EQ(chapterTitles(doc), (Strings{"The Story", "The Second Day"}));
+}
+
 TEST(HtmlBook, ChaptersComeFromHeadingsOneToThreeWithoutContentsLinks) {
     const cascade::Document doc =
         readHtmlBook("<h1>Part</h1><h2>One</h2><p>a</p><h4>minor</h4><h2>Two</h2><p>b</p>");

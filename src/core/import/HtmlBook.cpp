@@ -1,5 +1,7 @@
 #include "core/import/HtmlBook.h"
 
+#include "core/base/Text.h"
+
 #include "core/import/DistributorFrame.h"
 #include "core/import/DocumentTidy.h"
 #include "core/import/InlineText.h"
@@ -52,13 +54,32 @@ HeaderFields stripFrame(Document& doc, HtmlBlocks& blocks) {
     return fields;
 }
 
+// A note's mark ("1", "[2]", "(iii)", "*", a dagger): the link to a footnote, never a chapter.
+bool isNoteMark(std::string_view text) {
+    std::string_view t = trimBlanksAndControlsView(text);
+    while (!t.empty() && (t.front() == '[' || t.front() == '(' || t.front() == '{'))
+        t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ']' || t.back() == ')' || t.back() == '}' || t.back() == '.'))
+        t.remove_suffix(1);
+    if (t.empty()) return false;
+    if (t == "\xE2\x80\xA0" || t == "\xE2\x80\xA1" || t == "\xC2\xA7") return true; // † ‡ §
+    const bool digits =
+        std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool stars = std::all_of(t.begin(), t.end(), [](char c) { return c == '*'; });
+    const bool smallNumeral = t.size() <= 4 && std::all_of(t.begin(), t.end(), [](char c) {
+                                  return c == 'i' || c == 'v' || c == 'x';
+                              });
+    return digits || stars || smallNumeral ||
+           (t.size() == 1 && t.front() >= 'a' && t.front() <= 'z');
+}
+
 // The book's own contents: links to places in the file that stand before the first place
 // they lead to (so footnote links in the text are not taken for chapters), in order.
 std::vector<Chapter> chaptersFromContentsLinks(const Document& doc, const HtmlBlocks& blocks) {
     std::vector<Chapter> chapters;
     std::size_t firstTarget = 0;
     for (const HtmlLink& link : blocks.links()) {
-        if (!link.href.starts_with("#") || link.href.size() < 2) continue;
+        if (!link.href.starts_with("#") || link.href.size() < 2 || isNoteMark(link.text)) continue;
         const auto target = blocks.blockOf(link.file + link.href);
         if (!target || *target >= doc.blocks.size() || *target <= link.block) continue;
         if (chapters.empty()) firstTarget = *target;
