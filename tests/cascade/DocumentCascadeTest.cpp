@@ -209,7 +209,8 @@ TEST(StyleTags, WrappingCutsAtBlanksAndCarriesTagsWithTheirWords) {
         Lines pieces;
     } cases[] = {
         {"short line", 40, {"short line"}},
-        {"CHAPTER XXVII. Doubts to be Settled\xE2\x80\x94The Young Detectives", 40,
+        {"CHAPTER XXVII. Doubts to be Settled\xE2\x80\x94The Young Detectives",
+         40,
          {"CHAPTER XXVII. Doubts to be Settled\xE2\x80\x94The", "Young Detectives"}},
         // A word wider than the line stays whole.
         {"a Self-Examination-of-the-Young b", 10, {"a", "Self-Examination-of-the-Young", "b"}},

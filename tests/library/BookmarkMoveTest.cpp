@@ -89,8 +89,8 @@ TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
 }
 
 TEST(BookCatalogue, AnOlderOneBookCatalogueFoldsItsRootAway) {
-    EXPECT_EQ(library::foldOneBookCatalogue({"Shelf<<0none", "Tale, by Me<<1k",
-                                             "One<<2k@refpt001", "Two<<3k@refpt002", "(END)"}),
+    EXPECT_EQ(library::foldOneBookCatalogue({"Shelf<<0none", "Tale, by Me<<1k", "One<<2k@refpt001",
+                                             "Two<<3k@refpt002", "(END)"}),
               (Lines{"Tale, by Me<<0k", "One<<1k@refpt001", "Two<<2k@refpt002", "(END)"}));
     const Lines unchanged[] = {
         {"Shelf<<0none", "A<<1a", "B<<1b", "(END)"},      // two books

@@ -46,9 +46,9 @@ protected:
     // Stores the bytes as the reader did before digests were kept: under `key` (the 64-bit hash
     // of the bytes, as it was then), with no digest in the manifest.
     void storeAsBefore(const std::string& bytes, const std::string& earlierKey) {
-        library::LaidOutBook laid = *library::layOutBook(reader.read(bytes), earlierKey, "old.txt",
-                                                         encoding::utf8ToWindows1252,
-                                                         shippedParser(), {});
+        library::LaidOutBook laid =
+            *library::layOutBook(reader.read(bytes), earlierKey, "old.txt",
+                                 encoding::utf8ToWindows1252, shippedParser(), {});
         const library::BookFiles f = library().filesOf(earlierKey);
         fs.mem.addFolder(f.folder);
         ByteLineSource text(laid.text);
@@ -87,9 +87,9 @@ TEST_F(LibraryTest, FirstOpenWritesTheFourFilesOfAOneBookCollection) {
 
     // The catalogue reads as a one-book collection: the book at the root, its chapters under it.
     const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
-    EXPECT_EQ(toc, (Lines{"The Test Book, by A. Writer<<0" + key,
-                          "The Wind<<1" + key + "@refpt001", "The Hill<<1" + key + "@refpt002",
-                          "The Boat<<1" + key + "@refpt003", "(END)"}));
+    EXPECT_EQ(toc, (Lines{"The Test Book, by A. Writer<<0" + key, "The Wind<<1" + key + "@refpt001",
+                          "The Hill<<1" + key + "@refpt002", "The Boat<<1" + key + "@refpt003",
+                          "(END)"}));
     const Tree tree = buildCatalogueTree(toc);
     ASSERT_EQ(tree.size(), 4u);
     EXPECT_EQ(tree[3].parent, 0);

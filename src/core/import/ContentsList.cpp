@@ -151,7 +151,8 @@ void settleContentsList(cascade::Document& doc) {
     if (heading == doc.blocks.size()) return;
     std::vector<std::string> entries;
     std::size_t end = heading + 1;
-    while (end < doc.blocks.size() && collectEntries(doc.blocks[end], end == heading + 1, entries)) {
+    while (end < doc.blocks.size() &&
+           collectEntries(doc.blocks[end], end == heading + 1, entries)) {
         ++end;
         if (doc.blocks[end - 1].kind == BlockKind::Verbatim) break;
     }

@@ -17,43 +17,6 @@ using cascade::Document;
 
 const char* const kFile = "book.html";
 
-// Strips the distributor's frame: every block up to the one holding the "*** START OF" line,
-// from the one holding "*** END OF" on, and an "End of the ..." paragraph before it. The
-// header's title and author are read from the blocks stripped before the start.
-HeaderFields stripFrame(Document& doc, HtmlBlocks& blocks) {
-    HeaderFields fields;
-    std::size_t start = doc.blocks.size();
-    std::vector<std::string_view> header;
-    for (std::size_t i = 0; i < doc.blocks.size() && start == doc.blocks.size(); ++i) {
-        for (std::string_view line : splitLineViews(doc.blocks[i].text)) {
-            if (isFrameStartLine(line)) {
-                start = i;
-                break;
-            }
-            header.push_back(line);
-        }
-    }
-    if (start < doc.blocks.size()) fields = readHeaderFields(header);
-    const std::size_t from = start < doc.blocks.size() ? start + 1 : 0;
-    std::size_t end = doc.blocks.size();
-    for (std::size_t i = from; i < doc.blocks.size() && end == doc.blocks.size(); ++i) {
-        for (std::string_view line : splitLineViews(doc.blocks[i].text)) {
-            if (isFrameEndLine(line)) {
-                end = i;
-                break;
-            }
-        }
-    }
-    if (end < doc.blocks.size()) {
-        if (end > from && (doc.blocks[end - 1].text.starts_with("End of the Project") ||
-                           doc.blocks[end - 1].text.starts_with("End of Project")))
-            --end;
-        blocks.eraseBlocks(end, doc.blocks.size());
-    }
-    if (start < doc.blocks.size()) blocks.eraseBlocks(0, start + 1);
-    return fields;
-}
-
 // A note's mark ("1", "[2]", "(iii)", "*", a dagger): the link to a footnote, never a chapter.
 bool isNoteMark(std::string_view text) {
     std::string_view t = trimBlanksAndControlsView(text);
@@ -95,6 +58,40 @@ std::vector<Chapter> chaptersFromContentsLinks(const Document& doc, const HtmlBl
 
 } // namespace
 
+HeaderFields stripDistributorFrame(Document& doc, HtmlBlocks& blocks) {
+    HeaderFields fields;
+    std::size_t start = doc.blocks.size();
+    std::vector<std::string_view> header;
+    for (std::size_t i = 0; i < doc.blocks.size() && start == doc.blocks.size(); ++i) {
+        for (std::string_view line : splitLineViews(doc.blocks[i].text)) {
+            if (isFrameStartLine(line)) {
+                start = i;
+                break;
+            }
+            header.push_back(line);
+        }
+    }
+    if (start < doc.blocks.size()) fields = readHeaderFields(header);
+    const std::size_t from = start < doc.blocks.size() ? start + 1 : 0;
+    std::size_t end = doc.blocks.size();
+    for (std::size_t i = from; i < doc.blocks.size() && end == doc.blocks.size(); ++i) {
+        for (std::string_view line : splitLineViews(doc.blocks[i].text)) {
+            if (isFrameEndLine(line)) {
+                end = i;
+                break;
+            }
+        }
+    }
+    if (end < doc.blocks.size()) {
+        if (end > from && (doc.blocks[end - 1].text.starts_with("End of the Project") ||
+                           doc.blocks[end - 1].text.starts_with("End of Project")))
+            --end;
+        blocks.eraseBlocks(end, doc.blocks.size());
+    }
+    if (start < doc.blocks.size()) blocks.eraseBlocks(0, start + 1);
+    return fields;
+}
+
 void chaptersFromHeadings(Document& doc, int maxLevel) {
     int top = maxLevel;
     for (const auto& b : doc.blocks)
@@ -110,7 +107,7 @@ Document readHtmlBook(std::string_view utf8) {
     Document doc;
     HtmlBlocks blocks(doc);
     blocks.addFile(kFile, utf8);
-    const HeaderFields fields = stripFrame(doc, blocks);
+    const HeaderFields fields = stripDistributorFrame(doc, blocks);
     doc.title = !fields.title.empty() ? fields.title : blocks.titleElement();
     doc.author = fields.author;
     doc.chapters = chaptersFromContentsLinks(doc, blocks);

@@ -138,7 +138,8 @@ Library::Library(FileSystem& fs, std::string dataFolder, DocumentReader reader,
 
 Library Library::withBookReaders(FileSystem& fs, std::string dataFolder,
                                  cascade::SentenceParser* parser) {
-    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252, parser);
+    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252,
+                   parser);
 }
 
 BookFiles Library::filesOf(const std::string& key, int layoutFolder) const {
@@ -352,7 +353,8 @@ Book Library::settle(Book book) {
 // catalogue, which still opens.
 void Library::foldCatalogue(const Book& book) {
     try {
-        const std::optional<std::string> bytes = m_fs.readFile(book.files.catalogue, kCatalogueFileCap);
+        const std::optional<std::string> bytes =
+            m_fs.readFile(book.files.catalogue, kCatalogueFileCap);
         if (!bytes) return;
         const Lines lines = splitLines(*bytes);
         Lines folded = foldOneBookCatalogue(lines);
