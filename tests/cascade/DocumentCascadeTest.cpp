@@ -192,20 +192,45 @@ TEST(DocumentCascade, VerbatimBreaksAndPicturesStandAsTheyAre) {
                   para("Text after the picture.")};
     const Lines l = cascaded(doc);
     test::expectWellFormed(l);
-    const std::size_t v = indexOf(l, "l05I. The Period, and the Town of Brindlemoor, in which our "
-                                     "story begins ");
-    ASSERT_LT(v, l.size()) << "a long verbatim line is kept whole, blanks folded";
-    EXPECT_EQ(l[v + 1], "l05II. |i>The Mail|n> ");
-    EXPECT_EQ(l[v + 2], "l05III. Stray / bar ");
+    const std::size_t v = indexOf(l, "l05I. The Period, and the Town of ");
+    ASSERT_LT(v, l.size()) << "a long verbatim line goes on at a blank, blanks folded";
+    EXPECT_EQ(l[v + 1], "l09Brindlemoor, in which our story begins ");
+    EXPECT_EQ(l[v + 2], "l05II. |i>The Mail|n> ");
+    EXPECT_EQ(l[v + 3], "l05III. Stray / bar ");
     // Each four blanks of indentation step a line right, at most four steps.
-    EXPECT_EQ(l[v + 3], "l09indented four ");
-    EXPECT_EQ(l[v + 4], "l05three ");
-    EXPECT_EQ(l[v + 5], "l21far ");
-    EXPECT_EQ(l[v + 6], "s000 ");
-    EXPECT_EQ(l[v + 7], "l17* * * ");
-    EXPECT_EQ(l[v + 8], "s000 ");
-    EXPECT_EQ(l[v + 9], "l17[image] ");
-    EXPECT_EQ(l[v + 10], "s000 ");
+    EXPECT_EQ(l[v + 4], "l09indented four ");
+    EXPECT_EQ(l[v + 5], "l05three ");
+    EXPECT_EQ(l[v + 6], "l21far ");
+    EXPECT_EQ(l[v + 7], "s000 ");
+    EXPECT_EQ(l[v + 8], "l17* * * ");
+    EXPECT_EQ(l[v + 9], "s000 ");
+    EXPECT_EQ(l[v + 10], "l17[image] ");
+    EXPECT_EQ(l[v + 11], "s000 ");
+}
+
+TEST(StyleTags, WrappingCutsAtBlanksAndCarriesTagsWithTheirWords) {
+    const struct {
+        std::string text;
+        std::size_t width;
+        Lines pieces;
+    } cases[] = {
+        {"short line", 40, {"short line"}},
+        {"CHAPTER XXVII. Doubts to be Settled\xE2\x80\x94The Young Detectives",
+         40,
+         {"CHAPTER XXVII. Doubts to be Settled\xE2\x80\x94The", "Young Detectives"}},
+        // A word wider than the line stays whole.
+        {"a Self-Examination-of-the-Young b", 10, {"a", "Self-Examination-of-the-Young", "b"}},
+        {"one |i>two three|n> four", 9, {"one |i>two", "three|n>", "four"}},
+        {"one two |b>three|n>", 7, {"one two", "|b>three|n>"}},
+        {"caf\xC3\xA9 caf\xC3\xA9", 9, {"caf\xC3\xA9 caf\xC3\xA9"}}, // characters, not bytes
+    };
+    for (const auto& c : cases) {
+        Lines got;
+        for (const cascade::StyledText& piece :
+             cascade::wrapStyledText(cascade::splitStyleTags(c.text), c.width))
+            got.push_back(cascade::withStyleTags(piece));
+        EXPECT_EQ(got, c.pieces) << c.text;
+    }
 }
 
 TEST(DocumentCascade, ALongVerbatimListHasPageBreakPointsInside) {

@@ -100,6 +100,33 @@ TEST(Epub, ChaptersComeFromHeadingsWithoutATableOfContents) {
     EXPECT_EQ(chapterTitles(doc), (Strings{"Alpha", "Beta"}));
 }
 
+TEST(Epub, TheDistributorsFrameIsStrippedWhereverTheConverterPutIt) {
+    const std::string header = "<pre>The EBook of Tales, by Some One\n\nTitle: Tales\n"
+                               "Author: Some One\n\n*** START OF THIS EBOOK TALES ***</pre>";
+    const std::string footer = "<p>End of the Project's EBook of Tales</p>"
+                               "<p>*** END OF THIS EBOOK TALES ***</p><p>The licence.</p>";
+    const std::string one = "<h2 id=\"a\">One</h2><p>First.</p>";
+    const std::string two = "<h2 id=\"b\">Two</h2><p>Second.</p>";
+    for (const bool ownFiles : {true, false}) {
+        EpubBuilder b;
+        b.title = "";
+        b.author = "";
+        if (ownFiles) {
+            b.chapter("header.xhtml", header).chapter("one.xhtml", one);
+            b.chapter("two.xhtml", two).chapter("footer.xhtml", footer);
+        } else {
+            b.chapter("one.xhtml", header + one).chapter("two.xhtml", two + footer);
+        }
+        b.entry("One", "one.xhtml#a").entry("Two", "two.xhtml#b");
+        const cascade::Document doc = readEpubBook(b.bytes());
+        SCOPED_TRACE(ownFiles ? "header and footer in files of their own" : "inside chapters");
+        EXPECT_EQ(blockList(doc), (Strings{"H2:One", "P:First.", "H2:Two", "P:Second."}));
+        EXPECT_EQ(chapterTitles(doc), (Strings{"One", "Two"}));
+        EXPECT_EQ(doc.title, "Tales");
+        EXPECT_EQ(doc.author, "Some One");
+    }
+}
+
 TEST(Epub, TableOfContentsEntriesThatLeadNowhereAreLeftOut) {
     EpubBuilder b;
     b.chapter("a.xhtml", "<p>x</p>")

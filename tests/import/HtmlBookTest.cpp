@@ -76,6 +76,18 @@ INSTANTIATE_TEST_SUITE_P(
                  "<a href=\"#c3\"><i>Chapter</i> 3</a> x<sup>2</sup>.</p>",
                  {"P:Went down. [1] Her [2] one [iii], [4] [5].",
                   "P:See 1 and note |i>Chapter|n> 3 x2."}},
+        HtmlCase{"contentsNamingEveryChapterLeavesTheText",
+                 "<h2>Table of Contents</h2><p><a href=\"#a\">CHAPTER I.&mdash;Doubts</a></p>"
+                 "<p class=\"toc\"><a href=\"#b\">Chapter 2: <i>Self-Examination</i></a></p>"
+                 "<h2 id=\"a\">CHAPTER I. Doubts</h2><p>x</p>"
+                 "<h2 id=\"b\">CHAPTER II. Self-Examination</h2><p>y</p>",
+                 {"H2:CHAPTER I. Doubts", "P:x", "H2:CHAPTER II. Self-Examination", "P:y"}},
+        HtmlCase{"contentsWithOtherEntriesAreOneLinePerEntry",
+                 "<h2>CONTENTS</h2><p><a href=\"#z\">Preface</a></p>"
+                 "<p><a href=\"#a\">CHAPTER I. Doubts</a></p><h2 id=\"a\">CHAPTER I. Doubts</h2>"
+                 "<p>It was a dark night when the old man came home, and nobody saw him.</p>",
+                 {"H2:CONTENTS", "E:Preface", "E:CHAPTER I. Doubts", "H2:CHAPTER I. Doubts",
+                  "P:It was a dark night when the old man came home, and nobody saw him."}},
         HtmlCase{"divsAndLists",
                  "<div>Loose text<div>inner</div>tail</div><ul><li>one</li><li>two</li></ul>",
                  {"P:Loose text", "P:inner", "P:tail", "V:\xE2\x80\xA2 one\n\xE2\x80\xA2 two"}},
@@ -121,6 +133,19 @@ TEST(HtmlBook, ChaptersFollowTheBooksContentsLinks) {
     ASSERT_EQ(doc.chapters.size(), 2u);
     EXPECT_EQ(doc.blocks[doc.chapters[0].block].text, "I");
     EXPECT_EQ(doc.blocks[doc.chapters[1].block].text, "II");
+}
+
+TEST(HtmlBook, FootnoteLinksAreNeverChapters) {
+    // A story in Windows-1252 whose only links before their targets are note marks.
+    const std::string cp1252 =
+        "<html><head><meta charset=\"windows-1252\"><title>Story</title></head><body>"
+        "<h1>The Story</h1><p>Anne came home from the caf\xE9.<a href=\"#n1\">1</a> She slept."
+        "<a href=\"#n2\">[2]</a> Then<a href=\"#n3\">*</a> it rained.<a href=\"#n4\">(iv)</a>"
+        "</p><h2>The Second Day</h2><p>Nothing.</p><p id=\"n1\">1. A fair.</p>"
+        "<p id=\"n2\">2. At noon.</p><p id=\"n3\">* Hard.</p><p id=\"n4\">iv. Late.</p>"
+        "</body></html>";
+    const cascade::Document doc = readHtmlBook(encoding::decodeToUtf8(cp1252));
+    EXPECT_EQ(chapterTitles(doc), (Strings{"The Story", "The Second Day"}));
 }
 
 TEST(HtmlBook, ChaptersComeFromHeadingsOneToThreeWithoutContentsLinks) {

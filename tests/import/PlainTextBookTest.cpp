@@ -45,11 +45,20 @@ INSTANTIATE_TEST_SUITE_P(
                       HeadingCase{"PART II", true, 1}, HeadingCase{"STAVE ONE.", true},
                       HeadingCase{"Chapter Twenty-One", true}, HeadingCase{"PREFACE", true},
                       HeadingCase{"  Chapter 7  ", true},
+                      HeadingCase{"V. The Wine-shop", true, 2, true},
+                      HeadingCase{"XIII. Fifty-two", true, 2, true},
+                      HeadingCase{"Book the Second--the Golden Thread", true, 1, true},
+                      HeadingCase{"Volume 3", true, 1}, HeadingCase{"CHAPITRE PREMIER", true},
+                      HeadingCase{"Chapitre premier", true}, HeadingCase{"LIVRE II", true, 1},
+                      HeadingCase{"CHAPITRE DEUXI\xC3\x88ME", true},
+                      HeadingCase{"Chapitre deuxi\xC3\xA8me", true},
                       // Prose and near misses.
                       HeadingCase{"chapter 1", false}, HeadingCase{"Chapter", false},
                       HeadingCase{"Part of the problem was the weather.", false},
                       HeadingCase{"Book I read yesterday was long.", false},
                       HeadingCase{"Letter to my sister", false},
+                      HeadingCase{"Book the Second--and last, he said, of many", false},
+                      HeadingCase{"V. The wine-shop was shut", false},
                       HeadingCase{"IIII. Wrong numeral", false}, HeadingCase{"VX", false},
                       HeadingCase{"I. e. the same", false}, HeadingCase{"Chapter 12b", false},
                       HeadingCase{"In the preface he said so.", false}));
@@ -116,12 +125,18 @@ INSTANTIATE_TEST_SUITE_P(
             {"H2:I. The Period", "P:It was the best of times.", "H2:II. The Mail",
              "P:It was the Dover road."},
             {"I. The Period", "II. The Mail"}},
-        BookCase{"contentsListIsKeptAsLines",
-                 "CONTENTS\n\n CHAPTER I. The Beginning\n CHAPTER II. The End\n\n\n"
-                 "CHAPTER I. The Beginning\n\nOnce upon a time.\n\nCHAPTER II. The End\n\nNo more.",
-                 {"H2:CONTENTS", "V:CHAPTER I. The Beginning\nCHAPTER II. The End",
-                  "H2:CHAPTER I. The Beginning", "P:Once upon a time.", "H2:CHAPTER II. The End",
+        BookCase{"contentsListOfTheChaptersLeavesTheText",
+                 "CONTENTS\n\n CHAPTER I. The Beginning\n II. The End\n\n\n"
+                 "CHAPTER I. The Beginning\n\nOnce upon a time.\n\nCHAPTER 2. The End\n\nNo more.",
+                 {"H2:CHAPTER I. The Beginning", "P:Once upon a time.", "H2:CHAPTER 2. The End",
                   "P:No more."},
+                 {"CHAPTER I. The Beginning", "CHAPTER 2. The End"}},
+        BookCase{"contentsListNamingOtherLinesIsKeptAsLines",
+                 "CONTENTS\n\n CHAPTER I. The Beginning\n CHAPTER II. The Middle\n\n\n"
+                 "CHAPTER I. The Beginning\n\nOnce upon a time.\n\nCHAPTER II. The End\n\nNo.",
+                 {"H2:CONTENTS", "V:CHAPTER I. The Beginning\nCHAPTER II. The Middle",
+                  "H2:CHAPTER I. The Beginning", "P:Once upon a time.", "H2:CHAPTER II. The End",
+                  "P:No."},
                  {"CHAPTER I. The Beginning", "CHAPTER II. The End"}},
         BookCase{"contentsListEndsAtProse",
                  "Contents\n\nThe Storm\n\nThe Calm\n\nThe wind rose over the hills that night and "
@@ -156,6 +171,45 @@ INSTANTIATE_TEST_SUITE_P(
                  {"P:Text.", "I:The old house", "P:More."},
                  {}}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
+
+// A novel in three books as a distributor sets it: the contents list names headings the
+// common forms miss ("V. The Wine-shop", "XIII. The Fellow of no Delicacy"), and the books hold
+// their chapters.
+TEST(PlainTextBooks, TheContentsListFindsUnusualHeadingsAndPartsHoldTheirChapters) {
+    const std::string prose = "It was the time of year when the roads were bad and the coaches "
+                              "ran late,\nand nobody on them said very much to anyone at all.\n\n";
+    const std::string text =
+        "CONTENTS\n\n     Book the First--Recalled to Life\n     CHAPTER I      The Period\n"
+        "     CHAPTER V      The Wine-shop\n     Book the Second--the Golden Thread\n"
+        "     CHAPTER XIII   The Fellow of no Delicacy\n     CHAPTER XIV    Fifty-two\n\n\n"
+        "Book the First--Recalled to Life\n\n\nI. The Period\n\n" +
+        prose + "V. The Wine-shop\n\n" + prose + "Book the Second--the Golden Thread\n\n\n" +
+        "XIII.\nThe Fellow of no Delicacy\n\n" + prose + "XIV.\n\nFifty-two\n\n" + prose;
+    const cascade::Document doc = readPlainTextBook(text);
+    EXPECT_EQ(chapterTitles(doc), (Strings{"Book the First--Recalled to Life", "I. The Period",
+                                           "V. The Wine-shop", "Book the Second--the Golden Thread",
+                                           "XIII. The Fellow of no Delicacy", "XIV. Fifty-two"}));
+    std::vector<int> depths;
+    for (const cascade::Chapter& c : doc.chapters)
+        depths.push_back(c.depth);
+    EXPECT_EQ(depths, (std::vector<int>{0, 1, 1, 0, 1, 1}));
+    // Every entry is a chapter now: the printed list has left the text.
+    EXPECT_EQ(blockList(doc).front(), "H1:Book the First--Recalled to Life");
+}
+
+TEST(PlainTextBooks, ASingleByteFrenchManualFindsItsChapters) {
+    const std::string prose = "Le pr\xE9sent manuel d\xE9"
+                              "crit l'appareil et son emploi, pas \xE0 "
+                              "pas, pour que\nchacun puisse le mettre en service sans aide.\n\n";
+    const std::string latin1 =
+        "MANUEL DE L'UTILISATEUR\n\n\nCHAPITRE PREMIER\n\nG\xE9n\xE9ralit\xE9s\n\n" + prose +
+        "CHAPITRE II\n\nInstallation de l'appareil\n\n" + prose + "III\n\n" + prose + "IV\n\n" +
+        prose;
+    const cascade::Document doc = readPlainTextBook(encoding::decodeToUtf8(latin1));
+    EXPECT_EQ(chapterTitles(doc),
+              (Strings{"CHAPITRE PREMIER: G\xC3\xA9n\xC3\xA9ralit\xC3\xA9s",
+                       "CHAPITRE II: Installation de l'appareil", "III", "IV"}));
+}
 
 TEST(PlainTextBooks, PartsNestTheirChapters) {
     const cascade::Document doc =
@@ -220,11 +274,12 @@ TEST(Corpus, FrankensteinHasItsLettersAndChapters) {
     EXPECT_EQ(titles.front(), "Letter 1");
     EXPECT_EQ(titles[4], "Chapter 1");
     EXPECT_EQ(titles.back(), "Chapter 24");
-    // The contents list is set lines, not prose; the licence is gone; curly quotes remain.
+    // The contents list names every chapter, so the tree stands for it; the licence is gone;
+    // curly quotes remain.
     const auto contents = std::find_if(doc.blocks.begin(), doc.blocks.end(), [](const auto& b) {
-        return b.kind == cascade::BlockKind::Verbatim && b.text.starts_with("Letter 1\nLetter 2");
+        return b.text.starts_with("Letter 1\nLetter 2") || b.text == "CONTENTS";
     });
-    EXPECT_NE(contents, doc.blocks.end());
+    EXPECT_EQ(contents, doc.blocks.end());
     bool quotes = false;
     for (const cascade::BlockView b : doc.blocks) {
         EXPECT_EQ(b.text.find("Gutenberg"), std::string::npos) << b.text.substr(0, 80);

@@ -82,10 +82,25 @@ TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
         {"Part One", "refpt001", 0},   {"Deep jump", "refpt002", 3}, {"Deeper", "refpt003", 4},
         {"Deepest", "refpt004", 9},    {"No point", "", 0},          {"A <<b@c", "refpt005", 0},
         {"\tTabbed\r", "refpt006", -2}};
-    EXPECT_EQ(library::bookCatalogueLines("k", "Root", "Book, by Me", chapters),
-              (Lines{"Root<<0none", "Book, by Me<<1k", "Part One<<2k@refpt001",
-                     "Deep jump<<3k@refpt002", "Deeper<<4k@refpt003", "Deepest<<5k@refpt004",
-                     "A ( b(at)c<<2k@refpt005", "Tabbed<<2k@refpt006", "(END)"}));
+    EXPECT_EQ(library::bookCatalogueLines("k", "Book, by Me", chapters),
+              (Lines{"Book, by Me<<0k", "Part One<<1k@refpt001", "Deep jump<<2k@refpt002",
+                     "Deeper<<3k@refpt003", "Deepest<<4k@refpt004", "A ( b(at)c<<1k@refpt005",
+                     "Tabbed<<1k@refpt006", "(END)"}));
+}
+
+TEST(BookCatalogue, AnOlderOneBookCatalogueFoldsItsRootAway) {
+    EXPECT_EQ(library::foldOneBookCatalogue({"Shelf<<0none", "Tale, by Me<<1k", "One<<2k@refpt001",
+                                             "Two<<3k@refpt002", "(END)"}),
+              (Lines{"Tale, by Me<<0k", "One<<1k@refpt001", "Two<<2k@refpt002", "(END)"}));
+    const Lines unchanged[] = {
+        {"Shelf<<0none", "A<<1a", "B<<1b", "(END)"},      // two books
+        {"Shelf<<0qau", "Tale<<1k", "(END)"},             // the root is a page of its own
+        {"Shelf<<0none", "Tale<<1k", "Odd<<7k", "(END)"}, // a line off the levels
+        {"Shelf<<0none", "Tale<<1k", "One<<2k@refpt001"}, // no closing line
+        {"Tale, by Me<<0k", "One<<1k@refpt001", "(END)"}, // already folded
+    };
+    for (const Lines& lines : unchanged)
+        EXPECT_EQ(library::foldOneBookCatalogue(lines), lines) << lines[0] << " " << lines[1];
 }
 
 TEST(BookManifest, LayoutFolderAndMoveRecordReadBackOrAreRefused) {

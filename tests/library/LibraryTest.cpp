@@ -46,9 +46,9 @@ protected:
     // Stores the bytes as the reader did before digests were kept: under `key` (the 64-bit hash
     // of the bytes, as it was then), with no digest in the manifest.
     void storeAsBefore(const std::string& bytes, const std::string& earlierKey) {
-        library::LaidOutBook laid = *library::layOutBook(reader.read(bytes), earlierKey, "old.txt",
-                                                         encoding::utf8ToWindows1252,
-                                                         shippedParser(), {});
+        library::LaidOutBook laid =
+            *library::layOutBook(reader.read(bytes), earlierKey, "old.txt",
+                                 encoding::utf8ToWindows1252, shippedParser(), {});
         const library::BookFiles f = library().filesOf(earlierKey);
         fs.mem.addFolder(f.folder);
         ByteLineSource text(laid.text);
@@ -85,14 +85,14 @@ TEST_F(LibraryTest, FirstOpenWritesTheFourFilesOfAOneBookCollection) {
     EXPECT_EQ(text.find("\xE2\x80"), std::string::npos);
     EXPECT_EQ(text.rfind("The Test Book, by A. Writer\r\n", 0), 0u);
 
-    // The catalogue reads as a collection: the book under the root, its chapters under it.
+    // The catalogue reads as a one-book collection: the book at the root, its chapters under it.
     const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
-    EXPECT_EQ(toc, (Lines{"The Test Book<<0none", "The Test Book, by A. Writer<<1" + key,
-                          "The Wind<<2" + key + "@refpt001", "The Hill<<2" + key + "@refpt002",
-                          "The Boat<<2" + key + "@refpt003", "(END)"}));
+    EXPECT_EQ(toc, (Lines{"The Test Book, by A. Writer<<0" + key, "The Wind<<1" + key + "@refpt001",
+                          "The Hill<<1" + key + "@refpt002", "The Boat<<1" + key + "@refpt003",
+                          "(END)"}));
     const Tree tree = buildCatalogueTree(toc);
-    ASSERT_EQ(tree.size(), 5u);
-    EXPECT_EQ(tree[4].parent, 1);
+    ASSERT_EQ(tree.size(), 4u);
+    EXPECT_EQ(tree[3].parent, 0);
     for (int r = 1; r <= 3; ++r)
         EXPECT_NE(text.find("l00|refpt00" + std::to_string(r) + "> "), std::string::npos);
 
@@ -119,6 +119,19 @@ TEST_F(LibraryTest, SecondOpenReadsTheStoredFormWithoutCascading) {
     EXPECT_EQ(fs.mem.writeCount(), writes);
     EXPECT_EQ(fs.mem.files(), before);
     EXPECT_EQ(again.manifest.source, "a.txt");
+}
+
+TEST_F(LibraryTest, ReopenRewritesAnOlderCatalogueWithTheBookAsRoot) {
+    const library::Book b = library().open("a.txt", book);
+    const std::string current = *fs.readFile(b.files.catalogue);
+    Lines older = splitLines(current);
+    for (std::size_t i = 0; i + 1 < older.size(); ++i)
+        ++older[i][older[i].find("<<") + 2];
+    older.insert(older.begin(), "The Test Book<<0none");
+    fs.writeFile(b.files.catalogue, joinLinesCrLf(older));
+
+    library().open("a.txt", book);
+    EXPECT_EQ(*fs.readFile(b.files.catalogue), current);
 }
 
 TEST_F(LibraryTest, OtherLayoutVersionIsKeptUntilLaidOutAgain) {
@@ -400,10 +413,10 @@ TEST_F(LibraryTest, BookReadersFillTheContentsTree) {
                              "<h1>Second</h1><p>Good night.</p></body></html>";
     const library::Book b = lib.open("stories.html", html);
     const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
-    ASSERT_EQ(toc.size(), 5u);
-    EXPECT_EQ(toc[0], "Caf\xE9 Stories<<0none");
-    EXPECT_EQ(toc[2], "First<<2" + b.key + "@refpt001");
-    EXPECT_EQ(toc[3], "Second<<2" + b.key + "@refpt002");
+    ASSERT_EQ(toc.size(), 4u);
+    EXPECT_EQ(toc[0], "Caf\xE9 Stories<<0" + b.key);
+    EXPECT_EQ(toc[1], "First<<1" + b.key + "@refpt001");
+    EXPECT_EQ(toc[2], "Second<<1" + b.key + "@refpt002");
     EXPECT_NE(fs.readFile(b.files.text)->find("\x93Hello,\x94"), std::string::npos);
 }
 
@@ -417,8 +430,8 @@ TEST_F(LibraryTest, CorpusNovelOpensByChapterAndReopensFromTheLibrary) {
     Library lib = Library::withBookReaders(fs, kDataFolder, shippedParser());
     const library::Book b = lib.open("pride-and-prejudice.txt", novel);
     const Lines toc = splitLines(*fs.readFile(b.files.catalogue));
-    EXPECT_EQ(toc.size(), 61u + 3u);
-    EXPECT_EQ(toc[2], "Chapter 1<<2" + b.key + "@refpt001");
+    EXPECT_EQ(toc.size(), 61u + 2u);
+    EXPECT_EQ(toc[1], "Chapter 1<<1" + b.key + "@refpt001");
     const int writes = fs.mem.writeCount();
     EXPECT_FALSE(lib.open("copy.txt", novel).laidOutNow);
     EXPECT_EQ(fs.mem.writeCount(), writes);

@@ -508,15 +508,21 @@ void Cascader::addVerbatim(std::string_view lines) {
         }
         ++set;
         if (!styled.tags.empty()) open = styled.tags.back().code != 'n';
-        // Every four blanks that indent a set line (a nested list's item) step it right.
+        // Every four blanks that indent a set line (a nested list's item) step it right; a
+        // line wider than the page's lines goes on at blanks, one step further in, and no
+        // word is cut.
         const std::size_t indent = raw.find_first_not_of(' ');
         const int steps = static_cast<int>(std::min<std::size_t>(indent / 4, kVerbatimSteps));
-        std::string line =
-            numbered('l', cascade::kBaseLevel + steps * cascade::kLevelStep).erase(1, 1);
-        line += cascade::withStyleTags(styled);
-        line += ' ';
-        st.out.push_back(std::move(line));
-        ++st.linesSinceMarker;
+        int level = cascade::kBaseLevel + steps * cascade::kLevelStep;
+        for (const cascade::StyledText& piece :
+             cascade::wrapStyledText(styled, cascade::kMaxLineWidth)) {
+            std::string line = numbered('l', level).erase(1, 1);
+            line += cascade::withStyleTags(piece);
+            line += ' ';
+            st.out.push_back(std::move(line));
+            ++st.linesSinceMarker;
+            level = cascade::kBaseLevel + (steps + 1) * cascade::kLevelStep;
+        }
     });
     if (set == 0) return;
     if (open) st.out.back().insert(st.out.back().size() - 1, "|n>");

@@ -29,6 +29,10 @@ void BlockList::add(BlockKind kind, int level, std::string_view text) {
     m_textBytes += text.size();
 }
 
+void BlockList::setKind(std::size_t i, BlockKind kind) {
+    m_kinds[i] = static_cast<std::uint8_t>((m_kinds[i] & ~kKindMask) | static_cast<unsigned>(kind));
+}
+
 void BlockList::erase(std::size_t from, std::size_t to) {
     to = std::min(to, size());
     if (from >= to) return;

@@ -97,6 +97,8 @@ public:
 
     void push_back(const Block& block) { add(block.kind, block.level, block.text); }
     void add(BlockKind kind, int level, std::string_view text);
+    // Gives block i another kind, its level and text as they are.
+    void setKind(std::size_t i, BlockKind kind);
     // Removes blocks [from, to) (to is cut to the size).
     void erase(std::size_t from, std::size_t to);
     // Keeps only the blocks i for which keep(i) holds, in order, without holding the texts

@@ -131,4 +131,40 @@ std::string withStyleTags(const StyledText& styled) {
     return out;
 }
 
+std::vector<StyledText> wrapStyledText(const StyledText& styled, std::size_t width) {
+    const std::string& plain = styled.plain;
+    auto chars = [&](std::size_t a, std::size_t b) {
+        std::size_t n = 0;
+        for (std::size_t i = a; i < b; ++i)
+            n += (static_cast<unsigned char>(plain[i]) & 0xC0) != 0x80 ? 1 : 0;
+        return n;
+    };
+    // Each piece runs from `start` to the blank before the first word that would not fit.
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    std::size_t start = 0;
+    while (start < plain.size()) {
+        std::size_t end = plain.find(' ', start);
+        if (end == std::string::npos) end = plain.size();
+        while (end < plain.size()) {
+            std::size_t next = plain.find(' ', end + 1);
+            if (next == std::string::npos) next = plain.size();
+            if (chars(start, next) > width) break;
+            end = next;
+        }
+        spans.emplace_back(start, end);
+        start = end < plain.size() ? end + 1 : end;
+    }
+    std::vector<StyledText> pieces(spans.size());
+    std::size_t t = 0;
+    for (std::size_t k = 0; k < spans.size(); ++k) {
+        const auto [a, b] = spans[k];
+        pieces[k].plain = plain.substr(a, b - a);
+        const bool last = k + 1 == spans.size();
+        for (; t < styled.tags.size() && (styled.tags[t].offset <= b || last); ++t)
+            pieces[k].tags.push_back(
+                {styled.tags[t].offset > a ? styled.tags[t].offset - a : 0, styled.tags[t].code});
+    }
+    return pieces;
+}
+
 } // namespace qm::cascade

@@ -40,4 +40,9 @@ void restoreStyleTags(const StyledText& styled, Lines& out, std::size_t first,
 // The text again with its tags in place (for lines shown as they stand).
 std::string withStyleTags(const StyledText& styled);
 
+// A line of text cut at blanks into pieces of at most `width` characters each, every piece
+// with the tags that stand inside it; a word wider than that stays whole on a piece of its own.
+// A tag standing at a cut goes after the word before it.
+std::vector<StyledText> wrapStyledText(const StyledText& styled, std::size_t width);
+
 } // namespace qm::cascade

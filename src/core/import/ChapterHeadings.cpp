@@ -22,10 +22,16 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Upper case, also of the accented letters of Western European languages ("première").
 std::string upper(std::string_view s) {
     std::string u(s);
-    for (char& c : u)
-        if (isLower(c)) c = static_cast<char>(c - 'a' + 'A');
+    for (std::size_t i = 0; i < u.size(); ++i) {
+        const char c = u[i];
+        if (isLower(c)) u[i] = static_cast<char>(c - 'a' + 'A');
+        const auto next = i + 1 < u.size() ? static_cast<unsigned char>(u[i + 1]) : 0u;
+        if (static_cast<unsigned char>(c) == 0xC3 && next >= 0xA0 && next <= 0xBE && next != 0xB7)
+            u[i + 1] = static_cast<char>(next - 0x20);
+    }
     return u;
 }
 
@@ -48,18 +54,69 @@ struct Keyword {
 constexpr std::array kNumberedWords{
     Keyword{"CHAPTER", 2}, Keyword{"LETTER", 2},  Keyword{"STAVE", 2},    Keyword{"CANTO", 2},
     Keyword{"SECTION", 2}, Keyword{"EPISODE", 2}, Keyword{"APPENDIX", 2}, Keyword{"BOOK", 1},
-    Keyword{"PART", 1},    Keyword{"VOLUME", 1},  Keyword{"VOL", 1}};
+    Keyword{"PART", 1},    Keyword{"VOLUME", 1},  Keyword{"VOL", 1},      Keyword{"CHAPITRE", 2},
+    Keyword{"LIVRE", 1},   Keyword{"TOME", 1},    Keyword{"PARTIE", 1}};
 constexpr std::array kSectionWords{"PREFACE",  "INTRODUCTION", "PROLOGUE",   "EPILOGUE",
                                    "FOREWORD", "AFTERWORD",    "CONCLUSION", "POSTSCRIPT"};
-constexpr std::array kNumberWords{
-    "ONE",       "TWO",       "THREE",       "FOUR",       "FIVE",       "SIX",        "SEVEN",
-    "EIGHT",     "NINE",      "TEN",         "ELEVEN",     "TWELVE",     "THIRTEEN",   "FOURTEEN",
-    "FIFTEEN",   "SIXTEEN",   "SEVENTEEN",   "EIGHTEEN",   "NINETEEN",   "TWENTY",     "THIRTY",
-    "FORTY",     "FIFTY",     "SIXTY",       "SEVENTY",    "EIGHTY",     "NINETY",     "HUNDRED",
-    "FIRST",     "SECOND",    "THIRD",       "FOURTH",     "FIFTH",      "SIXTH",      "SEVENTH",
-    "EIGHTH",    "NINTH",     "TENTH",       "ELEVENTH",   "TWELFTH",    "THIRTEENTH", "FOURTEENTH",
-    "FIFTEENTH", "SIXTEENTH", "SEVENTEENTH", "EIGHTEENTH", "NINETEENTH", "TWENTIETH",  "LAST",
-    "FINAL"};
+constexpr std::array kNumberWords{"ONE",
+                                  "TWO",
+                                  "THREE",
+                                  "FOUR",
+                                  "FIVE",
+                                  "SIX",
+                                  "SEVEN",
+                                  "EIGHT",
+                                  "NINE",
+                                  "TEN",
+                                  "ELEVEN",
+                                  "TWELVE",
+                                  "THIRTEEN",
+                                  "FOURTEEN",
+                                  "FIFTEEN",
+                                  "SIXTEEN",
+                                  "SEVENTEEN",
+                                  "EIGHTEEN",
+                                  "NINETEEN",
+                                  "TWENTY",
+                                  "THIRTY",
+                                  "FORTY",
+                                  "FIFTY",
+                                  "SIXTY",
+                                  "SEVENTY",
+                                  "EIGHTY",
+                                  "NINETY",
+                                  "HUNDRED",
+                                  "FIRST",
+                                  "SECOND",
+                                  "THIRD",
+                                  "FOURTH",
+                                  "FIFTH",
+                                  "SIXTH",
+                                  "SEVENTH",
+                                  "EIGHTH",
+                                  "NINTH",
+                                  "TENTH",
+                                  "ELEVENTH",
+                                  "TWELFTH",
+                                  "THIRTEENTH",
+                                  "FOURTEENTH",
+                                  "FIFTEENTH",
+                                  "SIXTEENTH",
+                                  "SEVENTEENTH",
+                                  "EIGHTEENTH",
+                                  "NINETEENTH",
+                                  "TWENTIETH",
+                                  "LAST",
+                                  "FINAL",
+                                  "PREMIER",
+                                  "PREMI\xC3\x88RE",
+                                  "SECONDE",
+                                  "DEUXI\xC3\x88ME",
+                                  "TROISI\xC3\x88ME",
+                                  "QUATRI\xC3\x88ME",
+                                  "CINQUI\xC3\x88ME",
+                                  "DERNIER",
+                                  "DERNI\xC3\x88RE"};
 
 bool isNumberWord(std::string_view word) {
     // "TWENTY-FIRST", "THIRTY-ONE": every hyphenated part a number word.
@@ -138,8 +195,9 @@ bool isArabicNumber(std::string_view s) {
 // The word at the front (letters, digits and inner hyphens) and what follows it.
 std::string_view frontWord(std::string_view s) {
     std::size_t i = 0;
-    while (i < s.size() && (isAlpha(s[i]) || isDigit(s[i]) ||
-                            (s[i] == '-' && i > 0 && i + 1 < s.size() && isAlpha(s[i + 1]))))
+    while (i < s.size() &&
+           (isAlpha(s[i]) || isDigit(s[i]) || static_cast<unsigned char>(s[i]) >= 0x80 ||
+            (s[i] == '-' && i > 0 && i + 1 < s.size() && isAlpha(s[i + 1]))))
         ++i;
     return s.substr(0, i);
 }
@@ -150,15 +208,17 @@ std::string_view frontWord(std::string_view s) {
 std::optional<bool> titleAfterNumber(std::string_view rest) {
     if (rest.empty()) return false;
     bool punctuated = false;
+    bool dashed = false;
     std::size_t i = 0;
     while (i < rest.size()) {
         const char c = rest[i];
         if (c == '.' || c == ':' || c == '-' || c == ',') {
             punctuated = true;
+            dashed = dashed || c == '-';
             ++i;
         } else if (rest.substr(i).starts_with("\xE2\x80\x94") ||
                    rest.substr(i).starts_with("\xE2\x80\x93")) {
-            punctuated = true; // em or en dash
+            punctuated = dashed = true; // em or en dash
             i += 3;
         } else if (c == ' ' || c == '\t') {
             ++i;
@@ -174,6 +234,8 @@ std::optional<bool> titleAfterNumber(std::string_view rest) {
         if (isUpper(c) || isDigit(c) || c == '"' || c == '\'' || c == '_' ||
             static_cast<unsigned char>(c) >= 0x80)
             return true;
+        // "Book the Second--the Golden Thread": after a dash the title may start small.
+        if (dashed && isLower(c) && looksLikeTitleLine(title)) return true;
         return std::nullopt;
     }
     if (looksLikeTitleLine(title)) return true;
@@ -279,7 +341,10 @@ bool looksLikeTitleLine(std::string_view raw) {
         while (i < line.size() && !isAlpha(line[i]))
             ++i;
         const std::size_t start = i;
-        while (i < line.size() && (isAlpha(line[i]) || line[i] == '\''))
+        // "Wine-shop": the parts after a hyphen belong to the word.
+        while (i < line.size() &&
+               (isAlpha(line[i]) || line[i] == '\'' ||
+                (line[i] == '-' && i > start && i + 1 < line.size() && isAlpha(line[i + 1]))))
             ++i;
         const std::string_view w = line.substr(start, i - start);
         if (w.empty()) break;

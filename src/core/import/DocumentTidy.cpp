@@ -1,5 +1,7 @@
 #include "core/import/DocumentTidy.h"
 
+#include "core/import/ContentsList.h"
+
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -9,6 +11,7 @@ namespace qm::import {
 using cascade::BlockKind;
 
 void tidyBlocks(cascade::Document& doc) {
+    settleContentsList(doc);
     cascade::BlockList& in = doc.blocks;
     const std::size_t count = in.size();
     std::vector<bool> keep(count, true);

@@ -8,9 +8,9 @@
 
 namespace qm::import {
 
-// Scene breaks stand only between prose (none at the start or end, before or after a heading,
-// or twice in a row); chapters keep pointing at the same blocks, and any that point past the
-// end are dropped.
+// The book's printed contents list settled (ContentsList.h); scene breaks stand only between prose
+// (none at the start or end, before or after a heading, or twice in a row); chapters keep pointing
+// at the same blocks, and any that point past the end are dropped.
 void tidyBlocks(cascade::Document& doc);
 
 // The longest title, author and chapter title kept, in characters: longer than any book's

@@ -330,6 +330,12 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
         files.push_back(item.path);
     }
 
+    // An EPUB converted from a distributor's HTML edition keeps its header and licence footer,
+    // in files of their own or in the first and last files.
+    const HeaderFields frame = stripDistributorFrame(doc, blocks);
+    if (doc.title.empty()) doc.title = frame.title;
+    if (doc.author.empty()) doc.author = frame.author;
+
     // The navigation document (EPUB 3), else the NCX (EPUB 2); the NCX too when the
     // navigation document leads almost nowhere.
     TocReader toc(doc, blocks, files);

@@ -1,5 +1,7 @@
 #include "core/import/HtmlBook.h"
 
+#include "core/base/Text.h"
+
 #include "core/import/DistributorFrame.h"
 #include "core/import/DocumentTidy.h"
 #include "core/import/HtmlNotes.h"
@@ -16,10 +18,50 @@ using cascade::Document;
 
 const char* const kFile = "book.html";
 
-// Strips the distributor's frame: every block up to the one holding the "*** START OF" line,
-// from the one holding "*** END OF" on, and an "End of the ..." paragraph before it. The
-// header's title and author are read from the blocks stripped before the start.
-HeaderFields stripFrame(Document& doc, HtmlBlocks& blocks) {
+// A note's mark ("1", "[2]", "(iii)", "*", a dagger): the link to a footnote, never a chapter.
+bool isNoteMark(std::string_view text) {
+    std::string_view t = trimBlanksAndControlsView(text);
+    while (!t.empty() && (t.front() == '[' || t.front() == '(' || t.front() == '{'))
+        t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ']' || t.back() == ')' || t.back() == '}' || t.back() == '.'))
+        t.remove_suffix(1);
+    if (t.empty()) return false;
+    if (t == "\xE2\x80\xA0" || t == "\xE2\x80\xA1" || t == "\xC2\xA7") return true; // † ‡ §
+    const bool digits =
+        std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool stars = std::all_of(t.begin(), t.end(), [](char c) { return c == '*'; });
+    const bool smallNumeral = t.size() <= 4 && std::all_of(t.begin(), t.end(), [](char c) {
+                                  return c == 'i' || c == 'v' || c == 'x';
+                              });
+    return digits || stars || smallNumeral ||
+           (t.size() == 1 && t.front() >= 'a' && t.front() <= 'z');
+}
+
+// The book's own contents: links to places in the file that stand before the first place
+// they lead to (so footnote links in the text are not taken for chapters), in order.
+std::vector<Chapter> chaptersFromContentsLinks(const Document& doc, const HtmlBlocks& blocks) {
+    std::vector<Chapter> chapters;
+    std::size_t firstTarget = 0;
+    for (const HtmlLink& link : blocks.links()) {
+        if (!link.href.starts_with("#") || link.href.size() < 2 || !link.noteMark.empty() ||
+            isNoteMark(link.text))
+            continue;
+        const auto target = blocks.blockOf(link.file + link.href);
+        if (!target || *target >= doc.blocks.size() || *target <= link.block) continue;
+        if (chapters.empty()) firstTarget = *target;
+        if (link.block > firstTarget) break;
+        if (!chapters.empty() && *target < chapters.back().block) return {};
+        std::string title = link.text;
+        if (title.empty()) title = removeStyleTags(doc.blocks[*target].text);
+        chapters.push_back(Chapter{std::move(title), *target, 0});
+    }
+    if (chapters.size() < 2) return {};
+    return chapters;
+}
+
+} // namespace
+
+HeaderFields stripDistributorFrame(Document& doc, HtmlBlocks& blocks) {
     HeaderFields fields;
     std::size_t start = doc.blocks.size();
     for (std::size_t i = 0; i < doc.blocks.size() && start == doc.blocks.size(); ++i) {
@@ -61,28 +103,6 @@ HeaderFields stripFrame(Document& doc, HtmlBlocks& blocks) {
     return fields;
 }
 
-// The book's own contents: links to places in the file that stand before the first place
-// they lead to (so footnote links in the text are not taken for chapters), in order.
-std::vector<Chapter> chaptersFromContentsLinks(const Document& doc, const HtmlBlocks& blocks) {
-    std::vector<Chapter> chapters;
-    std::size_t firstTarget = 0;
-    for (const HtmlLink& link : blocks.links()) {
-        if (!link.href.starts_with("#") || link.href.size() < 2 || !link.noteMark.empty()) continue;
-        const auto target = blocks.blockOf(link.file + link.href);
-        if (!target || *target >= doc.blocks.size() || *target <= link.block) continue;
-        if (chapters.empty()) firstTarget = *target;
-        if (link.block > firstTarget) break;
-        if (!chapters.empty() && *target < chapters.back().block) return {};
-        std::string title = link.text;
-        if (title.empty()) title = removeStyleTags(doc.blocks[*target].text);
-        chapters.push_back(Chapter{std::move(title), *target, 0});
-    }
-    if (chapters.size() < 2) return {};
-    return chapters;
-}
-
-} // namespace
-
 void chaptersFromHeadings(Document& doc, int maxLevel) {
     int top = maxLevel;
     for (const cascade::BlockView b : doc.blocks)
@@ -98,7 +118,7 @@ Document readHtmlBook(std::string_view utf8) {
     Document doc;
     HtmlBlocks blocks(doc);
     blocks.addFile(kFile, utf8);
-    const HeaderFields fields = stripFrame(doc, blocks);
+    const HeaderFields fields = stripDistributorFrame(doc, blocks);
     doc.title = !fields.title.empty() ? fields.title : blocks.titleElement();
     doc.author = fields.author;
     doc.chapters = chaptersFromContentsLinks(doc, blocks);

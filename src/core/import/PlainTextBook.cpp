@@ -4,6 +4,7 @@
 #include "core/base/TextLines.h"
 
 #include "core/import/ChapterHeadings.h"
+#include "core/import/ContentsList.h"
 #include "core/import/DistributorFrame.h"
 #include "core/import/DocumentTidy.h"
 #include "core/import/InlineText.h"
@@ -243,6 +244,7 @@ private:
                 entries.push_back(cleanText(line(para, k)));
             }
         }
+        m_entries = entries;
         std::string text;
         for (const std::string& e : entries) {
             if (!text.empty()) text += '\n';
@@ -280,10 +282,22 @@ private:
         addBlock(BlockKind::Verbatim, text.take());
     }
 
+    // A title written as a sentence, as French and other languages write them ("Installation
+    // de l'appareil"): short, capitalised, a few words, ending in a letter rather than a stop.
+    static bool isSentenceCaseTitle(std::string_view l) {
+        if (l.empty() || l.size() > 60) return false;
+        const auto front = static_cast<unsigned char>(l.front());
+        const auto back = static_cast<unsigned char>(l.back());
+        const bool capital = (front >= 'A' && front <= 'Z') || front >= 0x80;
+        const bool letterEnd = isAlnumByte(static_cast<char>(back)) || back >= 0x80;
+        return capital && letterEnd && std::count(l.begin(), l.end(), ' ') < 8;
+    }
+
     bool isTitleParagraph(std::size_t q) {
         if (!hasPara(q) || paraAt(q).lineCount() != 1) return false;
         const std::string_view l = trimBlanksAndControlsView(line(paraAt(q), 0));
-        if (!looksLikeTitleLine(l) || headingOf(l) || isContentsLine(l) || l.size() > 70)
+        if (!(looksLikeTitleLine(l) || isSentenceCaseTitle(l)) || headingOf(l) ||
+            isContentsLine(l) || l.size() > 70)
             return false;
         // "MARLEY'S GHOST." is a title; "Yes." or "Text." in mixed case opens the chapter.
         const bool capitals =
@@ -299,6 +313,49 @@ private:
         return heading;
     }
 
+    // The index of the contents entry, among the next few not yet found, that reads `text`.
+    std::optional<std::size_t> entryReading(std::string_view text) const {
+        const std::string form = entryMatchForm(text);
+        if (form.empty()) return std::nullopt;
+        const std::size_t end = std::min(m_entries.size(), m_nextEntry + kEntryLookahead);
+        for (std::size_t k = m_nextEntry; k < end; ++k)
+            if (entryMatchForm(m_entries[k]) == form) return k;
+        return std::nullopt;
+    }
+
+    // A heading the book's own contents list names, however unusual it looks: the line itself,
+    // or the line and its title on the next line ("IV." then "The Preparation").
+    std::optional<std::size_t> readNamedHeading(std::size_t p) {
+        const Paragraph& para = paraAt(p);
+        if (m_nextEntry >= m_entries.size() || para.lineCount() > 2) return std::nullopt;
+        const std::string_view first = trimBlanksAndControlsView(line(para, 0));
+        if (first.size() > kLongestNamedHeading) return std::nullopt;
+        std::string_view title;
+        std::size_t next = p + 1;
+        if (para.lineCount() == 2) {
+            title = trimBlanksAndControlsView(line(para, 1));
+        } else if (hasPara(p + 1) && paraAt(p + 1).lineCount() == 1) {
+            title = trimBlanksAndControlsView(line(paraAt(p + 1), 0));
+            next = p + 2;
+        }
+        std::optional<std::size_t> entry;
+        std::string text;
+        if (para.lineCount() == 1 && (entry = entryReading(first))) {
+            text = cleanText(first);
+            next = p + 1;
+        } else if (!title.empty() && title.size() <= kLongestNamedHeading &&
+                   (entry = entryReading(std::string(first) + " " + std::string(title)))) {
+            text = joinTitle(cleanText(first), title);
+        } else {
+            return std::nullopt;
+        }
+        m_nextEntry = *entry + 1;
+        auto match = matchChapterHeading(first);
+        if (!match) match = matchChapterHeading(m_entries[*entry]);
+        addHeading(std::move(text), match ? match->level : 2);
+        return next;
+    }
+
     std::size_t readParagraph(std::size_t p) {
         const Paragraph& para = paraAt(p);
         const std::string_view first = trimBlanksAndControlsView(line(para, 0));
@@ -307,6 +364,7 @@ private:
             addBlock(BlockKind::SceneBreak, {});
             return p + 1;
         }
+        if (const std::optional<std::size_t> next = readNamedHeading(p)) return *next;
         if (const auto heading = headingOf(first)) {
             std::string text = cleanText(first);
             std::size_t from = 1;
@@ -363,8 +421,14 @@ private:
         }
     }
 
+    // Entries of the contents list a body heading may skip (a missed or renamed heading).
+    static constexpr std::size_t kEntryLookahead = 4;
+    static constexpr std::size_t kLongestNamedHeading = 90;
+
     TextLines m_lines;
     std::optional<ParagraphWindow> m_paras; // over the book's lines, once its frame is known
+    std::vector<std::string> m_entries;     // the contents list's entries, in order
+    std::size_t m_nextEntry = 0;            // the first entry no body heading has read yet
     Document m_doc;
     bool m_trustNumerals = false;
 };

@@ -6,7 +6,7 @@ namespace qm::library {
 
 namespace {
 
-constexpr int kBookLevel = 1;
+constexpr int kBookLevel = 0;
 constexpr int kDeepestLevel = 5;
 
 std::string safeTitle(std::string_view title) {
@@ -29,14 +29,32 @@ std::string safeTitle(std::string_view title) {
     return trimmed.empty() ? std::string("*") : trimmed;
 }
 
+// The level character of a line, or '\0' for a line without "<<" or ending right after it.
+char levelOf(const std::string& line) {
+    const auto sep = line.find("<<");
+    return sep != std::string::npos && sep + 2 < line.size() ? line[sep + 2] : '\0';
+}
+
 } // namespace
 
-Lines bookCatalogueLines(const std::string& key, const std::string& rootTitle,
-                         const std::string& bookTitle,
+Lines foldOneBookCatalogue(Lines catalogue) {
+    if (catalogue.size() < 3 || levelOf(catalogue[0]) != '0' || levelOf(catalogue[1]) != '1' ||
+        !catalogue[0].ends_with("<<0none") || levelOf(catalogue.back()) != '\0')
+        return catalogue;
+    for (std::size_t i = 2; i + 1 < catalogue.size(); ++i) {
+        const char level = levelOf(catalogue[i]);
+        if (level < '2' || level > '5') return catalogue;
+    }
+    catalogue.erase(catalogue.begin());
+    for (std::size_t i = 0; i + 1 < catalogue.size(); ++i)
+        --catalogue[i][catalogue[i].find("<<") + 2];
+    return catalogue;
+}
+
+Lines bookCatalogueLines(const std::string& key, const std::string& bookTitle,
                          const std::vector<CatalogueChapter>& chapters) {
     Lines lines;
-    lines.reserve(chapters.size() + 3);
-    lines.push_back(safeTitle(rootTitle) + "<<0none");
+    lines.reserve(chapters.size() + 2);
     lines.push_back(safeTitle(bookTitle) + "<<" + std::to_string(kBookLevel) + key);
     int previous = kBookLevel;
     for (const CatalogueChapter& c : chapters) {

@@ -1,7 +1,8 @@
 #pragma once
 // The catalogue of a one-book collection, in the catalogue-line form the contents tree reads:
-// the collection's root line, the book's line naming its key, a line per chapter naming the
-// book and the chapter's reference point, nested by the chapters' depth, and "(END)".
+// the book's line naming its key as the root (the tree shows the book once), a line per
+// chapter naming the book and the chapter's reference point, nested by the chapters' depth,
+// and "(END)".
 #include "core/base/Text.h"
 
 #include <string>
@@ -18,9 +19,14 @@ struct CatalogueChapter {
 // Titles are single-byte. Levels go one deeper at most from line to line and stop at the
 // deepest level the tree has; "<<" and "@" in titles, which would end the title early or
 // name a reference point, are shown as "( " and "(at)".
-// The root line shows rootTitle (the application title); the book's line shows bookTitle.
-Lines bookCatalogueLines(const std::string& key, const std::string& rootTitle,
-                         const std::string& bookTitle,
+// The root line shows bookTitle, which is also the application title.
+Lines bookCatalogueLines(const std::string& key, const std::string& bookTitle,
                          const std::vector<CatalogueChapter>& chapters);
+
+// A catalogue this library wrote before a one-book collection showed its book once: a root
+// line of its own ("<<0none") above the book's level-1 line, every other entry deeper. The
+// book becomes the root and every later line one level shallower; any other catalogue comes
+// back unchanged.
+Lines foldOneBookCatalogue(Lines catalogue);
 
 } // namespace qm::library

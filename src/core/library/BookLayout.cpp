@@ -84,8 +84,7 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
     if (title.empty()) title = fileNameOf(sourceName);
     std::string banner = cascade::bookBanner(doc);
     if (banner.empty()) banner = title;
-    book.catalogue =
-        joinLinesCrLf(bookCatalogueLines(key, convert(title), convert(banner), chapters));
+    book.catalogue = joinLinesCrLf(bookCatalogueLines(key, convert(banner), chapters));
 
     book.manifest.key = key;
     book.manifest.source = std::string(sourceName);

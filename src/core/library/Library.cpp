@@ -1,4 +1,5 @@
 #include "core/library/Library.h"
+#include "core/library/BookCatalogue.h"
 
 #include "core/base/Error.h"
 #include "core/base/Memory.h"
@@ -367,7 +368,23 @@ Book Library::settle(Book book) {
     // While the record stays (it could not be cleared), the moved section and the old layout
     // are kept for the next open.
     if (!book.manifest.movingFrom) sweep(book);
+    foldCatalogue(book);
     return book;
+}
+
+// A catalogue written before the book became its collection's root is rewritten in the
+// one-book form, so the contents tree shows the book once. A failed write leaves the old
+// catalogue, which still opens.
+void Library::foldCatalogue(const Book& book) {
+    try {
+        const std::optional<std::string> bytes =
+            m_fs.readFile(book.files.catalogue, kCatalogueFileCap);
+        if (!bytes) return;
+        const Lines lines = splitLines(*bytes);
+        Lines folded = foldOneBookCatalogue(lines);
+        if (folded != lines) m_fs.writeFile(book.files.catalogue, joinLinesCrLf(folded));
+    } catch (const UserError&) {
+    }
 }
 
 // Finishes the bookmark move the book's manifest records. The section is moved unless it is

@@ -141,6 +141,7 @@ private:
     bool finishMove(Book& book);
     void completeMove(Book& book, int from);
     void sweep(const Book& book);
+    void foldCatalogue(const Book& book);
     void sweepFolder(const std::string& folder, const std::string& key, bool layoutFiles);
 
     FileSystem& m_fs;
