@@ -54,7 +54,7 @@ public:
             m_surface.setPen(kSeparatorWidth, kSeparatorColour);
             m_surface.line(m_width / 2 - 3, 0, m_width / 2 - 3, m_height);
         }
-        return {i, std::move(m_imageName)};
+        return {i, std::move(m_imageName), std::move(m_rows)};
     }
 
 private:
@@ -86,7 +86,11 @@ private:
             }
         }
         do {
-            drawLine(m_request.lines[static_cast<std::size_t>(i)]);
+            m_rows.push_back({i, m_x0, m_right, m_y, m_y + m_lineHeight});
+            if (i == m_request.litLine)
+                drawLitLine(m_request.lines[static_cast<std::size_t>(i)]);
+            else
+                drawLine(m_request.lines[static_cast<std::size_t>(i)]);
             m_y += m_lineHeight;
             ++i;
             --rows;
@@ -111,6 +115,15 @@ private:
         m_shade = m_shade == 0 ? 1 : 0;
         m_surface.setBrushColor(slot(m_request.colours, m_shade, 1));
         m_surface.setFontColor(slot(m_request.colours, m_shade, 4));
+    }
+
+    // The band goes behind the whole row before the text, which is drawn on it; the shade's
+    // background is the brush again after the row.
+    void drawLitLine(std::string_view line) {
+        m_surface.setBrushColor(litBandColour(m_request.colours, m_shade));
+        m_surface.fillRect(m_x0, m_y, m_right, m_y + m_lineHeight);
+        drawLine(line);
+        m_surface.setBrushColor(slot(m_request.colours, m_shade, 1));
     }
 
     void drawLine(std::string_view line) {
@@ -221,6 +234,7 @@ private:
     int m_y = 0;
     int m_lineHeight = 1;
     std::string m_imageName;
+    std::vector<PageRow> m_rows;
     std::string m_text;    // the line being drawn, reused across lines
     std::string m_measure; // its text without tags
 };
@@ -229,6 +243,12 @@ private:
 
 PageResult renderPage(Surface& surface, const PageRequest& request, int& shade) {
     return PageDrawer(surface, request, shade).draw();
+}
+
+int lineAtPoint(const std::vector<PageRow>& rows, int x, int y) {
+    for (const PageRow& row : rows)
+        if (x >= row.left && x < row.right && y >= row.top && y < row.bottom) return row.line;
+    return -1;
 }
 
 int fitFontSize(Surface& surface, std::string_view text, int available, int setting, int* width) {
