@@ -11,6 +11,7 @@
 #include "core/shell/CollectionText.h"
 #include "core/shell/Session.h"
 #include "ui/Cp1252.h"
+#include "ui/HeadlessSpeech.h"
 #include "ui/NamedFile.h"
 #include "ui/QtSurface.h"
 
@@ -28,7 +29,10 @@ class HeadlessView : public NullViewPort {
 public:
     explicit HeadlessView(std::ostream& err)
         : m_err(err) {}
-    void showMessage(const std::string& message) override { m_err << message << '\n'; }
+    void showMessage(const std::string& message) override {
+        m_err << message << '\n';
+        ++messages;
+    }
     void setWindowBounds(const Rect& bounds) override { m_bounds = bounds; }
     Rect windowBounds() const override { return m_bounds; }
     std::optional<std::string> chooseOpenFile(const std::string&, const std::string&,
@@ -37,6 +41,7 @@ public:
     }
 
     std::optional<std::string> openAnswer; // the open dialog's answer, when one is given
+    int messages = 0;
 
 private:
     std::ostream& m_err;
@@ -99,6 +104,8 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
     for (int i = 0; i < o.prev; ++i)
         if (!step([&] { session.ShowPreviousPage(); })) return 1;
     if (o.find && !step([&] { session.FindDialog1Find(*o.find, !o.findUp, o.matchCase); }))
+        return 1;
+    if (o.readAloud && !readAloudHeadless(session, *o.readAloud, out, [&view] { return view.messages; }))
         return 1;
 
     Lines pageLines;

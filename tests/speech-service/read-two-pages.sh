@@ -4,11 +4,15 @@
 # voice at its highest rate, sound sent to ALSA's "null" device, since a CI machine has no sound
 # card), on a socket of its own, so the user's service is neither used nor started.
 #
-# Usage: read-two-pages.sh TEST_UI_PROGRAM
+# Then the headless run, quillmar --read-aloud N, reads through the same service: it prints
+# one "lit" line per line read and one "turned" line per page turn, and exits 0.
+#
+# Usage: read-two-pages.sh TEST_UI_PROGRAM QUILLMAR_PROGRAM
 # Exits 77 (skipped) only when the speech service or its espeak-ng voice is not installed.
 set -u
 
 test_ui=$1
+quillmar=$2
 modules=/usr/lib/speech-dispatcher-modules
 if ! command -v speech-dispatcher >/dev/null || [ ! -x "$modules/sd_espeak-ng" ]; then
     echo "skipped: speech-dispatcher and speech-dispatcher-espeak-ng are not installed" \
@@ -72,6 +76,23 @@ fi
 export SPEECHD_ADDRESS="unix_socket:$socket" QM_SPEECH_SERVICE=1 QT_QPA_PLATFORM=offscreen
 "$test_ui" --gtest_filter='WindowTest.TheSpeechServiceReadsTwoPages*'
 status=$?
+
+if [ $status -eq 0 ]; then
+    mkdir -p "$home/data"
+    printed=$("$quillmar" --data-dir "$home/data" --toc 2 --read-aloud 30 2>"$home/log/stderr")
+    ran=$?
+    lit=$(grep -c '^lit [0-9]*$' <<<"$printed")
+    turned=$(grep -c '^turned [0-9]*$' <<<"$printed")
+    others=$(grep -vc '^\(lit\|turned\) [0-9]*$' <<<"$printed")
+    if [ $ran -ne 0 ] || [ "$lit" -ne 30 ] || [ "$turned" -lt 1 ] || [ "$others" -ne 0 ]; then
+        echo "quillmar --read-aloud 30 exited $ran with $lit lit, $turned turned lines:"
+        echo "$printed"
+        cat "$home/log/stderr"
+        status=1
+    else
+        echo "quillmar --read-aloud 30: 30 lines lit, $turned page turns"
+    fi
+fi
 if [ $status -ne 0 ]; then
     echo "speech-dispatcher's log:"
     grep -v 'LINE here' "$home/log/speech-dispatcher.log" 2>/dev/null | tail -n 30
