@@ -15,6 +15,8 @@ WINDOW_LAUNCH = "BM_WindowLaunch/iterations:1/repeats:5/manual_time"
 WINDOW_BOOK = "BM_WindowBook/iterations:1/repeats:5/manual_time"
 WINDOW_INDEX = "BM_WindowIndex/iterations:1/repeats:5/manual_time"
 WINDOW_BOOK_FILE = "BM_WindowBookFileAtStartup/iterations:1/repeats:5/manual_time"
+SPEECH_READING = "BM_ReadingAloudThreeSeconds/iterations:1/manual_time"
+SPEECH_IDLE = "BM_IdleThreeSeconds/iterations:1/manual_time"
 
 # (label, program, benchmark, floor or None, limit text)
 FIGURES = [
@@ -91,6 +93,16 @@ FIGURES = [
      None, "<= 80 MB"),
     ("Window: first frame with a 5 MB book file named at start-up", "bench_window",
      WINDOW_BOOK_FILE, WINDOW_BOOK_FILE + ":floor_ms", "<= 1.3x an idle start"),
+    ("Read Aloud: command to the first lit line", "bench_speech",
+     "BM_CommandToFirstMark/iterations:20/manual_time",
+     "BM_ClientLibraryToFirstMark/iterations:20/manual_time",
+     "<= 1.3x the same SSML through the client library"),
+    ("Read Aloud: a mark to its lit line painted", "bench_speech", "BM_MarkToPaintedLine",
+     "BM_PaintPage", "< 16.7 ms (a frame); floor: painting the page"),
+    ("Read Aloud: the reader's processor time while reading (% of a core)", "bench_speech",
+     SPEECH_READING + ":cpu_percent", SPEECH_IDLE + ":cpu_percent", "<= 2%; floor: idle"),
+    ("Read Aloud: peak memory above the window not reading (MB)", "bench_speech",
+     SPEECH_READING + ":peak_MB_above_idle", None, "<= 5 MB"),
 ]
 
 

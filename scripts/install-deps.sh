@@ -12,6 +12,10 @@ packages=(
   desktop-file-utils appstream librsvg2-bin dpkg-dev file libxml2-utils shared-mime-info gzip
   libclang-rt-14-dev python3
   libicu-dev libzip-dev libxml2-dev libfontconfig-dev nettle-dev
+  # reading aloud: the speech service's client library, the service with its espeak-ng voice,
+  # its audio output plugins and ALSA (whose "null" device the end-to-end test speaks to)
+  libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins
+  libasound2
   # loaded when the first EPUB or HTML book is read
   libzip4 libxml2
   # the export's tests: epubcheck validates the EPUBs, pdftotext and pdffonts read the PDFs

@@ -8,14 +8,16 @@ namespace qm {
 
 bool CommandLine::headless() const {
     return toc || scheme || noColoredText || singleShade || twoColumns || fontSize || next > 0 ||
-           prev > 0 || find || pageText || saveScreen || pageInfo || render || exportTo ||
+           prev > 0 || find || readAloud || pageText || saveScreen || pageInfo || render ||
+           exportTo ||
            cascade || makeIndex || sizeGiven;
 }
 
 bool CommandLine::toolsOnly() const {
     return (cascade || makeIndex) &&
            !(toc || scheme || noColoredText || singleShade || twoColumns || fontSize || next > 0 ||
-             prev > 0 || find || pageText || saveScreen || pageInfo || render || exportTo);
+             prev > 0 || find || readAloud || pageText || saveScreen || pageInfo || render ||
+             exportTo);
 }
 
 std::string usageText() {
@@ -41,6 +43,9 @@ std::string usageText() {
            "  --find TEXT           one find step for TEXT\n"
            "  --find-up             search upward\n"
            "  --match-case          match the letter case\n"
+           "  --read-aloud N        read N phrase lines aloud from the page's top line,\n"
+           "                        printing \"lit LINE\" as each is lit and \"turned TOP\"\n"
+           "                        at each page turn\n"
            "  --page-text           print the page's lines as Save Screen writes them\n"
            "  --save-screen FILE    save the page's lines to FILE\n"
            "  --page-info           print the top line, the next top line and the line count\n"
@@ -147,6 +152,8 @@ bool readNumberOption(const std::string& a, ArgumentReader& in, CommandLine& o) 
         o.next = in.number(a, 0, 1000000).value_or(0);
     else if (a == "--prev")
         o.prev = in.number(a, 0, 1000000).value_or(0);
+    else if (a == "--read-aloud")
+        o.readAloud = in.number(a, 1, 1000000);
     else
         return false;
     return true;

@@ -24,6 +24,8 @@ struct CommandLine {
     std::optional<std::string> find;
     bool findUp = false;
     bool matchCase = false;
+    // Phrase lines to read aloud from the page's top line, after the actions above.
+    std::optional<int> readAloud;
 
     // Output of a headless run.
     bool pageText = false;

@@ -11,6 +11,7 @@
 #include "core/shell/CollectionText.h"
 #include "core/shell/Session.h"
 #include "ui/Cp1252.h"
+#include "ui/HeadlessSpeech.h"
 #include "ui/NamedFile.h"
 #include "ui/PdfPages.h"
 #include "ui/QtSurface.h"
@@ -29,7 +30,10 @@ class HeadlessView : public NullViewPort {
 public:
     explicit HeadlessView(std::ostream& err)
         : m_err(err) {}
-    void showMessage(const std::string& message) override { m_err << message << '\n'; }
+    void showMessage(const std::string& message) override {
+        m_err << message << '\n';
+        ++messages;
+    }
     void setWindowBounds(const Rect& bounds) override { m_bounds = bounds; }
     Rect windowBounds() const override { return m_bounds; }
     std::optional<std::string> chooseOpenFile(const std::string&, const std::string&,
@@ -38,6 +42,7 @@ public:
     }
 
     std::optional<std::string> openAnswer; // the open dialog's answer, when one is given
+    int messages = 0;
 
 private:
     std::ostream& m_err;
@@ -109,6 +114,9 @@ int runHeadless(const CommandLine& o, const std::string& exePath, const std::str
                                 o.shades},
                                o.replace);
         }))
+        return 1;
+    if (o.readAloud &&
+        !readAloudHeadless(session, *o.readAloud, out, [&view] { return view.messages; }))
         return 1;
 
     Lines pageLines;

@@ -38,6 +38,7 @@ void TForm1::connectHandlers() {
     connectOptions();
     connectMenus();
     connectPages();
+    connectReadAloud();
 }
 
 void TForm1::connectButtons() {

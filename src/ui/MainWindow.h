@@ -4,6 +4,7 @@
 // as the window's general error report does (a failure shows its message); the session asks
 // for what it needs through the view port that the window implements.
 #include "core/shell/Session.h"
+#include "core/speech/SpeechEngine.h"
 
 #include <QMainWindow>
 
@@ -137,6 +138,13 @@ public:
                                       int y) override;
     void showFindDialog(int x, int y) override;
     void closeFindDialog() override;
+    std::optional<VoiceChoice> chooseVoice(std::function<std::vector<std::string>()> voices,
+                                           const VoiceChoice& current) override;
+
+    // The engine Read Aloud speaks through: the desktop's speech service unless replaced (the
+    // tests' fake). Replacing it stops any reading.
+    void setSpeechEngine(std::unique_ptr<speech::SpeechEngine> engine);
+    speech::SpeechEngine& speechEngine() { return *m_speech; }
 
     // The contents tree, made when its page first comes forward or when first asked for;
     // until then what the session sets on it is kept and set on it once it is made.
@@ -210,6 +218,13 @@ public:
     QMenu* HempMenu;
     QAction* AboutItem;
     QAction* HelpContentsItem;
+    QMenu* ReadAloudMenu;
+    QAction* ReadAloudStartItem;
+    QAction* ReadAloudStopItem;
+    QAction* ReadAloudFasterItem;
+    QAction* ReadAloudSlowerItem;
+    QAction* ReadAloudVoiceItem;
+    QPushButton* ReadAloudButton;
     QMenu* BMPopupMenu;
     // Made when first shown: its line edit lays its text out in the dialog's own font (the
     // application's), a font the window's first frame does not need.
@@ -255,6 +270,9 @@ private:
     // true when it was kept.
     bool keptForLater(Control c, Change kind, std::function<void()> change);
     void buildMenus();
+    // The Read Aloud menu (before Help) and the Control page's Read Aloud button.
+    void buildReadAloud();
+    void connectReadAloud();
     void connectHandlers();
     void connectButtons();
     void connectOptions();
@@ -275,6 +293,8 @@ private:
     QWidget* widgetFor(Control c) const;
     QAction* actionFor(Control c) const;
 
+    // Goes after the session, which stops the reading in its last words.
+    std::unique_ptr<speech::SpeechEngine> m_speech;
     std::unique_ptr<QtSurface> m_surface;
     // The page the next PageDown shows is drawn on it once the reading page has painted.
     std::unique_ptr<QtSurface> m_spare;

@@ -113,6 +113,7 @@ TForm1::TForm1(FileSystem& fs, Platform& platform, QWidget* parent)
     connect(IndexTabSheet, &Sheet::resized, this, [this](QSize) { layoutIndexPage(); });
     PageControl2->addTab(IndexTabSheet, "Index");
     buildMenus();
+    buildReadAloud();
     connectHandlers();
 
     // Design bounds; the settings replace them at creation.

@@ -233,6 +233,9 @@ QColor QtSurface::resolve(Color color) const {
         case 0x11:
             system = m_palette.color(QPalette::PlaceholderText);
             break;
+        case 0x18:
+            system = m_palette.color(QPalette::ToolTipBase);
+            break;
         default:
             system = m_palette.color(QPalette::WindowText);
             break;

@@ -75,6 +75,16 @@ void ReadingPage::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+void ReadingPage::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit clicked(event->position().toPoint());
+    QWidget::mousePressEvent(event);
+}
+
+void ReadingPage::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) emit doubleClicked(event->position().toPoint());
+    QWidget::mouseDoubleClickEvent(event);
+}
+
 UpDown::UpDown(int minimum, int maximum, int position, QWidget* parent)
     : QWidget(parent)
     , m_minimum(minimum)

@@ -51,10 +51,15 @@ public:
 signals:
     // Positive: pages forward; negative: pages back.
     void pageSteps(int steps);
+    // A left click or double click on the page, in the page's pixels.
+    void clicked(QPoint at);
+    void doubleClicked(QPoint at);
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     std::function<const QImage&()> m_image;

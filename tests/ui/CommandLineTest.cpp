@@ -48,6 +48,8 @@ TEST(CommandLineTest, ReadsEveryOption) {
                                           "the queen",
                                           "--find-up",
                                           "--match-case",
+                                          "--read-aloud",
+                                          "12",
                                           "--page-text",
                                           "--save-screen",
                                           "out.txt",
@@ -67,6 +69,7 @@ TEST(CommandLineTest, ReadsEveryOption) {
     EXPECT_EQ(o.next, 3);
     EXPECT_EQ(o.prev, 1);
     EXPECT_EQ(o.find, "the queen");
+    EXPECT_EQ(o.readAloud, 12);
     EXPECT_TRUE(o.findUp && o.matchCase && o.pageText && o.pageInfo);
     EXPECT_EQ(o.saveScreen, "out.txt");
     EXPECT_EQ(o.render, "p.png");
@@ -88,6 +91,7 @@ TEST(CommandLineTest, RejectsWhatItCannotUseWithItsMessage) {
         {{"--font-size", "41"}, "--font-size: '41' is not a number from 4 to 40"},
         {{"--scheme", "blue"}, "--scheme: 'blue' is not light, dark or windows"},
         {{"--next"}, "--next needs a value"},
+        {{"--read-aloud", "0"}, "--read-aloud: '0' is not a number from 1 to 1000000"},
         {{"--size"}, "--size needs a value"},
         {{"--frobnicate"}, "unknown option '--frobnicate'"},
         {{"a.tvt", "b.tvt"}, "only one text can be named: 'b.tvt'"},
@@ -103,11 +107,12 @@ TEST(CommandLineTest, TellsWindowRunsHeadlessRunsAndToolRunsApart) {
     EXPECT_FALSE(parseCommandLine({}).options.headless());
     EXPECT_FALSE(parseCommandLine({"--data-dir", "d", "book.tvt"}).options.headless());
     EXPECT_TRUE(parseCommandLine({"--page-info"}).options.headless());
+    EXPECT_TRUE(parseCommandLine({"--read-aloud", "3"}).options.headless());
     EXPECT_TRUE(parseCommandLine({"--cascade", "p.txt"}).options.toolsOnly());
     EXPECT_FALSE(parseCommandLine({"--cascade", "p.txt", "--page-info"}).options.toolsOnly());
     EXPECT_EQ(parseCommandLine({"--", "--help"}).options.text, "--help");
     for (const char* option : {"--toc", "--scheme", "--font-size", "--next", "--page-text",
-                               "--render", "--cascade", "--make-index", "--version"})
+                               "--read-aloud", "--render", "--cascade", "--make-index", "--version"})
         EXPECT_NE(qm::usageText().find(option), std::string::npos) << option;
 }
 
@@ -225,6 +230,17 @@ TEST_F(HeadlessTest, AFailingStepPrintsItsMessageAndFails) {
     // Saving the page over a folder cannot work.
     EXPECT_EQ(run({"--save-screen", folder}), 1);
     EXPECT_NE(err.str().find(folder), std::string::npos) << err.str();
+
+    // Reading aloud with no speech service to reach names what to install.
+    const QByteArray address = qgetenv("SPEECHD_ADDRESS");
+    qputenv("SPEECHD_ADDRESS", "inet_socket:127.0.0.1:1");
+    EXPECT_EQ(run({"--toc", "2", "--read-aloud", "3"}), 1);
+    if (address.isNull())
+        qunsetenv("SPEECHD_ADDRESS");
+    else
+        qputenv("SPEECHD_ADDRESS", address);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find("speech-dispatcher-espeak-ng"), std::string::npos) << err.str();
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "core/view/PageRenderer.h"
 
 #include <algorithm>
+#include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -482,6 +484,102 @@ TEST_F(ViewTest, NoSurfaceDrawsNothing) {
     s.ShowNextPage();
     s.ShowPreviousPage();
     EXPECT_EQ(view.pagesDrawn, 0);
+}
+
+} // namespace
+
+namespace {
+
+// The contrast of two colours (0x00BBGGRR) as accessibility guidelines measure it, 1 to 21.
+double contrast(qm::Color a, qm::Color b) {
+    const auto luminance = [](qm::Color c) {
+        double sum = 0;
+        const double weight[] = {0.2126, 0.7152, 0.0722};
+        for (int k = 0; k < 3; ++k) {
+            const double v = ((c >> (8 * k)) & 0xFF) / 255.0;
+            sum += weight[k] * (v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    const double x = luminance(a), y = luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// The line read aloud lies on a band across its column's row, under the same text in the same
+// colours, in every scheme and layout; every other row is drawn as without it, and the band
+// keeps each scheme's text and accent colours readable.
+TEST(LitBand, BehindItsRowOnlyAndReadableInEveryScheme) {
+    using Scheme = qm::ColourScheme;
+    struct Case {
+        const char* label;
+        Scheme scheme;
+        bool noColour, singleShade, twoColumns;
+        int size, lit;
+    };
+    const Case cases[] = {
+        {"light", Scheme::Light, false, false, false, 15, 5},
+        {"dark", Scheme::Dark, false, false, false, 15, 5},
+        {"desktop colours", Scheme::Windows, false, false, false, 15, 5},
+        {"dark, no coloured text", Scheme::Dark, true, false, false, 15, 6},
+        {"light, one background", Scheme::Light, false, true, false, 15, 14},
+        {"dark, second of two columns", Scheme::Dark, false, false, true, 15, 30},
+        {"light, 40 points, shrunk", Scheme::Light, false, false, false, 40, 4},
+        {"dark, 4 points", Scheme::Dark, false, false, true, 4, 60},
+    };
+    qm::Lines text;
+    for (int k = 0; k < 90; ++k)
+        text.push_back(k % 9 == 0 ? "p1 "
+                                  : "     line " + std::to_string(k) + "|6> said|8> Kay|4> and " +
+                                        std::string(static_cast<std::size_t>(k % 7) * 6, 'w'));
+    text.insert(text.end(), {"p999", "        END OF FILE", " "});
+    const qm::LineBuffer lines(text);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        qm::ColourTable colours{};
+        qm::writeScheme(colours, c.scheme);
+        if (c.noColour) qm::useTextColourForAccents(colours);
+        if (c.singleShade) qm::copySecondShadeToFirst(colours);
+        qm::PageRequest request{lines, 3, c.size, c.twoColumns, colours, "", {}};
+        qm::FakeSurface plain(500, 400), lit(500, 400);
+        int plainShade = 1, litShade = 1;
+        const qm::PageResult drawn = qm::renderPage(plain, request, plainShade);
+        request.litLine = c.lit;
+        const qm::PageResult shown = qm::renderPage(lit, request, litShade);
+        EXPECT_EQ(shown.next, drawn.next);
+        EXPECT_EQ(shown.rows, drawn.rows);
+        EXPECT_EQ(litShade, plainShade);
+        EXPECT_EQ(lit.drawingState(), plain.drawingState());
+
+        const auto row = std::find_if(shown.rows.begin(), shown.rows.end(),
+                                      [&c](const qm::PageRow& r) { return r.line == c.lit; });
+        ASSERT_NE(row, shown.rows.end());
+        EXPECT_EQ(qm::lineAtPoint(shown.rows, row->left + 1, row->top + 1), c.lit);
+        const qm::Color band = qm::litBandColour(colours, 0);
+        EXPECT_TRUE(std::any_of(lit.fills.begin(), lit.fills.end(), [&](const auto& f) {
+            return f.color == band && f.x1 == row->left && f.x2 == row->right &&
+                   f.y1 == row->top && f.y2 == row->bottom;
+        })) << "a band across the row of its column";
+        ASSERT_EQ(lit.texts.size(), plain.texts.size());
+        int onBand = 0;
+        for (std::size_t i = 0; i < lit.texts.size(); ++i) {
+            const auto& a = plain.texts[i];
+            const auto& b = lit.texts[i];
+            EXPECT_EQ(std::tie(a.x, a.y, a.text, a.color, a.font, a.size),
+                      std::tie(b.x, b.y, b.text, b.color, b.font, b.size));
+            const bool inRow = b.y == row->top && b.x >= row->left && b.x < row->right;
+            EXPECT_EQ(b.background, inRow ? band : a.background);
+            if (!inRow || (band & 0x80000000u)) continue;
+            ++onBand;
+            EXPECT_GE(contrast(band, b.color), 4.5) << std::hex << b.color;
+        }
+        if (!(band & 0x80000000u)) {
+            EXPECT_GT(onBand, 0);
+        }
+    }
+    // The desktop's colours get the desktop's tooltip background as their band.
+    qm::ColourTable desktop{};
+    qm::writeScheme(desktop, Scheme::Windows);
+    EXPECT_EQ(qm::litBandColour(desktop, 1), qm::kSystemInfoBackground);
 }
 
 } // namespace

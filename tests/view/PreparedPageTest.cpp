@@ -75,10 +75,14 @@ void change(Reader& r, int which) {
         r.fs.writeFile(path, text);
         EXPECT_FALSE(r.s.run([&] { r.s.openText(path, " "); }));
     }
+    // The line read aloud moves onto the page the key shows, or to another line of the page
+    // on screen (which leaves the page drawn ahead as it is).
+    if (which == 9) qm::SessionTestAccess(r.s).setLitLine(r.s.nextTopLine() + 1);
+    if (which == 10) qm::SessionTestAccess(r.s).setLitLine(r.s.topLine() + 2 + r.s.topLine() % 2);
 }
 
 TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
-    for (int which = 0; which <= 8; ++which) {
+    for (int which = 0; which <= 10; ++which) {
         SCOPED_TRACE(which);
         Reader ahead(true), direct(false);
         for (int turn = 0; turn < 40; ++turn) {
@@ -96,7 +100,7 @@ TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
             ASSERT_EQ(ahead.outcome(), direct.outcome());
             // A picture's file matters only to a page that names one.
             if (which != 7) {
-                EXPECT_EQ(ahead.surf.swaps - swaps, drawn && !changed ? 1 : 0);
+                EXPECT_EQ(ahead.surf.swaps - swaps, drawn && (!changed || which == 10) ? 1 : 0);
             }
         }
         EXPECT_GT(ahead.s.topLine(), 100);

@@ -48,6 +48,10 @@ public:
     }
     void showFindDialog(int, int) override {}
     void closeFindDialog() override {}
+    std::optional<VoiceChoice> chooseVoice(std::function<std::vector<std::string>()>,
+                                           const VoiceChoice&) override {
+        return std::nullopt;
+    }
 };
 
 } // namespace qm

@@ -17,6 +17,7 @@ using Color = std::uint32_t;
 constexpr Color kSystemWindow = 0x80000005;
 constexpr Color kSystemWindowText = 0x80000008;
 constexpr Color kSystemGrayText = 0x80000011;
+constexpr Color kSystemInfoBackground = 0x80000018; // tooltips' background
 
 // The font names the reader uses; they are the values of the font state, and a surface maps
 // them to the faces installed.

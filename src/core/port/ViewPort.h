@@ -5,6 +5,7 @@
 #include "core/base/Text.h"
 #include "core/base/Tree.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,6 +64,14 @@ struct WindowLayout {
     Rect pageControl1, pageControl2;
     Rect programIcon, bookTitleLabel, memo1, okButton;
     bool operator==(const WindowLayout&) const = default;
+};
+
+// The reading voice as the Voice dialog shows it and gives it back.
+struct VoiceChoice {
+    std::string voice; // a name the speech service knows; empty for the service's own
+    int pitch = 0;     // -100 to 100
+    int volume = 100;  // -100 to 100
+    bool operator==(const VoiceChoice&) const = default;
 };
 
 class ViewPort {
@@ -135,6 +144,10 @@ public:
                                               int y) = 0;
     virtual void showFindDialog(int x, int y) = 0;
     virtual void closeFindDialog() = 0;
+    // Shows the Voice dialog; voices() lists the service's voices (it may take seconds, and may
+    // be called on another thread). Nothing when cancelled.
+    virtual std::optional<VoiceChoice>
+    chooseVoice(std::function<std::vector<std::string>()> voices, const VoiceChoice& current) = 0;
 };
 
 } // namespace qm

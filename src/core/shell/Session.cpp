@@ -5,6 +5,7 @@
 #include "core/cascade/GrammarParser.h"
 #include "core/index/IndexTree.h"
 #include "core/shell/DataFolder.h"
+#include "core/speech/ReadAloud.h"
 
 namespace qm {
 
@@ -123,6 +124,8 @@ void Session::FormActivate() {
 }
 
 void Session::FormClose() {
+    // Nothing keeps talking once the window is closing.
+    stopReadingAloud();
     // A failed settings write is reported, and closing goes on to the closing mark so that
     // the reading position is not lost as well.
     run([this] { saveSettings(); });

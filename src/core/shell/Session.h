@@ -28,7 +28,9 @@
 #include "core/shell/DisplayLines.h"
 #include "core/shell/Locations.h"
 #include "core/text/LineSpan.h"
+#include "core/speech/SpeechSettings.h"
 #include "core/view/ColourSchemes.h"
+#include "core/view/PageRenderer.h"
 
 #include <array>
 #include <functional>
@@ -44,12 +46,20 @@ namespace qm {
 namespace cascade {
 class SentenceParser;
 }
+class IniDocument;
+namespace speech {
+class ReadAloud;
+class ReadingHost;
+class SpeechEngine;
+} // namespace speech
 
-struct PageRequest;
 
 class Session {
 public:
     Session(ViewPort& view, FileSystem& fs, Platform& platform);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
     // Runs a handler as the window's event loop does: a UserError (or any exception) stops it
     // and its message is shown. Returns false when the handler failed.
@@ -211,6 +221,37 @@ public:
     void InxTreeViewClick(std::optional<int> node);
     void resetToPanel();
 
+    // ---- Reading aloud (SessionSpeech.cpp) ----
+    // The speech engine the text is read aloud through (the window's, or a test's fake), set
+    // before the first Read Aloud command; it must outlive the session or be set to nullptr.
+    void setSpeechEngine(speech::SpeechEngine* engine);
+    // Start/Pause: reads from the first line of the page; pauses; reads on.
+    void ReadAloudStartItemClick();
+    void ReadAloudStopItemClick();
+    void ReadAloudFasterItemClick();
+    void ReadAloudSlowerItemClick();
+    void ReadAloudVoiceItemClick();
+    // A click on the reading page at (x, y): while reading, the voice moves to the line drawn
+    // there. A double click reads from that line in any case.
+    void ReadingPageClick(int x, int y);
+    void ReadingPageDblClick(int x, int y);
+    // The display line drawn at (x, y) on the page, or -1.
+    int lineAt(int x, int y) const;
+    bool readingAloud() const;
+    // Stops the voice and lets the speech service go (closing).
+    void stopReadingAloud();
+    int litLine() const { return m_litLine; }
+    const speech::SpeechSettings& speechSettings() const { return m_speechSettings; }
+    // What reading aloud did, as it happened: a line lit, a page turned by the voice (its top
+    // line), reading stopped.
+    struct SpeechNote {
+        enum class Kind { Lit, Turned, Stopped } kind;
+        int line = -1;
+    };
+    void setSpeechListener(std::function<void(const SpeechNote&)> listener) {
+        m_speechListener = std::move(listener);
+    }
+
     // ---- Output (SessionOutput.cpp) ----
     void SaveScreenItemClick();
     void PrintColButtonClick();
@@ -301,6 +342,8 @@ private:
         // a file that appears or goes before the key makes the page drawn ahead stale.
         std::optional<bool> imageShown;
         int shadeAfter = 0;
+        int litLine = -1;
+        std::vector<PageRow> rows;
     };
     PageInputs pageInputs(int top) const;
     // Whether a page drawn ahead is what drawing the page at top would draw now.
@@ -313,6 +356,23 @@ private:
     // book counts as reading for the closing mark.
     bool isLibraryText() const;
     void noteJump(int topBefore);
+    int drawPageAt(int top, bool mayUsePrepared);
+
+    // Reading aloud (SessionSpeech.cpp).
+    class SpeechHost;
+    // Whether the page drawn ahead shows the band the lit line would give it.
+    static bool sameBand(const PreparedPage& page, int litLine);
+    // Whether drawing the page at top moves the reading voice (a move of the reader's own);
+    // a closed text stops it.
+    bool speechFollowsMove(int top);
+    void moveSpeechTo(int top);
+    void lightLine(int line);
+    void repaintPage();
+    void applySpeechSettings(const IniDocument& ini);
+    void note(SpeechNote::Kind kind, int line);
+    void changeSpeechSettings(const speech::SpeechSettings& settings);
+    void saveSpeechSettings();
+    bool speechReady();
 
     void openFromContentsTree(std::optional<int> selected);
     void openCatalogue(const std::string& path);
@@ -376,6 +436,20 @@ private:
     std::string m_pageImageName;
     std::optional<LitPage> m_lit;
     bool m_findDialogShowing = false;
+    // Where each line of the page was drawn, and what the page's drawing began from (so the
+    // same page is drawn again with another line lit).
+    std::vector<PageRow> m_pageRows;
+    int m_pageStartShade = 0;
+    Surface::DrawingState m_pageStartState;
+
+    // Reading aloud
+    std::unique_ptr<speech::ReadingHost> m_speechHost;
+    std::unique_ptr<speech::ReadAloud> m_readAloud;
+    speech::SpeechSettings m_speechSettings;
+    std::function<void(const SpeechNote&)> m_speechListener;
+    int m_litLine = -1;
+    bool m_speechTurning = false; // the voice itself turns the page
+    unsigned long long m_readingLinesVersion = 0;
 
     // Catalogue
     Lines m_catalogue;

@@ -118,6 +118,7 @@ void Session::applySettings() {
     m_controls.setVisible(Control::ExitButton, true);
     m_controls.setVisible(Control::BMMenu, true);
     m_bookmarks.clear();
+    applySpeechSettings(ini);
 }
 
 void Session::saveSettings() {
@@ -157,6 +158,7 @@ void Session::saveSettings() {
 
 void Session::ResetToStartupDefaultsButtonClick() {
     m_fs.writeFile(m_loc.settingsFile, joinLinesCrLf(defaultSettingsLines()));
+    m_speechSettings = {}; // the reading voice's section goes with the rest of the file
     applySettings();
     redrawPage();
 }

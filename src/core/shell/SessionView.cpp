@@ -23,6 +23,7 @@ PageRequest Session::pageRequest(int top) const {
         .programFolder = m_loc.programFolder,
         .imageExists = [this](const std::string& path) { return m_fs.fileExists(path); },
         .lit = litOn(top),
+        .litLine = m_litLine,
     };
 }
 
@@ -54,9 +55,17 @@ Session::PageInputs Session::pageInputs(int top) const {
     return inputs;
 }
 
+// The page at top; a move of the reader's own takes the reading voice along.
+int Session::showPage(int top, bool mayUsePrepared) {
+    const bool voiceFollows = speechFollowsMove(top);
+    const int next = drawPageAt(top, mayUsePrepared);
+    if (voiceFollows) moveSpeechTo(top);
+    return next;
+}
+
 // The page at top, drawn on the surface, or taken from the spare surface when it was drawn
 // there ahead from what this drawing would start from; the effects are the same either way.
-int Session::showPage(int top, bool mayUsePrepared) {
+int Session::drawPageAt(int top, bool mayUsePrepared) {
     std::optional<PreparedPage> prepared = std::exchange(m_prepared, std::nullopt);
     if (prepared && !(mayUsePrepared && stillHolds(*prepared, top))) prepared.reset();
 
@@ -74,22 +83,25 @@ int Session::showPage(int top, bool mayUsePrepared) {
     m_view.setProgress(count, top);
     if (!m_surface) return top;
 
+    m_pageStartShade = m_currentShade;
+    m_pageStartState = m_surface->drawingState();
     PageResult result;
     if (prepared && m_spare && m_surface->swapPage(*m_spare)) {
-        result = {prepared->next, std::move(prepared->imageName)};
+        result = {prepared->next, std::move(prepared->imageName), std::move(prepared->rows)};
         m_currentShade = prepared->shadeAfter;
     } else {
         result = renderPage(*m_surface, pageRequest(top), m_currentShade);
     }
     m_surface->flush();
     m_pageImageName = std::move(result.imageName);
+    m_pageRows = std::move(result.rows);
     m_controls.setEnabled(Control::NextButton, result.next < count - 2);
     m_view.pageDrawn();
     return result.next;
 }
 
 bool Session::stillHolds(const PreparedPage& page, int top) const {
-    if (!(page.inputs == pageInputs(top))) return false;
+    if (!(page.inputs == pageInputs(top)) || !sameBand(page, m_litLine)) return false;
     return !page.imageShown || *page.imageShown == m_fs.fileExists(page.imageName);
 }
 
@@ -100,7 +112,8 @@ bool Session::prepareNextPage() {
     if (m_spare->width() != m_surface->width() || m_spare->height() != m_surface->height())
         return false;
     PageInputs inputs = pageInputs(top);
-    if (m_prepared && m_prepared->inputs == inputs) return false;
+    if (m_prepared && m_prepared->inputs == inputs && sameBand(*m_prepared, m_litLine))
+        return false;
     m_prepared.reset();
     m_spare->setDrawingState(inputs.state);
     int shade = top == 0 ? 0 : m_currentShade;
@@ -113,7 +126,8 @@ bool Session::prepareNextPage() {
     PageResult result = renderPage(*m_spare, request, shade);
     m_spare->flush();
     m_prepared = PreparedPage{std::move(inputs), result.next, std::move(result.imageName),
-                              imageShown, shade};
+                              imageShown,         shade,       m_litLine,
+                              std::move(result.rows)};
     return true;
 }
 

@@ -45,6 +45,8 @@ public:
     void setPageTurned(bool turned) { m_s.m_pageTurned = turned; }
     void setCurrentShade(int shade) { m_s.m_currentShade = shade; }
     void setColours(const ColourTable& colours) { m_s.m_colours = colours; }
+    // The line read aloud, lit on the pages drawn from now on.
+    void setLitLine(int line) { m_s.m_litLine = line; }
 
     void setCatalogue(Lines lines) { m_s.m_catalogue = std::move(lines); }
     void setCatalogueSourceFile(const std::string& path) { m_s.m_catalogueSourceFile = path; }

@@ -20,6 +20,10 @@ constexpr ShadeColours kDark[2] = {
 constexpr ShadeColours kWindows = {kSystemWindow,   kSystemWindowText, kSystemGrayText,
                                    kSystemGrayText, kSystemGrayText,   kSystemGrayText};
 
+// The bands behind the line read aloud (#FFF3B0 and #101828).
+constexpr Color kLightBand = 0xB0F3FF;
+constexpr Color kDarkBand = 0x281810;
+
 void writeShade(ColourRow& row, const ShadeColours& c) {
     row[1] = c.background;
     row[4] = c.text;
@@ -74,6 +78,17 @@ void copySecondShadeToFirst(ColourTable& table) {
     table[0][1] = table[1][1];
     for (std::size_t slot = 6; slot <= 9; ++slot)
         table[0][slot] = table[1][slot];
+}
+
+Color litBandColour(const ColourTable& table, int shade) {
+    const Color text = table[shade == 0 ? 0 : 1][4];
+    if (text & 0x80000000u) return kSystemInfoBackground;
+    // Relative brightness of the text colour (0x00BBGGRR), weighted as the eye sees it.
+    const int r = static_cast<int>(text & 0xFF);
+    const int g = static_cast<int>((text >> 8) & 0xFF);
+    const int b = static_cast<int>((text >> 16) & 0xFF);
+    const bool lightText = 2126 * r + 7152 * g + 722 * b > 128 * 10000;
+    return lightText ? kDarkBand : kLightBand;
 }
 
 } // namespace qm

@@ -29,4 +29,9 @@ void useTextColourForAccents(ColourTable& table);
 // "1 Color Background ": shade 0 takes shade 1's background and accents (not its text colour).
 void copySecondShadeToFirst(ColourTable& table);
 
+// The band behind the line read aloud, for a shade of the table: a pale yellow under dark
+// text, a deep blue under light text, the platform's tooltip background under the platform's
+// colours; every text and accent colour of the schemes stays readable on it.
+Color litBandColour(const ColourTable& table, int shade);
+
 } // namespace qm

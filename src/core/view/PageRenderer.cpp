@@ -55,7 +55,7 @@ public:
             m_surface.setPen(kSeparatorWidth, kSeparatorColour);
             m_surface.line(m_width / 2 - 3, 0, m_width / 2 - 3, m_height);
         }
-        return {i, std::move(m_imageName)};
+        return {i, std::move(m_imageName), std::move(m_rows)};
     }
 
 private:
@@ -87,8 +87,12 @@ private:
             }
         }
         do {
+            m_rows.push_back({i, m_x0, m_right, m_y, m_y + m_lineHeight});
             litSpansOf(i);
-            drawLine(m_request.lines[static_cast<std::size_t>(i)]);
+            if (i == m_request.litLine)
+                drawLitLine(m_request.lines[static_cast<std::size_t>(i)]);
+            else
+                drawLine(m_request.lines[static_cast<std::size_t>(i)]);
             m_y += m_lineHeight;
             ++i;
             --rows;
@@ -160,6 +164,15 @@ private:
         m_shade = m_shade == 0 ? 1 : 0;
         m_surface.setBrushColor(slot(m_request.colours, m_shade, 1));
         m_surface.setFontColor(slot(m_request.colours, m_shade, 4));
+    }
+
+    // The band goes behind the whole row before the text, which is drawn on it; the shade's
+    // background is the brush again after the row.
+    void drawLitLine(std::string_view line) {
+        m_surface.setBrushColor(litBandColour(m_request.colours, m_shade));
+        m_surface.fillRect(m_x0, m_y, m_right, m_y + m_lineHeight);
+        drawLine(line);
+        m_surface.setBrushColor(slot(m_request.colours, m_shade, 1));
     }
 
     void drawLine(std::string_view line) {
@@ -261,6 +274,7 @@ private:
     int m_y = 0;
     int m_lineHeight = 1;
     std::string m_imageName;
+    std::vector<PageRow> m_rows;
     std::string m_text;              // the line being drawn, reused across lines
     std::string m_measure;           // its text without tags
     std::vector<LineSpan> m_lineLit; // the lit spans of the line being drawn
@@ -315,6 +329,12 @@ std::optional<TagFont> fontBefore(const LineBuffer& lines, int top) {
         }
     }
     return font;
+}
+
+int lineAtPoint(const std::vector<PageRow>& rows, int x, int y) {
+    for (const PageRow& row : rows)
+        if (x >= row.left && x < row.right && y >= row.top && y < row.bottom) return row.line;
+    return -1;
 }
 
 int fitFontSize(Surface& surface, std::string_view text, int available, int setting, int* width) {

@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qm {
 
@@ -34,16 +35,29 @@ struct PageRequest {
     // colour, so they read in every scheme. Spans on lines not drawn, on marker rows or past a
     // line's end light nothing.
     std::span<const LineSpan> lit{};
+    // The line being read aloud, drawn on a band of its own colour behind its row (-1: none).
+    int litLine = -1;
+};
+
+// Where a display line was drawn: its row from left to right and top to bottom (exclusive).
+struct PageRow {
+    int line = 0;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    bool operator==(const PageRow&) const = default;
 };
 
 struct PageResult {
     int next = 0;          // first display line not drawn
     std::string imageName; // full path of the page's first image tag, or empty
+    std::vector<PageRow> rows; // the rows drawn, in drawing order
 };
 
 // Draws the columns of a page starting at request.top, which must be below count - 2 (or
 // negative); lines past the list's second-to-last line are never drawn.
 PageResult renderPage(Surface& surface, const PageRequest& request, int& shade);
+
+// The display line drawn at (x, y), or -1.
+int lineAtPoint(const std::vector<PageRow>& rows, int x, int y);
 
 // The size at which text of this width fits `available` pixels: the font size setting when it
 // fits or when the setting is 8 or less, otherwise the largest size from setting - 1 down to 8
