@@ -82,6 +82,9 @@ TEST(BuiltInCatalogue, TitleAndSeed) {
     // The key part is kept untrimmed; the last line is never seeded.
     EXPECT_EQ(qm::bookmarkSeedLines({"a<<0 key ", "b<<", "c@x<<1k", "d<<1last"}),
               (Lines{"<< key ", "<<"}));
+    // A one-book collection's root is its book: the book's section cannot be the first line.
+    EXPECT_EQ(qm::bookmarkSeedLines({"Tale<<0k1", "One<<1k1@refpt001", "(END)"}),
+              (Lines{"", "<<k1"}));
 }
 
 class BuildCatalogue : public ::testing::Test {

@@ -469,6 +469,7 @@ int Cascader::addReferencePoint() {
 
 void Cascader::addParagraph(std::string_view text) {
     State& st = *m_state;
+    st.closeEntries();
     // A long paragraph a piece at a time: a style span open at the end of a piece goes on
     // into the next one, as spans hold across lines on the page.
     bool words = false;

@@ -103,6 +103,25 @@ Lines bookmarkSeedLines(const Lines& catalogue) {
         if (header.size() > 2) header.erase(2, 1);
         seed.push_back(std::move(header));
     }
+    // Sections are looked for from a bookmark file's second line on. A one-book collection's
+    // root line is the book itself (its chapters point into its key), so its section goes
+    // second, after an empty line.
+    if (!seed.empty() && !catalogue.empty() && catalogue[0].find('@') == std::string::npos) {
+        const auto sep = catalogue[0].find("<<");
+        const std::string root = sep == std::string::npos || sep + 3 > catalogue[0].size()
+                                     ? std::string()
+                                     : catalogue[0].substr(sep + 3);
+        const bool rootIsABook =
+            !root.empty() && std::any_of(catalogue.begin() + 1, catalogue.end(),
+                                         [&](const std::string& line) {
+                                             const auto at = line.find("<<");
+                                             return at != std::string::npos &&
+                                                    at + 3 <= line.size() &&
+                                                    line.compare(at + 3, root.size() + 1,
+                                                                 root + "@") == 0;
+                                         });
+        if (rootIsABook) seed.insert(seed.begin(), std::string());
+    }
     return seed;
 }
 

@@ -44,7 +44,12 @@ bool opensAsBook(const FileSystem& fs, const std::string& path) {
     if (isCollectionFile(path) || hasSuffixIgnoringCase(path, ".tvt") ||
         builtInSourceFor(textKeyOf(path)) != BuiltInSource::None)
         return false;
-    std::unique_ptr<FileReader> reader = fs.openFile(path);
+    std::unique_ptr<FileReader> reader;
+    try {
+        reader = fs.openFile(path);
+    } catch (const FileTooLarge&) {
+        return false; // too large for any book: opening it as a stored text says so
+    }
     if (!reader) return false;
     std::string head(kStoredTextHead, '\0');
     std::size_t got = 0;
