@@ -186,4 +186,45 @@ TEST(WordIndex, NoIndexOfAMissingTextAndNoWordsOfTheEndLine) {
     EXPECT_EQ(book.count("FILE"), 0u);
 }
 
+// The builder keeps each distinct word's letters once and one reference per word and line,
+// and a word found once costs a bounded number of bytes beside its letters: a text of
+// distinct letter runs (a line of random letters) is held in a few times its size.
+TEST(WordIndex, BuilderKeepsEachWordOnceAndOneReferencePerLine) {
+    qm::Lines pieces;
+    for (int n = 0; n < 3000; ++n) {
+        std::string piece(32, 'Q');
+        for (int i = 0, v = n; v != 0; ++i, v /= 26)
+            piece[static_cast<std::size_t>(i)] = static_cast<char>('a' + v % 26);
+        pieces.push_back("     " + piece + " ");
+    }
+    struct Case {
+        const char* name;
+        qm::Lines lines;
+        std::size_t words, wordBytes, references;
+    };
+    const std::vector<Case> cases = {
+        {"repeats on a line count once", {"  comet comet Comet ", "  |9>comet|4> tail "}, 3, 14, 4},
+        {"short and function words add nothing", {"  the and of it with ", " an ox "}, 0, 0, 0},
+        {"distinct letter runs", pieces, 3000, 3000 * 32, 3000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qm::WordIndexBuilder builder;
+        for (const std::string& line : c.lines)
+            builder.addLine(line);
+        // The last two lines wait for the end: two blanks push the case's lines through.
+        builder.addLine(" ");
+        builder.addLine(" ");
+        const qm::WordIndexBuilder::Footprint f = builder.footprint();
+        EXPECT_EQ(f.words, c.words);
+        EXPECT_EQ(f.wordBytes, c.wordBytes);
+        EXPECT_EQ(f.references, c.references);
+        EXPECT_LE(f.heldBytes, f.wordBytes + 48 * f.words + 16 * f.references + (128u << 10));
+        // What was held comes out as the same index the whole-text function makes.
+        qm::Lines all = c.lines;
+        all.insert(all.end(), {" ", " "});
+        EXPECT_EQ(builder.finish(), qm::makeWordIndex(all));
+    }
+}
+
 } // namespace

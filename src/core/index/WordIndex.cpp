@@ -1,11 +1,14 @@
 #include "core/index/WordIndex.h"
 
+#include "core/base/WordSet.h"
 #include "core/text/LineFormat.h"
 #include "core/text/Tags.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
-#include <unordered_map>
+#include <limits>
+#include <numeric>
 #include <unordered_set>
 
 namespace qm {
@@ -50,28 +53,32 @@ std::string wordText(std::string_view line) {
     return removeTags(line.substr(0, line.find("|image>")));
 }
 
-struct Entry {
-    std::string word;
-    std::vector<int> lines;
-};
-
 // Orders words without regard to case, then by their bytes.
-bool comesBefore(const Entry& a, const Entry& b) {
-    const std::size_t n = std::min(a.word.size(), b.word.size());
+bool comesBefore(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const char x = toLowerAscii(a.word[i]), y = toLowerAscii(b.word[i]);
+        const char x = toLowerAscii(a[i]), y = toLowerAscii(b[i]);
         if (x != y) return x < y;
     }
-    if (a.word.size() != b.word.size()) return a.word.size() < b.word.size();
-    return a.word < b.word;
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
 }
+
+constexpr std::uint32_t kNoReference = std::numeric_limits<std::uint32_t>::max();
 
 } // namespace
 
+// The distinct words are a compact set; each word's lines are a list threaded through one
+// array of references, newest first, so that a word found once costs a few dozen bytes
+// beside its letters rather than a string and a vector of its own.
 struct WordIndexBuilder::State {
-    // A deque keeps each word where it is, so the map's keys can view it.
-    std::deque<Entry> entries;
-    std::unordered_map<std::string_view, std::size_t> byWord;
+    struct Reference {
+        std::int32_t line;
+        std::uint32_t older; // the word's reference before this one, or kNoReference
+    };
+    WordSet words;
+    std::vector<std::uint32_t> newest; // per word, its latest reference
+    std::vector<Reference> references;
     std::size_t line = 0;
     // The last two lines handed over wait here: when they are the end line and the blank
     // that opening appends, they are the reader's, not the text's, and add no words.
@@ -118,43 +125,62 @@ void WordIndexBuilder::indexLine(std::string_view displayLine) {
         const std::string_view word = std::string_view(text).substr(pos, end - pos);
         pos = end;
         if (word.size() < 3) continue;
-        auto found = st.byWord.find(word);
-        if (found == st.byWord.end()) {
+        std::uint32_t n = st.words.find(word);
+        if (n == WordSet::kNone) {
             if (isFunctionWord(toLowerAscii(word))) continue;
-            st.entries.push_back({std::string(word), {}});
-            found = st.byWord.emplace(st.entries.back().word, st.entries.size() - 1).first;
+            n = st.words.insert(word).first;
+            st.newest.push_back(kNoReference);
         }
-        std::vector<int>& lines = st.entries[found->second].lines;
-        if (lines.empty() || lines.back() != static_cast<int>(i))
-            lines.push_back(static_cast<int>(i));
+        std::uint32_t& newest = st.newest[n];
+        if (newest != kNoReference && st.references[newest].line == static_cast<int>(i)) continue;
+        st.references.push_back({static_cast<std::int32_t>(i), newest});
+        newest = static_cast<std::uint32_t>(st.references.size() - 1);
     }
+}
+
+WordIndexBuilder::Footprint WordIndexBuilder::footprint() const {
+    const State& st = *m_state;
+    Footprint f;
+    f.words = st.words.size();
+    f.wordBytes = st.words.memberBytes();
+    f.references = st.references.size();
+    f.heldBytes = st.words.heldBytes() + st.newest.capacity() * sizeof(std::uint32_t) +
+                  st.references.capacity() * sizeof(State::Reference);
+    return f;
 }
 
 template <typename Emit> void WordIndexBuilder::emitLines(Emit emit) {
     flushHeld();
-    std::deque<Entry>& entries = m_state->entries;
-    m_state->byWord.clear();
-    std::sort(entries.begin(), entries.end(), comesBefore);
+    State& st = *m_state;
+    st.words.dropLookup();
+    std::vector<std::uint32_t> order(st.words.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return comesBefore(st.words.at(a), st.words.at(b));
+    });
     std::string line;
-    for (Entry& e : entries) {
-        line = e.word;
-        line.reserve(e.word.size() + 11 * e.lines.size());
-        for (const int n : e.lines) {
-            const std::string digits = std::to_string(n);
-            const std::size_t width = n < 100000 ? 5 : 6;
+    std::vector<std::int32_t> lines;
+    for (const std::uint32_t n : order) {
+        lines.clear();
+        for (std::uint32_t r = st.newest[n]; r != kNoReference; r = st.references[r].older)
+            lines.push_back(st.references[r].line);
+        line = st.words.at(n);
+        line.reserve(line.size() + 11 * lines.size());
+        for (auto at = lines.rbegin(); at != lines.rend(); ++at) {
+            const std::string digits = std::to_string(*at);
+            const std::size_t width = *at < 100000 ? 5 : 6;
             line += "|0000";
             line.append(width - std::min(width, digits.size()), '0');
             line += digits;
         }
-        std::vector<int>().swap(e.lines);
         emit(line);
     }
-    entries.clear();
+    *m_state = State();
 }
 
 Lines WordIndexBuilder::finish() {
     Lines out;
-    out.reserve(m_state->entries.size());
+    out.reserve(m_state->words.size());
     emitLines([&](std::string& line) { out.push_back(std::move(line)); });
     return out;
 }
@@ -162,12 +188,9 @@ Lines WordIndexBuilder::finish() {
 std::string WordIndexBuilder::finishFile() {
     flushHeld();
     std::string out;
-    std::size_t size = 0;
-    for (const Entry& e : m_state->entries) {
-        size += e.word.size() + 2;
-        for (const int n : e.lines)
-            size += n < 100000 ? 10 : 11;
-    }
+    std::size_t size = m_state->words.memberBytes() + 2 * m_state->words.size();
+    for (const State::Reference& r : m_state->references)
+        size += r.line < 100000 ? 10 : 11;
     out.reserve(size);
     emitLines([&](const std::string& line) {
         out += line;
