@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -191,12 +192,13 @@ TEST(WordIndex, NoIndexOfAMissingTextAndNoWordsOfTheEndLine) {
 // distinct letter runs (a line of random letters) is held in a few times its size.
 TEST(WordIndex, BuilderKeepsEachWordOnceAndOneReferencePerLine) {
     qm::Lines pieces;
-    for (int n = 0; n < 3000; ++n) {
+    for (int n = 0; n < 10000; ++n) {
         std::string piece(32, 'Q');
         for (int i = 0, v = n; v != 0; ++i, v /= 26)
             piece[static_cast<std::size_t>(i)] = static_cast<char>('a' + v % 26);
         pieces.push_back("     " + piece + " ");
     }
+    const qm::Lines sameWord(5000, "  word, |9>word|4> ");
     struct Case {
         const char* name;
         qm::Lines lines;
@@ -205,7 +207,8 @@ TEST(WordIndex, BuilderKeepsEachWordOnceAndOneReferencePerLine) {
     const std::vector<Case> cases = {
         {"repeats on a line count once", {"  comet comet Comet ", "  |9>comet|4> tail "}, 3, 14, 4},
         {"short and function words add nothing", {"  the and of it with ", " an ox "}, 0, 0, 0},
-        {"distinct letter runs", pieces, 3000, 3000 * 32, 3000},
+        {"distinct letter runs", pieces, 10000, 10000 * 32, 10000},
+        {"one word on every line", sameWord, 1, 4, 5000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,11 +222,16 @@ TEST(WordIndex, BuilderKeepsEachWordOnceAndOneReferencePerLine) {
         EXPECT_EQ(f.words, c.words);
         EXPECT_EQ(f.wordBytes, c.wordBytes);
         EXPECT_EQ(f.references, c.references);
-        EXPECT_LE(f.heldBytes, f.wordBytes + 48 * f.words + 16 * f.references + (128u << 10));
-        // What was held comes out as the same index the whole-text function makes.
-        qm::Lines all = c.lines;
-        all.insert(all.end(), {" ", " "});
-        EXPECT_EQ(builder.finish(), qm::makeWordIndex(all));
+        EXPECT_LE(f.heldBytes, f.wordBytes + 48 * f.words + 16 * f.references + (256u << 10));
+        // Every reference held comes out, each word's lines in order.
+        const auto words = loadedWords(builder.finish());
+        EXPECT_EQ(words.size(), c.words);
+        std::size_t references = 0;
+        for (const auto& [word, at] : words) {
+            EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << word;
+            references += at.size();
+        }
+        EXPECT_EQ(references, c.references);
     }
 }
 

@@ -64,21 +64,101 @@ bool comesBefore(std::string_view a, std::string_view b) {
     return a < b;
 }
 
-constexpr std::uint32_t kNoReference = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+// The lines of every word: a word's first line sits in its record, later ones in chunks that
+// double in size (up to a limit) carved from fixed blocks, so that a line costs four bytes,
+// a word seen once nothing beyond its record, and nothing is ever copied into a larger array.
+class LineLists {
+public:
+    struct Word {
+        std::int32_t first;
+        std::uint32_t head = kNone; // the first chunk of later lines
+        std::uint32_t tail = kNone; // the chunk being filled
+    };
+
+    // Adds `line` to the word's lines unless it is the last of them (lines come in order).
+    // Returns whether it was added.
+    bool add(Word& w, std::int32_t line) {
+        if (w.tail == kNone) {
+            if (w.first == line) return false;
+            w.head = w.tail = newChunk(kFirstChunk);
+        } else {
+            std::uint32_t* t = at(w.tail);
+            if (t[kHeader + t[kUsed] - 1] == static_cast<std::uint32_t>(line)) return false;
+            if (t[kUsed] == t[kCapacity]) {
+                const std::uint32_t next = newChunk(std::min(2 * t[kCapacity], kLastChunk));
+                at(w.tail)[kNext] = next;
+                w.tail = next;
+            }
+        }
+        std::uint32_t* t = at(w.tail);
+        t[kHeader + t[kUsed]++] = static_cast<std::uint32_t>(line);
+        return true;
+    }
+
+    // Calls `f` with each of the word's lines in order.
+    template <typename F> void forEach(const Word& w, F f) const {
+        f(w.first);
+        for (std::uint32_t c = w.head; c != kNone; c = at(c)[kNext]) {
+            const std::uint32_t* t = at(c);
+            for (std::uint32_t k = 0; k < t[kUsed]; ++k)
+                f(static_cast<std::int32_t>(t[kHeader + k]));
+        }
+    }
+
+    std::size_t count(const Word& w) const {
+        std::size_t n = 1;
+        for (std::uint32_t c = w.head; c != kNone; c = at(c)[kNext])
+            n += at(c)[kUsed];
+        return n;
+    }
+
+    std::size_t heldBytes() const { return m_blocks.size() * kBlockCells * sizeof(std::uint32_t); }
+
+private:
+    static constexpr std::size_t kBlockBits = 14;
+    static constexpr std::size_t kBlockCells = std::size_t{1} << kBlockBits;
+    static constexpr std::uint32_t kFirstChunk = 2, kLastChunk = 1024;
+    // A chunk's cells: the next chunk, the lines used, the lines it holds, then the lines.
+    static constexpr std::size_t kNext = 0, kUsed = 1, kCapacity = 2, kHeader = 3;
+
+    std::uint32_t* at(std::uint32_t cell) {
+        return m_blocks[cell >> kBlockBits].get() + (cell & (kBlockCells - 1));
+    }
+    const std::uint32_t* at(std::uint32_t cell) const {
+        return m_blocks[cell >> kBlockBits].get() + (cell & (kBlockCells - 1));
+    }
+    std::uint32_t newChunk(std::uint32_t capacity) {
+        const std::size_t cells = kHeader + capacity;
+        if (m_blocks.empty() || kBlockCells - m_used < cells) {
+            m_blocks.push_back(std::make_unique<std::uint32_t[]>(kBlockCells));
+            m_used = 0;
+        }
+        const auto chunk =
+            static_cast<std::uint32_t>(((m_blocks.size() - 1) << kBlockBits) + m_used);
+        m_used += cells;
+        std::uint32_t* t = at(chunk);
+        t[kNext] = kNone;
+        t[kUsed] = 0;
+        t[kCapacity] = capacity;
+        return chunk;
+    }
+
+    std::vector<std::unique_ptr<std::uint32_t[]>> m_blocks;
+    std::size_t m_used = 0;
+};
 
 } // namespace
 
-// The distinct words are a compact set; each word's lines are a list threaded through one
-// array of references, newest first, so that a word found once costs a few dozen bytes
-// beside its letters rather than a string and a vector of its own.
+// The distinct words are a compact set, numbered as they come; their lines are in compact
+// lists, so that a word found once costs a few dozen bytes beside its letters rather than a
+// string and a vector of its own.
 struct WordIndexBuilder::State {
-    struct Reference {
-        std::int32_t line;
-        std::uint32_t older; // the word's reference before this one, or kNoReference
-    };
     WordSet words;
-    std::vector<std::uint32_t> newest; // per word, its latest reference
-    std::vector<Reference> references;
+    std::vector<LineLists::Word> lines; // per word number
+    LineLists lists;
+    std::size_t references = 0;
     std::size_t line = 0;
     // The last two lines handed over wait here: when they are the end line and the blank
     // that opening appends, they are the reader's, not the text's, and add no words.
@@ -125,16 +205,16 @@ void WordIndexBuilder::indexLine(std::string_view displayLine) {
         const std::string_view word = std::string_view(text).substr(pos, end - pos);
         pos = end;
         if (word.size() < 3) continue;
-        std::uint32_t n = st.words.find(word);
+        const auto line = static_cast<std::int32_t>(i);
+        const std::uint32_t n = st.words.find(word);
         if (n == WordSet::kNone) {
             if (isFunctionWord(toLowerAscii(word))) continue;
-            n = st.words.insert(word).first;
-            st.newest.push_back(kNoReference);
+            st.words.insert(word);
+            st.lines.push_back({line});
+            ++st.references;
+        } else if (st.lists.add(st.lines[n], line)) {
+            ++st.references;
         }
-        std::uint32_t& newest = st.newest[n];
-        if (newest != kNoReference && st.references[newest].line == static_cast<int>(i)) continue;
-        st.references.push_back({static_cast<std::int32_t>(i), newest});
-        newest = static_cast<std::uint32_t>(st.references.size() - 1);
     }
 }
 
@@ -143,9 +223,9 @@ WordIndexBuilder::Footprint WordIndexBuilder::footprint() const {
     Footprint f;
     f.words = st.words.size();
     f.wordBytes = st.words.memberBytes();
-    f.references = st.references.size();
-    f.heldBytes = st.words.heldBytes() + st.newest.capacity() * sizeof(std::uint32_t) +
-                  st.references.capacity() * sizeof(State::Reference);
+    f.references = st.references;
+    f.heldBytes =
+        st.words.heldBytes() + st.lines.capacity() * sizeof(LineLists::Word) + st.lists.heldBytes();
     return f;
 }
 
@@ -159,20 +239,16 @@ template <typename Emit> void WordIndexBuilder::emitLines(Emit emit) {
         return comesBefore(st.words.at(a), st.words.at(b));
     });
     std::string line;
-    std::vector<std::int32_t> lines;
     for (const std::uint32_t n : order) {
-        lines.clear();
-        for (std::uint32_t r = st.newest[n]; r != kNoReference; r = st.references[r].older)
-            lines.push_back(st.references[r].line);
         line = st.words.at(n);
-        line.reserve(line.size() + 11 * lines.size());
-        for (auto at = lines.rbegin(); at != lines.rend(); ++at) {
-            const std::string digits = std::to_string(*at);
-            const std::size_t width = *at < 100000 ? 5 : 6;
+        line.reserve(line.size() + 11 * st.lists.count(st.lines[n]));
+        st.lists.forEach(st.lines[n], [&line](std::int32_t at) {
+            const std::string digits = std::to_string(at);
+            const std::size_t width = at < 100000 ? 5 : 6;
             line += "|0000";
             line.append(width - std::min(width, digits.size()), '0');
             line += digits;
-        }
+        });
         emit(line);
     }
     *m_state = State();
@@ -189,8 +265,8 @@ std::string WordIndexBuilder::finishFile() {
     flushHeld();
     std::string out;
     std::size_t size = m_state->words.memberBytes() + 2 * m_state->words.size();
-    for (const State::Reference& r : m_state->references)
-        size += r.line < 100000 ? 10 : 11;
+    for (const LineLists::Word& w : m_state->lines)
+        m_state->lists.forEach(w, [&size](std::int32_t at) { size += at < 100000 ? 10 : 11; });
     out.reserve(size);
     emitLines([&](const std::string& line) {
         out += line;
