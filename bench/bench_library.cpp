@@ -10,7 +10,7 @@
 //   to the book's text; --peak=cold=epub does so for the novel's EPUB and --peak=cold=FILE for
 //   any book file; --peak=shapes[=MB] for books of the costliest shapes (one-word paragraphs,
 //   one huge paragraph, long words, many chapters, tiny HTML blocks, 25 MB each by default,
-//   and a line without blanks eight times that).
+//   a line without blanks eight times that, and a line of random letters).
 #include "core/import/BookReader.h"
 #include "core/index/WordIndex.h"
 #include "core/library/Library.h"
@@ -26,6 +26,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -262,6 +263,18 @@ int measureShapes(std::size_t mb) {
          [&] { return "<html><body>\n" + repeated("<p>word</p>\n", size) + "</body></html>\n"; }},
         {"line-without-blanks.txt",
          [&] { return repeated("abcdefghijklmnopqrstuvwxyz", 8 * size); }},
+        {"random-letters.txt",
+         [&] {
+             // Every piece of the line a distinct word: the most the index and the names
+             // learnt can hold per byte.
+             std::string s(size, 'a');
+             std::uint32_t x = 12345;
+             for (char& c : s) {
+                 x = x * 1664525u + 1013904223u;
+                 c = static_cast<char>('a' + (x >> 16) % 26);
+             }
+             return s;
+         }},
     };
     int failed = 0;
     for (const auto& [name, make] : shapes) {

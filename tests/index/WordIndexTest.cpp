@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -184,6 +185,54 @@ TEST(WordIndex, NoIndexOfAMissingTextAndNoWordsOfTheEndLine) {
     const auto book = loadedWords(
         qm::makeWordIndex(qm::openedTextLines(fs, "/x/qdemo.tvt", qm::shippedParser())));
     EXPECT_EQ(book.count("FILE"), 0u);
+}
+
+// The builder keeps each distinct word's letters once and one reference per word and line,
+// and a word found once costs a bounded number of bytes beside its letters: a text of
+// distinct letter runs (a line of random letters) is held in a few times its size.
+TEST(WordIndex, BuilderKeepsEachWordOnceAndOneReferencePerLine) {
+    qm::Lines pieces;
+    for (int n = 0; n < 10000; ++n) {
+        std::string piece(32, 'Q');
+        for (int i = 0, v = n; v != 0; ++i, v /= 26)
+            piece[static_cast<std::size_t>(i)] = static_cast<char>('a' + v % 26);
+        pieces.push_back("     " + piece + " ");
+    }
+    const qm::Lines sameWord(5000, "  word, |9>word|4> ");
+    struct Case {
+        const char* name;
+        qm::Lines lines;
+        std::size_t words, wordBytes, references;
+    };
+    const std::vector<Case> cases = {
+        {"repeats on a line count once", {"  comet comet Comet ", "  |9>comet|4> tail "}, 3, 14, 4},
+        {"short and function words add nothing", {"  the and of it with ", " an ox "}, 0, 0, 0},
+        {"distinct letter runs", pieces, 10000, 10000 * 32, 10000},
+        {"one word on every line", sameWord, 1, 4, 5000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qm::WordIndexBuilder builder;
+        for (const std::string& line : c.lines)
+            builder.addLine(line);
+        // The last two lines wait for the end: two blanks push the case's lines through.
+        builder.addLine(" ");
+        builder.addLine(" ");
+        const qm::WordIndexBuilder::Footprint f = builder.footprint();
+        EXPECT_EQ(f.words, c.words);
+        EXPECT_EQ(f.wordBytes, c.wordBytes);
+        EXPECT_EQ(f.references, c.references);
+        EXPECT_LE(f.heldBytes, f.wordBytes + 48 * f.words + 16 * f.references + (256u << 10));
+        // Every reference held comes out, each word's lines in order.
+        const auto words = loadedWords(builder.finish());
+        EXPECT_EQ(words.size(), c.words);
+        std::size_t references = 0;
+        for (const auto& [word, at] : words) {
+            EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << word;
+            references += at.size();
+        }
+        EXPECT_EQ(references, c.references);
+    }
 }
 
 } // namespace

@@ -111,7 +111,7 @@ void ParseLayout::assignColours(NameMemory& names) {
         if (m_tok[k].allCapitals) continue; // says nothing of the word in prose
         std::string key = lowerCore(m_text, m_tok[k]);
         if (key.size() > 2 && key.compare(key.size() - 2, 2, "'s") == 0) key.resize(key.size() - 2);
-        names.capitalised.insert(std::move(key));
+        names.capitalised.insert(key);
     }
 }
 

@@ -3,11 +3,11 @@
 // and colours of a phrase line, writing one out, the names learnt while a text is read, and
 // the word counts and widths of token ranges.
 #include "core/base/Text.h"
+#include "core/base/WordSet.h"
 #include "core/cascade/Tokenizer.h"
 
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace qm::cascade {
@@ -51,10 +51,11 @@ void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a,
                       int level, const std::vector<char>& colours, std::string& line, Lines& out);
 
 // Names learnt while a text is read: a capitalised word at the start of a sentence is taken
-// for a name once it has been seen capitalised in mid-sentence and never in lower case.
+// for a name once it has been seen capitalised in mid-sentence and never in lower case. The
+// lower-case words of a long text can be hundreds of thousands, so they are held compactly.
 struct NameMemory {
-    std::unordered_set<std::string> capitalised;
-    std::unordered_set<std::string> lowerCase;
+    WordSet capitalised;
+    WordSet lowerCase;
 };
 
 // Word counts and widths of ranges of a sentence's tokens, from prefix sums taken once.

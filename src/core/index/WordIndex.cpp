@@ -1,11 +1,14 @@
 #include "core/index/WordIndex.h"
 
+#include "core/base/WordSet.h"
 #include "core/text/LineFormat.h"
 #include "core/text/Tags.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <deque>
-#include <unordered_map>
+#include <limits>
+#include <numeric>
 #include <unordered_set>
 
 namespace qm {
@@ -50,28 +53,112 @@ std::string wordText(std::string_view line) {
     return removeTags(line.substr(0, line.find("|image>")));
 }
 
-struct Entry {
-    std::string word;
-    std::vector<int> lines;
-};
-
 // Orders words without regard to case, then by their bytes.
-bool comesBefore(const Entry& a, const Entry& b) {
-    const std::size_t n = std::min(a.word.size(), b.word.size());
+bool comesBefore(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const char x = toLowerAscii(a.word[i]), y = toLowerAscii(b.word[i]);
+        const char x = toLowerAscii(a[i]), y = toLowerAscii(b[i]);
         if (x != y) return x < y;
     }
-    if (a.word.size() != b.word.size()) return a.word.size() < b.word.size();
-    return a.word < b.word;
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
 }
+
+constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+
+// The lines of every word: a word's first line sits in its record, later ones in chunks that
+// double in size (up to a limit) carved from fixed blocks, so that a line costs four bytes,
+// a word seen once nothing beyond its record, and nothing is ever copied into a larger array.
+class LineLists {
+public:
+    struct Word {
+        std::int32_t first;
+        std::uint32_t head = kNone; // the first chunk of later lines
+        std::uint32_t tail = kNone; // the chunk being filled
+    };
+
+    // Adds `line` to the word's lines unless it is the last of them (lines come in order).
+    // Returns whether it was added.
+    bool add(Word& w, std::int32_t line) {
+        if (w.tail == kNone) {
+            if (w.first == line) return false;
+            w.head = w.tail = newChunk(kFirstChunk);
+        } else {
+            std::uint32_t* t = at(w.tail);
+            if (t[kHeader + t[kUsed] - 1] == static_cast<std::uint32_t>(line)) return false;
+            if (t[kUsed] == t[kCapacity]) {
+                const std::uint32_t next = newChunk(std::min(2 * t[kCapacity], kLastChunk));
+                at(w.tail)[kNext] = next;
+                w.tail = next;
+            }
+        }
+        std::uint32_t* t = at(w.tail);
+        t[kHeader + t[kUsed]++] = static_cast<std::uint32_t>(line);
+        return true;
+    }
+
+    // Calls `f` with each of the word's lines in order.
+    template <typename F> void forEach(const Word& w, F f) const {
+        f(w.first);
+        for (std::uint32_t c = w.head; c != kNone; c = at(c)[kNext]) {
+            const std::uint32_t* t = at(c);
+            for (std::uint32_t k = 0; k < t[kUsed]; ++k)
+                f(static_cast<std::int32_t>(t[kHeader + k]));
+        }
+    }
+
+    std::size_t count(const Word& w) const {
+        std::size_t n = 1;
+        for (std::uint32_t c = w.head; c != kNone; c = at(c)[kNext])
+            n += at(c)[kUsed];
+        return n;
+    }
+
+    std::size_t heldBytes() const { return m_blocks.size() * kBlockCells * sizeof(std::uint32_t); }
+
+private:
+    static constexpr std::size_t kBlockBits = 14;
+    static constexpr std::size_t kBlockCells = std::size_t{1} << kBlockBits;
+    static constexpr std::uint32_t kFirstChunk = 2, kLastChunk = 1024;
+    // A chunk's cells: the next chunk, the lines used, the lines it holds, then the lines.
+    static constexpr std::size_t kNext = 0, kUsed = 1, kCapacity = 2, kHeader = 3;
+
+    std::uint32_t* at(std::uint32_t cell) {
+        return m_blocks[cell >> kBlockBits].get() + (cell & (kBlockCells - 1));
+    }
+    const std::uint32_t* at(std::uint32_t cell) const {
+        return m_blocks[cell >> kBlockBits].get() + (cell & (kBlockCells - 1));
+    }
+    std::uint32_t newChunk(std::uint32_t capacity) {
+        const std::size_t cells = kHeader + capacity;
+        if (m_blocks.empty() || kBlockCells - m_used < cells) {
+            m_blocks.push_back(std::make_unique<std::uint32_t[]>(kBlockCells));
+            m_used = 0;
+        }
+        const auto chunk =
+            static_cast<std::uint32_t>(((m_blocks.size() - 1) << kBlockBits) + m_used);
+        m_used += cells;
+        std::uint32_t* t = at(chunk);
+        t[kNext] = kNone;
+        t[kUsed] = 0;
+        t[kCapacity] = capacity;
+        return chunk;
+    }
+
+    std::vector<std::unique_ptr<std::uint32_t[]>> m_blocks;
+    std::size_t m_used = 0;
+};
 
 } // namespace
 
+// The distinct words are a compact set, numbered as they come; their lines are in compact
+// lists, so that a word found once costs a few dozen bytes beside its letters rather than a
+// string and a vector of its own.
 struct WordIndexBuilder::State {
-    // A deque keeps each word where it is, so the map's keys can view it.
-    std::deque<Entry> entries;
-    std::unordered_map<std::string_view, std::size_t> byWord;
+    WordSet words;
+    std::vector<LineLists::Word> lines; // per word number
+    LineLists lists;
+    std::size_t references = 0;
     std::size_t line = 0;
     // The last two lines handed over wait here: when they are the end line and the blank
     // that opening appends, they are the reader's, not the text's, and add no words.
@@ -118,43 +205,58 @@ void WordIndexBuilder::indexLine(std::string_view displayLine) {
         const std::string_view word = std::string_view(text).substr(pos, end - pos);
         pos = end;
         if (word.size() < 3) continue;
-        auto found = st.byWord.find(word);
-        if (found == st.byWord.end()) {
+        const auto line = static_cast<std::int32_t>(i);
+        const std::uint32_t n = st.words.find(word);
+        if (n == WordSet::kNone) {
             if (isFunctionWord(toLowerAscii(word))) continue;
-            st.entries.push_back({std::string(word), {}});
-            found = st.byWord.emplace(st.entries.back().word, st.entries.size() - 1).first;
+            st.words.insert(word);
+            st.lines.push_back({line});
+            ++st.references;
+        } else if (st.lists.add(st.lines[n], line)) {
+            ++st.references;
         }
-        std::vector<int>& lines = st.entries[found->second].lines;
-        if (lines.empty() || lines.back() != static_cast<int>(i))
-            lines.push_back(static_cast<int>(i));
     }
+}
+
+WordIndexBuilder::Footprint WordIndexBuilder::footprint() const {
+    const State& st = *m_state;
+    Footprint f;
+    f.words = st.words.size();
+    f.wordBytes = st.words.memberBytes();
+    f.references = st.references;
+    f.heldBytes =
+        st.words.heldBytes() + st.lines.capacity() * sizeof(LineLists::Word) + st.lists.heldBytes();
+    return f;
 }
 
 template <typename Emit> void WordIndexBuilder::emitLines(Emit emit) {
     flushHeld();
-    std::deque<Entry>& entries = m_state->entries;
-    m_state->byWord.clear();
-    std::sort(entries.begin(), entries.end(), comesBefore);
+    State& st = *m_state;
+    st.words.dropLookup();
+    std::vector<std::uint32_t> order(st.words.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return comesBefore(st.words.at(a), st.words.at(b));
+    });
     std::string line;
-    for (Entry& e : entries) {
-        line = e.word;
-        line.reserve(e.word.size() + 11 * e.lines.size());
-        for (const int n : e.lines) {
-            const std::string digits = std::to_string(n);
-            const std::size_t width = n < 100000 ? 5 : 6;
+    for (const std::uint32_t n : order) {
+        line = st.words.at(n);
+        line.reserve(line.size() + 11 * st.lists.count(st.lines[n]));
+        st.lists.forEach(st.lines[n], [&line](std::int32_t at) {
+            const std::string digits = std::to_string(at);
+            const std::size_t width = at < 100000 ? 5 : 6;
             line += "|0000";
             line.append(width - std::min(width, digits.size()), '0');
             line += digits;
-        }
-        std::vector<int>().swap(e.lines);
+        });
         emit(line);
     }
-    entries.clear();
+    *m_state = State();
 }
 
 Lines WordIndexBuilder::finish() {
     Lines out;
-    out.reserve(m_state->entries.size());
+    out.reserve(m_state->words.size());
     emitLines([&](std::string& line) { out.push_back(std::move(line)); });
     return out;
 }
@@ -162,12 +264,9 @@ Lines WordIndexBuilder::finish() {
 std::string WordIndexBuilder::finishFile() {
     flushHeld();
     std::string out;
-    std::size_t size = 0;
-    for (const Entry& e : m_state->entries) {
-        size += e.word.size() + 2;
-        for (const int n : e.lines)
-            size += n < 100000 ? 10 : 11;
-    }
+    std::size_t size = m_state->words.memberBytes() + 2 * m_state->words.size();
+    for (const LineLists::Word& w : m_state->lines)
+        m_state->lists.forEach(w, [&size](std::int32_t at) { size += at < 100000 ? 10 : 11; });
     out.reserve(size);
     emitLines([&](const std::string& line) {
         out += line;

@@ -39,6 +39,17 @@ public:
     // The same bytes handed to `out` a line at a time, so that the file is never held whole.
     void finishFileTo(const std::function<void(std::string_view bytes)>& out);
 
+    // What the builder holds so far: its distinct words, their letters (each word's kept
+    // once), the references of words to lines (one per word and line), and the bytes of the
+    // blocks, arrays and table that hold them.
+    struct Footprint {
+        std::size_t words = 0;
+        std::size_t wordBytes = 0;
+        std::size_t references = 0;
+        std::size_t heldBytes = 0;
+    };
+    Footprint footprint() const;
+
 private:
     template <typename Emit> void emitLines(Emit emit);
     void indexLine(std::string_view displayLine);

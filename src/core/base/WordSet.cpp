@@ -1,0 +1,83 @@
+#include "core/base/WordSet.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace qm {
+
+namespace {
+
+// Members are copied into blocks of this size, so that a copy never moves as more arrive.
+constexpr std::size_t kBlockBits = 16;
+constexpr std::size_t kBlockBytes = std::size_t{1} << kBlockBits;
+constexpr std::size_t kFirstSlots = 64;
+
+} // namespace
+
+std::string_view WordSet::at(std::uint32_t n) const {
+    const Member& m = m_members[n];
+    if (m.size > kBlockBytes) return {m_oversized[m.place].get(), m.size};
+    return {m_blocks[m.place >> kBlockBits].get() + (m.place & (kBlockBytes - 1)), m.size};
+}
+
+std::size_t WordSet::slotOf(std::string_view word) const {
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t s = std::hash<std::string_view>{}(word)&mask;
+    while (m_slots[s] != 0 && at(m_slots[s] - 1) != word)
+        s = (s + 1) & mask;
+    return s;
+}
+
+std::uint32_t WordSet::find(std::string_view word) const {
+    if (m_slots.empty()) return kNone;
+    const std::uint32_t n = m_slots[slotOf(word)];
+    return n == 0 ? kNone : n - 1;
+}
+
+void WordSet::grow() {
+    std::vector<std::uint32_t>(std::max(kFirstSlots, m_slots.size() * 2), 0).swap(m_slots);
+    for (std::uint32_t n = 0; n < m_members.size(); ++n)
+        m_slots[slotOf(at(n))] = n + 1;
+}
+
+std::pair<std::uint32_t, bool> WordSet::insert(std::string_view word) {
+    if (m_slots.empty()) grow();
+    std::size_t slot = slotOf(word);
+    if (m_slots[slot] != 0) return {m_slots[slot] - 1, false};
+
+    Member m{0, static_cast<std::uint32_t>(word.size())};
+    if (word.size() > kBlockBytes) {
+        m.place = static_cast<std::uint32_t>(m_oversized.size());
+        m_oversized.push_back(std::make_unique<char[]>(word.size()));
+        std::copy(word.begin(), word.end(), m_oversized.back().get());
+        m_oversizedBytes += word.size();
+    } else {
+        if (m_blocks.empty() || kBlockBytes - m_blockUsed < word.size()) {
+            m_blocks.push_back(std::make_unique<char[]>(kBlockBytes));
+            m_blockUsed = 0;
+        }
+        m.place = static_cast<std::uint32_t>(((m_blocks.size() - 1) << kBlockBits) + m_blockUsed);
+        std::copy(word.begin(), word.end(), m_blocks.back().get() + m_blockUsed);
+        m_blockUsed += word.size();
+    }
+    m_memberBytes += word.size();
+    m_members.push_back(m);
+    const auto n = static_cast<std::uint32_t>(m_members.size() - 1);
+    if (2 * m_members.size() > m_slots.size()) {
+        grow();
+        slot = slotOf(word);
+    }
+    m_slots[slot] = n + 1;
+    return {n, true};
+}
+
+std::size_t WordSet::heldBytes() const {
+    return m_blocks.size() * kBlockBytes + m_oversizedBytes +
+           m_members.capacity() * sizeof(Member) + m_slots.capacity() * sizeof(std::uint32_t);
+}
+
+void WordSet::dropLookup() {
+    std::vector<std::uint32_t>().swap(m_slots);
+}
+
+} // namespace qm
