@@ -76,33 +76,6 @@ bool tokenize(std::string_view rest, std::vector<Token>& tokens) {
 
 } // namespace
 
-std::string escapeXml(std::string_view utf8, bool attribute) {
-    std::string out;
-    out.reserve(utf8.size() + utf8.size() / 8);
-    for (const char c : utf8) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            if (attribute) {
-                out += "&quot;";
-                break;
-            }
-            [[fallthrough]];
-        default:
-            if (static_cast<unsigned char>(c) >= 0x20) out += c;
-        }
-    }
-    return out;
-}
-
 std::string xhtmlText(std::string_view singleByte, bool attribute) {
     return escapeXml(encoding::windows1252ToUtf8(singleByte), attribute);
 }

@@ -3,6 +3,7 @@
 // the style sheet that shows them cascaded: each line one block, indented by its level, its
 // tagged words coloured and styled as the light scheme shows them.
 #include "core/base/Text.h"
+#include "core/base/XmlText.h"
 
 #include <functional>
 #include <set>
@@ -50,7 +51,6 @@ private:
 // XHTML text: single-byte text as UTF-8 with markup characters escaped and control
 // characters left out; `attribute` escapes quotes as well.
 std::string xhtmlText(std::string_view singleByte, bool attribute = false);
-std::string escapeXml(std::string_view utf8, bool attribute = false);
 
 // The style sheet: the levels in `levels` indented (a quarter em each, at most 10 em, so that
 // the deepest leaves half of a small screen's width), colours from the light scheme, and the

@@ -1,6 +1,7 @@
 #include "core/speech/SpeechText.h"
 
 #include "core/base/Text.h"
+#include "core/base/XmlText.h"
 #include "core/encoding/Windows1252.h"
 
 #include <charconv>
@@ -79,27 +80,7 @@ void appendEscaped(std::string& out, std::string_view bytes) {
     std::string page(bytes);
     for (char& c : page)
         c = readable(c);
-    for (char c : encoding::windows1252ToUtf8(page)) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            out += c;
-        }
-    }
+    out += escapeXml(encoding::windows1252ToUtf8(page), true);
 }
 
 // Builds one utterance's SSML, line by line, opening and closing the second voice as the
