@@ -8,6 +8,7 @@
 #include "core/library/Library.h"
 #include "core/port/FileSystem.h"
 #include "core/testing/ShippedParser.h"
+#include "support/DataFolder.h"
 #include "support/Novel.h"
 #include "support/Peak.h"
 #include "ui/PdfPages.h"
@@ -23,23 +24,10 @@
 
 namespace {
 
-class DataFolder {
-public:
-    DataFolder() {
-        char pattern[] = "/tmp/qm-bench-export-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        m_path = std::string(pattern) + "/";
-    }
-    ~DataFolder() { std::filesystem::remove_all(m_path); }
-    const std::string& path() const { return m_path; }
-    void clearLibrary() const { std::filesystem::remove_all(m_path + "library"); }
-
-private:
-    std::string m_path;
-};
+using qmbench::DataFolder;
 
 struct Stored {
-    DataFolder data;
+    DataFolder data{"export"};
     std::unique_ptr<qm::FileSystem> fs = qm::makeRealFileSystem();
     qm::library::Book book;
     std::size_t textBytes = 0;
@@ -74,7 +62,7 @@ void exportTo(const std::string& path, qm::exporting::PageSize size = qm::export
 
 void BM_ColdOpenFloor(benchmark::State& state) {
     if (!haveNovel(state)) return;
-    const DataFolder data;
+    const DataFolder data{"export"};
     const auto fs = qm::makeRealFileSystem();
     auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     for (auto _ : state) {

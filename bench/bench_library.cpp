@@ -17,6 +17,7 @@
 #include "core/port/FileSystem.h"
 #include "core/shell/CollectionText.h"
 #include "core/testing/ShippedParser.h"
+#include "support/DataFolder.h"
 #include "support/Novel.h"
 #include "support/Peak.h"
 
@@ -90,23 +91,10 @@ const BookFile& book() {
     return b;
 }
 
-class DataFolder {
-public:
-    DataFolder() {
-        char pattern[] = "/tmp/qm-bench-library-XXXXXX";
-        if (!mkdtemp(pattern)) std::abort();
-        m_path = std::string(pattern) + "/";
-    }
-    ~DataFolder() { std::filesystem::remove_all(m_path); }
-    const std::string& path() const { return m_path; }
-    void clearLibrary() const { std::filesystem::remove_all(m_path + "library"); }
-
-private:
-    std::string m_path;
-};
+using qmbench::DataFolder;
 
 void BM_OpenStoredTextFloor(benchmark::State& state) {
-    const DataFolder data;
+    const DataFolder data{"library"};
     const auto fs = qm::makeRealFileSystem();
     auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     const std::string text = library.open(book().name, book().bytes).files.text;
@@ -120,7 +108,7 @@ BENCHMARK(BM_OpenStoredTextFloor)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // Reading, laying out and storing the book anew on each iteration.
 void coldOpen(benchmark::State& state, const BookFile& b) {
-    const DataFolder data;
+    const DataFolder data{"library"};
     const auto fs = qm::makeRealFileSystem();
     auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     for (auto _ : state) {
@@ -135,7 +123,7 @@ void coldOpen(benchmark::State& state, const BookFile& b) {
 
 // Finding the book by its bytes' key, then opening its stored text as the reader does.
 void reopen(benchmark::State& state, const BookFile& b) {
-    const DataFolder data;
+    const DataFolder data{"library"};
     const auto fs = qm::makeRealFileSystem();
     auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     library.open(b.name, b.bytes);
@@ -184,7 +172,7 @@ BENCHMARK(BM_ReopenEpub)->Unit(benchmark::kMillisecond)->MinTime(2);
 // The growth of the resident size over a cold open of `b` in a running reader, printed with
 // its ratio to the book's text.
 int measureCold(const BookFile& b, const BookFile& warmUpBook) {
-    const DataFolder data;
+    const DataFolder data{"library"};
     const auto fs = qm::makeRealFileSystem();
     auto library = qm::library::Library::withBookReaders(*fs, data.path(), qm::shippedParser());
     // A book opened first into a library of its own, so that the one-time set-up of the
@@ -192,7 +180,7 @@ int measureCold(const BookFile& b, const BookFile& warmUpBook) {
     // first use) is not counted against it; what is measured is a cold open of the book in a
     // running reader.
     {
-        const DataFolder warmUp;
+        const DataFolder warmUp{"library"};
         qm::library::Library::withBookReaders(*fs, warmUp.path(), qm::shippedParser())
             .open(warmUpBook.name, warmUpBook.bytes);
     }
