@@ -208,6 +208,47 @@ TEST(DocumentCascade, VerbatimBreaksAndPicturesStandAsTheyAre) {
     EXPECT_EQ(l[v + 11], "s000 ");
 }
 
+// A kept picture is its image tag and a nameless tag for each further row; the cover comes
+// before the title; a block naming no kept picture keeps the placeholder.
+TEST(DocumentCascade, KeptPicturesTakeTheirRowsAndTheCoverComesFirst) {
+    struct Case {
+        const char* what;
+        std::string cover;
+        std::string block;
+        Lines head; // the lines after the banner, up to the title
+        Lines picture;
+    };
+    const Lines map{"l17|image>img0002.gif ", "l17|image> ", "l17|image> ", "s000 "};
+    const Case cases[] = {
+        {"a cover and a picture", "img0001.png", "img0002.gif",
+         {"l17|image>img0001.png ", "l17|image> ", "s000 "}, map},
+        {"no cover", "", "img0002.gif", {}, map},
+        {"a cover that was not kept", "img0009.png", "img0002.gif", {}, map},
+        {"a picture that was not kept", "", "img0009.png", {}, {"l17[image] ", "s000 "}},
+    };
+    for (const Case& c : cases) {
+        Document doc;
+        doc.title = "Pictures";
+        doc.pictures = {{"img0001.png", "", 2}, {"img0002.gif", "", 3}};
+        doc.cover = c.cover;
+        doc.blocks = {heading("Title"), para("Before."), {BlockKind::Image, 0, c.block},
+                      para("After.")};
+        const Lines l = cascaded(doc);
+        test::expectWellFormed(l);
+        const std::size_t title = indexOf(l, "l00|b>Title|n> ");
+        ASSERT_LT(title, l.size()) << c.what;
+        // The title follows its reference point, which follows the cover.
+        EXPECT_EQ(Lines(l.begin() + 1, l.begin() + static_cast<std::ptrdiff_t>(title) - 1), c.head)
+            << c.what;
+        const std::size_t at = indexOf(l, c.picture.front());
+        ASSERT_LT(at, l.size()) << c.what;
+        EXPECT_EQ(Lines(l.begin() + static_cast<std::ptrdiff_t>(at),
+                        l.begin() + static_cast<std::ptrdiff_t>(at + c.picture.size())),
+                  c.picture)
+            << c.what;
+    }
+}
+
 TEST(StyleTags, WrappingCutsAtBlanksAndCarriesTagsWithTheirWords) {
     const struct {
         std::string text;

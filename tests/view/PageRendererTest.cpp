@@ -583,3 +583,73 @@ TEST(LitBand, BehindItsRowOnlyAndReadableInEveryScheme) {
 }
 
 } // namespace
+
+// A library book's pictures on the fake surface: a picture is drawn across its tag's row and
+// the nameless tags' rows after it, scaled to fit (at most twice its size), and moved whole to
+// the next page when it would be cut, unless it heads the page.
+TEST(PicturePages, PicturesTakeTheirRowsWholeOnThePage) {
+    using Picture = qm::FakeSurface::Picture;
+    // Lines "t0", "t1", ... with pictures placed at the given lines, each taking `rows` rows.
+    struct Placed {
+        int at, rows;
+        const char* name;
+    };
+    struct Case {
+        const char* what;
+        std::string folder;
+        int lines, top;
+        std::vector<Placed> pictures;
+        int next;
+        std::vector<Picture> drawn;
+        bool placeholder; // "[image]" on the second row
+    };
+    const Case cases[] = {
+        {"one fits, scaled to its rows", "/book/", 40, 0, {{1, 3, "a.png"}}, 30,
+         {{"/book/a.png", 370, 25, 430, 85}}, false},
+        {"a small one at most doubled", "/book/", 40, 0, {{1, 3, "small.png"}}, 30,
+         {{"/book/small.png", 390, 25, 410, 45}}, false},
+        {"a wide one fills the column", "/book/", 40, 0, {{1, 3, "wide.png"}}, 30,
+         {{"/book/wide.png", 5, 25, 795, 40}}, false},
+        {"two on one page", "/book/", 40, 0, {{1, 3, "a.png"}, {10, 2, "a.png"}}, 30,
+         {{"/book/a.png", 370, 25, 430, 85}, {"/book/a.png", 380, 205, 420, 245}}, false},
+        {"cut by the page end: moved whole", "/book/", 40, 0, {{28, 4, "a.png"}}, 28, {}, false},
+        {"heading the next page", "/book/", 40, 28, {{28, 4, "a.png"}}, 40,
+         {{"/book/a.png", 360, 5, 440, 85}}, false},
+        {"taller than the page: the rows there are", "/book/", 60, 0, {{0, 40, "a.png"}}, 30,
+         {{"/book/a.png", 300, 5, 500, 205}}, false},
+        {"a picture the surface cannot read", "/book/", 40, 0, {{1, 3, "gone.png"}}, 30, {},
+         true},
+        // The built-in collection: the first tag's file is not in the program folder, and the
+        // second tag on the page ends the column.
+        {"the built-in collection keeps its rules", "", 40, 0, {{1, 3, "a.png"}}, 3, {}, false},
+    };
+    for (const Case& c : cases) {
+        qm::Lines lines;
+        for (int i = 0; i < c.lines; ++i)
+            lines.push_back("     t" + std::to_string(i) + " ");
+        for (const Placed& p : c.pictures) {
+            lines[static_cast<std::size_t>(p.at)] = std::string("|image>") + p.name + " ";
+            for (int r = 1; r < p.rows; ++r)
+                lines[static_cast<std::size_t>(p.at + r)] = "|image> ";
+        }
+        lines.push_back(" ");
+        const qm::LineBuffer buffer(lines);
+        qm::ColourTable colours{};
+        qm::writeScheme(colours, qm::ColourScheme::Light);
+        qm::FakeSurface surf(800, 600);
+        surf.pictureSizes = {{"/book/a.png", {100, 100}},
+                             {"/book/small.png", {10, 10}},
+                             {"/book/wide.png", {1000, 19}}};
+        surf.setFontSize(15);
+        qm::PageRequest request{buffer, c.top, 15, false, colours, "/prog/", nullptr};
+        request.pictureFolder = c.folder;
+        int shade = 0;
+        const qm::PageResult result = qm::renderPage(surf, request, shade);
+        EXPECT_EQ(result.next, c.next) << c.what;
+        EXPECT_EQ(surf.drawn, c.drawn) << c.what;
+        std::string row2;
+        for (const auto& t : surf.texts)
+            if (t.y == 25) row2 += t.text;
+        EXPECT_EQ(row2.find("[image]") != std::string::npos, c.placeholder) << c.what;
+    }
+}

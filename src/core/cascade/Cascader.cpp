@@ -572,12 +572,23 @@ void Cascader::addSceneBreak() {
     m_state->sceneBreak();
 }
 
-void Cascader::addImage() {
+void Cascader::addImage(std::string_view name, int rows) {
     State& st = *m_state;
     st.closeEntries();
-    st.out.push_back("l" + std::to_string(kSceneBreakLevel) + "[image] ");
+    const std::string level = "l" + std::to_string(kSceneBreakLevel);
+    if (name.empty()) {
+        st.out.push_back(level + "[image] ");
+        rows = 1;
+    } else {
+        // The picture's tag, then a tag without a name for each further row it takes: the page
+        // draws the picture across them, and whatever skips image lines skips them all.
+        rows = std::clamp(rows, 1, kMaxPictureRows);
+        st.out.push_back(level + "|image>" + std::string(name) + " ");
+        for (int r = 1; r < rows; ++r)
+            st.out.push_back(level + "|image> ");
+    }
     st.out.push_back("s000 ");
-    st.linesSinceMarker += 2;
+    st.linesSinceMarker += static_cast<std::size_t>(rows) + 1;
     st.endParagraph();
 }
 

@@ -61,8 +61,11 @@ public:
     void addEntry(std::string_view text);
     // A section break with a visible "* * *" line.
     void addSceneBreak();
-    // A picture: an "[image]" line and a section break.
-    void addImage();
+    // A picture: its image tag naming the stored picture, on `rows` lines (the first names
+    // it, the others are tags without a name), then a section break. Without a name, an
+    // "[image]" line stands in its place.
+    void addImage(std::string_view name = {}, int rows = 1);
+    static constexpr int kMaxPictureRows = 40;
 
     // Hands the lines made since the last call to `sink` one by one and lets them go (the
     // banner and "END" aside, which only finish() gives), so a long book can be streamed out.

@@ -22,7 +22,8 @@ enum class BlockKind : unsigned char {
     Paragraph,  // prose, cascaded phrase by phrase
     Verbatim,   // lines shown as they stand, one per line (a contents list, a table)
     SceneBreak, // a break between scenes ("* * *")
-    Image,      // a picture in the book, shown as "[image]"
+    Image,      // a picture in the book: its text names the picture kept (Document::pictures),
+                // or is empty when none was kept and "[image]" stands in its place
     Entry       // one heading-like line that is not prose, such as an entry of the book's
                 // printed contents: wrapped to the line width, never coloured as names
 };
@@ -128,12 +129,22 @@ struct LaidOutText {
     std::vector<std::string> chapterPoints;
 };
 
+// A picture of the book, kept to be stored beside it: its name of our own ("img0001.png"),
+// its bytes, and the rows it takes on the page.
+struct Picture {
+    std::string name;
+    std::string bytes;
+    int rows = 10;
+};
+
 struct Document {
     std::string title;
     std::string author;
     BlockList blocks;
     std::vector<Chapter> chapters;
     std::optional<LaidOutText> laidOut; // set: the lines are the book, the blocks are empty
+    std::vector<Picture> pictures;
+    std::string cover; // the name of the picture shown first, before the title, or empty
 };
 
 } // namespace qm::cascade

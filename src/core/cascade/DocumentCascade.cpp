@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
+#include <unordered_map>
 #include <utility>
 
 namespace qm::cascade {
@@ -77,6 +78,18 @@ std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, Sente
     sink(banner);
     Cascader cascader(parser, std::move(banner));
     cascader.handLinesTo(sink);
+    std::unordered_map<std::string_view, int> pictureRows;
+    for (const Picture& p : doc.pictures)
+        pictureRows.emplace(p.name, p.rows);
+    const auto rowsOf = [&pictureRows](std::string_view name) {
+        const auto it = pictureRows.find(name);
+        return it == pictureRows.end() ? 0 : it->second;
+    };
+    // The cover comes first, before the title and the first reference point.
+    if (!doc.cover.empty() && rowsOf(doc.cover) > 0) {
+        cascader.addImage(doc.cover, rowsOf(doc.cover));
+        cascader.drainLines(sink);
+    }
     std::size_t sinceReport = 0;
     auto keepGoing = [&](std::size_t b) {
         sinceReport = 0;
@@ -122,7 +135,10 @@ std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, Sente
             cascader.addSceneBreak();
             break;
         case BlockKind::Image:
-            cascader.addImage();
+            if (const int rows = rowsOf(block.text); rows > 0)
+                cascader.addImage(block.text, rows);
+            else
+                cascader.addImage();
             break;
         case BlockKind::Entry:
             cascader.addEntry(block.text);

@@ -4,6 +4,6 @@
 // offer to lay its books out again (their bookmarks then move to the same words).
 namespace qm::cascade {
 
-inline constexpr int kLayoutVersion = 9;
+inline constexpr int kLayoutVersion = 10;
 
 } // namespace qm::cascade

@@ -28,6 +28,7 @@ struct ExportBook {
     std::string language = "en";
     std::vector<ExportChapter> chapters; // in the order of the contents tree
     std::string imageFolder; // where image tags' files are found (the program folder, with "/")
+    bool drawsPictures = false; // a library book: its pictures are drawn, not "[image]"
 };
 
 // The stored lines of the text at `path` as opening it reads them: a built-in source, a stored

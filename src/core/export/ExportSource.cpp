@@ -115,6 +115,7 @@ ExportBook libraryExportBook(FileSystem& fs, const library::Book& book) {
     out.title = book.manifest.title;
     out.author = book.manifest.author;
     out.imageFolder = book.files.folder;
+    out.drawsPictures = true;
     return out;
 }
 

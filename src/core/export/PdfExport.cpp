@@ -64,9 +64,12 @@ struct Pages {
     const ColourTable& colours;
     std::string imageFolder;
     std::function<bool(const std::string&)> imageExists;
+    std::string pictureFolder{};
 
     PageRequest request(int top) const {
-        return PageRequest{lines, top, fontSize, false, colours, imageFolder, imageExists};
+        PageRequest r{lines, top, fontSize, false, colours, imageFolder, imageExists};
+        r.pictureFolder = pictureFolder;
+        return r;
     }
 
     std::vector<int> tops(Surface& surface) const {
@@ -167,7 +170,8 @@ std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& docume
         prepareDisplayLines(source, ConversionPass::Plain, display);
     }
     auto exists = [&fs](const std::string& path) { return fs.fileExists(path); };
-    const Pages text{display, fontSize, colours, book.imageFolder, exists};
+    const Pages text{display, fontSize, colours, book.imageFolder, exists,
+                     book.drawsPictures ? book.imageFolder : std::string()};
     const std::vector<int> tops = text.tops(surface);
 
     // The contents in reading order, each chapter with the page it opens on.

@@ -2,6 +2,7 @@
 
 #include "core/base/Error.h"
 #include "core/encoding/Decode.h"
+#include "core/import/BookPictures.h"
 #include "core/import/DocumentTidy.h"
 #include "core/import/HtmlBlocks.h"
 #include "core/import/HtmlBook.h"
@@ -34,6 +35,7 @@ struct Package {
     std::unordered_map<std::string, ManifestItem> manifest;
     std::vector<std::string> spine; // manifest ids in reading order
     std::string ncxId;
+    std::string coverPath; // the cover picture the package names, or empty
 };
 
 int hexValue(char c) {
@@ -114,6 +116,20 @@ Package readPackage(ZipArchive& zip, const std::string& path) {
                                  ManifestItem{target->substr(0, target->find('#')),
                                               attributeOf(item, "media-type"),
                                               attributeOf(item, "properties")});
+    }
+    // The cover: EPUB 3 marks its manifest item, EPUB 2 names the item in a <meta>.
+    for (const auto& [id, item] : pkg.manifest)
+        if (hasToken(item.properties, "cover-image")) pkg.coverPath = item.path;
+    if (pkg.coverPath.empty()) {
+        std::vector<xmlNode*> metas;
+        if (xmlNode* metadata = findElement(root, "metadata")) findElements(metadata, "meta", metas);
+        for (xmlNode* m : metas) {
+            if (attributeOf(m, "name") != "cover") continue;
+            const auto it = pkg.manifest.find(attributeOf(m, "content"));
+            if (it != pkg.manifest.end() && it->second.mediaType.starts_with("image/"))
+                pkg.coverPath = it->second.path;
+            break;
+        }
     }
     xmlNode* spine = findElement(root, "spine");
     if (!spine) throw UserError("its package document has no spine (no reading order).");
@@ -245,6 +261,24 @@ private:
     std::unordered_map<std::string, std::string> m_byBaseName;
 };
 
+// The cover is shown once, first: the pictures before any text that are the cover leave the
+// text. A book that names no cover takes its first picture before any text as one.
+void takeCover(Document& doc, HtmlBlocks& blocks) {
+    std::size_t lead = 0;
+    while (lead < doc.blocks.size() && doc.blocks[lead].kind == cascade::BlockKind::Image)
+        ++lead;
+    if (doc.cover.empty()) {
+        for (std::size_t b = 0; b < lead && doc.cover.empty(); ++b)
+            doc.cover = std::string(doc.blocks[b].text);
+        for (cascade::Picture& p : doc.pictures)
+            if (p.name == doc.cover)
+                p.rows = p.rows * BookPictures::kCoverRows / BookPictures::kPictureRows;
+    }
+    if (doc.cover.empty()) return;
+    for (std::size_t b = lead; b-- > 0;)
+        if (doc.blocks[b].text == doc.cover) blocks.eraseBlocks(b, b + 1);
+}
+
 } // namespace
 
 std::optional<std::string> resolveEpubLink(std::string_view fromFile, std::string_view href) {
@@ -306,7 +340,15 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     Document doc;
     doc.title = pkg.title;
     doc.author = pkg.author;
+    BookPictures pictures(doc, [&](const std::string& place, std::uint64_t maxBytes) {
+        return encrypted.count(place) ? std::nullopt : zip.readAtMost(place, maxBytes);
+    });
+    if (!pkg.coverPath.empty()) doc.cover = pictures.keep(pkg.coverPath, BookPictures::kCoverRows);
     HtmlBlocks blocks(doc);
+    blocks.setPictureSource([&pictures](const std::string& file, std::string_view src) {
+        const auto place = resolveEpubLink(file, src);
+        return place ? pictures.keep(place->substr(0, place->find('#'))) : std::string();
+    });
     std::vector<std::string> files;
     // A spine may name one file several times, by places inside it ("manual.xhtml#o8"):
     // the file is read once, where it first comes.
@@ -323,12 +365,15 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
         if (!zip.contains(item.path))
             throw UserError("its chapter file \"" + item.path + "\" is missing from the archive.");
         if (item.mediaType.starts_with("image/") && item.mediaType != "image/svg+xml") {
-            doc.blocks.push_back(cascade::Block{cascade::BlockKind::Image, 0, {}});
+            doc.blocks.push_back(
+                cascade::Block{cascade::BlockKind::Image, 0, pictures.keep(item.path)});
             continue;
         }
         blocks.addFile(item.path, encoding::decodeToUtf8(zip.read(item.path)));
         files.push_back(item.path);
     }
+
+    takeCover(doc, blocks);
 
     // An EPUB converted from a distributor's HTML edition keeps its header and licence footer,
     // in files of their own or in the first and last files.

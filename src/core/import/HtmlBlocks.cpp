@@ -384,8 +384,14 @@ struct HtmlBlocks::Parser {
             blocks().push_back(Block{BlockKind::SceneBreak, 0, {}});
             return;
         case Element::Img: {
-            const char* alt = attribute(atts, "alt");
-            pendingImages.push_back(alt ? cleanText(alt) : std::string());
+            if (owner.m_pictures) {
+                const char* src = attribute(atts, "src");
+                if (!src) src = attribute(atts, "href"); // an SVG <image>
+                pendingImages.push_back(src ? owner.m_pictures(file, src) : std::string());
+            } else {
+                const char* alt = attribute(atts, "alt");
+                pendingImages.push_back(alt ? cleanText(alt) : std::string());
+            }
             if (text.empty() && !inSetTable()) flushImages();
             return;
         }

@@ -9,6 +9,7 @@
 // elements marked as notes are recorded, so that the notes can be set at their chapters' ends.
 #include "core/cascade/Document.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,6 +45,12 @@ public:
     // blocks. `name` is how links and tables of contents name the file.
     void addFile(std::string_view name, std::string_view utf8);
 
+    // Where pictures come from: given the file an <img> stands in and its src, the name of
+    // the picture kept (empty when none was). Without one, a picture's block holds its alt
+    // text.
+    using PictureSource = std::function<std::string(const std::string& file, std::string_view src)>;
+    void setPictureSource(PictureSource source) { m_pictures = std::move(source); }
+
     // The block where "name" or "name#id" begins, if that was seen.
     std::optional<std::size_t> blockOf(const std::string& target) const;
 
@@ -71,6 +78,7 @@ private:
     std::vector<NoteRange> m_notes;
     std::string m_title;
     bool m_titleSeen = false;
+    PictureSource m_pictures;
 };
 
 } // namespace qm::import

@@ -77,7 +77,21 @@ bool ZipArchive::contains(std::string_view name) const {
     return indexOf(name) >= 0;
 }
 
+std::optional<std::string> ZipArchive::readAtMost(std::string_view name, std::uint64_t maxBytes) {
+    if (indexOf(name) < 0) return std::nullopt;
+    try {
+        return read(name, maxBytes);
+    } catch (const UserError&) {
+        return std::nullopt;
+    }
+}
+
 std::string ZipArchive::read(std::string_view name) {
+    return read(name, m_limits.maxEntryBytes);
+}
+
+std::string ZipArchive::read(std::string_view name, std::uint64_t maxEntryBytes) {
+    maxEntryBytes = std::min(maxEntryBytes, m_limits.maxEntryBytes);
     const long long index = indexOf(name);
     const std::string shown(name);
     if (index < 0) throw UserError("the file \"" + shown + "\" it names is missing from it.");
@@ -93,7 +107,7 @@ std::string ZipArchive::read(std::string_view name) {
     std::string out;
     // The directory's size only sizes the first allocation; the limits count what inflates.
     if (st.valid & ZIP_STAT_SIZE)
-        out.reserve(std::min<std::uint64_t>(st.size, m_limits.maxEntryBytes));
+        out.reserve(std::min<std::uint64_t>(st.size, maxEntryBytes));
     char buffer[64 * 1024];
     for (;;) {
         const zip_int64_t n = zip_fread(file, buffer, sizeof buffer);
@@ -103,12 +117,11 @@ std::string ZipArchive::read(std::string_view name) {
         }
         if (n == 0) break;
         const auto got = static_cast<std::uint64_t>(n);
-        if (out.size() + got > m_limits.maxEntryBytes ||
-            m_totalRead + got > m_limits.maxTotalBytes) {
+        if (out.size() + got > maxEntryBytes || m_totalRead + got > m_limits.maxTotalBytes) {
             zip_fclose(file);
             throw UserError("its archive expands beyond " +
-                            megabytes(out.size() + got > m_limits.maxEntryBytes
-                                          ? m_limits.maxEntryBytes
+                            megabytes(out.size() + got > maxEntryBytes
+                                          ? maxEntryBytes
                                           : m_limits.maxTotalBytes) +
                             ", more than any book needs (a zip bomb?).");
         }

@@ -2,6 +2,7 @@
 // A zip archive in memory, read entry by entry with limits that hold however the archive
 // lies about itself: sizes are counted while inflating, not taken from its directory.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,12 @@ public:
     // The entry inflated; throws UserError when it is missing, damaged, encrypted or larger
     // than the limits allow.
     std::string read(std::string_view name);
+    // The entry inflated, or nothing when it is missing, damaged, encrypted or would inflate
+    // past maxBytes (or the limits): for files the book does without.
+    std::optional<std::string> readAtMost(std::string_view name, std::uint64_t maxBytes);
 
 private:
+    std::string read(std::string_view name, std::uint64_t maxEntryBytes);
     long long indexOf(std::string_view name) const;
 
     zip* m_zip = nullptr;

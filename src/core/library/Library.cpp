@@ -87,6 +87,29 @@ void writeIndexAndCatalogue(FileSystem& fs, FileBatch& batch, const BookFiles& f
     steps.at(0.98);
 }
 
+// The book's pictures go into its layout folder, under the names its image tags give them,
+// before the text that names them; their bytes are let go once written.
+void writePictures(FileBatch& batch, const std::string& folder,
+                   std::vector<cascade::Picture>& pictures) {
+    for (cascade::Picture& p : pictures) {
+        batch.write(folder + p.name, p.bytes);
+        std::string().swap(p.bytes);
+    }
+}
+
+// Whether a file of a layout folder is one of its pictures ("img0001.png"): the names the
+// book readers give them.
+bool isPictureFile(std::string_view name) {
+    if (name.size() < 9 || !name.starts_with("img")) return false;
+    for (std::size_t i = 3; i < 7; ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    std::size_t digits = 7;
+    while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9')
+        ++digits;
+    const std::string_view ext = name.substr(digits);
+    return ext == ".png" || ext == ".jpg" || ext == ".gif";
+}
+
 std::string manifestBytes(const BookManifest& m) {
     return joinLinesCrLf(manifestLines(m));
 }
@@ -225,6 +248,7 @@ Book Library::open(std::string_view sourceName, std::string_view bytes, const Pr
     try {
         sweepFolder(book.files.folder, key, false);
         FileBatch batch(m_fs);
+        writePictures(batch, book.files.folder, doc.pictures);
         // The stored text goes to its file as it is cascaded; the document goes with the
         // cascade, before the index is made from the file.
         std::optional<LaidOutBook> laid;
@@ -277,9 +301,14 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     if (!oldText) throw UserError("Cannot open file " + stored->files.text);
 
     std::optional<LaidOutBook> laid;
+    std::vector<cascade::Picture> pictures;
     {
         cascade::Document doc = m_reader(stored->manifest.source, bytes);
         steps.at(kReadDone);
+        for (cascade::Picture& p : doc.pictures) {
+            pictures.push_back({p.name, std::move(p.bytes), p.rows});
+            p.bytes.clear();
+        }
         laid = layOutBook(std::move(doc), key, stored->manifest.source, m_convert, m_parser,
                           [&](double done) {
                               if (steps.cancelled()) return false;
@@ -328,6 +357,7 @@ Relaid Library::layOutAgain(const std::string& key, std::string_view bytes,
     ensureFolder(m_fs, book.files.folder);
     try {
         FileBatch batch(m_fs);
+        writePictures(batch, book.files.folder, pictures);
         batch.write(book.files.text, laid->text);
         steps.at(0.93);
         writeIndexAndCatalogue(m_fs, batch, book.files, *laid, &index, steps);
@@ -434,6 +464,8 @@ void Library::completeMove(Book& book, int from) {
     for (const std::string& path :
          {old.text, old.index, old.catalogue, movedSectionFile(old, book.key)})
         m_fs.removeFile(path);
+    for (const FileSystem::FolderEntry& entry : m_fs.listFolder(old.folder))
+        if (isPictureFile(entry.name)) m_fs.removeFile(old.folder + entry.name);
     if (from != 0) m_fs.removeFolder(old.folder);
 }
 
@@ -463,7 +495,8 @@ void Library::sweepFolder(const std::string& folder, const std::string& key, boo
         if (!isStale(entry)) continue;
         bool remove = entry.name == key + ".moved" ||
                       (layoutFiles && entry.name != key + ".book" &&
-                       std::find(names.begin(), names.end(), entry.name) != names.end());
+                       (isPictureFile(entry.name) ||
+                        std::find(names.begin(), names.end(), entry.name) != names.end()));
         for (std::size_t i = 0; i < names.size() && !remove; ++i)
             remove = isTemporaryOf(entry.name, names[i]);
         if (remove) m_fs.removeFile(folder + entry.name);

@@ -83,6 +83,18 @@ public:
     virtual void setPen(int width, Color color) = 0;
     virtual void line(int x1, int y1, int x2, int y2) = 0;
 
+    // The size in pixels of the picture file at `path`; false when it cannot be read as one
+    // (no such file, a kind the surface cannot draw, broken bytes).
+    virtual bool pictureSize(const std::string& /*path*/, int& /*width*/, int& /*height*/) {
+        return false;
+    }
+    // Draws the picture file at `path` scaled to fill the rectangle from (x1, y1) to (x2, y2);
+    // false, drawing nothing, when it cannot.
+    virtual bool drawPicture(const std::string& /*path*/, int /*x1*/, int /*y1*/, int /*x2*/,
+                             int /*y2*/) {
+        return false;
+    }
+
     // A page is complete: a surface that batches its drawing finishes it here.
     virtual void flush() {}
     // Exchanges the drawn page and the drawing state with another surface of the same kind and

@@ -320,6 +320,7 @@ private:
         bool twoColumns = false;
         ColourTable colours{};
         std::string programFolder;
+        std::string pictureFolder;
         int shade = 0;
         int width = 0, height = 0;
         Surface::DrawingState state;
@@ -355,6 +356,8 @@ private:
     // A jump to another page (a chapter, a find hit, an index entry, a bookmark) in a library
     // book counts as reading for the closing mark.
     bool isLibraryText() const;
+    // Where the pictures of the text showing are: a library book's layout folder, else empty.
+    std::string pictureFolder() const;
     void noteJump(int topBefore);
     int drawPageAt(int top, bool mayUsePrepared);
 

@@ -24,7 +24,15 @@ PageRequest Session::pageRequest(int top) const {
         .imageExists = [this](const std::string& path) { return m_fs.fileExists(path); },
         .lit = litOn(top),
         .litLine = m_litLine,
+        .pictureFolder = pictureFolder(),
     };
+}
+
+// A library book's pictures lie beside its text, in its layout folder.
+std::string Session::pictureFolder() const {
+    if (!isLibraryText()) return {};
+    const std::size_t slash = m_currentTextPath.find_last_of('/');
+    return slash == std::string::npos ? std::string() : m_currentTextPath.substr(0, slash + 1);
 }
 
 std::span<const LineSpan> Session::litOn(int top) const {
@@ -46,6 +54,7 @@ Session::PageInputs Session::pageInputs(int top) const {
         .twoColumns = request.twoColumns,
         .colours = request.colours,
         .programFolder = request.programFolder,
+        .pictureFolder = request.pictureFolder,
         .shade = m_currentShade,
         .width = m_surface ? m_surface->width() : 0,
         .height = m_surface ? m_surface->height() : 0,

@@ -4,6 +4,7 @@
 // so a 15-point line of 10 characters is 70 pixels wide and 20 pixels high.
 #include "core/port/Surface.h"
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,11 @@ public:
         int x1, y1, x2, y2, width;
         Color color;
     };
+    struct Picture {
+        std::string path;
+        int x1, y1, x2, y2;
+        bool operator==(const Picture&) const = default;
+    };
 
     FakeSurface(int w, int h)
         : m_width(w)
@@ -41,6 +47,7 @@ public:
         texts.clear();
         fills.clear();
         lines.clear();
+        drawn.clear();
     }
 
     int width() const override { return m_width; }
@@ -74,6 +81,20 @@ public:
         lines.push_back({x1, y1, x2, y2, m_penWidth, m_penColor});
     }
 
+    // The picture files the fake can read are those given sizes in `pictureSizes`.
+    bool pictureSize(const std::string& path, int& width, int& height) override {
+        const auto it = pictureSizes.find(path);
+        if (it == pictureSizes.end()) return false;
+        width = it->second.first;
+        height = it->second.second;
+        return true;
+    }
+    bool drawPicture(const std::string& path, int x1, int y1, int x2, int y2) override {
+        if (!pictureSizes.count(path)) return false;
+        drawn.push_back({path, x1, y1, x2, y2});
+        return true;
+    }
+
     // Exchanges the records with the drawing state, as a surface exchanges its page.
     bool swapPage(Surface& other) override {
         auto* fake = dynamic_cast<FakeSurface*>(&other);
@@ -81,6 +102,7 @@ public:
         std::swap(texts, fake->texts);
         std::swap(fills, fake->fills);
         std::swap(lines, fake->lines);
+        std::swap(drawn, fake->drawn);
         std::swap(m_brush, fake->m_brush);
         std::swap(m_color, fake->m_color);
         std::swap(m_penColor, fake->m_penColor);
@@ -97,6 +119,8 @@ public:
     std::vector<Text> texts;
     std::vector<Fill> fills;
     std::vector<Line> lines;
+    std::vector<Picture> drawn;
+    std::map<std::string, std::pair<int, int>> pictureSizes;
     int measureCount = 0;
     int swaps = 0;
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 #include <vector>
 
 namespace qm {
@@ -86,6 +87,7 @@ private:
                 break;
             }
         }
+        if (drawsPictures()) rows = keepPicturesWhole(i, rows);
         do {
             m_rows.push_back({i, m_x0, m_right, m_y, m_y + m_lineHeight});
             litSpansOf(i);
@@ -96,8 +98,44 @@ private:
             m_y += m_lineHeight;
             ++i;
             --rows;
+            if (m_picture && !continuesPicture(i)) finishPicture();
         } while (rows > 0 && m_y < m_height && i < m_count - 1);
+        if (m_picture) finishPicture();
         return i;
+    }
+
+    bool drawsPictures() const { return !m_request.pictureFolder.empty(); }
+
+    // A picture starting on a later row of the column that would not fit whole in its rows
+    // moves to the next column or page: the column ends before it. One on the column's first
+    // row is drawn into the rows there are.
+    int keepPicturesWhole(int i, int rows) const {
+        for (int n = 1; n < rows; ++n) {
+            const auto name = imageTagName(m_request.lines[static_cast<std::size_t>(i + n)]);
+            if (!name || name->empty()) continue;
+            int end = n + 1;
+            while (end < rows && continuesPicture(i + end))
+                ++end;
+            if (end == rows && continuesPicture(i + end)) return n;
+            n = end - 1;
+        }
+        return rows;
+    }
+
+    // Whether display line i is a nameless image tag, a further row of a picture.
+    bool continuesPicture(int i) const {
+        if (i >= m_count - 1) return false;
+        const auto name = imageTagName(m_request.lines[static_cast<std::size_t>(i)]);
+        return name && name->empty();
+    }
+
+    // Draws the picture begun on an earlier row across the rows it took in this column.
+    void finishPicture() {
+        const PendingPicture p = *std::exchange(m_picture, std::nullopt);
+        const PictureRect box =
+            fitPicture(p.width, p.height, {m_x0 + kTopMargin, p.top, m_right - kTopMargin, m_y});
+        if (box.x2 > box.x1 && box.y2 > box.y1)
+            m_surface.drawPicture(p.path, box.x1, box.y1, box.x2, box.y2);
     }
 
     void fillRow(int x1) {
@@ -246,6 +284,7 @@ private:
 
     // An image tag and the rest of its line; returns what is left to draw of the line.
     std::string_view imageTag(std::string_view tag) {
+        if (drawsPictures()) return pictureTag(tag);
         if (!m_imageName.empty()) {
             // A second picture on one page ends the column after this row.
             m_y = m_height - m_lineHeight + 1;
@@ -261,6 +300,28 @@ private:
             isSafeImageName(name) && m_request.imageExists && m_request.imageExists(m_imageName);
         return exists ? std::string_view(kImageShown) : std::string_view{};
     }
+
+    // A picture's tag: the picture is drawn once its rows are; a picture the surface cannot
+    // read shows the placeholder. A nameless tag draws nothing of its own.
+    std::string_view pictureTag(std::string_view tag) {
+        const auto name = imageTagName(tag);
+        if (!name || name->empty()) return {};
+        std::string path = m_request.pictureFolder;
+        path += *name;
+        if (m_imageName.empty()) m_imageName = path;
+        int width = 0;
+        int height = 0;
+        if (!isSafeImageName(*name) || !m_surface.pictureSize(path, width, height))
+            return kImageShown;
+        m_picture = PendingPicture{std::move(path), width, height, m_y};
+        return {};
+    }
+
+    struct PendingPicture {
+        std::string path;
+        int width = 0, height = 0;
+        int top = 0;
+    };
 
     Surface& m_surface;
     const PageRequest& m_request;
@@ -278,6 +339,7 @@ private:
     std::string m_text;              // the line being drawn, reused across lines
     std::string m_measure;           // its text without tags
     std::vector<LineSpan> m_lineLit; // the lit spans of the line being drawn
+    std::optional<PendingPicture> m_picture; // begun, its rows not all drawn yet
 };
 
 } // namespace
@@ -397,6 +459,24 @@ bool isSafeImageName(std::string_view name) {
         start = end + 1;
     }
     return !last.empty() && last != "." && last != "..";
+}
+
+PictureRect fitPicture(int width, int height, const PictureRect& box) {
+    const int boxW = box.x2 - box.x1;
+    const int boxH = box.y2 - box.y1;
+    if (width <= 0 || height <= 0 || boxW <= 0 || boxH <= 0) return {box.x1, box.y1, box.x1, box.y1};
+    const double scale =
+        std::min({2.0, static_cast<double>(boxW) / width, static_cast<double>(boxH) / height});
+    const int w = std::clamp(static_cast<int>(width * scale), 1, boxW);
+    const int h = std::clamp(static_cast<int>(height * scale), 1, boxH);
+    const int x = box.x1 + (boxW - w) / 2;
+    return {x, box.y1, x + w, box.y1 + h};
+}
+
+std::optional<std::string_view> imageTagName(std::string_view line) {
+    const std::size_t tag = line.find("|image>");
+    if (tag == std::string_view::npos) return std::nullopt;
+    return trimTrailingBlanks(line.substr(tag + 7));
 }
 
 std::string panelLabel(int top, int count) {

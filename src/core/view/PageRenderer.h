@@ -37,6 +37,10 @@ struct PageRequest {
     std::span<const LineSpan> lit{};
     // The line being read aloud, drawn on a band of its own colour behind its row (-1: none).
     int litLine = -1;
+    // Where a book's pictures are (a library book's layout folder); empty for the built-in
+    // collection, whose image tags show "[image]". With a folder, an image tag naming a file
+    // draws that picture across its row and the rows of the nameless image tags after it.
+    std::string pictureFolder{};
 };
 
 // Where a display line was drawn: its row from left to right and top to bottom (exclusive).
@@ -85,6 +89,18 @@ std::optional<TagFont> fontBefore(const LineBuffer& lines, int top);
 // Whether an image tag's file name names a file inside the program folder, a subfolder's
 // included: not empty, not absolute, no drive colon or NUL, never above the folder on the way.
 bool isSafeImageName(std::string_view name);
+
+// Where a picture of width x height goes in a box: scaled to fit it whole (never more than
+// twice its size), its aspect kept, centred across and at the box's top.
+struct PictureRect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool operator==(const PictureRect&) const = default;
+};
+PictureRect fitPicture(int width, int height, const PictureRect& box);
+
+// The file an image tag on this display line names ("" for a nameless tag that continues a
+// picture), or nothing when the line holds no image tag.
+std::optional<std::string_view> imageTagName(std::string_view line);
 
 // "a of b panels": the page position in panels of 100 display lines.
 std::string panelLabel(int top, int count);
