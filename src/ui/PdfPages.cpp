@@ -1,5 +1,6 @@
 #include "ui/PdfPages.h"
 
+#include "ui/PictureCache.h"
 #include "ui/QtSurface.h"
 
 #include <QBuffer>
@@ -82,6 +83,23 @@ public:
         m_painter.setPen(QPen(colourOf(m_penColour), m_penWidth));
         m_painter.drawLine(x1, y1, x2, y2);
     }
+    bool pictureSize(const std::string& path, int& width, int& height) override {
+        const std::optional<QSize> size = m_pictures.sizeOf(path);
+        if (!size) return false;
+        width = size->width();
+        height = size->height();
+        return true;
+    }
+    // The picture goes into the document at no more pixels than its file has.
+    bool drawPicture(const std::string& path, int x1, int y1, int x2, int y2) override {
+        const std::optional<QSize> size = m_pictures.sizeOf(path);
+        if (!size || x2 <= x1 || y2 <= y1) return false;
+        const QRect rect(x1, y1, x2 - x1, y2 - y1);
+        const QImage picture = m_pictures.scaled(path, size->boundedTo(rect.size()));
+        if (picture.isNull()) return false;
+        m_painter.drawImage(rect, picture);
+        return true;
+    }
 
 private:
     const QFontMetricsF& metrics() {
@@ -109,6 +127,7 @@ private:
     bool m_stale = true;
     QFont m_font;
     std::optional<QFontMetricsF> m_metrics;
+    PictureCache m_pictures;
 };
 
 class PdfDocument final : public exporting::PageDocument {

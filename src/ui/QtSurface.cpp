@@ -49,7 +49,8 @@ QtSurface::QtSurface(int width, int height, qreal devicePixelRatio)
     : m_width(std::max(0, width))
     , m_height(std::max(0, height))
     , m_ratio(devicePixelRatio > 0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0)
-    , m_fonts(std::make_shared<FontStore>()) {
+    , m_fonts(std::make_shared<FontStore>())
+    , m_pictures(std::make_shared<PictureCache>()) {
     if (qGuiApp) m_palette = QGuiApplication::palette();
     m_fonts->names.push_back(m_fontName);
 }
@@ -58,6 +59,7 @@ std::unique_ptr<QtSurface> QtSurface::makeSpare() const {
     auto spare = std::make_unique<QtSurface>(m_width, m_height, m_ratio);
     spare->m_palette = m_palette;
     spare->m_fonts = m_fonts;
+    spare->m_pictures = m_pictures;
     spare->m_deferred = true;
     spare->m_ahead = true;
     return spare;
@@ -181,6 +183,10 @@ bool QtSurface::paintPage(QPainter& painter) const {
 }
 
 void QtSurface::paint(QPainter& painter, const Kept& drawing) {
+    if (drawing.picture) {
+        painter.drawImage(drawing.rect, *drawing.picture);
+        return;
+    }
     if (drawing.line) {
         painter.setPen(drawing.pen);
         painter.drawLine(*drawing.line);
@@ -484,6 +490,35 @@ void QtSurface::line(int x1, int y1, int x2, int y2) {
     p.setPen(pen);
     m_painterPen.reset();
     p.drawLine(far(x1), far(y1), far(x2), far(y2));
+}
+
+bool QtSurface::pictureSize(const std::string& path, int& width, int& height) {
+    const std::optional<QSize> size = m_pictures->sizeOf(path);
+    if (!size) return false;
+    width = size->width();
+    height = size->height();
+    return true;
+}
+
+bool QtSurface::drawPicture(const std::string& path, int x1, int y1, int x2, int y2) {
+    x1 = far(x1), y1 = far(y1), x2 = far(x2), y2 = far(y2);
+    if (x2 <= x1 || y2 <= y1) return false;
+    const QRect rect(x1, y1, x2 - x1, y2 - y1);
+    // Decoded at the pixels it takes on the image, so it is drawn without scaling again.
+    const QSize pixels(std::max(1, qRound(rect.width() * m_ratio)),
+                       std::max(1, qRound(rect.height() * m_ratio)));
+    QImage picture = m_pictures->scaled(path, pixels);
+    if (picture.isNull()) return false;
+    if (m_held) return true;
+    if (m_deferred) {
+        Kept drawn;
+        drawn.rect = rect;
+        drawn.picture = std::move(picture);
+        keep(std::move(drawn));
+        return true;
+    }
+    painter().drawImage(rect, picture);
+    return true;
 }
 
 } // namespace qm

@@ -30,6 +30,7 @@
 // lendImage moves the image back to the spare for the next page, and the page surface paints
 // its page from the drawings when asked: the two hold one page image between them.
 #include "core/port/Surface.h"
+#include "ui/PictureCache.h"
 
 #include <QColor>
 #include <QFont>
@@ -111,6 +112,8 @@ public:
         m_penColor = color;
     }
     void line(int x1, int y1, int x2, int y2) override;
+    bool pictureSize(const std::string& path, int& width, int& height) override;
+    bool drawPicture(const std::string& path, int x1, int y1, int x2, int y2) override;
     void flush() override;
     // Exchanges the page (image, kept drawings) and the drawing state with a surface made by
     // makeSpare, or the one it was made from, of the same size; held surfaces exchange nothing.
@@ -152,6 +155,7 @@ private:
         QPointF origin; // the text's baseline origin
         std::optional<QGlyphRun> run;
         std::optional<QLine> line;
+        std::optional<QImage> picture{}; // drawn into rect
     };
     void keep(Kept drawing);
     void paintAhead();
@@ -191,6 +195,7 @@ private:
     FontStyle m_style;
 
     std::shared_ptr<FontStore> m_fonts;
+    std::shared_ptr<PictureCache> m_pictures; // shared with a spare
     FontEntry* m_font = nullptr; // the entry of the current state, once looked up
     std::optional<QRgb> m_painterPen;
     QList<quint32> m_glyphs;    // scratch of layout()

@@ -3,12 +3,15 @@
 #include "core/testing/MemoryFileSystem.h"
 #include "core/testing/SessionTestAccess.h"
 #include "core/view/ColourSchemes.h"
+#include "core/testing/PictureFiles.h"
 #include "support/Fakes.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +33,18 @@ class QtSurfaceTest : public ::testing::Test {
 protected:
     void SetUp() override { ensureApplication(); }
 };
+
+// Picture files for the surface to read, in a folder of their own for the whole run.
+std::string pictureFile(const std::string& name, const std::string& bytes) {
+    static QTemporaryDir folder;
+    const std::string path = folder.path().toStdString() + "/" + name;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+            static_cast<qint64>(bytes.size()))
+        ADD_FAILURE() << "cannot write " << path;
+    return path;
+}
 
 TEST_F(QtSurfaceTest, DecodesWindows1252ForDisplay) {
     struct Case {
@@ -201,6 +216,12 @@ TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
              s.fillRect(0, 150, 400, 250);
              text(s, 250, 120, 0x0000FF);
          }},
+        {"a picture over a fill", true,
+         [&](qm::QtSurface& s) {
+             s.setBrushColor(0xFFFFFF);
+             s.fillRect(0, 0, 300, 200);
+             EXPECT_TRUE(s.drawPicture(pictureFile("kept.png", qmtest::tinyPng()), 20, 20, 100, 80));
+         }},
         {"more drawings than are kept", false,
          [&](qm::QtSurface& s) {
              for (int i = 0; i < 5000; ++i) {
@@ -356,6 +377,53 @@ TEST_F(QtSurfaceTest, HostileTextAndSizes) {
     surface.resize(1000, 20);
     EXPECT_EQ(surface.image().width(), 1000);
     EXPECT_EQ(surface.image().height(), 600);
+}
+
+} // namespace
+
+namespace {
+
+// Pictures drawn scaled into their rectangle; what cannot be read as one draws nothing.
+TEST_F(QtSurfaceTest, PicturesDrawScaledAndBadFilesDrawNothing) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool drawn;
+    } cases[] = {
+        {"red.png", qmtest::tinyPng(), true},
+        {"broken.png", qmtest::tinyPng().substr(0, 40), false},
+        {"text.png", "no picture at all", false},
+        {"claims-too-much.png", qmtest::pngClaiming(100000, 100000), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = pictureFile(c.name, c.bytes);
+        for (const qreal ratio : {1.0, 2.0}) {
+            qm::QtSurface surface(200, 100, ratio);
+            surface.setBrushColor(0xFFFFFF);
+            surface.fillRect(0, 0, 200, 100);
+            int width = 0, height = 0;
+            const bool sized = surface.pictureSize(path, width, height);
+            EXPECT_EQ(surface.drawPicture(path, 40, 20, 120, 80), c.drawn);
+            EXPECT_EQ(surface.drawPicture(path, 40, 20, 120, 80), c.drawn) << "from the cache";
+            const QImage image = surface.image();
+            const QColor inside = image.pixelColor(QPoint(80, 50) * ratio);
+            const QColor outside = image.pixelColor(QPoint(150, 50) * ratio);
+            if (c.drawn) {
+                EXPECT_TRUE(sized);
+                EXPECT_EQ(width, 8);
+                EXPECT_EQ(height, 6);
+                EXPECT_EQ(inside, QColor(200, 30, 30));
+            } else {
+                EXPECT_EQ(inside, QColor(Qt::white));
+            }
+            EXPECT_EQ(outside, QColor(Qt::white));
+        }
+    }
+    qm::QtSurface surface(50, 50);
+    int w = 0, h = 0;
+    EXPECT_FALSE(surface.pictureSize("/no/such/picture.png", w, h));
+    EXPECT_FALSE(surface.drawPicture("/no/such/picture.png", 0, 0, 50, 50));
 }
 
 } // namespace
