@@ -72,6 +72,11 @@ TEST(FindStep, CaseRulesAndPlainSubstrings) {
         {"l05raw code ", "L05", false, true},
         {"  caf\xC9 ", "caf\xC9", false, true},  // bytes above 0x7F are compared as they are
         {"  caf\xE9 ", "caf\xC9", false, false}, // and never lower-cased
+        // A picture's file name is no text of the book.
+        {"                 |image>img0001.png ", "img0001", false, false},
+        {"                 |image>img0001.png ", "png", false, false},
+        {"                 |image> ", "image", false, false},
+        {"  a map|image>map.png ", "a map", false, true},
     };
     for (const auto& c : cases) {
         qm::Lines lines = filler(12);

@@ -18,6 +18,8 @@ struct FakeReader {
     // A scene break after every paragraph, so a second reading can lay the same words out
     // on other lines.
     bool sceneBreaks = false;
+    // A cover and a picture after the first paragraph, as a book reader keeps them.
+    bool pictures = false;
 
     cascade::Document read(std::string_view bytes) {
         ++calls;
@@ -47,6 +49,11 @@ struct FakeReader {
             para.push_back(' ');
         }
         flush();
+        if (pictures) {
+            doc.pictures = {{"img0001.png", "cover bytes", 3}, {"img0002.gif", "map bytes", 2}};
+            doc.cover = "img0001.png";
+            doc.blocks.push_back({cascade::BlockKind::Image, 0, "img0002.gif"});
+        }
         return doc;
     }
 

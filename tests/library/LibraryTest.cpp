@@ -182,6 +182,34 @@ TEST_F(LibraryTest, OtherLayoutVersionIsKeptUntilLaidOutAgain) {
                      "#" + std::to_string(newTop) + " Nobody", "#999999 Past the end", ""}));
 }
 
+// The pictures go into the layout folder beside the text that names them; a new layout has
+// its own, and the old layout's go with it.
+TEST_F(LibraryTest, PicturesLieInTheLayoutFolderOfTheTextNamingThem) {
+    reader.pictures = true;
+    Library lib = library();
+    library::Book b = lib.open("a.txt", book);
+    EXPECT_EQ(*fs.readFile(b.files.folder + "img0001.png"), "cover bytes");
+    EXPECT_EQ(*fs.readFile(b.files.folder + "img0002.gif"), "map bytes");
+    const Lines text = splitLines(*fs.readFile(b.files.text));
+    ASSERT_GT(text.size(), 4u);
+    EXPECT_EQ(Lines(text.begin() + 1, text.begin() + 5),
+              (Lines{"l17|image>img0001.png ", "l17|image> ", "l17|image> ", "s000 "}))
+        << "the cover first";
+    EXPECT_NE(std::find(text.begin(), text.end(), "l17|image>img0002.gif "), text.end());
+    // The word index holds no picture names.
+    EXPECT_EQ(fs.readFile(b.files.index)->find("img000"), std::string::npos);
+
+    library::BookManifest old = b.manifest;
+    old.layoutVersion = cascade::kLayoutVersion - 1;
+    fs.writeFile(b.files.manifest, joinLinesCrLf(library::manifestLines(old)));
+    const library::Relaid relaid = lib.layOutAgain(key, book, "");
+    ASSERT_NE(relaid.book.files.folder, b.files.folder);
+    EXPECT_EQ(*fs.readFile(relaid.book.files.folder + "img0001.png"), "cover bytes");
+    EXPECT_EQ(*fs.readFile(relaid.book.files.folder + "img0002.gif"), "map bytes");
+    EXPECT_FALSE(fs.readFile(b.files.folder + "img0001.png"));
+    EXPECT_FALSE(fs.readFile(b.files.folder + "img0002.gif"));
+}
+
 TEST_F(LibraryTest, LayingOutAgainFromOtherBytesChangesNothing) {
     Library lib = library();
     lib.open("a.txt", book);

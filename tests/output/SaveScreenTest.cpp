@@ -27,6 +27,8 @@ TEST(SaveScreenLine, EachSubStep) {
         {"pale", nullptr},
         {"p|4>ale", nullptr}, // four characters once the tag is gone
         {"|image>pic.jpg ", nullptr},
+        {"                 |image>img0001.png ", nullptr}, // a picture and its further rows
+        {"                 |image> ", nullptr},
         {"  the stage> is set", nullptr}, // "age>" anywhere
         {"", ""},
         {"     ", "     "},

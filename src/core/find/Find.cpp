@@ -17,6 +17,11 @@ std::string_view lineAt(const LineBuffer& lines, long long i) {
     return lines[static_cast<std::size_t>(i)];
 }
 
+// The words of a line: a picture's file name after its image tag is none.
+std::string_view wordsOf(std::string_view line) {
+    return line.substr(0, line.find("|image>"));
+}
+
 void lowerInPlace(std::string& s) {
     for (char& c : s)
         c = toLowerAscii(c);
@@ -71,9 +76,9 @@ private:
 // The phrase test: the trimmed line i and the trimmed line after it, joined by one blank and
 // freed of tags, must hold the whole pattern.
 bool phraseMatches(const LineBuffer& lines, long long i, std::string_view pattern, bool matchCase) {
-    std::string joined = trimBlanksAndControls(lineAt(lines, i));
+    std::string joined = trimBlanksAndControls(wordsOf(lineAt(lines, i)));
     joined += ' ';
-    joined += trimBlanksAndControls(lineAt(lines, i + 1));
+    joined += trimBlanksAndControls(wordsOf(lineAt(lines, i + 1)));
     std::string text = removeTags(joined);
     if (!matchCase) lowerInPlace(text);
     return text.find(pattern) != std::string::npos;
@@ -116,7 +121,7 @@ FindResult findStep(const LineBuffer& lines, int top, int nextTop, std::string_v
         bool found = false;
         do {
             i += d;
-            found = matcher.matches(lineAt(lines, i));
+            found = matcher.matches(wordsOf(lineAt(lines, i)));
         } while (!found && i < count - 2 && i > 1);
 
         if (phrase ? phraseMatches(lines, i, pattern, matchCase) : found) {
@@ -173,10 +178,10 @@ void appendTrimmed(Traced& t, std::string_view line, int index) {
 // removeTags frees them, each character still knowing where it came from.
 Traced tracedJoin(const LineBuffer& lines, int i) {
     Traced joined;
-    appendTrimmed(joined, lineAt(lines, i), i);
+    appendTrimmed(joined, wordsOf(lineAt(lines, i)), i);
     joined.text.push_back(' ');
     joined.origin.push_back({i, -1});
-    appendTrimmed(joined, lineAt(lines, static_cast<long long>(i) + 1), i + 1);
+    appendTrimmed(joined, wordsOf(lineAt(lines, static_cast<long long>(i) + 1)), i + 1);
     Traced out;
     for (std::size_t k = 0; k < joined.text.size();) {
         if (joined.text[k] == '|') {
