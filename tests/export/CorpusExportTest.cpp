@@ -7,11 +7,13 @@
 #include "core/encoding/Decode.h"
 #include "core/export/EpubExport.h"
 #include "core/export/ExportBook.h"
+#include "core/import/BookPictures.h"
 #include "core/import/DocumentTidy.h"
 #include "core/import/PlainTextBook.h"
 #include "core/library/Library.h"
 #include "core/testing/EpubFiles.h"
 #include "core/testing/MemoryFileSystem.h"
+#include "core/testing/PictureFiles.h"
 #include "core/testing/ShippedParser.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +72,23 @@ std::string novelEpub(const std::string& text) {
     return epub.bytes();
 }
 
+// A small EPUB 3 with a cover and two pictures in its chapters, one of them twice.
+std::string picturesEpub() {
+    qmtest::EpubBuilder epub;
+    epub.chapter("text/one.xhtml", "<h1>One</h1><p>The first words.</p>"
+                                   "<p><img src=\"../images/map.png\" alt=\"A map\"/></p>"
+                                   "<p>After the map.</p>")
+        .chapter("text/two.xhtml", "<h1>Two</h1><p>More words.</p>"
+                                   "<img src=\"../images/map.png\"/><p>The end.</p>")
+        .entry("One", "text/one.xhtml")
+        .entry("Two", "text/two.xhtml");
+    epub.items.push_back({"cover", "images/cover.png", "image/png", "cover-image"});
+    epub.items.push_back({"map", "images/map.png", "image/png", ""});
+    epub.extra.push_back({"OEBPS/images/cover.png", qmtest::tinyPng()});
+    epub.extra.push_back({"OEBPS/images/map.png", qmtest::tinyPng() + std::string(3, '\0')});
+    return epub.bytes();
+}
+
 struct Exported {
     std::string name;
     std::string path;
@@ -94,6 +113,14 @@ protected:
         const std::string epub = exporting::epubBytes(out, {}, mem);
         const library::Book back = lib.open(name + ".epub", epub);
         EXPECT_EQ(*mem.readFile(back.files.text), *mem.readFile(book.files.text));
+        // The pictures come back under the names the text gives them.
+        for (const MemoryFileSystem::FolderEntry& e : mem.listFolder(book.files.folder))
+            if (import::isPictureName(e.name)) {
+                ++pictures;
+                EXPECT_EQ(mem.readFile(back.files.folder + e.name),
+                          mem.readFile(book.files.folder + e.name))
+                    << e.name;
+            }
         const Lines before = splitLines(*mem.readFile(book.files.catalogue));
         const Lines after = splitLines(*mem.readFile(back.files.catalogue));
         ASSERT_EQ(after.size(), before.size());
@@ -107,11 +134,14 @@ protected:
     MemoryFileSystem mem;
     fs::path folder;
     std::vector<Exported> exported;
+    int pictures = 0;
 };
 
 TEST_F(CorpusExport, CorpusBooksComeBackAsStoredAndPassEpubcheck) {
     const std::vector<std::string> names = {"frankenstein.txt", "frankenstein.htm",
                                             "pride-and-prejudice.txt"};
+    roundTrip("pictures.epub", picturesEpub());
+    EXPECT_EQ(pictures, 2) << "a cover and a map";
     for (const std::string& name : names) {
         const std::optional<std::string> bytes = corpusFile(name);
         if (!bytes) {

@@ -75,10 +75,34 @@ int pictureRows(int width, int height, int base) {
     return static_cast<int>(std::clamp(rows, 4.0, 2.0 * base));
 }
 
+bool isPictureName(std::string_view name) {
+    if (name.size() < 11 || !name.starts_with("img")) return false;
+    std::size_t digits = 3;
+    while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9')
+        ++digits;
+    const std::string_view ext = name.substr(digits);
+    return digits >= 7 && (ext == ".png" || ext == ".jpg" || ext == ".gif");
+}
+
 BookPictures::BookPictures(cascade::Document& doc, PictureFetch fetch, PictureLimits limits)
     : m_doc(doc)
     , m_fetch(std::move(fetch))
     , m_limits(limits) {}
+
+bool BookPictures::keepAs(const std::string& place, const std::string& name) {
+    if (!isPictureName(name) || m_names.count(place) ||
+        m_doc.pictures.size() >= m_limits.maxCount || m_total >= m_limits.maxTotalBytes)
+        return false;
+    m_names[place] = name;
+    const std::uint64_t room = std::min(m_limits.maxBytes, m_limits.maxTotalBytes - m_total);
+    std::optional<std::string> bytes = m_fetch ? m_fetch(place, room) : std::nullopt;
+    if (!bytes || bytes->size() > room) return false;
+    const std::optional<PictureShape> shape = pictureShape(*bytes);
+    if (!shape || !name.ends_with("." + shape->extension)) return false;
+    m_total += bytes->size();
+    m_doc.pictures.push_back(cascade::Picture{name, std::move(*bytes), 1});
+    return true;
+}
 
 std::string BookPictures::keep(const std::string& place, int rowsBase) {
     if (const auto it = m_names.find(place); it != m_names.end()) return it->second;

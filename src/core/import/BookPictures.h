@@ -37,6 +37,10 @@ std::optional<PictureShape> pictureShape(std::string_view bytes);
 // for a square one, within [4, 2 * base].
 int pictureRows(int width, int height, int base);
 
+// Whether a file name is one this reader gives a picture ("img0001.png": "img", four or more
+// digits, ".png", ".jpg" or ".gif"); such a name is safe in any folder.
+bool isPictureName(std::string_view name);
+
 // Reads the bytes a place in the book names, at most `maxBytes` of them; nothing when the
 // place holds no such file, or when it holds more.
 using PictureFetch =
@@ -49,6 +53,10 @@ public:
     // The stored name of the picture at this place (a path inside the book), kept the first
     // time it is named; empty when it cannot be kept. `rowsBase` is pictureRows' base.
     std::string keep(const std::string& place, int rowsBase = kPictureRows);
+
+    // Keeps the picture at this place under the name a laid-out text already gives it, when
+    // that is a picture name whose extension its bytes bear out; false when not kept.
+    bool keepAs(const std::string& place, const std::string& name);
 
     static constexpr int kPictureRows = 10;
     static constexpr int kCoverRows = 14;

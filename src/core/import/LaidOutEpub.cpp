@@ -1,6 +1,7 @@
 #include "core/import/LaidOutEpub.h"
 
 #include "core/base/Error.h"
+#include "core/import/BookPictures.h"
 #include "core/import/CascadeMarkup.h"
 #include "core/import/EpubBook.h"
 #include "core/import/XmlSupport.h"
@@ -196,6 +197,29 @@ void readNavList(const xmlNode* list, int depth, cascade::Document& doc) {
 
 } // namespace
 
+namespace {
+
+// The pictures the lines' image tags name, from the images folder beside the package
+// document where the export put them, under the same names.
+void keepLaidOutPictures(ZipArchive& zip, const std::string& packagePath, cascade::Document& doc) {
+    BookPictures pictures(doc, [&zip](const std::string& place, std::uint64_t maxBytes) {
+        return zip.readAtMost(place, maxBytes);
+    });
+    const std::size_t slash = packagePath.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : packagePath.substr(0, slash + 1);
+    for (const std::string& line : doc.laidOut->lines) {
+        const std::size_t tag = line.find("|image>");
+        if (tag == std::string::npos) continue;
+        std::string name = line.substr(tag + 7);
+        while (!name.empty() && name.back() == ' ')
+            name.pop_back();
+        if (!name.empty()) pictures.keepAs(folder + "images/" + name, name);
+    }
+}
+
+} // namespace
+
 std::optional<cascade::Document> readLaidOutEpub(ZipArchive& zip, const std::string& packagePath) {
     const std::optional<Package> pkg = markedPackage(zip, packagePath);
     if (!pkg) return std::nullopt;
@@ -213,6 +237,7 @@ std::optional<cascade::Document> readLaidOutEpub(ZipArchive& zip, const std::str
             readLines(body, lines, 0);
     }
     if (lines.empty()) throw UserError("it holds no lines of text.");
+    keepLaidOutPictures(zip, packagePath, doc);
     if (!pkg->nav.empty() && zip.contains(pkg->nav)) {
         const XmlDocPtr nav = parseFile(zip, pkg->nav);
         std::vector<xmlNode*> navs;

@@ -5,6 +5,7 @@
 #include "core/base/Memory.h"
 #include "core/bookmarks/BookmarkList.h"
 #include "core/cascade/LayoutVersion.h"
+#include "core/import/BookPictures.h"
 #include "core/encoding/Windows1252.h"
 #include "core/import/BookReader.h"
 #include "core/library/BookKey.h"
@@ -95,19 +96,6 @@ void writePictures(FileBatch& batch, const std::string& folder,
         batch.write(folder + p.name, p.bytes);
         std::string().swap(p.bytes);
     }
-}
-
-// Whether a file of a layout folder is one of its pictures ("img0001.png"): the names the
-// book readers give them.
-bool isPictureFile(std::string_view name) {
-    if (name.size() < 9 || !name.starts_with("img")) return false;
-    for (std::size_t i = 3; i < 7; ++i)
-        if (name[i] < '0' || name[i] > '9') return false;
-    std::size_t digits = 7;
-    while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9')
-        ++digits;
-    const std::string_view ext = name.substr(digits);
-    return ext == ".png" || ext == ".jpg" || ext == ".gif";
 }
 
 std::string manifestBytes(const BookManifest& m) {
@@ -465,7 +453,7 @@ void Library::completeMove(Book& book, int from) {
          {old.text, old.index, old.catalogue, movedSectionFile(old, book.key)})
         m_fs.removeFile(path);
     for (const FileSystem::FolderEntry& entry : m_fs.listFolder(old.folder))
-        if (isPictureFile(entry.name)) m_fs.removeFile(old.folder + entry.name);
+        if (import::isPictureName(entry.name)) m_fs.removeFile(old.folder + entry.name);
     if (from != 0) m_fs.removeFolder(old.folder);
 }
 
@@ -495,7 +483,7 @@ void Library::sweepFolder(const std::string& folder, const std::string& key, boo
         if (!isStale(entry)) continue;
         bool remove = entry.name == key + ".moved" ||
                       (layoutFiles && entry.name != key + ".book" &&
-                       (isPictureFile(entry.name) ||
+                       (import::isPictureName(entry.name) ||
                         std::find(names.begin(), names.end(), entry.name) != names.end()));
         for (std::size_t i = 0; i < names.size() && !remove; ++i)
             remove = isTemporaryOf(entry.name, names[i]);
