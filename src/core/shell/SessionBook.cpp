@@ -43,10 +43,11 @@ void Session::openLibraryBook(const library::Book& book, const std::string& sour
     m_view.expandTocNode(*bookLine);
     m_view.selectTocNode(*bookLine);
     m_skipNextClick = false;
+    // Known before the first page is drawn, which draws the book's pictures.
+    m_bookKey = book.key;
     openFromContentsTree(bookLine);
     m_openDialogFileName = sourcePath;
 
-    m_bookKey = book.key;
     m_bookSourcePath = sourcePath;
     noteRecentBook(book, sourcePath);
     m_controls.setEnabled(Control::LayOutAgainItem, book.outdated);
