@@ -58,8 +58,8 @@ public:
     // that is a picture name whose extension its bytes bear out; false when not kept.
     bool keepAs(const std::string& place, const std::string& name);
 
-    static constexpr int kPictureRows = 10;
-    static constexpr int kCoverRows = 14;
+    static constexpr int kPictureRows = 14;
+    static constexpr int kCoverRows = 20;
 
 private:
     cascade::Document& m_doc;
