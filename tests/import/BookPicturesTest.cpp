@@ -2,6 +2,7 @@
 // caps, and the cover found in each of the forms books give it.
 #include "core/import/BookPictures.h"
 #include "core/import/EpubBook.h"
+#include "core/import/HtmlBook.h"
 #include "ImportTestSupport.h"
 #include "core/testing/PictureFiles.h"
 
@@ -208,6 +209,42 @@ TEST(EpubPictures, PicturesThatCannotBeKeptLeaveThePlaceholder) {
         const cascade::Document doc = readEpubBook(b.bytes());
         EXPECT_EQ(blockList(doc), c.blocks) << c.what;
         EXPECT_TRUE(doc.cover.empty()) << c.what;
+    }
+}
+
+// An HTML book's pictures are the files it names in its own folder, asked for by their path
+// there; anything else keeps the placeholder and asks for nothing.
+TEST(HtmlPictures, OnlyFilesInTheBooksFolderAreRead) {
+    struct Case {
+        const char* src;
+        const char* asked; // the path asked for, or nullptr
+        const char* block;
+    };
+    const Case cases[] = {
+        {"pics/a.png", "pics/a.png", "I:img0001.png"},
+        {"./pics/../a.png", "a.png", "I:img0001.png"},
+        {"pics/a%20b.png#top", "pics/a b.png", "I:img0001.png"},
+        {"../a.png", nullptr, "I:"},
+        {"pics/../../a.png", nullptr, "I:"},
+        {"/etc/a.png", nullptr, "I:"},
+        {"//host/a.png", nullptr, "I:"},
+        {"pics\\a.png", nullptr, "I:"},
+        {"C:/a.png", nullptr, "I:"},
+        {"http://example.org/a.png", nullptr, "I:"},
+        {"data:image/png;base64,AAAA", nullptr, "I:"},
+        {"missing.png", "missing.png", "I:"},
+    };
+    for (const Case& c : cases) {
+        Strings asked;
+        const PictureFetch fetch = [&](const std::string& path, std::uint64_t) {
+            asked.push_back(path);
+            return path == "missing.png" ? std::nullopt : std::optional<std::string>(tinyPng());
+        };
+        const cascade::Document doc = readHtmlBook(
+            std::string("<html><body><p>A.</p><img src=\"") + c.src + "\"/><p>B.</p></body></html>",
+            fetch);
+        EXPECT_EQ(blockList(doc), (Strings{"P:A.", c.block, "P:B."})) << c.src;
+        EXPECT_EQ(asked, c.asked ? Strings{c.asked} : Strings{}) << c.src;
     }
 }
 

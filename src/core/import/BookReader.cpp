@@ -57,7 +57,8 @@ bool beginsAsHtml(std::string_view bytes) {
     return head.compare(i, 14, "<!doctype html") == 0 || head.compare(i, 5, "<html") == 0;
 }
 
-cascade::Document readByFormat(std::string_view fileName, std::string_view bytes) {
+cascade::Document readByFormat(std::string_view fileName, std::string_view bytes,
+                               const PictureFetch& localFiles) {
     if (bytes.size() > kMaxBookFileBytes)
         throw UserError("the file is larger than " + std::to_string(kMaxBookFileBytes >> 20) +
                         " MB, more than any book needs.");
@@ -68,7 +69,7 @@ cascade::Document readByFormat(std::string_view fileName, std::string_view bytes
     std::string decoded;
     if (encoding != encoding::Encoding::Utf8) decoded = encoding::decodeToUtf8(bytes, encoding);
     const std::string_view utf8 = encoding == encoding::Encoding::Utf8 ? bytes : decoded;
-    return format == BookFormat::Html ? readHtmlBook(utf8) : readPlainTextBook(utf8);
+    return format == BookFormat::Html ? readHtmlBook(utf8, localFiles) : readPlainTextBook(utf8);
 }
 
 } // namespace
@@ -87,10 +88,15 @@ BookFormat bookFormatOf(std::string_view fileName, std::string_view bytes) {
 }
 
 cascade::Document readBook(std::string_view fileName, std::string_view bytes) {
+    return readBook(fileName, bytes, {});
+}
+
+cascade::Document readBook(std::string_view fileName, std::string_view bytes,
+                           const PictureFetch& localFiles) {
     const std::string name = cleanText(baseName(fileName));
     cascade::Document doc;
     try {
-        doc = readByFormat(fileName, bytes);
+        doc = readByFormat(fileName, bytes, localFiles);
     } catch (const UserError& e) {
         throw UserError("Cannot open " + name + ": " + e.what());
     } catch (const std::bad_alloc&) {

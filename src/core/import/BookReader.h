@@ -1,6 +1,7 @@
 #pragma once
 // Book files to a book's structure: the one entry point of the book readers.
 #include "core/cascade/Document.h"
+#include "core/import/BookPictures.h"
 
 #include <cstdint>
 #include <string_view>
@@ -26,5 +27,8 @@ BookFormat bookFormatOf(std::string_view fileName, std::string_view bytes);
 // name. Bad input throws UserError with a message naming the file ("Cannot open
 // book.epub: ..."); nothing is written anywhere.
 cascade::Document readBook(std::string_view fileName, std::string_view bytes);
+// The same, an HTML book's pictures read with `localFiles` (see readHtmlBook).
+cascade::Document readBook(std::string_view fileName, std::string_view bytes,
+                           const PictureFetch& localFiles);
 
 } // namespace qm::import

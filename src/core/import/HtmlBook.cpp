@@ -3,6 +3,7 @@
 #include "core/base/Text.h"
 
 #include "core/import/DistributorFrame.h"
+#include "core/import/EpubBook.h"
 #include "core/import/DocumentTidy.h"
 #include "core/import/HtmlNotes.h"
 #include "core/import/InlineText.h"
@@ -114,9 +115,27 @@ void chaptersFromHeadings(Document& doc, int maxLevel) {
     }
 }
 
-Document readHtmlBook(std::string_view utf8) {
+std::optional<std::string> localPicturePath(std::string_view src) {
+    // Only a path inside the book's folder: no scheme, no absolute path, no climbing out.
+    if (src.empty() || src.front() == '/' || src.find('\\') != std::string_view::npos ||
+        src.starts_with("//"))
+        return std::nullopt;
+    std::optional<std::string> path = resolveEpubLink("", src);
+    if (!path) return std::nullopt;
+    path->resize(std::min(path->size(), path->find('#')));
+    if (path->empty()) return std::nullopt;
+    return path;
+}
+
+Document readHtmlBook(std::string_view utf8, const PictureFetch& localFiles) {
     Document doc;
     HtmlBlocks blocks(doc);
+    BookPictures pictures(doc, localFiles);
+    if (localFiles)
+        blocks.setPictureSource([&pictures](const std::string&, std::string_view src) {
+            const std::optional<std::string> path = localPicturePath(src);
+            return path ? pictures.keep(*path) : std::string();
+        });
     blocks.addFile(kFile, utf8);
     const HeaderFields fields = stripDistributorFrame(doc, blocks);
     doc.title = !fields.title.empty() ? fields.title : blocks.titleElement();

@@ -98,6 +98,16 @@ void writePictures(FileBatch& batch, const std::string& folder,
     }
 }
 
+// A picture file beside a book, unless it is larger than maxBytes or cannot be read.
+std::optional<std::string> picturePartOf(const FileSystem& fs, const std::string& path,
+                                         std::uint64_t maxBytes) {
+    try {
+        return fs.readFile(path, FileCap{maxBytes, "a picture"});
+    } catch (const UserError&) {
+        return std::nullopt;
+    }
+}
+
 std::string manifestBytes(const BookManifest& m) {
     return joinLinesCrLf(manifestLines(m));
 }
@@ -150,7 +160,17 @@ Library::Library(FileSystem& fs, std::string dataFolder, DocumentReader reader,
 
 Library Library::withBookReaders(FileSystem& fs, std::string dataFolder,
                                  cascade::SentenceParser* parser) {
-    return Library(fs, std::move(dataFolder), import::readBook, encoding::utf8ToWindows1252,
+    // An HTML book's pictures are the files beside it that it names.
+    DocumentReader reader = [&fs](std::string_view name, std::string_view bytes) {
+        const std::size_t slash = name.find_last_of('/');
+        const std::string folder(slash == std::string_view::npos ? std::string_view()
+                                                                 : name.substr(0, slash + 1));
+        return import::readBook(name, bytes,
+                                [&fs, folder](const std::string& path, std::uint64_t maxBytes) {
+                                    return picturePartOf(fs, folder + path, maxBytes);
+                                });
+    };
+    return Library(fs, std::move(dataFolder), std::move(reader), encoding::utf8ToWindows1252,
                    parser);
 }
 
