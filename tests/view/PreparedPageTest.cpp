@@ -10,7 +10,8 @@ namespace {
 using Ctl = qm::Control;
 
 struct Reader {
-    explicit Reader(bool ahead) {
+    // A library book draws its pictures across their rows; any other text shows "[image]".
+    Reader(bool ahead, bool library) {
         s.setSurface(&surf);
         if (ahead) s.setSpareSurface(&spare);
         qm::ColourTable colours{};
@@ -25,6 +26,19 @@ struct Reader {
                                               : i % 23 == 11 ? "|n>n "
                                               : i % 31 == 5  ? "|image>pic.jpg "
                                                              : ""));
+        if (library) {
+            for (std::size_t i = 5; i + 4 < lines.size(); i += 31) {
+                lines[i] = "  |image>pic.jpg ";
+                for (std::size_t r = 1; r < 4; ++r)
+                    lines[i + r] = "  |image> ";
+            }
+            fs.addFolder("/book");
+            s.run([&] { fs.writeFile("/book/pic.jpg", "jpeg"); });
+            surf.pictureSizes = spare.pictureSizes = {{"/book/pic.jpg", {300, 200}}};
+            qm::SessionTestAccess(s).setCurrentTextPath("/book/k.tvt");
+            qm::SessionTestAccess(s).setTextKey("k");
+            qm::SessionTestAccess(s).setBookKey("k");
+        }
         lines.insert(lines.end(), {"p999", "        END OF FILE", " "});
         qm::SessionTestAccess(s).setDisplayLines(lines);
         qm::SessionTestAccess(s).setHaveDisplayList(true);
@@ -37,6 +51,8 @@ struct Reader {
                 << ';';
         for (const auto& f : surf.fills)
             out << f.x1 << ',' << f.y1 << ',' << f.x2 << ',' << f.y2 << ',' << f.color << ';';
+        for (const auto& p : surf.drawn)
+            out << p.path << p.x1 << ',' << p.y1 << ',' << p.x2 << ',' << p.y2 << ';';
         out << '|' << surf.drawingState().fontName << s.topLine() << ',' << s.nextTopLine() << ','
             << s.currentShade() << s.pageImageName() << s.controls().enabled(Ctl::NextButton)
             << s.controls().text(Ctl::PosLabel);
@@ -64,6 +80,8 @@ void change(Reader& r, int which) {
     if (which == 6) r.s.FontSizeTrackBarChange(c.position(Ctl::FontSizeTrackBar) + 1);
     // The picture some pages name appears, or goes again.
     if (which == 7 && !r.fs.removeFile("pic.jpg")) r.fs.writeFile("pic.jpg", "jpeg");
+    if (which == 7 && !r.fs.removeFile("/book/pic.jpg") && r.fs.folderExists("/book"))
+        r.fs.writeFile("/book/pic.jpg", "jpeg");
     // A stored text whose open fails half-way (a level that is no number): the lines up to
     // it are converted, the rest kept as stored, and the open stops with its message.
     if (which == 8) {
@@ -82,9 +100,13 @@ void change(Reader& r, int which) {
 }
 
 TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
-    for (int which = 0; which <= 10; ++which) {
-        SCOPED_TRACE(which);
-        Reader ahead(true), direct(false);
+    // Each change (0: none) for another text, then for a library book.
+    for (int run = 0; run <= 21; ++run) {
+        const bool library = run > 10;
+        const int which = library ? run - 11 : run;
+        SCOPED_TRACE(run);
+        Reader ahead(true, library), direct(false, library);
+        std::size_t pictures = 0;
         for (int turn = 0; turn < 40; ++turn) {
             SCOPED_TRACE(turn);
             ahead.spare.clearRecord();
@@ -98,12 +120,14 @@ TEST(PreparedPage, ATurnDrawsTheSameWithOrWithoutThePageDrawnAhead) {
             ahead.s.FormKeyDown(qm::Session::kPageDownKey);
             direct.s.FormKeyDown(qm::Session::kPageDownKey);
             ASSERT_EQ(ahead.outcome(), direct.outcome());
+            pictures += direct.surf.drawn.size();
             // A picture's file matters only to a page that names one.
             if (which != 7) {
                 EXPECT_EQ(ahead.surf.swaps - swaps, drawn && (!changed || which == 10) ? 1 : 0);
             }
         }
         EXPECT_GT(ahead.s.topLine(), 100);
+        EXPECT_EQ(pictures > 0, library && which != 8); // 8 opens another text
     }
 }
 

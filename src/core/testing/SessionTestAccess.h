@@ -34,6 +34,7 @@ public:
     void setHaveDisplayList(bool have) { m_s.m_haveDisplayList = have; }
     void setCurrentTextPath(const std::string& path) { m_s.m_currentTextPath = path; }
     void setTextKey(const std::string& key) { m_s.m_textKey = key; }
+    void setBookKey(const std::string& key) { m_s.m_bookKey = key; }
     void setEntryKey(const std::string& key) { m_s.m_entryKey = key; }
     void setCaptionTitle(const std::string& title) { m_s.m_captionTitle = title; }
     void setIndexFile(const std::string& path) { m_s.m_indexFile = path; }

@@ -308,11 +308,16 @@ private:
         if (!name || name->empty()) return {};
         std::string path = m_request.pictureFolder;
         path += *name;
-        if (m_imageName.empty()) m_imageName = path;
+        // The page's first picture is asked after as step 12 asks after its image, so a page
+        // drawn ahead knows what it depended on.
+        bool there = isSafeImageName(*name);
+        if (m_imageName.empty()) {
+            m_imageName = path;
+            if (there && m_request.imageExists) there = m_request.imageExists(path);
+        }
         int width = 0;
         int height = 0;
-        if (!isSafeImageName(*name) || !m_surface.pictureSize(path, width, height))
-            return kImageShown;
+        if (!there || !m_surface.pictureSize(path, width, height)) return kImageShown;
         m_picture = PendingPicture{std::move(path), width, height, m_y};
         return {};
     }
