@@ -121,6 +121,19 @@ TEST(PreviousPageTop, StepsBackOneColumn) {
     EXPECT_EQ(qm::previousPageTop(lines, 0, 25), 0);
     EXPECT_EQ(qm::previousPageTop(lines, 500, 25), 475) << "lines past the list are not read";
     EXPECT_EQ(qm::previousPageTop({}, 3, 0), 3);
+
+    // A step back into a picture's rows starts the page with the picture; a picture's first
+    // row, or lines of another kind, change nothing.
+    lines = qm::Lines(200, "   text ");
+    lines[70] = "|image>a.png ";
+    for (int r = 71; r < 80; ++r)
+        lines[static_cast<std::size_t>(r)] = "|image> ";
+    lines[80] = "s000 ";
+    EXPECT_EQ(qm::previousPageTop(lines, 100, 25), 70);
+    EXPECT_EQ(qm::previousPageTop(lines, 95, 25), 70);
+    EXPECT_EQ(qm::previousPageTop(lines, 105, 25), 80) << "at the break after the picture";
+    lines[70] = "|image> "; // rows whose picture is gone: the page's own rules
+    EXPECT_EQ(qm::previousPageTop(lines, 100, 25), 80);
 }
 
 TEST_F(ViewTest, StepBackUsesTheFontTheLastDrawingLeft) {

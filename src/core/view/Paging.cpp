@@ -1,6 +1,7 @@
 #include "core/view/Paging.h"
 
 #include "core/text/Tags.h"
+#include "core/view/PageRenderer.h"
 
 #include <algorithm>
 
@@ -14,6 +15,15 @@ int previousPageTop(const LineBuffer& lines, int top, int rows) {
     const long long begin = static_cast<long long>(top) - std::max(rows, 0);
     if (begin < 0) return 0;
     const long long end = std::min<long long>(top, static_cast<long long>(lines.size()));
+    // A step back that lands inside a library book's picture starts the page with the picture,
+    // which the page would otherwise never show whole.
+    long long first = begin;
+    while (first > 0 && first < end) {
+        const auto name = imageTagName(lines[static_cast<std::size_t>(first)]);
+        if (!name) break;
+        if (!name->empty()) return static_cast<int>(first);
+        --first;
+    }
     for (long long n = begin; n < end; ++n)
         if (isBackwardPageBreak(lines[static_cast<std::size_t>(n)])) return static_cast<int>(n);
     return static_cast<int>(begin);
