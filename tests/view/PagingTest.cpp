@@ -131,6 +131,7 @@ TEST(PreviousPageTop, StepsBackOneColumn) {
     lines[80] = "s000 ";
     EXPECT_EQ(qm::previousPageTop(lines, 100, 25), 70);
     EXPECT_EQ(qm::previousPageTop(lines, 95, 25), 70);
+    EXPECT_EQ(qm::previousPageTop(lines, 104, 25), 70) << "from the picture's last row";
     EXPECT_EQ(qm::previousPageTop(lines, 105, 25), 80) << "at the break after the picture";
     lines[70] = "|image> "; // rows whose picture is gone: the page's own rules
     EXPECT_EQ(qm::previousPageTop(lines, 100, 25), 80);
