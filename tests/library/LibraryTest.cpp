@@ -422,6 +422,10 @@ TEST_P(BookFolderSweep, ClearsOnlyStaleTemporariesOfTheBooksFiles) {
         {temporaryPrefix(key + ".tvt") + "Ab12C", 3600, true}, // not of the form
         {temporaryPrefix(key + ".toc") + "Ab-2Cd", 3600, true},
         {"notes.txt", 3600, true},
+        {temporaryPrefix("img0001.png") + "Ab12Cd", 3600, false}, // a picture's
+        {temporaryPrefix("img0003.jpg") + "Ab12Cd", 5, true},
+        {temporaryPrefix("image.png") + "Ab12Cd", 3600, true}, // no name of ours
+        {"img0002.gif", 3600, true},                              // a picture itself
     };
     for (const auto& e : entries) {
         fs.writeFile(folder + e.name, "cut off");

@@ -507,6 +507,12 @@ void Library::sweepFolder(const std::string& folder, const std::string& key, boo
                         std::find(names.begin(), names.end(), entry.name) != names.end()));
         for (std::size_t i = 0; i < names.size() && !remove; ++i)
             remove = isTemporaryOf(entry.name, names[i]);
+        // A picture's temporary names the picture (".quillmar-tmp-img0001.png-Ab12Cd").
+        const std::size_t prefix = temporaryPrefix("").size() - 1;
+        if (!remove && entry.name.size() > prefix + 7) {
+            const std::string picture = entry.name.substr(prefix, entry.name.size() - prefix - 7);
+            remove = import::isPictureName(picture) && isTemporaryOf(entry.name, picture);
+        }
         if (remove) m_fs.removeFile(folder + entry.name);
     }
 }
