@@ -379,8 +379,8 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
     out.resize(kept);
 }
 
-void markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens) {
-    bool speech = false;
+bool markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens, bool inSpeech) {
+    bool speech = inSpeech;
     bool atStart = true;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         Token& t = tokens[k];
@@ -403,6 +403,7 @@ void markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens) {
                                     c == '(' || c == '[' || c >= 0xC3;
         if (capitalOrQuote) atStart = true;
     }
+    return speech;
 }
 
 } // namespace qm::cascade
