@@ -8,9 +8,10 @@
 // quotes. Peak memory of a cold open is measured in a process of its own:
 //   bench_library --peak=cold   prints the growth of the maximum resident size and its ratio
 //   to the book's text; --peak=cold=epub does so for the novel's EPUB and --peak=cold=FILE for
-//   any book file; --peak=shapes[=MB] for books of the costliest shapes (one-word paragraphs,
-//   one huge paragraph, long words, many chapters, tiny HTML blocks, 25 MB each by default,
-//   a line without blanks eight times that, and a line of random letters).
+//   any book file; --peak=shapes[=MB[:NAME]] for books of the costliest shapes (one-word
+//   paragraphs, one huge paragraph, long words, many chapters, tiny HTML blocks, 25 MB each by
+//   default or MB each (0.25: a quarter), a line without blanks eight times that, and a line
+//   of random letters), or only those whose names begin with NAME.
 #include "core/import/BookReader.h"
 #include "core/index/WordIndex.h"
 #include "core/library/Library.h"
@@ -192,7 +193,7 @@ int measureCold(const BookFile& b, const BookFile& warmUpBook) {
     const qm::library::Book opened = library.open(b.name, b.bytes);
     const double grownMb = static_cast<double>(qmbench::statusKb("VmHWM") - idle) / 1024.0;
     const double textMb = static_cast<double>(text) / (1024.0 * 1024.0);
-    std::printf("cold open of %s: file %.2f MB, text %.2f MB, %s, peak resident growth %.1f MB "
+    std::printf("cold open of %s: file %.2f MB, text %.2f MB, %s, peak resident growth %.2f MB "
                 "(%.2fx the book's text)\n",
                 b.name.c_str(), static_cast<double>(b.bytes.size()) / (1024.0 * 1024.0), textMb,
                 opened.laidOutNow ? "laid out" : "found", grownMb, grownMb / textMb);
@@ -226,9 +227,10 @@ std::string repeated(std::string_view unit, std::size_t bytes) {
 }
 
 // Books of the shapes that cost most per byte, `mb` megabytes each (the line without blanks
-// eight times that), each opened cold in a process of its own.
-int measureShapes(std::size_t mb) {
-    const std::size_t size = mb << 20;
+// eight times that), each opened cold in a process of its own; with `only` not empty, just
+// the shapes whose names begin with it.
+int measureShapes(double mb, std::string_view only) {
+    const auto size = static_cast<std::size_t>(mb * 1024.0 * 1024.0);
     using Make = std::function<std::string()>;
     const std::vector<std::pair<std::string, Make>> shapes = {
         {"one-word-paragraphs.txt", [&] { return repeated("word\n\n", size); }},
@@ -266,6 +268,7 @@ int measureShapes(std::size_t mb) {
     };
     int failed = 0;
     for (const auto& [name, make] : shapes) {
+        if (!name.starts_with(only)) continue;
         const pid_t child = ::fork();
         if (child == 0) {
             const BookFile shape{name, make()};
@@ -287,9 +290,15 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--peak=cold") == 0) return measurePeak({});
         if (std::strncmp(argv[i], "--peak=cold=", 12) == 0) return measurePeak(argv[i] + 12);
-        if (std::strcmp(argv[i], "--peak=shapes") == 0) return measureShapes(25);
-        if (std::strncmp(argv[i], "--peak=shapes=", 14) == 0)
-            return measureShapes(static_cast<std::size_t>(std::max(1, std::atoi(argv[i] + 14))));
+        if (std::strcmp(argv[i], "--peak=shapes") == 0) return measureShapes(25, {});
+        if (std::strncmp(argv[i], "--peak=shapes=", 14) == 0) {
+            // MB[:NAME]: the size of each book (0.25 for a quarter of a megabyte), and only
+            // the shapes whose names begin with NAME.
+            char* end = nullptr;
+            const double mb = std::strtod(argv[i] + 14, &end);
+            const std::string_view only = *end == ':' ? std::string_view(end + 1) : "";
+            return measureShapes(mb >= 0.01 && mb <= 4096 ? mb : 25, only);
+        }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

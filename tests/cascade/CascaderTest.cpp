@@ -331,6 +331,38 @@ TEST(Cascader, DialogueTagIsItsOwnPhraseAndSpeechIsColoured) {
     EXPECT_NE(body.back().find("|6>\"whatever"), std::string::npos) << body.back();
 }
 
+// A paragraph longer than the piece laid out at once is cut after a sentence; quoted speech
+// open at the cut goes on in the next piece, and ends with its paragraph.
+TEST(Cascader, SpeechOpenAtAPiecesCutGoesOnToItsClose) {
+    std::string narration, speech, open;
+    while (narration.size() < 5000)
+        narration += "The wind rose over the hill. ";
+    while (speech.size() < 12000)
+        speech += "I will stand firm. ";
+    while (open.size() < 12000)
+        open += "We will go on. ";
+    const struct {
+        const char* what;
+        std::string prose;
+        bool spoken; // the lines "I will stand firm." are speech
+    } cases[] = {
+        {"speech over the cut", narration + "\"" + speech + "\" he said.", true},
+        {"speech closed before the cut", narration + "\"Go.\" " + speech, false},
+        {"speech left open by the paragraph before", narration + "\"" + open + "\n\n" + speech,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::size_t spoken = 0, plain = 0;
+        for (const std::string& l : cascadeText(c.prose, shippedParser())) {
+            if (!isBodyLine(l) || phraseText(l).find("stand firm.") == std::string::npos) continue;
+            ++(l.find("|6>") != std::string::npos ? spoken : plain);
+        }
+        EXPECT_GT(spoken + plain, 600u);
+        EXPECT_EQ(c.spoken ? plain : spoken, 0u);
+    }
+}
+
 TEST(Cascader, NamesInMidSentenceAreColoured) {
     const Lines lines = cascadeText("The wind carried little Gerda far from Copenhagen. "
                                     "Gerda wept.",

@@ -232,6 +232,25 @@ TEST(WordIndex, BuilderKeepsEachWordOnceAndOneReferencePerLine) {
             references += at.size();
         }
         EXPECT_EQ(references, c.references);
+
+        // The index file's bytes are the same whether made whole or handed out in pieces,
+        // and no piece holds a long line whole.
+        std::string whole, pieced;
+        std::size_t largest = 0;
+        for (int form = 0; form < 2; ++form) {
+            qm::WordIndexBuilder b;
+            for (const std::string& line : c.lines)
+                b.addLine(line);
+            if (form == 0) whole = b.finishFile();
+            if (form == 1)
+                b.finishFileTo([&](std::string_view piece) {
+                    pieced += piece;
+                    largest = std::max(largest, piece.size());
+                });
+        }
+        EXPECT_EQ(pieced, whole);
+        EXPECT_EQ(whole, qm::joinLinesCrLf(qm::makeWordIndex(qm::LineBuffer(c.lines))));
+        EXPECT_LE(largest, 4200u);
     }
 }
 

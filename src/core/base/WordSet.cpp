@@ -7,7 +7,9 @@ namespace qm {
 
 namespace {
 
-// Members are copied into blocks of this size, so that a copy never moves as more arrive.
+// Members are copied into blocks of this size, so that a copy never moves as more arrive. A
+// block is not cleared when made: its pages are touched only as members fill it, so a small
+// set costs its members' bytes, not a block.
 constexpr std::size_t kBlockBits = 16;
 constexpr std::size_t kBlockBytes = std::size_t{1} << kBlockBits;
 constexpr std::size_t kFirstSlots = 64;
@@ -48,12 +50,12 @@ std::pair<std::uint32_t, bool> WordSet::insert(std::string_view word) {
     Member m{0, static_cast<std::uint32_t>(word.size())};
     if (word.size() > kBlockBytes) {
         m.place = static_cast<std::uint32_t>(m_oversized.size());
-        m_oversized.push_back(std::make_unique<char[]>(word.size()));
+        m_oversized.push_back(std::make_unique_for_overwrite<char[]>(word.size()));
         std::copy(word.begin(), word.end(), m_oversized.back().get());
         m_oversizedBytes += word.size();
     } else {
         if (m_blocks.empty() || kBlockBytes - m_blockUsed < word.size()) {
-            m_blocks.push_back(std::make_unique<char[]>(kBlockBytes));
+            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
             m_blockUsed = 0;
         }
         m.place = static_cast<std::uint32_t>(((m_blocks.size() - 1) << kBlockBits) + m_blockUsed);

@@ -33,13 +33,15 @@ constexpr std::size_t kVerbatimSteps = 4;
 
 const char* const kDefaultBanner = "Cascaded text";
 
-// The longest piece of a paragraph laid out at once. No book's paragraph is this long; a file
-// without blank lines, or a line of hundreds of megabytes, can be. Such a paragraph is laid
-// out a piece at a time, each cut after a sentence where one ends near the piece's end, so
-// that its tokens and lines are held for a piece only.
-constexpr std::size_t kLongestPiece = std::size_t{1} << 16;
+// The longest piece of a paragraph laid out at once. Few books have a paragraph this long; a
+// file without blank lines, or a line of hundreds of megabytes, can. Such a paragraph is laid
+// out a piece at a time, each cut after a sentence where one ends in the piece's second half,
+// so that its tokens and lines are held for a piece only. A piece's tokens, the layout's
+// arrays of them and its lines come to some thirty times its bytes, so the piece is kept
+// small enough that a small book of one paragraph stays within a few times its size.
+constexpr std::size_t kLongestPiece = std::size_t{1} << 13;
 // Lines held before they are handed out in the middle of a long paragraph or verbatim block.
-constexpr std::size_t kLinesHeld = 4096;
+constexpr std::size_t kLinesHeld = 512;
 
 bool isUpper(char c) {
     return c >= 'A' && c <= 'Z';
@@ -282,6 +284,7 @@ struct Cascader::State {
     NameMemory names;
     SentenceCascade layout;
     std::vector<Token> tokens;
+    bool inSpeech = false; // quoted speech open at the end of a paragraph's last piece
     std::string paragraph;
     std::size_t entryLines = 0; // lines of the run of entries being set, since its last break
     std::function<void(std::string&)> sink; // takes lines in the middle of a long block
@@ -351,6 +354,7 @@ void Cascader::State::sceneBreak() {
 
 void Cascader::State::prose(std::string_view text) {
     closeEntries();
+    inSpeech = false;
     bool words = false;
     for (std::size_t from = 0; from < text.size();) {
         const std::size_t end = pieceEnd(text, from);
@@ -364,7 +368,7 @@ void Cascader::State::prose(std::string_view text) {
 bool Cascader::State::sentences(std::string_view text) {
     cascade::tokenize(text, tokens);
     if (tokens.empty()) return false;
-    cascade::markSpeechAndSentences(text, tokens);
+    inSpeech = cascade::markSpeechAndSentences(text, tokens, inSpeech);
     std::size_t first = 0;
     for (std::size_t i = 1; i <= tokens.size(); ++i) {
         if (i < tokens.size() && !tokens[i].sentenceStart) continue;
@@ -471,7 +475,8 @@ void Cascader::addParagraph(std::string_view text) {
     State& st = *m_state;
     st.closeEntries();
     // A long paragraph a piece at a time: a style span open at the end of a piece goes on
-    // into the next one, as spans hold across lines on the page.
+    // into the next one, as spans hold across lines on the page, and so does quoted speech.
+    st.inSpeech = false;
     bool words = false;
     bool open = false; // a span opened in an earlier piece is still open
     for (std::size_t from = 0; from < text.size();) {

@@ -273,6 +273,18 @@ void joinNoteMark(std::string_view s, Token& word, const Token& mark) {
     if (mark.closesQuote) word.closesQuote = true;
 }
 
+// The runs of non-blanks in `s`: the tokens it splits into, unless dashes or very long
+// words split some further.
+std::size_t countRuns(std::string_view s) {
+    std::size_t runs = 0;
+    bool blank = true;
+    for (const char c : s) {
+        if (blank && c != ' ') ++runs;
+        blank = c == ' ';
+    }
+    return runs;
+}
+
 } // namespace
 
 std::string lowerCore(std::string_view s, const Token& t) {
@@ -293,8 +305,12 @@ std::string lowerCore(std::string_view s, const Token& t) {
 }
 
 void tokenize(std::string_view s, std::vector<Token>& out) {
-    out.clear();
-    std::vector<Token> raw;
+    // The raw pieces are joined in place, in the one vector: a long paragraph's tokens are a
+    // dozen times its bytes, so a second list of them, or one grown by doubling from empty,
+    // would cost as much again.
+    std::vector<Token>& raw = out;
+    raw.clear();
+    raw.reserve(countRuns(s));
     std::size_t i = 0;
     const std::size_t n = s.size();
     while (i < n) {
@@ -326,12 +342,15 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
     // Punctuation standing alone joins a word: an opening mark the word after it, anything
     // else the word before it. A token grown long stops taking more, so runs of punctuation
     // cost no more than their length.
+    // Each raw piece read makes at most one token, so the tokens kept, out[0, kept), never
+    // overtake the piece being read.
     const std::size_t longest = kLongestWord;
-    out.reserve(raw.size());
+    const std::size_t pieces = raw.size();
+    std::size_t kept = 0;
     bool pendingPrefix = false;
     std::size_t prefixBegin = 0;
     bool prefixGap = true;
-    for (std::size_t k = 0; k < raw.size(); ++k) {
+    for (std::size_t k = 0; k < pieces; ++k) {
         Token t = raw[k];
         if (pendingPrefix) {
             t.begin = prefixBegin;
@@ -339,28 +358,29 @@ void tokenize(std::string_view s, std::vector<Token>& out) {
             computeFacts(s, t);
             pendingPrefix = false;
         }
-        if (!t.isWord && k + 1 < raw.size() && t.end - t.begin <= longest &&
-            (out.empty() || (t.opensQuote && !t.closesQuote))) {
+        if (!t.isWord && k + 1 < pieces && t.end - t.begin <= longest &&
+            (kept == 0 || (t.opensQuote && !t.closesQuote))) {
             pendingPrefix = true;
             prefixBegin = t.begin;
             prefixGap = t.gapBefore;
             continue;
         }
-        if (!t.isWord && !out.empty() && t.end - out.back().begin <= longest) {
-            out.back().end = t.end;
-            computeFacts(s, out.back());
+        if (!t.isWord && kept > 0 && t.end - out[kept - 1].begin <= longest) {
+            out[kept - 1].end = t.end;
+            computeFacts(s, out[kept - 1]);
             continue;
         }
-        if (!out.empty() && out.back().isWord && isNoteMark(s, t)) {
-            joinNoteMark(s, out.back(), t);
+        if (kept > 0 && out[kept - 1].isWord && isNoteMark(s, t)) {
+            joinNoteMark(s, out[kept - 1], t);
             continue;
         }
-        out.push_back(t);
+        out[kept++] = t;
     }
+    out.resize(kept);
 }
 
-void markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens) {
-    bool speech = false;
+bool markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens, bool inSpeech) {
+    bool speech = inSpeech;
     bool atStart = true;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         Token& t = tokens[k];
@@ -383,6 +403,7 @@ void markSpeechAndSentences(std::string_view s, std::vector<Token>& tokens) {
                                     c == '(' || c == '[' || c >= 0xC3;
         if (capitalOrQuote) atStart = true;
     }
+    return speech;
 }
 
 } // namespace qm::cascade

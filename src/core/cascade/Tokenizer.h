@@ -41,8 +41,11 @@ struct Token {
 // Punctuation standing alone joins its neighbour; "word--word" becomes two tokens.
 void tokenize(std::string_view text, std::vector<Token>& out);
 
-// Marks speech and sentence starts on the tokens of one paragraph.
-void markSpeechAndSentences(std::string_view text, std::vector<Token>& tokens);
+// Marks speech and sentence starts on the tokens of one paragraph, or of a piece of one that
+// begins inside quoted speech when `inSpeech` is set. Returns whether speech is still open
+// after the last token.
+bool markSpeechAndSentences(std::string_view text, std::vector<Token>& tokens,
+                            bool inSpeech = false);
 
 // The lower-cased word of a token (typographic apostrophes become "'").
 std::string lowerCore(std::string_view text, const Token& t);

@@ -100,7 +100,7 @@ void HtmlGuard::stop(xmlParserCtxt* ctxt, const char* why) {
 
 void feedHtml(xmlParserCtxt* ctxt, std::string_view utf8, const HtmlGuard& guard) {
     htmlCtxtUseOptions(ctxt, HTML_PARSE_NONET | HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
-    constexpr std::size_t kPiece = 256 * 1024;
+    constexpr std::size_t kPiece = 32 * 1024;
     for (std::size_t at = 0; at < utf8.size() && !guard.stopped(); at += kPiece) {
         const std::size_t n = std::min(kPiece, utf8.size() - at);
         htmlParseChunk(ctxt, utf8.data() + at, static_cast<int>(n), 0);

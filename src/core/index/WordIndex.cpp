@@ -129,10 +129,12 @@ private:
     const std::uint32_t* at(std::uint32_t cell) const {
         return m_blocks[cell >> kBlockBits].get() + (cell & (kBlockCells - 1));
     }
+    // A block is not cleared when made (every cell is written before it is read), so pages it
+    // has not reached yet cost nothing.
     std::uint32_t newChunk(std::uint32_t capacity) {
         const std::size_t cells = kHeader + capacity;
         if (m_blocks.empty() || kBlockCells - m_used < cells) {
-            m_blocks.push_back(std::make_unique<std::uint32_t[]>(kBlockCells));
+            m_blocks.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(kBlockCells));
             m_used = 0;
         }
         const auto chunk =
@@ -229,7 +231,11 @@ WordIndexBuilder::Footprint WordIndexBuilder::footprint() const {
     return f;
 }
 
-template <typename Emit> void WordIndexBuilder::emitLines(Emit emit) {
+// Each index line in order, in pieces: `start` is told about how long the line will be,
+// `piece` takes its bytes a few kilobytes at a time, `end` follows its last piece. A word on
+// every line of a large book makes a line of megabytes, which need not be held whole.
+template <typename Start, typename Piece, typename End>
+void WordIndexBuilder::emitPieces(Start start, Piece piece, End end) {
     flushHeld();
     State& st = *m_state;
     st.words.dropLookup();
@@ -238,20 +244,37 @@ template <typename Emit> void WordIndexBuilder::emitLines(Emit emit) {
     std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
         return comesBefore(st.words.at(a), st.words.at(b));
     });
-    std::string line;
+    constexpr std::size_t kPieceBytes = 4096;
+    std::string part;
+    part.reserve(kPieceBytes + 16);
     for (const std::uint32_t n : order) {
-        line = st.words.at(n);
-        line.reserve(line.size() + 11 * st.lists.count(st.lines[n]));
-        st.lists.forEach(st.lines[n], [&line](std::int32_t at) {
+        part = st.words.at(n);
+        start(part.size() + 11 * st.lists.count(st.lines[n]));
+        st.lists.forEach(st.lines[n], [&](std::int32_t at) {
+            if (part.size() >= kPieceBytes) {
+                piece(std::string_view(part));
+                part.clear();
+            }
             const std::string digits = std::to_string(at);
             const std::size_t width = at < 100000 ? 5 : 6;
-            line += "|0000";
-            line.append(width - std::min(width, digits.size()), '0');
-            line += digits;
+            part += "|0000";
+            part.append(width - std::min(width, digits.size()), '0');
+            part += digits;
         });
-        emit(line);
+        piece(std::string_view(part));
+        end();
     }
     *m_state = State();
+}
+
+template <typename Emit> void WordIndexBuilder::emitLines(Emit emit) {
+    std::string line;
+    emitPieces([&line](std::size_t bytes) { line.reserve(bytes); },
+               [&line](std::string_view p) { line += p; },
+               [&] {
+                   emit(line);
+                   line.clear();
+               });
 }
 
 Lines WordIndexBuilder::finish() {
@@ -276,10 +299,8 @@ std::string WordIndexBuilder::finishFile() {
 }
 
 void WordIndexBuilder::finishFileTo(const std::function<void(std::string_view bytes)>& out) {
-    emitLines([&](const std::string& line) {
-        out(line);
-        out("\r\n");
-    });
+    emitPieces([](std::size_t) {}, [&](std::string_view piece) { out(piece); },
+               [&] { out("\r\n"); });
 }
 
 Lines makeWordIndex(const LineBuffer& displayLines) {

@@ -51,6 +51,8 @@ public:
     Footprint footprint() const;
 
 private:
+    template <typename Start, typename Piece, typename End>
+    void emitPieces(Start start, Piece piece, End end);
     template <typename Emit> void emitLines(Emit emit);
     void indexLine(std::string_view displayLine);
     void flushHeld();
