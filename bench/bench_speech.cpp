@@ -315,7 +315,7 @@ void BM_ReadingAloudProcessorShare(benchmark::State& state) {
         ++lit;
         done = done || n.line >= endLine;
     });
-    double atVoicePace = 0, atServicePace = 0;
+    double atVoicePace = 0, atServicePace = 0, idlePercent = 0;
     for (auto _ : state) {
         const int top = r.session().topLine();
         const double idleStart = processorSeconds();
@@ -324,6 +324,7 @@ void BM_ReadingAloudProcessorShare(benchmark::State& state) {
         const double idleShare =
             (processorSeconds() - idleStart) /
             std::chrono::duration<double>(Clock::now() - idleWallStart).count();
+        idlePercent = 100 * idleShare;
         lit = 0;
         done = false;
         const double cpu = processorSeconds();
@@ -346,6 +347,7 @@ void BM_ReadingAloudProcessorShare(benchmark::State& state) {
     r.session().setSpeechListener({});
     state.counters["cpu_percent_at_voice_pace"] = atVoicePace;
     state.counters["cpu_percent_at_service_pace"] = atServicePace;
+    state.counters["cpu_percent_idle"] = idlePercent;
     state.counters["voice_seconds"] = *voiceSeconds;
     state.counters["lines_lit"] = lit;
     state.counters["peak_MB_above_idle"] =
