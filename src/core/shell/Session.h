@@ -362,10 +362,10 @@ private:
     // Reading aloud (SessionSpeech.cpp).
     class SpeechHost;
     // Whether the page drawn ahead shows the band the lit line would give it.
+    static bool sameBand(const PreparedPage& page, int litLine);
     // The page's rows (at the page's full width) that show either line.
     static std::vector<Rect> bandRows(const std::vector<PageRow>& rows, std::array<int, 2> lines,
                                       int width);
-    static bool sameBand(const PreparedPage& page, int litLine);
     // Whether drawing the page at top moves the reading voice (a move of the reader's own);
     // a closed text stops it.
     bool speechFollowsMove(int top);

@@ -70,8 +70,7 @@ bool Session::readingAloud() const {
 // Reading aloud needs an engine and the service behind it; without, the user is told.
 bool Session::speechReady() {
     if (!m_readAloud) {
-        m_view.showMessage(
-            speech::ReadAloud::noServiceMessage("this reader was built without one"));
+        m_view.showMessage(speech::ReadAloud::noServiceMessage("this reader was built without one"));
         return false;
     }
     return m_readAloud->connect();
