@@ -13,9 +13,10 @@ packages=(
   libclang-rt-14-dev python3
   libicu-dev libzip-dev libxml2-dev libfontconfig-dev nettle-dev
   # reading aloud: the speech service's client library, the service with its espeak-ng voice,
-  # its audio output plugins and ALSA (whose "null" device the end-to-end test speaks to)
+  # its audio output plugins and ALSA (whose "null" device the end-to-end test speaks to);
+  # espeak-ng's own program tells the benchmark how long the voice takes to speak a text
   libspeechd-dev speech-dispatcher speech-dispatcher-espeak-ng speech-dispatcher-audio-plugins
-  libasound2
+  libasound2 espeak-ng
   # loaded when the first EPUB or HTML book is read
   libzip4 libxml2
   # the export's tests: epubcheck validates the EPUBs, pdftotext and pdffonts read the PDFs

@@ -21,7 +21,7 @@ bool readAloudHeadless(Session& session, int lines, std::ostream& out,
         using Kind = Session::SpeechNote::Kind;
         if (note.kind == Kind::Stopped) {
             loop.quit();
-        } else if (lit < lines) {
+        } else if (note.kind != Kind::Reached && lit < lines) {
             out << (note.kind == Kind::Lit ? "lit " : "turned ") << note.line << '\n';
             out.flush();
             // Stopped from the event loop, once the voice has handed over the line.

@@ -196,7 +196,9 @@ QString TForm1::pageText() const {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // Each paint of the page restarts the wait before the next page is drawn ahead.
-    if (event->type() == QEvent::Paint && watched == Image1) m_prepareTimer->start();
+    // A paint of the band alone leaves the page drawn ahead standing: no wait starts again.
+    if (event->type() == QEvent::Paint && watched == Image1 && !m_onlyPartsChanged)
+        m_prepareTimer->start();
     // Key preview: every key press meant for this window reaches the page keys first and goes
     // no further, so no control of the window moves on a key. Shortcuts are separate events
     // and still work; other windows (dialogs, menus, message boxes) get their own typing.

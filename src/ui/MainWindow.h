@@ -116,6 +116,7 @@ public:
     void showPage(Page page) override;
     void setTabVisible(Page page, bool visible) override;
     void pageDrawn() override;
+    void pagePartsDrawn(const std::vector<Rect>& parts) override;
     void applyLayout(const WindowLayout& layout) override;
     void setWindowBounds(const Rect& bounds) override;
     Rect windowBounds() const override;
@@ -329,6 +330,9 @@ private:
     bool m_activated = false;
     bool m_closed = false;
     bool m_pageDirty = false;
+    // Only parts of the page changed since it was last drawn whole (the band of the line read
+    // aloud): its paints leave the page drawn ahead as it is.
+    bool m_onlyPartsChanged = false;
     bool m_treeBuilding = false;  // expansion by the program is no user action
     bool m_coupling = false;      // a page change made by the tab coupling itself
     bool m_bmMenuLocated = false; // the Bookmarks menu was opened for the current command

@@ -156,7 +156,9 @@ void TForm1::buildPages() {
     ReadTabSheet = named(new Sheet(PageControl1), "ReadTabSheet", "Reading");
     Image1 = named(new ReadingPage(ReadTabSheet), "Image1", "Reading page");
     Image1->setImage([this]() -> const QImage& { return m_surface->image(); });
-    Image1->setPagePainter([this](QPainter& painter) { return m_surface->paintPage(painter); });
+    Image1->setPagePainter([this](QPainter& painter, const QRect& area) {
+        return m_surface->paintPage(painter, area);
+    });
     connect(ReadTabSheet, &Sheet::resized, this, &TForm1::readPageResized);
     PageControl1->addTab(ReadTabSheet, "Reading");
 

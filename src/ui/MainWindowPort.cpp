@@ -293,7 +293,14 @@ void TForm1::setTabVisible(Page page, bool visible) {
 void TForm1::pageDrawn() {
     // The page's text is described once the handler has stored where the page ends.
     m_pageDirty = true;
+    m_onlyPartsChanged = false;
     Image1->update();
+}
+
+void TForm1::pagePartsDrawn(const std::vector<Rect>& parts) {
+    m_onlyPartsChanged = true;
+    for (const Rect& r : parts)
+        Image1->update(r.left, r.top, r.width, r.height);
 }
 
 void TForm1::applyLayout(const WindowLayout& l) {

@@ -174,12 +174,27 @@ void QtSurface::paintKept() const {
     m_kept.clear();
 }
 
-bool QtSurface::paintPage(QPainter& painter) const {
+bool QtSurface::paintPage(QPainter& painter, const QRect& area) const {
     if (m_imageHoldsPage || m_pageStart >= m_kept.size()) return false;
+    const bool all = area.isNull();
     for (auto it = m_kept.begin() + static_cast<std::ptrdiff_t>(m_pageStart); it != m_kept.end();
-         ++it)
-        paint(painter, *it);
+         ++it) {
+        if (all || reach(*it).intersects(area)) paint(painter, *it);
+    }
     return true;
+}
+
+// Where a drawing may leave pixels: a line's pen reaches past its end points by up to its
+// width, and a glyph may stand out of its text's background (an italic's slant, a tall
+// accent), here by up to the background's height.
+QRect QtSurface::reach(const Kept& drawing) {
+    if (drawing.line) {
+        const int w = drawing.pen.width() + 1;
+        return QRect(drawing.line->p1(), drawing.line->p2()).normalized().adjusted(-w, -w, w, w);
+    }
+    if (!drawing.run) return drawing.rect;
+    const int h = drawing.rect.height();
+    return drawing.rect.adjusted(-h, -h, h, h);
 }
 
 void QtSurface::paint(QPainter& painter, const Kept& drawing) {

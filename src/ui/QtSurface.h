@@ -76,7 +76,9 @@ public:
     // While deferred, a page kept from a fill that covers it is painted straight onto this
     // painter (a window's backing store), from that fill on, without making the image or
     // painting it there: false when no such page is kept, and then the image holds the page.
-    bool paintPage(QPainter& painter) const;
+    // With an area, only the drawings that reach into it are painted (the window shows that
+    // part again).
+    bool paintPage(QPainter& painter, const QRect& area = QRect()) const;
     // A surface of this one's size and pixel ratio that shares its fonts and palette: a page is
     // drawn on it ahead and taken over with swapPage.
     std::unique_ptr<QtSurface> makeSpare() const;
@@ -163,6 +165,7 @@ private:
     void forgetPaintedPage();
     void paintKept() const;
     static void paint(QPainter& painter, const Kept& drawing);
+    static QRect reach(const Kept& drawing);
 
     FontEntry& currentFont();
     Shaped* cached(FontEntry& font, std::string_view text);

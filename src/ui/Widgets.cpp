@@ -51,14 +51,14 @@ void ReadingPage::setImage(std::function<const QImage&()> image) {
     update();
 }
 
-void ReadingPage::setPagePainter(std::function<bool(QPainter&)> pagePainter) {
+void ReadingPage::setPagePainter(std::function<bool(QPainter&, const QRect&)> pagePainter) {
     m_pagePainter = std::move(pagePainter);
     update();
 }
 
 void ReadingPage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    if (m_pagePainter && m_pagePainter(painter)) return;
+    if (m_pagePainter && m_pagePainter(painter, event->rect())) return;
     const QImage* image = m_image ? &m_image() : nullptr;
     if (image && !image->isNull())
         painter.drawImage(QPoint(0, 0), *image);

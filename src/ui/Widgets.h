@@ -44,9 +44,9 @@ class ReadingPage : public QWidget {
 public:
     explicit ReadingPage(QWidget* parent = nullptr);
     void setImage(std::function<const QImage&()> image);
-    // Paints the page onto the painter and returns true, or returns false to have the image
-    // painted instead.
-    void setPagePainter(std::function<bool(QPainter&)> pagePainter);
+    // Paints the page, or at least the part of it in the rectangle, onto the painter and
+    // returns true, or returns false to have the image painted instead.
+    void setPagePainter(std::function<bool(QPainter&, const QRect&)> pagePainter);
 
 signals:
     // Positive: pages forward; negative: pages back.
@@ -63,7 +63,7 @@ protected:
 
 private:
     std::function<const QImage&()> m_image;
-    std::function<bool(QPainter&)> m_pagePainter;
+    std::function<bool(QPainter&, const QRect&)> m_pagePainter;
     int m_wheelRest = 0;
 };
 

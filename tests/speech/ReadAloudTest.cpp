@@ -30,6 +30,13 @@ public:
     bool textStillOpen() const override { return open; }
     int pageTop() const override { return top; }
     int pageEnd() const override { return std::min(top + m_pageLines, lineCount(text) - 2); }
+    // Each mark's line as it arrived, with the turns and lights made before it.
+    struct Reach {
+        int line;
+        std::size_t turnsBefore, litBefore;
+        bool operator==(const Reach&) const = default;
+    };
+    void reached(int line) override { reaches.push_back({line, turns.size(), lit.size()}); }
     void turnPage(int litLine) override {
         turns.push_back(litLine);
         if (pageEnd() < lineCount(text) - 2) top = pageEnd();
@@ -43,6 +50,7 @@ public:
     int top = 0;
     std::vector<int> turns, lit;
     std::vector<std::string> messages;
+    std::vector<Reach> reaches;
     int stopped = 0;
 
 private:
@@ -74,6 +82,11 @@ TEST(ReadAloud, ReadsSentenceBySentenceTurningPagesToTheEnd) {
     EXPECT_EQ(litLines(page), (std::vector<int>{0, 1, 3, 4, 6, 7, 9, 10}));
     EXPECT_EQ(page.turns, std::vector<int>{9}) << "one turn, as line 9 was reached";
     EXPECT_EQ(page.top, 9);
+    // Each mark is told as it arrives, before its page turn and its light.
+    ASSERT_EQ(page.reaches.size(), 8u);
+    EXPECT_EQ(page.reaches[0], (Page::Reach{0, 0, 0}));
+    EXPECT_EQ(page.reaches[6], (Page::Reach{9, 0, 6}));
+    EXPECT_EQ(page.reaches[7], (Page::Reach{10, 1, 7}));
     EXPECT_EQ(reader.state(), State::Idle) << "the end of the text stops it";
     EXPECT_EQ(page.lit.back(), -1);
     EXPECT_EQ(page.stopped, 1);
@@ -98,6 +111,7 @@ TEST(ReadAloud, PauseKeepsTheLitLineAndReadsOnFromIt) {
     reader.utteranceEnded(old);
     EXPECT_EQ(reader.litLine(), 4);
     EXPECT_EQ(engine.spoken.size(), 1u);
+    EXPECT_EQ(page.reaches.size(), 2u) << "an old mark is not told";
 
     reader.startOrPause(0); // reads on from the lit line, whatever the page shows
     EXPECT_EQ(reader.state(), State::Speaking);

@@ -19,6 +19,12 @@ public:
         shown = current;
         return answer;
     }
+    void pagePartsDrawn(const std::vector<qm::Rect>& p) override {
+        ++partsDrawn;
+        parts = p;
+    }
+    int partsDrawn = 0;
+    std::vector<qm::Rect> parts;
     std::vector<std::string> offered;
     qm::VoiceChoice shown;
     std::optional<qm::VoiceChoice> answer;
@@ -87,11 +93,15 @@ TEST_F(SessionSpeech, TheLitLineGetsABandAndNothingElseOnThePageMoves) {
     const std::vector<qm::FakeSurface::Text> before = surf.texts;
     surf.clearRecord();
 
+    const int pages = view.pagesDrawn;
     s.ReadAloudStartItemClick();
     ASSERT_TRUE(engine.fireMark());
     const int lit = s.litLine();
     ASSERT_GE(lit, top);
     const int y = 5 + (lit - top) * 20;
+    // The window is told which rows to show again: the lit one, across the page.
+    EXPECT_EQ(view.pagesDrawn, pages);
+    EXPECT_EQ(view.parts, (std::vector<qm::Rect>{{0, y, 800, 20}}));
     EXPECT_EQ(drawing(surf.texts, y), drawing(before, y))
         << "the same page, drawn from the state it began in";
     const qm::Color band = qm::litBandColour(s.colours(), 0);
@@ -113,10 +123,14 @@ TEST_F(SessionSpeech, TheLitLineGetsABandAndNothingElseOnThePageMoves) {
     engine.fireMark();
     EXPECT_EQ(s.litLine(), lit + 1);
     EXPECT_EQ(drawing(surf.texts, y + 20), drawing(before, y + 20));
+    EXPECT_EQ(view.parts, (std::vector<qm::Rect>{{0, y, 800, 20}, {0, y + 20, 800, 20}}));
     surf.clearRecord();
     s.ReadAloudStopItemClick();
     EXPECT_EQ(s.litLine(), -1);
     EXPECT_EQ(drawing(surf.texts), drawing(before));
+    EXPECT_EQ(view.parts, (std::vector<qm::Rect>{{0, y + 20, 800, 20}}));
+    EXPECT_EQ(view.partsDrawn, 3);
+    EXPECT_EQ(view.pagesDrawn, pages) << "the page as a whole was not shown again";
 }
 
 TEST_F(SessionSpeech, TheVoiceTurnsThePageOnceAndReadsEveryLineInOrder) {
@@ -141,6 +155,15 @@ TEST_F(SessionSpeech, TheVoiceTurnsThePageOnceAndReadsEveryLineInOrder) {
     EXPECT_EQ(count(Kind::Turned), 1);
     EXPECT_EQ(count(Kind::Stopped), 1);
     EXPECT_FALSE(s.readingAloud());
+    // Each line's mark is told as it arrives, before the page turns to it and it is lit.
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        if (notes[i].kind != Kind::Lit) continue;
+        std::size_t before = i - 1;
+        if (notes[before].kind == Kind::Turned) --before;
+        EXPECT_EQ(notes[before].kind, Kind::Reached);
+        EXPECT_EQ(notes[before].line, notes[i].line);
+    }
+    EXPECT_EQ(count(Kind::Reached), static_cast<int>(lit.size()));
 }
 
 TEST_F(SessionSpeech, TheReadersMovesTakeTheVoiceToTheNewPageRedrawsDoNot) {

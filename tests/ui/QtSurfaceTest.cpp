@@ -252,6 +252,19 @@ TEST_F(QtSurfaceTest, DrawingsKeptWhileDeferredPaintAsDrawnAtOnce) {
         painter.end();
         if (c.wholePageKept) {
             EXPECT_EQ(elsewhere, expected);
+            // A part of the page painted again (a row's band) shows what the whole page
+            // painted under the same clip does.
+            for (const QRect area : {QRect(0, 62, 300, 20), QRect(0, 0, 300, 14)}) {
+                QImage part(expected.size(), QImage::Format_RGB32), whole = part;
+                for (const bool onlyPart : {false, true}) {
+                    QImage& image = onlyPart ? part : whole;
+                    image.fill(Qt::black);
+                    QPainter clipped(&image);
+                    clipped.setClipRect(area);
+                    ASSERT_TRUE(direct.paintPage(clipped, onlyPart ? area : QRect()));
+                }
+                EXPECT_EQ(part, whole) << area.y();
+            }
         }
         // Looking at the image paints what was kept: nothing is left to paint elsewhere.
         EXPECT_EQ(direct.image(), expected);

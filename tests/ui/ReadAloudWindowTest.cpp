@@ -7,6 +7,7 @@
 #include "core/testing/FakeSpeechEngine.h"
 
 #include <QMenuBar>
+#include <QScreen>
 
 #include <cstdlib>
 
@@ -52,6 +53,40 @@ TEST_F(WindowTest, ReadAloudKeysStartPauseAndStopTheVoice) {
     QTest::keyClick(form->Image1, Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(fake.rate, 10);
     EXPECT_EQ(session().topLine(), top) << "no key of Read Aloud turns the page";
+}
+
+// The window shows only the rows a mark changes again: what is on the screen after each mark
+// (the window's backing store) is the page painted whole, with no band left behind.
+TEST_F(WindowTest, AfterEachMarkTheScreenShowsThePagePaintedWhole) {
+    openStory("refpt001");
+    qm::FakeSpeechEngine& fake = fakeEngine(*form);
+    const auto onScreen = [this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        const QPoint at = form->Image1->mapTo(form.get(), QPoint(0, 0));
+        return form->screen()
+            ->grabWindow(form->winId(), at.x(), at.y(), form->Image1->width(),
+                         form->Image1->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto paintedWhole = [this] {
+        return form->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage unlit = onScreen();
+    ASSERT_EQ(unlit, paintedWhole());
+    QTest::keyClick(form->Image1, Qt::Key_F5);
+    for (int mark = 0; mark < 5; ++mark) {
+        SCOPED_TRACE(mark);
+        if (!fake.fireMark()) {
+            ASSERT_TRUE(fake.finishUtterance());
+            ASSERT_TRUE(fake.fireMark());
+        }
+        const QImage shown = onScreen();
+        EXPECT_NE(shown, unlit) << "a band is shown";
+        EXPECT_EQ(shown, paintedWhole());
+    }
+    QTest::keyClick(form->Image1, Qt::Key_F5, Qt::ShiftModifier);
+    EXPECT_EQ(onScreen(), unlit) << "Stop puts the band away";
 }
 
 TEST_F(WindowTest, ADoubleClickReadsFromTheLineDrawnThere) {

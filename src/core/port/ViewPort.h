@@ -100,6 +100,9 @@ public:
 
     // The reading page's surface was drawn; show it.
     virtual void pageDrawn() = 0;
+    // The page was drawn again and only these parts of it changed (the line read aloud moved):
+    // its text is the same, and showing those parts again is enough.
+    virtual void pagePartsDrawn(const std::vector<Rect>& /*parts*/) { pageDrawn(); }
 
     // Places the window's parts.
     virtual void applyLayout(const WindowLayout&) = 0;

@@ -242,10 +242,11 @@ public:
     void stopReadingAloud();
     int litLine() const { return m_litLine; }
     const speech::SpeechSettings& speechSettings() const { return m_speechSettings; }
-    // What reading aloud did, as it happened: a line lit, a page turned by the voice (its top
-    // line), reading stopped.
+    // What reading aloud did, as it happened: the voice's mark of a line arrived (before
+    // anything is drawn for it), a line lit, a page turned by the voice (its top line), reading
+    // stopped.
     struct SpeechNote {
-        enum class Kind { Lit, Turned, Stopped } kind;
+        enum class Kind { Reached, Lit, Turned, Stopped } kind;
         int line = -1;
     };
     void setSpeechListener(std::function<void(const SpeechNote&)> listener) {
@@ -365,12 +366,15 @@ private:
     class SpeechHost;
     // Whether the page drawn ahead shows the band the lit line would give it.
     static bool sameBand(const PreparedPage& page, int litLine);
+    // The page's rows (at the page's full width) that show either line.
+    static std::vector<Rect> bandRows(const std::vector<PageRow>& rows, std::array<int, 2> lines,
+                                      int width);
     // Whether drawing the page at top moves the reading voice (a move of the reader's own);
     // a closed text stops it.
     bool speechFollowsMove(int top);
     void moveSpeechTo(int top);
     void lightLine(int line);
-    void repaintPage();
+    void repaintPage(int oldLit, int newLit);
     void applySpeechSettings(const IniDocument& ini);
     void note(SpeechNote::Kind kind, int line);
     void changeSpeechSettings(const speech::SpeechSettings& settings);

@@ -22,6 +22,7 @@ public:
     }
     int pageTop() const override { return m_s.m_topLine; }
     int pageEnd() const override { return m_s.m_nextTopLine; }
+    void reached(int line) override { m_s.note(SpeechNote::Kind::Reached, line); }
     void turnPage(int litLine) override {
         m_s.m_litLine = litLine;
         m_s.m_speechTurning = true;
@@ -157,12 +158,13 @@ void Session::moveSpeechTo(int top) {
 void Session::lightLine(int line) {
     const int old = std::exchange(m_litLine, line);
     const auto onPage = [this](int l) { return l >= 0 && l >= m_topLine && l < m_nextTopLine; };
-    if (old != line && (onPage(old) || onPage(line))) repaintPage();
+    if (old != line && (onPage(old) || onPage(line))) repaintPage(old, line);
 }
 
 // The page on screen drawn again from the state its drawing began in, so that only the band
-// changes: the shade, the font and the page's end come out as before.
-void Session::repaintPage() {
+// changes: the shade, the font and the page's end come out as before. The window is told
+// which rows changed, so that it shows those again and nothing else.
+void Session::repaintPage(int oldLit, int newLit) {
     if (!m_surface || !m_haveDisplayList) return;
     if (m_topLine < 0 || m_topLine >= lineCount(displayLines()) - 2) return;
     m_surface->setDrawingState(m_pageStartState);
@@ -170,8 +172,22 @@ void Session::repaintPage() {
     PageResult result = renderPage(*m_surface, pageRequest(m_topLine), shade);
     m_surface->flush();
     m_currentShade = shade;
+    const bool sameRows = result.rows == m_pageRows;
     m_pageRows = std::move(result.rows);
-    m_view.pageDrawn();
+    const std::vector<Rect> parts = bandRows(m_pageRows, {oldLit, newLit}, m_surface->width());
+    if (sameRows && !parts.empty())
+        m_view.pagePartsDrawn(parts);
+    else
+        m_view.pageDrawn();
+}
+
+std::vector<Rect> Session::bandRows(const std::vector<PageRow>& rows, std::array<int, 2> lines,
+                                    int width) {
+    std::vector<Rect> parts;
+    for (const PageRow& row : rows)
+        if (row.line == lines[0] || row.line == lines[1])
+            parts.push_back({0, row.top, width, row.bottom - row.top});
+    return parts;
 }
 
 // ---- Settings ----

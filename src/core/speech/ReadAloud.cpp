@@ -148,6 +148,7 @@ void ReadAloud::markReached(Utterance utterance, const std::string& mark) {
     }
     const std::optional<int> line = lineOfMark(mark);
     if (!line) return;
+    m_host.reached(*line);
     for (int turns = 0; *line >= m_host.pageEnd() && turns < kMostTurnsPerMark; ++turns) {
         const int before = m_host.pageTop();
         m_host.turnPage(*line);

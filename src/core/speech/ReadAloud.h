@@ -26,6 +26,9 @@ public:
     virtual int pageTop() const = 0;
     // The first line after the page (the next top line).
     virtual int pageEnd() const = 0;
+    // The voice reached the line's mark: called as the mark arrives, before the page turns to
+    // the line and it is lit.
+    virtual void reached(int /*line*/) {}
     // Shows the next page with this line lit on it.
     virtual void turnPage(int litLine) = 0;
     // Lights the line on the page; -1 lights none.
