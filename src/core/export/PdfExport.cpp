@@ -151,8 +151,8 @@ int fittingFontSize(Surface& surface, int width) {
     return size;
 }
 
-std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& document,
-                     const FileSystem& fs, const ExportTick& tick, PdfPlan* plan) {
+void writePdf(const ExportBook& book, PageSize size, PageDocument& document, PdfOutput& out,
+              const FileSystem& fs, const ExportTick& tick, PdfPlan* plan) {
     Surface& surface = document.surface();
     const double upp = document.unitsPerPoint();
     const PageMetrics page = pageMetricsOf(size);
@@ -229,9 +229,9 @@ std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& docume
         surface.flush();
     }
     if (plan) *plan = {fontSize, contentsPages, tops};
-    std::string bytes = document.finish();
+    document.finish();
     if (tick) tick(1.0);
-    return links.empty() ? bytes : addPdfLinks(std::move(bytes), links);
+    if (!links.empty()) out.write(pdfLinkUpdate(out, links));
 }
 
 } // namespace qm::exporting
