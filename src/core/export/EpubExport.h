@@ -29,6 +29,6 @@ std::string epubBytes(const ExportBook& book, const EpubOptions& options, const 
                       const ExportTick& tick = {});
 
 // "urn:uuid:" and a name-based UUID made from the SHA-256 digest of the lines.
-std::string contentIdentifier(const Lines& lines);
+std::string contentIdentifier(const LineBuffer& lines);
 
 } // namespace qm::exporting

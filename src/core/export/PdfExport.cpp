@@ -163,7 +163,7 @@ void writePdf(const ExportBook& book, PageSize size, PageDocument& document, Pdf
     writeScheme(colours, ColourScheme::Light);
     LineBuffer display;
     {
-        ListLineSource source(book.lines);
+        BufferLineSource source(book.lines);
         prepareDisplayLines(source, ConversionPass::Plain, display);
     }
     auto exists = [&fs](const std::string& path) { return fs.fileExists(path); };
