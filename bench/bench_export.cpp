@@ -56,8 +56,8 @@ bool haveNovel(benchmark::State& state) {
 // The book read from the library and written to `path`, as File > Export does.
 void exportTo(const std::string& path, qm::exporting::PageSize size = qm::exporting::PageSize::A4) {
     Stored& s = *stored();
-    const qm::exporting::ExportBook book = qm::exporting::libraryExportBook(*s.fs, s.book);
-    qm::exporting::exportBook(*s.fs, book, {path, size, false}, qm::makePdfDocument);
+    qm::exporting::exportBook(*s.fs, qm::exporting::libraryExportBook(*s.fs, s.book),
+                              {path, size, false}, qm::makePdfDocument);
 }
 
 void BM_ColdOpenFloor(benchmark::State& state) {

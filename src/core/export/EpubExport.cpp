@@ -296,6 +296,13 @@ std::string contentIdentifier(const LineBuffer& lines) {
 
 std::string epubBytes(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
                       const ExportTick& tick) {
+    std::string bytes;
+    writeEpub(book, options, fs, [&bytes](std::string_view piece) { bytes.append(piece); }, tick);
+    return bytes;
+}
+
+void writeEpub(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
+               const std::function<void(std::string_view)>& sink, const ExportTick& tick) {
     const Plan plan = planOf(book, fs);
     const std::string id = contentIdentifier(book.lines);
     const std::string modified = options.modified.empty() ? timeNow() : options.modified;
@@ -342,9 +349,8 @@ std::string epubBytes(const ExportBook& book, const EpubOptions& options, const 
     zip.add("OEBPS/nav.xhtml", [&] { return navDocument(book, plan); });
     zip.add("OEBPS/toc.ncx", [&] { return ncxDocument(book, plan, id); });
     zip.add("OEBPS/content.opf", [&] { return packageDocument(book, plan, id, modified); });
-    std::string bytes = zip.finish();
+    zip.finish(sink);
     if (tick) tick(1.0);
-    return bytes;
 }
 
 } // namespace qm::exporting

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace qm::exporting {
 
@@ -23,8 +24,13 @@ struct EpubOptions {
 // and comes out of epubBytes.
 using ExportTick = std::function<void(double done)>;
 
-// The EPUB's bytes. Picture files are read through `fs`. Throws UserError when the archive
-// cannot be made.
+// Writes the EPUB to `sink` in pieces, its chapters made one at a time as the archive takes
+// them. Picture files are read through `fs`. Throws UserError when the archive cannot be
+// made; an exception the sink throws comes out too.
+void writeEpub(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
+               const std::function<void(std::string_view)>& sink, const ExportTick& tick = {});
+
+// The EPUB's bytes whole.
 std::string epubBytes(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
                       const ExportTick& tick = {});
 

@@ -35,7 +35,7 @@ UserError notExported(const UserError& e) {
 
 } // namespace
 
-void exportBook(FileSystem& fs, const ExportBook& book, const ExportRequest& request,
+void exportBook(FileSystem& fs, ExportBook book, const ExportRequest& request,
                 const PageDocumentMaker& makePdf, const library::Progress& progress) {
     const ExportFormat format = checkExportTarget(fs, request.path);
     auto tick = [&progress](double done) {
@@ -62,7 +62,7 @@ void exportBook(FileSystem& fs, const ExportBook& book, const ExportRequest& req
         }
     };
     if (format == ExportFormat::Epub) {
-        write(epubBytes(book, EpubOptions{request.shades, {}}, fs, tick));
+        writeEpub(book, EpubOptions{request.shades, {}}, fs, write, tick);
     } else {
         // The document writes to the output, which writes to the file: it goes first.
         PdfOutput out(write);
@@ -70,7 +70,7 @@ void exportBook(FileSystem& fs, const ExportBook& book, const ExportRequest& req
         if (!document)
             throw UserError("Cannot export to " + request.path +
                             ": PDF pages are drawn by the window, which is not there.");
-        writePdf(book, request.pageSize, *document, out, fs, tick);
+        writePdf(std::move(book), request.pageSize, *document, out, fs, tick);
     }
     tick(1.0);
     try {

@@ -39,8 +39,9 @@ using PageDocumentMaker =
 // Writes the book to request.path, its bytes streamed to the temporary as they are made. Throws
 // UserError (a bad target, no page document for a PDF, a failed write) or
 // library::OpenCancelled when the progress's cancel flag was set; either way nothing is left of
-// the new file and an old one stays as it was.
-void exportBook(FileSystem& fs, const ExportBook& book, const ExportRequest& request,
+// the new file and an old one stays as it was. The book is taken: a PDF lets its stored lines
+// go once it has its display lines.
+void exportBook(FileSystem& fs, ExportBook book, const ExportRequest& request,
                 const PageDocumentMaker& makePdf, const library::Progress& progress = {});
 
 } // namespace qm::exporting

@@ -151,7 +151,7 @@ int fittingFontSize(Surface& surface, int width) {
     return size;
 }
 
-void writePdf(const ExportBook& book, PageSize size, PageDocument& document, PdfOutput& out,
+void writePdf(ExportBook book, PageSize size, PageDocument& document, PdfOutput& out,
               const FileSystem& fs, const ExportTick& tick, PdfPlan* plan) {
     Surface& surface = document.surface();
     const double upp = document.unitsPerPoint();
@@ -166,14 +166,16 @@ void writePdf(const ExportBook& book, PageSize size, PageDocument& document, Pdf
         BufferLineSource source(book.lines);
         prepareDisplayLines(source, ConversionPass::Plain, display);
     }
+    if (book.chapters.empty()) book.chapters = referencePointChapters(book.lines);
+    // The pages are drawn from the display lines alone.
+    book.lines = LineBuffer();
     auto exists = [&fs](const std::string& path) { return fs.fileExists(path); };
     const Pages text{display, fontSize, colours, book.imageFolder, exists};
     const std::vector<int> tops = text.tops(surface);
 
     // The contents in reading order, each chapter with the page it opens on.
     std::vector<std::pair<int, ExportChapter>> found;
-    for (const ExportChapter& c :
-         book.chapters.empty() ? referencePointChapters(book.lines) : book.chapters)
+    for (const ExportChapter& c : book.chapters)
         if (const std::optional<int> line = chapterLine(display, c.referencePoint))
             found.emplace_back(*line, c);
     std::stable_sort(found.begin(), found.end(),
@@ -229,6 +231,8 @@ void writePdf(const ExportBook& book, PageSize size, PageDocument& document, Pdf
         surface.flush();
     }
     if (plan) *plan = {fontSize, contentsPages, tops};
+    // Ending the document embeds the fonts' subsets: the lines are not needed for it.
+    display = LineBuffer();
     document.finish();
     if (tick) tick(1.0);
     if (!links.empty()) out.write(pdfLinkUpdate(out, links));

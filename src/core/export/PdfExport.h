@@ -65,10 +65,11 @@ struct PdfPlan {
 };
 
 // Draws the book's pages on the document, the contents first, and then writes the contents'
-// links to `out`, the output the document writes to. `tick` is told the fraction done every
+// links to `out`, the output the document writes to. The book is taken, so that its stored
+// lines are let go once its display lines are made. `tick` is told the fraction done every
 // few pages (an exception it throws stops the drawing). `plan`, when given, receives how the
 // pages were made. Picture files (shown as "[image]") are looked for through `fs`.
-void writePdf(const ExportBook& book, PageSize size, PageDocument& document, PdfOutput& out,
+void writePdf(ExportBook book, PageSize size, PageDocument& document, PdfOutput& out,
               const FileSystem& fs, const ExportTick& tick = {}, PdfPlan* plan = nullptr);
 
 // The incremental update that adds the links to the PDF written to `pdf` so far (new link

@@ -87,7 +87,7 @@ void Session::startExport(const exporting::ExportRequest& request) {
         m_exporter(std::move(book), request);
         return;
     }
-    exporting::exportBook(m_fs, book, request, m_pageDocumentMaker);
+    exporting::exportBook(m_fs, std::move(book), request, m_pageDocumentMaker);
 }
 
 } // namespace qm
