@@ -2,8 +2,8 @@
 
 #include "ui/QtSurface.h"
 
-#include <QIODevice>
 #include <QFontMetricsF>
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #pragma once
 // The page document of a PDF export: Qt's PDF writer at 288 units to the inch, its bytes going
-// to the export's output as it writes them (never gathered in memory), with a surface over its painter that the page renderer draws on as it draws the
-// window's page (fonts embedded by the writer). The page's margins are outside the surface;
-// fills reaching an edge of the surface reach the page's edge, so shaded paragraphs span the
-// page as they span the window.
+// to the export's output as it writes them (never gathered in memory), with a surface over its
+// painter that the page renderer draws on as it draws the window's page (fonts embedded by the
+// writer). The page's margins are outside the surface; fills reaching an edge of the surface reach
+// the page's edge, so shaded paragraphs span the page as they span the window.
 #include "core/export/PdfExport.h"
 
 #include <memory>

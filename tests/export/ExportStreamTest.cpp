@@ -68,9 +68,9 @@ SmallPdf smallPdf() {
 TEST(PdfOutput, KeepsTheStructureAndNotTheStreamsHoweverThePiecesFall) {
     const SmallPdf pdf = smallPdf();
     std::string keptWhole;
-    for (const std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{8},
-                                    std::size_t{9}, std::size_t{10}, std::size_t{64},
-                                    pdf.bytes.size()}) {
+    for (const std::size_t piece :
+         {std::size_t{1}, std::size_t{2}, std::size_t{5}, std::size_t{8}, std::size_t{9},
+          std::size_t{10}, std::size_t{64}, pdf.bytes.size()}) {
         SCOPED_TRACE(piece);
         std::string passed;
         PdfOutput out([&passed](std::string_view bytes) { passed.append(bytes); });
@@ -103,7 +103,8 @@ TEST(PdfOutput, KeepsTheStructureAndNotTheStreamsHoweverThePiecesFall) {
 std::size_t updatedOffset(const std::string& pdf, long long n) {
     const std::string key = "\n" + std::to_string(n) + " 1\n";
     const std::size_t at = pdf.rfind(key);
-    return at == std::string::npos ? std::string::npos : std::stoul(pdf.substr(at + key.size(), 10));
+    return at == std::string::npos ? std::string::npos
+                                   : std::stoul(pdf.substr(at + key.size(), 10));
 }
 
 TEST(PdfOutput, LinksAreAddedAfterTheFileAtItsOwnOffsets) {
@@ -229,8 +230,9 @@ TEST(ExportStream, CancelOrAFailedWriteLeavesNoFileAndTheOldOneAsItWas) {
             if (c.cancel && done > 0) cancel.store(true);
         };
         std::size_t pages = 0;
-        auto makePdf = [&pages](exporting::PageSize, const exporting::ExportBook&,
-                                PdfOutput& out) { return std::make_unique<LinePages>(out, pages); };
+        auto makePdf = [&pages](exporting::PageSize, const exporting::ExportBook&, PdfOutput& out) {
+            return std::make_unique<LinePages>(out, pages);
+        };
         const bool pdf = std::string_view(c.path).ends_with(".pdf");
         bool threw = false;
         try {

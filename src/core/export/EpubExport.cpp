@@ -297,7 +297,8 @@ std::string contentIdentifier(const LineBuffer& lines) {
 std::string epubBytes(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
                       const ExportTick& tick) {
     std::string bytes;
-    writeEpub(book, options, fs, [&bytes](std::string_view piece) { bytes.append(piece); }, tick);
+    writeEpub(
+        book, options, fs, [&bytes](std::string_view piece) { bytes.append(piece); }, tick);
     return bytes;
 }
 

@@ -36,8 +36,8 @@ struct ExportBook {
 // ".cdb" collection (record form) is given back in the plain form that shows the same lines.
 // A stored text file is read in pieces, never held whole beside its lines. A file that cannot
 // be read throws UserError "Cannot open file %s".
-LineBuffer storedTextLines(FileSystem& fs, const std::string& path, std::string_view catalogueExtension,
-                      cascade::SentenceParser* parser);
+LineBuffer storedTextLines(FileSystem& fs, const std::string& path,
+                           std::string_view catalogueExtension, cascade::SentenceParser* parser);
 
 // The chapters the contents tree shows for the text of `textKey`: the lines below the first
 // line naming the key alone that name the key with a reference point, at their depth below

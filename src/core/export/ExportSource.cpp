@@ -191,9 +191,8 @@ std::vector<ExportChapter> referencePointChapters(const LineBuffer& lines) {
                 title = trimBlanks(removeTags(lines[j].substr(3)));
         }
         if (title.empty()) title = "Part " + std::to_string(chapters.size() + 1);
-        chapters.push_back(
-            {encoding::windows1252ToUtf8(title), std::string(line.substr(tag + 1, close - tag - 1)),
-             0});
+        chapters.push_back({encoding::windows1252ToUtf8(title),
+                            std::string(line.substr(tag + 1, close - tag - 1)), 0});
     }
     return chapters;
 }

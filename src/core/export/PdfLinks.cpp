@@ -222,9 +222,9 @@ std::string pdfLinkUpdate(const PdfOutput& pdf, const std::vector<PdfLink>& link
         update += std::to_string(n) + " 1\n" + entry;
     }
     update += "trailer\n<< /Size " + std::to_string(next) + " /Root " + std::to_string(t.root) +
-           " 0 R" + (t.info >= 0 ? " /Info " + std::to_string(t.info) + " 0 R" : std::string()) +
-           " /Prev " + std::to_string(t.xref) + " >>\nstartxref\n" + std::to_string(xref) +
-           "\n%%EOF\n";
+              " 0 R" + (t.info >= 0 ? " /Info " + std::to_string(t.info) + " 0 R" : std::string()) +
+              " /Prev " + std::to_string(t.xref) + " >>\nstartxref\n" + std::to_string(xref) +
+              "\n%%EOF\n";
     return update;
 }
 

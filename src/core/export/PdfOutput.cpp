@@ -15,7 +15,8 @@ bool isLetter(char c) {
 
 // True when `kept` ends with the keyword that starts a stream's data and its line end.
 bool endsWithStreamStart(std::string_view kept) {
-    for (const std::string_view start : {std::string_view("stream\n"), std::string_view("stream\r\n")})
+    for (const std::string_view start :
+         {std::string_view("stream\n"), std::string_view("stream\r\n")})
         if (kept.ends_with(start))
             return kept.size() == start.size() || !isLetter(kept[kept.size() - start.size() - 1]);
     return false;
@@ -40,8 +41,8 @@ bool isObjectEnd(std::string_view line) {
 // Whether links are added by reading this object: the catalogue, a node of the pages' tree
 // or a list (of a page's annotations).
 bool isStructure(std::string_view body) {
-    for (const std::string_view type : {"/Type /Page", "/Type/Page", "/Type /Catalog",
-                                        "/Type/Catalog"})
+    for (const std::string_view type :
+         {"/Type /Page", "/Type/Page", "/Type /Catalog", "/Type/Catalog"})
         if (body.find(type) != std::string_view::npos) return true;
     const std::size_t first = body.find_first_not_of(" \r\n\t");
     return first != std::string_view::npos && body[first] == '[';
