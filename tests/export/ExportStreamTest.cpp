@@ -159,6 +159,35 @@ TEST(ZipWriter, HandsTheArchiveOutInPiecesAndEachEntryIsMadeOnce) {
         EXPECT_LE(size, std::size_t{64} << 10);
 }
 
+// A stored text file is read in pieces, each line converted when the file is UTF-8, trailing
+// blank lines dropped: as a whole-file read splits and converts it.
+TEST(ExportStream, StoredTextReadInPiecesGivesTheLinesOfTheWholeFile) {
+    const std::string longLine = "l03" + std::string(70000, 'w') + " ";
+    struct Case {
+        std::string bytes;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"banner\r\nl00caf\xE9 \r\n\r\n  \r\n", {"banner", "l00caf\xE9 "}}, // single-byte
+        {"\xEF\xBB\xBF"
+         "banner\nl00caf\xC3\xA9 \n",
+         {"banner", "l00caf\xE9 "}},                                        // UTF-8, BOM
+        {"banner\rl00one\rp001 \r", {"banner", "l00one", "p001 "}},         // CR alone
+        {"banner\r\n" + longLine + "\r\nEND", {"banner", longLine, "END"}}, // over a piece
+        {"\r\n \r\n", {}},                                                  // blank
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.substr(0, 20));
+        MemoryFileSystem fs;
+        fs.addFolder("/books");
+        fs.writeFile("/books/text.tvt", c.bytes);
+        const LineBuffer lines = exporting::storedTextLines(fs, "/books/text.tvt", ".toc", nullptr);
+        EXPECT_EQ(lines.toLines(), c.lines);
+    }
+    MemoryFileSystem fs;
+    EXPECT_THROW(exporting::storedTextLines(fs, "/books/none.tvt", ".toc", nullptr), UserError);
+}
+
 // A page document that writes a line per page and counts the pages.
 class LinePages final : public exporting::PageDocument {
 public:
