@@ -185,7 +185,7 @@ TEST(ExportStream, StoredTextReadInPiecesGivesTheLinesOfTheWholeFile) {
         EXPECT_EQ(lines.toLines(), c.lines);
     }
     MemoryFileSystem fs;
-    EXPECT_THROW(exporting::storedTextLines(fs, "/books/none.tvt", ".toc", nullptr), UserError);
+    EXPECT_THROW(exporting::storedTextLines(fs, "/books/absent.tvt", ".toc", nullptr), UserError);
 }
 
 // A page document that writes a line per page and counts the pages.
