@@ -4,6 +4,8 @@
 // reported beside the stored text's deflated size (zlib at level 9, as gzip -9).
 //   bench_export --peak=epub | --peak=pdf   the growth of the maximum resident size during
 //   one export, above a reader that has the book open, and its ratio to the stored text.
+//   bench_export --peak=pdf-page   the same for a text of one page: a PDF's cost whatever the
+//   book (the writer's set-up, the fonts' subsets it embeds).
 #include "core/export/Export.h"
 #include "core/library/Library.h"
 #include "core/port/FileSystem.h"
@@ -53,11 +55,19 @@ bool haveNovel(benchmark::State& state) {
     return false;
 }
 
-// The book read from the library and written to `path`, as File > Export does.
-void exportTo(const std::string& path, qm::exporting::PageSize size = qm::exporting::PageSize::A4) {
+// The book read from the library and written to `path`, as File > Export does; or a text of
+// one page.
+void exportTo(const std::string& path, qm::exporting::PageSize size = qm::exporting::PageSize::A4,
+              bool onePage = false) {
     Stored& s = *stored();
-    const qm::exporting::ExportBook book = qm::exporting::libraryExportBook(*s.fs, s.book);
-    qm::exporting::exportBook(*s.fs, book, {path, size, false}, qm::makePdfDocument);
+    qm::exporting::ExportBook book;
+    if (onePage) {
+        book.lines = {"One page, by Nobody", "l00|b>ONE PAGE|n> ", "l02a few words ", "END"};
+        book.title = "One page";
+    } else {
+        book = qm::exporting::libraryExportBook(*s.fs, s.book);
+    }
+    qm::exporting::exportBook(*s.fs, std::move(book), {path, size, false}, qm::makePdfDocument);
 }
 
 void BM_ColdOpenFloor(benchmark::State& state) {
@@ -107,12 +117,14 @@ int measurePeak(const std::string& format) {
         std::printf("no book: the corpus is absent\n");
         return 1;
     }
-    const std::string path = stored()->data.path() + "peak." + format;
-    exportTo(path); // the one-time set-up (fonts, libzip, code paged in) is not counted
+    const bool onePage = format == "pdf-page";
+    const std::string path = stored()->data.path() + "peak." + (onePage ? "pdf" : format);
+    auto once = [&] { exportTo(path, qm::exporting::PageSize::A4, onePage); };
+    once(); // the one-time set-up (fonts, libzip, code paged in) is not counted
     std::filesystem::remove(path);
     qmbench::resetPeak();
     const long idle = qmbench::statusKb("VmRSS");
-    exportTo(path);
+    once();
     const double grownMb = static_cast<double>(qmbench::statusKb("VmHWM") - idle) / 1024.0;
     const double textMb = static_cast<double>(stored()->textBytes) / (1024.0 * 1024.0);
     std::printf("export to %s: stored text %.2f MB, peak resident growth %.2f MB (%.2fx the "

@@ -51,8 +51,8 @@ struct BookOpening::Job {
             };
             progress.cancel = &cancel;
             if (exported)
-                exporting::exportBook(*fs, exported->first, exported->second, makePdfDocument,
-                                      progress);
+                exporting::exportBook(*fs, std::move(exported->first), exported->second,
+                                      makePdfDocument, progress);
             else if (relayKey.empty())
                 book = library::openBookFile(*fs, dataFolder, path, parser.get(), progress);
             else

@@ -3,14 +3,15 @@
 #include "ui/PictureCache.h"
 #include "ui/QtSurface.h"
 
-#include <QBuffer>
 #include <QFontMetricsF>
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 
 #include <cmath>
+#include <exception>
 
 namespace qm {
 
@@ -130,11 +131,43 @@ private:
     PictureCache m_pictures;
 };
 
+// The device Qt's PDF writer writes to: each piece straight on to the export's output. A
+// failure there may not pass through Qt: the write fails, and the failure waits for the
+// document to throw it.
+class OutputDevice final : public QIODevice {
+public:
+    explicit OutputDevice(exporting::PdfOutput& out)
+        : m_out(out) {}
+    bool isSequential() const override { return true; }
+    void throwFailure() const {
+        if (m_failure) std::rethrow_exception(m_failure);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (m_failure) return -1;
+        try {
+            m_out.write(std::string_view(data, static_cast<std::size_t>(size)));
+        } catch (...) {
+            m_failure = std::current_exception();
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    exporting::PdfOutput& m_out;
+    std::exception_ptr m_failure;
+};
+
 class PdfDocument final : public exporting::PageDocument {
 public:
-    PdfDocument(exporting::PageSize size, const exporting::ExportBook& book)
-        : m_writer(&m_buffer) {
-        m_buffer.open(QIODevice::WriteOnly);
+    PdfDocument(exporting::PageSize size, const exporting::ExportBook& book,
+                exporting::PdfOutput& out)
+        : m_device(out)
+        , m_writer(&m_device) {
+        m_device.open(QIODevice::WriteOnly);
         const exporting::PageMetrics page = exporting::pageMetricsOf(size);
         m_writer.setResolution(kResolution);
         m_writer.setPageLayout(
@@ -156,17 +189,17 @@ public:
     double unitsPerPoint() const override { return kResolution / 72.0; }
     void newPage() override {
         m_writer.newPage();
+        m_device.throwFailure();
         m_painter.resetTransform();
         m_painter.translate(m_margin, m_margin);
     }
-    std::string finish() override {
+    void finish() override {
         m_painter.end();
-        const QByteArray& bytes = m_buffer.data();
-        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        m_device.throwFailure();
     }
 
 private:
-    QBuffer m_buffer;
+    OutputDevice m_device;
     QPdfWriter m_writer;
     QPainter m_painter;
     int m_margin = 0;
@@ -176,8 +209,9 @@ private:
 } // namespace
 
 std::unique_ptr<exporting::PageDocument> makePdfDocument(exporting::PageSize size,
-                                                         const exporting::ExportBook& book) {
-    return std::make_unique<PdfDocument>(size, book);
+                                                         const exporting::ExportBook& book,
+                                                         exporting::PdfOutput& out) {
+    return std::make_unique<PdfDocument>(size, book, out);
 }
 
 } // namespace qm

@@ -24,7 +24,7 @@ ExportBook builtInBook(FileSystem& fs) {
     ExportBook book;
     book.lines = exporting::storedTextLines(fs, "/prog/qdemo.tvt", ".toc", nullptr);
     book.title = exporting::catalogueTitle(builtInCatalogueLines(), "qdemo");
-    book.author = exporting::bannerAuthor(book.lines.front());
+    book.author = exporting::bannerAuthor(book.lines[0]);
     book.chapters = exporting::catalogueChapters(builtInCatalogueLines(), "qdemo");
     book.imageFolder = "/prog/";
     return book;
@@ -100,7 +100,8 @@ TEST(EpubExport, EveryKindOfLineComesBackAsItWas) {
     fs.writeFile("/prog/pic.png", "\x89PNG");
     ExportBook book;
     book.lines = {"A banner, by Some One"};
-    book.lines.insert(book.lines.end(), cases.begin(), cases.end());
+    for (const std::string& line : cases)
+        book.lines.push_back(line);
     book.title = "Cases";
     book.imageFolder = "/prog/";
     const std::string epub = exporting::epubBytes(book, {}, fs);
@@ -170,7 +171,7 @@ TEST(EpubExport, LibraryStoresTheExportedBookAsItStands) {
     const std::string epub = exporting::epubBytes(book, {}, fs);
     library::Library lib = library::Library::withBookReaders(fs, "/data/", nullptr);
     const library::Book stored = lib.open("fairy-tales.epub", epub);
-    EXPECT_EQ(*fs.readFile(stored.files.text), joinLinesCrLf(book.lines));
+    EXPECT_EQ(*fs.readFile(stored.files.text), joinLinesCrLf(book.lines.toLines()));
     const Lines toc = splitLines(*fs.readFile(stored.files.catalogue));
     // The book on the first line, its three chapters under it, the end line.
     ASSERT_EQ(toc.size(), 1u + 3u + 1u + 1u);

@@ -89,12 +89,12 @@ Plan planOf(const ExportBook& book, const FileSystem& fs) {
     std::map<std::string, std::size_t, std::less<>> pointLine;
     std::set<std::string> pictureNames;
     for (std::size_t i = 1; i < book.lines.size(); ++i) {
-        const std::string& line = book.lines[i];
+        const std::string_view line = book.lines[i];
         if (const int level = storedLevel(line); level >= 0) plan.levels.insert(level);
-        if (const std::size_t tag = line.find("|refpt"); tag != std::string::npos) {
+        if (const std::size_t tag = line.find("|refpt"); tag != std::string_view::npos) {
             const std::size_t close = line.find('>', tag);
-            if (close != std::string::npos)
-                pointLine.try_emplace(line.substr(tag + 1, close - tag - 1), i);
+            if (close != std::string_view::npos)
+                pointLine.try_emplace(std::string(line.substr(tag + 1, close - tag - 1)), i);
         }
         const std::string name = pictureName(line);
         if (name.empty() || !isSafeImageName(name) || pictureNames.count(name)) continue;
@@ -274,10 +274,10 @@ const char* const kContainer =
 
 } // namespace
 
-std::string contentIdentifier(const Lines& lines) {
+std::string contentIdentifier(const LineBuffer& lines) {
     sha256_ctx ctx;
     sha256_init(&ctx);
-    for (const std::string& line : lines) {
+    for (const std::string_view line : lines) {
         sha256_update(&ctx, line.size(), reinterpret_cast<const std::uint8_t*>(line.data()));
         sha256_update(&ctx, 2, reinterpret_cast<const std::uint8_t*>("\r\n"));
     }
@@ -296,6 +296,14 @@ std::string contentIdentifier(const Lines& lines) {
 
 std::string epubBytes(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
                       const ExportTick& tick) {
+    std::string bytes;
+    writeEpub(
+        book, options, fs, [&bytes](std::string_view piece) { bytes.append(piece); }, tick);
+    return bytes;
+}
+
+void writeEpub(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
+               const std::function<void(std::string_view)>& sink, const ExportTick& tick) {
     const Plan plan = planOf(book, fs);
     const std::string id = contentIdentifier(book.lines);
     const std::string modified = options.modified.empty() ? timeNow() : options.modified;
@@ -342,9 +350,8 @@ std::string epubBytes(const ExportBook& book, const EpubOptions& options, const 
     zip.add("OEBPS/nav.xhtml", [&] { return navDocument(book, plan); });
     zip.add("OEBPS/toc.ncx", [&] { return ncxDocument(book, plan, id); });
     zip.add("OEBPS/content.opf", [&] { return packageDocument(book, plan, id, modified); });
-    std::string bytes = zip.finish();
+    zip.finish(sink);
     if (tick) tick(1.0);
-    return bytes;
 }
 
 } // namespace qm::exporting

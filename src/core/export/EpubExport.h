@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace qm::exporting {
 
@@ -23,12 +24,17 @@ struct EpubOptions {
 // and comes out of epubBytes.
 using ExportTick = std::function<void(double done)>;
 
-// The EPUB's bytes. Picture files are read through `fs`. Throws UserError when the archive
-// cannot be made.
+// Writes the EPUB to `sink` in pieces, its chapters made one at a time as the archive takes
+// them. Picture files are read through `fs`. Throws UserError when the archive cannot be
+// made; an exception the sink throws comes out too.
+void writeEpub(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
+               const std::function<void(std::string_view)>& sink, const ExportTick& tick = {});
+
+// The EPUB's bytes whole.
 std::string epubBytes(const ExportBook& book, const EpubOptions& options, const FileSystem& fs,
                       const ExportTick& tick = {});
 
 // "urn:uuid:" and a name-based UUID made from the SHA-256 digest of the lines.
-std::string contentIdentifier(const Lines& lines);
+std::string contentIdentifier(const LineBuffer& lines);
 
 } // namespace qm::exporting

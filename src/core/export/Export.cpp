@@ -25,33 +25,58 @@ ExportFormat checkExportTarget(const FileSystem& fs, const std::string& path) {
     return *format;
 }
 
-void exportBook(FileSystem& fs, const ExportBook& book, const ExportRequest& request,
+namespace {
+
+UserError notExported(const UserError& e) {
+    return UserError(std::string(e.what()) +
+                     ". The book was not exported (is the disk full, or the folder read-only?); "
+                     "no file was left behind.");
+}
+
+} // namespace
+
+void exportBook(FileSystem& fs, ExportBook book, const ExportRequest& request,
                 const PageDocumentMaker& makePdf, const library::Progress& progress) {
     const ExportFormat format = checkExportTarget(fs, request.path);
     auto tick = [&progress](double done) {
         if (progress.cancel && progress.cancel->load()) throw library::OpenCancelled();
-        // The last share is the write.
-        if (progress.report) progress.report(0.95 * done);
+        if (progress.report) progress.report(0.99 * done);
     };
     tick(0.0);
-    std::string bytes;
+    if (format == ExportFormat::Pdf && !makePdf)
+        throw UserError("Cannot export to " + request.path +
+                        ": PDF pages are drawn by the window, which is not there.");
+    // Declared before what writes to it, so that it is let go last: without a commit it
+    // removes what was written.
+    std::unique_ptr<FileWriter> file;
+    try {
+        file = fs.beginWrite(request.path);
+    } catch (const UserError& e) {
+        throw notExported(e);
+    }
+    auto write = [&file](std::string_view bytes) {
+        try {
+            file->write(bytes);
+        } catch (const UserError& e) {
+            throw notExported(e);
+        }
+    };
     if (format == ExportFormat::Epub) {
-        bytes = epubBytes(book, EpubOptions{request.shades, {}}, fs, tick);
+        writeEpub(book, EpubOptions{request.shades, {}}, fs, write, tick);
     } else {
-        std::unique_ptr<PageDocument> document =
-            makePdf ? makePdf(request.pageSize, book) : nullptr;
+        // The document writes to the output, which writes to the file: it goes first.
+        PdfOutput out(write);
+        const std::unique_ptr<PageDocument> document = makePdf(request.pageSize, book, out);
         if (!document)
             throw UserError("Cannot export to " + request.path +
                             ": PDF pages are drawn by the window, which is not there.");
-        bytes = pdfBytes(book, request.pageSize, *document, fs, tick);
+        writePdf(std::move(book), request.pageSize, *document, out, fs, tick);
     }
     tick(1.0);
     try {
-        fs.writeFile(request.path, bytes);
+        file->commit();
     } catch (const UserError& e) {
-        throw UserError(std::string(e.what()) +
-                        ". The book was not exported (is the disk full, or the folder read-only?); "
-                        "no file was left behind.");
+        throw notExported(e);
     }
     if (progress.report) progress.report(1.0);
 }

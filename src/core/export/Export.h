@@ -31,13 +31,17 @@ std::optional<ExportFormat> exportFormatOf(std::string_view path);
 // or its folder does not exist.
 ExportFormat checkExportTarget(const FileSystem& fs, const std::string& path);
 
-// A page document for a PDF of this page size (the window's draws with Qt's PDF writer).
-using PageDocumentMaker = std::function<std::unique_ptr<PageDocument>(PageSize, const ExportBook&)>;
+// A page document for a PDF of this page size writing to `out` (the window's draws with Qt's
+// PDF writer).
+using PageDocumentMaker =
+    std::function<std::unique_ptr<PageDocument>(PageSize, const ExportBook&, PdfOutput& out)>;
 
-// Writes the book to request.path. Throws UserError (a bad target, no page document for a PDF,
-// a failed write: then nothing is left of the new file) or library::OpenCancelled when the
-// progress's cancel flag was set before the write.
-void exportBook(FileSystem& fs, const ExportBook& book, const ExportRequest& request,
+// Writes the book to request.path, its bytes streamed to the temporary as they are made. Throws
+// UserError (a bad target, no page document for a PDF, a failed write) or
+// library::OpenCancelled when the progress's cancel flag was set; either way nothing is left of
+// the new file and an old one stays as it was. The book is taken: a PDF lets its stored lines
+// go once it has its display lines.
+void exportBook(FileSystem& fs, ExportBook book, const ExportRequest& request,
                 const PageDocumentMaker& makePdf, const library::Progress& progress = {});
 
 } // namespace qm::exporting

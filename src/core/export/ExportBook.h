@@ -1,6 +1,7 @@
 #pragma once
 // What an export writes: the text showing in the reader as its stored lines, with its title,
 // author and chapters, and gathering them from what the reader has open.
+#include "core/base/LineBuffer.h"
 #include "core/base/Text.h"
 #include "core/library/Library.h"
 #include "core/port/FileSystem.h"
@@ -22,7 +23,7 @@ struct ExportChapter {
 };
 
 struct ExportBook {
-    Lines lines;        // the stored lines in the plain form, single-byte, the banner first
+    LineBuffer lines;   // the stored lines in the plain form, single-byte, the banner first
     std::string title;  // UTF-8
     std::string author; // UTF-8; may be empty
     std::string language = "en";
@@ -34,9 +35,10 @@ struct ExportBook {
 // The stored lines of the text at `path` as opening it reads them: a built-in source, a stored
 // text (UTF-8 converted to the page's form), or plain prose cascaded with `parser`; a text of a
 // ".cdb" collection (record form) is given back in the plain form that shows the same lines.
-// A file that cannot be read throws UserError "Cannot open file %s".
-Lines storedTextLines(FileSystem& fs, const std::string& path, std::string_view catalogueExtension,
-                      cascade::SentenceParser* parser);
+// A stored text file is read in pieces, never held whole beside its lines. A file that cannot
+// be read throws UserError "Cannot open file %s".
+LineBuffer storedTextLines(FileSystem& fs, const std::string& path,
+                           std::string_view catalogueExtension, cascade::SentenceParser* parser);
 
 // The chapters the contents tree shows for the text of `textKey`: the lines below the first
 // line naming the key alone that name the key with a reference point, at their depth below
@@ -56,6 +58,6 @@ ExportBook libraryExportBook(FileSystem& fs, const library::Book& book);
 
 // The chapters a text's own reference points give when the contents tree names none: each
 // titled by the first line after it that shows any words.
-std::vector<ExportChapter> referencePointChapters(const Lines& lines);
+std::vector<ExportChapter> referencePointChapters(const LineBuffer& lines);
 
 } // namespace qm::exporting

@@ -23,13 +23,65 @@ int levelOfLine(const std::string& line) {
     return c >= '0' && c <= '9' ? c - '0' : -1;
 }
 
+// The pieces a stored text file is read in.
+constexpr std::size_t kPieceSize = std::size_t{64} << 10;
+
+// A reader whose every piece read also goes through a scan.
+class ScanningReader final : public FileReader {
+public:
+    ScanningReader(std::unique_ptr<FileReader> inner, encoding::Utf8Scan& scan)
+        : m_inner(std::move(inner))
+        , m_scan(scan) {}
+    std::optional<std::size_t> read(char* data, std::size_t size) override {
+        const std::optional<std::size_t> got = m_inner->read(data, size);
+        if (got) m_scan.feed(std::string_view(data, *got));
+        return got;
+    }
+
+private:
+    std::unique_ptr<FileReader> m_inner;
+    encoding::Utf8Scan& m_scan;
+};
+
+// The lines of a stored text file, read in pieces: once to count them and tell the encoding,
+// once to take them (each converted from UTF-8 when the file is UTF-8), its trailing blank
+// lines dropped. Nothing when the file cannot be read.
+std::optional<LineBuffer> storedFileLines(FileSystem& fs, const std::string& path) {
+    std::unique_ptr<FileReader> file = fs.openFile(path);
+    if (!file) return std::nullopt;
+    encoding::Utf8Scan scan;
+    ScanningReader counter(std::move(file), scan);
+    const std::optional<std::size_t> count = FileLineSource::countLines(counter, kPieceSize);
+    if (!count || !(file = fs.openFile(path))) return std::nullopt;
+    const bool utf8 = scan.isUtf8Text();
+    FileLineSource source(std::move(file), *count, kPieceSize);
+    source.dropTrailingBlankLines();
+    LineBuffer lines;
+    lines.reserve(*count);
+    std::string_view line;
+    while (source.next(line)) {
+        if (!utf8) {
+            lines.push_back(line);
+            continue;
+        }
+        if (lines.empty()) line = encoding::withoutUtf8Bom(line);
+        lines.push_back(encoding::utf8ToWindows1252(line));
+    }
+    // A line may turn blank in its conversion (a wide space becomes a blank).
+    std::size_t end = lines.size();
+    while (end > 0 && isBlankLine(lines[end - 1]))
+        --end;
+    if (end < lines.size()) lines.keepIf([end](std::size_t i) { return i < end; });
+    return lines;
+}
+
 // A text of a ".cdb" collection in the plain form showing the same display lines: markers as
 // they are, every other line a phrase line indented by its leading blanks.
-Lines plainFormOfRecordText(const Lines& stored) {
-    const Lines display = prepareDisplayLines(stored, ConversionPass::Record);
-    Lines out;
+LineBuffer plainFormOfRecordText(const LineBuffer& stored) {
+    const Lines display = prepareDisplayLines(stored.toLines(), ConversionPass::Record);
+    LineBuffer out;
     out.reserve(display.size());
-    out.push_back(stored.empty() ? std::string() : stored.front());
+    out.push_back(stored.empty() ? std::string_view() : stored[0]);
     // The clean-up's three closing lines ("p999", the end line and " ") are not the text's.
     for (std::size_t i = 0; i + 3 < display.size(); ++i) {
         const std::string& line = display[i];
@@ -43,36 +95,44 @@ Lines plainFormOfRecordText(const Lines& stored) {
             kMaxIndent);
         char code[32];
         std::snprintf(code, sizeof code, "l%02zu", blanks);
-        out.push_back(code + line.substr(blanks));
+        out.push_back(std::string(code) + line.substr(blanks));
     }
     return out;
 }
 
 } // namespace
 
-Lines storedTextLines(FileSystem& fs, const std::string& path, std::string_view catalogueExtension,
-                      cascade::SentenceParser* parser) {
-    Lines lines;
+LineBuffer storedTextLines(FileSystem& fs, const std::string& path,
+                           std::string_view catalogueExtension, cascade::SentenceParser* parser) {
+    LineBuffer buffer;
     const BuiltInSource source = builtInSourceFor(textKeyOf(path));
-    if (source == BuiltInSource::EmbeddedBook) {
-        rebuildEmbeddedBook(lines);
-    } else if (source != BuiltInSource::None) {
-        lines = builtInPageLines(source);
+    if (source == BuiltInSource::None && !isPlainProseFile(path)) {
+        std::optional<LineBuffer> stored = storedFileLines(fs, path);
+        if (!stored) throw UserError("Cannot open file " + path);
+        buffer = std::move(*stored);
     } else {
-        const std::optional<std::string> bytes = fs.readFile(path);
-        if (!bytes) throw UserError("Cannot open file " + path);
-        const bool utf8 = encoding::isUtf8Text(*bytes);
-        const std::string_view text = utf8 ? encoding::withoutUtf8Bom(*bytes) : *bytes;
-        lines = isPlainProseFile(path) ? cascadeText(text, parser) : splitLines(text);
-        if (utf8)
-            for (std::string& line : lines)
-                line = encoding::utf8ToWindows1252(line);
+        Lines lines;
+        if (source == BuiltInSource::EmbeddedBook) {
+            rebuildEmbeddedBook(lines);
+        } else if (source != BuiltInSource::None) {
+            lines = builtInPageLines(source);
+        } else {
+            // Plain prose is cascaded whole.
+            const std::optional<std::string> bytes = fs.readFile(path);
+            if (!bytes) throw UserError("Cannot open file " + path);
+            const bool utf8 = encoding::isUtf8Text(*bytes);
+            lines = cascadeText(utf8 ? encoding::withoutUtf8Bom(*bytes) : *bytes, parser);
+            if (utf8)
+                for (std::string& line : lines)
+                    line = encoding::utf8ToWindows1252(line);
+        }
+        while (!lines.empty() && isBlankLine(lines.back()))
+            lines.pop_back();
+        buffer = LineBuffer(lines);
     }
-    while (!lines.empty() && isBlankLine(lines.back()))
-        lines.pop_back();
     if (conversionPassFor(catalogueExtension) == ConversionPass::Record)
-        return plainFormOfRecordText(lines);
-    return lines;
+        return plainFormOfRecordText(buffer);
+    return buffer;
 }
 
 std::vector<ExportChapter> catalogueChapters(const Lines& catalogue, std::string_view textKey) {
@@ -119,20 +179,21 @@ ExportBook libraryExportBook(FileSystem& fs, const library::Book& book) {
     return out;
 }
 
-std::vector<ExportChapter> referencePointChapters(const Lines& lines) {
+std::vector<ExportChapter> referencePointChapters(const LineBuffer& lines) {
     std::vector<ExportChapter> chapters;
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::size_t tag = lines[i].find("|refpt");
-        const std::size_t close = lines[i].find('>', tag);
-        if (tag == std::string::npos || close == std::string::npos) continue;
+        const std::string_view line = lines[i];
+        const std::size_t tag = line.find("|refpt");
+        const std::size_t close = line.find('>', tag);
+        if (tag == std::string_view::npos || close == std::string_view::npos) continue;
         std::string title;
         for (std::size_t j = i + 1; j < lines.size() && j < i + 20 && title.empty(); ++j) {
             if (lines[j].starts_with("l") && lines[j].size() > 3)
-                title = trimBlanks(removeTags(std::string_view(lines[j]).substr(3)));
+                title = trimBlanks(removeTags(lines[j].substr(3)));
         }
         if (title.empty()) title = "Part " + std::to_string(chapters.size() + 1);
-        chapters.push_back(
-            {encoding::windows1252ToUtf8(title), lines[i].substr(tag + 1, close - tag - 1), 0});
+        chapters.push_back({encoding::windows1252ToUtf8(title),
+                            std::string(line.substr(tag + 1, close - tag - 1)), 0});
     }
     return chapters;
 }

@@ -154,8 +154,8 @@ int fittingFontSize(Surface& surface, int width) {
     return size;
 }
 
-std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& document,
-                     const FileSystem& fs, const ExportTick& tick, PdfPlan* plan) {
+void writePdf(ExportBook book, PageSize size, PageDocument& document, PdfOutput& out,
+              const FileSystem& fs, const ExportTick& tick, PdfPlan* plan) {
     Surface& surface = document.surface();
     const double upp = document.unitsPerPoint();
     const PageMetrics page = pageMetricsOf(size);
@@ -166,9 +166,12 @@ std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& docume
     writeScheme(colours, ColourScheme::Light);
     LineBuffer display;
     {
-        ListLineSource source(book.lines);
+        BufferLineSource source(book.lines);
         prepareDisplayLines(source, ConversionPass::Plain, display);
     }
+    if (book.chapters.empty()) book.chapters = referencePointChapters(book.lines);
+    // The pages are drawn from the display lines alone.
+    book.lines = LineBuffer();
     auto exists = [&fs](const std::string& path) { return fs.fileExists(path); };
     const Pages text{display, fontSize, colours, book.imageFolder, exists,
                      book.drawsPictures ? book.imageFolder : std::string()};
@@ -176,8 +179,7 @@ std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& docume
 
     // The contents in reading order, each chapter with the page it opens on.
     std::vector<std::pair<int, ExportChapter>> found;
-    for (const ExportChapter& c :
-         book.chapters.empty() ? referencePointChapters(book.lines) : book.chapters)
+    for (const ExportChapter& c : book.chapters)
         if (const std::optional<int> line = chapterLine(display, c.referencePoint))
             found.emplace_back(*line, c);
     std::stable_sort(found.begin(), found.end(),
@@ -233,9 +235,11 @@ std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& docume
         surface.flush();
     }
     if (plan) *plan = {fontSize, contentsPages, tops};
-    std::string bytes = document.finish();
+    // Ending the document embeds the fonts' subsets: the lines are not needed for it.
+    display = LineBuffer();
+    document.finish();
     if (tick) tick(1.0);
-    return links.empty() ? bytes : addPdfLinks(std::move(bytes), links);
+    if (!links.empty()) out.write(pdfLinkUpdate(out, links));
 }
 
 } // namespace qm::exporting

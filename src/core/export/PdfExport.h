@@ -7,6 +7,7 @@
 // with its page number, each a link to its chapter's page.
 #include "core/export/EpubExport.h"
 #include "core/export/ExportBook.h"
+#include "core/export/PdfOutput.h"
 #include "core/port/FileSystem.h"
 #include "core/port/Surface.h"
 
@@ -37,8 +38,10 @@ struct PdfLink {
     std::size_t target = 0;
 };
 
-// The pages being made. Its surface is the text area of the page being drawn (the page less
-// its margins); what fills a whole side of it reaches the page's edge.
+// The pages being made, their bytes written to the PdfOutput it was made with as each page
+// ends. Its surface is the text area of the page being drawn (the page less its margins);
+// what fills a whole side of it reaches the page's edge. A failure of the output comes out of
+// newPage() or finish().
 class PageDocument {
 public:
     virtual ~PageDocument() = default;
@@ -47,8 +50,8 @@ public:
     virtual double unitsPerPoint() const = 0;
     // Ends the page drawn so far and begins the next one (the first page needs no call).
     virtual void newPage() = 0;
-    // Ends the document: the PDF's bytes.
-    virtual std::string finish() = 0;
+    // Ends the document: its last bytes go to the output.
+    virtual void finish() = 0;
 };
 
 // The font size at which a sample of forty characters fits `width` units on this surface:
@@ -61,16 +64,20 @@ struct PdfPlan {
     std::vector<int> bookPageTops; // the first display line of each page of the text
 };
 
-// Draws the book's pages on the document, the contents first, and returns the PDF's bytes with
-// the contents' links. `tick` is told the fraction done every few pages (an exception it
-// throws stops the drawing). `plan`, when given, receives how the pages were made.
-// Picture files (shown as "[image]") are looked for through `fs`.
-std::string pdfBytes(const ExportBook& book, PageSize size, PageDocument& document,
-                     const FileSystem& fs, const ExportTick& tick = {}, PdfPlan* plan = nullptr);
+// Draws the book's pages on the document, the contents first, and then writes the contents'
+// links to `out`, the output the document writes to. The book is taken, so that its stored
+// lines are let go once its display lines are made. `tick` is told the fraction done every
+// few pages (an exception it throws stops the drawing). `plan`, when given, receives how the
+// pages were made. Picture files (shown as "[image]") are looked for through `fs`.
+void writePdf(ExportBook book, PageSize size, PageDocument& document, PdfOutput& out,
+              const FileSystem& fs, const ExportTick& tick = {}, PdfPlan* plan = nullptr);
 
-// The PDF with the links added as an incremental update (new link annotations, each page's
-// list of annotations written again, a new cross-reference section): the pages drawn stay
-// byte for byte. Throws UserError when the PDF's structure cannot be read.
+// The incremental update that adds the links to the PDF written to `pdf` so far (new link
+// annotations, each page's list of annotations written again, a new cross-reference section),
+// to be written after it: the pages drawn stay byte for byte. Throws UserError when the PDF's
+// structure cannot be read.
+std::string pdfLinkUpdate(const PdfOutput& pdf, const std::vector<PdfLink>& links);
+// The same for a PDF held whole: the PDF with its update.
 std::string addPdfLinks(std::string pdf, const std::vector<PdfLink>& links);
 
 } // namespace qm::exporting

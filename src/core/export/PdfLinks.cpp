@@ -1,8 +1,12 @@
 // Links added to a finished PDF as an incremental update: the file as written stays, and new
 // objects, a new cross-reference section and a trailer pointing back to the old one follow it.
+// The update is made from the PDF's structure alone (PdfOutput keeps it), so the file itself
+// need not be read back.
 #include "core/base/Error.h"
 #include "core/export/PdfExport.h"
+#include "core/export/PdfOutput.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -69,13 +73,23 @@ long long referenceAfter(std::string_view text, std::string_view key) {
     return r.number();
 }
 
-Trailer readTrailer(std::string_view pdf) {
+// Where the file's byte at `offset` stands in what the output kept.
+std::size_t keptAt(const PdfOutput& pdf, long long offset) {
+    if (offset < 0) throw unreadable();
+    const std::size_t at = pdf.keptOffset(static_cast<std::size_t>(offset));
+    if (at == std::string::npos) throw unreadable();
+    return at;
+}
+
+Trailer readTrailer(const PdfOutput& out) {
     Trailer t;
+    const std::string_view pdf = out.kept();
     const std::size_t start = pdf.rfind("startxref");
     if (start == std::string_view::npos) throw unreadable();
     Reader r(pdf, start + 9);
-    t.xref = static_cast<std::size_t>(r.number());
-    Reader x(pdf, t.xref);
+    const long long xref = r.number();
+    t.xref = static_cast<std::size_t>(std::max(0LL, xref));
+    Reader x(pdf, keptAt(out, xref));
     if (x.word() != "xref") throw unreadable();
     for (;;) {
         Reader peek = x;
@@ -99,10 +113,11 @@ Trailer readTrailer(std::string_view pdf) {
 }
 
 // The text of object `n` between "obj" and "endobj".
-std::string_view objectBody(std::string_view pdf, const Trailer& t, long long n) {
+std::string_view objectBody(const PdfOutput& out, const Trailer& t, long long n) {
     const auto it = t.offsets.find(n);
-    if (it == t.offsets.end() || it->second >= pdf.size()) throw unreadable();
-    const std::size_t obj = pdf.find("obj", it->second);
+    if (it == t.offsets.end()) throw unreadable();
+    const std::string_view pdf = out.kept();
+    const std::size_t obj = pdf.find("obj", keptAt(out, static_cast<long long>(it->second)));
     const std::size_t end = pdf.find("endobj", obj);
     if (obj == std::string_view::npos || end == std::string_view::npos) throw unreadable();
     return pdf.substr(obj + 3, end - obj - 3);
@@ -113,7 +128,7 @@ bool isPagesNode(std::string_view body) {
            body.find("/Type/Pages") != std::string_view::npos;
 }
 
-void collectPages(std::string_view pdf, const Trailer& t, long long node,
+void collectPages(const PdfOutput& pdf, const Trailer& t, long long node,
                   std::vector<long long>& pages, int depth) {
     if (depth > 32) throw unreadable();
     const std::string_view body = objectBody(pdf, t, node);
@@ -146,7 +161,7 @@ std::string pdfNumber(double v) {
 
 } // namespace
 
-std::string addPdfLinks(std::string pdf, const std::vector<PdfLink>& links) {
+std::string pdfLinkUpdate(const PdfOutput& pdf, const std::vector<PdfLink>& links) {
     const Trailer t = readTrailer(pdf);
     const long long pagesNode = referenceAfter(objectBody(pdf, t, t.root), "/Pages");
     if (pagesNode < 0) throw unreadable();
@@ -192,24 +207,31 @@ std::string addPdfLinks(std::string pdf, const std::vector<PdfLink>& links) {
         objects[pages[page]] = rewritten;
     }
 
-    if (!pdf.empty() && pdf.back() != '\n') pdf += '\n';
+    std::string update;
+    if (!pdf.kept().empty() && pdf.kept().back() != '\n') update += '\n';
     std::map<long long, std::size_t> offsets;
     for (const auto& [n, body] : objects) {
-        offsets[n] = pdf.size();
-        pdf += std::to_string(n) + " 0 obj\n" + body + "\nendobj\n";
+        offsets[n] = pdf.size() + update.size();
+        update += std::to_string(n) + " 0 obj\n" + body + "\nendobj\n";
     }
-    const std::size_t xref = pdf.size();
-    pdf += "xref\n0 1\n0000000000 65535 f \n";
+    const std::size_t xref = pdf.size() + update.size();
+    update += "xref\n0 1\n0000000000 65535 f \n";
     char entry[32];
     for (const auto& [n, offset] : offsets) {
         std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-        pdf += std::to_string(n) + " 1\n" + entry;
+        update += std::to_string(n) + " 1\n" + entry;
     }
-    pdf += "trailer\n<< /Size " + std::to_string(next) + " /Root " + std::to_string(t.root) +
-           " 0 R" + (t.info >= 0 ? " /Info " + std::to_string(t.info) + " 0 R" : std::string()) +
-           " /Prev " + std::to_string(t.xref) + " >>\nstartxref\n" + std::to_string(xref) +
-           "\n%%EOF\n";
-    return pdf;
+    update += "trailer\n<< /Size " + std::to_string(next) + " /Root " + std::to_string(t.root) +
+              " 0 R" + (t.info >= 0 ? " /Info " + std::to_string(t.info) + " 0 R" : std::string()) +
+              " /Prev " + std::to_string(t.xref) + " >>\nstartxref\n" + std::to_string(xref) +
+              "\n%%EOF\n";
+    return update;
+}
+
+std::string addPdfLinks(std::string pdf, const std::vector<PdfLink>& links) {
+    PdfOutput out([](std::string_view) {});
+    out.write(pdf);
+    return pdf + pdfLinkUpdate(out, links);
 }
 
 } // namespace qm::exporting

@@ -13,6 +13,9 @@ namespace qm::exporting {
 
 namespace {
 
+// The pieces the archive is handed out in.
+constexpr std::size_t kPieceSize = std::size_t{64} << 10;
+
 // One entry's source for libzip: made on open, handed out on read, let go on close.
 struct LazySource {
     const std::function<std::string()>* make = nullptr;
@@ -74,6 +77,12 @@ void ZipWriter::add(std::string name, Maker make, bool stored) {
 }
 
 std::string ZipWriter::finish() {
+    std::string bytes;
+    finish([&bytes](std::string_view piece) { bytes.append(piece); });
+    return bytes;
+}
+
+void ZipWriter::finish(const Sink& sink) {
     import::requireZipLibrary();
     zip_error_t error;
     zip_error_init(&error);
@@ -126,16 +135,18 @@ std::string ZipWriter::finish() {
     if (failure) std::rethrow_exception(failure);
     if (!closed) throw UserError("The archive cannot be written: " + message + ".");
 
-    std::string bytes;
     if (zip_source_open(buffer.get()) != 0) throw UserError("The archive cannot be read back.");
-    zip_source_seek(buffer.get(), 0, SEEK_END);
-    const zip_int64_t size = zip_source_tell(buffer.get());
-    zip_source_seek(buffer.get(), 0, SEEK_SET);
-    bytes.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
-    const zip_int64_t got = zip_source_read(buffer.get(), bytes.data(), bytes.size());
-    zip_source_close(buffer.get());
-    if (got != size) throw UserError("The archive cannot be read back.");
-    return bytes;
+    struct Close {
+        zip_source_t* source;
+        ~Close() { zip_source_close(source); }
+    } close{buffer.get()};
+    std::string piece(kPieceSize, '\0');
+    for (;;) {
+        const zip_int64_t got = zip_source_read(buffer.get(), piece.data(), piece.size());
+        if (got < 0) throw UserError("The archive cannot be read back.");
+        if (got == 0) break;
+        sink(std::string_view(piece.data(), static_cast<std::size_t>(got)));
+    }
 }
 
 } // namespace qm::exporting

@@ -43,7 +43,7 @@ exporting::ExportBook Session::exportedBook() const {
     book.imageFolder = m_loc.programFolder;
     // Any other text is named by its catalogue line, else by its banner.
     book.title = exporting::catalogueTitle(m_catalogue, key);
-    const std::string& banner = book.lines.front();
+    const std::string_view banner = book.lines[0];
     if (book.title.empty())
         book.title =
             encoding::windows1252ToUtf8(trimBlanks(banner.substr(0, banner.rfind(", by "))));
@@ -87,7 +87,7 @@ void Session::startExport(const exporting::ExportRequest& request) {
         m_exporter(std::move(book), request);
         return;
     }
-    exporting::exportBook(m_fs, book, request, m_pageDocumentMaker);
+    exporting::exportBook(m_fs, std::move(book), request, m_pageDocumentMaker);
 }
 
 } // namespace qm

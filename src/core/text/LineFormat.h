@@ -68,6 +68,21 @@ private:
     std::size_t m_end = m_lines.size();
 };
 
+// Lines of a line buffer (a text already read in pieces).
+class BufferLineSource final : public StoredLineSource {
+public:
+    explicit BufferLineSource(const LineBuffer& lines)
+        : m_lines(lines) {}
+    bool next(std::string_view& line) override;
+    std::size_t remainingHint() const override { return m_end - m_pos; }
+    void dropTrailingBlankLines() override;
+
+private:
+    const LineBuffer& m_lines;
+    std::size_t m_pos = 0;
+    std::size_t m_end = m_lines.size();
+};
+
 // Lines of a file's bytes; CR, LF and CR LF each end a line and a line end at the very end
 // adds no empty line, exactly as splitLines() reads them. Any byte is allowed in a line.
 class ByteLineSource final : public StoredLineSource {
