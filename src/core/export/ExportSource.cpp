@@ -7,6 +7,7 @@
 #include "core/export/ExportBook.h"
 #include "core/text/BuiltInTexts.h"
 #include "core/text/LineFormat.h"
+#include "core/text/ScanningReader.h"
 #include "core/text/Tags.h"
 
 #include <cstdio>
@@ -25,23 +26,6 @@ int levelOfLine(const std::string& line) {
 
 // The pieces a stored text file is read in.
 constexpr std::size_t kPieceSize = std::size_t{64} << 10;
-
-// A reader whose every piece read also goes through a scan.
-class ScanningReader final : public FileReader {
-public:
-    ScanningReader(std::unique_ptr<FileReader> inner, encoding::Utf8Scan& scan)
-        : m_inner(std::move(inner))
-        , m_scan(scan) {}
-    std::optional<std::size_t> read(char* data, std::size_t size) override {
-        const std::optional<std::size_t> got = m_inner->read(data, size);
-        if (got) m_scan.feed(std::string_view(data, *got));
-        return got;
-    }
-
-private:
-    std::unique_ptr<FileReader> m_inner;
-    encoding::Utf8Scan& m_scan;
-};
 
 // The lines of a stored text file, read in pieces: once to count them and tell the encoding,
 // once to take them (each converted from UTF-8 when the file is UTF-8), its trailing blank

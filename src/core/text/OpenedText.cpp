@@ -6,6 +6,7 @@
 #include "core/encoding/Utf8.h"
 #include "core/encoding/Windows1252.h"
 #include "core/text/BuiltInTexts.h"
+#include "core/text/ScanningReader.h"
 
 namespace qm {
 
@@ -20,23 +21,6 @@ Lines singleByteLines(Lines lines) {
         line = encoding::utf8ToWindows1252(line);
     return lines;
 }
-
-// A reader whose every piece read also goes through a scan.
-class ScanningReader final : public FileReader {
-public:
-    ScanningReader(std::unique_ptr<FileReader> inner, encoding::Utf8Scan& scan)
-        : m_inner(std::move(inner))
-        , m_scan(scan) {}
-    std::optional<std::size_t> read(char* data, std::size_t size) override {
-        const std::optional<std::size_t> got = m_inner->read(data, size);
-        if (got) m_scan.feed(std::string_view(data, *got));
-        return got;
-    }
-
-private:
-    std::unique_ptr<FileReader> m_inner;
-    encoding::Utf8Scan& m_scan;
-};
 
 // Fills `out` with the display lines of the text at `path`, whose key has no built-in
 // source: the file's own lines when it can be read (a ".txt" file is plain prose and is
