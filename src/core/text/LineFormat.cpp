@@ -51,28 +51,6 @@ std::string phraseDisplayLine(std::string_view storedLine) {
     return line;
 }
 
-bool ListLineSource::next(std::string_view& line) {
-    if (m_pos >= m_end) return false;
-    line = m_lines[m_pos++];
-    return true;
-}
-
-void ListLineSource::dropTrailingBlankLines() {
-    while (m_end > m_pos && isBlankLine(m_lines[m_end - 1]))
-        --m_end;
-}
-
-bool BufferLineSource::next(std::string_view& line) {
-    if (m_pos >= m_end) return false;
-    line = m_lines[m_pos++];
-    return true;
-}
-
-void BufferLineSource::dropTrailingBlankLines() {
-    while (m_end > m_pos && isBlankLine(m_lines[m_end - 1]))
-        --m_end;
-}
-
 bool ByteLineSource::next(std::string_view& line) {
     const std::size_t n = m_bytes.size();
     if (m_pos >= n) return false;

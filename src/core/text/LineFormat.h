@@ -53,35 +53,32 @@ public:
     virtual void dropTrailingBlankLines() = 0;
 };
 
+// Lines handed out in order from anything indexed by line number.
+template <class Lines> class IndexedLineSource final : public StoredLineSource {
+public:
+    explicit IndexedLineSource(Lines lines)
+        : m_lines(lines) {}
+    bool next(std::string_view& line) override {
+        if (m_pos >= m_end) return false;
+        line = m_lines[m_pos++];
+        return true;
+    }
+    std::size_t remainingHint() const override { return m_end - m_pos; }
+    void dropTrailingBlankLines() override {
+        while (m_end > m_pos && isBlankLine(m_lines[m_end - 1]))
+            --m_end;
+    }
+
+private:
+    Lines m_lines;
+    std::size_t m_pos = 0;
+    std::size_t m_end = m_lines.size();
+};
+
 // Lines of a list of strings (a built-in page, the embedded book, a cascaded text).
-class ListLineSource final : public StoredLineSource {
-public:
-    explicit ListLineSource(std::span<const std::string> lines)
-        : m_lines(lines) {}
-    bool next(std::string_view& line) override;
-    std::size_t remainingHint() const override { return m_end - m_pos; }
-    void dropTrailingBlankLines() override;
-
-private:
-    std::span<const std::string> m_lines;
-    std::size_t m_pos = 0;
-    std::size_t m_end = m_lines.size();
-};
-
+using ListLineSource = IndexedLineSource<std::span<const std::string>>;
 // Lines of a line buffer (a text already read in pieces).
-class BufferLineSource final : public StoredLineSource {
-public:
-    explicit BufferLineSource(const LineBuffer& lines)
-        : m_lines(lines) {}
-    bool next(std::string_view& line) override;
-    std::size_t remainingHint() const override { return m_end - m_pos; }
-    void dropTrailingBlankLines() override;
-
-private:
-    const LineBuffer& m_lines;
-    std::size_t m_pos = 0;
-    std::size_t m_end = m_lines.size();
-};
+using BufferLineSource = IndexedLineSource<const LineBuffer&>;
 
 // Lines of a file's bytes; CR, LF and CR LF each end a line and a line end at the very end
 // adds no empty line, exactly as splitLines() reads them. Any byte is allowed in a line.
