@@ -179,6 +179,9 @@ public:
     void write(std::string_view bytes) override {
         if (m_fd < 0) throw UserError(unableToWriteMessage(m_path));
         if (m_buffer.size() + bytes.size() <= kBufferSize) {
+            // The buffer takes its full size when it first grows: grown by doubling, it would
+            // pass its size (to twice the last step) and hold the old bytes beside the new.
+            if (m_buffer.size() + bytes.size() > m_buffer.capacity()) m_buffer.reserve(kBufferSize);
             m_buffer += bytes;
             return;
         }
