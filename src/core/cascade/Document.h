@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
@@ -106,6 +107,9 @@ public:
     // twice.
     void keepIf(const std::function<bool(std::size_t)>& keep);
     void clear();
+    // Lets go of the texts of blocks before block i as far as they fill whole pieces of the
+    // list, for a reader going through the blocks once in order: their texts read as empty.
+    void releaseTextBefore(std::size_t i) { m_texts.releaseBefore(i); }
 
 private:
     LineBuffer m_texts;
@@ -120,6 +124,10 @@ struct Chapter {
     std::size_t block = 0;
     int depth = 0;
 };
+
+// A book's chapters in a list that grows without copying itself into a doubled array: a book
+// of short chapters may list thousands, which would otherwise stand twice in memory.
+using ChapterList = std::deque<Chapter>;
 
 // A book laid out already (an EPUB this reader wrote): its stored lines as they stand, UTF-8,
 // the banner first and "END" last, taken as they are instead of cascading the blocks; and the
@@ -141,7 +149,7 @@ struct Document {
     std::string title;
     std::string author;
     BlockList blocks;
-    std::vector<Chapter> chapters;
+    ChapterList chapters;
     std::optional<LaidOutText> laidOut; // set: the lines are the book, the blocks are empty
     std::vector<Picture> pictures;
     std::string cover; // the name of the picture shown first, before the title, or empty

@@ -89,14 +89,10 @@ bool everyEntryIsAChapter(const cascade::Document& doc, const std::vector<std::s
 void removeBlocks(cascade::Document& doc, std::size_t first, std::size_t last) {
     const std::size_t removed = last + 1 - first;
     doc.blocks.erase(first, last + 1);
-    std::vector<cascade::Chapter> chapters;
-    chapters.reserve(doc.chapters.size());
-    for (cascade::Chapter& c : doc.chapters) {
-        if (c.block >= first && c.block <= last) continue;
+    std::erase_if(doc.chapters,
+                  [&](const cascade::Chapter& c) { return c.block >= first && c.block <= last; });
+    for (cascade::Chapter& c : doc.chapters)
         if (c.block > last) c.block -= removed;
-        chapters.push_back(std::move(c));
-    }
-    doc.chapters = std::move(chapters);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "core/import/ContentsList.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 #include <vector>
 
@@ -35,16 +36,19 @@ void tidyBlocks(cascade::Document& doc) {
     if (kept != count) in.keepIf([&keep](std::size_t i) { return keep[i]; });
 
     // Each chapter moves to the index its block (or the first kept block after it) has now,
-    // found in one sweep over the chapters in block order.
-    std::vector<std::size_t> order(doc.chapters.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    // found in one sweep over the chapters in block order (four bytes a chapter: a book may
+    // list thousands).
+    std::vector<std::uint32_t> order(doc.chapters.size());
+    std::iota(order.begin(), order.end(), std::uint32_t{0});
+    const auto byBlock = [&](std::uint32_t a, std::uint32_t b) {
         return doc.chapters[a].block < doc.chapters[b].block;
-    });
+    };
+    if (!std::is_sorted(order.begin(), order.end(), byBlock))
+        std::stable_sort(order.begin(), order.end(), byBlock);
     std::vector<bool> stays(doc.chapters.size(), false);
     std::size_t block = 0;
     std::size_t before = 0; // kept blocks before `block`
-    for (const std::size_t c : order) {
+    for (const std::uint32_t c : order) {
         const std::size_t target = doc.chapters[c].block;
         if (target >= count) break;
         for (; block < target; ++block)
@@ -52,12 +56,14 @@ void tidyBlocks(cascade::Document& doc) {
         doc.chapters[c].block = before;
         stays[c] = before < kept;
     }
-    std::vector<cascade::Chapter> chapters;
-    chapters.reserve(doc.chapters.size());
+    // The chapters that stay close up in place, so that the list is never held twice.
+    std::size_t keptChapters = 0;
     for (std::size_t c = 0; c < doc.chapters.size(); ++c) {
-        if (stays[c]) chapters.push_back(std::move(doc.chapters[c]));
+        if (!stays[c]) continue;
+        if (keptChapters != c) doc.chapters[keptChapters] = std::move(doc.chapters[c]);
+        ++keptChapters;
     }
-    doc.chapters = std::move(chapters);
+    doc.chapters.resize(keptChapters);
 }
 
 void capFields(cascade::Document& doc) {

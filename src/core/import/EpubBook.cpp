@@ -18,6 +18,7 @@ namespace qm::import {
 namespace {
 
 using cascade::Chapter;
+using cascade::ChapterList;
 using cascade::Document;
 
 constexpr std::size_t kMaxSpineItems = 20000;
@@ -392,7 +393,7 @@ Document readEpubBook(std::string_view bytes, ZipLimits limits) {
     }
     const auto ncx = pkg.manifest.find(pkg.ncxId);
     if (doc.chapters.size() < 2 && ncx != pkg.manifest.end() && zip.contains(ncx->second.path)) {
-        std::vector<Chapter> fromNav = std::move(doc.chapters);
+        ChapterList fromNav = std::move(doc.chapters);
         doc.chapters.clear();
         toc.readNcx(ncx->second.path, zip.read(ncx->second.path));
         if (doc.chapters.size() < fromNav.size()) doc.chapters = std::move(fromNav);

@@ -15,6 +15,7 @@ namespace {
 
 using cascade::BlockKind;
 using cascade::Chapter;
+using cascade::ChapterList;
 using cascade::Document;
 
 const char* const kFile = "book.html";
@@ -40,8 +41,8 @@ bool isNoteMark(std::string_view text) {
 
 // The book's own contents: links to places in the file that stand before the first place
 // they lead to (so footnote links in the text are not taken for chapters), in order.
-std::vector<Chapter> chaptersFromContentsLinks(const Document& doc, const HtmlBlocks& blocks) {
-    std::vector<Chapter> chapters;
+ChapterList chaptersFromContentsLinks(const Document& doc, const HtmlBlocks& blocks) {
+    ChapterList chapters;
     std::size_t firstTarget = 0;
     for (const HtmlLink& link : blocks.links()) {
         if (!link.href.starts_with("#") || link.href.size() < 2 || !link.noteMark.empty() ||
