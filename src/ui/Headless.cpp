@@ -153,7 +153,7 @@ void runCascade(const std::string& path, cascade::SentenceParser* parser, FileSy
     // the output can be kept as a stored text as it is.
     const cascade::Document doc = import::readBook(fileNameOf(path), *bytes);
     // Written as the lines are made, so the book is never held in lines.
-    const std::optional<std::vector<std::string>> points = cascade::cascadeDocumentTo(
+    const std::optional<LineBuffer> points = cascade::cascadeDocumentTo(
         doc, parser, [&out](std::string& line) { out << encoding::utf8ToWindows1252(line) << '\n'; });
     for (std::size_t c = 0; c < doc.chapters.size(); ++c)
         err << (*points)[c] << ' ' << encoding::utf8ToWindows1252(doc.chapters[c].title) << '\n';

@@ -35,6 +35,18 @@ TEST(LineBuffer, LinesReadBackAsWrittenAcrossBlocks) {
         for (std::size_t i = 0; i < c.lines.size(); ++i)
             EXPECT_EQ(buffer[i], c.lines[i]) << c.what << ", line " << i;
         EXPECT_EQ(buffer.toLines(), c.lines) << c.what;
+        // Letting go of the lines before any line keeps that line and those after it, reads
+        // the ones let go of as themselves or empty, and takes more lines after.
+        for (std::size_t from = 0; from <= c.lines.size(); ++from) {
+            qm::LineBuffer released(c.lines);
+            released.releaseBefore(from);
+            for (std::size_t i = 0; i < c.lines.size(); ++i) {
+                if (i < from && released[i].empty()) continue; // let go of
+                EXPECT_EQ(released[i], c.lines[i]) << c.what << ", from " << from << ", " << i;
+            }
+            released.push_back("after");
+            EXPECT_EQ(released.back(), "after") << c.what << ", from " << from;
+        }
     }
 }
 

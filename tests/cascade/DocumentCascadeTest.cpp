@@ -98,6 +98,30 @@ TEST(DocumentCascade, ChaptersGetReferencePointsInBookOrder) {
     EXPECT_EQ(l[r5 + 1], "END");
 }
 
+// Letting go of each block's text as it is cascaded changes nothing in the lines or the
+// reference points, across the pieces the texts are held in, and leaves no blocks.
+TEST(DocumentCascade, ReleasingTheTextsAsTheyGoGivesTheSameBook) {
+    Document doc;
+    doc.title = "Many Chapters";
+    for (int c = 1; c <= 2500; ++c) {
+        doc.chapters.push_back({"Chapter " + std::to_string(c), doc.blocks.size(), 0});
+        doc.blocks.push_back(heading("Chapter " + std::to_string(c)));
+        doc.blocks.push_back(para("It was a dark night, and Mr. Hale walked home along the shore."));
+    }
+    ASSERT_GT(doc.blocks.textBytes(), 2 * LineBuffer::kBlockSize);
+    Lines kept, released;
+    const auto keptPoints = cascade::cascadeDocumentTo(
+        doc, nullptr, [&](std::string& line) { kept.push_back(line); });
+    const auto releasedPoints = cascade::cascadeDocumentReleasingTo(
+        doc, nullptr, [&](std::string& line) { released.push_back(line); });
+    ASSERT_TRUE(keptPoints && releasedPoints);
+    EXPECT_TRUE(kept == released);
+    EXPECT_EQ(keptPoints->toLines(), releasedPoints->toLines());
+    EXPECT_EQ((*releasedPoints)[998], "refpt999");
+    EXPECT_EQ((*releasedPoints)[999], ""); // past the last number a point can carry
+    EXPECT_TRUE(doc.blocks.empty());
+}
+
 struct TagCase {
     const char* name;
     const char* text;

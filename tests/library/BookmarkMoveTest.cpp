@@ -86,6 +86,9 @@ TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
               (Lines{"Book, by Me<<0k", "Part One<<1k@refpt001", "Deep jump<<2k@refpt002",
                      "Deeper<<3k@refpt003", "Deepest<<4k@refpt004", "A ( b(at)c<<1k@refpt005",
                      "Tabbed<<1k@refpt006", "(END)"}));
+    // The file's text is the same lines, each ended by CR LF.
+    EXPECT_EQ(library::bookCatalogueText("k", "Book, by Me", chapters),
+              joinLinesCrLf(library::bookCatalogueLines("k", "Book, by Me", chapters)));
 }
 
 TEST(BookCatalogue, AnOlderOneBookCatalogueFoldsItsRootAway) {

@@ -47,12 +47,13 @@ std::size_t LineBuffer::endOf(std::size_t i, std::size_t b) const {
 
 std::string_view LineBuffer::operator[](std::size_t i) const {
     const std::size_t b = blockOf(i);
+    if (!m_blocks[b].bytes) return {}; // let go of
     const std::size_t start = startOf(i, b);
     return {m_blocks[b].bytes.get() + start, endOf(i, b) - start};
 }
 
 void LineBuffer::push_back(std::string_view line) {
-    if (m_blocks.empty() || m_blocks.back().ownLine() ||
+    if (m_blocks.empty() || m_blocks.back().ownLine() || !m_blocks.back().bytes ||
         m_blocks.back().capacity - m_blocks.back().used < line.size()) {
         const std::size_t capacity = std::max(kBlockSize, line.size());
         // Not value-initialised: zeroing would make the whole block resident at once.
@@ -69,7 +70,7 @@ void LineBuffer::push_back(std::string_view line) {
 void LineBuffer::replace(std::size_t i, std::string_view line) {
     const std::size_t b = blockOf(i);
     const std::size_t start = startOf(i, b);
-    if (endOf(i, b) - start == line.size()) {
+    if (m_blocks[b].bytes && endOf(i, b) - start == line.size()) {
         if (!line.empty()) std::memmove(m_blocks[b].bytes.get() + start, line.data(), line.size());
         return;
     }
@@ -88,7 +89,9 @@ void LineBuffer::keepIf(const std::function<bool(std::size_t)>& keep) {
         for (; i < last; ++i) {
             if (!keep(i)) continue;
             const std::size_t start = startOf(i, b);
-            kept.push_back({m_blocks[b].bytes.get() + start, endOf(i, b) - start});
+            kept.push_back(m_blocks[b].bytes ? std::string_view(m_blocks[b].bytes.get() + start,
+                                                                 endOf(i, b) - start)
+                                             : std::string_view());
         }
         m_blocks[b].bytes.reset();
     }
@@ -99,6 +102,14 @@ void LineBuffer::clear() {
     m_blocks.clear();
     m_firstLines.clear();
     m_ends.clear();
+    m_released = 0;
+}
+
+void LineBuffer::releaseBefore(std::size_t line) {
+    // Block b's lines end where block b + 1's begin; the last block's at the end.
+    while (m_released < m_blocks.size() &&
+           (m_released + 1 < m_blocks.size() ? m_firstLines[m_released + 1] : size()) <= line)
+        m_blocks[m_released++].bytes.reset();
 }
 
 Lines LineBuffer::toLines() const {

@@ -92,6 +92,9 @@ public:
     // old block let go once its lines are copied, so it never stands twice in memory.
     void keepIf(const std::function<bool(std::size_t)>& keep);
     void clear();
+    // Lets go of the bytes of every block whose lines all come before line `line`, for a
+    // reader that goes through the lines once in order: those lines read as empty afterwards.
+    void releaseBefore(std::size_t line);
     Lines toLines() const;
 
     friend bool operator==(const LineBuffer& a, const LineBuffer& b);
@@ -111,6 +114,7 @@ private:
     std::vector<Block> m_blocks;
     std::vector<std::size_t> m_firstLines; // the first line of each block
     std::vector<std::uint16_t> m_ends;     // each line's end within its block
+    std::size_t m_released = 0;            // the blocks let go of, from the first
 };
 
 // The number of lines as an int (positions are ints), capped at the largest int.

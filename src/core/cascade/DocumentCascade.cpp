@@ -4,6 +4,7 @@
 #include "core/cascade/StyleTags.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <numeric>
 #include <unordered_map>
@@ -40,40 +41,44 @@ std::string bookBanner(const Document& doc) {
 std::optional<CascadedBook> cascadeDocument(const Document& doc, SentenceParser* parser,
                                             const CascadeProgress& progress) {
     CascadedBook book;
-    std::optional<std::vector<std::string>> points = cascadeDocumentTo(
+    std::optional<LineBuffer> points = cascadeDocumentTo(
         doc, parser, [&](std::string& line) { book.lines.push_back(std::move(line)); }, progress);
     if (!points) return std::nullopt;
-    book.chapterPoints = std::move(*points);
+    book.chapterPoints = points->toLines();
     return book;
 }
 
 namespace {
 
 // A book laid out already: its lines handed on as they stand.
-std::vector<std::string> handOnLaidOut(const LaidOutText& laid, const LineSink& sink,
+LineBuffer handOnLaidOut(const LaidOutText& laid, const LineSink& sink,
                                        const CascadeProgress& progress) {
     for (const std::string& line : laid.lines) {
         std::string copy = line;
         sink(copy);
     }
     if (progress) progress(1.0);
-    return laid.chapterPoints;
+    return LineBuffer(laid.chapterPoints);
 }
 
-std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, SentenceParser* parser,
-                                                      const LineSink& sink,
-                                                      const CascadeProgress& progress) {
+// With `release` (the document's own blocks), each block's text is let go of once it is
+// cascaded.
+std::optional<LineBuffer> cascadeBlocks(const Document& doc, SentenceParser* parser,
+                                        const LineSink& sink, const CascadeProgress& progress,
+                                        BlockList* release) {
     const std::size_t blockCount = doc.blocks.size();
     // The chapters in the order of the blocks they open at (those past the last block at the
-    // end), walked alongside the blocks.
-    std::vector<std::size_t> opening(doc.chapters.size());
-    std::iota(opening.begin(), opening.end(), std::size_t{0});
+    // end), walked alongside the blocks. Four bytes a chapter: a book may list thousands.
+    std::vector<std::uint32_t> opening(doc.chapters.size());
+    std::iota(opening.begin(), opening.end(), std::uint32_t{0});
     const auto blockOf = [&](std::size_t c) { return std::min(doc.chapters[c].block, blockCount); };
-    std::stable_sort(opening.begin(), opening.end(),
-                     [&](std::size_t a, std::size_t b) { return blockOf(a) < blockOf(b); });
+    const auto byBlock = [&](std::uint32_t a, std::uint32_t b) { return blockOf(a) < blockOf(b); };
+    if (!std::is_sorted(opening.begin(), opening.end(), byBlock))
+        std::stable_sort(opening.begin(), opening.end(), byBlock);
     std::size_t nextChapter = 0;
 
-    std::vector<std::string> points(doc.chapters.size());
+    // Each chapter's reference point number (0: none), named only once the book is done.
+    std::vector<std::uint32_t> points(doc.chapters.size(), 0);
     std::string banner = bookBanner(doc);
     sink(banner);
     Cascader cascader(parser, std::move(banner));
@@ -104,9 +109,8 @@ std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, Sente
             ++nextChapter;
         const bool chaptersHere = nextChapter > here;
         const auto setPoints = [&](int number) {
-            const std::string point = referencePointName(number);
             for (std::size_t k = here; k < nextChapter; ++k)
-                points[opening[k]] = point;
+                points[opening[k]] = static_cast<std::uint32_t>(std::max(0, number));
         };
         if ((chaptersHere || ++sinceReport >= kBlocksPerReport) && !keepGoing(b))
             return std::nullopt;
@@ -145,22 +149,36 @@ std::optional<std::vector<std::string>> cascadeBlocks(const Document& doc, Sente
             break;
         }
         cascader.drainLines(sink);
+        if (release) release->releaseTextBefore(b + 1);
     }
     cascader.drainLines(sink);
     Lines rest = cascader.finish(); // the banner, already handed out, and "END"
     for (std::size_t i = 1; i < rest.size(); ++i)
         sink(rest[i]);
-    return points;
+    LineBuffer names;
+    names.reserve(points.size());
+    for (const std::uint32_t number : points)
+        names.push_back(referencePointName(static_cast<int>(number)));
+    return names;
 }
 
 } // namespace
 
-std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc,
-                                                          SentenceParser* parser,
-                                                          const LineSink& sink,
-                                                          const CascadeProgress& progress) {
+std::optional<LineBuffer> cascadeDocumentTo(const Document& doc, SentenceParser* parser,
+                                            const LineSink& sink,
+                                            const CascadeProgress& progress) {
     if (doc.laidOut) return handOnLaidOut(*doc.laidOut, sink, progress);
-    return cascadeBlocks(doc, parser, sink, progress);
+    return cascadeBlocks(doc, parser, sink, progress, nullptr);
+}
+
+std::optional<LineBuffer> cascadeDocumentReleasingTo(Document& doc, SentenceParser* parser,
+                                                     const LineSink& sink,
+                                                     const CascadeProgress& progress) {
+    std::optional<LineBuffer> points =
+        doc.laidOut ? handOnLaidOut(*doc.laidOut, sink, progress)
+                    : cascadeBlocks(doc, parser, sink, progress, &doc.blocks);
+    doc.blocks.clear();
+    return points;
 }
 
 } // namespace qm::cascade

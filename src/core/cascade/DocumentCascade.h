@@ -38,12 +38,17 @@ std::optional<CascadedBook> cascadeDocument(const Document& doc, SentenceParser*
 using LineSink = std::function<void(std::string& line)>;
 
 // The same lines handed to `sink` as they are made (the banner first, "END" last), so a book
-// is never held whole in lines. Returns the chapters' reference points; nothing when the
-// progress callback stopped it (the sink has then had some of the lines).
-std::optional<std::vector<std::string>> cascadeDocumentTo(const Document& doc,
-                                                          SentenceParser* parser,
-                                                          const LineSink& sink,
-                                                          const CascadeProgress& progress = {});
+// is never held whole in lines. Returns the chapters' reference points, one line each as
+// CascadedBook::chapterPoints holds them; nothing when the progress callback stopped it (the
+// sink has then had some of the lines).
+std::optional<LineBuffer> cascadeDocumentTo(const Document& doc, SentenceParser* parser,
+                                            const LineSink& sink,
+                                            const CascadeProgress& progress = {});
+// The same, letting go of each block's text once it is cascaded, so that the book's text does
+// not stand whole beside the stored lines being made; the document's blocks are empty after.
+std::optional<LineBuffer> cascadeDocumentReleasingTo(Document& doc, SentenceParser* parser,
+                                                     const LineSink& sink,
+                                                     const CascadeProgress& progress = {});
 
 // The banner of a book: its title, and ", by " and its author when it names one; without
 // either, its first heading or "Cascaded text". Style tags, control bytes and bars left out.

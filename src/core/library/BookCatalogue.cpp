@@ -51,22 +51,48 @@ Lines foldOneBookCatalogue(Lines catalogue) {
     return catalogue;
 }
 
-Lines bookCatalogueLines(const std::string& key, const std::string& bookTitle,
-                         const std::vector<CatalogueChapter>& chapters) {
-    Lines lines;
-    lines.reserve(chapters.size() + 2);
-    lines.push_back(safeTitle(bookTitle) + "<<" + std::to_string(kBookLevel) + key);
+namespace {
+
+// Hands each catalogue line to `emit` in order.
+template <typename Emit>
+void forEachCatalogueLine(const std::string& key, const std::string& bookTitle,
+                          const std::vector<CatalogueChapter>& chapters, Emit emit) {
+    emit(safeTitle(bookTitle) + "<<" + std::to_string(kBookLevel) + key);
     int previous = kBookLevel;
     for (const CatalogueChapter& c : chapters) {
         if (c.referencePoint.empty()) continue;
         const int wanted = kBookLevel + 1 + std::max(0, c.depth);
         const int level = std::min({wanted, previous + 1, kDeepestLevel});
-        lines.push_back(safeTitle(c.title) + "<<" + std::to_string(level) + key + "@" +
-                        c.referencePoint);
+        emit(safeTitle(c.title) + "<<" + std::to_string(level) + key + "@" + c.referencePoint);
         previous = level;
     }
-    lines.emplace_back("(END)");
+    emit(std::string("(END)"));
+}
+
+} // namespace
+
+Lines bookCatalogueLines(const std::string& key, const std::string& bookTitle,
+                         const std::vector<CatalogueChapter>& chapters) {
+    Lines lines;
+    lines.reserve(chapters.size() + 2);
+    forEachCatalogueLine(key, bookTitle, chapters,
+                         [&lines](std::string line) { lines.push_back(std::move(line)); });
     return lines;
+}
+
+std::string bookCatalogueText(const std::string& key, const std::string& bookTitle,
+                              const std::vector<CatalogueChapter>& chapters) {
+    // Measured first, so that the text is never copied into a doubled buffer.
+    std::size_t size = 0;
+    forEachCatalogueLine(key, bookTitle, chapters,
+                         [&size](const std::string& line) { size += line.size() + 2; });
+    std::string text;
+    text.reserve(size);
+    forEachCatalogueLine(key, bookTitle, chapters, [&text](const std::string& line) {
+        text += line;
+        text += "\r\n";
+    });
+    return text;
 }
 
 } // namespace qm::library

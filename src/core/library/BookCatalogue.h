@@ -22,6 +22,10 @@ struct CatalogueChapter {
 // The root line shows bookTitle, which is also the application title.
 Lines bookCatalogueLines(const std::string& key, const std::string& bookTitle,
                          const std::vector<CatalogueChapter>& chapters);
+// The same lines as the catalogue file holds them, each followed by CR LF, made without
+// holding them as a list.
+std::string bookCatalogueText(const std::string& key, const std::string& bookTitle,
+                              const std::vector<CatalogueChapter>& chapters);
 
 // A catalogue this library wrote before a one-book collection showed its book once: a root
 // line of its own ("<<0none") above the book's level-1 line, every other entry deeper. The

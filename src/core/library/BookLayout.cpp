@@ -61,7 +61,7 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
                                       const LayoutProgress& progress, const ByteSink& text) {
     auto tell = [&](double done) { return !progress || progress(done); };
     LaidOutBook book;
-    std::optional<std::vector<std::string>> points = cascade::cascadeDocumentTo(
+    std::optional<LineBuffer> points = cascade::cascadeDocumentReleasingTo(
         doc, parser,
         [&](std::string& line) {
             line = convert(line);
@@ -70,7 +70,6 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
         },
         [&](double done) { return tell(done * kCascadeShare); });
     if (!points) return std::nullopt;
-    doc.blocks.clear();
     if (!tell(kCascadeShare)) return std::nullopt;
 
     // Only the chapters at a reference point are listed.
@@ -78,13 +77,13 @@ std::optional<LaidOutBook> layOutBook(cascade::Document doc, const std::string& 
     for (std::size_t c = 0; c < doc.chapters.size(); ++c) {
         if ((*points)[c].empty()) continue;
         chapters.push_back({convert(cascade::splitStyleTags(doc.chapters[c].title).plain),
-                            (*points)[c], doc.chapters[c].depth});
+                            std::string((*points)[c]), doc.chapters[c].depth});
     }
     std::string title = cascade::splitStyleTags(doc.title).plain;
     if (title.empty()) title = fileNameOf(sourceName);
-    std::string banner = cascade::bookBanner(doc);
+    std::string banner = cascade::bookBanner(doc); // of a document whose blocks are gone
     if (banner.empty()) banner = title;
-    book.catalogue = joinLinesCrLf(bookCatalogueLines(key, convert(banner), chapters));
+    book.catalogue = bookCatalogueText(key, convert(banner), chapters);
 
     book.manifest.key = key;
     book.manifest.source = std::string(sourceName);
