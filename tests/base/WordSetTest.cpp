@@ -40,12 +40,14 @@ TEST(WordSet, MembersNumberedInOrderAndReadBackWhole) {
     for (const SetCase& c : cases) {
         SCOPED_TRACE(c.name);
         qm::WordSet set;
+        qm::WordHashSet hashes; // the same words, held as their hashes only
         std::map<std::string, std::uint32_t> expected;
         std::size_t bytes = 0;
         for (const std::string& w : c.inserted) {
             const auto [n, isNew] = set.insert(w);
             const auto [at, firstTime] = expected.emplace(w, expected.size());
             EXPECT_EQ(isNew, firstTime) << w.substr(0, 20);
+            EXPECT_EQ(hashes.insert(w), firstTime) << w.substr(0, 20);
             EXPECT_EQ(n, at->second) << w.substr(0, 20);
             if (firstTime) bytes += w.size();
         }
@@ -53,9 +55,12 @@ TEST(WordSet, MembersNumberedInOrderAndReadBackWhole) {
         EXPECT_EQ(set.memberBytes(), bytes);
         EXPECT_EQ(set.find("absent-word"), qm::WordSet::kNone);
         EXPECT_EQ(set.count("absent-word"), 0u);
+        EXPECT_EQ(hashes.count("absent-word"), 0u);
+        EXPECT_EQ(hashes.size(), expected.size());
         for (const auto& [w, n] : expected) {
             EXPECT_EQ(set.find(w), n);
             EXPECT_EQ(set.count(w), 1u);
+            EXPECT_EQ(hashes.count(w), 1u);
             EXPECT_EQ(set.at(n), w);
         }
         // Without the lookup table the members still read back by number.

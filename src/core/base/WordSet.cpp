@@ -75,11 +75,55 @@ std::pair<std::uint32_t, bool> WordSet::insert(std::string_view word) {
 
 std::size_t WordSet::heldBytes() const {
     return m_blocks.size() * kBlockBytes + m_oversizedBytes +
-           m_members.capacity() * sizeof(Member) + m_slots.capacity() * sizeof(std::uint32_t);
+           m_members.size() * sizeof(Member) + m_slots.capacity() * sizeof(std::uint32_t);
 }
 
 void WordSet::dropLookup() {
     std::vector<std::uint32_t>().swap(m_slots);
+}
+
+namespace {
+
+std::uint64_t hashOf(std::string_view word) {
+    const std::uint64_t h = std::hash<std::string_view>{}(word);
+    return h == 0 ? 1 : h;
+}
+
+} // namespace
+
+std::size_t WordHashSet::slotOf(std::uint64_t hash) const {
+    const std::size_t mask = m_slots.size() - 1;
+    // The low bits pick the slot; a hash whose low bits are alike runs on to the next.
+    std::size_t s = static_cast<std::size_t>(hash) & mask;
+    while (m_slots[s] != 0 && m_slots[s] != hash)
+        s = (s + 1) & mask;
+    return s;
+}
+
+void WordHashSet::grow() {
+    std::vector<std::uint64_t> old(std::max(kFirstSlots, m_slots.size() * 2), 0);
+    old.swap(m_slots);
+    for (const std::uint64_t h : old)
+        if (h != 0) m_slots[slotOf(h)] = h;
+}
+
+bool WordHashSet::insert(std::string_view word) {
+    if (m_slots.empty()) grow();
+    const std::uint64_t h = hashOf(word);
+    std::size_t slot = slotOf(h);
+    if (m_slots[slot] != 0) return false;
+    if (2 * (m_size + 1) > m_slots.size()) {
+        grow();
+        slot = slotOf(h);
+    }
+    m_slots[slot] = h;
+    ++m_size;
+    return true;
+}
+
+std::size_t WordHashSet::count(std::string_view word) const {
+    if (m_slots.empty()) return 0;
+    return m_slots[slotOf(hashOf(word))] != 0 ? 1 : 0;
 }
 
 } // namespace qm

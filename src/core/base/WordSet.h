@@ -5,6 +5,7 @@
 // twenty more, against a hundred for a hash set of strings.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -46,9 +47,31 @@ private:
     std::size_t m_blockUsed = 0;
     std::size_t m_oversizedBytes = 0;
     std::size_t m_memberBytes = 0;
-    std::vector<Member> m_members;
+    // In pieces, not one array: a doubled copy of the list would stand beside the old one.
+    std::deque<Member> m_members;
     // A member's number + 1 per slot, 0 for a free slot; a power of two, at most half full.
     std::vector<std::uint32_t> m_slots;
+};
+
+// A set of words that is only asked whether it holds a word, held as the words' 64-bit hashes
+// in an open-addressed table: eight to sixteen bytes a word however long the word, where a
+// WordSet keeps the bytes too. Two words of one hash count as one, which among a text's
+// words happens about once in ten million books of a million distinct words.
+class WordHashSet {
+public:
+    // Whether the word was new.
+    bool insert(std::string_view word);
+    std::size_t count(std::string_view word) const;
+    std::size_t size() const { return m_size; }
+
+private:
+    std::size_t slotOf(std::uint64_t hash) const;
+    void grow();
+
+    // A word's hash per slot, 0 for a free slot (a hash of 0 is taken as 1); a power of two,
+    // at most half full.
+    std::vector<std::uint64_t> m_slots;
+    std::size_t m_size = 0;
 };
 
 } // namespace qm

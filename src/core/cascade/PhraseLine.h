@@ -52,10 +52,10 @@ void appendPhraseLine(std::string_view text, const Token* tokens, std::size_t a,
 
 // Names learnt while a text is read: a capitalised word at the start of a sentence is taken
 // for a name once it has been seen capitalised in mid-sentence and never in lower case. The
-// lower-case words of a long text can be hundreds of thousands, so they are held compactly.
+// lower-case words of a long text can be hundreds of thousands, so only their hashes are held.
 struct NameMemory {
-    WordSet capitalised;
-    WordSet lowerCase;
+    WordHashSet capitalised;
+    WordHashSet lowerCase;
 };
 
 // Word counts and widths of ranges of a sentence's tokens, from prefix sums taken once.

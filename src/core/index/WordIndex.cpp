@@ -158,7 +158,7 @@ private:
 // string and a vector of its own.
 struct WordIndexBuilder::State {
     WordSet words;
-    std::vector<LineLists::Word> lines; // per word number
+    std::deque<LineLists::Word> lines; // per word number; in pieces, never copied to grow
     LineLists lists;
     std::size_t references = 0;
     std::size_t line = 0;
@@ -227,7 +227,7 @@ WordIndexBuilder::Footprint WordIndexBuilder::footprint() const {
     f.wordBytes = st.words.memberBytes();
     f.references = st.references;
     f.heldBytes =
-        st.words.heldBytes() + st.lines.capacity() * sizeof(LineLists::Word) + st.lists.heldBytes();
+        st.words.heldBytes() + st.lines.size() * sizeof(LineLists::Word) + st.lists.heldBytes();
     return f;
 }
 
