@@ -63,6 +63,20 @@ INSTANTIATE_TEST_SUITE_P(
                       HeadingCase{"I. e. the same", false}, HeadingCase{"Chapter 12b", false},
                       HeadingCase{"In the preface he said so.", false}));
 
+// Matching a line against a comparison form without making the line's form agrees with
+// making it, for the trims and blanks the form undoes and for near misses.
+TEST(HeadingComparisonForm, IsMatchedAsMakingItWouldMatch) {
+    const std::vector<std::string> lines = {
+        "CONTENTS", "  Contents.  ", "CONTENTS:", "CONTENTS . . . :", "TABLE  OF\tCONTENTS",
+        "Table of Contents ...", "CONTENT", "CONTENTSS", "CONTENTS X", "TABLE OFCONTENTS",
+        "", "   ", "...", "C ONTENTS", "CONTENTS" + std::string(100'000, '.'),
+        "T" + std::string(100'000, 'A')};
+    for (const std::string& line : lines)
+        for (const std::string_view form : {"contents", "table of contents", ""})
+            EXPECT_EQ(hasHeadingComparisonForm(line, form), headingComparisonForm(line) == form)
+                << line.substr(0, 30) << " / " << form;
+}
+
 struct BookCase {
     const char* name;
     std::string text;

@@ -377,4 +377,27 @@ std::string headingComparisonForm(std::string_view raw) {
     return out;
 }
 
+bool hasHeadingComparisonForm(std::string_view line, std::string_view form) {
+    // The form's characters as headingComparisonForm makes them, matched one by one; past
+    // the form's end only what it trims from the end may follow.
+    std::size_t matched = 0;
+    const auto take = [&](char c) {
+        if (matched < form.size()) return c == form[matched++];
+        return c == '.' || c == ':' || c == ' ';
+    };
+    bool started = false;
+    bool space = false;
+    for (char c : trimBlanksAndControlsView(line)) {
+        if (static_cast<unsigned char>(c) <= 0x20) {
+            space = started;
+            continue;
+        }
+        if (space && !take(' ')) return false;
+        space = false;
+        started = true;
+        if (!take(isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c)) return false;
+    }
+    return matched == form.size();
+}
+
 } // namespace qm::import

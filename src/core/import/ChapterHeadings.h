@@ -29,5 +29,8 @@ bool looksLikeTitleLine(std::string_view line);
 // Lower case, single blanks, no trailing punctuation: for comparing a contents entry with
 // the heading it names.
 std::string headingComparisonForm(std::string_view line);
+// Whether headingComparisonForm(line) == form (a form without trailing '.', ':' or blank),
+// found without making the form, so that a line of megabytes costs no copy.
+bool hasHeadingComparisonForm(std::string_view line, std::string_view form);
 
 } // namespace qm::import

@@ -177,10 +177,10 @@ private:
     }
 
     static bool isContentsLine(std::string_view l) {
-        const std::string form = headingComparisonForm(l);
         const std::string_view t = trimBlanksAndControlsView(l);
         return !t.empty() && t.front() >= 'A' && t.front() <= 'Z' &&
-               (form == "contents" || form == "table of contents");
+               (hasHeadingComparisonForm(t, "contents") ||
+                hasHeadingComparisonForm(t, "table of contents"));
     }
 
     static bool isSceneBreak(const Paragraph& p, const TextLines& lines) {
