@@ -90,7 +90,7 @@ void LineBuffer::keepIf(const std::function<bool(std::size_t)>& keep) {
             if (!keep(i)) continue;
             const std::size_t start = startOf(i, b);
             kept.push_back(m_blocks[b].bytes ? std::string_view(m_blocks[b].bytes.get() + start,
-                                                                 endOf(i, b) - start)
+                                                                endOf(i, b) - start)
                                              : std::string_view());
         }
         m_blocks[b].bytes.reset();

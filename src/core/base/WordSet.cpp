@@ -74,8 +74,8 @@ std::pair<std::uint32_t, bool> WordSet::insert(std::string_view word) {
 }
 
 std::size_t WordSet::heldBytes() const {
-    return m_blocks.size() * kBlockBytes + m_oversizedBytes +
-           m_members.size() * sizeof(Member) + m_slots.capacity() * sizeof(std::uint32_t);
+    return m_blocks.size() * kBlockBytes + m_oversizedBytes + m_members.size() * sizeof(Member) +
+           m_slots.capacity() * sizeof(std::uint32_t);
 }
 
 void WordSet::dropLookup() {

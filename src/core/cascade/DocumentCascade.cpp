@@ -52,7 +52,7 @@ namespace {
 
 // A book laid out already: its lines handed on as they stand.
 LineBuffer handOnLaidOut(const LaidOutText& laid, const LineSink& sink,
-                                       const CascadeProgress& progress) {
+                         const CascadeProgress& progress) {
     for (const std::string& line : laid.lines) {
         std::string copy = line;
         sink(copy);
@@ -165,8 +165,7 @@ std::optional<LineBuffer> cascadeBlocks(const Document& doc, SentenceParser* par
 } // namespace
 
 std::optional<LineBuffer> cascadeDocumentTo(const Document& doc, SentenceParser* parser,
-                                            const LineSink& sink,
-                                            const CascadeProgress& progress) {
+                                            const LineSink& sink, const CascadeProgress& progress) {
     if (doc.laidOut) return handOnLaidOut(*doc.laidOut, sink, progress);
     return cascadeBlocks(doc, parser, sink, progress, nullptr);
 }
