@@ -82,13 +82,11 @@ TEST(BookCatalogue, ChaptersNestOneLevelAtATimeUpToTheDeepest) {
         {"Part One", "refpt001", 0},   {"Deep jump", "refpt002", 3}, {"Deeper", "refpt003", 4},
         {"Deepest", "refpt004", 9},    {"No point", "", 0},          {"A <<b@c", "refpt005", 0},
         {"\tTabbed\r", "refpt006", -2}};
-    EXPECT_EQ(library::bookCatalogueLines("k", "Book, by Me", chapters),
-              (Lines{"Book, by Me<<0k", "Part One<<1k@refpt001", "Deep jump<<2k@refpt002",
+    // The catalogue file: a line each, each ended by CR LF.
+    EXPECT_EQ(library::bookCatalogueText("k", "Book, by Me", chapters),
+              joinLinesCrLf(Lines{"Book, by Me<<0k", "Part One<<1k@refpt001", "Deep jump<<2k@refpt002",
                      "Deeper<<3k@refpt003", "Deepest<<4k@refpt004", "A ( b(at)c<<1k@refpt005",
                      "Tabbed<<1k@refpt006", "(END)"}));
-    // The file's text is the same lines, each ended by CR LF.
-    EXPECT_EQ(library::bookCatalogueText("k", "Book, by Me", chapters),
-              joinLinesCrLf(library::bookCatalogueLines("k", "Book, by Me", chapters)));
 }
 
 TEST(BookCatalogue, AnOlderOneBookCatalogueFoldsItsRootAway) {

@@ -71,15 +71,6 @@ void forEachCatalogueLine(const std::string& key, const std::string& bookTitle,
 
 } // namespace
 
-Lines bookCatalogueLines(const std::string& key, const std::string& bookTitle,
-                         const std::vector<CatalogueChapter>& chapters) {
-    Lines lines;
-    lines.reserve(chapters.size() + 2);
-    forEachCatalogueLine(key, bookTitle, chapters,
-                         [&lines](std::string line) { lines.push_back(std::move(line)); });
-    return lines;
-}
-
 std::string bookCatalogueText(const std::string& key, const std::string& bookTitle,
                               const std::vector<CatalogueChapter>& chapters) {
     // Measured first, so that the text is never copied into a doubled buffer.

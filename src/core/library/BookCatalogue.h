@@ -19,11 +19,8 @@ struct CatalogueChapter {
 // Titles are single-byte. Levels go one deeper at most from line to line and stop at the
 // deepest level the tree has; "<<" and "@" in titles, which would end the title early or
 // name a reference point, are shown as "( " and "(at)".
-// The root line shows bookTitle, which is also the application title.
-Lines bookCatalogueLines(const std::string& key, const std::string& bookTitle,
-                         const std::vector<CatalogueChapter>& chapters);
-// The same lines as the catalogue file holds them, each followed by CR LF, made without
-// holding them as a list.
+// The root line shows bookTitle, which is also the application title. The lines come as the
+// catalogue file holds them, each followed by CR LF, made without holding them as a list.
 std::string bookCatalogueText(const std::string& key, const std::string& bookTitle,
                               const std::vector<CatalogueChapter>& chapters);
 
