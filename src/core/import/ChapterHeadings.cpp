@@ -360,31 +360,11 @@ bool looksLikeTitleLine(std::string_view raw) {
     return capitalisedWords > 0;
 }
 
-std::string headingComparisonForm(std::string_view raw) {
-    std::string out;
-    bool space = false;
-    for (char c : trimBlanksAndControlsView(raw)) {
-        if (static_cast<unsigned char>(c) <= 0x20) {
-            space = !out.empty();
-            continue;
-        }
-        if (space) out += ' ';
-        space = false;
-        out += isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    while (!out.empty() && (out.back() == '.' || out.back() == ':' || out.back() == ' '))
-        out.pop_back();
-    return out;
-}
+namespace {
 
-bool hasHeadingComparisonForm(std::string_view line, std::string_view form) {
-    // The form's characters as headingComparisonForm makes them, matched one by one; past
-    // the form's end only what it trims from the end may follow.
-    std::size_t matched = 0;
-    const auto take = [&](char c) {
-        if (matched < form.size()) return c == form[matched++];
-        return c == '.' || c == ':' || c == ' ';
-    };
+// Hands `take` the characters of a line's comparison form before its end is trimmed: lower
+// case, blanks and controls as single blanks between words. Stops early when `take` says no.
+template <typename Take> bool forEachFormCharacter(std::string_view line, Take take) {
     bool started = false;
     bool space = false;
     for (char c : trimBlanksAndControlsView(line)) {
@@ -397,7 +377,35 @@ bool hasHeadingComparisonForm(std::string_view line, std::string_view form) {
         started = true;
         if (!take(isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c)) return false;
     }
-    return matched == form.size();
+    return true;
+}
+
+bool trimmedFromTheEnd(char c) {
+    return c == '.' || c == ':' || c == ' ';
+}
+
+} // namespace
+
+std::string headingComparisonForm(std::string_view raw) {
+    std::string out;
+    forEachFormCharacter(raw, [&out](char c) {
+        out += c;
+        return true;
+    });
+    while (!out.empty() && trimmedFromTheEnd(out.back()))
+        out.pop_back();
+    return out;
+}
+
+bool hasHeadingComparisonForm(std::string_view line, std::string_view form) {
+    // Matched character by character; past the form's end only what is trimmed may follow.
+    std::size_t matched = 0;
+    return forEachFormCharacter(line,
+                                [&](char c) {
+                                    if (matched < form.size()) return c == form[matched++];
+                                    return trimmedFromTheEnd(c);
+                                }) &&
+           matched == form.size();
 }
 
 } // namespace qm::import
