@@ -1,6 +1,7 @@
 #include "core/cascade/Document.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace qm::cascade {
 
@@ -25,7 +26,8 @@ BlockView BlockList::operator[](std::size_t i) const {
 void BlockList::add(BlockKind kind, int level, std::string_view text) {
     const auto clamped = static_cast<unsigned>(std::clamp(level, 0, kMaxLevel));
     m_texts.push_back(text);
-    m_kinds.push_back(static_cast<std::uint8_t>(clamped << kKindBits | static_cast<unsigned>(kind)));
+    m_kinds.push_back(
+        static_cast<std::uint8_t>(clamped << kKindBits | static_cast<unsigned>(kind)));
     m_textBytes += text.size();
 }
 
@@ -50,6 +52,17 @@ void BlockList::keepIf(const std::function<bool(std::size_t)>& keep) {
     });
     m_kinds.resize(kept);
     m_textBytes = bytes;
+}
+
+std::vector<std::uint32_t> chaptersInBlockOrder(const ChapterList& chapters) {
+    std::vector<std::uint32_t> order(chapters.size());
+    std::iota(order.begin(), order.end(), std::uint32_t{0});
+    const auto byBlock = [&](std::uint32_t a, std::uint32_t b) {
+        return chapters[a].block < chapters[b].block;
+    };
+    if (!std::is_sorted(order.begin(), order.end(), byBlock))
+        std::stable_sort(order.begin(), order.end(), byBlock);
+    return order;
 }
 
 void BlockList::clear() {

@@ -129,6 +129,10 @@ struct Chapter {
 // of short chapters may list thousands, which would otherwise stand twice in memory.
 using ChapterList = std::deque<Chapter>;
 
+// The chapters' indexes in the order of the blocks they open at, those opening at one block
+// in the list's order; four bytes a chapter.
+std::vector<std::uint32_t> chaptersInBlockOrder(const ChapterList& chapters);
+
 // A book laid out already (an EPUB this reader wrote): its stored lines as they stand, UTF-8,
 // the banner first and "END" last, taken as they are instead of cascading the blocks; and the
 // reference point each chapter opens at, in the order of Document::chapters.

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <numeric>
 #include <unordered_map>
 #include <utility>
 
@@ -68,13 +67,9 @@ std::optional<LineBuffer> cascadeBlocks(const Document& doc, SentenceParser* par
                                         BlockList* release) {
     const std::size_t blockCount = doc.blocks.size();
     // The chapters in the order of the blocks they open at (those past the last block at the
-    // end), walked alongside the blocks. Four bytes a chapter: a book may list thousands.
-    std::vector<std::uint32_t> opening(doc.chapters.size());
-    std::iota(opening.begin(), opening.end(), std::uint32_t{0});
+    // end, taken there together), walked alongside the blocks.
+    const std::vector<std::uint32_t> opening = chaptersInBlockOrder(doc.chapters);
     const auto blockOf = [&](std::size_t c) { return std::min(doc.chapters[c].block, blockCount); };
-    const auto byBlock = [&](std::uint32_t a, std::uint32_t b) { return blockOf(a) < blockOf(b); };
-    if (!std::is_sorted(opening.begin(), opening.end(), byBlock))
-        std::stable_sort(opening.begin(), opening.end(), byBlock);
     std::size_t nextChapter = 0;
 
     // Each chapter's reference point number (0: none), named only once the book is done.

@@ -2,9 +2,7 @@
 
 #include "core/import/ContentsList.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <numeric>
 #include <vector>
 
 namespace qm::import {
@@ -36,15 +34,8 @@ void tidyBlocks(cascade::Document& doc) {
     if (kept != count) in.keepIf([&keep](std::size_t i) { return keep[i]; });
 
     // Each chapter moves to the index its block (or the first kept block after it) has now,
-    // found in one sweep over the chapters in block order (four bytes a chapter: a book may
-    // list thousands).
-    std::vector<std::uint32_t> order(doc.chapters.size());
-    std::iota(order.begin(), order.end(), std::uint32_t{0});
-    const auto byBlock = [&](std::uint32_t a, std::uint32_t b) {
-        return doc.chapters[a].block < doc.chapters[b].block;
-    };
-    if (!std::is_sorted(order.begin(), order.end(), byBlock))
-        std::stable_sort(order.begin(), order.end(), byBlock);
+    // found in one sweep over the chapters in block order.
+    const std::vector<std::uint32_t> order = cascade::chaptersInBlockOrder(doc.chapters);
     std::vector<bool> stays(doc.chapters.size(), false);
     std::size_t block = 0;
     std::size_t before = 0; // kept blocks before `block`
