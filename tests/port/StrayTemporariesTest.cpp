@@ -1,8 +1,10 @@
+#include "core/base/Error.h"
 #include "core/testing/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <deque>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +66,64 @@ TEST(ReadingFiles, RefusesWhatIsNotARegularFile) {
     std::remove(fifo.c_str());
     std::remove((dir + "/plain").c_str());
     rmdir(dir.c_str());
+}
+
+// A file another copy of the reader writes, or takes away, between two looks at it: the reads
+// give the scripted answers in turn (the last one stays), and so does the look.
+class ChangingFile final : public qm::FileSystem {
+public:
+    ChangingFile(std::deque<std::optional<std::string>> reads, std::deque<bool> looks)
+        : m_reads(std::move(reads))
+        , m_looks(std::move(looks)) {}
+    bool fileExists(const std::string&) const override { return next(m_looks); }
+    bool folderExists(const std::string&) const override { return true; }
+    void createFolder(const std::string&) override {}
+    void writeFile(const std::string&, const std::string&) override {}
+    bool removeFile(const std::string&) override { return false; }
+    bool removeFolder(const std::string&) override { return false; }
+    std::vector<FolderEntry> listFolder(const std::string&) const override { return {}; }
+    std::unique_ptr<qm::FileLock> lock(const std::string&) override { return nullptr; }
+
+private:
+    std::optional<std::string> readCapped(const std::string&, const qm::FileCap&) const override {
+        return next(m_reads);
+    }
+    template <typename T> static T next(std::deque<T>& answers) {
+        T answer = answers.front();
+        if (answers.size() > 1) answers.pop_front();
+        return answer;
+    }
+    mutable std::deque<std::optional<std::string>> m_reads;
+    mutable std::deque<bool> m_looks;
+};
+
+// What a write must keep before it replaces a file: nothing only when there is no file, the
+// bytes of one that appeared a moment ago, and a refusal for one that is there unreadable.
+TEST(ReadingFiles, BeforeAReplacingWriteAFileIsReadOrRefused) {
+    const std::optional<std::string> none;
+    struct Case {
+        const char* name;
+        std::deque<std::optional<std::string>> reads;
+        std::deque<bool> looks;
+        std::optional<std::string> kept; // "!" for a refusal
+    };
+    const Case cases[] = {
+        {"readable", {"old"}, {true}, "old"},
+        {"absent", {none}, {false}, none},
+        {"written by another copy meanwhile", {none, "theirs"}, {true}, "theirs"},
+        {"there but unreadable", {none}, {true}, "!"},
+    };
+    for (const Case& c : cases) {
+        ChangingFile fs(c.reads, c.looks);
+        std::optional<std::string> kept;
+        try {
+            kept = fs.readBeforeReplacing("/data/file");
+        } catch (const qm::UserError& e) {
+            EXPECT_EQ(std::string(e.what()), "Unable to write to /data/file") << c.name;
+            kept = "!";
+        }
+        EXPECT_EQ(kept, c.kept) << c.name;
+    }
 }
 
 } // namespace

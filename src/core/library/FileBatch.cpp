@@ -1,7 +1,5 @@
 #include "core/library/FileBatch.h"
 
-#include "core/base/Error.h"
-
 namespace qm::library {
 
 void FileBatch::write(const std::string& path, const std::string& bytes) {
@@ -10,8 +8,7 @@ void FileBatch::write(const std::string& path, const std::string& bytes) {
 
 void FileBatch::writeInPieces(const std::string& path,
                               const std::function<void(FileWriter&)>& fill) {
-    std::optional<std::string> old = m_fs.fileExists(path) ? m_fs.readFile(path) : std::nullopt;
-    if (m_fs.fileExists(path) && !old) throw UserError(unableToWriteMessage(path));
+    std::optional<std::string> old = m_fs.readBeforeReplacing(path);
     const std::unique_ptr<FileWriter> out = m_fs.beginWrite(path);
     fill(*out);
     out->commit();

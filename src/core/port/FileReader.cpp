@@ -1,5 +1,7 @@
 #include "core/port/FileSystem.h"
 
+#include "core/base/Error.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -47,6 +49,15 @@ std::unique_ptr<FileReader> FileSystem::openCapped(const std::string& path,
     std::optional<std::string> bytes = readCapped(path, cap);
     if (!bytes) return nullptr;
     return std::make_unique<WholeFileReader>(std::move(*bytes));
+}
+
+std::optional<std::string> FileSystem::readBeforeReplacing(const std::string& path,
+                                                           const FileCap& cap) const {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (std::optional<std::string> bytes = readFile(path, cap)) return bytes;
+        if (!fileExists(path)) return std::nullopt;
+    }
+    throw UserError(unableToWriteMessage(path));
 }
 
 std::unique_ptr<FileWriter> FileSystem::beginWrite(const std::string& path) {

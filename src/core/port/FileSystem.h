@@ -64,6 +64,12 @@ public:
                                         const FileCap& cap = kAnyFileCap) const {
         return readCapped(path, cap);
     }
+    // The file's bytes before a write replaces it, or nothing when there is no file. A file
+    // that is there but cannot be read throws UserError ("Unable to write to %s"): it could not
+    // be put back or merged with, so it must not be replaced. Another copy of the reader may
+    // write the file meanwhile: one that appears after the first read is read again.
+    std::optional<std::string> readBeforeReplacing(const std::string& path,
+                                                   const FileCap& cap = kAnyFileCap) const;
     // The file opened for reading piece by piece, or nothing as for readFile. A file larger
     // than the cap is refused with FileTooLarge when opened; the reader throws it when the
     // file has grown past the cap since.

@@ -45,8 +45,8 @@ std::string Session::bookmarkHeader() const {
 // is never overwritten.
 Lines Session::currentBookmarkLines() const {
     const std::string& path = m_loc.bookmarkFile;
-    if (const auto bytes = m_fs.readFile(path, kBookmarkFileCap)) return splitLines(*bytes);
-    if (m_fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
+    if (const auto bytes = m_fs.readBeforeReplacing(path, kBookmarkFileCap))
+        return splitLines(*bytes);
     return m_bookmarks.lines();
 }
 

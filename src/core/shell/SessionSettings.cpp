@@ -130,9 +130,8 @@ void Session::saveSettings() {
         return;
 
     const std::string& path = m_loc.settingsFile;
-    const std::optional<std::string> old = m_fs.readFile(path, kSettingsFileCap);
     // A file that exists but cannot be read is never replaced by one holding only our keys.
-    if (!old && m_fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
+    const std::optional<std::string> old = m_fs.readBeforeReplacing(path, kSettingsFileCap);
     IniDocument ini(old.value_or(std::string()));
 
     const auto onOff = [this](Control box) { return m_controls.checked(box) ? 1 : 0; };

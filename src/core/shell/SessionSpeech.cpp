@@ -70,7 +70,8 @@ bool Session::readingAloud() const {
 // Reading aloud needs an engine and the service behind it; without, the user is told.
 bool Session::speechReady() {
     if (!m_readAloud) {
-        m_view.showMessage(speech::ReadAloud::noServiceMessage("this reader was built without one"));
+        m_view.showMessage(
+            speech::ReadAloud::noServiceMessage("this reader was built without one"));
         return false;
     }
     return m_readAloud->connect();
@@ -213,8 +214,7 @@ void Session::changeSpeechSettings(const speech::SpeechSettings& settings) {
 void Session::saveSpeechSettings() {
     const std::string& path = m_loc.settingsFile;
     if (path.empty()) return;
-    const std::optional<std::string> old = m_fs.readFile(path);
-    if (!old && m_fs.fileExists(path)) throw UserError(unableToWriteMessage(path));
+    const std::optional<std::string> old = m_fs.readBeforeReplacing(path);
     IniDocument ini(old.value_or(std::string()));
     speech::writeSpeechSettings(ini, m_speechSettings);
     if (old && *old == ini.bytes()) return;
